@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building, running and testing need.
+# Run as root. Pass --test to add what only the tests use.
+set -e
+export DEBIAN_FRONTEND=noninteractive
+packages="build-essential cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev qt6-gtk-platformtheme
+  libpugixml-dev libzip-dev zipcmp zipmerge ziptool
+  socat iputils-ping fonts-dejavu-core xdg-utils"
+test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+  python3-openpyxl libxml2-utils"
+if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
+need=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need="$need $p"
+done
+if [ -n "$need" ]; then
+  apt-get update
+  apt-get install -y --no-install-recommends $need
+fi
+if [ "$1" = "--test" ] && ! command -v soffice >/dev/null 2>&1; then
+  # Used to check that exported workbooks open in a real spreadsheet program.
+  apt-get install -y --no-install-recommends libreoffice-calc-nogui || \
+    echo "libreoffice-calc-nogui could not be installed: the spreadsheet check will be skipped"
+fi

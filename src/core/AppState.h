@@ -1,0 +1,98 @@
+// The program-wide state record. The application owns one instance and hands
+// it to every routine that needs it; nothing else is global.
+#pragma once
+
+#include <QDir>
+#include <QPointer>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "io/VisaTypes.h"
+
+namespace karvel {
+
+class Interaction;
+class Clock;
+class XmlDocument;
+
+// Language index: the order of every five-string text table.
+enum Language : int { French = 0, English = 1, German = 2, Spanish = 3, Italian = 4 };
+constexpr int kLanguageCount = 5;
+
+// Connection type.
+enum ConnectionType : int { RS232 = 0, USB = 1, Ethernet = 2 };
+
+// Instrument model codes.
+constexpr int kModelNone = 0;
+constexpr int kModelRQ4102 = 3;  // first family
+constexpr int kModelRQ6102 = 4;  // second family
+
+// Text fields hold at most this many characters.
+constexpr int kTextMax = 299;
+
+inline constexpr const char* kVersionText = "KARVEL version 2.1";
+
+struct AppState {
+  // Panels. The user interface owns the windows; these only point at them and
+  // become null when a window goes away.
+  QPointer<QObject> mainPanel;
+  QPointer<QObject> splashPanel;
+  QPointer<QObject> excelPanel;
+  QPointer<QObject> commPanel;
+  QPointer<QObject> importPanel;
+  QPointer<QObject> speedPanel;
+  QPointer<QObject> voltagePanel;
+  QPointer<QObject> languagePanel;
+  QPointer<QObject> menuBar;
+  QPointer<QObject> toolbar;
+
+  // Settings (kept in the settings file).
+  int language = English;
+  int languageChosen = 0;
+  int connectionType = USB;
+  QString serialAddress = "ASRL1";
+  QString usbAddress = "USB";
+  QString ethernetAddress = "TCPIP0::255.255.255.255::23::SOCKET";
+  QString workingDir;
+  QString programDir;
+  QString settingsPath;
+
+  // The open bus definition document; null when none.
+  std::shared_ptr<XmlDocument> xmlDocument;
+
+  // Instrument session.
+  io::ViSession session = io::VI_NULL;
+  int sessionOpen = 0;
+  int instrumentModel = kModelNone;
+
+  // Commands' memory within one run.
+  int importSource = 0;
+  QString exportPath;
+  int lastOpenKind = 0;
+  int printOption1 = 2;
+  int printOption2 = 0;
+  int excelRunning = 0;
+  QPointer<QObject> exportPanel;  // null stands for "none" (-1)
+  QString sheetFileName;
+
+  // Services the application provides; never null once the program runs.
+  Interaction* ui = nullptr;
+  Clock* clock = nullptr;
+};
+
+// The working folder that a fresh settings file proposes.
+inline QString defaultWorkingDir() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("C:\\karvel\\");
+#else
+  return QDir::homePath() + QStringLiteral("/karvel/");
+#endif
+}
+
+// A path below the program folder, with the native separator.
+inline QString programPath(const AppState& state, const QString& relative) {
+  return QDir::toNativeSeparators(QDir(state.programDir).filePath(relative));
+}
+
+}  // namespace karvel

@@ -1,0 +1,2 @@
+// The user-interface layer's first unit; windows and dialogs join it here.
+namespace karvel::ui {}

@@ -1,0 +1,87 @@
+// An Interaction for tests: it records every message and question and answers
+// from queues that the test fills beforehand.
+#pragma once
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <stdexcept>
+
+#include "core/Clock.h"
+#include "core/Interaction.h"
+
+namespace karvel::test {
+
+class ScriptedInteraction : public Interaction {
+ public:
+  struct Shown {
+    QString title;
+    QString text;
+  };
+
+  QList<Shown> messages;
+  QList<Shown> questions;
+  QQueue<int> answers;            // button indexes for ask()
+  QQueue<FileChoice> files;       // answers for chooseFile()
+  QList<FileRequest> fileRequests;
+  QQueue<QString> folders;        // answers for chooseFolder()
+  QQueue<int> languages;          // answers for chooseLanguage()
+  QQueue<bool> printAnswers;      // answers for choosePrinter()
+  PrintChoice printReply;         // copied into the choice when accepted
+  QList<QUrl> opened;
+  int busyDepth = 0;
+  int busyCalls = 0;
+  int defaultAnswer = -1;  // used when `answers` is empty; -1 throws
+
+  void message(const QString& title, const QString& text) override {
+    messages.append({title, text});
+  }
+  int ask(const QString& title, const QString& text, const QStringList&, int, int) override {
+    questions.append({title, text});
+    if (answers.isEmpty()) {
+      if (defaultAnswer >= 0) return defaultAnswer;
+      throw std::runtime_error("unexpected question: " + text.toStdString());
+    }
+    return answers.dequeue();
+  }
+  FileChoice chooseFile(const FileRequest& request) override {
+    fileRequests.append(request);
+    return files.isEmpty() ? FileChoice{} : files.dequeue();
+  }
+  QString chooseFolder(const QString&, const QString&) override {
+    return folders.isEmpty() ? QString() : folders.dequeue();
+  }
+  bool choosePrinter(PrintChoice& choice) override {
+    const bool accept = printAnswers.isEmpty() ? false : printAnswers.dequeue();
+    if (accept) choice = printReply;
+    return accept;
+  }
+  int chooseLanguage() override {
+    if (languages.isEmpty()) throw std::runtime_error("unexpected language chooser");
+    return languages.dequeue();
+  }
+  void setBusy(bool busy) override {
+    busyDepth += busy ? 1 : -1;
+    ++busyCalls;
+  }
+  bool openExternally(const QUrl& url) override {
+    opened.append(url);
+    return true;
+  }
+
+  QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }
+};
+
+// A clock that only adds up the waits asked of it.
+class RecordingClock : public Clock {
+ public:
+  QList<int> waits;
+  void wait(int milliseconds) override { waits.append(milliseconds); }
+  int total() const {
+    int sum = 0;
+    for (int w : waits) sum += w;
+    return sum;
+  }
+};
+
+}  // namespace karvel::test
