@@ -1,0 +1,14 @@
+// The command groups of karvel-cli. Each takes the arguments after its group
+// word and returns the process exit code; errors go to stderr.
+#pragma once
+
+#include <QStringList>
+
+namespace karvel::cli {
+
+int runBus(const QStringList& args);         // karvel-cli bus ...
+int runResult(const QStringList& args);      // karvel-cli result show ...
+int runResultExport(const QStringList& args);  // karvel-cli result export ...
+int runInstrument(const QStringList& args);  // karvel-cli instrument ...
+
+}  // namespace karvel::cli

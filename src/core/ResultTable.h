@@ -1,0 +1,30 @@
+// One diagnostic result as read from the instrument's result file: what a
+// results window shows and what the spreadsheet export writes.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <vector>
+
+namespace karvel {
+
+// Status of one measurement row; the values are the row's status index.
+enum class Status : int { None = -1, Green = 0, Red = 1, Yellow = 2 };
+
+struct ResultRow {
+  // The five cells as read: name, min tolerance, max tolerance, measurement, distance.
+  std::array<QString, 5> cells;
+  Status status = Status::None;
+};
+
+struct ResultTable {
+  QString sourcePath;   // the path exactly as given to the reader
+  QString title;        // window title, e.g. "File : can_01.HTM"
+  QString tableLabel;   // label of the results table
+  QString busHeading;   // the bus heading text
+  QString verdict;      // the overall verdict text
+  Status verdictColour = Status::Yellow;  // Green, Red or Yellow
+  std::vector<ResultRow> rows;
+};
+
+}  // namespace karvel
