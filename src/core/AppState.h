@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "io/VisaTypes.h"
@@ -75,6 +76,12 @@ struct AppState {
   int excelRunning = 0;
   QPointer<QObject> exportPanel;  // null stands for "none" (-1)
   QString sheetFileName;
+
+  // Results windows: how many this run has opened (it places the next one),
+  // and the command behind their "Export to EXCEL" item, attached by the
+  // spreadsheet export (the window passes itself; unset: the item is dimmed).
+  int resultWindowCount = 0;
+  std::function<void(QObject* resultWindow)> exportResults;
 
   // Services the application provides; never null once the program runs.
   Interaction* ui = nullptr;

@@ -25,6 +25,10 @@ struct ResultTable {
   QString verdict;      // the overall verdict text
   Status verdictColour = Status::Yellow;  // Green, Red or Yellow
   std::vector<ResultRow> rows;
+  // Empty when the file held every marker the reader walks; otherwise the
+  // first marker that was missing or out of place (the reading stopped there
+  // and the table holds what came before it).
+  QString problemMarker;
 };
 
 }  // namespace karvel
