@@ -1,13 +1,69 @@
-// Not built yet: this command group arrives with its feature.
+// karvel-cli result export FILE.HTM OUT.xlsx: the workbook that the
+// spreadsheet dialog writes, without the dialog, for batch use.
+#include <QCoreApplication>
+#include <QDir>
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "core/AppState.h"
+#include "core/ResultReader.h"
+#include "core/SheetExport.h"
 
 namespace karvel::cli {
 
-int runResultExport(const QStringList&) {
-  std::fputs("karvel-cli: this command is not available in this build\n", stderr);
+namespace {
+
+int usage() {
+  std::fputs(
+      "usage: karvel-cli result export FILE.HTM OUT.xlsx [--language 0-4]\n"
+      "Writes the result's table into a copy of the template karvel.xl beside\n"
+      "the program and saves it as OUT.xlsx (replacing an existing file). The\n"
+      "language (0 French, 1 English, 2 German, 3 Spanish, 4 Italian; default 1)\n"
+      "chooses the heading of the measurements column.\n",
+      stderr);
   return 2;
+}
+
+void fail(const QString& text) {
+  QString line = text;
+  line.replace(u'\n', QStringLiteral(": "));
+  std::fprintf(stderr, "karvel-cli: %s\n", line.toUtf8().constData());
+}
+
+}  // namespace
+
+int runResultExport(const QStringList& args) {
+  if (args.size() < 2) return usage();
+  const QString input = args[0];
+  const QString output = args[1];
+  int language = English;
+  for (qsizetype i = 2; i < args.size(); ++i) {
+    bool ok = false;
+    if (args[i] == QLatin1String("--language") && i + 1 < args.size()) {
+      language = args[++i].toInt(&ok);
+      if (ok && language >= 0 && language < kLanguageCount) continue;
+    }
+    return usage();
+  }
+
+  ResultTable table;
+  QString error;
+  if (!loadResultFile(input, language, table, &error)) {
+    fail(error);
+    return 1;
+  }
+  if (!table.problemMarker.isEmpty()) {
+    std::fprintf(stderr,
+                 "karvel-cli: warning: incomplete result file: \"%s\" is missing or out of "
+                 "place; only what comes before it is exported\n",
+                 table.problemMarker.toUtf8().constData());
+  }
+  const QString templateFile = templatePath(QCoreApplication::applicationDirPath());
+  if (!exportResultTable(templateFile, table, language, QDir::fromNativeSeparators(output), &error)) {
+    fail(error);
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace karvel::cli
