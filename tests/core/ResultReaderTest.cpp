@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <cstring>
+#include <memory>
 
 #include "core/AppState.h"
 #include "core/ResultReader.h"
@@ -283,9 +285,11 @@ TEST(ResultReaderMalformed, EveryTruncationOfBothVariantsEnds) {
     const QByteArray whole = resultTextFromBytes(sample(name));
     std::size_t complete = 0;
     for (qsizetype n = 0; n <= whole.size(); ++n) {
-      // A detached copy of exactly n bytes, so that a read past its end is caught.
-      const QByteArray cut(whole.constData(), n);
-      const ResultTable t = readResultText(cut, name, English);
+      // Exactly n bytes on the heap and no terminator, so that AddressSanitizer
+      // catches any read past the end.
+      const std::unique_ptr<char[]> bytes(new char[std::size_t(n)]);
+      std::memcpy(bytes.get(), whole.constData(), std::size_t(n));
+      const ResultTable t = readResultText(QByteArray::fromRawData(bytes.get(), n), name, English);
       ASSERT_LE(t.rows.size(), 9u) << name << " cut at " << n;
       if (t.problemMarker.isEmpty()) ++complete;
     }
@@ -308,7 +312,10 @@ TEST(ResultReaderMalformed, ShuffledLinesAndBytesEnd) {
       if (round % 2) page.remove(at, 1);
       else page[at] = page[random.bounded(int(page.size()))];
     }
-    const ResultTable t = readResultText(QByteArray(page.constData(), page.size()), "x", English);
+    const std::unique_ptr<char[]> bytes(new char[std::size_t(page.size())]);
+    std::memcpy(bytes.get(), page.constData(), std::size_t(page.size()));
+    const ResultTable t =
+        readResultText(QByteArray::fromRawData(bytes.get(), page.size()), "x", English);
     ASSERT_LE(t.rows.size(), 40u);
   }
 }
