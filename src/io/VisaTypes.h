@@ -44,3 +44,57 @@ constexpr ViStatus VI_ERROR_INV_MASK = static_cast<ViStatus>(0xBFFF0065);
 constexpr ViStatus VI_ERROR_INV_EXPR = static_cast<ViStatus>(0xBFFF0010);
 
 }  // namespace karvel::io
+
+namespace karvel::io {
+
+constexpr ViStatus VI_ERROR_RSRC_LOCKED = static_cast<ViStatus>(0xBFFF000F);
+constexpr ViStatus VI_ERROR_INV_ACC_MODE = static_cast<ViStatus>(0xBFFF0013);
+constexpr ViStatus VI_ERROR_NSUP_OPER = static_cast<ViStatus>(0xBFFF0067);
+constexpr ViStatus VI_ERROR_NSUP_FMT = static_cast<ViStatus>(0xBFFF0041);
+constexpr ViStatus VI_ERROR_INV_PARAMETER = static_cast<ViStatus>(0xBFFF0078);
+
+// Attributes.
+constexpr ViAttr VI_ATTR_RSRC_NAME = 0xBFFF0002;
+constexpr ViAttr VI_ATTR_TERMCHAR = 0x3FFF0018;
+constexpr ViAttr VI_ATTR_TMO_VALUE = 0x3FFF001A;
+constexpr ViAttr VI_ATTR_ASRL_BAUD = 0x3FFF0021;
+constexpr ViAttr VI_ATTR_ASRL_DATA_BITS = 0x3FFF0022;
+constexpr ViAttr VI_ATTR_ASRL_PARITY = 0x3FFF0023;
+constexpr ViAttr VI_ATTR_ASRL_STOP_BITS = 0x3FFF0024;
+constexpr ViAttr VI_ATTR_ASRL_FLOW_CNTRL = 0x3FFF0025;
+constexpr ViAttr VI_ATTR_RD_BUF_OPER_MODE = 0x3FFF002A;
+constexpr ViAttr VI_ATTR_WR_BUF_OPER_MODE = 0x3FFF002D;
+constexpr ViAttr VI_ATTR_SUPPRESS_END_EN = 0x3FFF0036;
+constexpr ViAttr VI_ATTR_TERMCHAR_EN = 0x3FFF0038;
+constexpr ViAttr VI_ATTR_ASRL_END_IN = 0x3FFF00B3;
+constexpr ViAttr VI_ATTR_ASRL_END_OUT = 0x3FFF00B4;
+constexpr ViAttr VI_ATTR_RM_SESSION = 0x3FFF00C4;
+constexpr ViAttr VI_ATTR_INTF_INST_NAME = 0xBFFF00E9;
+constexpr ViAttr VI_ATTR_INTF_TYPE = 0x3FFF0171;
+
+// Attribute values.
+constexpr ViAttrState VI_INTF_GPIB = 1;
+constexpr ViAttrState VI_INTF_ASRL = 4;
+constexpr ViAttrState VI_INTF_TCPIP = 6;
+constexpr ViAttrState VI_INTF_USB = 7;
+constexpr ViAttrState VI_ASRL_FLOW_NONE = 0;
+constexpr ViAttrState VI_ASRL_FLOW_XON_XOFF = 1;
+constexpr ViAttrState VI_ASRL_FLOW_RTS_CTS = 2;
+constexpr ViAttrState VI_ASRL_FLOW_DTR_DSR = 4;
+constexpr ViAttrState VI_ASRL_END_NONE = 0;
+constexpr ViAttrState VI_ASRL_END_LAST_BIT = 1;
+constexpr ViAttrState VI_ASRL_END_TERMCHAR = 2;
+constexpr ViAttrState VI_ASRL_END_BREAK = 3;
+constexpr ViAttrState VI_FLUSH_ON_ACCESS = 1;
+constexpr ViAttrState VI_FLUSH_WHEN_FULL = 2;
+constexpr ViAttrState VI_FLUSH_DISABLE = 3;
+constexpr ViAttrState VI_TMO_IMMEDIATE = 0;
+constexpr ViAttrState VI_TMO_INFINITE = 0xFFFFFFFFu;
+
+// Masks and modes.
+constexpr ViUInt16 VI_READ_BUF = 1;
+constexpr ViUInt16 VI_WRITE_BUF = 2;
+constexpr ViUInt32 VI_NO_LOCK = 0;
+constexpr ViUInt32 VI_FIND_BUFLEN = 256;
+
+}  // namespace karvel::io

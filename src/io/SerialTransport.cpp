@@ -1,0 +1,120 @@
+#include "io/SerialTransport.h"
+
+#include <QDeadlineTimer>
+
+namespace karvel::io {
+
+SerialTransport::SerialTransport(QString device, QString description)
+    : device_(std::move(device)), description_(std::move(description)) {}
+
+SerialTransport::~SerialTransport() { close(); }
+
+ViStatus SerialTransport::open(int) {
+  port_ = std::make_unique<QSerialPort>();
+  port_->setPortName(device_);
+  // VISA's serial defaults: 9600 baud, 8 data bits, no parity, 1 stop bit.
+  port_->setBaudRate(9600);
+  port_->setDataBits(QSerialPort::Data8);
+  port_->setParity(QSerialPort::NoParity);
+  port_->setStopBits(QSerialPort::OneStop);
+  port_->setFlowControl(QSerialPort::NoFlowControl);
+  if (!port_->open(QIODevice::ReadWrite)) {
+    error_ = port_->errorString();
+    const auto err = port_->error();
+    port_.reset();
+    if (err == QSerialPort::DeviceNotFoundError) return VI_ERROR_RSRC_NFOUND;
+    if (err == QSerialPort::PermissionError) return VI_ERROR_RSRC_LOCKED;
+    return VI_ERROR_SYSTEM_ERROR;
+  }
+  return VI_SUCCESS;
+}
+
+void SerialTransport::close() {
+  if (port_) {
+    port_->close();
+    port_.reset();
+  }
+}
+
+ViStatus SerialTransport::write(const QByteArray& bytes, int timeoutMs, ViUInt32* written) {
+  if (written) *written = 0;
+  if (!port_) return VI_ERROR_CONN_LOST;
+  if (bytes.isEmpty()) return VI_SUCCESS;
+  if (port_->write(bytes) != bytes.size()) {
+    error_ = port_->errorString();
+    return VI_ERROR_IO;
+  }
+  QDeadlineTimer deadline(timeoutMs);
+  while (port_->bytesToWrite() > 0) {
+    const int left = static_cast<int>(deadline.remainingTime());
+    if (left <= 0 || !port_->waitForBytesWritten(left)) {
+      if (port_->bytesToWrite() == 0) break;
+      if (port_->error() == QSerialPort::ResourceError) {
+        error_ = port_->errorString();
+        return VI_ERROR_CONN_LOST;
+      }
+      if (deadline.hasExpired()) {
+        // What stayed in the queue is not sent later behind the caller's back.
+        const auto pending = port_->bytesToWrite();
+        port_->clear(QSerialPort::Output);
+        if (written) *written = static_cast<ViUInt32>(bytes.size() - pending);
+        return VI_ERROR_TMO;
+      }
+    }
+  }
+  if (written) *written = static_cast<ViUInt32>(bytes.size());
+  return VI_SUCCESS;
+}
+
+ViStatus SerialTransport::receive(QByteArray& into, int timeoutMs) {
+  if (!port_) return VI_ERROR_CONN_LOST;
+  if (port_->bytesAvailable() == 0) {
+    if (timeoutMs <= 0 || !port_->waitForReadyRead(timeoutMs)) {
+      if (port_->error() == QSerialPort::ResourceError) {
+        error_ = port_->errorString();
+        return VI_ERROR_CONN_LOST;
+      }
+      if (port_->bytesAvailable() == 0) return VI_ERROR_TMO;
+    }
+  }
+  into += port_->readAll();
+  return VI_SUCCESS;
+}
+
+void SerialTransport::discardInput() {
+  if (!port_) return;
+  port_->clear(QSerialPort::Input);
+  port_->readAll();
+}
+
+ViStatus SerialTransport::setBaudRate(ViUInt32 rate) {
+  if (!port_) return VI_ERROR_CONN_LOST;
+  if (rate == 0 || rate > 4000000) return VI_ERROR_NSUP_ATTR_STATE;
+  if (!port_->setBaudRate(static_cast<qint32>(rate))) {
+    error_ = port_->errorString();
+    return VI_ERROR_NSUP_ATTR_STATE;
+  }
+  return VI_SUCCESS;
+}
+
+ViStatus SerialTransport::setFlowControl(ViAttrState mode) {
+  if (!port_) return VI_ERROR_CONN_LOST;
+  QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+  if (mode == VI_ASRL_FLOW_RTS_CTS)
+    flow = QSerialPort::HardwareControl;
+  else if (mode == VI_ASRL_FLOW_XON_XOFF)
+    flow = QSerialPort::SoftwareControl;
+  else if (mode != VI_ASRL_FLOW_NONE)
+    return VI_ERROR_NSUP_ATTR_STATE;
+  if (!port_->setFlowControl(flow)) {
+    error_ = port_->errorString();
+    return VI_ERROR_NSUP_ATTR_STATE;
+  }
+  return VI_SUCCESS;
+}
+
+QString SerialTransport::interfaceName() const {
+  return description_.isEmpty() ? device_ : description_;
+}
+
+}  // namespace karvel::io

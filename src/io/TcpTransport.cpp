@@ -1,0 +1,86 @@
+#include "io/TcpTransport.h"
+
+#include <QDeadlineTimer>
+
+namespace karvel::io {
+
+TcpTransport::TcpTransport(QString host, quint16 port) : host_(std::move(host)), port_(port) {}
+
+TcpTransport::~TcpTransport() { close(); }
+
+ViStatus TcpTransport::open(int timeoutMs) {
+  socket_ = std::make_unique<QTcpSocket>();
+  socket_->connectToHost(host_, port_);
+  if (!socket_->waitForConnected(timeoutMs)) {
+    error_ = socket_->errorString();
+    const auto err = socket_->error();
+    socket_->abort();
+    socket_.reset();
+    if (err == QAbstractSocket::SocketTimeoutError) return VI_ERROR_TMO;
+    return VI_ERROR_RSRC_NFOUND;
+  }
+  socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  return VI_SUCCESS;
+}
+
+void TcpTransport::close() {
+  if (socket_) {
+    socket_->abort();
+    socket_.reset();
+  }
+}
+
+ViStatus TcpTransport::write(const QByteArray& bytes, int timeoutMs, ViUInt32* written) {
+  if (written) *written = 0;
+  if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState) return VI_ERROR_CONN_LOST;
+  if (bytes.isEmpty()) return VI_SUCCESS;
+  if (socket_->write(bytes) != bytes.size()) {
+    error_ = socket_->errorString();
+    return VI_ERROR_IO;
+  }
+  QDeadlineTimer deadline(timeoutMs);
+  while (socket_->bytesToWrite() > 0) {
+    const int left = static_cast<int>(deadline.remainingTime());
+    if (left <= 0 || !socket_->waitForBytesWritten(left)) {
+      if (socket_->bytesToWrite() == 0) break;
+      if (socket_->state() != QAbstractSocket::ConnectedState) {
+        error_ = socket_->errorString();
+        return VI_ERROR_CONN_LOST;
+      }
+      if (deadline.hasExpired()) {
+        if (written) *written = static_cast<ViUInt32>(bytes.size() - socket_->bytesToWrite());
+        return VI_ERROR_TMO;
+      }
+    }
+  }
+  if (written) *written = static_cast<ViUInt32>(bytes.size());
+  return VI_SUCCESS;
+}
+
+ViStatus TcpTransport::receive(QByteArray& into, int timeoutMs) {
+  if (!socket_) return VI_ERROR_CONN_LOST;
+  if (socket_->bytesAvailable() == 0) {
+    if (socket_->state() != QAbstractSocket::ConnectedState) return VI_ERROR_CONN_LOST;
+    if (timeoutMs <= 0 || !socket_->waitForReadyRead(timeoutMs)) {
+      if (socket_->bytesAvailable() == 0) {
+        if (socket_->state() != QAbstractSocket::ConnectedState) {
+          error_ = socket_->errorString();
+          return VI_ERROR_CONN_LOST;
+        }
+        return VI_ERROR_TMO;
+      }
+    }
+  }
+  into += socket_->readAll();
+  return VI_SUCCESS;
+}
+
+void TcpTransport::discardInput() {
+  if (socket_) socket_->readAll();
+}
+
+QString TcpTransport::interfaceName() const {
+  return QStringLiteral("TCPIP0::%1::%2::SOCKET").arg(host_).arg(port_);
+}
+
+}  // namespace karvel::io

@@ -1,0 +1,38 @@
+// One open link to an instrument (a serial port or a TCP socket). The I/O
+// layer keeps VISA's rules (termination, counts, time-outs) above it; a
+// transport only moves bytes and waits for them, on the calling thread.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "io/VisaTypes.h"
+
+namespace karvel::io {
+
+class Transport {
+ public:
+  virtual ~Transport() = default;
+
+  virtual ViStatus open(int timeoutMs) = 0;
+  virtual void close() = 0;
+  // Sends every byte or fails; never waits longer than `timeoutMs`.
+  virtual ViStatus write(const QByteArray& bytes, int timeoutMs, ViUInt32* written) = 0;
+  // Appends the bytes that arrived; waits up to `timeoutMs` when none are
+  // pending. VI_ERROR_TMO when nothing came, VI_ERROR_CONN_LOST when the
+  // peer went away.
+  virtual ViStatus receive(QByteArray& into, int timeoutMs) = 0;
+  // Drops whatever arrived and was not read yet.
+  virtual void discardInput() = 0;
+
+  virtual bool isSerial() const = 0;
+  virtual ViStatus setBaudRate(ViUInt32) { return VI_ERROR_NSUP_ATTR; }
+  virtual ViStatus setFlowControl(ViAttrState) { return VI_ERROR_NSUP_ATTR; }
+  // The interface's own name as the system reports it (e.g. the USB product
+  // text of a serial port).
+  virtual QString interfaceName() const = 0;
+  // A readable reason for the last failure, for help texts and logs.
+  virtual QString lastError() const = 0;
+};
+
+}  // namespace karvel::io

@@ -1,0 +1,99 @@
+// The instrument I/O layer: resource manager, sessions, attributes and the
+// unformatted and formatted reads and writes, with VISA's operation names,
+// status codes and rules. The application owns one instance and passes it to
+// the code that talks to the instrument. Every call blocks the calling thread
+// for at most the session's time-out.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "io/Transport.h"
+#include "io/VisaTypes.h"
+
+namespace karvel::io {
+
+// A serial port the system has: its device (path or name) and the text the
+// system reports for it (for USB ports the product text, e.g. "Gadget Serial").
+struct SerialPortEntry {
+  QString device;
+  QString description;
+};
+
+// What the layer did, for logs and tests.
+struct TraceEvent {
+  enum class Kind { Open, Close, Write, Read, SetAttribute };
+  Kind kind;
+  ViSession session = VI_NULL;
+  QByteArray data;            // Open: the resource name; Write/Read: the bytes
+  ViStatus status = VI_SUCCESS;
+  ViAttr attribute = 0;
+  ViAttrState value = 0;
+};
+
+class Visa {
+ public:
+  using PortLister = std::function<QList<SerialPortEntry>()>;
+
+  Visa();
+  ~Visa();
+  Visa(const Visa&) = delete;
+  Visa& operator=(const Visa&) = delete;
+
+  // The serial ports a resource search walks; the system's by default.
+  void setPortLister(PortLister lister);
+  static QList<SerialPortEntry> systemSerialPorts();
+  // Time allowed to connect a TCP socket when opening it (the open time-out
+  // of 0 asks for no lock wait, not for an instant connection).
+  void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
+  void setTrace(std::function<void(const TraceEvent&)> trace) { trace_ = std::move(trace); }
+
+  ViStatus viOpenDefaultRM(ViSession* rm);
+  ViStatus viFindRsrc(ViSession rm, const QString& expression, ViFindList* list,
+                      ViUInt32* count, QString* firstName);
+  ViStatus viFindNext(ViFindList list, QString* name);
+  ViStatus viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, ViUInt32 openTimeout,
+                  ViSession* vi);
+  ViStatus viClose(ViObject object);
+  ViStatus viSetAttribute(ViObject object, ViAttr attribute, ViAttrState value);
+  ViStatus viGetAttribute(ViObject object, ViAttr attribute, ViAttrState* value);
+  ViStatus viGetAttribute(ViObject object, ViAttr attribute, QString* value);
+  ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size);
+  ViStatus viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written = nullptr);
+  ViStatus viWrite(ViSession vi, const char* text, ViUInt32* written = nullptr) {
+    return viWrite(vi, QByteArray(text), written);
+  }
+  // Reads at most `count` bytes into `out` (replaced).
+  ViStatus viRead(ViSession vi, QByteArray* out, ViUInt32 count);
+  // Formatted read; only "%hd" (one 16-bit integer) is supported.
+  ViStatus viScanf(ViSession vi, const char* format, ViInt16* value);
+
+  // A text for a status, like viStatusDesc.
+  static QString statusText(ViStatus status);
+  // The system's reason for the last failed open, if any.
+  QString lastOpenError() const { return lastOpenError_; }
+  // Number of objects (managers, sessions, find lists) currently open.
+  int openObjectCount() const { return static_cast<int>(objects_.size()); }
+
+ private:
+  struct Object;
+  Object* find(ViObject id);
+  ViObject add(std::unique_ptr<Object> object);
+  void closeObject(ViObject id);
+  ViStatus readUntil(Object& s, QByteArray* out, ViUInt32 count);
+  void emitTrace(TraceEvent event) const;
+
+  std::map<ViObject, std::unique_ptr<Object>> objects_;
+  ViObject nextId_ = 1;
+  PortLister lister_;
+  int connectTimeoutMs_ = 2000;
+  QString lastOpenError_;
+  std::function<void(const TraceEvent&)> trace_;
+};
+
+}  // namespace karvel::io

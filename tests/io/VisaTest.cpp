@@ -1,0 +1,234 @@
+// The I/O layer against the simulator over loopback TCP and a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include "io/ResourceName.h"
+#include "io/Visa.h"
+#include "support/Simulator.h"
+
+using namespace karvel::io;
+using karvel::test::Simulator;
+
+namespace {
+
+struct Session {
+  Visa visa;
+  ViSession rm = VI_NULL;
+  ViSession vi = VI_NULL;
+  ViStatus open(const QString& name) {
+    karvel::test::ensureCoreApp();
+    EXPECT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
+    return visa.viOpen(rm, name, VI_NO_LOCK, 0, &vi);
+  }
+  QByteArray ask(const char* command, ViUInt32 count = 50, ViStatus* status = nullptr) {
+    visa.viWrite(vi, command);
+    QByteArray reply;
+    const ViStatus s = visa.viRead(vi, &reply, count);
+    if (status) *status = s;
+    return reply;
+  }
+};
+
+}  // namespace
+
+TEST(ResourceNames, SerialAndSocketForms) {
+  auto r = parseResourceName("ASRL3");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->kind, ResourceName::Kind::Serial);
+#ifndef Q_OS_WIN
+  EXPECT_EQ(r->device, "/dev/ttyS2");
+#endif
+  EXPECT_EQ(r->canonical, "ASRL3::INSTR");
+  r = parseResourceName("ASRL/dev/ttyUSB0::INSTR");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->device, "/dev/ttyUSB0");
+  r = parseResourceName("TCPIP0::192.168.1.20::23::SOCKET");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->kind, ResourceName::Kind::Socket);
+  EXPECT_EQ(r->host, "192.168.1.20");
+  EXPECT_EQ(r->port, 23);
+  for (const char* bad : {"", "ASRL", "ASRL0", "USB", "TCPIP0::1.2.3.4::70000::SOCKET",
+                          "TCPIP0::1.2.3.4::23::INSTR", "TCPIP0::255.255.255.255"})
+    EXPECT_FALSE(parseResourceName(bad)) << bad;
+}
+
+TEST(ResourceNames, SearchExpressions) {
+  const char* expr = "ASRL[1-999]*::?*INSTR";
+  EXPECT_TRUE(matchesExpression(expr, "ASRL1::INSTR"));
+  EXPECT_TRUE(matchesExpression(expr, "asrl12::instr"));
+  EXPECT_FALSE(matchesExpression(expr, "TCPIP0::1.2.3.4::23::SOCKET"));
+  EXPECT_FALSE(matchesExpression(expr, "ASRL/dev/ttyACM0::INSTR"));
+  EXPECT_FALSE(matchesExpression("ASRL[1-", "ASRL1"));  // unclosed class: no match, no crash
+}
+
+TEST(Visa, ResourceSearchWalksTheListedPortsInOrder) {
+  karvel::test::ensureCoreApp();
+  Visa visa;
+  visa.setPortLister([] {
+    return QList<SerialPortEntry>{{"/dev/ttyS0", ""}, {"/dev/ttyACM0", "Gadget Serial"}, {"/dev/ttyUSB1", "CP2102"}};
+  });
+  ViSession rm = VI_NULL;
+  ASSERT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
+  ViFindList list = VI_NULL;
+  ViUInt32 count = 0;
+  QString name;
+  ASSERT_EQ(visa.viFindRsrc(rm, "ASRL[1-999]*::?*INSTR", &list, &count, &name), VI_SUCCESS);
+  EXPECT_EQ(count, 3u);
+  QStringList names{name};
+  while (visa.viFindNext(list, &name) == VI_SUCCESS) names << name;
+  EXPECT_EQ(names, (QStringList{"ASRL1::INSTR", "ASRL/dev/ttyACM0::INSTR", "ASRL/dev/ttyUSB1::INSTR"}));
+  EXPECT_LT(visa.viFindNext(list, &name), VI_SUCCESS);
+  // Closing the manager closes its find list too.
+  EXPECT_EQ(visa.viClose(rm), VI_SUCCESS);
+  EXPECT_EQ(visa.openObjectCount(), 0);
+  EXPECT_EQ(visa.viFindNext(list, &name), VI_ERROR_INV_OBJECT);
+
+  visa.setPortLister([] { return QList<SerialPortEntry>{}; });
+  ASSERT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
+  EXPECT_EQ(visa.viFindRsrc(rm, "ASRL[1-999]*::?*INSTR", &list, &count, &name), VI_ERROR_RSRC_NFOUND);
+}
+
+TEST(Visa, SocketReadsEndOnEndCountAndTermination) {
+  Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  Session s;
+  ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+  ViAttrState type = 0;
+  ASSERT_EQ(s.visa.viGetAttribute(s.vi, VI_ATTR_INTF_TYPE, &type), VI_SUCCESS);
+  EXPECT_EQ(type, VI_INTF_TCPIP);
+  EXPECT_EQ(s.visa.viSetAttribute(s.vi, VI_ATTR_ASRL_BAUD, 9600), VI_ERROR_NSUP_ATTR);
+  ViAttrState rm = 0;
+  ASSERT_EQ(s.visa.viGetAttribute(s.vi, VI_ATTR_RM_SESSION, &rm), VI_SUCCESS);
+  EXPECT_EQ(rm, s.rm);
+
+  ViStatus status = 0;
+  EXPECT_EQ(s.ask("\r*IDN?\r", 50, &status), "TARVIK,RQ6102,4472318,V2.03\r");
+  EXPECT_EQ(status, VI_SUCCESS);
+
+  // Maximum count: the rest stays for the next read.
+  EXPECT_EQ(s.ask("*IDN?\r", 6, &status), "TARVIK");
+  EXPECT_EQ(status, VI_SUCCESS_MAX_CNT);
+  QByteArray rest;
+  EXPECT_EQ(s.visa.viRead(s.vi, &rest, 100), VI_SUCCESS);
+  EXPECT_EQ(rest, ",RQ6102,4472318,V2.03\r");
+
+  // Termination character enabled and END suppressed: one reply per read even
+  // when two arrived together.
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR, 13);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
+  EXPECT_EQ(s.ask("DEV:MOD?\rSYST:ERR?\r", 100, &status), "BUS\r");
+  EXPECT_EQ(status, VI_SUCCESS);
+  QByteArray second;
+  EXPECT_EQ(s.visa.viRead(s.vi, &second, 100), VI_SUCCESS);
+  EXPECT_EQ(second, "0,No error\r");
+
+  ViInt16 run = -1;
+  s.visa.viWrite(s.vi, "TRIG:RUN:STAT?\r");
+  EXPECT_EQ(s.visa.viScanf(s.vi, "%hd", &run), VI_SUCCESS);
+  EXPECT_EQ(run, 1);
+  EXPECT_EQ(s.visa.viScanf(s.vi, "%d", &run), VI_ERROR_NSUP_FMT);
+  s.visa.viWrite(s.vi, "DEV:MOD?\r");
+  EXPECT_EQ(s.visa.viScanf(s.vi, "%hd", &run), VI_ERROR_INV_FMT);
+  EXPECT_EQ(s.visa.viSetBuf(s.vi, 4, 100), VI_ERROR_INV_MASK);
+}
+
+TEST(Visa, TimeOutsAndDeadLinksNeverHang) {
+  Simulator sim({"--tcp", "0", "--fault", "silent"});
+  ASSERT_TRUE(sim.ready());
+  Session s;
+  ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 200);
+  QElapsedTimer timer;
+  timer.start();
+  ViStatus status = 0;
+  EXPECT_TRUE(s.ask("\r*IDN?\r", 50, &status).isEmpty());
+  EXPECT_EQ(status, VI_ERROR_TMO);
+  EXPECT_LT(timer.elapsed(), 5000);
+
+  // The instrument goes away: reads and writes fail at once instead of waiting.
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 60000);
+  sim.stop();
+  timer.restart();
+  s.visa.viWrite(s.vi, "\r*IDN?\r");
+  QByteArray reply;
+  EXPECT_LT(s.visa.viRead(s.vi, &reply, 50), VI_SUCCESS);
+  EXPECT_LT(timer.elapsed(), 10000);
+
+  // Nobody listens: the opening fails with a negative status.
+  Session none;
+  EXPECT_LT(none.open(sim.tcpResource()), VI_SUCCESS);
+  EXPECT_LT(none.open("ASRL/dev/karvel-no-such-port::INSTR"), VI_SUCCESS);
+  EXPECT_FALSE(none.visa.lastOpenError().isEmpty());
+  EXPECT_EQ(none.open("not a resource"), VI_ERROR_INV_RSRC_NAME);
+}
+
+TEST(Visa, GarbageAndConnectionClosedMidReply) {
+  Simulator sim({"--tcp", "0", "--fault", "close-mid-reply"});
+  ASSERT_TRUE(sim.ready());
+  Session s;
+  ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 500);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR, 13);
+  ViStatus status = 0;
+  const QByteArray half = s.ask("*IDN?\r", 50, &status);
+  EXPECT_LT(status, VI_SUCCESS);
+  EXPECT_TRUE(QByteArray("TARVIK,RQ6102,4472318,V2.03\r").startsWith(half));
+  EXPECT_LT(s.visa.viWrite(s.vi, "*IDN?\r") == VI_SUCCESS ? s.visa.viRead(s.vi, nullptr, 50) : -1, 0);
+}
+
+TEST(Visa, BlocksTravelWithCarriageReturnsInside) {
+  Simulator sim({"--tcp", "0"});
+  ASSERT_TRUE(sim.ready());
+  Session s;
+  ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+  const QByteArray data("<bus>\r\n<x/>\r</bus>");
+  s.visa.viWrite(s.vi, "MMEM:CDIR \"/bus-limits\"\r");
+  s.visa.viWrite(s.vi, "MMEM:DATA \"T.bus\",#2" + QByteArray::number(data.size()) + data + "\r");
+  ASSERT_EQ(data.size(), 18);
+  EXPECT_EQ(s.ask("MMEM:CAT?\r", 1000), "18,8388590,T.bus,18\r");
+  s.visa.viSetAttribute(s.vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
+  s.visa.viWrite(s.vi, "MMEM:DATA? \"t.BUS\"\r");
+  QByteArray header;
+  EXPECT_EQ(s.visa.viRead(s.vi, &header, 4), VI_SUCCESS_MAX_CNT);
+  EXPECT_EQ(header, "#218");
+  QByteArray body;
+  EXPECT_EQ(s.visa.viRead(s.vi, &body, 20), VI_SUCCESS_MAX_CNT);
+  EXPECT_EQ(body, data + "\r\n");
+}
+
+#ifndef Q_OS_WIN
+TEST(Visa, SerialPortOnAPseudoTerminal) {
+  Simulator sim({"--pty", "--family", "1", "--baud", "19200"});
+  ASSERT_TRUE(sim.ready());
+  Session s;
+  s.visa.setPortLister([&] { return QList<SerialPortEntry>{{sim.pty(), "Gadget Serial"}}; });
+  ASSERT_EQ(s.open(sim.ptyResource()), VI_SUCCESS);
+  QString name;
+  ASSERT_EQ(s.visa.viGetAttribute(s.vi, VI_ATTR_INTF_INST_NAME, &name), VI_SUCCESS);
+  EXPECT_EQ(name, "Gadget Serial");
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 300);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR, 13);
+  EXPECT_EQ(s.visa.viSetAttribute(s.vi, VI_ATTR_ASRL_FLOW_CNTRL, VI_ASRL_FLOW_RTS_CTS), VI_SUCCESS);
+
+  // At the wrong speed the instrument hears noise and stays silent.
+  ASSERT_EQ(s.visa.viSetAttribute(s.vi, VI_ATTR_ASRL_BAUD, 115200), VI_SUCCESS);
+  ViStatus status = 0;
+  EXPECT_TRUE(s.ask("\r*IDN?\r", 50, &status).isEmpty());
+  EXPECT_EQ(status, VI_ERROR_TMO);
+
+  ASSERT_EQ(s.visa.viSetAttribute(s.vi, VI_ATTR_ASRL_BAUD, 19200), VI_SUCCESS);
+  EXPECT_EQ(s.ask("\r*IDN?\r", 50, &status), "TARVIK,RQ4102,4471052,V5.12\r");
+  EXPECT_EQ(status, VI_SUCCESS);
+
+  // Without end of input on the termination character, only the count ends a read.
+  s.visa.viSetAttribute(s.vi, VI_ATTR_ASRL_END_IN, VI_ASRL_END_NONE);
+  EXPECT_EQ(s.ask("*IDN?\rDEV:MOD?\r", 32, &status), "TARVIK,RQ4102,4471052,V5.12\rBUS\r");
+  EXPECT_EQ(status, VI_SUCCESS_MAX_CNT);
+  EXPECT_EQ(s.visa.viClose(s.vi), VI_SUCCESS);
+  EXPECT_EQ(s.visa.viClose(s.vi), VI_ERROR_INV_OBJECT);
+}
+#endif

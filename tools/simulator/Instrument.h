@@ -1,0 +1,75 @@
+// The simulated instrument: its state and its SCPI conversation. It takes the
+// bytes that arrive on the link and hands back what the instrument would
+// send, so the same engine serves a TCP socket and a pseudo-terminal.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+
+#include "FileStore.h"
+
+namespace sim {
+
+struct Settings {
+  int family = 2;               // 1: RQ4102, 2: RQ6102
+  bool identByCode = true;      // identification reply holds the model's code
+  QByteArray idn;               // replaces the identification reply when not empty
+  QByteArray mode = "BUS";      // current instrument mode
+  bool refuseBus = false;       // "DEV:MOD BUS" queues an error instead
+  quint32 calibration = 0x800000u;  // 24-bit configuration word
+  int runState = 1;
+  int transform = 0;
+  qint32 baud = 115200;         // the instrument's serial speed
+  bool fixedSpeed = false;      // ignores speed changes
+  bool sdCard = true;
+};
+
+enum class Fault { None, Silent, Garbage, CloseMidReply };
+
+class Instrument {
+ public:
+  explicit Instrument(Settings settings);
+
+  FileStore& files() { return files_; }
+  Settings& settings() { return s_; }
+  void setFault(Fault fault) { fault_ = fault; }
+  Fault fault() const { return fault_; }
+
+  // Bytes from the link. `lineBaud` is the speed the link runs at, or 0 on a
+  // socket; at any other speed than its own the instrument hears only noise.
+  void receive(const QByteArray& bytes, qint32 lineBaud);
+  // A new connection: forget any half-received command.
+  void resetLink() { input_.clear(); }
+
+  std::function<void(const QByteArray&)> send;
+  std::function<void()> closeLink;
+  std::function<void(const QByteArray&)> log;
+
+  // Root of the SD card and the key of the first family's second store.
+  static constexpr const char* kSdRoot = "/sdcard_p1/";
+  static constexpr const char* kSecondStore = "MEM";
+
+ private:
+  bool takeBlockCommand();
+  void execute(const QByteArray& line);
+  void reply(const QByteArray& text);
+  void replyBlock(const QByteArray& data);
+  void pushError(const QByteArray& error) { errors_.append(error); }
+  QByteArray identification() const;
+  QString currentFolder() const;
+  bool folderReachable(const QString& key);
+
+  Settings s_;
+  FileStore files_;
+  Fault fault_ = Fault::None;
+  QByteArray input_;
+  QList<QByteArray> errors_;
+  bool hexFormat_ = false;
+  QString storage_ = "LOCAL";
+  QString dir_ = "/";
+  QByteArray traceLimits_;
+};
+
+}  // namespace sim
