@@ -38,7 +38,6 @@ void excelMessage(AppState& state, int number) {
                       : number == kFolderNotFound ? &kTexts[1]
                       : number == kWriteError     ? &kTexts[2]
                                                   : &kTexts[3];
-  state.ui->setBusy(false);
   state.ui->message(QStringLiteral("%1 n° %2").arg(pick(kError, state.language)).arg(-(number + 100)),
                     pick(*text, state.language) + u'\n');
 }
