@@ -15,6 +15,7 @@ struct FileRequest {
   enum class Confirm { Load, Save, Ok };
   QString folder;       // empty: the current folder
   QString pattern;      // default pattern, e.g. "*.BUS"
+  QString defaultFile;  // a file name (or path) the dialog proposes; empty: none
   QStringList types;    // e.g. {"BUS files (*.BUS)", "HTM files (*.HTM)"}
   QString title;
   Confirm confirm = Confirm::Load;

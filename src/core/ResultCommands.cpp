@@ -66,10 +66,12 @@ std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath) 
   using namespace resulttext;
   const int language = state.language;
   FileRequest request;
-  request.pattern = proposedSaveName(sourcePath);
-  request.types = {QStringLiteral("*.HTM")};
+  request.pattern = QStringLiteral("*.HTM");
+  request.types = {QStringLiteral("HTM files (*.HTM)")};
+  request.defaultFile = proposedSaveName(sourcePath);
   request.title = pick(kSaveDialogTitle, language);
-  request.confirm = FileRequest::Confirm::Ok;
+  // A dialog that accepts new names; the overwrite question is asked here.
+  request.confirm = FileRequest::Confirm::Save;
   request.forceExtension = true;
 
   QString target;

@@ -154,9 +154,16 @@ void ResultWindow::closeEvent(QCloseEvent* event) {
 }
 
 std::array<QPixmap, 3> loadStatusIcons(const AppState& state) {
-  return {QPixmap(programPath(state, QStringLiteral("bitmap/smi-green.bmp"))),
-          QPixmap(programPath(state, QStringLiteral("bitmap/smi-red.bmp"))),
-          QPixmap(programPath(state, QStringLiteral("bitmap/smi-yellow.bmp")))};
+  std::array<QPixmap, 3> icons;
+  const char* const names[] = {"bitmap/smi-green.bmp", "bitmap/smi-red.bmp",
+                               "bitmap/smi-yellow.bmp"};
+  for (std::size_t i = 0; i < icons.size(); ++i) {
+    QPixmap icon(programPath(state, QString::fromLatin1(names[i])));
+    // Bitmaps have no transparency: their white corners take the row's band.
+    if (!icon.isNull()) icon.setMask(icon.createMaskFromColor(Qt::white, Qt::MaskInColor));
+    icons[i] = icon;
+  }
+  return icons;
 }
 
 ResultWindow* ReadHTMLFile(AppState& state, const QString& path) {

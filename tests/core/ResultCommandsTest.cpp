@@ -72,7 +72,8 @@ TEST_F(ResultSaveFlow, NewNameCopiesUnderLowerCaseName) {
   EXPECT_FALSE(QFileInfo::exists(dir.filePath("Saved.HTM")));
   EXPECT_TRUE(ui.questions.isEmpty());
   ASSERT_EQ(ui.fileRequests.size(), 1);
-  EXPECT_EQ(ui.fileRequests[0].pattern, proposedSaveName(source));
+  EXPECT_EQ(ui.fileRequests[0].defaultFile, proposedSaveName(source));
+  EXPECT_EQ(ui.fileRequests[0].pattern, "*.HTM");
   EXPECT_EQ(ui.fileRequests[0].title, "Enter a filename to save in a file");
   EXPECT_TRUE(ui.fileRequests[0].forceExtension);
 }
@@ -88,7 +89,7 @@ TEST_F(ResultSaveFlow, ExistingFileAsksAndNoBringsTheDialogBack) {
   EXPECT_EQ(ui.questions[0].title, "Save");
   EXPECT_EQ(ui.questions[0].text, "File already exists !   Replace existing file ?\n");
   ASSERT_EQ(ui.fileRequests.size(), 2);
-  EXPECT_EQ(ui.fileRequests[1].pattern, ui.fileRequests[0].pattern);
+  EXPECT_EQ(ui.fileRequests[1].defaultFile, ui.fileRequests[0].defaultFile);
   EXPECT_EQ(readFile(other), "keep me");
 }
 
