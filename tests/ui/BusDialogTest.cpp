@@ -1,0 +1,191 @@
+// The bus panel's widgets and the two generator dialogs, driven as a user
+// would: typed values, clicked buttons, answers through ScriptedInteraction.
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+
+#include "core/BusFile.h"
+#include "core/XmlDocument.h"
+#include "support/ScriptedInteraction.h"
+#include "ui/BusPanel.h"
+#include "ui/NewFileDialogs.h"
+
+using namespace karvel;
+
+namespace {
+
+// The bus widgets of a main window, under the names the panel looks for.
+std::unique_ptr<QWidget> busWidgets() {
+  auto window = std::make_unique<QWidget>();
+  auto* layout = new QFormLayout(window.get());
+  for (const char* name : {"fileField", "busField", "commentField", "frequencyField",
+                           "bitTimeField", "maxVoltageField"}) {
+    auto* field = new QLineEdit;
+    field->setObjectName(name);
+    layout->addRow(name, field);
+  }
+  auto* picture = new QLabel;
+  picture->setObjectName("busPicture");
+  layout->addRow(picture);
+  auto* table = new QTableWidget(0, 3);
+  table->setObjectName("busTable");
+  layout->addRow(table);
+  for (const char* name : {"speedCaption", "voltageCaption"}) {
+    auto* caption = new QLabel(name);
+    caption->setObjectName(name);
+    layout->addRow(caption);
+  }
+  for (const char* name : {"speedNextButton", "voltageNextButton"}) {
+    auto* button = new QPushButton(name);
+    button->setObjectName(name);
+    layout->addRow(button);
+  }
+  return window;
+}
+
+// Types text into a widget key by key, as the keyboard would.
+void typeInto(QWidget* widget, const QString& text) {
+  for (QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &release);
+  }
+}
+
+class BusDialog : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  test::ScriptedInteraction ui;
+  AppState app;
+  std::unique_ptr<QWidget> window = busWidgets();
+  ui::BusPanel* panel = nullptr;
+
+  void SetUp() override {
+    app.ui = &ui;
+    app.programDir = QStringLiteral(KARVEL_APPDIR);
+    window->show();
+    const QString sample = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_HS.BUS");
+    ASSERT_EQ(ui::ConvertAndRenderXMLFileInTree(app, window.get(), sample), 0);
+    panel = ui::BusPanel::of(window.get());
+    ASSERT_TRUE(panel);
+  }
+  template <typename T>
+  T* find(const char* name) {
+    return window->findChild<T*>(name);
+  }
+  template <typename T>
+  static T* in(QWidget* dialog, const char* name) {
+    return dialog->findChild<T*>(name);
+  }
+  void answerSave(const QString& path) { ui.files.enqueue({FileChoice::Kind::New, path}); }
+};
+
+}  // namespace
+
+TEST_F(BusDialog, TheSpeedDialogCouplesItsFieldsAndGenerates) {
+  auto* dialog = qobject_cast<ui::NewSpeedDialog*>(panel->CreationFichier(true));
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(dialog->isModal() || dialog->windowModality() != Qt::NonModal);
+  EXPECT_EQ(app.speedPanel, dialog);
+  auto* titleField = in<QLineEdit>(dialog, "titleField");
+  auto* speedField = in<QSpinBox>(dialog, "speedField");
+  auto* kiloField = in<QDoubleSpinBox>(dialog, "kiloField");
+  auto* megaField = in<QDoubleSpinBox>(dialog, "megaField");
+  auto* generateButton = in<QPushButton>(dialog, "generateButton");
+  EXPECT_EQ(titleField->text(), "CAN High Speed 500 kbit/s");
+  EXPECT_EQ(speedField->value(), 500000);
+  EXPECT_DOUBLE_EQ(kiloField->value(), 500);
+  EXPECT_DOUBLE_EQ(megaField->value(), 0.5);
+  megaField->clear();
+  typeInto(megaField, "2.5");
+  EXPECT_EQ(speedField->value(), 2500000);
+  EXPECT_DOUBLE_EQ(kiloField->value(), 2500);
+  speedField->setValue(250000);
+  EXPECT_DOUBLE_EQ(kiloField->value(), 250);
+  titleField->setText("CAN 250k");
+
+  const QString out = dir.filePath("CAN250.BUS");
+  answerSave(out);
+  generateButton->click();
+  ASSERT_EQ(ui.fileRequests.size(), 1);
+  EXPECT_EQ(ui.fileRequests[0].title, "Backup file");
+  EXPECT_EQ(ui.fileRequests[0].pattern, "*.BUS");
+  EXPECT_EQ(ui.fileRequests[0].confirm, FileRequest::Confirm::Save);
+  EXPECT_TRUE(ui.fileRequests[0].forceExtension);
+  EXPECT_TRUE(ui.messages.isEmpty());
+  EXPECT_TRUE(QFile::exists(out));
+  EXPECT_EQ(find<QLineEdit>("fileField")->text(), out);
+  EXPECT_EQ(find<QLineEdit>("busField")->text(), "CAN 250k");
+  EXPECT_EQ(find<QLineEdit>("frequencyField")->text(), "250.000 kHz");
+  QApplication::processEvents();
+  EXPECT_FALSE(app.speedPanel);  // closed and gone
+}
+
+TEST_F(BusDialog, ARefusedSpeedKeepsTheDialogAndCancelClosesIt) {
+  app.language = German;
+  auto* dialog = qobject_cast<ui::NewSpeedDialog*>(panel->CreationFichier(true));
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(dialog->windowTitle(), "Dateierstellung");
+  EXPECT_EQ(in<QPushButton>(dialog, "quitButton")->text(), "Beenden");
+  in<QSpinBox>(dialog, "speedField")->setValue(0);
+  answerSave(dir.filePath("zero.BUS"));
+  in<QPushButton>(dialog, "generateButton")->click();
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_TRUE(ui.messages[0].text.startsWith("Die neue Geschwindigkeit"));
+  EXPECT_FALSE(QFile::exists(dir.filePath("zero.BUS")));
+  EXPECT_TRUE(dialog->isVisible());
+  // Cancelling the file dialog closes the generator dialog, nothing written.
+  in<QPushButton>(dialog, "generateButton")->click();
+  QApplication::processEvents();
+  EXPECT_FALSE(app.speedPanel);
+  EXPECT_EQ(find<QLineEdit>("busField")->text(), "CAN High Speed 500 kbit/s");
+}
+
+TEST_F(BusDialog, TheVoltageDialogStartsFromTheShownVoltage) {
+  app.language = Italian;
+  auto* dialog = qobject_cast<ui::NewVoltageDialog*>(panel->CreationFichier(false));
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(in<QLabel>(dialog, "questionLabel")->text(),
+            QString::fromUtf8("Qual\xE2\x80\x99\xC3\xA8 la nuova tensione massima del bus?"));
+  EXPECT_DOUBLE_EQ(in<QDoubleSpinBox>(dialog, "voltageField")->value(), 8);
+  in<QDoubleSpinBox>(dialog, "voltageField")->setValue(30);
+  const QString out = dir.filePath("V30.BUS");
+  answerSave(out);
+  in<QPushButton>(dialog, "generateButton")->click();
+  EXPECT_TRUE(ui.messages.isEmpty());
+  EXPECT_EQ(find<QLineEdit>("maxVoltageField")->text(), "40.0 V");
+  EXPECT_EQ(app.xmlDocument->value(XmlDocument::attribute(
+                XmlDocument::child(XmlDocument::child(app.xmlDocument->root(), "SETUP"), "SensiCh1"),
+                "a")),
+            "8");
+}
+
+TEST_F(BusDialog, ThePanelDrawsBandsDimsAndCloses) {
+  auto* table = find<QTableWidget>("busTable");
+  ASSERT_EQ(table->rowCount(), 10);
+  EXPECT_EQ(table->verticalHeaderItem(0)->text(), "CAN-H recessive level");
+  EXPECT_EQ(table->item(1, 0)->background().color(), QColor(0xD0, 0xD0, 0xD0));
+  EXPECT_EQ(table->item(2, 0)->background().color(), QColor(Qt::white));
+  EXPECT_TRUE(table->item(0, 0)->flags() & Qt::ItemIsEditable);
+  EXPECT_FALSE(find<QLabel>("busPicture")->pixmap().isNull());
+  EXPECT_TRUE(find<QPushButton>("speedNextButton")->isEnabled());
+
+  panel->close();
+  EXPECT_EQ(table->rowCount(), 0);
+  EXPECT_TRUE(find<QLineEdit>("fileField")->text().isEmpty());
+  EXPECT_TRUE(find<QLabel>("busPicture")->pixmap().isNull());
+  EXPECT_EQ(find<QLineEdit>("maxVoltageField")->text(), "8.00 V");
+  EXPECT_FALSE(find<QPushButton>("speedNextButton")->isEnabled());
+  EXPECT_FALSE(find<QLabel>("voltageCaption")->isEnabled());
+  EXPECT_FALSE(panel->CreationFichier(true));  // nothing to generate from
+}
