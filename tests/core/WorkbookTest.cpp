@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <zip.h>
 
 #include "core/AppState.h"
 #include "core/SheetApp.h"
@@ -320,4 +322,99 @@ TEST(SheetInLibreOffice, ConvertsToTheSameCellTexts) {
       {"Rise time", "0", "100", "120"},
       {"Überschwingen, \"max\"", "0", "10 %", "3 %"}};
   for (qsizetype i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i], expected[i]) << "row " << i + 1;
+}
+
+TEST(SheetInLibreOffice, ATemplateSavedByLibreOfficeStillServes) {
+  if (sofficePath().isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed: spreadsheet check skipped";
+  // The template as a spreadsheet application rewrites it when someone edits
+  // it: other attribute styles, spans, boolean words, its own part order.
+  QTemporaryDir dir, profile;
+  const QString input = dir.filePath("t.xlsx");
+  ASSERT_TRUE(QFile::copy(templateFile(), input));
+  QProcess soffice;
+  soffice.start(sofficePath(), {QStringLiteral("-env:UserInstallation=file://") + profile.path(),
+                                QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                QStringLiteral("xlsx:Calc MS Excel 2007 XML"), QStringLiteral("--outdir"),
+                                dir.filePath("resaved"), input});
+  ASSERT_TRUE(soffice.waitForFinished(120000));
+  const QString resaved = dir.filePath("resaved/t.xlsx");
+  ASSERT_TRUE(QFile::exists(resaved));
+
+  QString error;
+  const QString out = dir.filePath("out.xlsx");
+  ASSERT_TRUE(exportResultTable(resaved, threeRowTable(), English, out, &error)) << error.toStdString();
+  const QJsonObject book = readWorkbook(out);
+  EXPECT_EQ(cellText(book, "A1"), "BUS DIAGNOSTIC RESULT CAN HIGH SPEED");
+  EXPECT_EQ(cellText(book, "D1"), "KARVEL");
+  EXPECT_EQ(cellText(book, "C2"), "Bus quality");
+  EXPECT_EQ(cellText(book, "D7"), "120");
+  EXPECT_EQ(book["dimension"].toString(), "A1:D7");
+  EXPECT_EQ(cellInfo(book, "B5")["align"].toString(), "center") << "the column style still applies";
+  const QList<QStringList> rows = convertWithLibreOffice(out);
+  ASSERT_EQ(rows.size(), 7);
+  EXPECT_EQ(rows[6], (QStringList{"Rise time", "0", "100", "120"}));
+}
+
+namespace {
+
+// A copy of the template whose first sheet is `sheetXml`.
+QString templateWithSheet(const QTemporaryDir& dir, const QByteArray& sheetXml) {
+  const QString path = dir.filePath("custom.xl");
+  QFile::remove(path);
+  QFile::copy(templateFile(), path);
+  QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  int err = 0;
+  zip_t* zip = zip_open(path.toLocal8Bit().constData(), 0, &err);
+  if (!zip) return {};
+  zip_source_t* source = zip_source_buffer(zip, sheetXml.constData(), sheetXml.size(), 0);
+  zip_file_replace(zip, zip_name_locate(zip, "xl/worksheets/sheet1.xml", 0), source, 0);
+  zip_close(zip);
+  return path;
+}
+
+}  // namespace
+
+TEST(WorkbookFileFormat, PrefixedElementsAndImplicitPositionsAreUnderstood) {
+  QTemporaryDir dir;
+  const QByteArray sheet =
+      "<?xml version=\"1.0\"?>"
+      "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+      "<x:sheetData>"
+      "<x:row><x:c t=\"inlineStr\"><x:is><x:t>first</x:t></x:is></x:c><x:c/></x:row>"
+      "<x:row r=\"3\" spans=\"1:2\"><x:c r=\"B3\" t=\"inlineStr\"><x:is><x:t xml:space=\"preserve\"> </x:t></x:is></x:c></x:row>"
+      "</x:sheetData></x:worksheet>";
+  const QString custom = templateWithSheet(dir, sheet);
+  QString error;
+  auto book = WorkbookFile::load(custom, &error);
+  ASSERT_NE(book, nullptr) << error.toStdString();
+  EXPECT_EQ(book->usedRange(), "A1:B3");
+  book->setText(2, 1, QStringLiteral("inserted"));
+  book->setText(3, 4, QStringLiteral("after"));
+  ASSERT_TRUE(book->saveTo(dir.filePath("out.xlsx"), &error)) << error.toStdString();
+  const QJsonObject read = readWorkbook(dir.filePath("out.xlsx"));
+  ASSERT_FALSE(read.contains("error")) << read["error"].toString().toStdString();
+  EXPECT_EQ(cellText(read, "A1"), "first");
+  EXPECT_EQ(cellText(read, "A2"), "inserted");
+  EXPECT_EQ(cellText(read, "B3"), " ") << "a blank-only text is content";
+  EXPECT_EQ(cellText(read, "D3"), "after");
+  EXPECT_EQ(read["dimension"].toString(), "A1:D3");
+}
+
+TEST(WorkbookFileFormat, DamagedSheetsAreRefusedWithAReason) {
+  QTemporaryDir dir;
+  const char* damaged[] = {
+      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+      "<row r=\"3\"/><row r=\"2\"/></sheetData></worksheet>",
+      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+      "<row r=\"1\"><c r=\"B1\"/><c r=\"A1\"/></row></sheetData></worksheet>",
+      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+      "<row r=\"1\"><c r=\"A2\"/></row></sheetData></worksheet>",
+      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"/>",
+      "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"></row></sheetData></worksheet>",
+      "<chartsheet/>"};
+  for (const char* xml : damaged) {
+    QString error;
+    EXPECT_EQ(WorkbookFile::load(templateWithSheet(dir, xml), &error), nullptr) << xml;
+    EXPECT_FALSE(error.isEmpty()) << xml;
+  }
 }

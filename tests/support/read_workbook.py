@@ -33,7 +33,7 @@ for row in sheet.iter_rows():
 with zipfile.ZipFile(path) as package:
     xml = package.read("xl/worksheets/sheet1.xml").decode("utf-8")
     names = package.namelist()
-dimension = re.search(r'<dimension ref="([^"]*)"', xml)
+dimension = re.search(r'<(?:\w+:)?dimension ref="([^"]*)"', xml)
 print(json.dumps({
     "sheets": book.sheetnames,
     "max_row": sheet.max_row,
