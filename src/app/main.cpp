@@ -1,12 +1,28 @@
+// The karvel program: the user's desktop companion for the Tarvik oscilloscopes.
 #include <QApplication>
-#include <QMainWindow>
 
 #include "core/AppState.h"
+#include "core/Clock.h"
+#include "ui/QtInteraction.h"
+#include "ui/Startup.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle(QString::fromUtf8(karvel::kVersionText));
-  window.show();
-  return app.exec();
+  // The program ends only through the quit question of the main window.
+  app.setQuitOnLastWindowClosed(false);
+
+  karvel::AppState state;
+  karvel::ui::QtInteraction dialogs;
+  karvel::SystemClock clock;
+  state.ui = &dialogs;
+  state.clock = &clock;
+
+  karvel::ui::Application application(state);
+  karvel::ui::StartupOptions options;
+  options.programDir = QCoreApplication::applicationDirPath();
+  options.programFile = QCoreApplication::applicationFilePath();
+  options.arguments = QCoreApplication::arguments();
+  if (application.start(options)) app.exec();
+  application.shutdown();
+  return 0;
 }

@@ -86,6 +86,11 @@ struct AppState {
   // Services the application provides; never null once the program runs.
   Interaction* ui = nullptr;
   Clock* clock = nullptr;
+
+  // The end of the main window's toolbar (AfficheCom): the instrument layer
+  // calls it with 1 once a session is open and with 0 once it is closed.
+  // Empty while no main window exists (command-line tools, core tests).
+  std::function<void(int open)> afficheCom;
 };
 
 // The working folder that a fresh settings file proposes.

@@ -1,0 +1,12 @@
+#include "ui/Features.h"
+
+#include "ui/MainWindow.h"
+
+namespace karvel::ui {
+
+void attachFeatures(MainWindow& window) {
+  // One line per feature, e.g. attachBusCommands(window);
+  (void)window;
+}
+
+}  // namespace karvel::ui

@@ -1,0 +1,12 @@
+// Where the features of the program attach their commands to the main window.
+#pragma once
+
+namespace karvel::ui {
+
+class MainWindow;
+
+// Called once at start-up, right after the main window is built and before
+// the settings are applied. Each feature adds one call in Features.cpp.
+void attachFeatures(MainWindow& window);
+
+}  // namespace karvel::ui
