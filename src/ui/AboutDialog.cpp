@@ -1,6 +1,8 @@
 #include "ui/AboutDialog.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QUrl>
@@ -51,6 +53,11 @@ void AboutDialog::showAsSplash() {
   form_->dateText->setVisible(false);
   form_->startupText->setVisible(true);
   form_->closeButton->setVisible(false);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect place(QPoint(), sizeHint());
+    place.moveCenter(screen->availableGeometry().center());
+    move(place.topLeft());
+  }
   show();
   raise();
   // Drawn now: the program waits next, without an event loop.
