@@ -28,11 +28,13 @@ bool prepare(const QString& dir) {
   if (!QFile::copy(app + "/KARVEL.UIR", dir + "/KARVEL.UIR")) return false;
   QDir().mkpath(dir + "/toolbar");
   const auto images = QDir(app + "/toolbar").entryList(QDir::Files);
-  for (const QString& image : images) QFile::copy(app + "/toolbar/" + image, dir + "/toolbar/" + image);
+  for (const QString& image : images)
+    QFile::copy(app + "/toolbar/" + image, dir + "/toolbar/" + image);
   QFile ini(dir + "/karvel.ini");
   if (!ini.open(QIODevice::WriteOnly | QIODevice::Text)) return false;
-  ini.write("1 1\n/tmp/karvel/\n1\n1\nASRL1\nUSB\nTCPIP0::255.255.255.255::23::SOCKET\n"
-            "40\n40\n600\n900\n0\n");
+  ini.write(
+      "1 1\n/tmp/karvel/\n1\n1\nASRL1\nUSB\nTCPIP0::255.255.255.255::23::SOCKET\n"
+      "40\n40\n600\n900\n0\n");
   return true;
 }
 

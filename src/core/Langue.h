@@ -28,12 +28,11 @@ inline constexpr Text5 kItemExit{"__Quitter", "E__xit", "__Beenden", "Sali__r", 
 inline constexpr Text5 kItemCommunication{"__Communication ...", "__Communication ...",
                                           "__Kommunikation ...", "__Comunicación ...",
                                           "__Comunicazione ..."};
-inline constexpr Text5 kItemLanguage{"__Langue", "__Language", "__Sprache", "__Idioma",
-                                     "__Lingua"};
+inline constexpr Text5 kItemLanguage{"__Langue", "__Language", "__Sprache", "__Idioma", "__Lingua"};
 inline constexpr Text5 kItemContents{"__Sommaire", "__Contents", "__Inhalt", "__Contenido",
                                      "__Sommario"};
-inline constexpr Text5 kItemAbout{"__A propos ...", "__About ...", "__Über ...",
-                                  "__Acerca de ...", "__Informazioni ..."};
+inline constexpr Text5 kItemAbout{"__A propos ...", "__About ...", "__Über ...", "__Acerca de ...",
+                                  "__Informazioni ..."};
 
 // ---- Main window: labels and captions ---------------------------------------
 inline constexpr Text5 kLabelFile{"Fichier", "File", "Datei", "Fichero", "File"};
@@ -52,12 +51,11 @@ inline constexpr Text5 kLabelMaxVoltage{
     "Tensione max. attualmente configurata"};
 inline constexpr Text5 kButtonNext{"Suivant >>>", "Next >>>", "Weiter >>>", "Siguiente >>>",
                                    "Avanti >>>"};
-inline constexpr Text5 kCaptionSpeed{
-    "Génération d'un fichier pour\n une nouvelle vitesse de bus",
-    "Generation of file for a new bus speed",
-    "Erzeugung einer Datei für\neine neue Busgeschwindigkeit",
-    "Generación de un fichero para\nuna nueva velocidad de bus",
-    "Generazione di un file per\nuna nuova velocità del bus"};
+inline constexpr Text5 kCaptionSpeed{"Génération d'un fichier pour\n une nouvelle vitesse de bus",
+                                     "Generation of file for a new bus speed",
+                                     "Erzeugung einer Datei für\neine neue Busgeschwindigkeit",
+                                     "Generación de un fichero para\nuna nueva velocidad de bus",
+                                     "Generazione di un file per\nuna nuova velocità del bus"};
 inline constexpr Text5 kCaptionVoltage{
     "Génération d'un fichier pour une nouvelle\ntension max. de bus",
     "Generation of a file for a new max.\nbus voltage",
@@ -93,10 +91,9 @@ inline constexpr Text5 kPrintFailed{
 
 // ---- Quit question ------------------------------------------------------------
 inline constexpr Text5 kQuitTitle{"Quitter", "Quit", "Beenden", "Salir", "Esci"};
-inline constexpr Text5 kQuitQuestion{"Êtes-vous sûr de vouloir quitter KARVEL ?\n",
-                                     "Are you sure you want to quit KARVEL ?\n",
-                                     "Wollen sie KARVEL beenden ?\n",
-                                     "Está a punto de salir de KARVEL ?\n", "Uscire da KARVEL ?\n"};
+inline constexpr Text5 kQuitQuestion{
+    "Êtes-vous sûr de vouloir quitter KARVEL ?\n", "Are you sure you want to quit KARVEL ?\n",
+    "Wollen sie KARVEL beenden ?\n", "Está a punto de salir de KARVEL ?\n", "Uscire da KARVEL ?\n"};
 inline constexpr Text5 kYes{"Oui", "Yes", "Ja", "Si", "Si"};
 inline constexpr Text5 kNo{"Non", "No", "Nein", "No", "No"};
 
@@ -104,8 +101,8 @@ inline constexpr Text5 kNo{"Non", "No", "Nein", "No", "No"};
 inline constexpr Text5 kQuitButton{"Quitter", "Quit", "Beenden", "Salir", "Esci"};
 
 // ---- Communication settings dialog ------------------------------------------
-inline constexpr Text5 kCommTitle{"Communication", "Communication", "Kommunikation",
-                                  "Comunicación", "Comunicazione"};
+inline constexpr Text5 kCommTitle{"Communication", "Communication", "Kommunikation", "Comunicación",
+                                  "Comunicazione"};
 inline constexpr Text5 kCommAddress{"Adresse", "Address", "Adresse", "Dirección", "Indirizzo"};
 inline constexpr Text5 kCommType{"Type de communication", "Type of communication",
                                  "Kommunikationsart", "Tipo de comunicación",
@@ -137,8 +134,8 @@ inline constexpr Text5 kNewFileTitleField{"Modification du titre", "Modification
 
 // ---- Results window -----------------------------------------------------------
 inline constexpr Text5 kResultsExportExcel{"Exporter vers E__XCEL ...", "Export to E__XCEL ...",
-                                           "Nach E__XCEL exportieren ...",
-                                           "Exportar a E__XCEL ...", "Esporta in E__XCEL ..."};
+                                           "Nach E__XCEL exportieren ...", "Exportar a E__XCEL ...",
+                                           "Esporta in E__XCEL ..."};
 inline constexpr Text5 kColumnMinTolerance{"Tolérance min", "Min tolerance", "Min. Toleranz",
                                            "Tolerancia mín", "Tolleranza min"};
 inline constexpr Text5 kColumnMaxTolerance{"Tolérance max", "Max tolerance", "Max. Toleranz",
@@ -160,7 +157,7 @@ inline constexpr Text5 kExcelMessage{"Message", "Message", "Meldung", "Mensaje",
 
 // ---- Connection types, by connection type ------------------------------------
 inline constexpr std::array<const char*, 3> kConnectionNames{"RS232", "USB", "Ethernet"};
-inline constexpr std::array<const char*, 3> kConnectionImages{"toolbar/RS232.bmp", "toolbar/USB.bmp",
-                                                              "toolbar/Ethernet.bmp"};
+inline constexpr std::array<const char*, 3> kConnectionImages{
+    "toolbar/RS232.bmp", "toolbar/USB.bmp", "toolbar/Ethernet.bmp"};
 
 }  // namespace karvel::text

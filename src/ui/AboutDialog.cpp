@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QUrl>
 
 #include "core/Clock.h"
@@ -86,7 +86,7 @@ void AboutDialog::Presentation(Control control) {
       link->setStyleSheet(QString::fromLatin1(kVisitedLinkStyle));
       link->repaint();
       const QString address = control == Control::MakerLink ? QString::fromLatin1(kHomePage)
-                                                             : supportPageFor(state_.language);
+                                                            : supportPageFor(state_.language);
       if (state_.ui) state_.ui->openExternally(QUrl(address));
       if (state_.clock) state_.clock->wait(kWaitAfterLinkMs);
       return;

@@ -69,9 +69,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   state_.afficheCom = [this](int open) { AfficheCom(open); };
 }
 
-MainWindow::~MainWindow() {
-  state_.afficheCom = nullptr;
-}
+MainWindow::~MainWindow() { state_.afficheCom = nullptr; }
 
 void MainWindow::buildMenuItems() {
   const std::pair<QAction*, int> items[] = {
@@ -234,11 +232,10 @@ void MainWindow::selectLanguage(int number) {
 
 void MainWindow::openContents() {
   if (!state_.ui) return;
-  const QString path =
-      programPath(state_, QStringLiteral("help/KARVEL_%1.pdf")
-                              .arg(QString::fromLatin1(
-                                  kLanguageCodes[static_cast<std::size_t>(
-                                      clampLanguage(state_.language))])));
+  const QString path = programPath(
+      state_, QStringLiteral("help/KARVEL_%1.pdf")
+                  .arg(QString::fromLatin1(
+                      kLanguageCodes[static_cast<std::size_t>(clampLanguage(state_.language))])));
   // A missing document or viewer is not reported.
   state_.ui->openExternally(QUrl::fromLocalFile(path));
 }
@@ -353,17 +350,16 @@ void MainWindow::AfficheCom(int open) {
   while (toolbar_->actions().size() > kToolbarFixedItems) removeLastToolItem();
 
   const QString description = pick(text::kToolCommunication, state_.language);
-  QAction* toggle =
-      addToolButton(open ? "toolbar/go.bmp" : "toolbar/stop.bmp", description);
+  QAction* toggle = addToolButton(open ? "toolbar/go.bmp" : "toolbar/stop.bmp", description);
   toggle->setObjectName(open ? QStringLiteral("goButton") : QStringLiteral("stopButton"));
   toggle->setCheckable(true);
   toggle->setChecked(open != 0);
   connect(toggle, &QAction::triggered, this, [this] { InitCom(); });
   if (!open) return;
 
-  const int type =
-      (state_.connectionType >= RS232 && state_.connectionType <= Ethernet) ? state_.connectionType
-                                                                             : USB;
+  const int type = (state_.connectionType >= RS232 && state_.connectionType <= Ethernet)
+                       ? state_.connectionType
+                       : USB;
   auto* indicator = new QWidget(toolbar_);
   indicator->setObjectName(QStringLiteral("connectionIndicator"));
   auto* layout = new QHBoxLayout(indicator);

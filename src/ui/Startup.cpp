@@ -62,8 +62,8 @@ bool Application::start(const StartupOptions& options) {
     attachFeatures(*window_);
   }
 
-  state_.settingsPath = QDir::toNativeSeparators(
-      QDir(options.programDir).filePath(QStringLiteral("karvel.ini")));
+  state_.settingsPath =
+      QDir::toNativeSeparators(QDir(options.programDir).filePath(QStringLiteral("karvel.ini")));
   ChargeConfig(state_, *window_);
 
   window_->show();

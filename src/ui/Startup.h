@@ -23,9 +23,9 @@ constexpr int kSplashMs = 1000;
 QString buildDateText(const QDate& date);
 
 struct StartupOptions {
-  QString programDir;      // the folder with KARVEL.UIR, toolbar/, help/ and karvel.ini
-  QString programFile;     // the program file whose date is the build date
-  QStringList arguments;   // the command line, the program's name first
+  QString programDir;     // the folder with KARVEL.UIR, toolbar/, help/ and karvel.ini
+  QString programFile;    // the program file whose date is the build date
+  QStringList arguments;  // the command line, the program's name first
   // Attaches the features' commands; attachFeatures when left empty.
   std::function<void(MainWindow&)> attach;
 };

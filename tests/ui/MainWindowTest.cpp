@@ -103,8 +103,8 @@ TEST_F(MainWindowTest, LanguageSwitchRebuildsTheToolbarWithItsEnd) {
 
   state.sessionOpen = 0;
   window->GestionMenu(item::FirstLanguage + Spanish);
-  EXPECT_EQ(toolbarTips(), (QStringList{"Abrir", "Guardar", "Importar", "Exportar", "Imprimir",
-                                        "|", "Ayunda", "|", "Communicación"}));
+  EXPECT_EQ(toolbarTips(), (QStringList{"Abrir", "Guardar", "Importar", "Exportar", "Imprimir", "|",
+                                        "Ayunda", "|", "Communicación"}));
   EXPECT_EQ(state.toolbar, window->toolbar());
 }
 
@@ -165,8 +165,7 @@ TEST_F(MainWindowTest, OpenSendsBusAndResultFilesToTheirCommands) {
   EXPECT_EQ(buses, (QStringList{"C:\\data\\can.bus", "C:\\x.bus\\r1.htm"}));
   EXPECT_EQ(results, QStringList{"C:\\data\\RESULT.htm"});
   EXPECT_EQ(ui.fileRequests.first().title, "BUS File");
-  EXPECT_EQ(ui.fileRequests.first().types,
-            (QStringList{"BUS files (*.BUS)", "HTM files (*.HTM)"}));
+  EXPECT_EQ(ui.fileRequests.first().types, (QStringList{"BUS files (*.BUS)", "HTM files (*.HTM)"}));
 
   // A failed load is reported and does not count as the last file opened.
   window->commands().openBus = [](const QString&) { return -12; };

@@ -136,8 +136,7 @@ TEST_F(StartupTest, CommandLineFileOnlyWhenItIsTheOneArgumentAndExists) {
   EXPECT_TRUE(run({"karvel", dir.filePath("missing.BUS")}).isEmpty());
   EXPECT_TRUE(run({"karvel", dir.filePath("present.xyz"), "second"}).isEmpty());
   // Whatever its extension, the one file named is loaded as a bus file.
-  EXPECT_EQ(run({"karvel", dir.filePath("present.xyz")}),
-            QStringList{dir.filePath("present.xyz")});
+  EXPECT_EQ(run({"karvel", dir.filePath("present.xyz")}), QStringList{dir.filePath("present.xyz")});
 }
 
 TEST_F(StartupTest, ShutdownClosesAnOpenSessionBeforeThePanels) {

@@ -102,8 +102,7 @@ void paintOpen(QPainter& p) {
   // Open flap.
   p.setBrush(vertical(10, 20, QColor(0xfc, 0xe9, 0x9a), QColor(0xe6, 0xb4, 0x34)));
   QPolygonF flap;
-  flap << QPointF(2.5, 19.5) << QPointF(6.5, 10.5) << QPointF(22.5, 10.5)
-       << QPointF(18.5, 19.5);
+  flap << QPointF(2.5, 19.5) << QPointF(6.5, 10.5) << QPointF(22.5, 10.5) << QPointF(18.5, 19.5);
   p.drawPolygon(flap);
 }
 
@@ -315,10 +314,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::pair<const char*, std::function<void(QPainter&)>> images[] = {
-      {"open", paintOpen},   {"save", paintSave},   {"import", paintImport},
-      {"export", paintExport}, {"print", paintPrint}, {"help", paintHelp},
-      {"stop", paintStop},   {"go", paintGo},       {"RS232", paintRs232},
-      {"USB", paintUsb},     {"Ethernet", paintEthernet},
+      {"open", paintOpen},         {"save", paintSave},
+      {"import", paintImport},     {"export", paintExport},
+      {"print", paintPrint},       {"help", paintHelp},
+      {"stop", paintStop},         {"go", paintGo},
+      {"RS232", paintRs232},       {"USB", paintUsb},
+      {"Ethernet", paintEthernet},
   };
   bool ok = true;
   for (const auto& [name, draw] : images) {
