@@ -7,8 +7,10 @@
 #include <optional>
 
 #include "core/Interaction.h"
+#include "core/Messages.h"
 #include "core/SheetExport.h"
 #include "core/Texts.h"
+#include "ui/MainWindow.h"
 #include "ui/ResultWindow.h"
 #include "ui_ExcelDialog.h"
 
@@ -20,27 +22,6 @@ constexpr int kCannotLaunch = 9;
 constexpr int kFolderNotFound = 10;
 constexpr int kWriteError = 12;
 constexpr int kWillBeClosed = 17;
-
-// The catalogue messages this dialog shows, in the form of the program's
-// message routine: "Error n° -1xx" and the text with a line feed.
-void excelMessage(AppState& state, int number) {
-  static constexpr Text5 kError = {"Erreur", "Error", "Fehler", "Error", "Errore"};
-  static constexpr Text5 kTexts[] = {
-      {"Impossible de lancer EXCEL", "Cannot launch EXCEL", "EXCEL kann nicht gestartet werden",
-       "No se puede iniciar EXCEL", "Impossibile avviare EXCEL"},
-      {"Répertoire de travail introuvable", "Working directory not found", "Arbeitsverzeichnis nicht gefunden",
-       "Directorio de trabajo no encontrado", "Cartella di lavoro non trovata"},
-      {"Erreur d'écriture dans EXCEL", "Error writing to EXCEL", "Fehler beim Schreiben in EXCEL",
-       "Error de escritura en EXCEL", "Errore di scrittura in EXCEL"},
-      {"Attention !  EXCEL va être fermé", "Warning !  EXCEL will be closed", "Achtung !  EXCEL wird geschlossen",
-       "Atención !  EXCEL se cerrará", "Attenzione !  EXCEL verrà chiuso"}};
-  const Text5* text = number == kCannotLaunch    ? &kTexts[0]
-                      : number == kFolderNotFound ? &kTexts[1]
-                      : number == kWriteError     ? &kTexts[2]
-                                                  : &kTexts[3];
-  state.ui->message(QStringLiteral("%1 n° %2").arg(pick(kError, state.language)).arg(-(number + 100)),
-                    pick(*text, state.language) + u'\n');
-}
 
 // Folder texts may be typed with "\" or "/".
 QString internalPath(QString path) { return path.replace(u'\\', u'/'); }
@@ -125,14 +106,14 @@ int ExcelDialog::LancerExcel(QObject* control) {
     // either way.
     const QString current = QDir::currentPath();
     if (!QDir::setCurrent(internalPath(state_.workingDir))) {
-      excelMessage(state_, kFolderNotFound);
+      PopupErreur(state_, kFolderNotFound);
       return 0;
     }
     QDir::setCurrent(state_.programDir.isEmpty() ? current : internalPath(state_.programDir));
 
     SheetAppHandle app;
     if (SheetApp::newApp(&app) != kSheetOk) {
-      excelMessage(state_, kCannotLaunch);
+      PopupErreur(state_, kCannotLaunch);
       return 0;
     }
     app->setVisible(true);
@@ -142,7 +123,7 @@ int ExcelDialog::LancerExcel(QObject* control) {
     if (app->workbooks(&workbooks) != kSheetOk ||
         workbooks->open(templatePath(state_.programDir), &workbook) != kSheetOk) {
       app->quit();
-      excelMessage(state_, kCannotLaunch);
+      PopupErreur(state_, kCannotLaunch);
       return 0;
     }
     // A Run after a failed export starts a new instance.
@@ -178,7 +159,7 @@ void ExcelDialog::reject() {
 
 void ExcelDialog::failExport() {
   FermetureExcel();
-  excelMessage(state_, kWriteError);
+  PopupErreur(state_, kWriteError);
   setMode(Mode::NotStarted);
 }
 
@@ -191,7 +172,7 @@ int ExcelDialog::ExporterExcel() {
       QDir::toNativeSeparators(internalPath(state_.workingDir) + u'/' + internalPath(state_.sheetFileName));
   // No name, or the name of a folder: there is no file to write.
   if (state_.sheetFileName.trimmed().isEmpty() || QFileInfo(target).isDir()) {
-    excelMessage(state_, kWriteError);
+    PopupErreur(state_, kWriteError);
     return 0;
   }
   // The existing file is only replaced once the new one is complete, so it is
@@ -255,7 +236,7 @@ void ExcelDialog::FermetureExcel() {
   // Saving writes only changes not saved yet, and never into the template.
   if (workbook_) workbook_->save();
   const int status = workbook_ ? workbook_->close(false) : kSheetGone;
-  if (status >= 0) excelMessage(state_, kWillBeClosed);
+  if (status >= 0) PopupErreur(state_, kWillBeClosed);
   if (app_) app_->quit();
   ClearObjHandle(&workbook_);
   ClearObjHandle(&workbooks_);
@@ -272,6 +253,12 @@ ExcelDialog* LoadExcelPanel(AppState& state, QWidget* parent) {
     if (auto* d = qobject_cast<ExcelDialog*>(state.excelPanel.data())) d->exportFrom(resultWindow);
   };
   return dialog;
+}
+
+void attachSpreadsheetExport(MainWindow& window) {
+  AppState& state = window.state();
+  LoadExcelPanel(state, &window);
+  window.commands().closeSpreadsheet = [&state] { FermetureExcel(state); };
 }
 
 void TraducExcel(AppState& state) {

@@ -21,6 +21,8 @@ class QPushButton;
 
 namespace karvel::ui {
 
+class MainWindow;
+
 // Releases the handle held in `handle`, if there is one, and empties the
 // variable; releasing twice is therefore harmless.
 template <class Handle>
@@ -94,6 +96,10 @@ class ExcelDialog : public QDialog {
 // when there is none yet; it also attaches the results windows' "Export to
 // EXCEL" command (AppState::exportResults).
 ExcelDialog* LoadExcelPanel(AppState& state, QWidget* parent = nullptr);
+
+// At start-up: makes the dialog, attaches the results windows' export
+// command and the spreadsheet side's closing at quit.
+void attachSpreadsheetExport(MainWindow& window);
 
 // TraducExcel: the dialog's labels in the current language.
 void TraducExcel(AppState& state);

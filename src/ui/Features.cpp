@@ -1,12 +1,13 @@
 #include "ui/Features.h"
 
+#include "ui/ExcelDialog.h"
 #include "ui/MainWindow.h"
 
 namespace karvel::ui {
 
 void attachFeatures(MainWindow& window) {
   // One line per feature, e.g. attachBusCommands(window);
-  (void)window;
+  attachSpreadsheetExport(window);
 }
 
 }  // namespace karvel::ui

@@ -396,8 +396,10 @@ bool MainWindow::Sortir() {
       {pick(text::kYes, state_.language), pick(text::kNo, state_.language)}, 0, 1);
   if (answer != 0) return false;
   quitRequested_ = true;
-  QCoreApplication::exit(0);
+  // The spreadsheet side closes before the loop is told to end: once it is,
+  // Qt returns from every modal box at once, and its warning would not show.
   if (state_.excelRunning && commands_.closeSpreadsheet) commands_.closeSpreadsheet();
+  QCoreApplication::exit(0);
   return true;
 }
 

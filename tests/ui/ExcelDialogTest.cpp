@@ -14,6 +14,7 @@
 #include "support/ScriptedInteraction.h"
 #include "support/WorkbookReader.h"
 #include "ui/ExcelDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/ResultWindow.h"
 
 using namespace karvel;
@@ -261,4 +262,35 @@ TEST_F(ExcelDialogTest, TextsFollowTheLanguage) {
   exportNow();
   EXPECT_EQ(ui.questions.last().title, "Feuille EXCEL");
   EXPECT_EQ(ui.questions.last().text, "Feuille déja existante !    Ecraser les données ?\n");
+}
+
+TEST(ExcelDialogAttach, ResultsWindowsExportAndQuitClosesWithItsWarning) {
+  QTemporaryDir dir;
+  ScriptedInteraction ui;
+  RecordingClock clock;
+  AppState state;
+  state.ui = &ui;
+  state.clock = &clock;
+  state.programDir = QStringLiteral(KARVEL_APPDIR);
+  state.workingDir = dir.path();
+  auto main = std::make_unique<ui::MainWindow>(state);
+  ui::attachSpreadsheetExport(*main);
+  auto* dialog = qobject_cast<ExcelDialog*>(state.excelPanel.data());
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->parent(), main.get());
+  ASSERT_TRUE(bool(state.exportResults));
+  dialog->setSpreadsheetCheck([] { return false; });
+
+  QPointer<ResultWindow> window = new ResultWindow(state, threeRowTable(), {});
+  dialog->prepareFor(window);
+  dialog->runButton()->click();
+  dialog->exportButton()->click();
+  ASSERT_TRUE(QFile::exists(dir.filePath("CAN_01.xlsx")));
+
+  ui.answers.enqueue(0);  // Yes, quit
+  EXPECT_TRUE(main->Sortir());
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages.first().text, "Warning !  EXCEL will be closed\n");
+  EXPECT_FALSE(dialog->workbookOpen());
+  delete window.data();
 }
