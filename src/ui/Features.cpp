@@ -1,12 +1,14 @@
 #include "ui/Features.h"
 
+#include "ui/BusCommands.h"
 #include "ui/ExcelDialog.h"
 #include "ui/MainWindow.h"
 
 namespace karvel::ui {
 
 void attachFeatures(MainWindow& window) {
-  // One line per feature, e.g. attachBusCommands(window);
+  // One line per feature.
+  attachBusCommands(window);
   attachSpreadsheetExport(window);
 }
 

@@ -1,0 +1,13 @@
+// The bus definition panel's commands on the main window: File > Open for bus
+// files, Save and Close, and the panel itself.
+#pragma once
+
+namespace karvel::ui {
+
+class MainWindow;
+
+// Attaches the bus panel to the main window and fills the window's openBus,
+// save and close commands. Attaching twice keeps the first panel.
+void attachBusCommands(MainWindow& window);
+
+}  // namespace karvel::ui
