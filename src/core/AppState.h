@@ -13,6 +13,10 @@
 
 namespace karvel {
 
+namespace io {
+class Visa;
+}
+
 class Interaction;
 class Clock;
 class XmlDocument;
@@ -66,6 +70,14 @@ struct AppState {
   io::ViSession session = io::VI_NULL;
   int sessionOpen = 0;
   int instrumentModel = kModelNone;
+  // The instrument I/O layer the session goes through; the application owns it.
+  io::Visa* visa = nullptr;
+  // Where the bridge-device walk looks (tests point these at fake trees).
+  QString sysfsRoot = QStringLiteral("/sys");
+  QString deviceRoot = QStringLiteral("/dev");
+  // The main menu dispatcher (GestionMenu) by item number; a failed opening
+  // runs item 14 (Options > Communication). Empty without a main window.
+  std::function<void(int item)> gestionMenu;
 
   // Commands' memory within one run.
   int importSource = 0;

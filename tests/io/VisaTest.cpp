@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 
+#include "io/Ping.h"
 #include "io/ResourceName.h"
 #include "io/Visa.h"
 #include "support/Simulator.h"
@@ -232,3 +233,15 @@ TEST(Visa, SerialPortOnAPseudoTerminal) {
   EXPECT_EQ(s.visa.viClose(s.vi), VI_ERROR_INV_OBJECT);
 }
 #endif
+
+TEST(Ping, LoopbackAnswersAndBadAddressesAreRefused) {
+  karvel::test::ensureCoreApp();
+  int reachable = -1;
+  PingMethod used = PingMethod::None;
+  ASSERT_EQ(InetPing("127.0.0.1", &reachable, 2000, 23, &used), 0);
+  EXPECT_EQ(reachable, 1);
+  EXPECT_NE(used, PingMethod::None);
+  EXPECT_EQ(InetPing("192.168.1", &reachable, 100), -1);
+  EXPECT_EQ(reachable, 0);
+  EXPECT_EQ(InetPing("not an address", &reachable, 100), -1);
+}

@@ -82,7 +82,7 @@ bool Instrument::folderReachable(const QString& key) {
 }
 
 void Instrument::receive(const QByteArray& bytes, qint32 lineBaud) {
-  if (lineBaud != 0 && lineBaud != s_.baud) {
+  if (lineBaud != 0 && !s_.anySpeed && lineBaud != s_.baud) {
     // Wrong speed: the instrument sees framing noise and says nothing.
     input_.clear();
     if (log) log("(" + QByteArray::number(bytes.size()) + " bytes at " + QByteArray::number(lineBaud) +

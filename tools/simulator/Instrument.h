@@ -23,6 +23,7 @@ struct Settings {
   int transform = 0;
   qint32 baud = 115200;         // the instrument's serial speed
   bool fixedSpeed = false;      // ignores speed changes
+  bool anySpeed = false;        // a USB CDC port: the line speed does not matter
   bool sdCard = true;
 };
 

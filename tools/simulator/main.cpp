@@ -142,14 +142,15 @@ int main(int argc, char** argv) {
       {"pty", "Serve a pseudo-terminal."},
       {"pty-link", "Also make this symbolic link to the pseudo-terminal.", "path"},
       {"baud", "The instrument's serial speed.", "rate", "115200"},
+      {"cdc", "Behave as a USB CDC port: answer at any line speed."},
       {"fixed-speed", "Refuse serial speed changes (answers only at --baud)."},
       {"mode", "Initial instrument mode (BUS, SCOPE, METER, EYE).", "name", "BUS"},
       {"refuse-bus", "Refuse bus-analysis mode."},
       {"calibration", "Calibration word, hexadecimal (first family).", "hex", "800000"},
       {"run", "Acquisition run state (0 or 1).", "n", "1"},
       {"transform", "Frequency transform state (0 or 1).", "n", "0"},
-      {"files", "Preload the internal memory with the *.BUS and *.HTM files of this folder.", "dir"},
-      {"sd-files", "Preload the SD card (second store of the first family) from this folder.", "dir"},
+      {"files", "Preload the internal memory with the *.BUS and *.HTM files of this folder (repeatable).", "dir"},
+      {"sd-files", "Preload the SD card (second store of the first family) from this folder (repeatable).", "dir"},
       {"no-sdcard", "No SD card inserted."},
       {"fault", "Fault to inject: none, silent, garbage, close-mid-reply.", "fault", "none"},
       {"log", "Log every command received, with a time stamp, to this file ('-': standard error).", "file"},
@@ -162,6 +163,7 @@ int main(int argc, char** argv) {
   s.idn = p.value("idn").toLatin1();
   s.baud = p.value("baud").toInt();
   s.fixedSpeed = p.isSet("fixed-speed");
+  s.anySpeed = p.isSet("cdc");
   s.mode = p.value("mode").toLatin1().toUpper();
   s.refuseBus = p.isSet("refuse-bus");
   bool ok = false;
@@ -185,11 +187,10 @@ int main(int argc, char** argv) {
 
   sim::Instrument instrument(s);
   instrument.setFault(*fault);
-  if (p.isSet("files"))
-    instrument.files().preload(p.value("files"), s.family, "/", "LOCAL");
-  if (p.isSet("sd-files"))
-    instrument.files().preload(p.value("sd-files"), s.family, sim::Instrument::kSdRoot,
-                               sim::Instrument::kSecondStore);
+  for (const QString& dir : p.values("files"))
+    instrument.files().preload(dir, s.family, "/", "LOCAL");
+  for (const QString& dir : p.values("sd-files"))
+    instrument.files().preload(dir, s.family, sim::Instrument::kSdRoot, sim::Instrument::kSecondStore);
 
   std::unique_ptr<QFile> logFile;
   if (p.isSet("log")) {

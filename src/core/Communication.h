@@ -1,0 +1,52 @@
+// The instrument session: opening it on the configured port (with the speed
+// and port searches), checking it, setting the instrument up, and closing it.
+// At most one session exists, held in AppState::session.
+#pragma once
+
+#include <QString>
+
+#include "io/VisaTypes.h"
+
+namespace karvel {
+
+struct AppState;
+
+// Constants of the opening.
+inline constexpr int kBaudRates[] = {115200, 57600, 38400, 19200, 9600};
+inline constexpr int kBridgeBaudRates[] = {460800, 115200};
+inline constexpr int kIdentifyReadMax = 50;
+inline constexpr int kReadMax = 3000;
+inline constexpr int kCalibrationReadMax = 10;
+inline constexpr int kFormattedBufferSize = 50000;
+inline constexpr int kUsbProbeTimeoutMs = 200;
+inline constexpr int kAddressProbeTimeoutMs = 500;
+inline constexpr int kSessionTimeoutMs = 2000;
+inline constexpr int kTermChar = 13;
+// The CDC serial port of the instrument names itself so.
+inline constexpr const char* kCdcInterfaceName = "Gadget Serial";
+// The search expression of the CDC port walk.
+inline constexpr const char* kSerialSearch = "ASRL[1-999]*::?*INSTR";
+
+// Checks an open session (identification query) or opens one. 0 when a
+// session is open and the instrument answered; -1 after the user was told.
+int OpenDev(AppState& state);
+
+// Opens a session at `address` (RS232 and Ethernet; not used for USB) into
+// `session`. 0 on success; a negative I/O status when the manager or the
+// address cannot be opened; else the last identification status (-1, -2).
+int Tarvik_init(AppState& state, const QString& address, io::ViSession* session);
+
+// Closes `session` and its resource manager; returns the closing status.
+io::ViStatus Tarvik_close(AppState& state, io::ViSession session);
+
+// "*CLS" and the data format. Always 0.
+int Tarvik_defaultInstrSetup(AppState& state, io::ViSession session);
+
+// The address text of the current connection type.
+QString currentAddress(const AppState& state);
+
+// The trace length from the calibration configuration reply: 50000 when bit
+// 0x80 of the two hexadecimal digits at characters 3 and 4 is set, else 2500.
+int traceLengthFromCalibration(const QByteArray& reply);
+
+}  // namespace karvel
