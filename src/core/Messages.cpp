@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/Communication.h"
 #include "core/Interaction.h"
 #include "core/Langue.h"
 
@@ -170,8 +171,9 @@ ErrorPopup errorPopup(int number, int language) {
 
 void PopupErreur(AppState& state, int number) {
   const ErrorPopup popup = errorPopup(number, state.language);
-  // A negative number is a communication failure: the instrument layer closes
-  // the session here (Tarvik_close) once it exists, before the box is shown.
+  // A negative number is a communication failure: the session is closed
+  // before the box is shown.
+  if (number < 0) Tarvik_close(state, state.session);
   // The busy cursor gives way to the normal one while any box is up (the
   // Interaction implementation takes care of that).
   if (state.ui) state.ui->message(popup.title, popup.text);
