@@ -29,12 +29,16 @@ QString programName(qint64 pid) {
 
 // A UUCP lock file with a live process in it.
 QString lockHolder(const QString& device) {
-  const QString base = QFileInfo(device).fileName();
-  for (const char* dir : {"/var/lock", "/run/lock"}) {
-    QFile lock(QStringLiteral("%1/LCK..%2").arg(QLatin1String(dir), base));
+  // Named as serial programs (Qt's among them) name them: the device below
+  // /dev with "/" turned into "_" (LCK..ttyUSB0, LCK..pts_3).
+  QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+  name.replace(u'/', u'_');
+  for (const char* dir : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"}) {
+    QFile lock(QStringLiteral("%1/LCK..%2").arg(QLatin1String(dir), name));
     if (!lock.open(QIODevice::ReadOnly)) continue;
     bool ok = false;
-    const qint64 pid = QString::fromLatin1(lock.read(32)).trimmed().toLongLong(&ok);
+    // The process number is the first line (text) of the lock file.
+    const qint64 pid = QString::fromLatin1(lock.readLine(32)).trimmed().toLongLong(&ok);
     if (!ok || pid <= 0 || pid == ::getpid()) continue;
     if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM) {
       const QString name = programName(pid);

@@ -120,14 +120,16 @@ void CommunicationDialog::showType(int type) {
   form_->addressField->setVisible(true);
   for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field}) byte->setVisible(false);
   form_->addressField->setValidator(nullptr);
+  // Wide enough for a device path; as narrow as the other bytes for Ethernet.
+  form_->addressField->setMaximumWidth(type == Ethernet ? form_->byte2Field->maximumWidth() : QWIDGETSIZE_MAX);
 
   if (type == RS232) {
     QString info = pick(text::kCommHelpRs232, lang);
     static const QRegularExpression number(QStringLiteral("^ASRL(\\d+)"), QRegularExpression::CaseInsensitiveOption);
     const auto m = number.match(state_.serialAddress);
-    const QString device = serialDevice(state_.serialAddress);
+    const QString stored = serialDevice(state_.serialAddress);
     if (m.hasMatch()) form_->addressField->setText(m.captured(1));
-    else if (device.startsWith(u'/')) form_->addressField->setText(device);
+    else if (stored.startsWith(u'/')) form_->addressField->setText(stored);
     else form_->addressField->clear();
     form_->addressLabel->setText(QStringLiteral("COM"));
 #ifndef Q_OS_WIN
@@ -137,8 +139,12 @@ void CommunicationDialog::showType(int type) {
     if (ports.isEmpty()) info += u' ' + pick(text::kCommNoPorts, lang) + u'\n';
     for (const QString& p : ports) info += u' ' + p + u'\n';
     info += pick(text::kCommPortHint, lang);
-    const QString help = serialPortHelp(state_);
-    if (!help.isEmpty() && m.hasMatch() == false) info += QStringLiteral("\n\n") + help;
+    // A port that is there but unusable is explained at once; a missing one
+    // only after a Connect that needed it.
+    const QString device = serialDevice(state_.serialAddress);
+    const PortProblem problem = diagnoseSerialPort(device);
+    if (!device.isEmpty() && (problem.kind == PortProblem::Kind::Permission || problem.kind == PortProblem::Kind::Busy))
+      info += QStringLiteral("\n\n") + portAdvice(problem, device, lang);
 #endif
     form_->infoBox->setPlainText(info);
   } else if (type == USB) {

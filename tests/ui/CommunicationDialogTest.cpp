@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QFile>
 
 #include "core/AppState.h"
 #include "core/Communication.h"
@@ -192,3 +195,29 @@ TEST(SerialPortHelp, NamesTheGroupAndTheRemedy) {
   EXPECT_TRUE(portAdvice(PortProblem{}, "/dev/ttyUSB0", French).isEmpty());
   EXPECT_EQ(diagnoseSerialPort("/dev/karvel-no-such-port").kind, PortProblem::Kind::Missing);
 }
+
+#ifdef Q_OS_UNIX
+TEST(SerialPortHelp, APortLockedByAnotherProgramIsNamed) {
+  QTemporaryDir dir;
+  const QString device = dir.filePath("ttyKARVEL");
+  QFile port(device);
+  ASSERT_TRUE(port.open(QIODevice::WriteOnly));
+  port.close();
+  QProcess holder;
+  holder.start("sleep", {"30"});
+  ASSERT_TRUE(holder.waitForStarted());
+  QString name = device;
+  name.replace('/', '_');
+  QFile lock("/tmp/LCK.." + name);
+  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+  lock.write(QByteArray::number(holder.processId()) + "\nsleep\nhost\n");
+  lock.close();
+  const PortProblem p = diagnoseSerialPort(device);
+  lock.remove();
+  holder.kill();
+  holder.waitForFinished();
+  EXPECT_EQ(p.kind, PortProblem::Kind::Busy);
+  EXPECT_EQ(p.holder, "sleep");
+  EXPECT_EQ(diagnoseSerialPort(device).kind, PortProblem::Kind::None);  // lock gone
+}
+#endif
