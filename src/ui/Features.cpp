@@ -4,6 +4,7 @@
 #include "ui/CommunicationFeature.h"
 #include "ui/ExcelDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/ResultWindow.h"
 
 namespace karvel::ui {
 
@@ -12,6 +13,7 @@ void attachFeatures(MainWindow& window) {
   attachBusCommands(window);
   attachSpreadsheetExport(window);
   attachCommunication(window);
+  attachResultCommands(window);
 }
 
 }  // namespace karvel::ui

@@ -122,6 +122,7 @@ FileChoice QtInteraction::chooseFile(const FileRequest& request) {
       break;
   }
   if (request.forceExtension && !extension.isEmpty()) dialog.setDefaultSuffix(extension);
+  if (!request.defaultFile.isEmpty()) dialog.selectFile(request.defaultFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
 
   QString path = dialog.selectedFiles().first();

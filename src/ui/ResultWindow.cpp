@@ -12,6 +12,7 @@
 #include "core/ResultCommands.h"
 #include "core/ResultReader.h"
 #include "core/ResultTexts.h"
+#include "ui/MainWindow.h"
 #include "ui/ResultTableModel.h"
 #include "ui_ResultWindow.h"
 
@@ -185,6 +186,12 @@ ResultWindow* ReadHTMLFile(AppState& state, const QString& path) {
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QWidget::close);
   window->show();
   return window;
+}
+
+void attachResultCommands(MainWindow& window) {
+  window.commands().openResult = [&state = window.state()](const QString& path) {
+    ReadHTMLFile(state, path);
+  };
 }
 
 }  // namespace karvel::ui

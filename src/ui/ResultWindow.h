@@ -16,6 +16,7 @@ class ResultWindow;
 
 namespace karvel::ui {
 
+class MainWindow;
 class ResultTableModel;
 
 class ResultWindow : public QMainWindow {
@@ -55,6 +56,9 @@ class ResultWindow : public QMainWindow {
 // cascade of results windows and shown. A file that cannot be read is
 // reported through state.ui and gives no window (nullptr).
 ResultWindow* ReadHTMLFile(AppState& state, const QString& path);
+
+// File > Open of a ".HTM" file opens it with ReadHTMLFile.
+void attachResultCommands(MainWindow& window);
 
 // The three status icons (green, red, yellow) from bitmap/ in the program
 // folder; a missing icon file leaves that status without an icon.

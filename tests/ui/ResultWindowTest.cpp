@@ -18,6 +18,8 @@
 
 #include "core/AppState.h"
 #include "support/ScriptedInteraction.h"
+#include "ui/Features.h"
+#include "ui/MainWindow.h"
 #include "ui/ResultWindow.h"
 
 using namespace karvel;
@@ -241,4 +243,44 @@ TEST_F(ResultWindowTest, WindowKeepsTheLanguageItOpenedIn) {
   EXPECT_EQ(w->findChild<QMenu*>("menuFile")->title(), "&Fichier");
   EXPECT_EQ(action(w, "actionExit")->text(), "&Quitter");
   EXPECT_EQ(model(w)->headerData(2, Qt::Horizontal).toString(), QString::fromUtf8("Tolérance min"));
+}
+
+TEST_F(ResultWindowTest, OpensThroughFileOpenOfTheMainWindow) {
+  test::RecordingClock clock;
+  state.clock = &clock;
+  state.settingsPath = dir.filePath("karvel.ini");
+  ui::MainWindow main(state);
+  ui::attachFeatures(main);
+  const QString path = copySample("PROFIBUS_FAIL.HTM", "Line 4.HTM");
+  ui.files.enqueue({FileChoice::Kind::Existing, path});
+  main.GestionMenu(ui::item::Open);
+  EXPECT_EQ(state.lastOpenKind, 1);
+
+  ResultWindow* w = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (auto* r = qobject_cast<ResultWindow*>(top); r && r->sourcePath() == path) w = r;
+  }
+  ASSERT_NE(w, nullptr);
+  windows.append(w);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->windowTitle(), "File : line 4.HTM");
+  EXPECT_EQ(label(w, "verdict")->palette().color(QPalette::Window), QColor(0xFF0000));
+  QAbstractItemModel* m = model(w);
+  ASSERT_EQ(m->rowCount(), 5);
+  EXPECT_EQ(cell(m, 3, 1).toString(), "Noise");
+  EXPECT_EQ(cell(m, 3, 4, Qt::BackgroundRole).value<QColor>(), QColor(0xFFFF00));
+  EXPECT_EQ(cell(m, 4, 2, Qt::BackgroundRole).value<QColor>(), QColor(0xD0D0D0));
+
+  // Save it under a new name, then close it: the opened file stays.
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("Saved Result.HTM")});
+  action(w, "actionSave")->trigger();
+  EXPECT_EQ(ui.fileRequests.last().defaultFile, dir.filePath("Line 4.HTM").section(u'.', 0, 0) + ".HTM");
+  const QString saved = dir.filePath("saved result.htm");
+  EXPECT_TRUE(QFileInfo::exists(saved));
+  EXPECT_EQ(w->windowTitle(), "File : " + QDir::toNativeSeparators(saved));
+  QPointer<ResultWindow> guard = w;
+  action(w, "actionExit")->trigger();
+  discardDeleted();
+  EXPECT_TRUE(guard.isNull());
+  EXPECT_TRUE(QFileInfo::exists(path));
 }
