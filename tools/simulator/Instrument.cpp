@@ -62,6 +62,16 @@ void Instrument::replyBlock(const QByteArray& data) {
     reply("garbage");
     return;
   }
+  switch (blockFault_) {
+    case BlockFault::None: break;
+    case BlockFault::Truncated:
+      send(out.left(out.size() / 2));
+      if (closeLink) closeLink();
+      return;
+    case BlockFault::Garbage: return send("XQ" + data + "\r\n");
+    case BlockFault::BadLength: return send("#31x2" + data + "\r\n");
+    case BlockFault::Huge: return send("#9987654321" + data + "\r\n");
+  }
   send(out);
 }
 
@@ -95,7 +105,9 @@ void Instrument::receive(const QByteArray& bytes, qint32 lineBaud) {
     while (start < input_.size() && (input_[start] == '\r' || input_[start] == '\n')) ++start;
     input_.remove(0, start);
     if (input_.isEmpty()) return;
-    if (takeBlockCommand()) continue;
+    const Block block = takeBlockCommand();
+    if (block == Block::Taken) continue;
+    if (block == Block::Incomplete) return;  // its bytes may hold carriage returns: wait
     qsizetype end = -1;
     for (qsizetype i = 0; i < input_.size(); ++i)
       if (input_[i] == '\r' || input_[i] == '\n') {
@@ -115,42 +127,40 @@ void Instrument::receive(const QByteArray& bytes, qint32 lineBaud) {
 }
 
 // "MMEM:DATA "NAME",#<d><length><bytes>": the bytes may hold carriage returns,
-// so the block is taken by its length. False when the input does not start
-// with a complete one (it may still be arriving).
-bool Instrument::takeBlockCommand() {
+// so the block is taken by its length, and waited for until all of it came.
+Instrument::Block Instrument::takeBlockCommand() {
   qsizetype p = input_.startsWith(':') ? 1 : 0;
-  if (input_.mid(p, 10).toUpper() != "MMEM:DATA ") return false;
+  if (input_.size() < p + 10) return Block::NotBlock;
+  if (input_.mid(p, 10).toUpper() != "MMEM:DATA ") return Block::NotBlock;
   const qsizetype hash = input_.indexOf(",#", p);
   const qsizetype lineEnd = input_.indexOf('\r', p);
-  if (hash < 0) return false;
-  if (lineEnd >= 0 && lineEnd < hash) return false;  // an ordinary, malformed line
-  if (input_.size() < hash + 3) return false;
+  if (hash < 0) return lineEnd >= 0 ? Block::NotBlock : Block::Incomplete;
+  if (lineEnd >= 0 && lineEnd < hash) return Block::NotBlock;  // an ordinary, malformed line
+  if (input_.size() < hash + 3) return Block::Incomplete;
   const int digits = input_[hash + 2] - '0';
-  if (digits < 1 || digits > 9) {
-    // Not a block after all: drop up to the next carriage return as a bad command.
-    return false;
-  }
-  if (input_.size() < hash + 3 + digits) return false;
+  // Not a block after all: taken as a bad command up to the carriage return.
+  if (digits < 1 || digits > 9) return Block::NotBlock;
+  if (input_.size() < hash + 3 + digits) return Block::Incomplete;
   bool ok = false;
   const qint64 length = input_.mid(hash + 3, digits).toLongLong(&ok);
-  if (!ok || length < 0) return false;
+  if (!ok || length < 0 || length > FileStore::kCapacity) return Block::NotBlock;
   const qsizetype dataStart = hash + 3 + digits;
-  if (input_.size() < dataStart + length) return false;
+  if (input_.size() < dataStart + length) return Block::Incomplete;
   const QByteArray name = unquote(input_.mid(p + 10, hash - p - 10));
   const QByteArray data = input_.mid(dataStart, length);
   qsizetype consumed = dataStart + length;
   if (consumed < input_.size() && input_[consumed] == '\r') ++consumed;
   input_.remove(0, consumed);
   if (log) log("MMEM:DATA \"" + name + "\",#<" + QByteArray::number(data.size()) + " bytes>");
-  if (fault_ == Fault::Silent) return true;
+  if (fault_ == Fault::Silent) return Block::Taken;
   const QString key = currentFolder();
-  if (!folderReachable(key)) return true;
+  if (!folderReachable(key)) return Block::Taken;
   if (name.isEmpty()) {
     pushError("-256,File name not found");
-    return true;
+    return Block::Taken;
   }
   files_.folder(key).put(QString::fromLatin1(name), data);
-  return true;
+  return Block::Taken;
 }
 
 void Instrument::execute(const QByteArray& raw) {

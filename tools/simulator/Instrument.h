@@ -29,6 +29,11 @@ struct Settings {
 
 enum class Fault { None, Silent, Garbage, CloseMidReply };
 
+// Faults of the file data blocks only, the rest of the conversation intact:
+// half the block then the link closed, no "#" header, a length that is not a
+// number, a length far beyond any file.
+enum class BlockFault { None, Truncated, Garbage, BadLength, Huge };
+
 class Instrument {
  public:
   explicit Instrument(Settings settings);
@@ -37,6 +42,7 @@ class Instrument {
   Settings& settings() { return s_; }
   void setFault(Fault fault) { fault_ = fault; }
   Fault fault() const { return fault_; }
+  void setBlockFault(BlockFault fault) { blockFault_ = fault; }
 
   // Bytes from the link. `lineBaud` is the speed the link runs at, or 0 on a
   // socket; at any other speed than its own the instrument hears only noise.
@@ -53,7 +59,8 @@ class Instrument {
   static constexpr const char* kSecondStore = "MEM";
 
  private:
-  bool takeBlockCommand();
+  enum class Block { Taken, NotBlock, Incomplete };
+  Block takeBlockCommand();
   void execute(const QByteArray& line);
   void reply(const QByteArray& text);
   void replyBlock(const QByteArray& data);
@@ -65,6 +72,7 @@ class Instrument {
   Settings s_;
   FileStore files_;
   Fault fault_ = Fault::None;
+  BlockFault blockFault_ = BlockFault::None;
   QByteArray input_;
   QList<QByteArray> errors_;
   bool hexFormat_ = false;

@@ -3,7 +3,8 @@
 //
 // It prints "tcp <port>" and/or "pty <device>" and then "ready" on its
 // standard output. Lines on its standard input change it while it runs:
-// "fault none|silent|garbage|close-mid-reply", "sdcard on|off", "mode NAME",
+// "fault none|silent|garbage|close-mid-reply",
+// "block-fault none|truncated|garbage|bad-length|huge", "sdcard on|off", "mode NAME",
 // "baud N", "quit".
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -26,6 +27,15 @@
 #endif
 
 namespace {
+
+std::optional<sim::BlockFault> parseBlockFault(const QString& text) {
+  if (text == "none") return sim::BlockFault::None;
+  if (text == "truncated") return sim::BlockFault::Truncated;
+  if (text == "garbage") return sim::BlockFault::Garbage;
+  if (text == "bad-length") return sim::BlockFault::BadLength;
+  if (text == "huge") return sim::BlockFault::Huge;
+  return std::nullopt;
+}
 
 std::optional<sim::Fault> parseFault(const QString& text) {
   if (text == "none") return sim::Fault::None;
@@ -153,6 +163,8 @@ int main(int argc, char** argv) {
       {"sd-files", "Preload the SD card (second store of the first family) from this folder (repeatable).", "dir"},
       {"no-sdcard", "No SD card inserted."},
       {"fault", "Fault to inject: none, silent, garbage, close-mid-reply.", "fault", "none"},
+      {"block-fault", "Fault of file data blocks only: none, truncated, garbage, bad-length, huge.",
+       "fault", "none"},
       {"log", "Log every command received, with a time stamp, to this file ('-': standard error).", "file"},
   });
   p.process(app);
@@ -180,6 +192,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "karvel-sim: unknown fault %s\n", qPrintable(p.value("fault")));
     return 2;
   }
+  const auto blockFault = parseBlockFault(p.value("block-fault"));
+  if (!blockFault) {
+    std::fprintf(stderr, "karvel-sim: unknown block fault %s\n", qPrintable(p.value("block-fault")));
+    return 2;
+  }
   if (!p.isSet("tcp") && !p.isSet("pty")) {
     std::fprintf(stderr, "karvel-sim: give --tcp PORT and/or --pty\n");
     return 2;
@@ -187,6 +204,7 @@ int main(int argc, char** argv) {
 
   sim::Instrument instrument(s);
   instrument.setFault(*fault);
+  instrument.setBlockFault(*blockFault);
   for (const QString& dir : p.values("files"))
     instrument.files().preload(dir, s.family, "/", "LOCAL");
   for (const QString& dir : p.values("sd-files"))
@@ -298,6 +316,8 @@ int main(int argc, char** argv) {
         QCoreApplication::quit();
       } else if (cmd == "fault" && parseFault(QString::fromLatin1(arg))) {
         instrument.setFault(*parseFault(QString::fromLatin1(arg)));
+      } else if (cmd == "block-fault" && parseBlockFault(QString::fromLatin1(arg))) {
+        instrument.setBlockFault(*parseBlockFault(QString::fromLatin1(arg)));
       } else if (cmd == "sdcard") {
         instrument.settings().sdCard = arg == "on";
       } else if (cmd == "mode" && !arg.isEmpty()) {
