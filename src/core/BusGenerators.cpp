@@ -158,6 +158,11 @@ int CalculNewFreq(AppState& app, BusScreen& screen, int newSpeed, const QString&
     refuse(app, pick(bustext::kNoDocument, app.language));
     return -1;
   }
+  // The window dims the button of a locked file; scripts get the same answer.
+  if (screen.state.speedLock != 0) {
+    refuse(app, pick(bustext::kSpeedLocked, app.language));
+    return -1;
+  }
   if (newSpeed <= 0) {
     refuse(app, pick(bustext::kBadNewSpeed, app.language));
     return -1;

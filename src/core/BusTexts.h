@@ -54,6 +54,15 @@ inline constexpr Text5 kBadLoadedSpeed = {
     "nueva velocidad.",
     "La velocità del bus del file visualizzato è 0: impossibile creare un file per una nuova "
     "velocità."};
+inline constexpr Text5 kSpeedLocked = {
+    "La vitesse de ce bus est verrouillée : aucun fichier ne peut être créé pour une nouvelle "
+    "vitesse.",
+    "The speed of this bus is locked: no file can be made for a new speed.",
+    "Die Geschwindigkeit dieses Busses ist gesperrt: es kann keine Datei für eine neue "
+    "Geschwindigkeit erstellt werden.",
+    "La velocidad de este bus está bloqueada: no se puede crear un fichero para una nueva "
+    "velocidad.",
+    "La velocità di questo bus è bloccata: impossibile creare un file per una nuova velocità."};
 inline constexpr Text5 kBadNewVoltage = {
     "La nouvelle tension maximale doit être supérieure à 0.",
     "The new maximum voltage must be greater than 0.",

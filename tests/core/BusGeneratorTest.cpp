@@ -167,6 +167,9 @@ TEST_F(BusGeneratorFile, RefusalsLeaveTheDocumentShownAlone) {
   write(500000, 13);
   EXPECT_LT(CalculNewAmpl(app, screen, 10, "x", out), 0);
   EXPECT_TRUE(ui.lastMessage().startsWith("The maximum voltage of the file shown"));
+  write(500000, 5, "NbMesureMax", "<LockedSpeed a=\"1\"/>");
+  EXPECT_LT(CalculNewFreq(app, screen, 1000, "x", out), 0);
+  EXPECT_TRUE(ui.lastMessage().startsWith("The speed of this bus is locked"));
   EXPECT_FALSE(QFile::exists(out));
 }
 

@@ -1,9 +1,8 @@
-// The bus panel's widgets and the two generator dialogs, driven as a user
+// The two generator dialogs on the main window, driven as a user
 // would: typed values, clicked buttons, answers through ScriptedInteraction.
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QFile>
-#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,41 +15,14 @@
 #include "core/BusFile.h"
 #include "core/XmlDocument.h"
 #include "support/ScriptedInteraction.h"
+#include "ui/BusCommands.h"
 #include "ui/BusPanel.h"
+#include "ui/MainWindow.h"
 #include "ui/NewFileDialogs.h"
 
 using namespace karvel;
 
 namespace {
-
-// The bus widgets of a main window, under the names the panel looks for.
-std::unique_ptr<QWidget> busWidgets() {
-  auto window = std::make_unique<QWidget>();
-  auto* layout = new QFormLayout(window.get());
-  for (const char* name : {"fileField", "busField", "commentField", "frequencyField",
-                           "bitTimeField", "maxVoltageField"}) {
-    auto* field = new QLineEdit;
-    field->setObjectName(name);
-    layout->addRow(name, field);
-  }
-  auto* picture = new QLabel;
-  picture->setObjectName("busPicture");
-  layout->addRow(picture);
-  auto* table = new QTableWidget(0, 3);
-  table->setObjectName("busTable");
-  layout->addRow(table);
-  for (const char* name : {"speedCaption", "voltageCaption"}) {
-    auto* caption = new QLabel(name);
-    caption->setObjectName(name);
-    layout->addRow(caption);
-  }
-  for (const char* name : {"speedNextButton", "voltageNextButton"}) {
-    auto* button = new QPushButton(name);
-    button->setObjectName(name);
-    layout->addRow(button);
-  }
-  return window;
-}
 
 // Types text into a widget key by key, as the keyboard would.
 void typeInto(QWidget* widget, const QString& text) {
@@ -66,13 +38,18 @@ class BusDialog : public ::testing::Test {
  protected:
   QTemporaryDir dir;
   test::ScriptedInteraction ui;
+  test::RecordingClock clock;
   AppState app;
-  std::unique_ptr<QWidget> window = busWidgets();
+  std::unique_ptr<ui::MainWindow> window;
   ui::BusPanel* panel = nullptr;
 
   void SetUp() override {
     app.ui = &ui;
+    app.clock = &clock;
     app.programDir = QStringLiteral(KARVEL_APPDIR);
+    app.settingsPath = dir.filePath("karvel.ini");
+    window = std::make_unique<ui::MainWindow>(app);
+    ui::attachBusCommands(*window);
     window->show();
     const QString sample = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_HS.BUS");
     ASSERT_EQ(ui::ConvertAndRenderXMLFileInTree(app, window.get(), sample), 0);
@@ -168,24 +145,4 @@ TEST_F(BusDialog, TheVoltageDialogStartsFromTheShownVoltage) {
                 XmlDocument::child(XmlDocument::child(app.xmlDocument->root(), "SETUP"), "SensiCh1"),
                 "a")),
             "8");
-}
-
-TEST_F(BusDialog, ThePanelDrawsBandsDimsAndCloses) {
-  auto* table = find<QTableWidget>("busTable");
-  ASSERT_EQ(table->rowCount(), 10);
-  EXPECT_EQ(table->verticalHeaderItem(0)->text(), "CAN-H recessive level");
-  EXPECT_EQ(table->item(1, 0)->background().color(), QColor(0xD0, 0xD0, 0xD0));
-  EXPECT_EQ(table->item(2, 0)->background().color(), QColor(Qt::white));
-  EXPECT_TRUE(table->item(0, 0)->flags() & Qt::ItemIsEditable);
-  EXPECT_FALSE(find<QLabel>("busPicture")->pixmap().isNull());
-  EXPECT_TRUE(find<QPushButton>("speedNextButton")->isEnabled());
-
-  panel->close();
-  EXPECT_EQ(table->rowCount(), 0);
-  EXPECT_TRUE(find<QLineEdit>("fileField")->text().isEmpty());
-  EXPECT_TRUE(find<QLabel>("busPicture")->pixmap().isNull());
-  EXPECT_EQ(find<QLineEdit>("maxVoltageField")->text(), "8.00 V");
-  EXPECT_FALSE(find<QPushButton>("speedNextButton")->isEnabled());
-  EXPECT_FALSE(find<QLabel>("voltageCaption")->isEnabled());
-  EXPECT_FALSE(panel->CreationFichier(true));  // nothing to generate from
 }

@@ -77,6 +77,9 @@ TEST_F(MainWindowBus, OpenEditSaveAndReadBack) {
   EXPECT_EQ(f.frequencyField->text(), "500.000 kHz");
   EXPECT_EQ(f.maxVoltageField->text(), "8.00 V");
   EXPECT_FALSE(f.busPicture->pixmap().isNull());
+  EXPECT_EQ(f.busTable->item(1, 0)->background().color(), QColor(0xD0, 0xD0, 0xD0));
+  EXPECT_EQ(f.busTable->item(2, 2)->background().color(), QColor(Qt::white));
+  EXPECT_TRUE(f.busTable->item(0, 0)->flags() & Qt::ItemIsEditable);
   EXPECT_TRUE(f.speedNextButton->isEnabled());
   EXPECT_TRUE(f.voltageCaption->isEnabled());
   EXPECT_EQ(state.lastOpenKind, 0);
@@ -112,6 +115,9 @@ TEST_F(MainWindowBus, OpenEditSaveAndReadBack) {
   EXPECT_FALSE(state.xmlDocument);
   EXPECT_FALSE(f.speedNextButton->isEnabled());
   EXPECT_EQ(f.maxVoltageField->text(), "8.00 V");
+  EXPECT_TRUE(f.busPicture->pixmap().isNull());
+  f.speedNextButton->click();
+  EXPECT_FALSE(state.speedPanel);  // nothing to generate from
 }
 
 TEST_F(MainWindowBus, SecondFamilyFilesAreSavedInLowerCase) {
