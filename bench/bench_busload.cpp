@@ -39,7 +39,8 @@ QByteArray busFile() {
     text += "\t<MESURE" + n + ">\r\n\t\t<DESCRIPTION>\r\n\t\t\t<NameMesure a=\"Measurement " + n +
             "\" unit=\"" + units[k % 4] + "\"/>\r\n\t\t\t<Index a=\"" + n +
             "\"/>\r\n\t\t\t<LimiteMax a=\"0.0000" + QByteArray::number(k % 97 + 1) +
-            "\"/>\r\n\t\t\t<LimiteMin a=\"" + (k % 5 ? QByteArray("0.0000001") : QByteArray("N/A")) +
+            "\"/>\r\n\t\t\t<LimiteMin a=\"" +
+            (k % 5 ? QByteArray("0.0000001") : QByteArray("N/A")) +
             "\"/>\r\n\t\t\t<Warning a=\"10\"/>\r\n\t\t\t<TimeBitTheo a=\"" +
             (k < 10 ? "2500" : "2000") +
             "\"/>\r\n\t\t\t<TypeCodage a=\"0\"/>\r\n\t\t</DESCRIPTION>\r\n\t\t<SETUP>\r\n"
@@ -149,7 +150,8 @@ int main(int argc, char** argv) {
   }
   const double ratio = median(ours) / median(theirs);
   std::printf("xmllint --noout:        median %.2f ms over %d runs\n", median(theirs), kRuns);
-  std::printf("ratio: %.2f (target: at most 3) %s\n", ratio, ratio <= 3 ? "OK" : "SLOWER THAN TARGET");
+  std::printf("ratio: %.2f (target: at most 3) %s\n", ratio,
+              ratio <= 3 ? "OK" : "SLOWER THAN TARGET");
   delete window;
   return 0;
 }

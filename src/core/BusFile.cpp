@@ -17,7 +17,7 @@ namespace karvel {
 
 namespace {
 
-constexpr int kMaxDepth = 256;   // bus files nest a few levels; this guards the stack
+constexpr int kMaxDepth = 256;  // bus files nest a few levels; this guards the stack
 constexpr int kMaxShownErrors = 10;
 constexpr int kMaxUnitLength = 9;
 const QChar kMicro(0x00B5);
@@ -88,7 +88,9 @@ QString MiseEnForme(const QString& text, const QString& unit) {
   const QChar first = unit.isEmpty() ? QChar() : unit.front();
   const QString micro = QString(kMicro) + u's';
   if (first == u'%') return fixed(v, 1) + QStringLiteral(" %");
-  if (first == u'V') return std::fabs(v) >= 10 ? fixed(v, 1) + QStringLiteral(" V") : fixed(v, 2) + QStringLiteral(" V");
+  if (first == u'V')
+    return std::fabs(v) >= 10 ? fixed(v, 1) + QStringLiteral(" V")
+                              : fixed(v, 2) + QStringLiteral(" V");
   if (first == u's') {
     if (v == 0) return fixed(v, 2) + QStringLiteral(" s");
     if (v < 1e-6) return fixed(v * 1e9, 0) + QStringLiteral(" ns");
@@ -183,9 +185,9 @@ void setCell(BusScreen& screen, int column, const QString& text) {
 }
 
 QString missingAttribute(const XmlDocument& doc, pugi::xml_node element, const char* which) {
-  return XmlDocument::errorText(XmlMissingAttribute,
-                                QStringLiteral("%1 of element \"%2\"")
-                                    .arg(QString::fromLatin1(which), doc.tag(element)));
+  return XmlDocument::errorText(
+      XmlMissingAttribute,
+      QStringLiteral("%1 of element \"%2\"").arg(QString::fromLatin1(which), doc.tag(element)));
 }
 
 }  // namespace
@@ -397,13 +399,16 @@ bool ModifTitle(AppState& app, BusScreen& screen, const QString& title, const QS
   return ok;
 }
 
-bool isBusPath(const QString& path) { return path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive); }
-bool isHtmPath(const QString& path) { return path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive); }
+bool isBusPath(const QString& path) {
+  return path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive);
+}
+bool isHtmPath(const QString& path) {
+  return path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive);
+}
 
 QString busSavePath(const QString& chosen, bool secondFamily) {
   // Only the file name is searched: a folder called "x.bus" must not cut the path.
-  const qsizetype nameStart =
-      std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\')) + 1;
+  const qsizetype nameStart = std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\')) + 1;
   const qsizetype dot = chosen.lastIndexOf(QStringLiteral(".bus"), -1, Qt::CaseInsensitive);
   const QString stem = (dot >= nameStart) ? chosen.left(dot) : chosen;
   return stem + (secondFamily ? QStringLiteral(".bus") : QStringLiteral(".BUS"));

@@ -16,9 +16,9 @@ namespace karvel {
 
 // The instrument's time-base settings (seconds), indexed by "TimeBase".
 inline constexpr std::array<double, 35> kTimeBases = {
-    1e-9, 2e-9, 5e-9, 1e-8, 2.5e-8, 5e-8, 1e-7, 2e-7, 5e-7, 1e-6, 2e-6, 4e-6,
-    1e-5, 2e-5, 5e-5, 1e-4, 2e-4, 5e-4, 0.001, 0.002, 0.005, 0.01, 0.02, 0.05,
-    0.1,  0.2,  0.5,  1,    2,    5,    10,   20,   50,   100,  200};
+    1e-9, 2e-9, 5e-9, 1e-8, 2.5e-8, 5e-8, 1e-7,  2e-7,  5e-7,  1e-6, 2e-6, 4e-6,
+    1e-5, 2e-5, 5e-5, 1e-4, 2e-4,   5e-4, 0.001, 0.002, 0.005, 0.01, 0.02, 0.05,
+    0.1,  0.2,  0.5,  1,    2,      5,    10,    20,    50,    100,  200};
 // Channel 1 sensitivities (volts), indexed by "SensiCh1" (valid 0..12).
 inline constexpr std::array<double, 16> kSensitivities = {
     0.0025, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200};

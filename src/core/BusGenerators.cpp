@@ -140,7 +140,9 @@ int truncatedSpeed(double value) {
 }  // namespace
 
 SpeedFields speedFieldsFromSpeed(int speed) { return {speed, speed / 1000.0, speed / 1000000.0}; }
-SpeedFields speedFieldsFromKilo(double kilo) { return {truncatedSpeed(kilo * 1000), kilo, kilo * 0.001}; }
+SpeedFields speedFieldsFromKilo(double kilo) {
+  return {truncatedSpeed(kilo * 1000), kilo, kilo * 0.001};
+}
 SpeedFields speedFieldsFromMega(double mega) {
   return {truncatedSpeed(mega * 1000000), mega * 1000, mega};
 }

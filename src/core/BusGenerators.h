@@ -20,9 +20,9 @@ int sensitivityStep(int index, double ratio);
 
 // The new-speed dialog's three coupled fields.
 struct SpeedFields {
-  int speed = 0;     // bit/s or Hz
-  double kilo = 0;   // the same in thousands
-  double mega = 0;   // the same in millions
+  int speed = 0;    // bit/s or Hz
+  double kilo = 0;  // the same in thousands
+  double mega = 0;  // the same in millions
 };
 SpeedFields speedFieldsFromSpeed(int speed);
 SpeedFields speedFieldsFromKilo(double kilo);

@@ -63,12 +63,11 @@ inline constexpr Text5 kSpeedLocked = {
     "La velocidad de este bus está bloqueada: no se puede crear un fichero para una nueva "
     "velocidad.",
     "La velocità di questo bus è bloccata: impossibile creare un file per una nuova velocità."};
-inline constexpr Text5 kBadNewVoltage = {
-    "La nouvelle tension maximale doit être supérieure à 0.",
-    "The new maximum voltage must be greater than 0.",
-    "Die neue maximale Spannung muss größer als 0 sein.",
-    "La nueva tensión máxima debe ser mayor que 0.",
-    "La nuova tensione massima deve essere maggiore di 0."};
+inline constexpr Text5 kBadNewVoltage = {"La nouvelle tension maximale doit être supérieure à 0.",
+                                         "The new maximum voltage must be greater than 0.",
+                                         "Die neue maximale Spannung muss größer als 0 sein.",
+                                         "La nueva tensión máxima debe ser mayor que 0.",
+                                         "La nuova tensione massima deve essere maggiore di 0."};
 inline constexpr Text5 kBadLoadedVoltage = {
     "La tension maximale du fichier affiché est 0 ou inconnue : impossible de créer un fichier "
     "pour une nouvelle tension.",

@@ -65,11 +65,16 @@ QString resolveReferences(const QString& text) {
     }
     const QStringView name = QStringView(text).mid(i + 1, semi - i - 1);
     char32_t code = 0;
-    if (name == u"lt") code = '<';
-    else if (name == u"gt") code = '>';
-    else if (name == u"amp") code = '&';
-    else if (name == u"apos") code = '\'';
-    else if (name == u"quot") code = '"';
+    if (name == u"lt")
+      code = '<';
+    else if (name == u"gt")
+      code = '>';
+    else if (name == u"amp")
+      code = '&';
+    else if (name == u"apos")
+      code = '\'';
+    else if (name == u"quot")
+      code = '"';
     else if (name.startsWith(u"#x") || name.startsWith(u"#X")) {
       bool ok = false;
       code = name.mid(2).toUInt(&ok, 16);
@@ -105,8 +110,8 @@ QByteArray declaredEncoding(const QByteArray& bytes, qsizetype start) {
   const qsizetype at = decl.indexOf("encoding");
   if (at < 0) return {};
   qsizetype i = at + 8;
-  while (i < decl.size() && (decl[i] == ' ' || decl[i] == '\t' || decl[i] == '\r' || decl[i] == '\n' ||
-                             decl[i] == '='))
+  while (i < decl.size() && (decl[i] == ' ' || decl[i] == '\t' || decl[i] == '\r' ||
+                             decl[i] == '\n' || decl[i] == '='))
     ++i;
   if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return {};
   const char quote = decl[i];
@@ -140,20 +145,42 @@ constexpr int kMaxErrorText = 511;
 QString XmlDocument::errorText(int status, const QString& detail) {
   QString text;
   switch (status) {
-    case XmlOk: text = QStringLiteral("No error"); break;
-    case XmlCannotOpen: text = QStringLiteral("Cannot open the file"); break;
-    case XmlMalformed: text = QStringLiteral("The file is not well-formed XML"); break;
-    case XmlNoRoot: text = QStringLiteral("The document has no root element"); break;
-    case XmlSeveralRoots: text = QStringLiteral("The document has more than one root element"); break;
-    case XmlTextOutsideRoot: text = QStringLiteral("Text outside the root element"); break;
-    case XmlUnsupportedEncoding: text = QStringLiteral("The file's character encoding cannot be read"); break;
-    case XmlCannotWrite: text = QStringLiteral("Cannot write the file"); break;
-    case XmlMissingAttribute: text = QStringLiteral("Attribute missing"); break;
+    case XmlOk:
+      text = QStringLiteral("No error");
+      break;
+    case XmlCannotOpen:
+      text = QStringLiteral("Cannot open the file");
+      break;
+    case XmlMalformed:
+      text = QStringLiteral("The file is not well-formed XML");
+      break;
+    case XmlNoRoot:
+      text = QStringLiteral("The document has no root element");
+      break;
+    case XmlSeveralRoots:
+      text = QStringLiteral("The document has more than one root element");
+      break;
+    case XmlTextOutsideRoot:
+      text = QStringLiteral("Text outside the root element");
+      break;
+    case XmlUnsupportedEncoding:
+      text = QStringLiteral("The file's character encoding cannot be read");
+      break;
+    case XmlCannotWrite:
+      text = QStringLiteral("Cannot write the file");
+      break;
+    case XmlMissingAttribute:
+      text = QStringLiteral("Attribute missing");
+      break;
     case XmlNotEncodable:
       text = QStringLiteral("The text holds characters that the file's encoding cannot store");
       break;
-    case XmlOutOfMemory: text = QStringLiteral("Out of memory"); break;
-    default: text = QStringLiteral("XML error %1").arg(status); break;
+    case XmlOutOfMemory:
+      text = QStringLiteral("Out of memory");
+      break;
+    default:
+      text = QStringLiteral("XML error %1").arg(status);
+      break;
   }
   if (!detail.isEmpty()) text += QStringLiteral(": ") + detail;
   if (text.size() > kMaxErrorText) text.truncate(kMaxErrorText);
@@ -165,18 +192,21 @@ XmlDocument::Loaded XmlDocument::loadFile(const QString& path) {
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
     result.status = XmlCannotOpen;
-    result.errorText = errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    result.errorText =
+        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
     return result;
   }
   if (file.size() > kMaxFileSize) {
     result.status = XmlCannotOpen;
-    result.errorText = errorText(XmlCannotOpen, QStringLiteral("%1 is larger than 64 MB").arg(path));
+    result.errorText =
+        errorText(XmlCannotOpen, QStringLiteral("%1 is larger than 64 MB").arg(path));
     return result;
   }
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {
     result.status = XmlCannotOpen;
-    result.errorText = errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    result.errorText =
+        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
     return result;
   }
   return loadBytes(bytes);
@@ -215,7 +245,8 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
       const QString text = decoder.decode(bytes.mid(bom));
       if (decoder.hasError()) {
         result.status = XmlUnsupportedEncoding;
-        result.errorText = errorText(XmlUnsupportedEncoding, QStringLiteral("invalid UTF-16/UTF-32 data"));
+        result.errorText =
+            errorText(XmlUnsupportedEncoding, QStringLiteral("invalid UTF-16/UTF-32 data"));
         return result;
       }
       doc->outerPrefix_ = bytes.left(bom);
@@ -251,10 +282,9 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
     }
     if (!parsed) {
       result.status = XmlMalformed;
-      result.errorText = errorText(
-          XmlMalformed, QStringLiteral("%1 at %2")
-                            .arg(QString::fromLatin1(parsed.description()),
-                                 position(doc->original_, parsed.offset)));
+      result.errorText = errorText(XmlMalformed, QStringLiteral("%1 at %2")
+                                                     .arg(QString::fromLatin1(parsed.description()),
+                                                          position(doc->original_, parsed.offset)));
       return result;
     }
 
@@ -269,9 +299,10 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
         for (const char* p = node.value(); *p; ++p) {
           if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') {
             result.status = XmlTextOutsideRoot;
-            result.errorText = errorText(
-                XmlTextOutsideRoot,
-                position(doc->original_, node.value() - doc->parseBuffer_.get() + (p - node.value())));
+            result.errorText =
+                errorText(XmlTextOutsideRoot,
+                          position(doc->original_,
+                                   node.value() - doc->parseBuffer_.get() + (p - node.value())));
             return result;
           }
         }
@@ -314,10 +345,17 @@ QByteArray XmlDocument::bytes() const {
   if (outer_ == Outer::Bytes) return out;
   QStringEncoder::Encoding wide = QStringEncoder::Utf16LE;
   switch (outer_) {
-    case Outer::Utf16BE: wide = QStringEncoder::Utf16BE; break;
-    case Outer::Utf32LE: wide = QStringEncoder::Utf32LE; break;
-    case Outer::Utf32BE: wide = QStringEncoder::Utf32BE; break;
-    default: break;
+    case Outer::Utf16BE:
+      wide = QStringEncoder::Utf16BE;
+      break;
+    case Outer::Utf32LE:
+      wide = QStringEncoder::Utf32LE;
+      break;
+    case Outer::Utf32BE:
+      wide = QStringEncoder::Utf32BE;
+      break;
+    default:
+      break;
   }
   QStringEncoder encoder(wide, QStringEncoder::Flag::Stateless);
   QByteArray encoded = encoder.encode(QString::fromUtf8(out));
@@ -328,12 +366,14 @@ int XmlDocument::save(const QString& path, QString* error) const {
   QSaveFile file(path);
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly)) {
-    if (error) *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    if (error)
+      *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
     return XmlCannotWrite;
   }
   const QByteArray data = bytes();
   if (file.write(data) != data.size() || !file.commit()) {
-    if (error) *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    if (error)
+      *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
     file.cancelWriting();
     return XmlCannotWrite;
   }
@@ -425,15 +465,22 @@ QByteArray XmlDocument::encode(const QString& text, bool* ok) const {
 QString XmlDocument::tag(pugi::xml_node element) const { return decode(element.name()); }
 QString XmlDocument::text(pugi::xml_node element) const { return decode(element.text().get()); }
 QString XmlDocument::name(pugi::xml_attribute attribute) const { return decode(attribute.name()); }
-QString XmlDocument::value(pugi::xml_attribute attribute) const { return decode(attribute.value()); }
+QString XmlDocument::value(pugi::xml_attribute attribute) const {
+  return decode(attribute.value());
+}
 
 QString XmlDocument::encodingName() const {
   switch (outer_) {
-    case Outer::Utf16LE: return QStringLiteral("UTF-16LE");
-    case Outer::Utf16BE: return QStringLiteral("UTF-16BE");
-    case Outer::Utf32LE: return QStringLiteral("UTF-32LE");
-    case Outer::Utf32BE: return QStringLiteral("UTF-32BE");
-    default: break;
+    case Outer::Utf16LE:
+      return QStringLiteral("UTF-16LE");
+    case Outer::Utf16BE:
+      return QStringLiteral("UTF-16BE");
+    case Outer::Utf32LE:
+      return QStringLiteral("UTF-32LE");
+    case Outer::Utf32BE:
+      return QStringLiteral("UTF-32BE");
+    default:
+      break;
   }
   return codec_ == Codec::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("windows-1252");
 }
@@ -484,15 +531,33 @@ int XmlDocument::setValue(pugi::xml_attribute attribute, const QString& text, QS
   escaped.reserve(raw.size() + 8);
   for (char c : raw) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += quote == '"' ? QByteArray("&quot;") : QByteArray("\""); break;
-      case '\'': escaped += quote == '\'' ? QByteArray("&apos;") : QByteArray("'"); break;
-      case '\t': escaped += "&#9;"; break;
-      case '\n': escaped += "&#10;"; break;
-      case '\r': escaped += "&#13;"; break;
-      default: escaped += c; break;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += quote == '"' ? QByteArray("&quot;") : QByteArray("\"");
+        break;
+      case '\'':
+        escaped += quote == '\'' ? QByteArray("&apos;") : QByteArray("'");
+        break;
+      case '\t':
+        escaped += "&#9;";
+        break;
+      case '\n':
+        escaped += "&#10;";
+        break;
+      case '\r':
+        escaped += "&#13;";
+        break;
+      default:
+        escaped += c;
+        break;
     }
   }
   if (!attribute.set_value(escaped.constData())) {

@@ -88,10 +88,10 @@ class XmlDocument {
   QString decode(const char* raw) const;
   QByteArray encode(const QString& text, bool* ok) const;
 
-  QByteArray original_;                 // the file's bytes, in the working 8-bit form
-  std::unique_ptr<char[]> parseBuffer_; // pugixml parses in place in this copy
+  QByteArray original_;                  // the file's bytes, in the working 8-bit form
+  std::unique_ptr<char[]> parseBuffer_;  // pugixml parses in place in this copy
   std::size_t parseSize_ = 0;
-  QByteArray outerPrefix_;              // byte-order mark of a UTF-16/32 file
+  QByteArray outerPrefix_;  // byte-order mark of a UTF-16/32 file
   Outer outer_ = Outer::Bytes;
   Codec codec_ = Codec::Utf8;
   pugi::xml_document document_;
@@ -101,7 +101,7 @@ class XmlDocument {
     std::size_t length = 0;  // bytes of the original value, between the quotes
     QByteArray replacement;  // escaped, encoded
   };
-  std::map<std::size_t, Edit> edits_;  // by offset of the value in original_
+  std::map<std::size_t, Edit> edits_;           // by offset of the value in original_
   std::map<const void*, std::size_t> offsets_;  // attributes set so far -> offset
 };
 

@@ -102,9 +102,10 @@ void BusPanel::render() {
       busPicture_->clear();
     } else {
       const QSize room = busPicture_->contentsRect().size();
-      busPicture_->setPixmap(room.width() > 16 && room.height() > 16
-                                 ? picture.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                                 : picture);
+      busPicture_->setPixmap(
+          room.width() > 16 && room.height() > 16
+              ? picture.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+              : picture);
     }
   }
   if (busTable_) {

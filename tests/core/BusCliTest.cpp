@@ -1,8 +1,8 @@
 // karvel-cli bus show|speed|voltage|set, run as a separate program.
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 

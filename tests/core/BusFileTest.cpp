@@ -1,8 +1,8 @@
 // Loading a bus definition file into the panel model, the value formats, the
 // edits of the table and title, and the Save command's naming rule.
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "core/BusFile.h"
 #include "core/XmlDocument.h"
@@ -28,7 +28,8 @@ QString measure(int k, const QString& name, const QString& unit, const QString& 
   return QStringLiteral(
              "  <MESURE%1>\n    <D>\n      <NameMesure a=\"%2\"%3/>\n      <X a=\"-\"/>\n"
              "      <LimiteMax a=\"%5\"/>\n      <LimiteMin a=\"%4\"/>\n      <Warning a=\"%6\"/>\n"
-             "      <TimeBitTheo a=\"%7\"/>\n    </D>\n    <SETUP><TimeBase a=\"15\"/><SensiCh1 a=\"5\"/></SETUP>\n"
+             "      <TimeBitTheo a=\"%7\"/>\n    </D>\n    <SETUP><TimeBase a=\"15\"/><SensiCh1 "
+             "a=\"5\"/></SETUP>\n"
              "  </MESURE%1>\n")
       .arg(k)
       .arg(name, unitAttr, min, max, warning)
@@ -87,16 +88,33 @@ TEST(BusFormat, MiseEnFormeGivesEveryFormOfItsTable) {
     QString shown;
   };
   const Case cases[] = {
-      {"N/A", "V", "---"},          {"", "s", "---"},           {"2.5", "V", "2.50 V"},
-      {"12", "V", "12.0 V"},        {"-12.5", "V", "-12.5 V"},  {"9.999", "V", "10.00 V"},
-      {"10", "%", "10.0 %"},        {"0", "s", "0.00 s"},       {"5e-7", "s", "500 ns"},
-      {"1.5e-6", "s", "1.50 " + micro}, {"2.5e-5", "s", "25.0 " + micro},
-      {"2.5e-4", "s", "250 " + micro},  {"0.0015", "s", "1.50 ms"},
-      {"0.025", "s", "25.0 ms"},    {"0.25", "s", "250 ms"},    {"2.5", "s", "2.50 s"},
-      {"25", "s", "25.0 s"},        {"250", "s", "250 s"},      {"-0.001", "s", "-1000000 ns"},
-      {"0", "Hz", "0.00 Hz"},       {"0.5", "Hz", "500.00 mHz"}, {"9600", "Hz", "9600.00 Hz"},
-      {"500000", "Hz", "500.000 kHz"}, {"1000000", "Hz", "1.00 MHz"},
-      {"  3.3 volts", "V", "3.30 V"}, {"1.5", "A", "1.5"},       {"1.5", "", "1.5"},
+      {"N/A", "V", "---"},
+      {"", "s", "---"},
+      {"2.5", "V", "2.50 V"},
+      {"12", "V", "12.0 V"},
+      {"-12.5", "V", "-12.5 V"},
+      {"9.999", "V", "10.00 V"},
+      {"10", "%", "10.0 %"},
+      {"0", "s", "0.00 s"},
+      {"5e-7", "s", "500 ns"},
+      {"1.5e-6", "s", "1.50 " + micro},
+      {"2.5e-5", "s", "25.0 " + micro},
+      {"2.5e-4", "s", "250 " + micro},
+      {"0.0015", "s", "1.50 ms"},
+      {"0.025", "s", "25.0 ms"},
+      {"0.25", "s", "250 ms"},
+      {"2.5", "s", "2.50 s"},
+      {"25", "s", "25.0 s"},
+      {"250", "s", "250 s"},
+      {"-0.001", "s", "-1000000 ns"},
+      {"0", "Hz", "0.00 Hz"},
+      {"0.5", "Hz", "500.00 mHz"},
+      {"9600", "Hz", "9600.00 Hz"},
+      {"500000", "Hz", "500.000 kHz"},
+      {"1000000", "Hz", "1.00 MHz"},
+      {"  3.3 volts", "V", "3.30 V"},
+      {"1.5", "A", "1.5"},
+      {"1.5", "", "1.5"},
       {"7", "mV", "7"},
   };
   for (const Case& c : cases)
@@ -122,8 +140,7 @@ TEST(BusFormat, NumbersAreReadFromTheStartAndWrittenPlain) {
 }
 
 TEST_F(BusFileTest, ASampleFillsRowsFieldsPictureAndBands) {
-  const QString path =
-      QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_HS.BUS");
+  const QString path = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_HS.BUS");
   ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, path), 0);
   EXPECT_TRUE(ui.messages.isEmpty());
   ASSERT_TRUE(app.xmlDocument);
@@ -170,9 +187,8 @@ TEST_F(BusFileTest, SubstringRulesAndAMissingAttribute) {
   // SUBTITLE counts as a title; a COMMENT without attribute is an XML failure
   // that ends the walk of its element (BUS) but not of the document.
   const QString path = write(
-      "s.BUS",
-      "<R><V/><BUS><SUBTITLE a=\"Sub\"/><COMMENT/><Speed a=\"9600\"/></BUS><SETUP/>" +
-          measure(0, "Level", "V", "1", "2", "3", 2000).toUtf8() + "</R>");
+      "s.BUS", "<R><V/><BUS><SUBTITLE a=\"Sub\"/><COMMENT/><Speed a=\"9600\"/></BUS><SETUP/>" +
+                   measure(0, "Level", "V", "1", "2", "3", 2000).toUtf8() + "</R>");
   ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, path), 0);
   EXPECT_EQ(screen.view.title, "Sub");
   ASSERT_EQ(ui.messages.size(), 1);
@@ -202,8 +218,7 @@ TEST_F(BusFileTest, AMalformedFileGivesTheXmlErrorBoxAndAnEmptyWindow) {
 }
 
 TEST_F(BusFileTest, LoadStateSurvivesCloseAndTheNextLoad) {
-  const QString locked =
-      writeBus("locked.BUS", "    <LockedSpeed a=\"1\"/>\n", threeMeasures());
+  const QString locked = writeBus("locked.BUS", "    <LockedSpeed a=\"1\"/>\n", threeMeasures());
   const QString plain = writeBus("plain.BUS", "", threeMeasures(), 7);
   ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, locked), 0);
   EXPECT_FALSE(screen.view.speedEnabled);
@@ -221,8 +236,8 @@ TEST_F(BusFileTest, LoadStateSurvivesCloseAndTheNextLoad) {
 
 TEST_F(BusFileTest, BusFieldsComeFromTheFirstFixingMeasurement) {
   // Without any TimeBitTheo the fields stay empty and the generators dimmed.
-  const QString none = write("none.BUS",
-                             "<R><V/><BUS><TITLE a=\"t\"/><COMMENT a=\"c\"/><Speed a=\"100\"/></BUS></R>");
+  const QString none = write(
+      "none.BUS", "<R><V/><BUS><TITLE a=\"t\"/><COMMENT a=\"c\"/><Speed a=\"100\"/></BUS></R>");
   ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, none), 0);
   EXPECT_TRUE(screen.view.frequencyText.isEmpty());
   EXPECT_FALSE(screen.view.speedEnabled || screen.view.voltageEnabled);
@@ -265,7 +280,8 @@ TEST_F(BusFileTest, CellEditsScaleStoreAndShow) {
     EXPECT_EQ(modifValXML(app, screen, c.row, c.column, c.typed), c.shown) << c.typed.toStdString();
     const int position = c.column == 1 ? 3 : c.column == 2 ? 2 : 4;
     const auto target = XmlDocument::childAt(
-        XmlDocument::childAt(XmlDocument::childAt(app.xmlDocument->root(), c.row + 2), 0), position);
+        XmlDocument::childAt(XmlDocument::childAt(app.xmlDocument->root(), c.row + 2), 0),
+        position);
     EXPECT_EQ(app.xmlDocument->value(XmlDocument::attribute(target, "a")), c.stored);
     EXPECT_EQ(screen.view.rows[c.row - 1].cells[c.column - 1], c.shown);
   }
@@ -290,12 +306,15 @@ TEST_F(BusFileTest, TitleAndCommentAreWrittenTogether) {
   ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, path), 0);
   EXPECT_TRUE(ModifTitle(app, screen, "Renamed", "note"));
   const auto bus = XmlDocument::childAt(app.xmlDocument->root(), 1);
-  EXPECT_EQ(app.xmlDocument->value(XmlDocument::attribute(XmlDocument::childAt(bus, 0), "a")), "Renamed");
-  EXPECT_EQ(app.xmlDocument->value(XmlDocument::attribute(XmlDocument::childAt(bus, 1), "a")), "note");
+  EXPECT_EQ(app.xmlDocument->value(XmlDocument::attribute(XmlDocument::childAt(bus, 0), "a")),
+            "Renamed");
+  EXPECT_EQ(app.xmlDocument->value(XmlDocument::attribute(XmlDocument::childAt(bus, 1), "a")),
+            "note");
   // A Latin-1 file cannot store an omega: refused with a message, kept as it was.
-  ASSERT_EQ(ConvertAndRenderXMLFileInTree(
-                app, screen, QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/RS485.BUS")),
-            0);
+  ASSERT_EQ(
+      ConvertAndRenderXMLFileInTree(
+          app, screen, QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/RS485.BUS")),
+      0);
   QString error;
   EXPECT_FALSE(ModifTitle(app, screen, QString::fromUtf8("120 \xCE\xA9"), "c", &error));
   EXPECT_FALSE(error.isEmpty());

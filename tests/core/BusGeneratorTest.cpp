@@ -1,8 +1,8 @@
 // The new-speed and new-voltage generators: the worked examples, the ends of
 // the instrument's tables, the refusals, and what the written file holds.
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "core/BusFile.h"
 #include "core/BusGenerators.h"
@@ -13,8 +13,8 @@ using namespace karvel;
 
 TEST(BusGenerator, TimeBaseStepsOfTheWorkedExamples) {
   EXPECT_EQ(timeBaseStep(15, 1.0), 0);
-  EXPECT_EQ(timeBaseStep(15, 250000.0 / 500000), 1);   // 100 µs -> 200 µs
-  EXPECT_EQ(timeBaseStep(15, 400000.0 / 500000), 0);   // not slow enough to move
+  EXPECT_EQ(timeBaseStep(15, 250000.0 / 500000), 1);    // 100 µs -> 200 µs
+  EXPECT_EQ(timeBaseStep(15, 400000.0 / 500000), 0);    // not slow enough to move
   EXPECT_EQ(timeBaseStep(15, 1000000.0 / 125000), -3);  // down to 10 µs
   // The table's ends: no read or step past index 0 or 34.
   EXPECT_EQ(timeBaseStep(34, 0.001), 0);
@@ -35,8 +35,8 @@ TEST(BusGenerator, SensitivityStepsOfTheWorkedExamples) {
   EXPECT_EQ(sensitivityStep(5, 30 / 4.0), 3);
   EXPECT_EQ(sensitivityStep(5, 3.9 / 4), -1);
   EXPECT_EQ(sensitivityStep(5, 1 / 4.0), -2);
-  EXPECT_EQ(sensitivityStep(5, 1000 / 4.0), 7);   // index 12, the top
-  EXPECT_EQ(sensitivityStep(8, 0.1 / 40), -8);    // index 0, the bottom
+  EXPECT_EQ(sensitivityStep(5, 1000 / 4.0), 7);  // index 12, the top
+  EXPECT_EQ(sensitivityStep(8, 0.1 / 40), -8);   // index 0, the bottom
   EXPECT_EQ(sensitivityStep(12, 2), 0);
   EXPECT_EQ(sensitivityStep(0, 0.5), 0);
   EXPECT_EQ(sensitivityStep(13, 2), 0);
@@ -74,20 +74,21 @@ class BusGeneratorFile : public ::testing::Test {
   }
   // A file at `speed` with time base 15 and sensitivity `sensi`, whose count
   // element is spelled `countTag`; MESURE2 has no SETUP.
-  QString write(int speed, int sensi, const char* countTag = "NbMesureMax",
-                const char* lock = "") {
-    QString text = QStringLiteral(
-                       "<?xml version=\"1.0\"?>\n<R>\n<V/>\n<BUS><TITLE a=\"Old\"/><COMMENT a=\"c\"/>"
-                       "<%1 a=\"4\"/><Speed a=\"%2\"/>%4</BUS>\n"
-                       "<SETUP><TimeBase a=\"15\"/><SensiCh1 a=\"%3\"/><TrigPulseWidthD a=\"1\"/></SETUP>\n")
-                       .arg(countTag)
-                       .arg(speed)
-                       .arg(sensi)
-                       .arg(lock);
+  QString write(int speed, int sensi, const char* countTag = "NbMesureMax", const char* lock = "") {
+    QString text =
+        QStringLiteral(
+            "<?xml version=\"1.0\"?>\n<R>\n<V/>\n<BUS><TITLE a=\"Old\"/><COMMENT a=\"c\"/>"
+            "<%1 a=\"4\"/><Speed a=\"%2\"/>%4</BUS>\n"
+            "<SETUP><TimeBase a=\"15\"/><SensiCh1 a=\"%3\"/><TrigPulseWidthD a=\"1\"/></SETUP>\n")
+            .arg(countTag)
+            .arg(speed)
+            .arg(sensi)
+            .arg(lock);
     const int bases[4] = {15, 13, 0, 1};
     for (int k = 0; k < 4; ++k) {
-      text += QStringLiteral("<MESURE%1><D><NameMesure a=\"m%1\" unit=\"V\"/><X/><LimiteMax a=\"1\"/>"
-                             "<LimiteMin a=\"0\"/><Warning a=\"5\"/><TimeBitTheo a=\"100\"/></D>")
+      text += QStringLiteral(
+                  "<MESURE%1><D><NameMesure a=\"m%1\" unit=\"V\"/><X/><LimiteMax a=\"1\"/>"
+                  "<LimiteMin a=\"0\"/><Warning a=\"5\"/><TimeBitTheo a=\"100\"/></D>")
                   .arg(k);
       if (k != 2)
         text += QStringLiteral("<SETUP><TimeBase a=\"%1\"/><SensiCh1 a=\"%2\"/></SETUP>")
@@ -197,7 +198,8 @@ TEST_F(BusGeneratorFile, VoltageStepsMoveEveryMeasurementWithinTheTable) {
 TEST_F(BusGeneratorFile, ATimeBaseOutsideTheTableIsRefused) {
   write(500000, 5);
   auto setup = XmlDocument::child(app.xmlDocument->root(), "SETUP");
-  app.xmlDocument->setValue(XmlDocument::attribute(XmlDocument::child(setup, "TimeBase"), "a"), "40");
+  app.xmlDocument->setValue(XmlDocument::attribute(XmlDocument::child(setup, "TimeBase"), "a"),
+                            "40");
   EXPECT_LT(CalculNewFreq(app, screen, 1000, "x", dir.filePath("x.BUS")), 0);
   EXPECT_TRUE(ui.lastMessage().contains("(40)"));
 }

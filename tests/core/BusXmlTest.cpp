@@ -1,9 +1,9 @@
 // The document layer: byte-faithful round trips, edits that touch only their
 // value, element access by position and tag, and refused input.
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "core/XmlDocument.h"
 
@@ -31,9 +31,10 @@ const char kLatin1Doc[] =
 QByteArray latin1Doc() { return QByteArray(kLatin1Doc, sizeof kLatin1Doc - 1); }
 
 QByteArray utf8Doc() {
-  return QByteArray("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                    "<ROOT>\n  <BUS>\n    <TITLE a=\"Bus \xC2\xB5 \xE2\x82\xAC\" />\n"
-                    "    <COMMENT a='x'></COMMENT>\n  </BUS>\n</ROOT>");
+  return QByteArray(
+      "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<ROOT>\n  <BUS>\n    <TITLE a=\"Bus \xC2\xB5 \xE2\x82\xAC\" />\n"
+      "    <COMMENT a='x'></COMMENT>\n  </BUS>\n</ROOT>");
 }
 
 std::shared_ptr<XmlDocument> load(const QByteArray& bytes) {
@@ -58,7 +59,8 @@ std::pair<QByteArray, QByteArray> difference(const QByteArray& a, const QByteArr
 TEST(BusXml, UnchangedDocumentsRoundTripByteForByte) {
   QByteArray utf16;
   utf16.append("\xFF\xFE", 2);
-  const QString text = QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<R><T a='\xC3\xA9'/></R>");
+  const QString text =
+      QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<R><T a='\xC3\xA9'/></R>");
   utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 
   QTemporaryDir dir;
@@ -83,14 +85,16 @@ TEST(BusXml, ValuesDecodeFromTheFilesEncoding) {
       XmlDocument::child(XmlDocument::child(latin->root(), "BUS"), "TITLE"), "a");
   EXPECT_EQ(latin->value(latinTitle), QString::fromUtf8("Bus \xC2\xB5 1"));
   const auto head = XmlDocument::childAt(latin->root(), 0);
-  EXPECT_EQ(latin->value(XmlDocument::attributeAt(head, 0)), QString::fromUtf8("x 'y' \"z\" > \xC3\xA9"));
+  EXPECT_EQ(latin->value(XmlDocument::attributeAt(head, 0)),
+            QString::fromUtf8("x 'y' \"z\" > \xC3\xA9"));
   const auto utfTitle = XmlDocument::attribute(
       XmlDocument::child(XmlDocument::child(utf8->root(), "BUS"), "TITLE"), "a");
   EXPECT_EQ(utf8->value(utfTitle), QString::fromUtf8("Bus \xC2\xB5 \xE2\x82\xAC"));
   // A file that claims UTF-8 but holds Windows-1252 bytes still reads.
   auto cp = load("<R a=\"\x80 \xB5\"/>");
   ASSERT_TRUE(cp);
-  EXPECT_EQ(cp->value(XmlDocument::attributeAt(cp->root(), 0)), QString::fromUtf8("\xE2\x82\xAC \xC2\xB5"));
+  EXPECT_EQ(cp->value(XmlDocument::attributeAt(cp->root(), 0)),
+            QString::fromUtf8("\xE2\x82\xAC \xC2\xB5"));
 }
 
 TEST(BusXml, AnEditChangesOnlyTheBytesOfItsValue) {
@@ -115,15 +119,17 @@ TEST(BusXml, AnEditChangesOnlyTheBytesOfItsValue) {
   }
   // Setting twice replaces the first edit; a single-quoted value escapes '.
   auto doc = load(latin1Doc());
-  const auto comment =
-      XmlDocument::attribute(XmlDocument::child(XmlDocument::child(doc->root(), "BUS"), "TITLE"), "extra");
+  const auto comment = XmlDocument::attribute(
+      XmlDocument::child(XmlDocument::child(doc->root(), "BUS"), "TITLE"), "extra");
   ASSERT_EQ(doc->setValue(comment, "first"), 0);
   ASSERT_EQ(doc->setValue(comment, "it's"), 0);
   EXPECT_EQ(difference(latin1Doc(), doc->bytes()).second, QByteArray("it&apos;s"));
   // Writing back the value a field already holds changes nothing.
   auto same = load(latin1Doc());
   const auto head = XmlDocument::childAt(same->root(), 0);
-  ASSERT_EQ(same->setValue(XmlDocument::attributeAt(head, 0), same->value(XmlDocument::attributeAt(head, 0))), 0);
+  ASSERT_EQ(same->setValue(XmlDocument::attributeAt(head, 0),
+                           same->value(XmlDocument::attributeAt(head, 0))),
+            0);
   EXPECT_EQ(same->bytes(), latin1Doc());
 }
 
@@ -132,7 +138,8 @@ TEST(BusXml, TextTheEncodingCannotHoldIsRefused) {
   const auto title = XmlDocument::attribute(
       XmlDocument::child(XmlDocument::child(doc->root(), "BUS"), "TITLE"), "a");
   QString error;
-  EXPECT_EQ(doc->setValue(title, QString::fromUtf8("\xCE\xA9 ohm"), &error), karvel::XmlNotEncodable);
+  EXPECT_EQ(doc->setValue(title, QString::fromUtf8("\xCE\xA9 ohm"), &error),
+            karvel::XmlNotEncodable);
   EXPECT_FALSE(error.isEmpty());
   EXPECT_EQ(doc->bytes(), latin1Doc());
   // The euro sign is in Windows-1252, which the program writes for such files.
@@ -161,8 +168,15 @@ TEST(BusXml, PositionsCountElementsAndTagsMatchExactly) {
 }
 
 TEST(BusXml, BrokenInputGivesAStatusAndText) {
-  const QList<QByteArray> broken = {"", "   ", "<a><b></a>", "<a>", "<a/><b/>", "x<a/>",
-                                    "<a/>trailing", "<a b=\"1></a>", QByteArray("\xFF\xFE<\0", 4)};
+  const QList<QByteArray> broken = {"",
+                                    "   ",
+                                    "<a><b></a>",
+                                    "<a>",
+                                    "<a/><b/>",
+                                    "x<a/>",
+                                    "<a/>trailing",
+                                    "<a b=\"1></a>",
+                                    QByteArray("\xFF\xFE<\0", 4)};
   for (const QByteArray& bytes : broken) {
     XmlDocument::Loaded loaded = XmlDocument::loadBytes(bytes);
     EXPECT_FALSE(loaded.document) << bytes.toStdString();

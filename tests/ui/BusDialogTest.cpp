@@ -1,16 +1,16 @@
 // The two generator dialogs on the main window, driven as a user
 // would: typed values, clicked buttons, answers through ScriptedInteraction.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QKeyEvent>
-#include <gtest/gtest.h>
 
 #include "core/BusFile.h"
 #include "core/XmlDocument.h"
@@ -141,8 +141,9 @@ TEST_F(BusDialog, TheVoltageDialogStartsFromTheShownVoltage) {
   in<QPushButton>(dialog, "generateButton")->click();
   EXPECT_TRUE(ui.messages.isEmpty());
   EXPECT_EQ(find<QLineEdit>("maxVoltageField")->text(), "40.0 V");
-  EXPECT_EQ(app.xmlDocument->value(XmlDocument::attribute(
-                XmlDocument::child(XmlDocument::child(app.xmlDocument->root(), "SETUP"), "SensiCh1"),
-                "a")),
-            "8");
+  EXPECT_EQ(
+      app.xmlDocument->value(XmlDocument::attribute(
+          XmlDocument::child(XmlDocument::child(app.xmlDocument->root(), "SETUP"), "SensiCh1"),
+          "a")),
+      "8");
 }

@@ -1,6 +1,7 @@
 // The bus definition panel through the real main window: File > Open, a cell
 // edited in the table, a new title, File > Save, the saved file read back,
 // and File > Close.
+#include <gtest/gtest.h>
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "core/BusFile.h"
 #include "core/XmlDocument.h"
