@@ -3,6 +3,9 @@
 // session, does its work and closes it again.
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -11,6 +14,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Communication.h"
+#include "core/Import.h"
 #include "core/Interaction.h"
 #include "core/Settings.h"
 #include "io/Visa.h"
@@ -19,13 +23,17 @@ namespace karvel::cli {
 
 namespace {
 
-// Messages are kept for the failure report; nobody answers questions.
+// Messages are kept for the failure report; questions get `answer`, or the
+// escape button when none was set, and are counted.
 class ConsoleInteraction : public Interaction {
  public:
   QStringList messages;
+  int answer = -1;
+  int asked = 0;
   void message(const QString&, const QString& text) override { messages.append(text.trimmed()); }
   int ask(const QString&, const QString&, const QStringList&, int, int escapeButton) override {
-    return escapeButton;
+    ++asked;
+    return answer >= 0 ? answer : escapeButton;
   }
   FileChoice chooseFile(const FileRequest&) override { return {}; }
   QString chooseFolder(const QString&, const QString&) override { return {}; }
@@ -41,7 +49,13 @@ int fail(const QString& text) {
 }
 
 int usage() {
-  std::fputs("usage: karvel-cli instrument identify [--address RESOURCE]\n", stderr);
+  std::fputs(
+      "usage: karvel-cli instrument identify [--address RESOURCE]\n"
+      "       karvel-cli instrument list bus|results [--address RESOURCE]\n"
+      "       karvel-cli instrument fetch NAME --kind bus|results [--store 0|1] --to DIR\n"
+      "                                      [--address RESOURCE]\n"
+      "       karvel-cli instrument send FILE [--replace] [--address RESOURCE]\n",
+      stderr);
   return 2;
 }
 
@@ -55,7 +69,9 @@ struct Options {
 bool parseOptions(const QStringList& args, Options& options, QString& error) {
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
-    if (a.startsWith(QLatin1String("--"))) {
+    if (a == QLatin1String("--replace")) {  // the one option without a value
+      options.named.insert(a.mid(2), QStringLiteral("1"));
+    } else if (a.startsWith(QLatin1String("--"))) {
       if (i + 1 >= args.size()) {
         error = QStringLiteral("%1 needs a value").arg(a);
         return false;
@@ -85,6 +101,7 @@ class Instrument {
 
   AppState& state() { return state_; }
   io::Visa& visa() { return visa_; }
+  ConsoleInteraction& ui() { return ui_; }
 
   // Opens the session at `address`, or at the settings file's connection.
   // Returns the failure text, empty on success.
@@ -131,6 +148,101 @@ int identify(const Options& options) {
   return 0;
 }
 
+// "bus" or "results" as a file kind; -1 for anything else.
+int kindOf(const QString& word) {
+  if (word == QLatin1String("bus")) return kKindBus;
+  if (word == QLatin1String("results")) return kKindResult;
+  return -1;
+}
+
+int list(const Options& options) {
+  if (options.positional.size() != 1 || !options.named.isEmpty()) return usage();
+  const int kind = kindOf(options.positional[0]);
+  if (kind < 0) return usage();
+  Instrument instrument;
+  const QString error = instrument.open(options.address);
+  if (!error.isEmpty()) return fail(error);
+  QList<CatalogueEntry> files;
+  if (RetourneCatalogue(instrument.state(), kind, files) < 0)
+    return fail(QStringLiteral("the instrument did not answer the catalogue query"));
+  for (const CatalogueEntry& file : files)
+    std::printf("%s\t%d\n", qUtf8Printable(file.name), file.store);
+  return 0;
+}
+
+int fetch(const Options& options) {
+  if (options.positional.size() != 1) return usage();
+  for (const QString& key : options.named.keys())
+    if (key != QLatin1String("kind") && key != QLatin1String("store") && key != QLatin1String("to"))
+      return usage();
+  const QString name = options.positional[0];
+  const int kind = kindOf(options.named.value(QStringLiteral("kind")));
+  const QString storeText = options.named.value(QStringLiteral("store"), QStringLiteral("0"));
+  if (kind < 0 || (storeText != QLatin1String("0") && storeText != QLatin1String("1")))
+    return usage();
+  const QString dir = options.named.value(QStringLiteral("to"));
+  if (dir.isEmpty()) return usage();
+  if (!QFileInfo(dir).isDir()) return fail(QStringLiteral("%1 is not a folder").arg(dir));
+  // The instrument's name never picks a place outside DIR.
+  const QString local = safeLocalName(name);
+  if (local.isEmpty()) return fail(QStringLiteral("%1 cannot be a file name").arg(name));
+  const QString target = QDir::toNativeSeparators(QDir(dir).absoluteFilePath(local));
+  Instrument instrument;
+  const QString error = instrument.open(options.address);
+  if (!error.isEmpty()) return fail(error);
+  AppState& state = instrument.state();
+  // Listed first, as the import dialog does: the listing also leaves the
+  // instrument on its internal memory, where the stores' folders start.
+  QList<CatalogueEntry> files;
+  if (RetourneCatalogue(state, kind, files) < 0)
+    return fail(QStringLiteral("the instrument did not answer the catalogue query"));
+  const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const CatalogueEntry& e) {
+    return e.store == storeText.toInt() && e.name.compare(name, Qt::CaseInsensitive) == 0;
+  });
+  if (!listed) return fail(QStringLiteral("%1 is not in store %2").arg(name, storeText));
+  if (downloadFile(state, state.session, name, static_cast<io::ViUInt16>(storeText.toInt()),
+                   static_cast<io::ViInt16>(kind), target) < 0)
+    return fail(QStringLiteral("%1 could not be fetched from store %2 (not listed there, or the "
+                               "transfer failed)")
+                    .arg(name, storeText));
+  std::printf("%s\n", qUtf8Printable(target));
+  return 0;
+}
+
+int send(const Options& options) {
+  if (options.positional.size() != 1) return usage();
+  for (const QString& key : options.named.keys())
+    if (key != QLatin1String("replace")) return usage();
+  const QString path = options.positional[0];
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read %1").arg(path));
+  file.close();
+  Instrument instrument;
+  const QString error = instrument.open(options.address);
+  if (!error.isEmpty()) return fail(error);
+  AppState& state = instrument.state();
+  const int model = state.instrumentModel;
+  if (!busFileSuitsModel(path, model))
+    return fail(QStringLiteral("%1 is not a bus definition file for this instrument model")
+                    .arg(path));
+  const QString name = instrumentFileName(path, model);
+  ConsoleInteraction& ui = instrument.ui();
+  ui.answer = options.named.contains(QStringLiteral("replace")) ? 0 : 1;
+  if (Tarvik_fileTransfer(state, state.session, path, 1, 0, 0, 0) < 0) {
+    return fail(QStringLiteral("%1: the name must have at most %2 characters before its "
+                               "extension and %3 in all")
+                    .arg(name)
+                    .arg(uploadNameLimit(model))
+                    .arg(uploadNameLimit(model) + 4));
+  }
+  if (ui.asked > 0 && ui.answer != 0)
+    return fail(QStringLiteral("%1 already exists on the instrument; --replace replaces it")
+                    .arg(name));
+  if (!ui.messages.isEmpty()) return fail(ui.messages.join(QLatin1Char(' ')));
+  std::printf("%s\n", qUtf8Printable(name));
+  return 0;
+}
+
 }  // namespace
 
 int runInstrument(const QStringList& args) {
@@ -138,15 +250,12 @@ int runInstrument(const QStringList& args) {
   // Sub-commands by name; each takes the parsed options.
   const std::map<QString, std::function<int(const Options&)>> commands = {
       {QStringLiteral("identify"), identify},
+      {QStringLiteral("list"), list},
+      {QStringLiteral("fetch"), fetch},
+      {QStringLiteral("send"), send},
   };
   const auto it = commands.find(args.first());
-  if (it == commands.end()) {
-    if (args.first() == "list" || args.first() == "fetch" || args.first() == "send") {
-      std::fputs("karvel-cli: this command is not available in this build\n", stderr);
-      return 2;
-    }
-    return usage();
-  }
+  if (it == commands.end()) return usage();
   Options options;
   QString error;
   if (!parseOptions(args.mid(1), options, error)) return fail(error);

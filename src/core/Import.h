@@ -92,6 +92,15 @@ QString temporaryPath(const QString& programDir, const QString& name, int kind);
 // left ("", ".", "..").
 QString safeLocalName(const QString& name);
 
+// Whether the bus definition file at `path` is meant for `model`: files of the
+// second family carry "VSoftTarvikIV" in their first 250 bytes, those of the
+// first do not.
+bool busFileSuitsModel(const QString& path, int model);
+
+// File > Export: opens the session, asks for a bus definition file and sends
+// it to the instrument when it suits the model, telling the user what failed.
+void exportBusFile(AppState& state, const TransferProgress& progress = {});
+
 // Instrument texts are Windows-1252.
 QString fromInstrument(const QByteArray& bytes);
 QByteArray toInstrument(const QString& text);
