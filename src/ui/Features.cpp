@@ -3,6 +3,7 @@
 #include "ui/BusCommands.h"
 #include "ui/CommunicationFeature.h"
 #include "ui/ExcelDialog.h"
+#include "ui/FileStoreFeature.h"
 #include "ui/MainWindow.h"
 #include "ui/ResultWindow.h"
 
@@ -13,6 +14,7 @@ void attachFeatures(MainWindow& window) {
   attachBusCommands(window);
   attachSpreadsheetExport(window);
   attachCommunication(window);
+  attachFileStore(window);
   attachResultCommands(window);
 }
 
