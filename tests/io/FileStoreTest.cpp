@@ -245,6 +245,19 @@ TEST(FileStore, FirstFamilyListsBusFilesOfBothStoresAndResultsOfTheFirst) {
   EXPECT_EQ(Tarvik_fileTransfer(s.state, s.vi(), "CAN_HS.BUS", 0, 0, kKindBus, 0), -1);
 }
 
+TEST(FileStore, HundredKilobytesBothWaysOverASerialLine) {
+  StoreSession s(2, {}, true);
+  ASSERT_TRUE(s.ready());
+  const QByteArray data = patternBytes(100 * 1024);
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), s.pcFile("SERIAL.BUS", data), 1, 0, 0, 0), 0);
+  EXPECT_TRUE(s.ui.messages.isEmpty()) << s.ui.lastMessage().toStdString();
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "SERIAL.bus", 0, 0, kKindBus, 0), 0);
+  EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), data);
+  io::ViAttrState endIn = 0;
+  s.visa.viGetAttribute(s.vi(), io::VI_ATTR_ASRL_END_IN, &endIn);
+  EXPECT_EQ(endIn, io::VI_ASRL_END_TERMCHAR);
+}
+
 TEST(FileStore, StoppedAcquisitionIsLeftStopped) {
   StoreSession s(2, {"--run", "0"});
   ASSERT_TRUE(s.ready());

@@ -16,10 +16,12 @@ namespace karvel::test {
 
 class StoreSession {
  public:
-  // `family` 1 or 2; `args` more simulator options.
-  explicit StoreSession(int family, QStringList args = {})
+  // `family` 1 or 2; `args` more simulator options; `serial`: over the
+  // simulator's pseudo-terminal at 115200 baud instead of its socket.
+  explicit StoreSession(int family, QStringList args = {}, bool serial = false)
       : sim_([&] {
           args << "--tcp" << "0" << "--family" << QString::number(family);
+          if (serial) args << "--pty";
           return args;
         }()) {
     state.ui = &ui;
@@ -32,8 +34,12 @@ class StoreSession {
     });
     if (!sim_.ready()) return;
     visa.viOpenDefaultRM(&rm);
-    if (visa.viOpen(rm, sim_.tcpResource(), io::VI_NO_LOCK, 0, &state.session) < io::VI_SUCCESS)
-      return;
+    const QString resource = serial ? sim_.ptyResource() : sim_.tcpResource();
+    if (visa.viOpen(rm, resource, io::VI_NO_LOCK, 0, &state.session) < io::VI_SUCCESS) return;
+    if (serial) {
+      visa.viSetAttribute(state.session, io::VI_ATTR_ASRL_BAUD, 115200);
+      visa.viSetAttribute(state.session, io::VI_ATTR_ASRL_END_IN, io::VI_ASRL_END_TERMCHAR);
+    }
     visa.viSetAttribute(state.session, io::VI_ATTR_TMO_VALUE, 2000);
     visa.viSetAttribute(state.session, io::VI_ATTR_TERMCHAR, 13);
     visa.viSetAttribute(state.session, io::VI_ATTR_SUPPRESS_END_EN, io::VI_FALSE);

@@ -22,6 +22,8 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <poll.h>
+#include <cerrno>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -122,8 +124,17 @@ class Pty {
     qsizetype done = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::write(master_, bytes.constData() + done, bytes.size() - done);
-      if (n <= 0) break;
-      done += n;
+      if (n > 0) {
+        done += n;
+        continue;
+      }
+      // The terminal's buffer is full (a long file block): wait until the
+      // program has read some, rather than drop the rest.
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        pollfd out{master_, POLLOUT, 0};
+        if (::poll(&out, 1, 5000) > 0) continue;
+      }
+      break;
     }
   }
   void drain() { readAvailable(); }
