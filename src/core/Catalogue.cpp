@@ -1,6 +1,7 @@
 // Listing the files of one kind that the instrument's stores hold.
 #include "core/AppState.h"
 #include "core/Import.h"
+#include "core/ScpiCommands.h"
 #include "io/Visa.h"
 
 namespace karvel {
@@ -54,39 +55,39 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
   const ViSession vi = state.session;
   ViStatus status = VI_SUCCESS;
   if (state.instrumentModel == kModelRQ4102) {
-    v.viWrite(vi, QByteArray(":MMEM:CAT? LOCAL\r"));
+    v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));
     catalogueReads(v, vi);
     QByteArray local;
     status = readCatalogue(v, vi, &local);
     AfficheCatalog(kind, local, ',', 0, list);
     if (kind == kKindBus && status >= VI_SUCCESS) {
-      v.viWrite(vi, QByteArray(":MEM:CAT?\r"));
+      v.viWrite(vi, QByteArray(scpi::kListSecondStore));
       QByteArray second;
       readCatalogue(v, vi, &second);
       AfficheCatalog(kind, second, ',', 1, list);
     }
   } else {
     const QByteArray folder =
-        kind == kKindBus ? ":MMEM:CDIR \"/bus-limits\"\r" : ":MMEM:CDIR \"/bus\"\r";
-    v.viWrite(vi, QByteArray(":MMEM:MSIS LOCAL\r"));
+        kind == kKindBus ? scpi::kListBusLimits : scpi::kListResults;
+    v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "LOCAL"));
     v.viWrite(vi, folder);
-    v.viWrite(vi, QByteArray(":MMEM:CAT? LOCAL\r"));
+    v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));
     catalogueReads(v, vi);
     QByteArray local;
     status = readCatalogue(v, vi, &local);
     AfficheCatalog(kind, local, ',', 0, list);
     if (status >= VI_SUCCESS) {
-      v.viWrite(vi, QByteArray(":MMEM:MSIS SDCARD\r"));
+      v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "SDCARD"));
       v.viWrite(vi, folder);
-      v.viWrite(vi, QByteArray(":*CLS\r"));
-      v.viWrite(vi, QByteArray(":MMEM:CAT?\r"));
+      v.viWrite(vi, QByteArray(scpi::kListClear));
+      v.viWrite(vi, QByteArray(scpi::kListSdCatalogue));
       QByteArray card;
       readCatalogue(v, vi, &card);
-      v.viWrite(vi, QByteArray(":SYST:ERR?\r"));
+      v.viWrite(vi, QByteArray(scpi::kListErrorQuery));
       QByteArray error;
       v.viRead(vi, &error, kErrorReplyMax);
       if (!error.contains("-200,")) AfficheCatalog(kind, card, ',', 1, list);
-      v.viWrite(vi, QByteArray(":MMEM:MSIS LOCAL\r"));
+      v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "LOCAL"));
     }
   }
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kNormalTimeoutMs);

@@ -6,12 +6,14 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <initializer_list>
 
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Import.h"
 #include "core/Interaction.h"
 #include "core/Messages.h"
+#include "core/ScpiCommands.h"
 #include "io/Visa.h"
 
 namespace karvel {
@@ -35,12 +37,23 @@ void setBusy(AppState& state, bool busy) {
   if (state.ui) state.ui->setBusy(busy);
 }
 
-bool containsNoCase(const QByteArray& text, const QByteArray& part) {
-  return text.toLower().contains(part.toLower());
+// A command of the table with its "%s" and "%i" filled in order.
+QByteArray command(const char* format, std::initializer_list<QByteArray> values) {
+  QByteArray out;
+  auto value = values.begin();
+  for (const char* c = format; *c; ++c) {
+    if (c[0] == '%' && (c[1] == 's' || c[1] == 'i') && value != values.end()) {
+      out += *value++;
+      ++c;
+    } else {
+      out += *c;
+    }
+  }
+  return out;
 }
 
-QByteArray quoted(const char* before, const QByteArray& name, const char* after) {
-  return QByteArray(before) + '"' + name + '"' + after;
+bool containsNoCase(const QByteArray& text, const QByteArray& part) {
+  return text.toLower().contains(part.toLower());
 }
 
 // A reply read with `maxCount`; a reply longer than that, or one that came in
@@ -88,7 +101,7 @@ void drainInput(Visa& v, ViSession vi) {
 
 // The run state: not 0 while the acquisition runs. No answer counts as stopped.
 ViInt16 runState(Visa& v, ViSession vi) {
-  v.viWrite(vi, QByteArray("TRIG:RUN:STAT?\r"));
+  v.viWrite(vi, QByteArray(scpi::kRunStateQuery));
   ViInt16 run = 0;
   if (v.viScanf(vi, "%hd", &run) < VI_SUCCESS) run = 0;
   return run;
@@ -123,7 +136,7 @@ bool isUsableInstrumentName(const QString& name) {
 
 int upload(AppState& state, ViSession vi, const QString& path, const TransferProgress& progress) {
   Visa& v = *state.visa;
-  v.viWrite(vi, QByteArray("MMEM:MSIS LOCAL\r"));
+  v.viWrite(vi, command(scpi::kSelectStorage, {"LOCAL"}));
   const int model = state.instrumentModel;
   const QString name = instrumentFileName(path, model);
   if (!isUsableInstrumentName(name) || uploadNameTooLong(name, model)) return -1;
@@ -137,8 +150,8 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   file.close();
 
   const QByteArray wireName = toInstrument(name);
-  if (model == kModelRQ6102) v.viWrite(vi, QByteArray("MMEM:CDIR \"/bus-limits\"\r"));
-  v.viWrite(vi, QByteArray("MMEM:CAT?\r"));
+  if (model == kModelRQ6102) v.viWrite(vi, QByteArray(scpi::kBusLimitsFolder));
+  v.viWrite(vi, QByteArray(scpi::kCatalogue));
   wait(state, kTransferWaitMs);
   QByteArray catalogue;
   readReply(v, vi, &catalogue, kTransferBufferSize);
@@ -152,18 +165,19 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   }
 
   setBusy(state, true);
-  v.viWrite(vi, quoted("MMEM:DEL ", wireName, "\r*OPC?\r"));
+  v.viWrite(vi, command(scpi::kDeleteFile, {wireName}));
   QByteArray done;
   v.viRead(vi, &done, 10);
 
   const ViInt16 running = runState(v, vi);
   if (running != 0) {
-    v.viWrite(vi, QByteArray("TRIG:RUN:STAT 0\r"));
+    v.viWrite(vi, QByteArray(scpi::kStopRun));
     wait(state, kTransferWaitMs);
   }
 
   const QByteArray size = QByteArray::number(data.size());
-  QByteArray block = quoted("MMEM:DATA ", wireName, ",#") + QByteArray::number(size.size()) + size;
+  QByteArray block =
+      command(scpi::kUploadHeader, {wireName, QByteArray::number(size.size()), size});
   const qint64 dataStart = block.size();
   block.reserve(block.size() + data.size() + 1);
   block += data;
@@ -171,14 +185,14 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   writeBlock(v, vi, block, dataStart, data.size(), progress);
   wait(state, kTransferWaitMs);
 
-  v.viWrite(vi, QByteArray("\rMMEM:CAT?\r"));
+  v.viWrite(vi, QByteArray(scpi::kCatalogueAfterUpload));
   wait(state, kTransferWaitMs);
   QByteArray confirmation;
   readReply(v, vi, &confirmation, kTransferBufferSize);
   if (confirmation.isEmpty() || !containsNoCase(confirmation, wireName))
     PopupErreur(state, kMessageMemoryFull);
 
-  if (running != 0) v.viWrite(vi, QByteArray("TRIG:RUN:STAT 1\r"));
+  if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
   setBusy(state, false);
   return 0;
 }
@@ -322,13 +336,13 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   const int model = state.instrumentModel;
   const QByteArray wireName = toInstrument(name);
 
-  QByteArray query = "MMEM:CAT?\r";
+  QByteArray query = scpi::kCatalogue;
   if (model == kModelRQ4102) {
-    v.viWrite(vi, QByteArray("MMEM:MSIS \r"));
-    if (storage == 1) query = "MEM:CAT?\r";
+    v.viWrite(vi, command(scpi::kSelectStorage, {""}));
+    if (storage == 1) query = scpi::kSecondStoreCatalogue;
   } else {
     if (storage > 1) return -1;
-    v.viWrite(vi, QByteArray("MMEM:CDIR \"") + kRoots[storage] + kFolders[kind] + "\"\r");
+    v.viWrite(vi, command(scpi::kChangeFolder, {kRoots[storage], kFolders[kind]}));
   }
   v.viWrite(vi, query);
   v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
@@ -343,12 +357,12 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
 
   const ViInt16 running = runState(v, vi);
   if (running != 0) {
-    v.viWrite(vi, QByteArray("TRIG:RUN:STAT 0\r"));
+    v.viWrite(vi, QByteArray(scpi::kStopRun));
     wait(state, kTransferWaitMs);
   }
 
   const bool secondStore = model == kModelRQ4102 && storage == 1;
-  v.viWrite(vi, quoted(secondStore ? "MEM:DATA? " : "MMEM:DATA? ", wireName, "\r"));
+  v.viWrite(vi, command(secondStore ? scpi::kSecondStoreData : scpi::kData, {wireName}));
   QByteArray block;
   ViUInt32 count = 0;
   const ViStatus status = Tarvik_Read_Binary_Data(state, vi, &block, &count, progress);
@@ -359,7 +373,7 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
     result = status;
   }
 
-  if (running != 0) v.viWrite(vi, QByteArray("TRIG:RUN:STAT 1\r"));
+  if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
   return result;
 }
 
