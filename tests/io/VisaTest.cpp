@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "io/Ping.h"
 #include "io/ResourceName.h"
@@ -244,4 +246,34 @@ TEST(Ping, LoopbackAnswersAndBadAddressesAreRefused) {
   EXPECT_EQ(InetPing("192.168.1", &reachable, 100), -1);
   EXPECT_EQ(reachable, 0);
   EXPECT_EQ(InetPing("not an address", &reachable, 100), -1);
+}
+
+TEST(Simulator, FileStoresOfBothFamilies) {
+  QTemporaryDir dir;
+  for (const char* name : {"CAN.BUS", "R1.HTM"}) {
+    QFile f(dir.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("abc");
+  }
+  {
+    Simulator sim({"--tcp", "0", "--family", "1", "--files", dir.path(), "--sd-files", dir.path()});
+    ASSERT_TRUE(sim.ready());
+    Session s;
+    ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+    EXPECT_EQ(s.ask(":MMEM:CAT? LOCAL\r", 1000), "6,8388602,CAN.BUS,3,R1.HTM,3\r");
+    EXPECT_EQ(s.ask(":MEM:CAT?\r", 1000), "6,8388602,CAN.BUS,3,R1.HTM,3\r");
+    EXPECT_EQ(s.ask("MEM:DATA? \"can.bus\"\r", 1000), "#13abc\r\n");
+  }
+  Simulator sim({"--tcp", "0", "--family", "2", "--files", dir.path(), "--no-sdcard"});
+  ASSERT_TRUE(sim.ready());
+  Session s;
+  ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+  s.visa.viWrite(s.vi, ":MMEM:MSIS LOCAL\r:MMEM:CDIR \"/bus\"\r");
+  EXPECT_EQ(s.ask(":MMEM:CAT? LOCAL\r", 1000), "3,8388605,R1.HTM,3\r");
+  s.visa.viWrite(s.vi, ":MMEM:MSIS SDCARD\r:MMEM:CDIR \"/bus\"\r:*CLS\r");
+  EXPECT_EQ(s.ask(":MMEM:CAT?\r", 1000), "0,0\r");
+  EXPECT_TRUE(s.ask(":SYST:ERR?\r").startsWith("-200,"));
+  ASSERT_TRUE(sim.control("sdcard on"));
+  EXPECT_EQ(s.ask(":MMEM:CAT?\r", 1000), "0,8388608\r");
+  EXPECT_EQ(s.ask(":SYST:ERR?\r"), "0,No error\r");
 }
