@@ -47,7 +47,8 @@ struct Link {
 bool openSession(io::Visa& visa, AppState& state, const Link& link) {
   io::ViSession rm = io::VI_NULL;
   visa.viOpenDefaultRM(&rm);
-  if (visa.viOpen(rm, link.resource, io::VI_NO_LOCK, 0, &state.session) < io::VI_SUCCESS) return false;
+  if (visa.viOpen(rm, link.resource, io::VI_NO_LOCK, 0, &state.session) < io::VI_SUCCESS)
+    return false;
   visa.viSetAttribute(state.session, io::VI_ATTR_TMO_VALUE, kNormalTimeoutMs);
   visa.viSetAttribute(state.session, io::VI_ATTR_TERMCHAR, 13);
   visa.viSetAttribute(state.session, io::VI_ATTR_SUPPRESS_END_EN, io::VI_FALSE);
@@ -84,7 +85,8 @@ int main(int argc, char** argv) {
     state.instrumentModel = kModelRQ6102;
     state.programDir = dir.path();
     if (!openSession(visa, state, link)) {
-      std::fprintf(stderr, "%s: cannot open %s\n", qPrintable(link.name), qPrintable(link.resource));
+      std::fprintf(stderr, "%s: cannot open %s\n", qPrintable(link.name),
+                   qPrintable(link.resource));
       return 1;
     }
     for (const int kb : {10, 100}) {
@@ -131,7 +133,8 @@ int main(int argc, char** argv) {
     QByteArray done;
     visa.viRead(state.session, &done, 10);
   }
-  std::printf("(a pseudo-terminal moves bytes as fast as the simulator takes them, whatever the "
-              "speed set; the line time is that of a real 115200-baud line)\n");
+  std::printf(
+      "(a pseudo-terminal moves bytes as fast as the simulator takes them, whatever the "
+      "speed set; the line time is that of a real 115200-baud line)\n");
   return allMet ? 0 : 1;
 }

@@ -67,8 +67,7 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
       AfficheCatalog(kind, second, ',', 1, list);
     }
   } else {
-    const QByteArray folder =
-        kind == kKindBus ? scpi::kListBusLimits : scpi::kListResults;
+    const QByteArray folder = kind == kKindBus ? scpi::kListBusLimits : scpi::kListResults;
     v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "LOCAL"));
     v.viWrite(vi, folder);
     v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));

@@ -21,7 +21,8 @@ constexpr int kMessageName28 = 33;
 
 bool busFileSuitsModel(const QString& path, int model) {
   QFile file(path);
-  const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(kTagSearchBytes) : QByteArray();
+  const QByteArray head =
+      file.open(QIODevice::ReadOnly) ? file.read(kTagSearchBytes) : QByteArray();
   const bool tagged = head.toLower().contains("vsofttarvikiv");
   return tagged == (model == kModelRQ6102);
 }
@@ -41,7 +42,8 @@ void exportBusFile(AppState& state, const TransferProgress& progress) {
   state.ui->setBusy(true);
   if (!busFileSuitsModel(state.exportPath, state.instrumentModel)) {
     PopupErreur(state, kMessageImpossible);
-  } else if (Tarvik_fileTransfer(state, state.session, state.exportPath, 1, 0, 0, 0, progress) < 0) {
+  } else if (Tarvik_fileTransfer(state, state.session, state.exportPath, 1, 0, 0, 0, progress) <
+             0) {
     PopupErreur(state, state.instrumentModel == kModelRQ4102 ? kMessageName20 : kMessageName28);
   }
   state.ui->setBusy(false);

@@ -110,8 +110,8 @@ ViInt16 runState(Visa& v, ViSession vi) {
 // Sends the upload block. One write as the instrument has always received it
 // when it is small; a large one goes in slices, each within the time-out, and
 // the bytes on the line are the same.
-void writeBlock(Visa& v, ViSession vi, const QByteArray& block, qint64 dataStart,
-                qint64 dataSize, const TransferProgress& progress) {
+void writeBlock(Visa& v, ViSession vi, const QByteArray& block, qint64 dataStart, qint64 dataSize,
+                const TransferProgress& progress) {
   if (block.size() <= kTransferBufferSize) {
     v.viWrite(vi, block);
     if (progress) progress(dataSize, dataSize);
@@ -157,10 +157,11 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   readReply(v, vi, &catalogue, kTransferBufferSize);
   if (containsNoCase(catalogue, wireName)) {
     const int answer =
-        state.ui ? state.ui->ask(QStringLiteral("Save"),
-                                 QStringLiteral("File already exists !   Replace existing file ?\n"),
-                                 {QStringLiteral("Yes"), QStringLiteral("No")}, 1, 1)
-                 : 1;
+        state.ui
+            ? state.ui->ask(QStringLiteral("Save"),
+                            QStringLiteral("File already exists !   Replace existing file ?\n"),
+                            {QStringLiteral("Yes"), QStringLiteral("No")}, 1, 1)
+            : 1;
     if (answer != 0) return 0;
   }
 
@@ -275,8 +276,8 @@ QString temporaryPath(const QString& programDir, const QString& name, int kind) 
   return QDir::toNativeSeparators(path);
 }
 
-ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buffer,
-                                 ViUInt32* count, const TransferProgress& progress) {
+ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
+                                 const TransferProgress& progress) {
   Visa& v = *state.visa;
   buffer->clear();
   *count = 0;
@@ -314,7 +315,8 @@ ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buff
   // takes longer than one time-out, and the progress shows between slices.
   while (buffer->size() < wanted) {
     QByteArray part;
-    const auto slice = static_cast<ViUInt32>(std::min<qint64>(kTransferSlice, wanted - buffer->size()));
+    const auto slice =
+        static_cast<ViUInt32>(std::min<qint64>(kTransferSlice, wanted - buffer->size()));
     status = v.viRead(vi, &part, slice);
     buffer->append(part);
     if (progress) progress(std::min<qint64>(buffer->size(), length), length);
@@ -328,8 +330,8 @@ ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buff
   return finish(status);
 }
 
-int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 storage,
-                 ViInt16 kind, const QString& target, const TransferProgress& progress) {
+int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 storage, ViInt16 kind,
+                 const QString& target, const TransferProgress& progress) {
   if (!state.visa || target.isEmpty() || !isUsableInstrumentName(name)) return -1;
   if (kind != kKindBus && kind != kKindResult) return -1;
   Visa& v = *state.visa;
@@ -377,9 +379,8 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   return result;
 }
 
-int Tarvik_fileTransfer(AppState& state, ViSession session, const QString& file,
-                        ViInt16 direction, ViUInt16 storage, ViInt16 kind, int,
-                        const TransferProgress& progress) {
+int Tarvik_fileTransfer(AppState& state, ViSession session, const QString& file, ViInt16 direction,
+                        ViUInt16 storage, ViInt16 kind, int, const TransferProgress& progress) {
   if (!state.visa) return -1;
   if (direction != 0) return upload(state, session, file, progress);
   return downloadFile(state, session, file, storage, kind,

@@ -55,9 +55,8 @@ int Tarvik_fileTransfer(AppState& state, io::ViSession session, const QString& f
 
 // The download of Tarvik_fileTransfer into `target` instead of the temporary
 // file. Nothing is left at `target` when it fails.
-int downloadFile(AppState& state, io::ViSession session, const QString& name,
-                 io::ViUInt16 storage, io::ViInt16 kind, const QString& target,
-                 const TransferProgress& progress = {});
+int downloadFile(AppState& state, io::ViSession session, const QString& name, io::ViUInt16 storage,
+                 io::ViInt16 kind, const QString& target, const TransferProgress& progress = {});
 
 // Reads one definite-length block: the data and the two bytes after it go
 // into `buffer` from its first byte, `count` receives how many arrived. The

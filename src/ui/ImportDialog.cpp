@@ -29,7 +29,10 @@ void setBusy(AppState& state, bool busy) {
 }  // namespace
 
 ImportDialog::ImportDialog(AppState& state, QWidget* mainWindow)
-    : QDialog(mainWindow), state_(state), mainWindow_(mainWindow), form_(std::make_unique<Ui::ImportDialog>()) {
+    : QDialog(mainWindow),
+      state_(state),
+      mainWindow_(mainWindow),
+      form_(std::make_unique<Ui::ImportDialog>()) {
   form_->setupUi(this);
   Ui::ImportDialog& f = *form_;
   // The selector's own items; a value outside them would list nothing.
@@ -44,8 +47,10 @@ ImportDialog::ImportDialog(AppState& state, QWidget* mainWindow)
           [this] { Importer(Control::FileList, VerticalScroll); });
   f.fileList->installEventFilter(this);
   f.fileList->viewport()->installEventFilter(this);
-  connect(f.fetchButton, &QPushButton::clicked, this, [this] { Importer(Control::FetchButton, Commit); });
-  connect(f.quitButton, &QPushButton::clicked, this, [this] { Importer(Control::QuitButton, Commit); });
+  connect(f.fetchButton, &QPushButton::clicked, this,
+          [this] { Importer(Control::FetchButton, Commit); });
+  connect(f.quitButton, &QPushButton::clicked, this,
+          [this] { Importer(Control::QuitButton, Commit); });
   state_.importPanel = this;
 }
 
@@ -92,10 +97,17 @@ int ImportDialog::Importer(Control control, int event) {
   }
   if (event != Commit) return 0;
   switch (control) {
-    case Control::TypeSelector: listFiles(); break;
-    case Control::FetchButton: fetch(); break;
-    case Control::QuitButton: quit(); break;
-    default: break;
+    case Control::TypeSelector:
+      listFiles();
+      break;
+    case Control::FetchButton:
+      fetch();
+      break;
+    case Control::QuitButton:
+      quit();
+      break;
+    default:
+      break;
   }
   return 0;
 }
@@ -142,8 +154,9 @@ void ImportDialog::fetch() {
   int result = 0;
   {
     TransferProgressDialog progress(this, [&] { return transferLabel(name, state_.language); });
-    result = Tarvik_fileTransfer(state_, state_.session, name, 0, static_cast<io::ViUInt16>(store),
-                                 static_cast<io::ViInt16>(state_.importSource), 0, progress.callback());
+    result =
+        Tarvik_fileTransfer(state_, state_.session, name, 0, static_cast<io::ViUInt16>(store),
+                            static_cast<io::ViInt16>(state_.importSource), 0, progress.callback());
   }
   if (result < 0) {
     setBusy(state_, false);

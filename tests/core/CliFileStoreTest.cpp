@@ -47,16 +47,19 @@ const QString kSamples = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples");
 }  // namespace
 
 TEST(CliFileStore, ListAndFetchBothStores) {
-  Simulator sim({"--tcp", "0", "--family", "2", "--files", kSamples + "/RQ6102", "--sd-files", kSamples});
+  Simulator sim(
+      {"--tcp", "0", "--family", "2", "--files", kSamples + "/RQ6102", "--sd-files", kSamples});
   ASSERT_TRUE(sim.ready());
   CliRun r = cli({"instrument", "list", "results"}, sim);
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
-  EXPECT_EQ(r.out, "CAN_HS_PASS.HTM\t1\nLIN_PASS.HTM\t1\nPROFIBUS_FAIL.HTM\t1\nRS485_FAIL.HTM\t1\n");
+  EXPECT_EQ(r.out,
+            "CAN_HS_PASS.HTM\t1\nLIN_PASS.HTM\t1\nPROFIBUS_FAIL.HTM\t1\nRS485_FAIL.HTM\t1\n");
   r = cli({"instrument", "list", "bus"}, sim);
   EXPECT_EQ(r.out.count("\t0\n"), 5);
 
   QTemporaryDir dir;
-  r = cli({"instrument", "fetch", "LIN_PASS.HTM", "--kind", "results", "--store", "1", "--to", dir.path()},
+  r = cli({"instrument", "fetch", "LIN_PASS.HTM", "--kind", "results", "--store", "1", "--to",
+           dir.path()},
           sim);
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
   EXPECT_EQ(readAll(dir.filePath("LIN_PASS.HTM")), readAll(kSamples + "/LIN_PASS.HTM"));

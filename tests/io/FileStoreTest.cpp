@@ -66,8 +66,10 @@ TEST(UploadNames, BlanksCaseAndLimitsByFamily) {
 
 TEST(LocalNames, NeverLeaveTheFolder) {
   const QString dir = QDir::tempPath() + "/karvel-prog";
-  EXPECT_EQ(temporaryPath(dir, "REPORT.HTM", kKindResult), QDir::toNativeSeparators(dir + "/REPORT.tmp"));
-  EXPECT_EQ(temporaryPath(dir, "CAN.BUS", kKindBus), QDir::toNativeSeparators(dir + "/______z_.tmp"));
+  EXPECT_EQ(temporaryPath(dir, "REPORT.HTM", kKindResult),
+            QDir::toNativeSeparators(dir + "/REPORT.tmp"));
+  EXPECT_EQ(temporaryPath(dir, "CAN.BUS", kKindBus),
+            QDir::toNativeSeparators(dir + "/______z_.tmp"));
   EXPECT_EQ(temporaryPath(dir, "../evil.HTM", kKindResult), "");
   EXPECT_EQ(temporaryPath(dir, "..\\..\\evil.HTM", kKindResult), "");
   EXPECT_EQ(temporaryPath(dir, "a/b.HTM", kKindResult), QDir::toNativeSeparators(dir + "/a_b.tmp"));
@@ -132,7 +134,8 @@ TEST_P(FileStoreFamilies, ExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
   EXPECT_EQ(s.ui.questions[0].title, "Save");
   EXPECT_EQ(s.ui.questions[0].text, "File already exists !   Replace existing file ?\n");
   EXPECT_TRUE(s.writtenSince(before).endsWith("MMEM:CAT?\r"));  // nothing after the query
-  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), "CAN.BUS", 0, 0, kKindBus, 0), io::VI_SUCCESS_MAX_CNT);
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), "CAN.BUS", 0, 0, kKindBus, 0),
+            io::VI_SUCCESS_MAX_CNT);
   EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), "first");
 
   s.ui.answers.enqueue(0);  // Yes
@@ -217,9 +220,10 @@ TEST(FileStore, SecondFamilyListsTheSdCardOnlyWhenPresent) {
     EXPECT_EQ(names(listing(s, kKindResult)),
               (QStringList{"CAN_HS_PASS.HTM:0", "LIN_PASS.HTM:0", "PROFIBUS_FAIL.HTM:0",
                            "RS485_FAIL.HTM:0"}));
-    QByteArray expected = ":MMEM:MSIS LOCAL\r:MMEM:CDIR \"/bus\"\r:MMEM:CAT? LOCAL\r"
-                          ":MMEM:MSIS SDCARD\r:MMEM:CDIR \"/bus\"\r:*CLS\r:MMEM:CAT?\r"
-                          ":SYST:ERR?\r:MMEM:MSIS LOCAL\r";
+    QByteArray expected =
+        ":MMEM:MSIS LOCAL\r:MMEM:CDIR \"/bus\"\r:MMEM:CAT? LOCAL\r"
+        ":MMEM:MSIS SDCARD\r:MMEM:CDIR \"/bus\"\r:*CLS\r:MMEM:CAT?\r"
+        ":SYST:ERR?\r:MMEM:MSIS LOCAL\r";
     EXPECT_EQ(s.writtenSince(s.writes.size() - 9), expected);
   }
 }
@@ -273,7 +277,8 @@ TEST(FileStore, UnreadablePcFileChangesNothingOnTheInstrument) {
   const QString path = s.pcFile("KEEP.BUS", "kept");
   ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
   const qsizetype before = s.writes.size();
-  EXPECT_EQ(Tarvik_fileTransfer(s.state, s.vi(), s.scratch.path() + "/missing/KEEP.BUS", 1, 0, 0, 0), -1);
+  EXPECT_EQ(
+      Tarvik_fileTransfer(s.state, s.vi(), s.scratch.path() + "/missing/KEEP.BUS", 1, 0, 0, 0), -1);
   EXPECT_EQ(Tarvik_fileTransfer(s.state, s.vi(), s.scratch.path(), 1, 0, 0, 0), -1);
   for (const QByteArray& w : s.writes.mid(before)) EXPECT_EQ(w, "MMEM:MSIS LOCAL\r");
   EXPECT_EQ(s.ask("TRIG:RUN:STAT?\r"), "1\r");
@@ -299,19 +304,21 @@ TEST(FileStore, HostileNamesFromTheCatalogueStayInTheProgramFolder) {
   ASSERT_TRUE(outer.mkdir("prog"));
   s.state.programDir = outer.filePath("prog");
   s.ask("MMEM:CDIR \"/bus\"\r*OPC?\r");
-  const QList<QByteArray> hostile = {"../evil.HTM", "..\\..\\evil2.HTM", "sub/dir.HTM",
-                                     "/tmp/abs.HTM", "con.HTM", "a:b*c.HTM"};
+  const QList<QByteArray> hostile = {"../evil.HTM",  "..\\..\\evil2.HTM", "sub/dir.HTM",
+                                     "/tmp/abs.HTM", "con.HTM",           "a:b*c.HTM"};
   for (const QByteArray& name : hostile) s.store(name, "<html>" + name + "</html>");
   const auto list = listing(s, kKindResult);
   ASSERT_EQ(list.size(), hostile.size());
   for (const auto& e : list) {
     const int result = Tarvik_fileTransfer(s.state, s.vi(), e.name, 0, 0, kKindResult, 0);
     SCOPED_TRACE(e.name.toStdString());
-    if (e.name.startsWith("..")) EXPECT_EQ(result, -1);
-    else EXPECT_GE(result, 0);
+    if (e.name.startsWith(".."))
+      EXPECT_EQ(result, -1);
+    else
+      EXPECT_GE(result, 0);
   }
   // Only the program folder got files, and only plain names.
-  EXPECT_EQ(filesBelow(outer.path()),
-            (QStringList{"prog/_con.tmp", "prog/_tmp_abs.tmp", "prog/a_b_c.tmp", "prog/sub_dir.tmp"}));
+  EXPECT_EQ(filesBelow(outer.path()), (QStringList{"prog/_con.tmp", "prog/_tmp_abs.tmp",
+                                                   "prog/a_b_c.tmp", "prog/sub_dir.tmp"}));
   EXPECT_EQ(readAll(s.state.programDir + "/sub_dir.tmp"), "<html>sub/dir.HTM</html>");
 }

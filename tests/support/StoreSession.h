@@ -20,7 +20,9 @@ class StoreSession {
   // simulator's pseudo-terminal at 115200 baud instead of its socket.
   explicit StoreSession(int family, QStringList args = {}, bool serial = false)
       : sim_([&] {
-          args << "--tcp" << "0" << "--family" << QString::number(family);
+          args << "--tcp"
+               << "0"
+               << "--family" << QString::number(family);
           if (serial) args << "--pty";
           return args;
         }()) {

@@ -70,8 +70,8 @@ TEST(ImportDialog, ListsTheTypeLastUsedAndRefusesThePattern) {
   d->Importer(ImportDialog::Control::TypeSelector, ImportDialog::Commit);
   EXPECT_EQ(h.s.state.importSource, 1);
   EXPECT_EQ(f.fileNameField->text(), "*.HTM");
-  EXPECT_EQ(labels(f.fileList),
-            (QStringList{"CAN_HS_PASS.HTM", "LIN_PASS.HTM", "PROFIBUS_FAIL.HTM", "RS485_FAIL.HTM"}));
+  EXPECT_EQ(labels(f.fileList), (QStringList{"CAN_HS_PASS.HTM", "LIN_PASS.HTM", "PROFIBUS_FAIL.HTM",
+                                             "RS485_FAIL.HTM"}));
   EXPECT_EQ(f.fileList->item(0)->data(Qt::UserRole).toInt(), 1);  // from the SD card
   d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
   EXPECT_EQ(h.s.ui.lastMessage(), "Bad Filename\n");
@@ -140,7 +140,8 @@ TEST(ImportDialog, FailedFetchShowsTheTimeOutMessageAndLeavesNothing) {
   d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
   ASSERT_EQ(h.s.ui.messages.size(), 1);
   EXPECT_EQ(h.s.ui.messages[0].title, "Error n° -120");
-  EXPECT_TRUE(h.s.ui.messages[0].text.startsWith("Invalid communication (Time Out : no response)."));
+  EXPECT_TRUE(
+      h.s.ui.messages[0].text.startsWith("Invalid communication (Time Out : no response)."));
   EXPECT_EQ(h.s.state.sessionOpen, 0);
   EXPECT_EQ(h.s.state.importPanel, d.get());  // the dialog stays
   EXPECT_TRUE(QDir(h.s.state.programDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
