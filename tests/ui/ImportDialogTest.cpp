@@ -44,7 +44,7 @@ int rowOf(QListWidget* list, const QString& name) {
 }
 
 struct ImportHarness {
-  explicit ImportHarness(QStringList simArgs) : s(2, simArgs) {
+  explicit ImportHarness(QStringList simArgs, int family = 2) : s(family, simArgs) {
     s.state.settingsPath = s.scratch.filePath("karvel.ini");
     window = std::make_unique<MainWindow>(s.state);
     window->GestionMenu(item::FirstLanguage + English);
@@ -147,4 +147,33 @@ TEST(ImportDialog, FailedFetchShowsTheTimeOutMessageAndLeavesNothing) {
   EXPECT_TRUE(QDir(h.s.state.programDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
   EXPECT_TRUE(resultWindows().isEmpty());
   EXPECT_EQ(h.s.ui.busyDepth, 0);
+}
+
+TEST(ImportDialog, FirstFamilyFetchesFromEitherStore) {
+  ImportHarness h({"--files", kSamples, "--sd-files", kSamples + "/RQ4102"}, 1);
+  ASSERT_TRUE(h.s.ready());
+  std::unique_ptr<ImportDialog> d(prepareImportDialog(h.s.state, h.window.get()));
+  Ui::ImportDialog& f = d->form();
+  ASSERT_EQ(f.fileList->count(), 5);
+  f.fileList->setCurrentRow(rowOf(f.fileList, "CAN_LS.BUS"));
+  EXPECT_EQ(f.fileList->currentItem()->data(Qt::UserRole).toInt(), 1);
+  d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  EXPECT_TRUE(h.s.ui.messages.isEmpty()) << h.s.ui.lastMessage().toStdString();
+  EXPECT_EQ(h.window->form().fileField->text(), "CAN_LS.BUS");
+  EXPECT_TRUE(h.s.writes.contains("MEM:DATA? \"CAN_LS.BUS\"\r"));
+  EXPECT_FALSE(QFile::exists(h.s.state.programDir + "/______z_.tmp"));
+
+  h.s.state.importSource = 1;
+  std::unique_ptr<ImportDialog> results(prepareImportDialog(h.s.state, h.window.get()));
+  Ui::ImportDialog& r = results->form();
+  ASSERT_EQ(r.fileList->count(), 4);
+  r.fileList->setCurrentRow(rowOf(r.fileList, "PROFIBUS_FAIL.HTM"));
+  results->Importer(ImportDialog::Control::FileList, ImportDialog::DoubleClick);
+  const auto windows = resultWindows();
+  ASSERT_EQ(windows.size(), 1);
+  const QString temporary = QDir::toNativeSeparators(h.s.state.programDir + "/PROFIBUS_FAIL.tmp");
+  EXPECT_TRUE(QFile::exists(temporary));
+  windows[0]->close();
+  delete windows[0];
+  EXPECT_FALSE(QFile::exists(temporary));
 }
