@@ -38,9 +38,9 @@ QByteArray resultPage(int rows) {
       "<H2 class=\"red\">Diagnostic : FAILED</H2>\r\n<TABLE>\r\n<TBODY>\r\n";
   for (int i = 0; i < rows; ++i) {
     page += "<TR class=\"row\"><TD>Measurement " + QByteArray::number(i + 1) +
-            "</TD><TD>1.90 \xB5s</TD><TD>2.10 \xB5s</TD><TD class=\"" + kClasses[i % 4] +
-            "\">2.0" + QByteArray::number(i % 10) + " \xB5s</TD><TD>" +
-            QByteArray::number(i % 150) + " %</TD></TR>\r\n";
+            "</TD><TD>1.90 \xB5s</TD><TD>2.10 \xB5s</TD><TD class=\"" + kClasses[i % 4] + "\">2.0" +
+            QByteArray::number(i % 10) + " \xB5s</TD><TD>" + QByteArray::number(i % 150) +
+            " %</TD></TR>\r\n";
   }
   return page + "</TBODY>\r\n</TABLE>\r\n</BODY>\r\n</HTML>\r\n";
 }

@@ -18,11 +18,20 @@ QString field(const QString& text) {
   out.reserve(text.size());
   for (QChar c : text) {
     switch (c.unicode()) {
-      case '\n': out += QStringLiteral("\\n"); break;
-      case '\r': out += QStringLiteral("\\r"); break;
-      case '\t': out += QStringLiteral("\\t"); break;
-      case '\\': out += QStringLiteral("\\\\"); break;
-      default: out += c;
+      case '\n':
+        out += QStringLiteral("\\n");
+        break;
+      case '\r':
+        out += QStringLiteral("\\r");
+        break;
+      case '\t':
+        out += QStringLiteral("\\t");
+        break;
+      case '\\':
+        out += QStringLiteral("\\\\");
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -30,10 +39,14 @@ QString field(const QString& text) {
 
 const char* statusName(Status status) {
   switch (status) {
-    case Status::Green: return "green";
-    case Status::Red: return "red";
-    case Status::Yellow: return "yellow";
-    case Status::None: break;
+    case Status::Green:
+      return "green";
+    case Status::Red:
+      return "red";
+    case Status::Yellow:
+      return "yellow";
+    case Status::None:
+      break;
   }
   return "none";
 }

@@ -112,9 +112,10 @@ int helpBusIndex(const QString& busHeading) {
 
 QString helpDocumentPath(const QString& programDir, int busIndex, int language) {
   if (busIndex < 0 || busIndex >= int(kHelpBusNames.size())) return {};
-  const QString name = QStringLiteral("help/%1_BUS_%2.pdf")
-                           .arg(QLatin1String(kHelpBusNames[std::size_t(busIndex)]),
-                                QLatin1String(kLanguageCodes[std::size_t(clampLanguage(language))]));
+  const QString name =
+      QStringLiteral("help/%1_BUS_%2.pdf")
+          .arg(QLatin1String(kHelpBusNames[std::size_t(busIndex)]),
+               QLatin1String(kLanguageCodes[std::size_t(clampLanguage(language))]));
   return QDir::toNativeSeparators(QDir(programDir).filePath(name));
 }
 
@@ -123,9 +124,8 @@ int HelpDiag(AppState& state, const QString& busHeading) {
   if (bus < 0) return 0;
   // Whether the document exists or a viewer starts is not checked: the
   // desktop reports that itself.
-  state.ui->openExternally(
-      QUrl::fromLocalFile(QDir::fromNativeSeparators(helpDocumentPath(state.programDir, bus,
-                                                                      state.language))));
+  state.ui->openExternally(QUrl::fromLocalFile(
+      QDir::fromNativeSeparators(helpDocumentPath(state.programDir, bus, state.language))));
   return 0;
 }
 

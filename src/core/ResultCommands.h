@@ -42,11 +42,13 @@ bool removeTemporaryResult(const QString& sourcePath);
 
 // The bus standards that have a help document, in the order they are looked
 // for in a bus heading; each is also the first part of the document's name.
+// clang-format off
 inline constexpr std::array<const char*, 17> kHelpBusNames = {
-    "ARINC429",        "ASI",          "CANHIGHSPEED", "CANLOWSPEED", "DALI",
-    "ETHERNET10BASE2", "ETHERNET10BASE-T", "ETHER 100BASE-T", "FLEXRAY", "KNX",
-    "LIN",             "MIL-STD-1553", "PROFIBUSDP",   "PROFIBUSPA",  "RS232",
-    "RS485",           "USB"};
+    "ARINC429", "ASI", "CANHIGHSPEED", "CANLOWSPEED", "DALI",
+    "ETHERNET10BASE2", "ETHERNET10BASE-T", "ETHER 100BASE-T", "FLEXRAY",
+    "KNX", "LIN", "MIL-STD-1553", "PROFIBUSDP", "PROFIBUSPA",
+    "RS232", "RS485", "USB"};
+// clang-format on
 
 // The index of the first bus name that the heading contains (any letter
 // case), or -1.

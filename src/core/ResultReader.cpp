@@ -150,8 +150,8 @@ bool readRow(Walk& walk, qsizetype& p, ResultRow& row) {
 
 }  // namespace
 
-qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count,
-                      const char* pattern, bool caseSensitive) {
+qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count, const char* pattern,
+                      bool caseSensitive) {
   const qsizetype size = text.size();
   const qsizetype m = qsizetype(std::strlen(pattern));
   if (start < 0 || start > size || m == 0) return -1;
@@ -159,8 +159,8 @@ qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count,
   if (count >= 0 && count < size - start) end = start + count;
   if (end - start < m) return -1;
   if (caseSensitive) {
-    const qsizetype at = QByteArrayView(text.constData() + start, end - start).indexOf(
-        QByteArrayView(pattern, m));
+    const qsizetype at =
+        QByteArrayView(text.constData() + start, end - start).indexOf(QByteArrayView(pattern, m));
     return at < 0 ? -1 : start + at;
   }
   const char* data = text.constData();
@@ -197,8 +197,9 @@ ResultTable readResultText(const QByteArray& text, const QString& path, int lang
   Walk walk(text);
 
   if (walk.find(0, "<TITLE>TarvikIV", 300) >= 0) {
-    table.tableLabel = (QStringLiteral("BUS DIAGNOSTIC RESULT ") + walk.firstEnclosed("<H3>", "</H3>"))
-                           .left(kResultPieceMax);
+    table.tableLabel =
+        (QStringLiteral("BUS DIAGNOSTIC RESULT ") + walk.firstEnclosed("<H3>", "</H3>"))
+            .left(kResultPieceMax);
     table.busHeading = walk.firstEnclosed("<H1>", "</H1>");
     readVerdict(walk, table, walk.find(0, "</H1>"), "</H1>", "<H2", ":", 2, "</H2>");
   } else {

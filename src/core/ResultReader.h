@@ -19,8 +19,8 @@ inline QPoint Coordo(int column, int row) { return QPoint(column, row); }
 // Substring search over `text`: the index of the first match that lies wholly
 // inside the `count` bytes that begin at `start` (count -1: up to the end),
 // or -1. A start outside the text finds nothing.
-qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count,
-                      const char* pattern, bool caseSensitive);
+qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count, const char* pattern,
+                      bool caseSensitive);
 
 // Every piece copied out of a result text holds at most this many bytes.
 constexpr qsizetype kResultPieceMax = 299;

@@ -11,8 +11,12 @@ ResultWindowTexts TraducMenu2(int language) {
   t.exportExcel = pick(kMenuExport, language);
   t.exit = pick(kMenuExit, language);
   // Column 1 (status icon) and column 2 (measurement name) carry no heading.
-  t.columnHeadings = {QString(), QString(), pick(kColumnMin, language), pick(kColumnMax, language),
-                      pick(kColumnMeasure, language), pick(kColumnDistance, language)};
+  t.columnHeadings = {QString(),
+                      QString(),
+                      pick(kColumnMin, language),
+                      pick(kColumnMax, language),
+                      pick(kColumnMeasure, language),
+                      pick(kColumnDistance, language)};
   t.helpTooltip = pick(kHelpButton, language);
   return t;
 }

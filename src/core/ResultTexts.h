@@ -57,29 +57,26 @@ inline constexpr Text5 kNo = {"Non", "No", "Nein", "No", "No"};
 // Messages of this program's own (title: the "Error" word).
 inline constexpr Text5 kErrorWord = {"Erreur", "Error", "Fehler", "Error", "Errore"};
 // %1 the file, %2 the system's reason.
-inline constexpr Text5 kCannotRead = {
-    "Impossible de lire le fichier de résultat\n%1\n%2",
-    "Cannot read the result file\n%1\n%2", "Die Ergebnisdatei kann nicht gelesen werden\n%1\n%2",
-    "No se puede leer el fichero de resultado\n%1\n%2",
-    "Impossibile leggere il file di risultato\n%1\n%2"};
+inline constexpr Text5 kCannotRead = {"Impossible de lire le fichier de résultat\n%1\n%2",
+                                      "Cannot read the result file\n%1\n%2",
+                                      "Die Ergebnisdatei kann nicht gelesen werden\n%1\n%2",
+                                      "No se puede leer el fichero de resultado\n%1\n%2",
+                                      "Impossibile leggere il file di risultato\n%1\n%2"};
 inline constexpr Text5 kTooLarge = {"Fichier trop grand pour un résultat",
-                                    "File too large for a result",
-                                    "Datei zu groß für ein Ergebnis",
+                                    "File too large for a result", "Datei zu groß für ein Ergebnis",
                                     "Fichero demasiado grande para un resultado",
                                     "File troppo grande per un risultato"};
 // %1 the file, %2 the system's reason.
-inline constexpr Text5 kCannotSave = {
-    "Le résultat n'a pas pu être enregistré dans\n%1\n%2",
-    "The result could not be saved to\n%1\n%2",
-    "Das Ergebnis konnte nicht gespeichert werden in\n%1\n%2",
-    "No se ha podido guardar el resultado en\n%1\n%2",
-    "Impossibile salvare il risultato in\n%1\n%2"};
+inline constexpr Text5 kCannotSave = {"Le résultat n'a pas pu être enregistré dans\n%1\n%2",
+                                      "The result could not be saved to\n%1\n%2",
+                                      "Das Ergebnis konnte nicht gespeichert werden in\n%1\n%2",
+                                      "No se ha podido guardar el resultado en\n%1\n%2",
+                                      "Impossibile salvare il risultato in\n%1\n%2"};
 // %1 the system's reason.
-inline constexpr Text5 kCannotPrint = {"Impossible d'imprimer la fenêtre\n%1",
-                                       "The window could not be printed\n%1",
-                                       "Das Fenster konnte nicht gedruckt werden\n%1",
-                                       "No se ha podido imprimir la ventana\n%1",
-                                       "Impossibile stampare la finestra\n%1"};
+inline constexpr Text5 kCannotPrint = {
+    "Impossible d'imprimer la fenêtre\n%1", "The window could not be printed\n%1",
+    "Das Fenster konnte nicht gedruckt werden\n%1", "No se ha podido imprimir la ventana\n%1",
+    "Impossibile stampare la finestra\n%1"};
 // Shown in a window whose file lacked a marker; %1 the marker.
 inline constexpr Text5 kIncomplete = {
     "Fichier de résultat incomplet : « %1 » manque ou est mal placé ; seul le début est affiché.",

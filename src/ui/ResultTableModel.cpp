@@ -6,17 +6,23 @@ namespace karvel::ui {
 
 QColor statusColour(Status status) {
   switch (status) {
-    case Status::Green: return QColor(0x00FF00);
-    case Status::Red: return QColor(0xFF0000);
-    case Status::Yellow: return QColor(0xFFFF00);
-    case Status::None: break;
+    case Status::Green:
+      return QColor(0x00FF00);
+    case Status::Red:
+      return QColor(0xFF0000);
+    case Status::Yellow:
+      return QColor(0xFFFF00);
+    case Status::None:
+      break;
   }
   return {};
 }
 
 ResultTableModel::ResultTableModel(const ResultTable& table, QStringList headings,
                                    std::array<QPixmap, 3> icons, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), headings_(std::move(headings)),
+    : QAbstractTableModel(parent),
+      table_(table),
+      headings_(std::move(headings)),
       icons_(std::move(icons)) {}
 
 int ResultTableModel::rowCount(const QModelIndex& parent) const {

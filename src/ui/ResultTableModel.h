@@ -20,8 +20,8 @@ class ResultTableModel : public QAbstractTableModel {
   static constexpr int kMeasureColumn = 4;  // column 5, coloured by status
 
   // `icons` in status order: green, red, yellow (a null pixmap shows nothing).
-  ResultTableModel(const ResultTable& table, QStringList headings,
-                   std::array<QPixmap, 3> icons, QObject* parent = nullptr);
+  ResultTableModel(const ResultTable& table, QStringList headings, std::array<QPixmap, 3> icons,
+                   QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -74,8 +74,8 @@ void ResultWindow::fill(std::array<QPixmap, 3> icons) {
   palette.setColor(QPalette::WindowText, Qt::black);
   form_->verdict->setPalette(palette);
 
-  model_ = new ResultTableModel(table_, TraducMenu2(language_).columnHeadings, std::move(icons),
-                                this);
+  model_ =
+      new ResultTableModel(table_, TraducMenu2(language_).columnHeadings, std::move(icons), this);
   QTableView* view = form_->resultsTable;
   view->setModel(model_);
   view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -126,11 +126,11 @@ void ResultWindow::printWindow() {
   const QPixmap shot = grab();
   QPainter painter;
   if (shot.isNull() || !painter.begin(&printer)) {
-    state_.ui->message(pick(resulttext::kErrorWord, state_.language),
-                       pick(resulttext::kCannotPrint, state_.language)
-                           .arg(QDir::toNativeSeparators(choice.outputFile.isEmpty()
-                                                             ? printer.printerName()
-                                                             : choice.outputFile)));
+    state_.ui->message(
+        pick(resulttext::kErrorWord, state_.language),
+        pick(resulttext::kCannotPrint, state_.language)
+            .arg(QDir::toNativeSeparators(choice.outputFile.isEmpty() ? printer.printerName()
+                                                                      : choice.outputFile)));
     return;
   }
   const QRect page = painter.viewport();

@@ -45,9 +45,9 @@ QByteArray sample(const char* name) {
 }  // namespace
 
 TEST(ResultReader, TitledPageGivesLabelHeadingVerdictAndRows) {
-  const ResultTable t = read(titled(row("Bit time", "\"green\"", "2.00") +
-                                    row("Rise time", "\"yellow\"", "180") +
-                                    row("Overshoot", "\"red\"", "12 %")));
+  const ResultTable t =
+      read(titled(row("Bit time", "\"green\"", "2.00") + row("Rise time", "\"yellow\"", "180") +
+                  row("Overshoot", "\"red\"", "12 %")));
   EXPECT_EQ(t.title, "File : can_01.HTM");
   EXPECT_EQ(t.tableLabel, "BUS DIAGNOSTIC RESULT CANHIGHSPEED");
   EXPECT_EQ(t.busHeading, "CAN HIGH SPEED 500 kbit/s");
@@ -90,16 +90,15 @@ TEST(ResultReader, TitleMarkerCountsOnlyExactlyAndWithinFirst300Bytes) {
 }
 
 TEST(ResultReader, TitledLabelKeepsEnglishPrefixInEveryLanguage) {
-  const ResultTable t =
-      readResultText(titled(row("A", "green", "1")), "C:\\r\\CAN.HTM", French);
+  const ResultTable t = readResultText(titled(row("A", "green", "1")), "C:\\r\\CAN.HTM", French);
   EXPECT_EQ(t.tableLabel, "BUS DIAGNOSTIC RESULT CANHIGHSPEED");
   EXPECT_EQ(t.title, "Fichier : can.HTM");
 }
 
 TEST(ResultReader, CellStatusWordsInAnyCaseQuotedOrNot) {
-  const ResultTable t = read(titled(row("a", "\"GREEN\"", "1") + row("b", "Red", "1") +
-                                    row("c", "'Yellow'", "1") + row("d", "\"blue\"", "1") +
-                                    row("e", "\"greenish\"", "1")));
+  const ResultTable t =
+      read(titled(row("a", "\"GREEN\"", "1") + row("b", "Red", "1") + row("c", "'Yellow'", "1") +
+                  row("d", "\"blue\"", "1") + row("e", "\"greenish\"", "1")));
   ASSERT_EQ(t.rows.size(), 5u);
   EXPECT_EQ(t.rows[0].status, Status::Green);
   EXPECT_EQ(t.rows[1].status, Status::Red);
@@ -163,8 +162,7 @@ TEST(ResultReader, CrLfAndLfFilesGiveTheSameTable) {
 }
 
 TEST(ResultReader, PiecesAreVerbatimAndDecodedFromWindows1252) {
-  const ResultTable t =
-      read(titled(row(" &lt;5 &amp; <B>bold</B> ", "green", "\x80 \x92 \xB5s")));
+  const ResultTable t = read(titled(row(" &lt;5 &amp; <B>bold</B> ", "green", "\x80 \x92 \xB5s")));
   EXPECT_EQ(t.rows[0].cells[0], " &lt;5 &amp; <B>bold</B> ");
   EXPECT_EQ(t.rows[0].cells[3], QString::fromUtf8("€ ’ µs"));
 }
@@ -309,8 +307,10 @@ TEST(ResultReaderMalformed, ShuffledLinesAndBytesEnd) {
     // And a few bytes dropped or swapped inside the markers.
     for (int k = 0; k < 5; ++k) {
       const qsizetype at = random.bounded(int(page.size()));
-      if (round % 2) page.remove(at, 1);
-      else page[at] = page[random.bounded(int(page.size()))];
+      if (round % 2)
+        page.remove(at, 1);
+      else
+        page[at] = page[random.bounded(int(page.size()))];
     }
     const std::unique_ptr<char[]> bytes(new char[std::size_t(page.size())]);
     std::memcpy(bytes.get(), page.constData(), std::size_t(page.size()));

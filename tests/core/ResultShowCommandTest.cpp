@@ -34,7 +34,8 @@ TEST(ResultShowCommand, PrintsWhatTheWindowShows) {
   EXPECT_EQ(run.lines[1], "label\tBUS DIAGNOSTIC RESULT");
   EXPECT_EQ(run.lines[2], "bus\tRS485 - 115200 bit/s");
   EXPECT_EQ(run.lines[3], "verdict\tred\tBus out of limits");
-  EXPECT_EQ(run.lines[4], QString::fromUtf8("row\tBit time\t8.50 µs\t8.86 µs\t8.68 µs\t0 %\tgreen"));
+  EXPECT_EQ(run.lines[4],
+            QString::fromUtf8("row\tBit time\t8.50 µs\t8.86 µs\t8.68 µs\t0 %\tgreen"));
   EXPECT_TRUE(run.lines[6].endsWith("\tyellow"));
   EXPECT_TRUE(run.lines[7].endsWith("\tred"));
 }
@@ -44,9 +45,10 @@ TEST(ResultShowCommand, MultiLineCellsStayOnOneLineAndUnknownStatusIsNone) {
   const QString path = dir.filePath("r.htm");
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("<H1>L</H1><H2>B</H2><H4 class=x>V</H4><TBODY>"
-          "<TR class=a><TD>two\r\nlines\tand \\</TD><TD>1</TD><TD>2</TD><TD class=blue>3</TD>"
-          "<TD>4</TD></TR>");
+  f.write(
+      "<H1>L</H1><H2>B</H2><H4 class=x>V</H4><TBODY>"
+      "<TR class=a><TD>two\r\nlines\tand \\</TD><TD>1</TD><TD>2</TD><TD class=blue>3</TD>"
+      "<TD>4</TD></TR>");
   f.close();
   const ShowRun run = show({path, "--language", "0"});
   ASSERT_EQ(run.exitCode, 0);

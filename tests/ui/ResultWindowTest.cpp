@@ -188,8 +188,9 @@ TEST_F(ResultWindowTest, UnreadableFileIsReportedWithoutAWindow) {
 }
 
 TEST_F(ResultWindowTest, IncompleteFileShowsWhatWasReadAndSaysSo) {
-  QByteArray page = "<HTML><BODY><H1>L</H1><H2>CAN</H2><H4 class=red>Bad</H4>"
-                    "<TBODY><TR class=a><TD>n</TD><TD>1</TD>";
+  QByteArray page =
+      "<HTML><BODY><H1>L</H1><H2>CAN</H2><H4 class=red>Bad</H4>"
+      "<TBODY><TR class=a><TD>n</TD><TD>1</TD>";
   ResultWindow* w = open(writePage("cut.htm", page));
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(model(w)->rowCount(), 1);
@@ -274,7 +275,8 @@ TEST_F(ResultWindowTest, OpensThroughFileOpenOfTheMainWindow) {
   // Save it under a new name, then close it: the opened file stays.
   ui.files.enqueue({FileChoice::Kind::New, dir.filePath("Saved Result.HTM")});
   action(w, "actionSave")->trigger();
-  EXPECT_EQ(ui.fileRequests.last().defaultFile, dir.filePath("Line 4.HTM").section(u'.', 0, 0) + ".HTM");
+  EXPECT_EQ(ui.fileRequests.last().defaultFile,
+            dir.filePath("Line 4.HTM").section(u'.', 0, 0) + ".HTM");
   const QString saved = dir.filePath("saved result.htm");
   EXPECT_TRUE(QFileInfo::exists(saved));
   EXPECT_EQ(w->windowTitle(), "File : " + QDir::toNativeSeparators(saved));
