@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 5000; ++i) {
     karvel::ResultRow row;
     row.cells = {QStringLiteral("Measurement n° %1").arg(i), QString::number(i * 0.5, 'f', 2),
-                 QString::number(i * 1.5, 'f', 2), QString::number(i, 'f', 3), QString::number(i % 100)};
+                 QString::number(i * 1.5, 'f', 2), QString::number(i, 'f', 3),
+                 QString::number(i % 100)};
     table.rows.push_back(row);
   }
   QTemporaryDir dir;
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if (!karvel::exportResultTable(templateFile, table, karvel::English, dir.filePath("bench.xlsx"), &error)) {
+    if (!karvel::exportResultTable(templateFile, table, karvel::English, dir.filePath("bench.xlsx"),
+                                   &error)) {
       std::fprintf(stderr, "export failed: %s\n", qPrintable(error));
       return 1;
     }
@@ -37,7 +39,8 @@ int main(int argc, char** argv) {
   }
   std::sort(times.begin(), times.end());
   const double median = times[times.size() / 2];
-  std::printf("export of 5000 rows: median %.1f ms, best %.1f ms, worst %.1f ms (target < 300 ms) %s\n", median,
-              times.front(), times.back(), median < 300.0 ? "OK" : "TOO SLOW");
+  std::printf(
+      "export of 5000 rows: median %.1f ms, best %.1f ms, worst %.1f ms (target < 300 ms) %s\n",
+      median, times.front(), times.back(), median < 300.0 ? "OK" : "TOO SLOW");
   return 0;
 }

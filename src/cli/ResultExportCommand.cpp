@@ -59,7 +59,8 @@ int runResultExport(const QStringList& args) {
                  table.problemMarker.toUtf8().constData());
   }
   const QString templateFile = templatePath(QCoreApplication::applicationDirPath());
-  if (!exportResultTable(templateFile, table, language, QDir::fromNativeSeparators(output), &error)) {
+  if (!exportResultTable(templateFile, table, language, QDir::fromNativeSeparators(output),
+                         &error)) {
     fail(error);
     return 1;
   }

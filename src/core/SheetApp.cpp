@@ -50,9 +50,10 @@ int SheetApp::quit() {
 }
 
 void SheetApp::forget(const SheetWorkbook* workbook) {
-  open_.erase(std::remove_if(open_.begin(), open_.end(),
-                             [workbook](const SheetWorkbookHandle& w) { return w.get() == workbook; }),
-              open_.end());
+  open_.erase(
+      std::remove_if(open_.begin(), open_.end(),
+                     [workbook](const SheetWorkbookHandle& w) { return w.get() == workbook; }),
+      open_.end());
 }
 
 int SheetWorkbooks::open(const QString& path, SheetWorkbookHandle* out) {
@@ -132,10 +133,12 @@ int SheetWorksheet::range(const QString& reference, SheetRangeHandle* out) {
   if (!workbook || !workbook->alive()) return kSheetGone;
   const QStringList corners = reference.split(u':');
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (corners.size() > 2 || !parseCellReference(corners.first(), &top, &left)) return kSheetBadArgument;
+  if (corners.size() > 2 || !parseCellReference(corners.first(), &top, &left))
+    return kSheetBadArgument;
   bottom = top;
   right = left;
-  if (corners.size() == 2 && !parseCellReference(corners.last(), &bottom, &right)) return kSheetBadArgument;
+  if (corners.size() == 2 && !parseCellReference(corners.last(), &bottom, &right))
+    return kSheetBadArgument;
   auto range = std::make_shared<SheetRange>();
   range->workbook_ = workbook;
   range->top_ = std::min(top, bottom);
@@ -151,7 +154,8 @@ int SheetRange::setItem(int row, int column, const QString& text) {
   if (!workbook || !workbook->alive()) return kSheetGone;
   // Like the spreadsheet's own Item, positions may lie beyond the range's
   // last row or column, but not before its first.
-  if (row < 1 || column < 1 || row > WorkbookFile::kMaxRow || column > WorkbookFile::kMaxColumn || !workbook->file_->setText(top_ + row - 1, left_ + column - 1, text))
+  if (row < 1 || column < 1 || row > WorkbookFile::kMaxRow || column > WorkbookFile::kMaxColumn ||
+      !workbook->file_->setText(top_ + row - 1, left_ + column - 1, text))
     return kSheetBadArgument;
   workbook->modified_ = true;
   return kSheetOk;

@@ -8,7 +8,8 @@
 namespace karvel {
 
 QString templatePath(const QString& programDir) {
-  return QDir::toNativeSeparators(QDir(QDir::fromNativeSeparators(programDir)).filePath(excel::kTemplateName));
+  return QDir::toNativeSeparators(
+      QDir(QDir::fromNativeSeparators(programDir)).filePath(excel::kTemplateName));
 }
 
 QString proposedSheetName(const QString& sourcePath) {
@@ -39,14 +40,15 @@ int writeResultSheet(SheetRange& range, const ResultTable& table, int language) 
   int row = 5;
   for (const ResultRow& r : table.rows) {
     // Name, minimum, maximum and measured value; the distance stays out.
-    for (int column = 1; column <= 4; ++column) set(row, column, r.cells[static_cast<std::size_t>(column - 1)]);
+    for (int column = 1; column <= 4; ++column)
+      set(row, column, r.cells[static_cast<std::size_t>(column - 1)]);
     ++row;
   }
   return status;
 }
 
-bool exportResultTable(const QString& templateFile, const ResultTable& table, int language, const QString& target,
-                       QString* error) {
+bool exportResultTable(const QString& templateFile, const ResultTable& table, int language,
+                       const QString& target, QString* error) {
   SheetAppHandle app;
   SheetApp::newApp(&app);
   SheetWorkbooksHandle workbooks;
@@ -62,10 +64,12 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
   }
   status = app->sheets(&sheets);
   if (status == kSheetOk) status = sheets->item(1, &sheet);
-  if (status == kSheetOk) status = sheet->range(exportRangeReference(static_cast<int>(table.rows.size())), &range);
+  if (status == kSheetOk)
+    status = sheet->range(exportRangeReference(static_cast<int>(table.rows.size())), &range);
   if (status == kSheetOk) status = writeResultSheet(*range, table, language);
   if (status == kSheetOk) status = workbook->saveAs(target);
-  if (status != kSheetOk) *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
+  if (status != kSheetOk)
+    *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
   app->quit();
   return status == kSheetOk;
 }
@@ -78,14 +82,16 @@ bool spreadsheetApplicationInstalled() {
 #elif defined(Q_OS_MACOS)
   return true;
 #else
-  for (const char* program : {"soffice", "libreoffice", "localc", "gnumeric", "onlyoffice-desktopeditors"})
+  for (const char* program :
+       {"soffice", "libreoffice", "localc", "gnumeric", "onlyoffice-desktopeditors"})
     if (!QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) return true;
   // Otherwise ask the desktop which application opens workbooks.
   if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) return false;
   QProcess query;
-  query.start(QStringLiteral("xdg-mime"),
-              {QStringLiteral("query"), QStringLiteral("default"),
-               QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+  query.start(
+      QStringLiteral("xdg-mime"),
+      {QStringLiteral("query"), QStringLiteral("default"),
+       QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
   if (!query.waitForFinished(3000)) {
     query.kill();
     query.waitForFinished(1000);

@@ -1,12 +1,12 @@
 #include "core/Workbook.h"
 
+#include <zip.h>
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <vector>
-#include <zip.h>
 
 namespace karvel {
 
@@ -36,7 +36,8 @@ struct ZipSource {
 zip_t* openArchive(const QByteArray& bytes, QString* error) {
   zip_error_t zerr;
   zip_error_init(&zerr);
-  zip_source_t* source = zip_source_buffer_create(bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &zerr);
+  zip_source_t* source = zip_source_buffer_create(
+      bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &zerr);
   if (!source) {
     *error = QString::fromUtf8(zip_error_strerror(&zerr));
     zip_error_fini(&zerr);
@@ -44,7 +45,8 @@ zip_t* openArchive(const QByteArray& bytes, QString* error) {
   }
   zip_t* zip = zip_open_from_source(source, ZIP_RDONLY, &zerr);
   if (!zip) {
-    *error = QStringLiteral("not a workbook (%1)").arg(QString::fromUtf8(zip_error_strerror(&zerr)));
+    *error =
+        QStringLiteral("not a workbook (%1)").arg(QString::fromUtf8(zip_error_strerror(&zerr)));
     zip_source_free(source);
   }
   zip_error_fini(&zerr);
@@ -80,7 +82,8 @@ pugi::xml_attribute attributeByLocalName(pugi::xml_node node, const char* local)
 
 // Resolves a relationship target against the folder of the part that owns it.
 std::string resolvePart(const std::string& ownerFolder, std::string target) {
-  std::string path = (!target.empty() && target[0] == '/') ? target.substr(1) : ownerFolder + target;
+  std::string path =
+      (!target.empty() && target[0] == '/') ? target.substr(1) : ownerFolder + target;
   std::vector<std::string> parts;
   std::size_t start = 0;
   while (start <= path.size()) {
@@ -142,7 +145,8 @@ std::string cellXmlText(const QString& text) {
         isHex(QChar(ucs4[i + 5]))) {
       out += QStringLiteral("_x005F_");
     } else if (!isXmlChar(c) || c == 0xD) {
-      out += QStringLiteral("_x%1_").arg(QString::number(static_cast<uint>(c), 16).toUpper(), 4, QChar(u'0'));
+      out += QStringLiteral("_x%1_").arg(QString::number(static_cast<uint>(c), 16).toUpper(), 4,
+                                         QChar(u'0'));
     } else {
       out += QString::fromUcs4(&c, 1);
     }
@@ -152,7 +156,9 @@ std::string cellXmlText(const QString& text) {
 
 struct StringWriter : pugi::xml_writer {
   std::string out;
-  void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+  void write(const void* data, size_t size) override {
+    out.append(static_cast<const char*>(data), size);
+  }
 };
 
 }  // namespace
@@ -249,7 +255,8 @@ bool WorkbookFile::readPackage(QString* error) {
     *error = QStringLiteral("not a workbook (no worksheet)");
     return false;
   }
-  const std::string target = relationshipTarget(workbookRels, kRelationshipWorksheet, firstSheetId.c_str());
+  const std::string target =
+      relationshipTarget(workbookRels, kRelationshipWorksheet, firstSheetId.c_str());
   sheetPart_ = target.empty() ? std::string() : resolvePart(folder, target);
   std::string sheetXml;
   if (sheetPart_.empty() || !readEntry(archive.zip, sheetPart_, &sheetXml)) {
@@ -257,8 +264,8 @@ bool WorkbookFile::readPackage(QString* error) {
     return false;
   }
   // Blank-only texts (a cell holding " ") are content; keep them.
-  const pugi::xml_parse_result parsed =
-      sheet_.load_buffer(sheetXml.data(), sheetXml.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+  const pugi::xml_parse_result parsed = sheet_.load_buffer(
+      sheetXml.data(), sheetXml.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
   if (!parsed) {
     *error = QStringLiteral("damaged worksheet (%1)").arg(QString::fromUtf8(parsed.description()));
     return false;
@@ -304,7 +311,8 @@ bool WorkbookFile::indexSheet(QString* error) {
     for (pugi::xml_node cell : row.children()) {
       if (localName(cell.name()) != "c") continue;
       int cr = r, cc = lastColumn + 1;
-      if (cell.attribute("r") && !parseCellReference(QString::fromUtf8(cell.attribute("r").value()), &cr, &cc)) {
+      if (cell.attribute("r") &&
+          !parseCellReference(QString::fromUtf8(cell.attribute("r").value()), &cr, &cc)) {
         *error = QStringLiteral("damaged worksheet (bad cell reference)");
         return false;
       }
@@ -312,7 +320,8 @@ bool WorkbookFile::indexSheet(QString* error) {
         *error = QStringLiteral("damaged worksheet (cells out of order)");
         return false;
       }
-      if (!cell.attribute("r")) cell.prepend_attribute("r").set_value(cellReference(r, cc).toLatin1().constData());
+      if (!cell.attribute("r"))
+        cell.prepend_attribute("r").set_value(cellReference(r, cc).toLatin1().constData());
       lastColumn = cc;
     }
   }
@@ -327,7 +336,8 @@ bool WorkbookFile::indexSheet(QString* error) {
 }
 
 int WorkbookFile::inheritedStyle(pugi::xml_node row, int column) const {
-  if (row.attribute("customFormat").as_bool() && row.attribute("s")) return row.attribute("s").as_int();
+  if (row.attribute("customFormat").as_bool() && row.attribute("s"))
+    return row.attribute("s").as_int();
   auto it = columnRanges_.upper_bound(column);
   if (it == columnRanges_.begin()) return 0;
   --it;
@@ -338,8 +348,9 @@ pugi::xml_node WorkbookFile::rowNode(int row) {
   auto it = rows_.lower_bound(row);
   if (it != rows_.end() && it->first == row) return it->second;
   const std::string name = qualified("row");
-  pugi::xml_node node = (it == rows_.end()) ? sheetData_.append_child(name.c_str())
-                                            : sheetData_.insert_child_before(name.c_str(), it->second);
+  pugi::xml_node node = (it == rows_.end())
+                            ? sheetData_.append_child(name.c_str())
+                            : sheetData_.insert_child_before(name.c_str(), it->second);
   node.append_attribute("r").set_value(row);
   rows_.emplace_hint(it, row, node);
   return node;
@@ -356,7 +367,8 @@ pugi::xml_node WorkbookFile::cellNode(pugi::xml_node row, int rowIndex, int colu
     before = cell;
   }
   const std::string name = qualified("c");
-  pugi::xml_node cell = before ? row.insert_child_before(name.c_str(), before) : row.append_child(name.c_str());
+  pugi::xml_node cell =
+      before ? row.insert_child_before(name.c_str(), before) : row.append_child(name.c_str());
   cell.append_attribute("r").set_value(cellReference(rowIndex, column).toLatin1().constData());
   if (const int style = inheritedStyle(row, column)) cell.append_attribute("s").set_value(style);
   // The row's span hint no longer covers every cell; it is optional.
@@ -370,7 +382,8 @@ bool WorkbookFile::setText(int row, int column, const QString& text) {
   while (pugi::xml_node c = cell.first_child()) cell.remove_child(c);
   cell.remove_attribute("t");
   cell.append_attribute("t").set_value("inlineStr");
-  pugi::xml_node t = cell.append_child(qualified("is").c_str()).append_child(qualified("t").c_str());
+  pugi::xml_node t =
+      cell.append_child(qualified("is").c_str()).append_child(qualified("t").c_str());
   const std::string value = cellXmlText(text);
   if (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
                          std::isspace(static_cast<unsigned char>(value.back()))))
@@ -404,7 +417,8 @@ void WorkbookFile::updateDimension() {
     // Its place is right after the sheet properties, before everything else.
     pugi::xml_node properties = child(root, "sheetPr");
     const std::string name = qualified("dimension");
-    dimension = properties ? root.insert_child_after(name.c_str(), properties) : root.prepend_child(name.c_str());
+    dimension = properties ? root.insert_child_after(name.c_str(), properties)
+                           : root.prepend_child(name.c_str());
   }
   dimension.remove_attribute("ref");
   dimension.append_attribute("ref").set_value(usedRange().toLatin1().constData());
@@ -445,16 +459,18 @@ QByteArray WorkbookFile::toBytes(QString* error) {
     const char* name = zip_get_name(source.zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     if (!name) return fail(source.zip);
     const bool isSheet = sheetPart_ == name;
-    zip_source_t* part = isSheet ? zip_source_buffer(target.zip, writer.out.data(), writer.out.size(), 0)
-                                 : zip_source_zip(target.zip, source.zip, static_cast<zip_uint64_t>(i),
-                                                  ZIP_FL_COMPRESSED, 0, -1);
+    zip_source_t* part =
+        isSheet ? zip_source_buffer(target.zip, writer.out.data(), writer.out.size(), 0)
+                : zip_source_zip(target.zip, source.zip, static_cast<zip_uint64_t>(i),
+                                 ZIP_FL_COMPRESSED, 0, -1);
     if (!part) return fail(target.zip);
     const zip_int64_t index = zip_file_add(target.zip, name, part, ZIP_FL_ENC_RAW);
     if (index < 0) {
       zip_source_free(part);
       return fail(target.zip);
     }
-    if (isSheet) zip_set_file_compression(target.zip, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 0);
+    if (isSheet)
+      zip_set_file_compression(target.zip, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 0);
   }
   if (zip_close(target.zip) != 0) return fail(target.zip);
   target.zip = nullptr;

@@ -168,8 +168,8 @@ int ExcelDialog::ExporterExcel() {
   if (!window) return 0;
 
   state_.sheetFileName = form_->fileNameEdit->text().left(excel::kSheetNameMax);
-  const QString target =
-      QDir::toNativeSeparators(internalPath(state_.workingDir) + u'/' + internalPath(state_.sheetFileName));
+  const QString target = QDir::toNativeSeparators(internalPath(state_.workingDir) + u'/' +
+                                                  internalPath(state_.sheetFileName));
   // No name, or the name of a folder: there is no file to write.
   if (state_.sheetFileName.trimmed().isEmpty() || QFileInfo(target).isDir()) {
     PopupErreur(state_, kWriteError);
@@ -178,9 +178,9 @@ int ExcelDialog::ExporterExcel() {
   // The existing file is only replaced once the new one is complete, so it is
   // not deleted here: a failed save then leaves it as it was.
   if (QFileInfo::exists(target)) {
-    const int answer = state_.ui->ask(pick(excel::kQuestionTitle, state_.language),
-                                      pick(excel::kQuestion, state_.language),
-                                      {pick(excel::kYes, state_.language), pick(excel::kNo, state_.language)}, 0, 1);
+    const int answer = state_.ui->ask(
+        pick(excel::kQuestionTitle, state_.language), pick(excel::kQuestion, state_.language),
+        {pick(excel::kYes, state_.language), pick(excel::kNo, state_.language)}, 0, 1);
     if (answer != 0) return 0;
   }
 
@@ -200,7 +200,8 @@ int ExcelDialog::ExporterExcel() {
             app_->sheets(&sheets_) == kSheetOk && sheets_->item(1, &sheet_) == kSheetOk;
   if (ok) {
     sheet_->setVisible(-1);
-    ok = sheet_->range(exportRangeReference(static_cast<int>(table.rows.size())), &range_) == kSheetOk;
+    ok = sheet_->range(exportRangeReference(static_cast<int>(table.rows.size())), &range_) ==
+         kSheetOk;
   }
   if (ok) {
     busy.emplace(*state_.ui);

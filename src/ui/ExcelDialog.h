@@ -56,7 +56,9 @@ class ExcelDialog : public QDialog {
   bool workbookOpen() const;
   // Whether a desktop spreadsheet application can show a saved workbook;
   // replaced by tests.
-  void setSpreadsheetCheck(std::function<bool()> check) { spreadsheetInstalled_ = std::move(check); }
+  void setSpreadsheetCheck(std::function<bool()> check) {
+    spreadsheetInstalled_ = std::move(check);
+  }
 
   QPushButton* runButton() const;
   QPushButton* exportButton() const;

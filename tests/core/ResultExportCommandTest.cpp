@@ -65,7 +65,8 @@ TEST(ResultExportCommand, BadArgumentsAndFailuresWriteNothing) {
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_TRUE(missing.errors.contains("missing.HTM")) << missing.errors.toStdString();
   EXPECT_FALSE(QFile::exists(out));
-  const CliRun unwritable = runCli({"result", "export", kSample, dir.filePath("no/such/folder/x.xlsx")});
+  const CliRun unwritable =
+      runCli({"result", "export", kSample, dir.filePath("no/such/folder/x.xlsx")});
   EXPECT_EQ(unwritable.exitCode, 1);
   EXPECT_FALSE(unwritable.errors.isEmpty());
 }

@@ -1,12 +1,12 @@
 // The workbook engine and the export layout, read back with openpyxl.
 #include <gtest/gtest.h>
 
+#include <zip.h>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <zip.h>
 
 #include "core/AppState.h"
 #include "core/SheetApp.h"
@@ -30,11 +30,15 @@ QByteArray fileBytes(const QString& path) {
 class WorkbookExport : public ::testing::Test {
  protected:
   QTemporaryDir dir;
-  QString target(const char* name = "out.xlsx") const { return dir.filePath(QString::fromUtf8(name)); }
+  QString target(const char* name = "out.xlsx") const {
+    return dir.filePath(QString::fromUtf8(name));
+  }
 
-  QJsonObject exportAndRead(const ResultTable& table, int language = English, const char* name = "out.xlsx") {
+  QJsonObject exportAndRead(const ResultTable& table, int language = English,
+                            const char* name = "out.xlsx") {
     QString error;
-    EXPECT_TRUE(exportResultTable(templateFile(), table, language, target(name), &error)) << error.toStdString();
+    EXPECT_TRUE(exportResultTable(templateFile(), table, language, target(name), &error))
+        << error.toStdString();
     const QJsonObject book = readWorkbook(target(name));
     EXPECT_FALSE(book.contains("error")) << book["error"].toString().toStdString();
     return book;
@@ -59,7 +63,8 @@ TEST_F(WorkbookExport, EmptyTableFillsHeadingRowsOnly) {
   EXPECT_EQ(book["max_row"].toInt(), 4);
   EXPECT_EQ(book["dimension"].toString(), "A1:D4");
   for (const char* cell : {"A1", "A2", "C2", "D2", "A4", "B4", "C4", "D4"})
-    EXPECT_EQ(cellInfo(book, cell)["type"].toString(), "s") << cell << ": every value is written as text";
+    EXPECT_EQ(cellInfo(book, cell)["type"].toString(), "s")
+        << cell << ": every value is written as text";
 }
 
 TEST_F(WorkbookExport, EveryRowLandsFromRowFiveWithoutTheDistance) {
@@ -69,7 +74,8 @@ TEST_F(WorkbookExport, EveryRowLandsFromRowFiveWithoutTheDistance) {
   for (int i = 0; i < 3; ++i) {
     const QString row = QString::number(i + 5);
     for (int c = 0; c < 4; ++c)
-      EXPECT_EQ(cellText(book, QChar(u'A' + c) + row), table.rows[static_cast<std::size_t>(i)].cells[static_cast<std::size_t>(c)])
+      EXPECT_EQ(cellText(book, QChar(u'A' + c) + row),
+                table.rows[static_cast<std::size_t>(i)].cells[static_cast<std::size_t>(c)])
           << "row " << i + 5 << " column " << c;
     // Numbers stay texts, exactly as the result file wrote them.
     EXPECT_EQ(cellInfo(book, "B" + row)["type"].toString(), "s");
@@ -86,7 +92,9 @@ TEST_F(WorkbookExport, AccentsBlanksAndControlCharactersSurvive) {
   table.verdict = QStringLiteral("Très bien\nsuite");
   table.rows = {resultRow("Tension différentielle", "1,5", "3,0", "2,2", "47"),
                 resultRow("Überschwingen", "0", "10 %", "3 %", "70"),
-                resultRow("Bell\x07" "char _x0041_ kept", "a", "b", "c", "d")};
+                resultRow("Bell\x07"
+                          "char _x0041_ kept",
+                          "a", "b", "c", "d")};
   const QJsonObject book = exportAndRead(table, French);
   EXPECT_EQ(cellText(book, "A1"), table.tableLabel);
   EXPECT_EQ(cellText(book, "A2"), table.busHeading) << "leading and trailing blanks are kept";
@@ -106,7 +114,8 @@ TEST_F(WorkbookExport, MeasurementsWordFollowsTheLanguage) {
   for (int language = 0; language < 5; ++language) {
     const QString name = QStringLiteral("lang%1.xlsx").arg(language);
     QString error;
-    ASSERT_TRUE(exportResultTable(templateFile(), threeRowTable(), language, dir.filePath(name), &error));
+    ASSERT_TRUE(
+        exportResultTable(templateFile(), threeRowTable(), language, dir.filePath(name), &error));
     const QJsonObject book = readWorkbook(dir.filePath(name));
     EXPECT_EQ(cellText(book, "A4"), QString::fromUtf8(expected[language]));
     EXPECT_EQ(cellText(book, "C2"), "Bus quality") << "the same in every language";
@@ -138,7 +147,8 @@ TEST_F(WorkbookExport, TemplateFormattingAndFixedTextsAreKept) {
   // Every part of the template is still in the package.
   QStringList parts;
   for (const auto& p : book["parts"].toArray()) parts << p.toString();
-  for (const char* part : {"[Content_Types].xml", "xl/styles.xml", "xl/sharedStrings.xml", "docProps/core.xml"})
+  for (const char* part :
+       {"[Content_Types].xml", "xl/styles.xml", "xl/sharedStrings.xml", "docProps/core.xml"})
     EXPECT_TRUE(parts.contains(QString::fromUtf8(part))) << part;
   EXPECT_EQ(parts.first(), "[Content_Types].xml");
 }
@@ -161,12 +171,14 @@ TEST_F(WorkbookExport, UnwritableFolderFailsAndLeavesNoFile) {
   EXPECT_FALSE(exportResultTable(templateFile(), threeRowTable(), English, out, &error));
   EXPECT_FALSE(error.isEmpty());
   // Neither the file nor a temporary file named after it.
-  EXPECT_EQ(QDir(folder).entryList({"karvel-export*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+  EXPECT_EQ(QDir(folder).entryList({"karvel-export*"}, QDir::AllEntries | QDir::Hidden),
+            QStringList());
 }
 
 TEST_F(WorkbookExport, MissingOrDamagedTemplateIsRefused) {
   QString error;
-  EXPECT_FALSE(exportResultTable(dir.filePath("none.xl"), threeRowTable(), English, target(), &error));
+  EXPECT_FALSE(
+      exportResultTable(dir.filePath("none.xl"), threeRowTable(), English, target(), &error));
   EXPECT_FALSE(error.isEmpty());
 
   const QString notZip = dir.filePath("text.xl");
@@ -291,8 +303,9 @@ TEST(SheetNames, ProposedNameIsTheFileNameUpToItsFirstDot) {
 }
 
 TEST(SheetTexts, EveryLanguageHasItsOwnText) {
-  for (const Text5* text : {&excel::kReady, &excel::kFormatting, &excel::kSheetReady, &excel::kQuestion,
-                            &excel::kQuestionTitle, &excel::kRun, &excel::kBrowse, &excel::kSheetField}) {
+  for (const Text5* text :
+       {&excel::kReady, &excel::kFormatting, &excel::kSheetReady, &excel::kQuestion,
+        &excel::kQuestionTitle, &excel::kRun, &excel::kBrowse, &excel::kSheetField}) {
     for (int language = 0; language < 5; ++language) EXPECT_FALSE(pick(*text, language).isEmpty());
     EXPECT_NE(pick(*text, French), pick(*text, English));
   }
@@ -301,7 +314,8 @@ TEST(SheetTexts, EveryLanguageHasItsOwnText) {
 }
 
 TEST(SheetInLibreOffice, ConvertsToTheSameCellTexts) {
-  if (sofficePath().isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed: spreadsheet check skipped";
+  if (sofficePath().isEmpty())
+    GTEST_SKIP() << "LibreOffice (soffice) is not installed: spreadsheet check skipped";
   QTemporaryDir dir;
   ResultTable table = threeRowTable();
   table.rows.push_back(resultRow("Überschwingen, \"max\"", "0", "10 %", "3 %", "70"));
@@ -310,20 +324,20 @@ TEST(SheetInLibreOffice, ConvertsToTheSameCellTexts) {
   ASSERT_TRUE(exportResultTable(templateFile(), table, German, out, &error)) << error.toStdString();
   const QList<QStringList> rows = convertWithLibreOffice(out);
   ASSERT_EQ(rows.size(), 8);
-  const QList<QStringList> expected = {
-      {"BUS DIAGNOSTIC RESULT CAN HIGH SPEED", "", "", "KARVEL"},
-      {"CANHIGHSPEED 500 kbit/s", "", "Bus quality", "GOOD"},
-      {"", "", "", ""},
-      {"Messungen", "Min", "Max", "%"},
-      {"Bit time", "1.9", "2.1", "2.0"},
-      {"Differential voltage", "1.5", "3.0", "2.2"},
-      {"Rise time", "0", "100", "120"},
-      {"Überschwingen, \"max\"", "0", "10 %", "3 %"}};
+  const QList<QStringList> expected = {{"BUS DIAGNOSTIC RESULT CAN HIGH SPEED", "", "", "KARVEL"},
+                                       {"CANHIGHSPEED 500 kbit/s", "", "Bus quality", "GOOD"},
+                                       {"", "", "", ""},
+                                       {"Messungen", "Min", "Max", "%"},
+                                       {"Bit time", "1.9", "2.1", "2.0"},
+                                       {"Differential voltage", "1.5", "3.0", "2.2"},
+                                       {"Rise time", "0", "100", "120"},
+                                       {"Überschwingen, \"max\"", "0", "10 %", "3 %"}};
   for (qsizetype i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i], expected[i]) << "row " << i + 1;
 }
 
 TEST(SheetInLibreOffice, ATemplateSavedByLibreOfficeStillServes) {
-  if (sofficePath().isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed: spreadsheet check skipped";
+  if (sofficePath().isEmpty())
+    GTEST_SKIP() << "LibreOffice (soffice) is not installed: spreadsheet check skipped";
   // The template as a spreadsheet application rewrites it when someone edits
   // it: other attribute styles, spans, boolean words, its own part order.
   QTemporaryDir dir, profile;
@@ -332,15 +346,16 @@ TEST(SheetInLibreOffice, ATemplateSavedByLibreOfficeStillServes) {
   QProcess soffice;
   soffice.start(sofficePath(), {QStringLiteral("-env:UserInstallation=file://") + profile.path(),
                                 QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                                QStringLiteral("xlsx:Calc MS Excel 2007 XML"), QStringLiteral("--outdir"),
-                                dir.filePath("resaved"), input});
+                                QStringLiteral("xlsx:Calc MS Excel 2007 XML"),
+                                QStringLiteral("--outdir"), dir.filePath("resaved"), input});
   ASSERT_TRUE(soffice.waitForFinished(120000));
   const QString resaved = dir.filePath("resaved/t.xlsx");
   ASSERT_TRUE(QFile::exists(resaved));
 
   QString error;
   const QString out = dir.filePath("out.xlsx");
-  ASSERT_TRUE(exportResultTable(resaved, threeRowTable(), English, out, &error)) << error.toStdString();
+  ASSERT_TRUE(exportResultTable(resaved, threeRowTable(), English, out, &error))
+      << error.toStdString();
   const QJsonObject book = readWorkbook(out);
   EXPECT_EQ(cellText(book, "A1"), "BUS DIAGNOSTIC RESULT CAN HIGH SPEED");
   EXPECT_EQ(cellText(book, "D1"), "KARVEL");
@@ -379,7 +394,8 @@ TEST(WorkbookFileFormat, PrefixedElementsAndImplicitPositionsAreUnderstood) {
       "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
       "<x:sheetData>"
       "<x:row><x:c t=\"inlineStr\"><x:is><x:t>first</x:t></x:is></x:c><x:c/></x:row>"
-      "<x:row r=\"3\" spans=\"1:2\"><x:c r=\"B3\" t=\"inlineStr\"><x:is><x:t xml:space=\"preserve\"> </x:t></x:is></x:c></x:row>"
+      "<x:row r=\"3\" spans=\"1:2\"><x:c r=\"B3\" t=\"inlineStr\"><x:is><x:t "
+      "xml:space=\"preserve\"> </x:t></x:is></x:c></x:row>"
       "</x:sheetData></x:worksheet>";
   const QString custom = templateWithSheet(dir, sheet);
   QString error;

@@ -12,8 +12,8 @@ namespace karvel::test {
 inline ResultRow resultRow(const char* name, const char* min, const char* max, const char* value,
                            const char* distance, Status status = Status::Green) {
   ResultRow row;
-  row.cells = {QString::fromUtf8(name), QString::fromUtf8(min), QString::fromUtf8(max), QString::fromUtf8(value),
-               QString::fromUtf8(distance)};
+  row.cells = {QString::fromUtf8(name), QString::fromUtf8(min), QString::fromUtf8(max),
+               QString::fromUtf8(value), QString::fromUtf8(distance)};
   row.status = status;
   return row;
 }

@@ -15,7 +15,9 @@
 #define KARVEL_QSTRING_PRINTTO
 #include <ostream>
 // Readable QString values in test failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 #endif
 
 namespace karvel::test {
@@ -88,10 +90,10 @@ inline QList<QStringList> convertWithLibreOffice(const QString& workbook) {
   QFile::copy(workbook, input);
   QProcess soffice;
   soffice.setWorkingDirectory(out.path());
-  soffice.start(sofficePath(),
-                {QStringLiteral("-env:UserInstallation=file://") + profile.path(), QStringLiteral("--headless"),
-                 QStringLiteral("--convert-to"), QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
-                 QStringLiteral("--outdir"), out.path(), input});
+  soffice.start(sofficePath(), {QStringLiteral("-env:UserInstallation=file://") + profile.path(),
+                                QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
+                                QStringLiteral("--outdir"), out.path(), input});
   if (!soffice.waitForFinished(120000)) {
     soffice.kill();
     soffice.waitForFinished();

@@ -105,7 +105,8 @@ TEST_F(ExcelDialogTest, RunThenExportWritesTheWorkbookAndOpensIt) {
   EXPECT_EQ(cellText(book, "D4"), "%");
   for (std::size_t i = 0; i < table.rows.size(); ++i)
     for (int c = 0; c < 4; ++c)
-      EXPECT_EQ(cellText(book, QChar(u'A' + c) + QString::number(i + 5)), table.rows[i].cells[static_cast<std::size_t>(c)]);
+      EXPECT_EQ(cellText(book, QChar(u'A' + c) + QString::number(i + 5)),
+                table.rows[i].cells[static_cast<std::size_t>(c)]);
 }
 
 TEST_F(ExcelDialogTest, WithoutASpreadsheetApplicationNothingIsOpened) {
@@ -189,7 +190,8 @@ TEST_F(ExcelDialogTest, MissingTemplateGivesMessage9) {
   EXPECT_EQ(ui.messages.first().text, "Cannot launch EXCEL\n");
   EXPECT_EQ(state.excelRunning, 0);
   EXPECT_TRUE(notStarted());
-  EXPECT_EQ(QDir::currentPath(), QDir(emptyProgramDir.path()).canonicalPath()) << "the program folder is current again";
+  EXPECT_EQ(QDir::currentPath(), QDir(emptyProgramDir.path()).canonicalPath())
+      << "the program folder is current again";
 }
 
 TEST_F(ExcelDialogTest, ExportBeforeRunFailsTheLivenessTest) {

@@ -3,6 +3,7 @@
 // checked to be well-formed XML, the content-type list goes first as
 // spreadsheet applications expect, and every entry gets the same date so that
 // the build gives the same file each time.
+#include <zip.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <ctime>
 #include <pugixml.hpp>
 #include <vector>
-#include <zip.h>
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -39,15 +39,17 @@ int main(int argc, char** argv) {
   for (const QString& part : parts) {
     QFile file(root.filePath(part));
     if (!file.open(QIODevice::ReadOnly)) {
-      std::fprintf(stderr, "karvel-xltemplate: %s: %s\n", qPrintable(part), qPrintable(file.errorString()));
+      std::fprintf(stderr, "karvel-xltemplate: %s: %s\n", qPrintable(part),
+                   qPrintable(file.errorString()));
       return 1;
     }
     contents.push_back(file.readAll());
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed = doc.load_buffer(contents.back().constData(), contents.back().size());
+    const pugi::xml_parse_result parsed =
+        doc.load_buffer(contents.back().constData(), contents.back().size());
     if (!parsed) {
-      std::fprintf(stderr, "karvel-xltemplate: %s: not well-formed XML at offset %lld: %s\n", qPrintable(part),
-                   static_cast<long long>(parsed.offset), parsed.description());
+      std::fprintf(stderr, "karvel-xltemplate: %s: not well-formed XML at offset %lld: %s\n",
+                   qPrintable(part), static_cast<long long>(parsed.offset), parsed.description());
       return 1;
     }
   }
@@ -71,7 +73,8 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < contents.size(); ++i) {
     zip_source_t* source = zip_source_buffer(zip, contents[i].constData(), contents[i].size(), 0);
     const zip_int64_t index =
-        source ? zip_file_add(zip, parts[static_cast<qsizetype>(i)].toUtf8().constData(), source, ZIP_FL_ENC_UTF_8)
+        source ? zip_file_add(zip, parts[static_cast<qsizetype>(i)].toUtf8().constData(), source,
+                              ZIP_FL_ENC_UTF_8)
                : -1;
     if (index < 0) {
       if (source) zip_source_free(source);
@@ -90,12 +93,14 @@ int main(int argc, char** argv) {
   QByteArray bytes;
   if (zip_source_stat(buffer, &st) == 0 && zip_source_open(buffer) == 0) {
     bytes.resize(static_cast<qsizetype>(st.size));
-    if (zip_source_read(buffer, bytes.data(), st.size) != static_cast<zip_int64_t>(st.size)) bytes.clear();
+    if (zip_source_read(buffer, bytes.data(), st.size) != static_cast<zip_int64_t>(st.size))
+      bytes.clear();
     zip_source_close(buffer);
   }
   zip_source_free(buffer);
   QSaveFile out(output);
-  if (bytes.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+  if (bytes.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
+      !out.commit()) {
     std::fprintf(stderr, "karvel-xltemplate: cannot write %s\n", qPrintable(output));
     return 1;
   }
