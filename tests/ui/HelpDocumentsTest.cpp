@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -75,7 +75,8 @@ TEST_F(HelpDocumentsTest, EveryBusHasASheetInEveryLanguageAndNoOtherSheetExists)
   QStringList expected;
   for (int bus = 0; bus < int(kHelpBusNames.size()); ++bus) {
     for (int language = 0; language < kLanguageCount; ++language) {
-      const QString path = QDir::fromNativeSeparators(helpDocumentPath(KARVEL_APPDIR, bus, language));
+      const QString path =
+          QDir::fromNativeSeparators(helpDocumentPath(KARVEL_APPDIR, bus, language));
       EXPECT_EQ(pdfProblem(path), std::string());
       expected.append(QFileInfo(path).fileName());
     }

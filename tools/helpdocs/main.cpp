@@ -8,6 +8,7 @@
 // <BUS>_BUS_<code>.pdf, the names the Contents command and the results
 // window's help button open. Any missing or empty text is an error: a sheet
 // with a blank row would look finished but tell the technician nothing.
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -18,7 +19,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <array>
 #include <cstdio>
@@ -127,8 +127,9 @@ QString busSheet(const QJsonObject& bus, const QJsonObject& words, const QJsonOb
     if (!faults.value(k).isObject()) {
       throw Failure((where + QStringLiteral(": unknown fault \"%1\"").arg(k)).toStdString());
     }
-    list += QStringLiteral("&#8226; %1<br>")
-                .arg(escaped(text(faults, k.toLatin1().constData(), code, QStringLiteral("faults"))));
+    list +=
+        QStringLiteral("&#8226; %1<br>")
+            .arg(escaped(text(faults, k.toLatin1().constData(), code, QStringLiteral("faults"))));
   }
   html += QStringLiteral("<tr><th>%1</th><td>%2</td></tr></table>")
               .arg(escaped(text(words, "faults", code, lang)), list);
@@ -138,8 +139,8 @@ QString busSheet(const QJsonObject& bus, const QJsonObject& words, const QJsonOb
   html += QStringLiteral("<h2>%1</h2><p>%2</p>")
               .arg(escaped(text(words, "advice_title", code, lang)),
                    escaped(text(words, "advice", code, lang)));
-  html += QStringLiteral("<p class=\"footer\">%1</p>")
-              .arg(escaped(text(words, "footer", code, lang)));
+  html +=
+      QStringLiteral("<p class=\"footer\">%1</p>").arg(escaped(text(words, "footer", code, lang)));
   html += QStringLiteral("</body></html>");
   return html;
 }
@@ -177,8 +178,7 @@ int run(const QString& sourceDir, const QString& outputDir) {
     for (const char* code : kCodes) {
       const QJsonObject words = languages.value(QLatin1String(code)).toObject();
       renderPdf(busSheet(bus, words, faults, code), name,
-                output.filePath(
-                    QStringLiteral("%1_BUS_%2.pdf").arg(name, QLatin1String(code))));
+                output.filePath(QStringLiteral("%1_BUS_%2.pdf").arg(name, QLatin1String(code))));
       ++written;
     }
   }
