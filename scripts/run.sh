@@ -54,10 +54,10 @@ $PWD/$demo/
 ASRL1
 USB
 TCPIP0::127.0.0.1::$port::SOCKET
-30
-30
-550
-490
+40
+40
+700
+1000
 0
 INI
 echo "Simulated RQ6102 on TCPIP0::127.0.0.1::$port::SOCKET (log: $demo/simulator.log)"

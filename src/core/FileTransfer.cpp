@@ -13,6 +13,7 @@
 #include "core/Import.h"
 #include "core/Interaction.h"
 #include "core/Messages.h"
+#include "core/ResultTexts.h"
 #include "core/ScpiCommands.h"
 #include "io/Visa.h"
 
@@ -158,9 +159,9 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   if (containsNoCase(catalogue, wireName)) {
     const int answer =
         state.ui
-            ? state.ui->ask(QStringLiteral("Save"),
-                            QStringLiteral("File already exists !   Replace existing file ?\n"),
-                            {QStringLiteral("Yes"), QStringLiteral("No")}, 1, 1)
+            ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
+                            pick(resulttext::kSaveQuestion, state.language),
+                            {pick(resulttext::kYes, state.language), pick(resulttext::kNo, state.language)}, 1, 1)
             : 1;
     if (answer != 0) return 0;
   }

@@ -307,9 +307,9 @@ TEST_F(MainWindowTest, PrintRemembersTheDialogChoicesOnlyAfterPrinting) {
 }
 
 TEST_F(MainWindowTest, GeometryPlacesAndMaximises) {
-  window->placeWindow({40, 50, 500, 600, 0});
+  window->placeWindow({40, 50, 620, 800, 0});
   const WindowGeometry g = window->windowGeometry();
-  EXPECT_EQ(g, (WindowGeometry{40, 50, 500, 600, 0}));
+  EXPECT_EQ(g, (WindowGeometry{40, 50, 620, 800, 0}));
   window->placeWindow({30, 30, 550, 490, kZoomMaximised});
   EXPECT_EQ(window->windowGeometry().zoom, kZoomMaximised);
   // All zeros (a rebuilt file) keep the designed size.
