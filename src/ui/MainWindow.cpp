@@ -1,4 +1,5 @@
 #include "ui/MainWindow.h"
+#include "ui/WindowPrint.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,8 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPrinter>
 #include <QScreen>
 #include <QTableWidget>
 #include <QToolBar>
@@ -188,32 +187,11 @@ void MainWindow::printWindow() {
   choice.duplex = state_.printOption2;
   if (!state_.ui->choosePrinter(choice)) return;  // cancelled: nothing printed, nothing said
 
-  QPrinter printer(QPrinter::HighResolution);
-  if (!choice.outputFile.isEmpty()) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(choice.outputFile);
-  } else if (!choice.printerName.isEmpty()) {
-    printer.setPrinterName(choice.printerName);
-  }
-  printer.setColorMode(choice.colourMode == 2 ? QPrinter::Color : QPrinter::GrayScale);
-  printer.setDuplex(choice.duplex == 1   ? QPrinter::DuplexLongSide
-                    : choice.duplex == 2 ? QPrinter::DuplexShortSide
-                                         : QPrinter::DuplexNone);
-  printer.setDocName(windowTitle());
-
   // The whole window, menu and toolbar included, scaled to fit the page.
-  const QPixmap picture = grab();
-  QPainter painter;
-  if (!painter.begin(&printer)) {
+  if (!printWindowPicture(*this, choice, windowTitle())) {
     state_.ui->message(QStringLiteral("Error"), pick(text::kPrintFailed, state_.language));
     return;
   }
-  const QRect page = painter.viewport();
-  QSize size = picture.size();
-  size.scale(page.size(), Qt::KeepAspectRatio);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawPixmap(QRect(page.topLeft(), size), picture);
-  painter.end();
 
   // The dialog's choices apply to the next print of this run.
   state_.printOption1 = choice.colourMode;

@@ -1,11 +1,10 @@
 #include "ui/ResultWindow.h"
+#include "ui/WindowPrint.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPainter>
-#include <QPrinter>
 #include <QStatusBar>
 
 #include "core/Interaction.h"
@@ -111,34 +110,11 @@ void ResultWindow::printWindow() {
   // window's print remembers are not used here.
   PrintChoice choice;
   if (!state_.ui->choosePrinter(choice)) return;
-  QPrinter printer(QPrinter::HighResolution);
-  if (!choice.outputFile.isEmpty()) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(choice.outputFile);
-  } else if (!choice.printerName.isEmpty()) {
-    printer.setPrinterName(choice.printerName);
-  }
-  printer.setColorMode(choice.colourMode == 2 ? QPrinter::Color : QPrinter::GrayScale);
-  printer.setDuplex(choice.duplex == 1   ? QPrinter::DuplexLongSide
-                    : choice.duplex == 2 ? QPrinter::DuplexShortSide
-                                         : QPrinter::DuplexNone);
   // The window as it shows on the screen, scaled to fit the page.
-  const QPixmap shot = grab();
-  QPainter painter;
-  if (shot.isNull() || !painter.begin(&printer)) {
-    state_.ui->message(
-        pick(resulttext::kErrorWord, state_.language),
-        pick(resulttext::kCannotPrint, state_.language)
-            .arg(QDir::toNativeSeparators(choice.outputFile.isEmpty() ? printer.printerName()
-                                                                      : choice.outputFile)));
-    return;
+  if (!printWindowPicture(*this, choice, windowTitle())) {
+    state_.ui->message(pick(resulttext::kErrorWord, state_.language),
+                       pick(resulttext::kCannotPrint, state_.language).arg(printTargetName(choice)));
   }
-  const QRect page = painter.viewport();
-  QSize size = shot.size();
-  size.scale(page.size(), Qt::KeepAspectRatio);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawPixmap(QRect(page.topLeft(), size), shot);
-  painter.end();
 }
 
 void ResultWindow::exportTable() {
