@@ -68,14 +68,7 @@ int runResult(const QStringList& args) {
   if (args.size() < 2 || args[0] != QLatin1String("show")) return usage();
   const QString path = args[1];
   int language = English;
-  for (qsizetype i = 2; i < args.size(); ++i) {
-    bool ok = false;
-    if (args[i] == QLatin1String("--language") && i + 1 < args.size()) {
-      language = args[++i].toInt(&ok);
-      if (ok && language >= 0 && language < kLanguageCount) continue;
-    }
-    return usage();
-  }
+  if (!parseLanguageOption(args, 2, &language)) return usage();
 
   ResultTable table;
   QString error;

@@ -37,14 +37,7 @@ int runResultExport(const QStringList& args) {
   const QString input = args[0];
   const QString output = args[1];
   int language = English;
-  for (qsizetype i = 2; i < args.size(); ++i) {
-    bool ok = false;
-    if (args[i] == QLatin1String("--language") && i + 1 < args.size()) {
-      language = args[++i].toInt(&ok);
-      if (ok && language >= 0 && language < kLanguageCount) continue;
-    }
-    return usage();
-  }
+  if (!parseLanguageOption(args, 2, &language)) return usage();
 
   ResultTable table;
   QString error;

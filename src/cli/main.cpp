@@ -23,6 +23,21 @@ void usage() {
 
 }  // namespace
 
+namespace karvel::cli {
+
+bool parseLanguageOption(const QStringList& args, qsizetype first, int* language) {
+  for (qsizetype i = first; i < args.size(); ++i) {
+    bool ok = false;
+    if (args[i] != QLatin1String("--language") || i + 1 >= args.size()) return false;
+    const int value = args[++i].toInt(&ok);
+    if (!ok || value < 0 || value > 4) return false;
+    *language = value;
+  }
+  return true;
+}
+
+}  // namespace karvel::cli
+
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments();
