@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "core/AppState.h"
 #include "core/BusFile.h"
 #include "core/BusGenerators.h"
@@ -16,29 +17,16 @@ namespace karvel::cli {
 namespace {
 
 // Messages go to stderr; there is nobody to answer questions.
-class ConsoleInteraction : public Interaction {
+class PrintingInteraction : public ConsoleInteraction {
  public:
   int shown = 0;
   void message(const QString& title, const QString& text) override {
     ++shown;
     std::fprintf(stderr, "karvel-cli: %s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
   }
-  int ask(const QString&, const QString&, const QStringList&, int, int escapeButton) override {
-    return escapeButton;
-  }
-  FileChoice chooseFile(const FileRequest&) override { return {}; }
-  QString chooseFolder(const QString&, const QString&) override { return {}; }
-  bool choosePrinter(PrintChoice&) override { return false; }
-  int chooseLanguage() override { return English; }
-  void setBusy(bool) override {}
-  bool openExternally(const QUrl&) override { return false; }
 };
 
 void out(const QString& text) { std::fputs(qUtf8Printable(text + u'\n'), stdout); }
-int fail(const QString& text) {
-  std::fprintf(stderr, "karvel-cli: %s\n", qUtf8Printable(text));
-  return 1;
-}
 int usage() {
   std::fputs(
       "usage: karvel-cli bus show FILE\n"
@@ -50,7 +38,7 @@ int usage() {
 }
 
 struct Session {
-  ConsoleInteraction ui;
+  PrintingInteraction ui;
   AppState app;
   BusScreen screen;
   Session() {

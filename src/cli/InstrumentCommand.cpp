@@ -11,6 +11,7 @@
 #include <map>
 
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Communication.h"
@@ -23,30 +24,12 @@ namespace karvel::cli {
 
 namespace {
 
-// Messages are kept for the failure report; questions get `answer`, or the
-// escape button when none was set, and are counted.
-class ConsoleInteraction : public Interaction {
+// Messages are kept for the failure report.
+class CollectingInteraction : public ConsoleInteraction {
  public:
   QStringList messages;
-  int answer = -1;
-  int asked = 0;
   void message(const QString&, const QString& text) override { messages.append(text.trimmed()); }
-  int ask(const QString&, const QString&, const QStringList&, int, int escapeButton) override {
-    ++asked;
-    return answer >= 0 ? answer : escapeButton;
-  }
-  FileChoice chooseFile(const FileRequest&) override { return {}; }
-  QString chooseFolder(const QString&, const QString&) override { return {}; }
-  bool choosePrinter(PrintChoice&) override { return false; }
-  int chooseLanguage() override { return English; }
-  void setBusy(bool) override {}
-  bool openExternally(const QUrl&) override { return false; }
 };
-
-int fail(const QString& text) {
-  std::fprintf(stderr, "karvel-cli: %s\n", qUtf8Printable(text));
-  return 1;
-}
 
 int usage() {
   std::fputs(
@@ -61,7 +44,7 @@ int usage() {
 
 // Options shared by every instrument sub-command.
 struct Options {
-  QString address;       // --address: a resource name, else the settings file's connection
+  QString address;  // --address: a resource name, else the settings file's connection
   QStringList positional;
   QMap<QString, QString> named;  // other --name value pairs, for the sub-command
 };
@@ -76,8 +59,10 @@ bool parseOptions(const QStringList& args, Options& options, QString& error) {
         error = QStringLiteral("%1 needs a value").arg(a);
         return false;
       }
-      if (a == QLatin1String("--address")) options.address = args[++i];
-      else options.named.insert(a.mid(2), args[++i]);
+      if (a == QLatin1String("--address"))
+        options.address = args[++i];
+      else
+        options.named.insert(a.mid(2), args[++i]);
     } else {
       options.positional.append(a);
     }
@@ -101,7 +86,7 @@ class Instrument {
 
   AppState& state() { return state_; }
   io::Visa& visa() { return visa_; }
-  ConsoleInteraction& ui() { return ui_; }
+  CollectingInteraction& ui() { return ui_; }
 
   // Opens the session at `address`, or at the settings file's connection.
   // Returns the failure text, empty on success.
@@ -126,7 +111,7 @@ class Instrument {
   }
 
  private:
-  ConsoleInteraction ui_;
+  CollectingInteraction ui_;
   SystemClock clock_;
   io::Visa visa_;
   AppState state_;
@@ -223,10 +208,10 @@ int send(const Options& options) {
   AppState& state = instrument.state();
   const int model = state.instrumentModel;
   if (!busFileSuitsModel(path, model))
-    return fail(QStringLiteral("%1 is not a bus definition file for this instrument model")
-                    .arg(path));
+    return fail(
+        QStringLiteral("%1 is not a bus definition file for this instrument model").arg(path));
   const QString name = instrumentFileName(path, model);
-  ConsoleInteraction& ui = instrument.ui();
+  CollectingInteraction& ui = instrument.ui();
   ui.answer = options.named.contains(QStringLiteral("replace")) ? 0 : 1;
   if (Tarvik_fileTransfer(state, state.session, path, 1, 0, 0, 0) < 0) {
     return fail(QStringLiteral("%1: the name must have at most %2 characters before its "
@@ -236,8 +221,8 @@ int send(const Options& options) {
                     .arg(uploadNameLimit(model) + 4));
   }
   if (ui.asked > 0 && ui.answer != 0)
-    return fail(QStringLiteral("%1 already exists on the instrument; --replace replaces it")
-                    .arg(name));
+    return fail(
+        QStringLiteral("%1 already exists on the instrument; --replace replaces it").arg(name));
   if (!ui.messages.isEmpty()) return fail(ui.messages.join(QLatin1Char(' ')));
   std::printf("%s\n", qUtf8Printable(name));
   return 0;

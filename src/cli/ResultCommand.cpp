@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "core/AppState.h"
 #include "core/ResultReader.h"
 
@@ -73,9 +74,7 @@ int runResult(const QStringList& args) {
   ResultTable table;
   QString error;
   if (!loadResultFile(path, language, table, &error)) {
-    error.replace(u'\n', QStringLiteral(": "));
-    std::fprintf(stderr, "karvel-cli: %s\n", error.toUtf8().constData());
-    return 1;
+    return fail(error);
   }
   QTextStream out(stdout);
   out.setEncoding(QStringConverter::Utf8);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "core/AppState.h"
 #include "core/ResultReader.h"
 #include "core/SheetExport.h"
@@ -22,12 +23,6 @@ int usage() {
       "chooses the heading of the measurements column.\n",
       stderr);
   return 2;
-}
-
-void fail(const QString& text) {
-  QString line = text;
-  line.replace(u'\n', QStringLiteral(": "));
-  std::fprintf(stderr, "karvel-cli: %s\n", line.toUtf8().constData());
 }
 
 }  // namespace

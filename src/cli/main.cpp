@@ -25,6 +25,13 @@ void usage() {
 
 namespace karvel::cli {
 
+int fail(const QString& text) {
+  QString line = text.trimmed();
+  line.replace(u'\n', QStringLiteral(": "));
+  std::fprintf(stderr, "karvel-cli: %s\n", qUtf8Printable(line));
+  return 1;
+}
+
 bool parseLanguageOption(const QStringList& args, qsizetype first, int* language) {
   for (qsizetype i = first; i < args.size(); ++i) {
     bool ok = false;
@@ -49,7 +56,8 @@ int main(int argc, char** argv) {
   const QString group = args.takeFirst();
   if (group == "bus") return karvel::cli::runBus(args);
   if (group == "result") {
-    if (!args.isEmpty() && args.first() == "export") return karvel::cli::runResultExport(args.mid(1));
+    if (!args.isEmpty() && args.first() == "export")
+      return karvel::cli::runResultExport(args.mid(1));
     return karvel::cli::runResult(args);
   }
   if (group == "instrument") return karvel::cli::runInstrument(args);
