@@ -137,6 +137,19 @@ int truncatedSpeed(double value) {
   if (scaled >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
   return static_cast<int>(scaled);
 }
+
+// Reads the set-up's table index from `attribute` into `index` (left empty
+// when the file has no such attribute). An index outside 0..`maxIndex` would
+// step outside the table: refused with `refusal`, false.
+bool setupIndex(AppState& app, const XmlDocument& doc, const pugi::xml_attribute& attribute,
+                int maxIndex, const Text5& refusal, std::optional<int>* index) {
+  if (!attribute) return true;
+  *index = scanInteger(doc.value(attribute));
+  if (*index && **index >= 0 && **index <= maxIndex) return true;
+  refuse(app, pick(refusal, app.language).arg(doc.value(attribute)));
+  return false;
+}
+
 }  // namespace
 
 SpeedFields speedFieldsFromSpeed(int speed) { return {speed, speed / 1000.0, speed / 1000000.0}; }
@@ -181,13 +194,7 @@ int CalculNewFreq(AppState& app, BusScreen& screen, int newSpeed, const QString&
   const pugi::xml_attribute timeBase =
       XmlDocument::attribute(XmlDocument::child(setup, "TimeBase"), "a");
   std::optional<int> index;
-  if (timeBase) {
-    index = scanInteger(doc.value(timeBase));
-    if (!index || *index < 0 || *index > kMaxTimeBaseIndex) {
-      refuse(app, pick(bustext::kBadTimeBase, app.language).arg(doc.value(timeBase)));
-      return -1;
-    }
-  }
+  if (!setupIndex(app, doc, timeBase, kMaxTimeBaseIndex, bustext::kBadTimeBase, &index)) return -1;
 
   const double r = static_cast<double>(newSpeed) / screen.state.busSpeed;
   if (!setTitle(app, doc, title)) return -1;
@@ -226,13 +233,7 @@ int CalculNewAmpl(AppState& app, BusScreen& screen, double newVoltage, const QSt
   const pugi::xml_attribute sensi =
       XmlDocument::attribute(XmlDocument::child(setup, "SensiCh1"), "a");
   std::optional<int> index;
-  if (sensi) {
-    index = scanInteger(doc.value(sensi));
-    if (!index || *index < 0 || *index > kMaxSensiIndex) {
-      refuse(app, pick(bustext::kBadSensitivity, app.language).arg(doc.value(sensi)));
-      return -1;
-    }
-  }
+  if (!setupIndex(app, doc, sensi, kMaxSensiIndex, bustext::kBadSensitivity, &index)) return -1;
 
   const double r = newVoltage / screen.state.maxVoltage;
   if (!setTitle(app, doc, title)) return -1;
