@@ -16,9 +16,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/BusFile.h"
-#include "core/Interaction.h"
-#include "ui/BusPanel.h"
+#include "core/bus/BusFile.h"
+#include "core/frame/Interaction.h"
+#include "ui/bus/BusPanel.h"
 
 namespace {
 

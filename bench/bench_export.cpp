@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/AppState.h"
-#include "core/SheetExport.h"
+#include "core/frame/AppState.h"
+#include "core/workbook/SheetExport.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

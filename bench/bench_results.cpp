@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/AppState.h"
-#include "core/Interaction.h"
-#include "core/ResultReader.h"
-#include "ui/ResultWindow.h"
+#include "core/frame/AppState.h"
+#include "core/frame/Interaction.h"
+#include "core/results/ResultReader.h"
+#include "ui/results/ResultWindow.h"
 
 namespace {
 

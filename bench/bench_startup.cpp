@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/Clock.h"
-#include "ui/QtInteraction.h"
-#include "ui/Startup.h"
+#include "core/frame/Clock.h"
+#include "ui/frame/QtInteraction.h"
+#include "ui/frame/Startup.h"
 
 namespace {
 

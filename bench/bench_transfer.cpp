@@ -11,10 +11,10 @@
 #include <cstdio>
 
 #include "../tests/support/Simulator.h"
-#include "core/AppState.h"
-#include "core/Clock.h"
-#include "core/Import.h"
-#include "core/Interaction.h"
+#include "core/frame/AppState.h"
+#include "core/frame/Clock.h"
+#include "core/instrument/Import.h"
+#include "core/frame/Interaction.h"
 #include "io/Visa.h"
 
 using namespace karvel;

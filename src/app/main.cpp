@@ -1,10 +1,10 @@
 // The karvel program: the user's desktop companion for the Tarvik oscilloscopes.
 #include <QApplication>
 
-#include "core/AppState.h"
-#include "core/Clock.h"
-#include "ui/QtInteraction.h"
-#include "ui/Startup.h"
+#include "core/frame/AppState.h"
+#include "core/frame/Clock.h"
+#include "ui/frame/QtInteraction.h"
+#include "ui/frame/Startup.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

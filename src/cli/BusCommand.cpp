@@ -6,11 +6,11 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "core/AppState.h"
-#include "core/BusFile.h"
-#include "core/BusGenerators.h"
-#include "core/Interaction.h"
-#include "core/XmlDocument.h"
+#include "core/frame/AppState.h"
+#include "core/bus/BusFile.h"
+#include "core/bus/BusGenerators.h"
+#include "core/frame/Interaction.h"
+#include "core/bus/XmlDocument.h"
 
 namespace karvel::cli {
 

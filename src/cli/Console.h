@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "core/AppState.h"
-#include "core/Interaction.h"
+#include "core/frame/AppState.h"
+#include "core/frame/Interaction.h"
 
 namespace karvel::cli {
 

@@ -12,12 +12,12 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "core/AppState.h"
-#include "core/Clock.h"
-#include "core/Communication.h"
-#include "core/Import.h"
-#include "core/Interaction.h"
-#include "core/Settings.h"
+#include "core/frame/AppState.h"
+#include "core/frame/Clock.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/Import.h"
+#include "core/frame/Interaction.h"
+#include "core/frame/Settings.h"
 #include "io/Visa.h"
 
 namespace karvel::cli {

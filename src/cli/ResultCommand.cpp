@@ -4,8 +4,8 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "core/AppState.h"
-#include "core/ResultReader.h"
+#include "core/frame/AppState.h"
+#include "core/results/ResultReader.h"
 
 namespace karvel::cli {
 

@@ -6,9 +6,9 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "core/AppState.h"
-#include "core/ResultReader.h"
-#include "core/SheetExport.h"
+#include "core/frame/AppState.h"
+#include "core/results/ResultReader.h"
+#include "core/workbook/SheetExport.h"
 
 namespace karvel::cli {
 

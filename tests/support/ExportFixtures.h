@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/ResultTable.h"
+#include "core/results/ResultTable.h"
 
 namespace karvel::test {
 

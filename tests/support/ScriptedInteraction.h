@@ -7,8 +7,8 @@
 #include <QString>
 #include <stdexcept>
 
-#include "core/Clock.h"
-#include "core/Interaction.h"
+#include "core/frame/Clock.h"
+#include "core/frame/Interaction.h"
 
 namespace karvel::test {
 

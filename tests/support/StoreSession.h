@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/AppState.h"
+#include "core/frame/AppState.h"
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
 #include "support/Simulator.h"

@@ -1,0 +1,116 @@
+// Texts of the bus definition panel and of the two new-file dialogs, in the
+// order of the language index (French, English, German, Spanish, Italian).
+#pragma once
+
+#include "core/frame/Texts.h"
+
+namespace karvel::bustext {
+
+inline constexpr Text5 kXmlErrorTitle = {"XML Error", "XML Error", "XML Error", "XML Error",
+                                         "XML Error"};
+inline constexpr Text5 kErrorTitle = {"Erreur", "Error", "Fehler", "Error", "Errore"};
+inline constexpr Text5 kBusFile = {"Fichier BUS", "BUS File", "Datei BUS", "Fichero BUS",
+                                   "File BUS"};
+inline constexpr Text5 kBackupFile = {"Fichier de sauvegarde", "Backup file", "Sicherungsdatei",
+                                      "Fichero de copia", "File di backup"};
+
+// The two new-file dialogs (TraducNewFichier, TraducNewFichier2).
+inline constexpr Text5 kFileCreation = {"Création de fichier", "File creation", "Dateierstellung",
+                                        "Creación de fichero", "Creazione file"};
+inline constexpr Text5 kQuit = {"Quitter", "Quit", "Beenden", "Salir", "Esci"};
+inline constexpr Text5 kTitleField = {"Modification du titre", "Modification of title",
+                                      "Titel ändern", "Modificación del título",
+                                      "Modifica del titolo"};
+inline constexpr Text5 kSpeedQuestion = {
+    "Quelle est la nouvelle vitesse (bps) ou la nouvelle fréquence (Hz) du bus ?",
+    "What is the new baudrate (bps) or the new frequency (Hz) of the bus ?",
+    "Wie lautet die neue Baudrate (bps) oder die neue Frequenz (Hz) des Busses ?",
+    "¿Cuál es la nueva velocidad (bps) o la nueva frecuencia (Hz) del bus ?",
+    "Qual’è il nuovo baudrate (bps) o la nuova frequenza (Hz) del bus ?"};
+inline constexpr Text5 kVoltageQuestion = {
+    "Quelle est la nouvelle tension maximale du bus ?", "What is the new maximum bus voltage?",
+    "Wie hoch ist die neue maximale Busspannung?", "¿Cuál es la nueva tensión máxima del bus?",
+    "Qual’è la nuova tensione massima del bus?"};
+inline constexpr Text5 kGenerate = {"Générer", "Generate", "Erzeugen", "Generar", "Genera"};
+
+// Refusals of the generators.
+inline constexpr Text5 kNoDocument = {
+    "Aucun fichier de définition de bus n'est ouvert.", "No bus definition file is open.",
+    "Keine Busdefinitionsdatei geöffnet.", "No hay ningún fichero de definición de bus abierto.",
+    "Nessun file di definizione del bus è aperto."};
+inline constexpr Text5 kBadNewSpeed = {
+    "La nouvelle vitesse doit être un nombre entier supérieur à 0.",
+    "The new speed must be a whole number greater than 0.",
+    "Die neue Geschwindigkeit muss eine ganze Zahl größer als 0 sein.",
+    "La nueva velocidad debe ser un número entero mayor que 0.",
+    "La nuova velocità deve essere un numero intero maggiore di 0."};
+inline constexpr Text5 kBadLoadedSpeed = {
+    "La vitesse du bus du fichier affiché est 0 : impossible de créer un fichier pour une "
+    "nouvelle vitesse.",
+    "The bus speed of the file shown is 0: no file can be made for a new speed.",
+    "Die Busgeschwindigkeit der angezeigten Datei ist 0: es kann keine Datei für eine neue "
+    "Geschwindigkeit erstellt werden.",
+    "La velocidad del bus del fichero mostrado es 0: no se puede crear un fichero para una "
+    "nueva velocidad.",
+    "La velocità del bus del file visualizzato è 0: impossibile creare un file per una nuova "
+    "velocità."};
+inline constexpr Text5 kSpeedLocked = {
+    "La vitesse de ce bus est verrouillée : aucun fichier ne peut être créé pour une nouvelle "
+    "vitesse.",
+    "The speed of this bus is locked: no file can be made for a new speed.",
+    "Die Geschwindigkeit dieses Busses ist gesperrt: es kann keine Datei für eine neue "
+    "Geschwindigkeit erstellt werden.",
+    "La velocidad de este bus está bloqueada: no se puede crear un fichero para una nueva "
+    "velocidad.",
+    "La velocità di questo bus è bloccata: impossibile creare un file per una nuova velocità."};
+inline constexpr Text5 kBadNewVoltage = {"La nouvelle tension maximale doit être supérieure à 0.",
+                                         "The new maximum voltage must be greater than 0.",
+                                         "Die neue maximale Spannung muss größer als 0 sein.",
+                                         "La nueva tensión máxima debe ser mayor que 0.",
+                                         "La nuova tensione massima deve essere maggiore di 0."};
+inline constexpr Text5 kBadLoadedVoltage = {
+    "La tension maximale du fichier affiché est 0 ou inconnue : impossible de créer un fichier "
+    "pour une nouvelle tension.",
+    "The maximum voltage of the file shown is 0 or unknown: no file can be made for a new "
+    "voltage.",
+    "Die maximale Spannung der angezeigten Datei ist 0 oder unbekannt: es kann keine Datei für "
+    "eine neue Spannung erstellt werden.",
+    "La tensión máxima del fichero mostrado es 0 o desconocida: no se puede crear un fichero "
+    "para una nueva tensión.",
+    "La tensione massima del file visualizzato è 0 o sconosciuta: impossibile creare un file "
+    "per una nuova tensione."};
+// %1: the index found in the file.
+inline constexpr Text5 kBadTimeBase = {
+    "La base de temps du fichier affiché (%1) est hors de la table de l'instrument (0 à 34).",
+    "The time base of the file shown (%1) is outside the instrument's table (0 to 34).",
+    "Die Zeitbasis der angezeigten Datei (%1) liegt außerhalb der Tabelle des Geräts (0 bis 34).",
+    "La base de tiempos del fichero mostrado (%1) está fuera de la tabla del instrumento (0 a "
+    "34).",
+    "La base dei tempi del file visualizzato (%1) è fuori dalla tabella dello strumento (da 0 a "
+    "34)."};
+inline constexpr Text5 kBadSensitivity = {
+    "La sensibilité du fichier affiché (%1) est hors des valeurs permises (0 à 12).",
+    "The sensitivity of the file shown (%1) is outside the valid range (0 to 12).",
+    "Die Empfindlichkeit der angezeigten Datei (%1) liegt außerhalb des gültigen Bereichs (0 bis "
+    "12).",
+    "La sensibilidad del fichero mostrado (%1) está fuera del rango válido (0 a 12).",
+    "La sensibilità del file visualizzato (%1) è fuori dall'intervallo valido (da 0 a 12)."};
+// Followed by a line feed and the file layer's own text.
+inline constexpr Text5 kCannotWrite = {
+    "Le fichier n'a pas pu être écrit ; le fichier existant n'a pas été modifié.",
+    "The file could not be written; any existing file was left unchanged.",
+    "Die Datei konnte nicht geschrieben werden; eine vorhandene Datei bleibt unverändert.",
+    "No se ha podido escribir el fichero; el fichero existente no se ha modificado.",
+    "Impossibile scrivere il file; il file esistente non è stato modificato."};
+inline constexpr Text5 kNotEncodable = {
+    "Le texte contient des caractères que l'encodage du fichier ne peut pas contenir ; il n'a pas "
+    "été enregistré.",
+    "The text holds characters that the file's encoding cannot store; it was not stored.",
+    "Der Text enthält Zeichen, die die Kodierung der Datei nicht speichern kann; er wurde nicht "
+    "übernommen.",
+    "El texto contiene caracteres que la codificación del fichero no puede guardar; no se ha "
+    "guardado.",
+    "Il testo contiene caratteri che la codifica del file non può memorizzare; non è stato "
+    "salvato."};
+
+}  // namespace karvel::bustext

@@ -1,0 +1,573 @@
+#include "core/bus/XmlDocument.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <cstring>
+#include <new>
+
+namespace karvel {
+
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F. The five bytes that the code page leaves
+// undefined map to the C1 control of the same number, so every byte decodes
+// and encodes back to itself.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeCp1252(const char* raw, std::size_t size) {
+  QString out(static_cast<qsizetype>(size), Qt::Uninitialized);
+  QChar* dst = out.data();
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto byte = static_cast<unsigned char>(raw[i]);
+    dst[i] = (byte >= 0x80 && byte < 0xA0) ? QChar(kCp1252High[byte - 0x80]) : QChar(byte);
+  }
+  return out;
+}
+
+bool encodeCp1252(const QString& text, QByteArray* out) {
+  out->clear();
+  out->reserve(text.size());
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+      out->append(static_cast<char>(u));
+      continue;
+    }
+    int found = -1;
+    for (int i = 0; i < 32; ++i) {
+      if (kCp1252High[i] == u) found = i;
+    }
+    if (found < 0) return false;
+    out->append(static_cast<char>(0x80 + found));
+  }
+  return true;
+}
+
+// Resolves the five predefined entities and character references; anything
+// else that starts with "&" stays as written.
+QString resolveReferences(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] != u'&') {
+      out += text[i];
+      continue;
+    }
+    const qsizetype semi = text.indexOf(u';', i + 1);
+    if (semi < 0 || semi - i > 12) {
+      out += text[i];
+      continue;
+    }
+    const QStringView name = QStringView(text).mid(i + 1, semi - i - 1);
+    char32_t code = 0;
+    if (name == u"lt")
+      code = '<';
+    else if (name == u"gt")
+      code = '>';
+    else if (name == u"amp")
+      code = '&';
+    else if (name == u"apos")
+      code = '\'';
+    else if (name == u"quot")
+      code = '"';
+    else if (name.startsWith(u"#x") || name.startsWith(u"#X")) {
+      bool ok = false;
+      code = name.mid(2).toUInt(&ok, 16);
+      if (!ok) code = 0;
+    } else if (name.startsWith(u'#')) {
+      bool ok = false;
+      code = name.mid(1).toUInt(&ok, 10);
+      if (!ok) code = 0;
+    }
+    if (code == 0 || code > 0x10FFFF) {
+      out += text[i];
+      continue;
+    }
+    out += QString::fromUcs4(&code, 1);
+    i = semi;
+  }
+  return out;
+}
+
+bool validUtf8(const QByteArray& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString ignored = decoder.decode(bytes);
+  return !decoder.hasError();
+}
+
+// The value of encoding="..." in the XML declaration, lower case; empty when
+// there is no declaration or no encoding in it.
+QByteArray declaredEncoding(const QByteArray& bytes, qsizetype start) {
+  if (!bytes.mid(start, 5).startsWith("<?xml")) return {};
+  const qsizetype end = bytes.indexOf("?>", start);
+  if (end < 0) return {};
+  const QByteArray decl = bytes.mid(start, end - start);
+  const qsizetype at = decl.indexOf("encoding");
+  if (at < 0) return {};
+  qsizetype i = at + 8;
+  while (i < decl.size() && (decl[i] == ' ' || decl[i] == '\t' || decl[i] == '\r' ||
+                             decl[i] == '\n' || decl[i] == '='))
+    ++i;
+  if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return {};
+  const char quote = decl[i];
+  const qsizetype close = decl.indexOf(quote, i + 1);
+  if (close < 0) return {};
+  return decl.mid(i + 1, close - i - 1).trimmed().toLower();
+}
+
+// Line and column (from 1) of a byte offset, for error texts.
+QString position(const QByteArray& bytes, std::ptrdiff_t offset) {
+  if (offset < 0) offset = 0;
+  if (offset > bytes.size()) offset = bytes.size();
+  int line = 1;
+  int column = 1;
+  for (std::ptrdiff_t i = 0; i < offset; ++i) {
+    if (bytes[static_cast<qsizetype>(i)] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return QStringLiteral("line %1, column %2").arg(line).arg(column);
+}
+
+constexpr qsizetype kMaxFileSize = 64 * 1024 * 1024;
+constexpr int kMaxErrorText = 511;
+
+}  // namespace
+
+QString XmlDocument::errorText(int status, const QString& detail) {
+  QString text;
+  switch (status) {
+    case XmlOk:
+      text = QStringLiteral("No error");
+      break;
+    case XmlCannotOpen:
+      text = QStringLiteral("Cannot open the file");
+      break;
+    case XmlMalformed:
+      text = QStringLiteral("The file is not well-formed XML");
+      break;
+    case XmlNoRoot:
+      text = QStringLiteral("The document has no root element");
+      break;
+    case XmlSeveralRoots:
+      text = QStringLiteral("The document has more than one root element");
+      break;
+    case XmlTextOutsideRoot:
+      text = QStringLiteral("Text outside the root element");
+      break;
+    case XmlUnsupportedEncoding:
+      text = QStringLiteral("The file's character encoding cannot be read");
+      break;
+    case XmlCannotWrite:
+      text = QStringLiteral("Cannot write the file");
+      break;
+    case XmlMissingAttribute:
+      text = QStringLiteral("Attribute missing");
+      break;
+    case XmlNotEncodable:
+      text = QStringLiteral("The text holds characters that the file's encoding cannot store");
+      break;
+    case XmlOutOfMemory:
+      text = QStringLiteral("Out of memory");
+      break;
+    default:
+      text = QStringLiteral("XML error %1").arg(status);
+      break;
+  }
+  if (!detail.isEmpty()) text += QStringLiteral(": ") + detail;
+  if (text.size() > kMaxErrorText) text.truncate(kMaxErrorText);
+  return text;
+}
+
+XmlDocument::Loaded XmlDocument::loadFile(const QString& path) {
+  Loaded result;
+  QFile file(path);
+  if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    result.status = XmlCannotOpen;
+    result.errorText =
+        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    return result;
+  }
+  if (file.size() > kMaxFileSize) {
+    result.status = XmlCannotOpen;
+    result.errorText =
+        errorText(XmlCannotOpen, QStringLiteral("%1 is larger than 64 MB").arg(path));
+    return result;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    result.status = XmlCannotOpen;
+    result.errorText =
+        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    return result;
+  }
+  return loadBytes(bytes);
+}
+
+XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
+  Loaded result;
+  try {
+    std::shared_ptr<XmlDocument> doc(new XmlDocument);
+
+    // UTF-16 and UTF-32 files are worked on as UTF-8 and turned back on save.
+    auto startsWith = [&](std::initializer_list<unsigned char> prefix) {
+      if (bytes.size() < static_cast<qsizetype>(prefix.size())) return false;
+      qsizetype i = 0;
+      for (unsigned char b : prefix)
+        if (static_cast<unsigned char>(bytes[i++]) != b) return false;
+      return true;
+    };
+    QStringDecoder::Encoding wide = QStringDecoder::Utf8;
+    qsizetype bom = 0;
+    if (startsWith({0xFF, 0xFE, 0x00, 0x00})) {
+      doc->outer_ = Outer::Utf32LE, wide = QStringDecoder::Utf32LE, bom = 4;
+    } else if (startsWith({0x00, 0x00, 0xFE, 0xFF})) {
+      doc->outer_ = Outer::Utf32BE, wide = QStringDecoder::Utf32BE, bom = 4;
+    } else if (startsWith({0xFF, 0xFE})) {
+      doc->outer_ = Outer::Utf16LE, wide = QStringDecoder::Utf16LE, bom = 2;
+    } else if (startsWith({0xFE, 0xFF})) {
+      doc->outer_ = Outer::Utf16BE, wide = QStringDecoder::Utf16BE, bom = 2;
+    } else if (startsWith({'<', 0x00, '?', 0x00})) {
+      doc->outer_ = Outer::Utf16LE, wide = QStringDecoder::Utf16LE;
+    } else if (startsWith({0x00, '<', 0x00, '?'})) {
+      doc->outer_ = Outer::Utf16BE, wide = QStringDecoder::Utf16BE;
+    }
+    if (doc->outer_ != Outer::Bytes) {
+      QStringDecoder decoder(wide, QStringDecoder::Flag::Stateless);
+      const QString text = decoder.decode(bytes.mid(bom));
+      if (decoder.hasError()) {
+        result.status = XmlUnsupportedEncoding;
+        result.errorText =
+            errorText(XmlUnsupportedEncoding, QStringLiteral("invalid UTF-16/UTF-32 data"));
+        return result;
+      }
+      doc->outerPrefix_ = bytes.left(bom);
+      doc->original_ = text.toUtf8();
+      doc->codec_ = Codec::Utf8;
+    } else {
+      doc->original_ = bytes;
+      const qsizetype start = startsWith({0xEF, 0xBB, 0xBF}) ? 3 : 0;
+      const QByteArray declared = declaredEncoding(bytes, start);
+      if (declared.isEmpty() || declared == "utf-8" || declared == "utf8") {
+        // Files from the instrument are Windows-1252 whatever they declare.
+        doc->codec_ = validUtf8(bytes) ? Codec::Utf8 : Codec::Windows1252;
+      } else {
+        doc->codec_ = Codec::Windows1252;
+      }
+    }
+
+    doc->parseSize_ = static_cast<std::size_t>(doc->original_.size());
+    doc->parseBuffer_.reset(new char[doc->parseSize_ + 1]);
+    std::memcpy(doc->parseBuffer_.get(), doc->original_.constData(), doc->parseSize_);
+    doc->parseBuffer_[doc->parseSize_] = '\0';
+
+    // References are left as written and resolved when a value is read, so a
+    // value is always the file's own bytes in the file's own encoding.
+    const unsigned flags = (pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment) &
+                           ~(pugi::parse_eol | pugi::parse_escapes);
+    const pugi::xml_parse_result parsed = doc->document_.load_buffer_inplace(
+        doc->parseBuffer_.get(), doc->parseSize_, flags, pugi::encoding_utf8);
+    if (parsed.status == pugi::status_out_of_memory) {
+      result.status = XmlOutOfMemory;
+      result.errorText = errorText(XmlOutOfMemory);
+      return result;
+    }
+    if (!parsed) {
+      result.status = XmlMalformed;
+      result.errorText = errorText(XmlMalformed, QStringLiteral("%1 at %2")
+                                                     .arg(QString::fromLatin1(parsed.description()),
+                                                          position(doc->original_, parsed.offset)));
+      return result;
+    }
+
+    // Fragment mode accepts anything; a document has exactly one root element
+    // and nothing but blanks, comments and instructions around it.
+    int roots = 0;
+    for (pugi::xml_node node = doc->document_.first_child(); node; node = node.next_sibling()) {
+      if (node.type() == pugi::node_element) {
+        ++roots;
+        if (!doc->root_) doc->root_ = node;
+      } else if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+        for (const char* p = node.value(); *p; ++p) {
+          if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') {
+            result.status = XmlTextOutsideRoot;
+            result.errorText =
+                errorText(XmlTextOutsideRoot,
+                          position(doc->original_,
+                                   node.value() - doc->parseBuffer_.get() + (p - node.value())));
+            return result;
+          }
+        }
+      }
+    }
+    if (roots == 0) {
+      result.status = XmlNoRoot;
+      result.errorText = errorText(XmlNoRoot);
+      return result;
+    }
+    if (roots > 1) {
+      result.status = XmlSeveralRoots;
+      result.errorText = errorText(XmlSeveralRoots);
+      return result;
+    }
+    result.document = std::move(doc);
+    return result;
+  } catch (const std::bad_alloc&) {
+    result.document.reset();
+    result.status = XmlOutOfMemory;
+    result.errorText = errorText(XmlOutOfMemory);
+    return result;
+  }
+}
+
+QByteArray XmlDocument::bytes() const {
+  QByteArray out;
+  if (edits_.empty()) {
+    out = original_;
+  } else {
+    out.reserve(original_.size() + 64);
+    std::size_t from = 0;
+    for (const auto& [offset, edit] : edits_) {
+      out.append(original_.constData() + from, static_cast<qsizetype>(offset - from));
+      out.append(edit.replacement);
+      from = offset + edit.length;
+    }
+    out.append(original_.constData() + from, static_cast<qsizetype>(parseSize_ - from));
+  }
+  if (outer_ == Outer::Bytes) return out;
+  QStringEncoder::Encoding wide = QStringEncoder::Utf16LE;
+  switch (outer_) {
+    case Outer::Utf16BE:
+      wide = QStringEncoder::Utf16BE;
+      break;
+    case Outer::Utf32LE:
+      wide = QStringEncoder::Utf32LE;
+      break;
+    case Outer::Utf32BE:
+      wide = QStringEncoder::Utf32BE;
+      break;
+    default:
+      break;
+  }
+  QStringEncoder encoder(wide, QStringEncoder::Flag::Stateless);
+  QByteArray encoded = encoder.encode(QString::fromUtf8(out));
+  return outerPrefix_ + encoded;
+}
+
+int XmlDocument::save(const QString& path, QString* error) const {
+  QSaveFile file(path);
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly)) {
+    if (error)
+      *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    return XmlCannotWrite;
+  }
+  const QByteArray data = bytes();
+  if (file.write(data) != data.size() || !file.commit()) {
+    if (error)
+      *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+    file.cancelWriting();
+    return XmlCannotWrite;
+  }
+  return XmlOk;
+}
+
+int XmlDocument::childCount(pugi::xml_node element) {
+  int count = 0;
+  for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
+    if (c.type() == pugi::node_element) ++count;
+  return count;
+}
+
+pugi::xml_node XmlDocument::childAt(pugi::xml_node element, int position) {
+  if (position < 0) return {};
+  for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (position-- == 0) return c;
+  }
+  return {};
+}
+
+pugi::xml_node XmlDocument::child(pugi::xml_node element, const char* tag) {
+  for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
+    if (c.type() == pugi::node_element && std::strcmp(c.name(), tag) == 0) return c;
+  return {};
+}
+
+namespace {
+template <typename Visit>
+void eachDescendant(pugi::xml_node element, const char* tag, Visit visit) {
+  if (!element) return;
+  pugi::xml_node node = element.first_child();
+  while (node) {
+    if (node.type() == pugi::node_element && std::strcmp(node.name(), tag) == 0) visit(node);
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    while (node && node != element && !node.next_sibling()) node = node.parent();
+    if (!node || node == element) break;
+    node = node.next_sibling();
+  }
+}
+}  // namespace
+
+std::vector<pugi::xml_node> XmlDocument::descendants(pugi::xml_node element, const char* tag) {
+  std::vector<pugi::xml_node> found;
+  eachDescendant(element, tag, [&](pugi::xml_node n) { found.push_back(n); });
+  return found;
+}
+
+int XmlDocument::descendantCount(pugi::xml_node element, const char* tag) {
+  int count = 0;
+  eachDescendant(element, tag, [&](pugi::xml_node) { ++count; });
+  return count;
+}
+
+int XmlDocument::attributeCount(pugi::xml_node element) {
+  int count = 0;
+  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) ++count;
+  return count;
+}
+
+pugi::xml_attribute XmlDocument::attributeAt(pugi::xml_node element, int position) {
+  if (position < 0) return {};
+  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute())
+    if (position-- == 0) return a;
+  return {};
+}
+
+QString XmlDocument::decode(const char* raw) const {
+  if (!raw) return {};
+  const QString text =
+      codec_ == Codec::Utf8 ? QString::fromUtf8(raw) : decodeCp1252(raw, std::strlen(raw));
+  return text.contains(u'&') ? resolveReferences(text) : text;
+}
+
+QByteArray XmlDocument::encode(const QString& text, bool* ok) const {
+  if (codec_ == Codec::Utf8) {
+    *ok = true;
+    return text.toUtf8();
+  }
+  QByteArray out;
+  *ok = encodeCp1252(text, &out);
+  return out;
+}
+
+QString XmlDocument::tag(pugi::xml_node element) const { return decode(element.name()); }
+QString XmlDocument::text(pugi::xml_node element) const { return decode(element.text().get()); }
+QString XmlDocument::name(pugi::xml_attribute attribute) const { return decode(attribute.name()); }
+QString XmlDocument::value(pugi::xml_attribute attribute) const {
+  return decode(attribute.value());
+}
+
+QString XmlDocument::encodingName() const {
+  switch (outer_) {
+    case Outer::Utf16LE:
+      return QStringLiteral("UTF-16LE");
+    case Outer::Utf16BE:
+      return QStringLiteral("UTF-16BE");
+    case Outer::Utf32LE:
+      return QStringLiteral("UTF-32LE");
+    case Outer::Utf32BE:
+      return QStringLiteral("UTF-32BE");
+    default:
+      break;
+  }
+  return codec_ == Codec::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("windows-1252");
+}
+
+int XmlDocument::setValue(pugi::xml_attribute attribute, const QString& text, QString* error) {
+  if (!attribute) {
+    if (error) *error = errorText(XmlMissingAttribute);
+    return XmlMissingAttribute;
+  }
+  bool ok = false;
+  const QByteArray raw = encode(text, &ok);
+  if (!ok) {
+    if (error) *error = errorText(XmlNotEncodable, encodingName());
+    return XmlNotEncodable;
+  }
+  if (raw.contains('\0')) {
+    if (error) *error = errorText(XmlNotEncodable, QStringLiteral("NUL character"));
+    return XmlNotEncodable;
+  }
+  // Writing back the value it already holds leaves its bytes alone.
+  if (value(attribute) == text) return XmlOk;
+
+  // Where the value stands in the bytes read: an attribute not yet set still
+  // points into the parse buffer, which is a copy of those bytes.
+  auto* key = attribute.internal_object();
+  std::size_t offset = 0;
+  auto known = offsets_.find(key);
+  if (known != offsets_.end()) {
+    offset = known->second;
+  } else {
+    const char* v = attribute.value();
+    const char* base = parseBuffer_.get();
+    if (v < base || v > base + parseSize_ || v == base) {
+      if (error) *error = errorText(XmlMissingAttribute);
+      return XmlMissingAttribute;
+    }
+    offset = static_cast<std::size_t>(v - base);
+    offsets_.emplace(key, offset);
+  }
+  const char quote = original_[static_cast<qsizetype>(offset) - 1];
+  const qsizetype close = original_.indexOf(quote, static_cast<qsizetype>(offset));
+  if ((quote != '"' && quote != '\'') || close < 0) {
+    if (error) *error = errorText(XmlMissingAttribute);
+    return XmlMissingAttribute;
+  }
+
+  QByteArray escaped;
+  escaped.reserve(raw.size() + 8);
+  for (char c : raw) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += quote == '"' ? QByteArray("&quot;") : QByteArray("\"");
+        break;
+      case '\'':
+        escaped += quote == '\'' ? QByteArray("&apos;") : QByteArray("'");
+        break;
+      case '\t':
+        escaped += "&#9;";
+        break;
+      case '\n':
+        escaped += "&#10;";
+        break;
+      case '\r':
+        escaped += "&#13;";
+        break;
+      default:
+        escaped += c;
+        break;
+    }
+  }
+  if (!attribute.set_value(escaped.constData())) {
+    if (error) *error = errorText(XmlOutOfMemory);
+    return XmlOutOfMemory;
+  }
+  Edit& edit = edits_[offset];
+  edit.length = static_cast<std::size_t>(close) - offset;
+  edit.replacement = escaped;
+  return XmlOk;
+}
+
+}  // namespace karvel

@@ -1,0 +1,163 @@
+// The program's own texts, one row of five strings per text in the order of
+// the language index (French, English, German, Spanish, Italian). Menu texts
+// mark their mnemonic with a double underscore (see menuText in Texts.h).
+// The dialogs of the other commands take their texts from here too, so that
+// every window speaks the language in force when it opens.
+#pragma once
+
+#include "core/frame/Texts.h"
+
+namespace karvel::text {
+
+// ---- Main window: menu bar -------------------------------------------------
+inline constexpr Text5 kMenuFile{"__Fichier", "__File", "__Datei", "__Fichero", "__File"};
+inline constexpr Text5 kMenuOptions{"__Options", "__Options", "__Optionen", "__Optiones",
+                                    "__Opzioni"};
+inline constexpr Text5 kItemOpen{"__Ouvrir ...", "__Open ...", "__Öffnen ...", "__Abrir ...",
+                                 "__Apri ..."};
+inline constexpr Text5 kItemSave{"__Enregistrer ...", "S__ave ...", "__Speichern ...",
+                                 "__Guardar ...", "__Salva ..."};
+inline constexpr Text5 kItemClose{"__Fermer", "__Close", "S__chließen", "__Cerrar", "__Chiudi"};
+inline constexpr Text5 kItemImport{"__Importer ...", "__Import ...", "__Importieren ...",
+                                   "__Importar ...", "__Importa ..."};
+inline constexpr Text5 kItemExport{"E__xporter ...", "__Export ...", "__Exportieren ...",
+                                   "__Exportar ...", "Es__porta ..."};
+inline constexpr Text5 kItemPrint{"Im__primer ...", "Prin__t ...", "__Drucken ...",
+                                  "Im__primir ...", "S__tampa ..."};
+inline constexpr Text5 kItemExit{"__Quitter", "E__xit", "__Beenden", "Sali__r", "__Esci"};
+inline constexpr Text5 kItemCommunication{"__Communication ...", "__Communication ...",
+                                          "__Kommunikation ...", "__Comunicación ...",
+                                          "__Comunicazione ..."};
+inline constexpr Text5 kItemLanguage{"__Langue", "__Language", "__Sprache", "__Idioma", "__Lingua"};
+inline constexpr Text5 kItemContents{"__Sommaire", "__Contents", "__Inhalt", "__Contenido",
+                                     "__Sommario"};
+inline constexpr Text5 kItemAbout{"__A propos ...", "__About ...", "__Über ...", "__Acerca de ...",
+                                  "__Informazioni ..."};
+
+// ---- Main window: labels and captions ---------------------------------------
+inline constexpr Text5 kLabelFile{"Fichier", "File", "Datei", "Fichero", "File"};
+inline constexpr Text5 kLabelBus{"Bus", "Bus", "Bus", "Bus", "Bus"};
+inline constexpr Text5 kLabelComments{"Commentaires", "Comments", "Kommentare", "Comentarios",
+                                      "Commenti"};
+inline constexpr Text5 kColumnWarning{"Avertissement", "Warning", "Warnung", "Aviso", "Avviso"};
+inline constexpr Text5 kLabelFrequency{"Fréquence / Débit", "Frequency / Baudrate",
+                                       "Frequenz / Baudrate", "Frecuencia / Velocidad",
+                                       "Frequenza / Baudrate"};
+inline constexpr Text5 kLabelBitTime{"Temps bit", "Bit-time", "Bitzeit", "Tiempo de bit",
+                                     "Tempo di bit"};
+inline constexpr Text5 kLabelMaxVoltage{
+    "Tension max. actuellement configurée", "Max. voltage currently configured",
+    "Derzeit eingestellte max. Spannung", "Tensión máx. configurada actualmente",
+    "Tensione max. attualmente configurata"};
+inline constexpr Text5 kButtonNext{"Suivant >>>", "Next >>>", "Weiter >>>", "Siguiente >>>",
+                                   "Avanti >>>"};
+inline constexpr Text5 kCaptionSpeed{"Génération d'un fichier pour\n une nouvelle vitesse de bus",
+                                     "Generation of file for a new bus speed",
+                                     "Erzeugung einer Datei für\neine neue Busgeschwindigkeit",
+                                     "Generación de un fichero para\nuna nueva velocidad de bus",
+                                     "Generazione di un file per\nuna nuova velocità del bus"};
+inline constexpr Text5 kCaptionVoltage{
+    "Génération d'un fichier pour une nouvelle\ntension max. de bus",
+    "Generation of a file for a new max.\nbus voltage",
+    "Erzeugung einer Datei für eine neue\nmax. Busspannung",
+    "Generación de un fichero para una nueva\ntensión máx. del bus",
+    "Generazione di un file per una nuova\ntensione max. del bus"};
+inline constexpr Text5 kGroupFrequency{"Fréquence", "Frequency", "Frequenz", "Frecuencia",
+                                       "Frequenza"};
+inline constexpr Text5 kGroupVoltage{"Tension", "Voltage", "Spannung", "Tensión", "Tensione"};
+
+// ---- Toolbar descriptions (also the tooltips) -------------------------------
+inline constexpr Text5 kToolOpen{"Ouvrir", "Open", "Öffnen", "Abrir", "Apri"};
+inline constexpr Text5 kToolSave{"Enregistrer", "Save", "Speichern", "Guardar", "Salva"};
+inline constexpr Text5 kToolImport{"Importer", "Import", "Importieren", "Importar", "Importa"};
+inline constexpr Text5 kToolExport{"Exporter", "Export", "Exportieren", "Exportar", "Esporta"};
+inline constexpr Text5 kToolPrint{"Imprimer", "Print", "Drucken", "Imprimir", "Stampa"};
+inline constexpr Text5 kToolHelp{"Aide", "Help", "Hilfe", "Ayunda", "Aiuto"};
+inline constexpr Text5 kToolCommunication{"Communication", "Communication", "Kommunikation",
+                                          "Communicación", "Comunicazione"};
+
+// ---- File dialogs of the main menu ------------------------------------------
+inline constexpr Text5 kBusFileTitle{"Fichier BUS", "BUS File", "Datei BUS", "Fichero BUS",
+                                     "File BUS"};
+inline constexpr Text5 kExportTitle{"Exporter", "Export", "Exportieren", "Exportar", "Esporta"};
+
+// ---- Messages ----------------------------------------------------------------
+inline constexpr Text5 kErrorWord{"Erreur", "Error", "Fehler", "Error", "Errore"};
+// Shown when printing cannot start (the print error box is titled "Error").
+inline constexpr Text5 kPrintFailed{
+    "Impossible d'imprimer sur cette imprimante.", "Cannot print on this printer.",
+    "Auf diesem Drucker kann nicht gedruckt werden.", "No se puede imprimir en esta impresora.",
+    "Impossibile stampare su questa stampante."};
+
+// ---- Quit question ------------------------------------------------------------
+inline constexpr Text5 kQuitTitle{"Quitter", "Quit", "Beenden", "Salir", "Esci"};
+inline constexpr Text5 kQuitQuestion{
+    "Êtes-vous sûr de vouloir quitter KARVEL ?\n", "Are you sure you want to quit KARVEL ?\n",
+    "Wollen sie KARVEL beenden ?\n", "Está a punto de salir de KARVEL ?\n", "Uscire da KARVEL ?\n"};
+inline constexpr Text5 kYes{"Oui", "Yes", "Ja", "Si", "Si"};
+inline constexpr Text5 kNo{"Non", "No", "Nein", "No", "No"};
+
+// ---- Dialog texts shared by every dialog --------------------------------------
+inline constexpr Text5 kQuitButton{"Quitter", "Quit", "Beenden", "Salir", "Esci"};
+
+// ---- Communication settings dialog ------------------------------------------
+inline constexpr Text5 kCommTitle{"Communication", "Communication", "Kommunikation", "Comunicación",
+                                  "Comunicazione"};
+inline constexpr Text5 kCommAddress{"Adresse", "Address", "Adresse", "Dirección", "Indirizzo"};
+inline constexpr Text5 kCommType{"Type de communication", "Type of communication",
+                                 "Kommunikationsart", "Tipo de comunicación",
+                                 "Tipo di comunicazione"};
+
+// ---- Import dialog -----------------------------------------------------------
+inline constexpr Text5 kImportTitle{"Importer", "Import", "Importieren", "Importar", "Importa"};
+inline constexpr Text5 kImportFileName{"Nom du fichier", "File Name", "Dateiname",
+                                       "Nombre del fichero", "Nome del file"};
+inline constexpr Text5 kImportFileType{"Type de fichiers", "Type of Files", "Dateityp",
+                                       "Tipo de ficheros", "Tipo di file"};
+
+// ---- New-file dialogs (new bus speed, new maximum voltage) -------------------
+inline constexpr Text5 kNewFileTitle{"Création de fichier", "File creation", "Datei erstellen",
+                                     "Creación de fichero", "Creazione del file"};
+inline constexpr Text5 kNewSpeedQuestion{
+    "Quel est le nouveau débit (bps) ou la nouvelle fréquence (Hz) du bus ?",
+    "What is the new baudrate (bps) or the new frequency (Hz) of the bus ?",
+    "Wie lautet die neue Baudrate (bps) oder die neue Frequenz (Hz) des Busses ?",
+    "¿ Cuál es la nueva velocidad (bps) o la nueva frecuencia (Hz) del bus ?",
+    "Qual’è il nuovo baudrate (bps) o la nuova frequenza (Hz) del bus ?"};
+inline constexpr Text5 kNewVoltageQuestion{
+    "Quelle est la nouvelle tension maximale du bus ?", "What is the new maximum bus voltage?",
+    "Wie hoch ist die neue maximale Busspannung?", "¿ Cuál es la nueva tensión máxima del bus ?",
+    "Qual’è la nuova tensione massima del bus?"};
+inline constexpr Text5 kNewFileTitleField{"Modification du titre", "Modification of title",
+                                          "Titel ändern", "Modificación del título",
+                                          "Modifica del titolo"};
+
+// ---- Results window -----------------------------------------------------------
+inline constexpr Text5 kResultsExportExcel{"Exporter vers E__XCEL ...", "Export to E__XCEL ...",
+                                           "Nach E__XCEL exportieren ...", "Exportar a E__XCEL ...",
+                                           "Esporta in E__XCEL ..."};
+inline constexpr Text5 kColumnMinTolerance{"Tolérance min", "Min tolerance", "Min. Toleranz",
+                                           "Tolerancia mín", "Tolleranza min"};
+inline constexpr Text5 kColumnMaxTolerance{"Tolérance max", "Max tolerance", "Max. Toleranz",
+                                           "Tolerancia máx", "Tolleranza max"};
+inline constexpr Text5 kColumnMeasurements{"Mesures", "Measurements", "Messwerte", "Medidas",
+                                           "Misure"};
+inline constexpr Text5 kColumnDistance{"Ecart", "Distance", "Abstand", "Distancia", "Distanza"};
+
+// ---- Spreadsheet-export dialog ------------------------------------------------
+inline constexpr Text5 kExcelBrowse{"Parcourir", "Browse", "Durchsuchen", "Examinar", "Sfoglia"};
+inline constexpr Text5 kExcelWorkingDir{"Répertoire de travail", "Working Directory",
+                                        "Arbeitsverzeichnis", "Directorio de trabajo",
+                                        "Cartella di lavoro"};
+inline constexpr Text5 kExcelRun{"__Lancer", "__Run", "__Starten", "__Ejecutar", "__Avvia"};
+inline constexpr Text5 kExcelExport{"Exporter", "Export", "Exportieren", "Exportar", "Esporta"};
+inline constexpr Text5 kExcelSheet{"Feuille (*.XLS)", "Sheet (*.XLS)", "Tabelle (*.XLS)",
+                                   "Hoja (*.XLS)", "Foglio (*.XLS)"};
+inline constexpr Text5 kExcelMessage{"Message", "Message", "Meldung", "Mensaje", "Messaggio"};
+
+// ---- Connection types, by connection type ------------------------------------
+inline constexpr std::array<const char*, 3> kConnectionNames{"RS232", "USB", "Ethernet"};
+inline constexpr std::array<const char*, 3> kConnectionImages{
+    "toolbar/RS232.bmp", "toolbar/USB.bmp", "toolbar/Ethernet.bmp"};
+
+}  // namespace karvel::text

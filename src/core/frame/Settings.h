@@ -1,0 +1,56 @@
+// The settings file "karvel.ini" beside the program: twelve lines holding the
+// language, the connection, the working folder and the main window's place.
+#pragma once
+
+#include <QString>
+
+#include "core/frame/AppState.h"
+
+namespace karvel {
+
+// The main window's place as the settings file keeps it. Zoom state 0 is a
+// normal window; kZoomMaximised and kZoomMinimised are the other two.
+struct WindowGeometry {
+  int top = 0;
+  int left = 0;
+  int height = 0;
+  int width = 0;
+  int zoom = 0;
+  bool operator==(const WindowGeometry&) const = default;
+};
+constexpr int kZoomNormal = 0;
+constexpr int kZoomMaximised = 1;
+constexpr int kZoomMinimised = 2;
+// What a zoomed (maximised or minimised) window is stored as.
+constexpr WindowGeometry kZoomedGeometry{30, 30, 550, 490, 0};
+
+// What the settings routines need of the main window.
+class SettingsWindow {
+ public:
+  virtual ~SettingsWindow() = default;
+  // The window's place now (zoom state included).
+  virtual WindowGeometry windowGeometry() const = 0;
+  // Places and sizes the window, then applies a non-zero zoom state.
+  virtual void placeWindow(const WindowGeometry& geometry) = 0;
+  // Runs a command of the main menu (the language items 17..21 here).
+  virtual void runMenuItem(int item) = 0;
+};
+
+// Puts the default settings into `state` (every one but the window's place).
+void ValeurParDefaut(AppState& state);
+
+// Reads the file at `path` into `state` and `geometry`. False when the file
+// cannot be opened or does not hold every value, or holds a language or a
+// connection type that names no entry; `state` may then be partly filled.
+bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry);
+
+// Writes the twelve lines into `path` (created anew). A zoomed window is
+// stored with the fixed geometry. False when the file cannot be written.
+bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeometry& window);
+
+// Reads the settings at start (or rebuilds the file), places the window,
+// applies the language and, while no language has been chosen yet, asks for
+// one. Uses state.settingsPath and state.ui.
+void ChargeConfig(AppState& state, SettingsWindow& window);
+
+}  // namespace karvel

@@ -1,0 +1,100 @@
+// Listing the files of one kind that the instrument's stores hold.
+#include "core/frame/AppState.h"
+#include "core/instrument/Import.h"
+#include "core/instrument/ScpiCommands.h"
+#include "io/Visa.h"
+
+namespace karvel {
+
+using namespace io;
+
+namespace {
+
+constexpr int kErrorReplyMax = 100;
+
+// Catalogue reads end on the carriage return only, and may take a while.
+void catalogueReads(Visa& v, ViSession vi) {
+  v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kCatalogueTimeoutMs);
+}
+
+// One catalogue reply, read on past the maximum count when it is longer.
+ViStatus readCatalogue(Visa& v, ViSession vi, QByteArray* out) {
+  ViStatus status = v.viRead(vi, out, kTransferBufferSize);
+  while (status == VI_SUCCESS_MAX_CNT && out->size() < kMaxBlockLength) {
+    QByteArray more;
+    status = v.viRead(vi, &more, kTransferBufferSize);
+    out->append(more);
+  }
+  return status;
+}
+
+}  // namespace
+
+int AfficheCatalog(int kind, const QByteArray& catalogue, char separator, int store,
+                   QList<CatalogueEntry>& list) {
+  const QByteArray extension = kind == kKindBus ? ".bus" : ".htm";
+  const QByteArray lower = catalogue.toLower();
+  if (kind == kKindResult && !lower.contains(extension)) return 0;
+  qsizetype p = 0;
+  for (;;) {
+    const qsizetype at = lower.indexOf(extension, p + 1);
+    if (at < 0) break;
+    const qsizetype s = at > 0 ? catalogue.lastIndexOf(separator, at - 1) : -1;
+    const qsizetype start = s + 1;
+    list.append({fromInstrument(catalogue.mid(start, at + extension.size() - start)), store});
+    p = at;
+  }
+  return 0;
+}
+
+int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
+  if (!state.visa) return -1;
+  Visa& v = *state.visa;
+  const ViSession vi = state.session;
+  ViStatus status = VI_SUCCESS;
+  if (state.instrumentModel == kModelRQ4102) {
+    v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));
+    catalogueReads(v, vi);
+    QByteArray local;
+    status = readCatalogue(v, vi, &local);
+    AfficheCatalog(kind, local, ',', 0, list);
+    if (kind == kKindBus && status >= VI_SUCCESS) {
+      v.viWrite(vi, QByteArray(scpi::kListSecondStore));
+      QByteArray second;
+      readCatalogue(v, vi, &second);
+      AfficheCatalog(kind, second, ',', 1, list);
+    }
+  } else {
+    const QByteArray folder = kind == kKindBus ? scpi::kListBusLimits : scpi::kListResults;
+    v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "LOCAL"));
+    v.viWrite(vi, folder);
+    v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));
+    catalogueReads(v, vi);
+    QByteArray local;
+    status = readCatalogue(v, vi, &local);
+    AfficheCatalog(kind, local, ',', 0, list);
+    if (status >= VI_SUCCESS) {
+      v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "SDCARD"));
+      v.viWrite(vi, folder);
+      v.viWrite(vi, QByteArray(scpi::kListClear));
+      v.viWrite(vi, QByteArray(scpi::kListSdCatalogue));
+      QByteArray card;
+      readCatalogue(v, vi, &card);
+      v.viWrite(vi, QByteArray(scpi::kListErrorQuery));
+      QByteArray error;
+      v.viRead(vi, &error, kErrorReplyMax);
+      if (!error.contains("-200,")) AfficheCatalog(kind, card, ',', 1, list);
+      v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "LOCAL"));
+    }
+  }
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kNormalTimeoutMs);
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_FALSE);
+  v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_FALSE);
+  // An instrument that does not answer the first catalogue at all is a
+  // communication failure, not an empty store.
+  return status < VI_SUCCESS ? status : 0;
+}
+
+}  // namespace karvel

@@ -1,0 +1,319 @@
+#include "core/instrument/Communication.h"
+
+#include "core/frame/AppState.h"
+#include "core/frame/Clock.h"
+#include "core/instrument/IdentModelScope.h"
+#include "core/frame/Interaction.h"
+#include "core/frame/Messages.h"
+#include "core/instrument/PortDiscovery.h"
+#include "core/instrument/ScpiCommands.h"
+#include "io/Visa.h"
+
+namespace karvel {
+
+using namespace io;
+
+namespace {
+
+void wait(AppState& state, int ms) {
+  if (state.clock) state.clock->wait(ms);
+}
+
+void setBusy(AppState& state, bool busy) {
+  if (state.ui) state.ui->setBusy(busy);
+}
+
+// Settings shared by every probe: time-out, buffers, flush on access and the
+// carriage return as termination character.
+void probeSetup(Visa& v, ViSession vi, int timeoutMs) {
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, static_cast<ViAttrState>(timeoutMs));
+  v.viSetBuf(vi, VI_READ_BUF | VI_WRITE_BUF, kFormattedBufferSize);
+  v.viSetAttribute(vi, VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+  v.viSetAttribute(vi, VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+}
+
+void serialSetup(Visa& v, ViSession vi) {
+  v.viSetAttribute(vi, VI_ATTR_ASRL_FLOW_CNTRL, VI_ASRL_FLOW_RTS_CTS);
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR, kTermChar);
+  v.viSetAttribute(vi, VI_ATTR_ASRL_END_IN, VI_ASRL_END_TERMCHAR);
+}
+
+bool namesSupportedModel(const QByteArray& reply) {
+  return (replyContains(reply, "RQ4") && replyContains(reply, "V5.")) || replyContains(reply, "RQ6");
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The leading integer of a reply (0 when there is none).
+int leadingInteger(const QByteArray& reply) {
+  bool ok = false;
+  QByteArray digits;
+  qsizetype i = 0;
+  while (i < reply.size() && (reply[i] == ' ' || reply[i] == '\r' || reply[i] == '\n')) ++i;
+  if (i < reply.size() && (reply[i] == '-' || reply[i] == '+')) digits += reply[i++];
+  while (i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && digits.size() < 10) digits += reply[i++];
+  const int n = digits.toInt(&ok);
+  return ok ? n : 0;
+}
+
+// Steps 4 and 5 of a USB opening: CDC ports named "Gadget Serial", then the
+// bridge devices. Returns 0 with `session` open, or the last status.
+int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session) {
+  int last = -1;
+  ViFindList list = VI_NULL;
+  ViUInt32 count = 0;
+  QString name;
+  if (v.viFindRsrc(rm, kSerialSearch, &list, &count, &name) >= VI_SUCCESS) {
+    bool more = true;
+    while (more) {
+      ViSession vi = VI_NULL;
+      if (v.viOpen(rm, name, VI_NO_LOCK, 0, &vi) >= VI_SUCCESS) {
+        QString interface;
+        if (v.viGetAttribute(vi, VI_ATTR_INTF_INST_NAME, &interface) < VI_SUCCESS ||
+            !interface.left(kTextMax).contains(QLatin1String(kCdcInterfaceName), Qt::CaseInsensitive)) {
+          v.viClose(vi);
+        } else {
+          probeSetup(v, vi, kUsbProbeTimeoutMs);
+          serialSetup(v, vi);
+          v.viWrite(vi, scpi::kIdentify);
+          QByteArray reply;
+          v.viRead(vi, &reply, kIdentifyReadMax);
+          last = IdentModelScope(state, reply, vi);
+          if (last == 0) {
+            state.usbAddress = name;
+            *session = vi;
+            v.viClose(list);
+            return 0;
+          }
+          v.viClose(vi);
+        }
+      }
+      more = v.viFindNext(list, &name) >= VI_SUCCESS;
+    }
+    v.viClose(list);
+  }
+  if (state.instrumentModel != kModelNone) return last;
+
+  for (const BridgeDevice& device : listBridgeDevices(state.sysfsRoot, state.deviceRoot)) {
+    ViSession vi = VI_NULL;
+    const bool opened = !device.resource.isEmpty() &&
+                        v.viOpen(rm, device.resource, VI_NO_LOCK, 0, &vi) >= VI_SUCCESS;
+    if (!opened) continue;  // fails both tries: passed over
+    probeSetup(v, vi, kUsbProbeTimeoutMs);
+    serialSetup(v, vi);
+    for (int rate : kBridgeBaudRates) {
+      v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
+      v.viWrite(vi, scpi::kIdentify);
+      QByteArray reply;
+      v.viRead(vi, &reply, kIdentifyReadMax);
+      if (reply.isEmpty()) continue;
+      if (reply[0] == '\0') reply[0] = ' ';
+      if (!replyContains(reply, "V5.")) continue;
+      last = IdentModelScope(state, reply, vi);
+      if (last == 0) {
+        state.usbAddress = device.resource;
+        *session = vi;
+        return 0;
+      }
+    }
+    v.viClose(vi);
+  }
+  return last;
+}
+
+// Step 6: the stored address (RS232 or Ethernet).
+int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, ViSession* session) {
+  ViSession vi = VI_NULL;
+  const ViStatus opened = v.viOpen(rm, address, VI_NO_LOCK, 0, &vi);
+  if (opened < VI_SUCCESS) {
+    v.viClose(rm);
+    return opened;
+  }
+  *session = vi;
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kAddressProbeTimeoutMs);
+  v.viSetBuf(vi, VI_READ_BUF | VI_WRITE_BUF, kFormattedBufferSize);
+  v.viSetAttribute(vi, VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+  v.viSetAttribute(vi, VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_ON_ACCESS);
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR, kTermChar);
+  v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_FALSE);
+  ViAttrState type = 0;
+  v.viGetAttribute(vi, VI_ATTR_INTF_TYPE, &type);
+  int status = opened;
+
+  if (type == VI_INTF_ASRL) {
+    serialSetup(v, vi);
+    status = -1;
+    for (int rate : kBaudRates) {
+      if (status == 0) break;
+      QByteArray reply;
+      v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
+      v.viWrite(vi, scpi::kIdentify);
+      if (v.viRead(vi, &reply, kIdentifyReadMax) != VI_SUCCESS) continue;
+      if (!namesSupportedModel(reply)) continue;
+      status = IdentModelScope(state, reply, vi);
+      if (status != 0) continue;
+      if (rate != kBaudRates[0]) {
+        v.viWrite(vi, scpi::kBaud115200);
+        wait(state, 100);
+        v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(kBaudRates[0]));
+        v.viWrite(vi, scpi::kClearAfterBaud);
+      }
+      v.viWrite(vi, scpi::kDtrOn);
+      wait(state, 500);
+      v.viWrite(vi, scpi::kThreeReturns);
+    }
+  } else if (type == VI_INTF_TCPIP) {
+    QByteArray reply;
+    v.viWrite(vi, scpi::kIdentify);
+    if (v.viRead(vi, &reply, kIdentifyReadMax) == VI_SUCCESS && namesSupportedModel(reply))
+      status = IdentModelScope(state, reply, vi);
+  }
+  return status;
+}
+
+// Step 8: set-up of the identified instrument. Statuses are not examined: a
+// missing reply reads as empty.
+void setUpInstrument(AppState& state, Visa& v, ViSession vi) {
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kSessionTimeoutMs);
+  Tarvik_defaultInstrSetup(state, vi);
+  int traceLength = 100000;
+  if (state.instrumentModel == kModelRQ4102) {
+    QByteArray reply;
+    v.viWrite(vi, scpi::kRunStateQuery);
+    v.viRead(vi, &reply, kReadMax);
+    const int running = leadingInteger(reply);
+    v.viWrite(vi, scpi::kCalibrationQuery);
+    wait(state, 500);
+    v.viRead(vi, &reply, kCalibrationReadMax);
+    traceLength = traceLengthFromCalibration(reply);
+    if (running != 0) {
+      v.viWrite(vi, scpi::kRestartRun);
+      wait(state, 500);
+    }
+  }
+  v.viWrite(vi, QByteArray(scpi::kTraceLimits).replace("%i", QByteArray::number(traceLength - 1)));
+  QByteArray mode;
+  v.viWrite(vi, scpi::kModeQuery);
+  v.viRead(vi, &mode, kReadMax);
+  if (replyContains(mode, "SCOP") || replyContains(mode, "BUS") || replyContains(mode, "EYE")) {
+    QByteArray transform;
+    v.viWrite(vi, scpi::kTransformQuery);
+    v.viRead(vi, &transform, kReadMax);
+    if (!transform.isEmpty() && transform[0] == '1') {
+      v.viWrite(vi, scpi::kTransformOff);
+      wait(state, 1000);
+    }
+  } else {
+    v.viWrite(vi, scpi::kModeBus);
+    wait(state, state.instrumentModel == kModelRQ4102 ? 5000 : 3000);
+  }
+}
+
+}  // namespace
+
+QString currentAddress(const AppState& state) {
+  switch (state.connectionType) {
+    case USB: return state.usbAddress;
+    case Ethernet: return state.ethernetAddress;
+    default: return state.serialAddress;
+  }
+}
+
+int traceLengthFromCalibration(const QByteArray& reply) {
+  int number = 0;
+  if (reply.size() >= 8) {
+    const int high = hexDigit(reply[2]);
+    const int low = hexDigit(reply[3]);
+    if (high >= 0 && low >= 0) number = high * 16 + low;
+  }
+  return (number & 0x80) ? 50000 : 2500;
+}
+
+int Tarvik_defaultInstrSetup(AppState& state, ViSession session) {
+  if (state.visa) {
+    state.visa->viWrite(session, scpi::kClear);
+    state.visa->viWrite(session, scpi::kDataFormat);
+  }
+  return 0;
+}
+
+int Tarvik_init(AppState& state, const QString& address, ViSession* session) {
+  state.instrumentModel = kModelNone;
+  ViSession scratch = VI_NULL;
+  if (!session) session = &scratch;
+  *session = VI_NULL;
+  if (!state.visa) return VI_ERROR_SYSTEM_ERROR;
+  Visa& v = *state.visa;
+  ViSession rm = VI_NULL;
+  const ViStatus opened = v.viOpenDefaultRM(&rm);
+  if (opened < VI_SUCCESS) return opened;
+
+  int status;
+  if (state.connectionType == USB) {
+    status = searchUsb(state, v, rm, session);
+    if (status != 0) {
+      // Nothing stays open after a failed search, the manager included.
+      v.viClose(rm);
+      *session = VI_NULL;
+      return status;
+    }
+  } else {
+    status = openAddress(state, v, rm, address, session);
+    if (status != 0) return status;
+  }
+  setUpInstrument(state, v, *session);
+  if (state.afficheCom) state.afficheCom(1);
+  return 0;
+}
+
+ViStatus Tarvik_close(AppState& state, ViSession session) {
+  setBusy(state, true);
+  ViStatus status = VI_SUCCESS;
+  if (state.visa) {
+    ViAttrState rm = VI_NULL;
+    const bool hasManager = state.visa->viGetAttribute(session, VI_ATTR_RM_SESSION, &rm) >= VI_SUCCESS;
+    status = state.visa->viClose(session);
+    if (hasManager) state.visa->viClose(static_cast<ViSession>(rm));
+  }
+  // The handle is gone: never reuse it by mistake.
+  if (state.session == session) state.session = VI_NULL;
+  state.sessionOpen = 0;
+  if (state.afficheCom) state.afficheCom(0);
+  setBusy(state, false);
+  return status;
+}
+
+int OpenDev(AppState& state) {
+  if (state.sessionOpen) {
+    ViStatus status = VI_ERROR_SYSTEM_ERROR;
+    if (state.visa) {
+      QByteArray reply;
+      state.visa->viWrite(state.session, scpi::kIdentify);
+      status = state.visa->viRead(state.session, &reply, kIdentifyReadMax);
+    }
+    if (status != VI_SUCCESS) {
+      PopupErreur(state, -1);  // closes the session
+      return -1;
+    }
+    return 0;
+  }
+  setBusy(state, true);
+  const int status = Tarvik_init(state, currentAddress(state), &state.session);
+  if (status == 0) {
+    state.sessionOpen = 1;
+    setBusy(state, false);
+    return 0;
+  }
+  setBusy(state, false);
+  Tarvik_close(state, state.session);
+  PopupErreur(state, status == -2 ? 16 : 20);
+  if (state.gestionMenu) state.gestionMenu(14);
+  return -1;
+}
+
+}  // namespace karvel

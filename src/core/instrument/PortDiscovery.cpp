@@ -1,0 +1,86 @@
+#include "core/instrument/PortDiscovery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+
+#include "core/instrument/WinPortName.h"
+
+namespace karvel {
+
+int readHexId(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  bool ok = false;
+  const int v = QString::fromLatin1(f.read(16)).trimmed().toInt(&ok, 16);
+  return (ok && v >= 0 && v <= 0xFFFF) ? v : -1;
+}
+
+namespace {
+
+QString readText(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(f.read(300)).trimmed();
+}
+
+// The USB device folder (the one holding idVendor) above a tty's sysfs folder.
+QString usbDeviceFolder(const QString& ttyFolder, const QString& sysRoot) {
+  const QString root = QDir(sysRoot).canonicalPath();
+  QDir dir(ttyFolder);
+  for (int depth = 0; depth < 12; ++depth) {
+    if (QFileInfo::exists(dir.filePath("idVendor")) && QFileInfo::exists(dir.filePath("idProduct")))
+      return dir.path();
+    const QString here = dir.canonicalPath();
+    if (here.isEmpty() || here == root || here == "/" || !dir.cdUp()) break;
+  }
+  return {};
+}
+
+}  // namespace
+
+#ifndef Q_OS_WIN
+QList<BridgeDevice> listBridgeDevices(const QString& sysRoot, const QString& devRoot) {
+  // tty name -> its sysfs folder; every driver folder lists the ports it owns.
+  QMap<int, QPair<QString, QString>> ports;
+  static const QRegularExpression ttyName(QStringLiteral("^ttyUSB(\\d+)$"));
+  const QStringList places = {QDir(sysRoot).filePath("bus/usb-serial/devices")};
+  QStringList folders = places;
+  const QDir drivers(QDir(sysRoot).filePath("bus/usb-serial/drivers"));
+  for (const QString& d : drivers.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+    folders.append(drivers.filePath(d));
+  for (const QString& folder : folders) {
+    const QDir dir(folder);
+    for (const QFileInfo& e : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+      const auto m = ttyName.match(e.fileName());
+      if (!m.hasMatch()) continue;
+      const int n = m.captured(1).toInt();
+      if (ports.contains(n)) continue;
+      const QString real = e.canonicalFilePath();
+      if (real.isEmpty()) continue;
+      ports.insert(n, {e.fileName(), real});
+    }
+  }
+  QList<BridgeDevice> out;
+  for (auto it = ports.cbegin(); it != ports.cend(); ++it) {
+    BridgeDevice dev;
+    dev.device = QDir(devRoot).filePath(it.value().first);
+    const QString usb = usbDeviceFolder(it.value().second, sysRoot);
+    if (!usb.isEmpty()) {
+      const int vid = readHexId(QDir(usb).filePath("idVendor"));
+      const int pid = readHexId(QDir(usb).filePath("idProduct"));
+      dev.vendorId = static_cast<quint16>(vid < 0 ? 0 : vid);
+      dev.productId = static_cast<quint16>(pid < 0 ? 0 : pid);
+      dev.serialNumber = readText(QDir(usb).filePath("serial"));
+      dev.product = readText(QDir(usb).filePath("product"));
+    }
+    dev.resource = QStringLiteral("ASRL%1::INSTR").arg(dev.device);
+    out.append(dev);
+  }
+  return out;
+}
+#endif
+
+}  // namespace karvel

@@ -1,0 +1,125 @@
+#include "core/instrument/SerialPortAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/instrument/CommunicationTexts.h"
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace karvel {
+
+namespace {
+
+#ifdef Q_OS_UNIX
+QString programName(qint64 pid) {
+  QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+  if (!comm.open(QIODevice::ReadOnly)) return {};
+  return QString::fromLocal8Bit(comm.read(64)).trimmed();
+}
+
+// A UUCP lock file with a live process in it.
+QString lockHolder(const QString& device) {
+  // Named as serial programs (Qt's among them) name them: the device below
+  // /dev with "/" turned into "_" (LCK..ttyUSB0, LCK..pts_3).
+  QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+  name.replace(u'/', u'_');
+  for (const char* dir : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"}) {
+    QFile lock(QStringLiteral("%1/LCK..%2").arg(QLatin1String(dir), name));
+    if (!lock.open(QIODevice::ReadOnly)) continue;
+    bool ok = false;
+    // The process number is the first line (text) of the lock file.
+    const qint64 pid = QString::fromLatin1(lock.readLine(32)).trimmed().toLongLong(&ok);
+    if (!ok || pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM) {
+      const QString name = programName(pid);
+      return name.isEmpty() ? QStringLiteral("pid %1").arg(pid) : name;
+    }
+  }
+  return {};
+}
+
+// A process with the device open, found through /proc (ours excluded).
+QString openedBy(const QString& device) {
+  const QString target = QFileInfo(device).canonicalFilePath();
+  if (target.isEmpty()) return {};
+  const QDir proc(QStringLiteral("/proc"));
+  for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    bool ok = false;
+    const qint64 pid = entry.toLongLong(&ok);
+    if (!ok || pid == ::getpid()) continue;
+    const QDir fds(proc.filePath(entry + QStringLiteral("/fd")));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+      if (fd.symLinkTarget() == target) return programName(pid);
+    }
+  }
+  return {};
+}
+#endif
+
+}  // namespace
+
+PortProblem diagnoseSerialPort(const QString& device) {
+  PortProblem p;
+#ifdef Q_OS_UNIX
+  const QByteArray path = QFile::encodeName(device);
+  struct stat st {};
+  if (device.isEmpty() || ::stat(path.constData(), &st) != 0) {
+    p.kind = PortProblem::Kind::Missing;
+    return p;
+  }
+  if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+    p.kind = PortProblem::Kind::Permission;
+    if (const group* g = ::getgrgid(st.st_gid)) p.group = QString::fromLocal8Bit(g->gr_name);
+    else p.group = QString::number(st.st_gid);
+    if (const passwd* pw = ::getpwuid(::geteuid())) p.user = QString::fromLocal8Bit(pw->pw_name);
+    return p;
+  }
+  p.holder = lockHolder(device);
+  if (!p.holder.isEmpty()) {
+    p.kind = PortProblem::Kind::Busy;
+    return p;
+  }
+  const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == EBUSY) {
+      p.kind = PortProblem::Kind::Busy;
+      p.holder = openedBy(device);
+    } else if (errno == EACCES) {
+      p.kind = PortProblem::Kind::Permission;
+    }
+    return p;
+  }
+  ::close(fd);
+#else
+  Q_UNUSED(device);
+#endif
+  return p;
+}
+
+QString portAdvice(const PortProblem& problem, const QString& device, int language) {
+  switch (problem.kind) {
+    case PortProblem::Kind::Missing:
+      return pick(text::kCommPortMissing, language).arg(device);
+    case PortProblem::Kind::Permission:
+      return pick(text::kCommPortPermission, language)
+          .arg(device, problem.group.isEmpty() ? QStringLiteral("dialout") : problem.group,
+               problem.user.isEmpty() ? QStringLiteral("$USER") : problem.user);
+    case PortProblem::Kind::Busy:
+      return pick(text::kCommPortBusy, language)
+          .arg(device, problem.holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(problem.holder));
+    case PortProblem::Kind::None: break;
+  }
+  return {};
+}
+
+}  // namespace karvel

@@ -1,0 +1,132 @@
+#include "core/results/ResultCommands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+#include <climits>
+
+#include "core/frame/Interaction.h"
+#include "core/results/ResultTexts.h"
+#include "core/frame/Texts.h"
+
+namespace karvel {
+
+namespace {
+
+// The chosen path with its file name in lower case. Only the name: on a
+// case-sensitive file system a lower-cased folder may not exist.
+QString withLowerCaseName(const QString& path) {
+  const qsizetype slash = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+  return path.left(slash + 1) + path.mid(slash + 1).toLower();
+}
+
+}  // namespace
+
+QPoint resultWindowPosition(int n) {
+  if (n < 0) n = 0;
+  return QPoint(80 + 20 * (n % 40), 80 + 20 * (n % 20));
+}
+
+QPoint takeResultWindowPosition(AppState& state) {
+  const QPoint at = resultWindowPosition(state.resultWindowCount);
+  // The counter only grows; wrapping at the top keeps it non-negative.
+  state.resultWindowCount = state.resultWindowCount == INT_MAX ? 0 : state.resultWindowCount + 1;
+  return at;
+}
+
+QString proposedSaveName(const QString& sourcePath) {
+  const qsizetype dot = sourcePath.indexOf(u'.');
+  return (dot < 0 ? sourcePath : sourcePath.left(dot)) + QStringLiteral(".HTM");
+}
+
+bool copyResultFile(const QString& from, const QString& to, QString* error) {
+  QFile source(from);
+  if (!source.open(QIODevice::ReadOnly)) {
+    if (error) *error = source.errorString();
+    return false;
+  }
+  const QByteArray bytes = source.readAll();
+  if (source.error() != QFileDevice::NoError) {
+    if (error) *error = source.errorString();
+    return false;
+  }
+  source.close();
+  QSaveFile target(to);
+  if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() ||
+      !target.commit()) {
+    if (error) *error = target.errorString();
+    return false;
+  }
+  return true;
+}
+
+std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath) {
+  using namespace resulttext;
+  const int language = state.language;
+  FileRequest request;
+  request.pattern = QStringLiteral("*.HTM");
+  request.types = {QStringLiteral("HTM files (*.HTM)")};
+  request.defaultFile = proposedSaveName(sourcePath);
+  request.title = pick(kSaveDialogTitle, language);
+  // A dialog that accepts new names; the overwrite question is asked here.
+  request.confirm = FileRequest::Confirm::Save;
+  request.forceExtension = true;
+
+  QString target;
+  for (;;) {
+    const FileChoice choice = state.ui->chooseFile(request);
+    if (choice.kind == FileChoice::Kind::None || choice.path.isEmpty()) return std::nullopt;
+    target = withLowerCaseName(choice.path);
+    // The lower-cased name may be another, existing file: ask for it too.
+    const bool exists = choice.kind == FileChoice::Kind::Existing ||
+                        QFileInfo::exists(choice.path) || QFileInfo::exists(target);
+    if (!exists) break;
+    const int answer =
+        state.ui->ask(pick(kSaveQuestionTitle, language), pick(kSaveQuestion, language),
+                      {pick(kYes, language), pick(kNo, language)}, 1, 1);
+    if (answer == 0) break;
+  }
+
+  QString reason;
+  if (!copyResultFile(sourcePath, target, &reason)) {
+    state.ui->message(pick(kErrorWord, language),
+                      pick(kCannotSave, language).arg(QDir::toNativeSeparators(target), reason));
+    return std::nullopt;
+  }
+  return pick(kFileWord, language) + QStringLiteral(" : ") + QDir::toNativeSeparators(target);
+}
+
+bool removeTemporaryResult(const QString& sourcePath) {
+  if (!sourcePath.contains(QStringLiteral(".tmp"), Qt::CaseInsensitive)) return false;
+  return QFile::remove(sourcePath);
+}
+
+int helpBusIndex(const QString& busHeading) {
+  for (std::size_t i = 0; i < kHelpBusNames.size(); ++i) {
+    if (busHeading.contains(QLatin1String(kHelpBusNames[i]), Qt::CaseInsensitive)) return int(i);
+  }
+  return -1;
+}
+
+QString helpDocumentPath(const QString& programDir, int busIndex, int language) {
+  if (busIndex < 0 || busIndex >= int(kHelpBusNames.size())) return {};
+  const QString name =
+      QStringLiteral("help/%1_BUS_%2.pdf")
+          .arg(QLatin1String(kHelpBusNames[std::size_t(busIndex)]),
+               QLatin1String(kLanguageCodes[std::size_t(clampLanguage(language))]));
+  return QDir::toNativeSeparators(QDir(programDir).filePath(name));
+}
+
+int HelpDiag(AppState& state, const QString& busHeading) {
+  const int bus = helpBusIndex(busHeading);
+  if (bus < 0) return 0;
+  // Whether the document exists or a viewer starts is not checked: the
+  // desktop reports that itself.
+  state.ui->openExternally(QUrl::fromLocalFile(
+      QDir::fromNativeSeparators(helpDocumentPath(state.programDir, bus, state.language))));
+  return 0;
+}
+
+}  // namespace karvel

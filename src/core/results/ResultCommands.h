@@ -1,0 +1,64 @@
+// What a results window does besides showing its table (module LectureHTM):
+// where it opens, saving its result under a new name, the per-bus help
+// document, and removing a fetched temporary result when the window closes.
+// Widget-free: questions go through AppState::ui.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <array>
+#include <optional>
+
+#include "core/frame/AppState.h"
+
+namespace karvel {
+
+// Where the n-th results window of a run (counted from 0) opens, as
+// (x = left, y = top): windows step 20 pixels down and right, the top going
+// back after 20 windows and the left after 40.
+QPoint resultWindowPosition(int n);
+
+// The position of the next results window; counts it in `state`.
+QPoint takeResultWindowPosition(AppState& state);
+
+// The proposal of the save dialog: the path up to its first dot, then ".HTM".
+QString proposedSaveName(const QString& sourcePath);
+
+// Copies a result file through a temporary file renamed over `to`, so that an
+// existing file is only replaced by a complete copy. False, with the system's
+// reason in `error`, when it failed (`to` is then untouched).
+bool copyResultFile(const QString& from, const QString& to, QString* error);
+
+// The Save command of a results window made from `sourcePath`: asks for a
+// name (again after a refused overwrite), copies the file under it with the
+// file name in lower case, and returns the window's new title. Nothing when
+// the user cancelled or the copy failed (the failure has been reported).
+std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath);
+
+// Closing a results window: the file it was made from is deleted when it is a
+// temporary copy fetched from the instrument (its path contains ".tmp").
+// Returns true when a file was deleted.
+bool removeTemporaryResult(const QString& sourcePath);
+
+// The bus standards that have a help document, in the order they are looked
+// for in a bus heading; each is also the first part of the document's name.
+// clang-format off
+inline constexpr std::array<const char*, 17> kHelpBusNames = {
+    "ARINC429", "ASI", "CANHIGHSPEED", "CANLOWSPEED", "DALI",
+    "ETHERNET10BASE2", "ETHERNET10BASE-T", "ETHER 100BASE-T", "FLEXRAY",
+    "KNX", "LIN", "MIL-STD-1553", "PROFIBUSDP", "PROFIBUSPA",
+    "RS232", "RS485", "USB"};
+// clang-format on
+
+// The index of the first bus name that the heading contains (any letter
+// case), or -1.
+int helpBusIndex(const QString& busHeading);
+
+// programDir/help/<name>_BUS_<language code>.pdf
+QString helpDocumentPath(const QString& programDir, int busIndex, int language);
+
+// The help button: opens the help document of the bus named in the heading,
+// in the interface language. A heading naming no known bus does nothing.
+int HelpDiag(AppState& state, const QString& busHeading);
+
+}  // namespace karvel

@@ -1,0 +1,241 @@
+#include "core/results/ResultReader.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <cstring>
+
+#include "core/results/ResultTexts.h"
+
+namespace karvel {
+
+namespace {
+
+inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+// The pieces of a result text, decoded from the instrument's code page.
+class Walk {
+ public:
+  explicit Walk(const QByteArray& text) : text_(text), decoder_("windows-1252") {}
+
+  qsizetype find(qsizetype from, const char* marker, qsizetype count = -1,
+                 bool caseSensitive = true) const {
+    return findPattern(text_, from, count, marker, caseSensitive);
+  }
+
+  // The bytes from `a` up to `e`, cut to the piece size.
+  QString piece(qsizetype a, qsizetype e) {
+    if (a < 0 || e < a || e > text_.size()) return {};
+    const qsizetype n = std::min(e - a, kResultPieceMax);
+    const QByteArrayView bytes(text_.constData() + a, n);
+    if (decoder_.isValid()) return decoder_.decode(bytes);
+    return QString::fromLatin1(bytes);
+  }
+
+  // The text enclosed by the first `open` and the first `close` of the text.
+  QString firstEnclosed(const char* open, const char* close) {
+    const qsizetype o = find(0, open);
+    const qsizetype c = find(0, close);
+    if (o < 0) return note(open);
+    if (c < 0) return note(close);
+    const qsizetype a = o + qsizetype(std::strlen(open));
+    if (c < a) return note(close);
+    return piece(a, c);
+  }
+
+  // Remembers the first marker the walk missed; the piece it stood for is empty.
+  QString note(const char* marker) {
+    if (problem.isEmpty()) problem = QString::fromLatin1(marker);
+    return {};
+  }
+
+  qsizetype size() const { return text_.size(); }
+
+  QString problem;
+
+ private:
+  const QByteArray& text_;
+  QStringDecoder decoder_;
+};
+
+// The colour word of a verdict heading's opening tag: red wins over green;
+// neither gives yellow.
+Status verdictColourAt(const Walk& walk, qsizetype h) {
+  if (walk.find(h, "red", 15, false) >= 0) return Status::Red;
+  if (walk.find(h, "green", 15, false) >= 0) return Status::Green;
+  return Status::Yellow;
+}
+
+// Reads the verdict heading that follows `after` (the closing marker of the
+// bus heading): its colour from the tag, its text between `textStart` (found
+// from the tag) and `close`. `skip` is what follows `textStart` before the text.
+void readVerdict(Walk& walk, ResultTable& table, qsizetype after, const char* afterMarker,
+                 const char* tag, const char* textStart, qsizetype skip, const char* close) {
+  if (after < 0) {
+    walk.note(afterMarker);
+    return;
+  }
+  const qsizetype tagAt = walk.find(after, tag);
+  if (tagAt < 0) {
+    walk.note(tag);
+    return;
+  }
+  const qsizetype h = tagAt + 3;
+  table.verdictColour = verdictColourAt(walk, h);
+  const qsizetype start = walk.find(h, textStart);
+  if (start < 0) {
+    walk.note(textStart);
+    return;
+  }
+  const qsizetype a = start + skip;
+  const qsizetype b = walk.find(a, close);
+  if (b < 0) {
+    walk.note(close);
+    return;
+  }
+  table.verdict = walk.piece(a, b);
+}
+
+// One measurement row from `p` on. Returns false when the walk must stop;
+// `p` moves strictly forward on success, so the walk cannot loop.
+bool readRow(Walk& walk, qsizetype& p, ResultRow& row) {
+  qsizetype a = 0;
+  qsizetype e = 0;
+  // A cell opened by `open` (searched from `from`), its text `skip` bytes on,
+  // up to the next "</TD>".
+  auto cell = [&](qsizetype from, const char* open, qsizetype skip, QString& out) {
+    const qsizetype t = walk.find(from, open);
+    if (t < 0) {
+      walk.note(open);
+      return false;
+    }
+    a = t + skip;
+    e = walk.find(a, "</TD>");
+    if (e < 0) {
+      walk.note("</TD>");
+      return false;
+    }
+    out = walk.piece(a, e);
+    return true;
+  };
+
+  if (!cell(p, "<TD>", 4, row.cells[0])) return false;
+  if (!cell(e, "<TD>", 4, row.cells[1])) return false;
+  if (!cell(e, "<TD>", 4, row.cells[2])) return false;
+
+  // The status cell: only it may carry a class attribute.
+  const qsizetype t = walk.find(e, "<TD");
+  if (t < 0) {
+    walk.note("<TD");
+    return false;
+  }
+  qsizetype q = t + 3;
+  if (walk.find(t, "<TD class=", 50) >= 0) {
+    const qsizetype c = t + 9;  // the "=" of the class attribute
+    if (walk.find(c, "green", 10, false) >= 0) {
+      row.status = Status::Green;
+    } else if (walk.find(c, "red", 10, false) >= 0) {
+      row.status = Status::Red;
+    } else if (walk.find(c, "yellow", 10, false) >= 0) {
+      row.status = Status::Yellow;
+    }
+    q = c + 3;
+  }
+  if (!cell(q, ">", 1, row.cells[3])) return false;
+
+  // The distance cell is expected to open with exactly "<TD>".
+  if (!cell(e, "<TD", 4, row.cells[4])) return false;
+  p = a;
+  return true;
+}
+
+}  // namespace
+
+qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count, const char* pattern,
+                      bool caseSensitive) {
+  const qsizetype size = text.size();
+  const qsizetype m = qsizetype(std::strlen(pattern));
+  if (start < 0 || start > size || m == 0) return -1;
+  qsizetype end = size;
+  if (count >= 0 && count < size - start) end = start + count;
+  if (end - start < m) return -1;
+  if (caseSensitive) {
+    const qsizetype at =
+        QByteArrayView(text.constData() + start, end - start).indexOf(QByteArrayView(pattern, m));
+    return at < 0 ? -1 : start + at;
+  }
+  const char* data = text.constData();
+  for (qsizetype i = start; i + m <= end; ++i) {
+    qsizetype k = 0;
+    while (k < m && lowerAscii(data[i + k]) == lowerAscii(pattern[k])) ++k;
+    if (k == m) return i;
+  }
+  return -1;
+}
+
+QString resultWindowTitle(const QString& path, int language) {
+  const QString lower = path.toLower();
+  const qsizetype slash = std::max(lower.lastIndexOf(u'\\'), lower.lastIndexOf(u'/'));
+  QString name = lower.mid(slash + 1);
+  const qsizetype dot = name.indexOf(u'.');
+  if (dot >= 0) name.truncate(dot);
+  return (pick(resulttext::kFileWord, language) + QStringLiteral(" : ") + name +
+          QStringLiteral(".HTM"))
+      .left(kResultPieceMax);
+}
+
+QByteArray resultTextFromBytes(QByteArray bytes) {
+  const qsizetype zero = bytes.indexOf('\0');
+  if (zero >= 0) bytes.truncate(zero);
+  bytes.replace("\r\n", "\n");
+  return bytes;
+}
+
+ResultTable readResultText(const QByteArray& text, const QString& path, int language) {
+  ResultTable table;
+  table.sourcePath = path;
+  table.title = resultWindowTitle(path, language);
+  Walk walk(text);
+
+  if (walk.find(0, "<TITLE>TarvikIV", 300) >= 0) {
+    table.tableLabel =
+        (QStringLiteral("BUS DIAGNOSTIC RESULT ") + walk.firstEnclosed("<H3>", "</H3>"))
+            .left(kResultPieceMax);
+    table.busHeading = walk.firstEnclosed("<H1>", "</H1>");
+    readVerdict(walk, table, walk.find(0, "</H1>"), "</H1>", "<H2", ":", 2, "</H2>");
+  } else {
+    table.tableLabel = walk.firstEnclosed("<H1>", "</H1>");
+    table.busHeading = walk.firstEnclosed("<H2>", "</H2>");
+    readVerdict(walk, table, walk.find(0, "</H2>"), "</H2>", "<H4", ">", 1, "</H4>");
+  }
+
+  const qsizetype body = walk.find(0, "<TBODY>");
+  if (body < 0) {
+    walk.note("<TBODY>");
+  } else {
+    qsizetype p = body + 6;
+    while (walk.find(p, "<TR class=") >= 0) {
+      table.rows.emplace_back();
+      // A row cut short keeps what it holds; the walk ends there.
+      if (!readRow(walk, p, table.rows.back())) break;
+    }
+  }
+  table.problemMarker = walk.problem;
+  return table;
+}
+
+bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error) {
+  auto fail = [&](const QString& reason) {
+    if (error) *error = pick(resulttext::kCannotRead, language).arg(path, reason);
+    return false;
+  };
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
+  if (file.size() > kResultFileMax) return fail(pick(resulttext::kTooLarge, language));
+  QByteArray bytes = file.read(kResultFileMax + 1);
+  if (file.error() != QFileDevice::NoError) return fail(file.errorString());
+  if (bytes.size() > kResultFileMax) return fail(pick(resulttext::kTooLarge, language));
+  table = readResultText(resultTextFromBytes(std::move(bytes)), path, language);
+  return true;
+}
+
+}  // namespace karvel

@@ -1,0 +1,51 @@
+// The diagnostic result reader (module LectureHTM): turns the instrument's
+// HTML result page into a ResultTable by walking the text with plain
+// substring searches for a fixed set of markers. It does not parse HTML: the
+// pieces between the markers are kept byte for byte (no entity decoding, no
+// tag stripping, no trimming) and only decoded from Windows-1252.
+#pragma once
+
+#include <QByteArray>
+#include <QPoint>
+#include <QString>
+
+#include "core/results/ResultTable.h"
+
+namespace karvel {
+
+// Cell coordinate of every table operation: x = column, y = row, both 1-based.
+inline QPoint Coordo(int column, int row) { return QPoint(column, row); }
+
+// Substring search over `text`: the index of the first match that lies wholly
+// inside the `count` bytes that begin at `start` (count -1: up to the end),
+// or -1. A start outside the text finds nothing.
+qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count, const char* pattern,
+                      bool caseSensitive);
+
+// Every piece copied out of a result text holds at most this many bytes.
+constexpr qsizetype kResultPieceMax = 299;
+
+// Result files are small; anything beyond this is not a result file and is
+// refused rather than read into memory.
+constexpr qint64 kResultFileMax = 64 * 1024 * 1024;
+
+// The window title for a result read from `path`: the "File" word, " : ",
+// the lower-cased file name up to its first dot, and ".HTM".
+QString resultWindowTitle(const QString& path, int language);
+
+// Walks a result text (already read: CR LF as LF, ending at its first zero
+// byte) and fills `table`; `path` is only used for the title and kept as the
+// source path. Never reads outside `text`; when a marker the walk needs is
+// missing it keeps what it found so far and names the marker in
+// `table.problem`.
+ResultTable readResultText(const QByteArray& text, const QString& path, int language);
+
+// The text of a result file as the reader sees it: the bytes up to the first
+// zero byte, with every CR LF pair turned into a single LF.
+QByteArray resultTextFromBytes(QByteArray bytes);
+
+// Reads the file at `path` and walks it. Returns false, with a sentence for
+// the user in `error`, when the file cannot be opened or read.
+bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error);
+
+}  // namespace karvel

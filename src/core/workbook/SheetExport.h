@@ -1,0 +1,85 @@
+// Writing a results table into a workbook made from the template "karvel.xl":
+// the sheet layout, the texts of the spreadsheet dialog, and a one-call export
+// for the command line and the benchmark.
+#pragma once
+
+#include <QString>
+
+#include "core/results/ResultTable.h"
+#include "core/workbook/SheetApp.h"
+#include "core/frame/Texts.h"
+
+namespace karvel {
+
+// Texts of the spreadsheet dialog, in language-index order.
+namespace excel {
+inline constexpr Text5 kBrowse = {"Parcourir", "Browse", "Durchsuchen", "Examinar", "Sfoglia"};
+inline constexpr Text5 kWorkingDirectory = {"Répertoire de travail", "Working Directory",
+                                            "Arbeitsverzeichnis", "Directorio de trabajo",
+                                            "Cartella di lavoro"};
+inline constexpr Text5 kRun = {"__Lancer", "__Run", "__Starten", "__Ejecutar", "__Avvia"};
+inline constexpr Text5 kExport = {"Exporter", "Export", "Exportieren", "Exportar", "Esporta"};
+inline constexpr Text5 kQuit = {"Quitter", "Quit", "Beenden", "Salir", "Esci"};
+inline constexpr Text5 kSheetField = {"Feuille (*.XLSX)", "Sheet (*.XLSX)", "Blatt (*.XLSX)",
+                                      "Hoja (*.XLSX)", "Foglio (*.XLSX)"};
+inline constexpr Text5 kMessage = {"Message", "Message", "Meldung", "Mensaje", "Messaggio"};
+
+inline constexpr Text5 kReady = {"EXCEL Prêt !\n", "EXCEL Ready !\n", "EXCEL bereit !\n",
+                                 "EXCEL listo !\n", "EXCEL pronto !\n"};
+inline constexpr Text5 kFormatting = {"Mise en forme de la feuille de calcul...\n",
+                                      "Format the sheet...\n", "Rechnenblatt formatieren\n",
+                                      "Formateando la hoja...\n", "Formattazione del foglio...\n"};
+inline constexpr Text5 kSheetReady = {"Feuille prête.\n", "Sheet ready.\n", "Blatt fertig.\n",
+                                      "Hoja lista.\n", "Foglio pronto.\n"};
+inline constexpr Text5 kQuestionTitle = {"Feuille EXCEL", "EXCEL Sheet", "EXCEL Blatt",
+                                         "Hoja EXCEL", "Foglio EXCEL"};
+inline constexpr Text5 kQuestion = {"Feuille déja existante !    Ecraser les données ?\n",
+                                    "Sheet already exist !    Overwrite Data ?\n",
+                                    "Blatt existiert!    Löschen ?\n",
+                                    "Hoja ya existente !    Sobrescribir los datos ?\n",
+                                    "Foglio già esistente !    Sovrascrivere i dati ?\n"};
+inline constexpr Text5 kYes = {"Oui", "Yes", "Ja", "Si", "Si"};
+inline constexpr Text5 kNo = {"Non", "No", "Nein", "No", "No"};
+inline constexpr Text5 kFolderTitle = kWorkingDirectory;
+
+// Sheet texts: the heading of the measurements column, and the fixed ones.
+inline constexpr Text5 kMeasurements = {"Mesures", "Measurements", "Messungen", "Medidas",
+                                        "Misure"};
+inline constexpr const char* kBusQuality = "Bus quality";
+inline constexpr const char* kMin = "Min";
+inline constexpr const char* kMax = "Max";
+inline constexpr const char* kPercent = "%";
+
+// The template beside the program.
+inline constexpr const char* kTemplateName = "karvel.xl";
+// The sheet name field holds at most this many characters.
+constexpr int kSheetNameMax = 99;
+}  // namespace excel
+
+// The template's path in the program folder.
+QString templatePath(const QString& programDir);
+
+// Name proposed for the workbook of a result read from `sourcePath`: the file
+// name (after the last "\" or "/") up to its first ".", then ".xlsx".
+QString proposedSheetName(const QString& sourcePath);
+
+// The range an export takes for a table of `rows` rows: "A1:D<rows + 10>".
+QString exportRangeReference(int rows);
+
+// Writes the sheet layout through `range` (a range whose top-left corner is
+// A1): label, bus heading, "Bus quality", verdict, the column headings in
+// `language`, then one row per measurement from row 5. Returns the first
+// failing status, or kSheetOk.
+int writeResultSheet(SheetRange& range, const ResultTable& table, int language);
+
+// One export without the dialog: a fresh copy of the template, the sheet
+// written, saved as `target` (replacing it). False with `error` set when the
+// template cannot be read or the target cannot be written; a failed save
+// leaves no file behind.
+bool exportResultTable(const QString& templateFile, const ResultTable& table, int language,
+                       const QString& target, QString* error);
+
+// Whether the desktop has an application that opens workbooks.
+bool spreadsheetApplicationInstalled();
+
+}  // namespace karvel

@@ -1,0 +1,17 @@
+#include "ui/bus/BusCommands.h"
+
+#include "ui/bus/BusPanel.h"
+#include "ui/frame/MainWindow.h"
+
+namespace karvel::ui {
+
+void attachBusCommands(MainWindow& window) {
+  BusPanel* panel = BusPanel::of(&window);
+  if (!panel) panel = new BusPanel(window.state(), &window);
+  MainCommands& commands = window.commands();
+  commands.openBus = [panel](const QString& path) { return panel->load(path); };
+  commands.save = [panel] { panel->save(); };
+  commands.close = [panel] { panel->close(); };
+}
+
+}  // namespace karvel::ui

@@ -1,0 +1,112 @@
+#include "ui/frame/AboutDialog.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QUrl>
+
+#include "core/frame/Clock.h"
+#include "core/frame/Interaction.h"
+#include "core/frame/Links.h"
+#include "ui_AboutDialog.h"
+
+namespace karvel::ui {
+
+namespace {
+constexpr int kWaitAfterLinkMs = 2000;
+const char* const kVisitedLinkStyle = "color: #800080; text-decoration: underline;";
+}  // namespace
+
+AboutDialog::AboutDialog(AppState& state, QWidget* parent)
+    : QDialog(parent), state_(state), form_(std::make_unique<Ui::AboutDialog>()) {
+  form_->setupUi(this);
+  setWindowTitle(QString::fromUtf8(kVersionText));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  setModal(true);
+  form_->versionText->setText(QString::fromUtf8(kVersionText));
+  // Pictures come from the resource bundle KARVEL.UIR.
+  form_->bannerPicture->setPixmap(QPixmap(QStringLiteral(":/karvel/about.png")));
+  form_->logoPicture->setPixmap(QPixmap(QStringLiteral(":/karvel/logo.png")));
+  form_->makerLink->setText(QUrl(QString::fromLatin1(kHomePage)).host());
+  form_->makerLink->setToolTip(QString::fromLatin1(kHomePage));
+  form_->supportLink->setToolTip(supportPageFor(English));
+  form_->makerLink->installEventFilter(this);
+  form_->supportLink->installEventFilter(this);
+  connect(form_->closeButton, &QPushButton::clicked, this,
+          [this] { Presentation(Control::Close); });
+  setFixedSize(sizeHint());
+}
+
+AboutDialog::~AboutDialog() = default;
+
+void AboutDialog::setBuildDate(const QString& date, int year) {
+  form_->dateText->setText(date);
+  form_->noticeText->setText(
+      QStringLiteral("© %1 KARVEL developers.\nCompanion program for the bus analysis of the "
+                     "Tarvik RQ4102 and RQ6102 oscilloscopes.")
+          .arg(year));
+}
+
+void AboutDialog::showAsSplash() {
+  form_->dateText->setVisible(false);
+  form_->startupText->setVisible(true);
+  form_->closeButton->setVisible(false);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect place(QPoint(), sizeHint());
+    place.moveCenter(screen->availableGeometry().center());
+    move(place.topLeft());
+  }
+  show();
+  raise();
+  // Drawn now: the program waits next, without an event loop.
+  QCoreApplication::processEvents();
+  repaint();
+}
+
+void AboutDialog::showFromMenu() {
+  form_->dateText->setVisible(true);
+  form_->startupText->setVisible(false);
+  form_->closeButton->setVisible(true);
+  form_->closeButton->setFocus();
+  show();
+  raise();
+  activateWindow();
+}
+
+void AboutDialog::Presentation(Control control) {
+  switch (control) {
+    case Control::Close:
+      hide();
+      return;
+    case Control::MakerLink:
+    case Control::SupportLink: {
+      QLabel* link = control == Control::MakerLink ? form_->makerLink : form_->supportLink;
+      link->setStyleSheet(QString::fromLatin1(kVisitedLinkStyle));
+      link->repaint();
+      const QString address = control == Control::MakerLink ? QString::fromLatin1(kHomePage)
+                                                            : supportPageFor(state_.language);
+      if (state_.ui) state_.ui->openExternally(QUrl(address));
+      if (state_.clock) state_.clock->wait(kWaitAfterLinkMs);
+      return;
+    }
+  }
+}
+
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (watched == form_->makerLink) {
+      Presentation(Control::MakerLink);
+      return true;
+    }
+    if (watched == form_->supportLink) {
+      Presentation(Control::SupportLink);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace karvel::ui

@@ -1,0 +1,32 @@
+#include "ui/frame/LanguageDialog.h"
+
+#include <QPushButton>
+
+#include "ui_LanguageDialog.h"
+
+namespace karvel::ui {
+
+LanguageDialog::LanguageDialog(QWidget* parent)
+    : QDialog(parent), form_(std::make_unique<Ui::LanguageDialog>()) {
+  form_->setupUi(this);
+  setWindowFlag(Qt::WindowCloseButtonHint, false);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  // In the order of the language index.
+  QPushButton* buttons[] = {form_->frenchButton, form_->englishButton, form_->germanButton,
+                            form_->spanishButton, form_->italianButton};
+  for (int i = 0; i < 5; ++i) {
+    connect(buttons[i], &QPushButton::clicked, this, [this, i] { choose(i); });
+  }
+  form_->englishButton->setFocus();
+}
+
+LanguageDialog::~LanguageDialog() = default;
+
+void LanguageDialog::choose(int index) {
+  chosen_ = index;
+  accept();
+}
+
+void LanguageDialog::reject() {}
+
+}  // namespace karvel::ui

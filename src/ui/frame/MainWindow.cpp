@@ -1,0 +1,427 @@
+#include "ui/frame/MainWindow.h"
+#include "ui/frame/WindowPrint.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QUrl>
+
+#include "core/frame/Interaction.h"
+#include "core/frame/Langue.h"
+#include "core/frame/Messages.h"
+#include "core/frame/Texts.h"
+#include "ui/frame/AboutDialog.h"
+#include "ui/frame/ToolbarIcons.h"
+#include "ui_MainWindow.h"
+
+namespace karvel::ui {
+
+namespace {
+
+constexpr const char* kItemProperty = "karvelItem";
+
+// The text of the "Error" box for a failure code of a command.
+QString failureText(int code) {
+  if (code == -12) return QStringLiteral("Out of memory (error %1).").arg(code);
+  return QStringLiteral("The operation failed (error %1).").arg(code);
+}
+
+// Shows the busy cursor while it lives, when there is an Interaction at all.
+class Busy {
+ public:
+  explicit Busy(AppState& state) : ui_(state.ui) {
+    if (ui_) ui_->setBusy(true);
+  }
+  ~Busy() {
+    if (ui_) ui_->setBusy(false);
+  }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  Interaction* ui_;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(AppState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state), form_(std::make_unique<Ui::MainWindow>()) {
+  form_->setupUi(this);
+  setWindowTitle(QString::fromUtf8(kVersionText));
+  // The toolbar is rebuilt at every language change; it is not for hiding.
+  setContextMenuPolicy(Qt::NoContextMenu);
+  form_->busTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  form_->busTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  buildMenuItems();
+
+  state_.mainPanel = this;
+  state_.menuBar = menuBar();
+  state_.afficheCom = [this](int open) { AfficheCom(open); };
+}
+
+MainWindow::~MainWindow() { state_.afficheCom = nullptr; }
+
+void MainWindow::buildMenuItems() {
+  const std::pair<QAction*, int> items[] = {
+      {form_->actionOpen, item::Open},
+      {form_->actionSave, item::Save},
+      {form_->actionClose, item::Close},
+      {form_->actionImport, item::Import},
+      {form_->actionExport, item::Export},
+      {form_->actionPrint, item::Print},
+      {form_->actionExit, item::Exit},
+      {form_->actionCommunication, item::Communication},
+      {form_->actionFrench, item::FirstLanguage + French},
+      {form_->actionEnglish, item::FirstLanguage + English},
+      {form_->actionGerman, item::FirstLanguage + German},
+      {form_->actionSpanish, item::FirstLanguage + Spanish},
+      {form_->actionItalian, item::FirstLanguage + Italian},
+      {form_->actionContents, item::Contents},
+      {form_->actionAbout, item::About},
+  };
+  for (const auto& [action, number] : items) {
+    action->setProperty(kItemProperty, number);
+    connect(action, &QAction::triggered, this, [this, number = number] { GestionMenu(number); });
+  }
+}
+
+QAction* MainWindow::menuItem(int number) const {
+  const auto actions = findChildren<QAction*>();
+  for (QAction* action : actions) {
+    if (action->property(kItemProperty).toInt() == number) return action;
+  }
+  return nullptr;
+}
+
+void MainWindow::setAboutPanel(AboutDialog* about) { about_ = about; }
+
+// ---- The dispatcher -------------------------------------------------------
+
+void MainWindow::GestionMenu(int number) {
+  auto run = [](const std::function<void()>& command) {
+    if (command) command();
+  };
+  switch (number) {
+    case item::Open:
+      openFile();
+      break;
+    case item::Save:
+      run(commands_.save);
+      break;
+    case item::Close:
+      run(commands_.close);
+      break;
+    case item::Import:
+      run(commands_.importFiles);
+      break;
+    case item::Export:
+      run(commands_.exportFile);
+      break;
+    case item::Print:
+      printWindow();
+      break;
+    case item::Exit:
+      Sortir();
+      break;
+    case item::Communication:
+      run(commands_.communication);
+      break;
+    case item::FirstLanguage + French:
+    case item::FirstLanguage + English:
+    case item::FirstLanguage + German:
+    case item::FirstLanguage + Spanish:
+    case item::FirstLanguage + Italian:
+      selectLanguage(number);
+      break;
+    case item::Contents:
+      openContents();
+      break;
+    case item::About:
+      showAbout();
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::openFile() {
+  if (!state_.ui) return;
+  FileRequest request;
+  request.pattern = state_.lastOpenKind == 1 ? QStringLiteral("*.HTM") : QStringLiteral("*.BUS");
+  request.types = {QStringLiteral("BUS files (*.BUS)"), QStringLiteral("HTM files (*.HTM)")};
+  request.title = pick(text::kBusFileTitle, state_.language);
+  request.confirm = FileRequest::Confirm::Load;
+  request.forceExtension = false;
+  const FileChoice choice = state_.ui->chooseFile(request);
+  if (choice.kind != FileChoice::Kind::Existing) return;
+
+  // A plain substring test, ".BUS" first: C:\x.bus\r1.htm is a bus file.
+  if (choice.path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive)) {
+    if (!commands_.openBus) return;
+    const int result = commands_.openBus(choice.path);
+    if (result < 0) {
+      state_.ui->message(QStringLiteral("Error"), failureText(result));
+    } else {
+      state_.lastOpenKind = 0;
+    }
+  } else if (choice.path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
+    if (!commands_.openResult) return;
+    commands_.openResult(choice.path);
+    state_.lastOpenKind = 1;
+  }
+}
+
+void MainWindow::printWindow() {
+  if (!state_.ui) return;
+  PrintChoice choice;
+  choice.colourMode = state_.printOption1;
+  choice.duplex = state_.printOption2;
+  if (!state_.ui->choosePrinter(choice)) return;  // cancelled: nothing printed, nothing said
+
+  // The whole window, menu and toolbar included, scaled to fit the page.
+  if (!printWindowPicture(*this, choice, windowTitle())) {
+    state_.ui->message(QStringLiteral("Error"), pick(text::kPrintFailed, state_.language));
+    return;
+  }
+
+  // The dialog's choices apply to the next print of this run.
+  state_.printOption1 = choice.colourMode;
+  state_.printOption2 = choice.duplex;
+}
+
+void MainWindow::selectLanguage(int number) {
+  Busy busy(state_);
+  if (QAction* old = menuItem(item::FirstLanguage + clampLanguage(state_.language))) {
+    old->setChecked(false);
+  }
+  state_.language = number - item::FirstLanguage;
+  if (QAction* now = menuItem(number)) now->setChecked(true);
+  ChangementLangue();
+}
+
+void MainWindow::openContents() {
+  if (!state_.ui) return;
+  const QString path = programPath(
+      state_, QStringLiteral("help/KARVEL_%1.pdf")
+                  .arg(QString::fromLatin1(
+                      kLanguageCodes[static_cast<std::size_t>(clampLanguage(state_.language))])));
+  // A missing document or viewer is not reported.
+  state_.ui->openExternally(QUrl::fromLocalFile(path));
+}
+
+void MainWindow::showAbout() {
+  if (!about_) about_ = new AboutDialog(state_, this);
+  about_->showFromMenu();
+}
+
+// ---- Languages and toolbar ------------------------------------------------
+
+void MainWindow::ChangementLangue() {
+  const int language = state_.language;
+  auto menu = [language](const Text5& text) { return menuText(pick(text, language)); };
+  auto plain = [language](const Text5& text) { return pick(text, language); };
+  Ui::MainWindow& f = *form_;
+
+  f.menuFile->setTitle(menu(text::kMenuFile));
+  f.menuOptions->setTitle(menu(text::kMenuOptions));
+  f.actionOpen->setText(menu(text::kItemOpen));
+  f.actionSave->setText(menu(text::kItemSave));
+  f.actionClose->setText(menu(text::kItemClose));
+  f.actionImport->setText(menu(text::kItemImport));
+  f.actionExport->setText(menu(text::kItemExport));
+  f.actionPrint->setText(menu(text::kItemPrint));
+  f.actionExit->setText(menu(text::kItemExit));
+  f.actionCommunication->setText(menu(text::kItemCommunication));
+  f.menuLanguage->setTitle(menu(text::kItemLanguage));
+  f.actionContents->setText(menu(text::kItemContents));
+  f.actionAbout->setText(menu(text::kItemAbout));
+
+  f.fileLabel->setText(plain(text::kLabelFile));
+  f.busLabel->setText(plain(text::kLabelBus));
+  f.commentLabel->setText(plain(text::kLabelComments));
+  if (QTableWidgetItem* header = f.busTable->horizontalHeaderItem(2)) {
+    header->setText(plain(text::kColumnWarning));
+  } else {
+    f.busTable->setHorizontalHeaderItem(2, new QTableWidgetItem(plain(text::kColumnWarning)));
+  }
+  f.frequencyLabel->setText(plain(text::kLabelFrequency));
+  f.bitTimeLabel->setText(plain(text::kLabelBitTime));
+  f.maxVoltageLabel->setText(plain(text::kLabelMaxVoltage));
+  f.speedNextButton->setText(plain(text::kButtonNext));
+  f.voltageNextButton->setText(plain(text::kButtonNext));
+  f.speedCaption->setText(plain(text::kCaptionSpeed));
+  f.voltageCaption->setText(plain(text::kCaptionVoltage));
+  f.speedGroup->setTitle(plain(text::kGroupFrequency));
+  f.voltageGroup->setTitle(plain(text::kGroupVoltage));
+
+  // A new toolbar in place of the old one.
+  if (toolbar_) {
+    removeToolBar(toolbar_);
+    toolbar_->hide();
+    toolbar_->deleteLater();
+  }
+  toolbar_ = new QToolBar(this);
+  toolbar_->setObjectName(QStringLiteral("toolbar"));
+  toolbar_->setMovable(false);
+  toolbar_->setFloatable(false);
+  toolbar_->setIconSize(QSize(24, 24));
+  toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  addToolBar(Qt::TopToolBarArea, toolbar_);
+  state_.toolbar = toolbar_;
+
+  struct Button {
+    const char* image;
+    const Text5* description;
+    int menuItem;
+  };
+  const Button buttons[] = {
+      {"toolbar/open.bmp", &text::kToolOpen, item::Open},
+      {"toolbar/save.bmp", &text::kToolSave, item::Save},
+      {"toolbar/import.bmp", &text::kToolImport, item::Import},
+      {"toolbar/export.bmp", &text::kToolExport, item::Export},
+      {"toolbar/print.bmp", &text::kToolPrint, item::Print},
+  };
+  for (const Button& b : buttons) {
+    QAction* action = addToolButton(b.image, plain(*b.description));
+    connect(action, &QAction::triggered, this, [this, n = b.menuItem] { GestionMenu(n); });
+  }
+  toolbar_->addSeparator();
+  QAction* help = addToolButton("toolbar/help.bmp", plain(text::kToolHelp));
+  connect(help, &QAction::triggered, this, [this] { GestionMenu(item::Contents); });
+  toolbar_->addSeparator();
+  toolbar_->addSeparator();
+
+  AfficheCom(state_.sessionOpen);
+  toolbar_->show();
+}
+
+QAction* MainWindow::addToolButton(const char* image, const QString& description) {
+  QAction* action =
+      toolbar_->addAction(toolbarIcon(state_.programDir, QString::fromLatin1(image)), description);
+  action->setToolTip(description);
+  action->setStatusTip(description);
+  return action;
+}
+
+void MainWindow::removeLastToolItem() {
+  const auto actions = toolbar_->actions();
+  if (actions.isEmpty()) return;
+  QAction* last = actions.last();
+  toolbar_->removeAction(last);
+  // The toggle may be removing itself from inside its own click.
+  last->deleteLater();
+}
+
+void MainWindow::AfficheCom(int open) {
+  if (!toolbar_) return;
+  // Back to the fixed items whatever the end holds now, so that repeated
+  // calls with the same state never add a second toggle.
+  while (toolbar_->actions().size() > kToolbarFixedItems) removeLastToolItem();
+
+  const QString description = pick(text::kToolCommunication, state_.language);
+  QAction* toggle = addToolButton(open ? "toolbar/go.bmp" : "toolbar/stop.bmp", description);
+  toggle->setObjectName(open ? QStringLiteral("goButton") : QStringLiteral("stopButton"));
+  toggle->setCheckable(true);
+  toggle->setChecked(open != 0);
+  connect(toggle, &QAction::triggered, this, [this] { InitCom(); });
+  if (!open) return;
+
+  const int type = (state_.connectionType >= RS232 && state_.connectionType <= Ethernet)
+                       ? state_.connectionType
+                       : USB;
+  auto* indicator = new QWidget(toolbar_);
+  indicator->setObjectName(QStringLiteral("connectionIndicator"));
+  auto* layout = new QHBoxLayout(indicator);
+  layout->setContentsMargins(6, 0, 6, 0);
+  layout->setSpacing(4);
+  auto* picture = new QLabel(indicator);
+  picture->setObjectName(QStringLiteral("connectionImage"));
+  picture->setPixmap(
+      toolbarIcon(state_.programDir, QString::fromLatin1(text::kConnectionImages[type]))
+          .pixmap(toolbar_->iconSize()));
+  auto* name = new QLabel(QString::fromLatin1(text::kConnectionNames[type]), indicator);
+  name->setObjectName(QStringLiteral("connectionName"));
+  layout->addWidget(picture);
+  layout->addWidget(name);
+  QAction* shown = toolbar_->addWidget(indicator);
+  shown->setText(name->text());
+  shown->setToolTip(name->text());
+}
+
+void MainWindow::InitCom() {
+  if (commands_.toggleSession) commands_.toggleSession();
+  // The toggle shows the session as it now is, also after a failed opening.
+  AfficheCom(state_.sessionOpen);
+}
+
+// ---- Quit ----------------------------------------------------------------
+
+bool MainWindow::Sortir() {
+  // The settings are written first, whatever the answer.
+  if (!state_.settingsPath.isEmpty()) SauvegardeIni(state_.settingsPath, state_, windowGeometry());
+  if (!state_.ui) return false;
+  const int answer = state_.ui->ask(
+      pick(text::kQuitTitle, state_.language), pick(text::kQuitQuestion, state_.language),
+      {pick(text::kYes, state_.language), pick(text::kNo, state_.language)}, 0, 1);
+  if (answer != 0) return false;
+  quitRequested_ = true;
+  // The spreadsheet side closes before the loop is told to end: once it is,
+  // Qt returns from every modal box at once, and its warning would not show.
+  if (state_.excelRunning && commands_.closeSpreadsheet) commands_.closeSpreadsheet();
+  QCoreApplication::exit(0);
+  return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Only the quit routine ends the program; the shutdown discards the window.
+  event->ignore();
+  Sortir();
+}
+
+// ---- Settings window -----------------------------------------------------
+
+WindowGeometry MainWindow::windowGeometry() const {
+  WindowGeometry g;
+  const QRect r = geometry();
+  g.top = r.y();
+  g.left = r.x();
+  g.height = r.height();
+  g.width = r.width();
+  g.zoom = isMinimized() ? kZoomMinimised : isMaximized() ? kZoomMaximised : kZoomNormal;
+  return g;
+}
+
+void MainWindow::placeWindow(const WindowGeometry& g) {
+  // Right after a rebuild the numbers are all zero: the window keeps the
+  // size it was designed with.
+  if (g.width > 0 && g.height > 0) {
+    QRect wanted(g.left, g.top, g.width, g.height);
+    // A place on a screen that is no longer there would leave the window
+    // out of reach.
+    bool visible = false;
+    const auto screens = QGuiApplication::screens();
+    for (const QScreen* screen : screens) {
+      if (screen->availableGeometry().intersects(wanted)) visible = true;
+    }
+    if (!visible && !screens.isEmpty()) {
+      wanted.moveCenter(screens.first()->availableGeometry().center());
+    }
+    setGeometry(wanted);
+  }
+  if (g.zoom == kZoomMaximised) {
+    setWindowState(windowState() | Qt::WindowMaximized);
+  } else if (g.zoom == kZoomMinimised) {
+    setWindowState(windowState() | Qt::WindowMinimized);
+  }
+}
+
+}  // namespace karvel::ui

@@ -1,0 +1,103 @@
+// The main window: the bus definition view, the main menu with its one
+// dispatcher (GestionMenu), the toolbar and the quit routine.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+#include "core/frame/AppState.h"
+#include "core/frame/Settings.h"
+#include "ui/frame/MainCommands.h"
+
+#include <QToolBar>
+class QAction;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace karvel::ui {
+
+class AboutDialog;
+
+// Item numbers of the main menu; the dispatcher receives these.
+namespace item {
+constexpr int Open = 3;
+constexpr int Save = 4;
+constexpr int Close = 5;
+constexpr int Import = 7;
+constexpr int Export = 8;
+constexpr int Print = 10;
+constexpr int Exit = 12;
+constexpr int Communication = 14;
+constexpr int FirstLanguage = 17;  // 17 + language index, up to 21
+constexpr int Contents = 23;
+constexpr int About = 25;
+}  // namespace item
+
+// Number of toolbar items before the connection items at its end.
+constexpr int kToolbarFixedItems = 8;
+
+class MainWindow : public QMainWindow, public SettingsWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  Ui::MainWindow& form() { return *form_; }
+  AppState& state() { return state_; }
+  MainCommands& commands() { return commands_; }
+
+  // The main menu dispatcher: runs the command of menu item `item`; any
+  // other number does nothing.
+  void GestionMenu(int item);
+  // The menu entry of an item number, or null.
+  QAction* menuItem(int item) const;
+
+  // Puts the texts of the current language on the menus and the window and
+  // rebuilds the toolbar.
+  void ChangementLangue();
+  // Sets the end of the toolbar: stop button while no session is open; go
+  // button and connection indicator while one is.
+  void AfficheCom(int open);
+  // The connect toggle of the toolbar.
+  void InitCom();
+  // The quit routine of the main window: writes the settings, then asks.
+  // True when the user confirmed and the event loop was told to end.
+  bool Sortir();
+
+  QToolBar* toolbar() const { return toolbar_; }
+  bool quitRequested() const { return quitRequested_; }
+
+  // The about panel the About item shows; the start-up code passes the splash.
+  void setAboutPanel(AboutDialog* about);
+
+  // SettingsWindow
+  WindowGeometry windowGeometry() const override;
+  void placeWindow(const WindowGeometry& geometry) override;
+  void runMenuItem(int item) override { GestionMenu(item); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenuItems();
+  void openFile();
+  void printWindow();
+  void selectLanguage(int menuItem);
+  void openContents();
+  void showAbout();
+  QAction* addToolButton(const char* image, const QString& description);
+  void removeLastToolItem();
+
+  AppState& state_;
+  std::unique_ptr<Ui::MainWindow> form_;
+  MainCommands commands_;
+  QPointer<QToolBar> toolbar_;
+  QPointer<AboutDialog> about_;
+  bool quitRequested_ = false;
+};
+
+}  // namespace karvel::ui

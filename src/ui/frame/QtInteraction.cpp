@@ -1,0 +1,200 @@
+#include "ui/frame/QtInteraction.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include "ui/frame/LanguageDialog.h"
+
+namespace karvel::ui {
+
+namespace {
+
+// While a dialog is up the normal arrow replaces a busy cursor, and the busy
+// cursor comes back afterwards.
+class NormalCursor {
+ public:
+  NormalCursor() : active_(QApplication::overrideCursor() != nullptr) {
+    if (active_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  ~NormalCursor() {
+    if (active_) QApplication::restoreOverrideCursor();
+  }
+  NormalCursor(const NormalCursor&) = delete;
+  NormalCursor& operator=(const NormalCursor&) = delete;
+
+ private:
+  bool active_;
+};
+
+// "*.BUS" -> "BUS"; empty when the pattern names no single extension.
+QString extensionOf(const QString& pattern) {
+  static const QRegularExpression single(QStringLiteral("^\\*\\.([A-Za-z0-9_]+)$"));
+  const auto match = single.match(pattern.trimmed());
+  return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// The instrument writes upper-case extensions, PCs often lower-case ones:
+// on file systems that tell them apart the filter accepts both.
+QString bothCases(const QString& filter) {
+#ifdef Q_OS_WIN
+  return filter;
+#else
+  static const QRegularExpression patterns(QStringLiteral("\\(([^)]*)\\)"));
+  const auto match = patterns.match(filter);
+  if (!match.hasMatch()) return filter;
+  QStringList all;
+  const QStringList own = match.captured(1).split(u' ', Qt::SkipEmptyParts);
+  for (const QString& p : own) {
+    for (const QString& variant : {p, p.toUpper(), p.toLower()}) {
+      if (!all.contains(variant)) all.append(variant);
+    }
+  }
+  QString out = filter;
+  out.replace(match.capturedStart(1), match.capturedLength(1), all.join(u' '));
+  return out;
+#endif
+}
+
+}  // namespace
+
+void QtInteraction::message(const QString& title, const QString& text) {
+  NormalCursor normal;
+  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+int QtInteraction::ask(const QString& title, const QString& text, const QStringList& buttons,
+                       int enterButton, int escapeButton) {
+  NormalCursor normal;
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent_);
+  QList<QPushButton*> added;
+  for (const QString& label : buttons) {
+    added.append(box.addButton(label, QMessageBox::ActionRole));
+  }
+  if (enterButton >= 0 && enterButton < added.size()) {
+    box.setDefaultButton(added[enterButton]);
+    added[enterButton]->setFocus();
+  }
+  if (escapeButton >= 0 && escapeButton < added.size()) box.setEscapeButton(added[escapeButton]);
+  box.exec();
+  const int index = static_cast<int>(added.indexOf(static_cast<QPushButton*>(box.clickedButton())));
+  if (index < 0) return escapeButton;
+  return index;
+}
+
+FileChoice QtInteraction::chooseFile(const FileRequest& request) {
+  NormalCursor normal;
+  QFileDialog dialog(parent_, request.title, request.folder);
+  QStringList filters;
+  for (const QString& type : request.types) filters.append(bothCases(type));
+  if (filters.isEmpty() && !request.pattern.isEmpty()) filters.append(bothCases(request.pattern));
+  dialog.setNameFilters(filters);
+  // The filter that holds the default pattern comes first.
+  for (const QString& filter : filters) {
+    if (!request.pattern.isEmpty() && filter.contains(request.pattern, Qt::CaseInsensitive)) {
+      dialog.selectNameFilter(filter);
+      break;
+    }
+  }
+  const QString extension = extensionOf(request.pattern);
+  switch (request.confirm) {
+    case FileRequest::Confirm::Load:
+      dialog.setAcceptMode(QFileDialog::AcceptOpen);
+      dialog.setFileMode(QFileDialog::ExistingFile);
+      break;
+    case FileRequest::Confirm::Save:
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
+      // Asking before overwriting is the caller's business.
+      dialog.setOption(QFileDialog::DontConfirmOverwrite);
+      break;
+    case FileRequest::Confirm::Ok:
+      dialog.setAcceptMode(QFileDialog::AcceptOpen);
+      dialog.setFileMode(QFileDialog::ExistingFile);
+      dialog.setLabelText(QFileDialog::Accept, QStringLiteral("OK"));
+      break;
+  }
+  if (request.forceExtension && !extension.isEmpty()) dialog.setDefaultSuffix(extension);
+  if (!request.defaultFile.isEmpty()) dialog.selectFile(request.defaultFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+
+  QString path = dialog.selectedFiles().first();
+  if (request.forceExtension && !extension.isEmpty() &&
+      !path.endsWith(u'.' + extension, Qt::CaseInsensitive)) {
+    path += u'.' + extension;
+  }
+  FileChoice choice;
+  choice.path = QDir::toNativeSeparators(path);
+  choice.kind = QFileInfo(path).isFile() ? FileChoice::Kind::Existing : FileChoice::Kind::New;
+  return choice;
+}
+
+QString QtInteraction::chooseFolder(const QString& title, const QString& startFolder) {
+  NormalCursor normal;
+  const QString folder = QFileDialog::getExistingDirectory(parent_, title, startFolder);
+  return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
+}
+
+bool QtInteraction::choosePrinter(PrintChoice& choice) {
+  NormalCursor normal;
+  QPrinter printer(QPrinter::HighResolution);
+  if (!choice.printerName.isEmpty()) printer.setPrinterName(choice.printerName);
+  printer.setColorMode(choice.colourMode == 2 ? QPrinter::Color : QPrinter::GrayScale);
+  printer.setDuplex(choice.duplex == 1   ? QPrinter::DuplexLongSide
+                    : choice.duplex == 2 ? QPrinter::DuplexShortSide
+                                         : QPrinter::DuplexNone);
+  QPrintDialog dialog(&printer, parent_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+
+  choice.printerName = printer.printerName();
+  choice.outputFile =
+      printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+  if (printer.colorMode() == QPrinter::Color) {
+    choice.colourMode = 2;
+  } else if (choice.colourMode == 2) {
+    choice.colourMode = 1;  // grey scale; black and white stays as it was
+  }
+  switch (printer.duplex()) {
+    case QPrinter::DuplexLongSide:
+      choice.duplex = 1;
+      break;
+    case QPrinter::DuplexShortSide:
+      choice.duplex = 2;
+      break;
+    case QPrinter::DuplexAuto:
+      choice.duplex = 1;
+      break;
+    default:
+      choice.duplex = 0;
+      break;
+  }
+  return true;
+}
+
+int QtInteraction::chooseLanguage() {
+  NormalCursor normal;
+  LanguageDialog dialog(parent_);
+  dialog.exec();
+  return dialog.chosen();
+}
+
+void QtInteraction::setBusy(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++busyDepth_;
+  } else if (busyDepth_ > 0) {
+    QApplication::restoreOverrideCursor();
+    --busyDepth_;
+  }
+}
+
+bool QtInteraction::openExternally(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+}  // namespace karvel::ui

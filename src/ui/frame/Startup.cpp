@@ -1,0 +1,98 @@
+#include "ui/frame/Startup.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QResource>
+
+#include "core/frame/Clock.h"
+#include "core/frame/Interaction.h"
+#include "core/frame/Settings.h"
+#include "ui/frame/AboutDialog.h"
+#include "ui/frame/Features.h"
+#include "ui/frame/MainWindow.h"
+#include "ui/frame/QtInteraction.h"
+
+namespace karvel::ui {
+
+QString buildDateText(const QDate& date) {
+  if (!date.isValid()) return {};
+  return QStringLiteral("%1-%2-%3")
+      .arg(date.day(), 2, 10, QLatin1Char('0'))
+      .arg(date.month(), 2, 10, QLatin1Char('0'))
+      .arg(date.year());
+}
+
+Application::Application(AppState& state) : state_(state) {}
+
+Application::~Application() { shutdown(); }
+
+bool Application::start(const StartupOptions& options) {
+  Interaction& ui = *state_.ui;
+  auto* dialogs = dynamic_cast<QtInteraction*>(state_.ui);
+
+  state_.xmlDocument.reset();
+  ui.setBusy(true);
+
+  // Every panel's pictures live in the resource bundle beside the program.
+  const QString bundle = QDir(options.programDir).filePath(QStringLiteral("KARVEL.UIR"));
+  if (!QResource::registerResource(bundle)) {
+    ui.message(QString(), QString::fromLatin1(kFatalNoUir));
+    ui.setBusy(false);
+    return false;
+  }
+  bundlePath_ = bundle;
+
+  state_.programDir = QDir::toNativeSeparators(options.programDir);
+  const QDateTime modified = QFileInfo(options.programFile).lastModified();
+  about_ = new AboutDialog(state_);
+  state_.splashPanel = about_;
+  about_->setBuildDate(buildDateText(modified.date()),
+                       modified.isValid() ? modified.date().year() : QDate::currentDate().year());
+
+  about_->showAsSplash();
+  if (dialogs) dialogs->setParent(about_);
+  if (state_.clock) state_.clock->wait(kSplashMs);
+
+  window_ = new MainWindow(state_);
+  window_->setAboutPanel(about_);
+  // The features attach their commands (and the spreadsheet dialog) here.
+  if (options.attach) {
+    options.attach(*window_);
+  } else {
+    attachFeatures(*window_);
+  }
+
+  state_.settingsPath =
+      QDir::toNativeSeparators(QDir(options.programDir).filePath(QStringLiteral("karvel.ini")));
+  ChargeConfig(state_, *window_);
+
+  window_->show();
+  if (dialogs) dialogs->setParent(window_);
+  about_->hide();
+  ui.setBusy(false);
+
+  // One argument only: a bus definition file, whatever its extension. A
+  // missing file is ignored without a word.
+  if (options.arguments.size() == 2 && QFileInfo(options.arguments[1]).isFile() &&
+      window_->commands().openBus) {
+    window_->commands().openBus(options.arguments[1]);
+  }
+  return true;
+}
+
+void Application::shutdown() {
+  state_.xmlDocument.reset();
+  if (state_.sessionOpen && window_ && window_->commands().closeSession) {
+    window_->commands().closeSession();
+  }
+  if (auto* dialogs = dynamic_cast<QtInteraction*>(state_.ui)) dialogs->setParent(nullptr);
+  delete state_.excelPanel.data();
+  delete window_.data();
+  delete about_.data();
+  if (!bundlePath_.isEmpty()) {
+    QResource::unregisterResource(bundlePath_);
+    bundlePath_.clear();
+  }
+}
+
+}  // namespace karvel::ui

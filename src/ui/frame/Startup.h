@@ -1,0 +1,58 @@
+// Start-up and shutdown of the program: the splash, the main window, the
+// settings, the file named on the command line, and the order of release.
+#pragma once
+
+#include <QDate>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "core/frame/AppState.h"
+#include "ui/frame/AboutDialog.h"
+#include "ui/frame/MainWindow.h"
+
+namespace karvel::ui {
+
+// The message of the fatal box when the resource bundle is missing.
+inline constexpr const char* kFatalNoUir = "FATAL RUNTIME ERROR\n\nFile KARVEL.UIR not found !\n";
+// How long the splash stays up before the main window is built.
+constexpr int kSplashMs = 1000;
+
+// "dd-mm-yyyy"; empty for an invalid date.
+QString buildDateText(const QDate& date);
+
+struct StartupOptions {
+  QString programDir;     // the folder with KARVEL.UIR, toolbar/, help/ and karvel.ini
+  QString programFile;    // the program file whose date is the build date
+  QStringList arguments;  // the command line, the program's name first
+  // Attaches the features' commands; attachFeatures when left empty.
+  std::function<void(MainWindow&)> attach;
+};
+
+class Application {
+ public:
+  // `state` must already carry its Interaction and Clock.
+  explicit Application(AppState& state);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Everything up to the event loop. False when the program must end at once
+  // (the resource bundle is missing); shutdown() is still to be called.
+  bool start(const StartupOptions& options);
+  // Releases what is still held, in order: the bus document, the instrument
+  // session, then the panels.
+  void shutdown();
+
+  MainWindow* mainWindow() const { return window_; }
+  AboutDialog* aboutPanel() const { return about_; }
+
+ private:
+  AppState& state_;
+  QPointer<MainWindow> window_;
+  QPointer<AboutDialog> about_;
+  QString bundlePath_;
+};
+
+}  // namespace karvel::ui

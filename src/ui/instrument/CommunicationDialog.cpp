@@ -1,0 +1,248 @@
+#include "ui/instrument/CommunicationDialog.h"
+
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QNetworkInterface>
+#include <QPointer>
+#include <QRegularExpression>
+
+#include "core/instrument/Communication.h"
+#include "core/instrument/CommunicationTexts.h"
+#include "core/frame/Langue.h"
+#include "core/frame/Messages.h"
+#include "core/instrument/SerialPortAccess.h"
+#include "io/Ping.h"
+#include "io/ResourceName.h"
+#include "io/Visa.h"
+#include "ui_CommunicationDialog.h"
+
+namespace karvel::ui {
+
+namespace {
+
+// Address prefixes by connection type.
+const char* const kPrefixes[] = {"ASRL", "USB", "TCPIP0::"};
+constexpr int kPingTimeoutMs = 2000;
+
+int defaultHostAddresses(QStringList* out) {
+  const auto all = QNetworkInterface::allAddresses();
+  if (all.isEmpty()) return -1;
+  for (const QHostAddress& a : all)
+    if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) out->append(a.toString());
+  if (out->isEmpty())
+    for (const QHostAddress& a : all)
+      if (a.protocol() == QAbstractSocket::IPv4Protocol) out->append(a.toString());
+  return static_cast<int>(out->size());
+}
+
+bool defaultPing(const QString& address, int timeoutMs) {
+  int reachable = 0;
+  return io::InetPing(address, &reachable, timeoutMs) == 0 && reachable == 1;
+}
+
+QStringList defaultSerialPorts() {
+  QStringList out;
+  for (const io::SerialPortEntry& p : io::Visa::systemSerialPorts())
+    out.append(p.description.isEmpty() ? p.device : p.device + QStringLiteral("  ") + p.description);
+  return out;
+}
+
+// The device a serial address names, or empty.
+QString serialDevice(const QString& address) {
+  const auto parsed = io::parseResourceName(address);
+  return parsed && parsed->kind == io::ResourceName::Kind::Serial ? parsed->device : QString();
+}
+
+}  // namespace
+
+QString addressFromFields(int type, const QString& address, const QStringList& bytes) {
+  const QString field = address.trimmed();
+  if (type == RS232) {
+    bool number = false;
+    const int n = field.toInt(&number);
+    if (number && n > 0) return QStringLiteral("ASRL%1").arg(n);
+    // A device path stands where a COM number would.
+    if (field.startsWith(u'/') && !field.contains(QLatin1String("::")))
+      return QStringLiteral("ASRL%1::INSTR").arg(field);
+    return {};
+  }
+  if (type == USB) return QStringLiteral("USB%1").arg(field.toInt());
+  QString text = QStringLiteral("TCPIP0::%1").arg(field.toInt());
+  for (int i = 0; i < 3; ++i) text += QStringLiteral(".%1").arg(bytes.value(i).trimmed().toInt());
+  return text;
+}
+
+QString serialPortHelp(const AppState& state) {
+  const QString device = serialDevice(state.serialAddress);
+  if (device.isEmpty()) return {};
+  return portAdvice(diagnoseSerialPort(device), device, state.language);
+}
+
+CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
+    : QDialog(parent), state_(state), form_(std::make_unique<Ui::CommunicationDialog>()) {
+  form_->setupUi(this);
+  hostAddresses = defaultHostAddresses;
+  ping = defaultPing;
+  serialPorts = defaultSerialPorts;
+  for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field})
+    byte->setValidator(new QIntValidator(0, 255, byte));
+  for (QLineEdit* field : {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field})
+    field->installEventFilter(this);
+  // The selector shows the chosen type at once; only Connect applies it.
+  form_->typeSelector->setStyleSheet(QStringLiteral("QComboBox { background-color: #FF9900; }"));
+  connect(form_->typeSelector, qOverload<int>(&QComboBox::activated), this,
+          [this] { Communication(Control::Selector, Commit); });
+  connect(form_->connectButton, &QPushButton::clicked, this, [this] { Communication(Control::Connect, Commit); });
+  connect(form_->quitButton, &QPushButton::clicked, this, [this] { Communication(Control::Quit, Commit); });
+  connect(this, &QDialog::rejected, this, [this] {
+    if (state_.commPanel == this) state_.commPanel = nullptr;
+  });
+  state_.commPanel = this;
+}
+
+CommunicationDialog::~CommunicationDialog() {
+  if (state_.commPanel == this) state_.commPanel = nullptr;
+}
+
+void CommunicationDialog::TraducCom() {
+  const int lang = state_.language;
+  setWindowTitle(pick(text::kCommTitle, lang));
+  form_->quitButton->setText(pick(text::kQuitButton, lang));
+  form_->addressLabel->setText(pick(text::kCommAddress, lang));
+  form_->typeLabel->setText(pick(text::kCommType, lang));
+  form_->connectButton->setText(pick(text::kCommConnect, lang));
+}
+
+void CommunicationDialog::showType(int type) {
+  const int lang = state_.language;
+  form_->addressLabel->setText(pick(text::kCommAddress, lang));
+  form_->addressLabel->setVisible(true);
+  form_->addressField->setVisible(true);
+  for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field}) byte->setVisible(false);
+  form_->addressField->setValidator(nullptr);
+  // Wide enough for a device path; as narrow as the other bytes for Ethernet.
+  form_->addressField->setMaximumWidth(type == Ethernet ? form_->byte2Field->maximumWidth() : QWIDGETSIZE_MAX);
+
+  if (type == RS232) {
+    QString info = pick(text::kCommHelpRs232, lang);
+    static const QRegularExpression number(QStringLiteral("^ASRL(\\d+)"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = number.match(state_.serialAddress);
+    const QString stored = serialDevice(state_.serialAddress);
+    if (m.hasMatch()) form_->addressField->setText(m.captured(1));
+    else if (stored.startsWith(u'/')) form_->addressField->setText(stored);
+    else form_->addressField->clear();
+    form_->addressLabel->setText(QStringLiteral("COM"));
+#ifndef Q_OS_WIN
+    // Ports here have device paths rather than COM numbers: list them.
+    const QStringList ports = serialPorts ? serialPorts() : QStringList();
+    info += QStringLiteral("\n\n") + pick(text::kCommPortsHeading, lang) + u'\n';
+    if (ports.isEmpty()) info += u' ' + pick(text::kCommNoPorts, lang) + u'\n';
+    for (const QString& p : ports) info += u' ' + p + u'\n';
+    info += pick(text::kCommPortHint, lang);
+    // A port that is there but unusable is explained at once; a missing one
+    // only after a Connect that needed it.
+    const QString device = serialDevice(state_.serialAddress);
+    const PortProblem problem = diagnoseSerialPort(device);
+    if (!device.isEmpty() && (problem.kind == PortProblem::Kind::Permission || problem.kind == PortProblem::Kind::Busy))
+      info += QStringLiteral("\n\n") + portAdvice(problem, device, lang);
+#endif
+    form_->infoBox->setPlainText(info);
+  } else if (type == USB) {
+    form_->infoBox->setPlainText(pick(text::kCommHelpUsb, lang));
+    form_->addressLabel->setVisible(false);
+    form_->addressField->setVisible(false);
+  } else {
+    QStringList addresses;
+    if (!hostAddresses || hostAddresses(&addresses) < 0 || addresses.isEmpty())
+      addresses = QStringList{pick(text::kCommNoAddress, lang)};
+    QString info = QStringLiteral("%1\n\n%2").arg(pick(text::kCommHelpEthernet, lang), pick(text::kCommPcAddress, lang));
+    for (const QString& a : addresses) info += QStringLiteral(" %1\n").arg(a);
+    form_->infoBox->setPlainText(info);
+    form_->addressField->setValidator(new QIntValidator(0, 255, form_->addressField));
+    static const QRegularExpression four(QStringLiteral("^TCPIP0::(\\d+)\\.(\\d+)\\.(\\d+)\\.(\\d+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const auto m = four.match(state_.ethernetAddress);
+    QLineEdit* fields[] = {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field};
+    for (int i = 0; i < 4; ++i) {
+      fields[i]->setText(m.hasMatch() ? QString::number(std::min(m.captured(i + 1).toInt(), 255)) : QString());
+      fields[i]->setVisible(true);
+    }
+  }
+}
+
+QString CommunicationDialog::addressFieldText() const { return form_->addressField->text(); }
+
+int CommunicationDialog::Communication(Control control, int event) {
+  if (event != Commit) return 0;
+  switch (control) {
+    case Control::Selector:
+      showType(form_->typeSelector->currentIndex());
+      break;
+    case Control::Quit:
+      if (state_.commPanel == this) state_.commPanel = nullptr;
+      done(0);
+      break;
+    case Control::Connect: {
+      if (state_.sessionOpen) Tarvik_close(state_, state_.session);
+      const int type = form_->typeSelector->currentIndex();
+      const QString address = addressFromFields(
+          type, addressFieldText(), {form_->byte2Field->text(), form_->byte3Field->text(), form_->byte4Field->text()});
+      if (address.isEmpty()) {
+        // Neither a port number nor a device path: nothing is changed.
+        form_->infoBox->appendPlainText(QStringLiteral("\n") + pick(text::kCommPortHint, state_.language));
+        form_->addressField->setFocus();
+        break;
+      }
+      state_.connectionType = type;
+      if (type == RS232) {
+        state_.serialAddress = address;
+      } else if (type == USB) {
+        state_.usbAddress = address;
+      } else {
+        state_.ethernetAddress = address;
+        const bool reachable = ping && ping(address.mid(8), kPingTimeoutMs);
+        if (!reachable) {
+          PopupErreur(state_, 32);
+          break;
+        }
+        state_.ethernetAddress += QStringLiteral("::23::SOCKET");
+      }
+      QPointer<CommunicationDialog> self(this);
+      if (OpenDev(state_) == 0) {
+        if (self) Communication(Control::Quit, Commit);
+      } else if (self && type == RS232) {
+        // Say why the port could not be used when the system can tell.
+        const QString help = serialPortHelp(state_);
+        if (!help.isEmpty()) form_->infoBox->appendPlainText(QStringLiteral("\n") + help);
+      }
+      break;
+    }
+  }
+  return 0;
+}
+
+bool CommunicationDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Period) {
+    // "." moves on to the next address byte, so 192.168.0.5 types straight in.
+    QWidget* next = nullptr;
+    if (watched == form_->addressField && form_->byte2Field->isVisible()) next = form_->byte2Field;
+    else if (watched == form_->byte2Field) next = form_->byte3Field;
+    else if (watched == form_->byte3Field) next = form_->byte4Field;
+    else if (watched == form_->byte4Field) next = form_->connectButton;
+    if (next) next->setFocus(Qt::TabFocusReason);
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void showCommunicationDialog(AppState& state, QWidget* parent) {
+  if (state.commPanel) return;  // already shown
+  auto* dialog = new CommunicationDialog(state, parent);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->TraducCom();
+  const int type = (state.connectionType >= RS232 && state.connectionType <= Ethernet) ? state.connectionType : USB;
+  dialog->form().typeSelector->setCurrentIndex(type);
+  dialog->Communication(CommunicationDialog::Control::Selector, CommunicationDialog::Commit);
+  dialog->exec();
+}
+
+}  // namespace karvel::ui

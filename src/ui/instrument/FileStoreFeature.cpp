@@ -1,0 +1,29 @@
+#include "ui/instrument/FileStoreFeature.h"
+
+#include <QFileInfo>
+
+#include "core/instrument/Communication.h"
+#include "core/instrument/Import.h"
+#include "ui/instrument/ImportDialog.h"
+#include "ui/frame/MainWindow.h"
+#include "ui/instrument/TransferProgress.h"
+
+namespace karvel::ui {
+
+void attachFileStore(MainWindow& window) {
+  MainWindow* w = &window;
+  MainCommands& c = window.commands();
+  c.importFiles = [w] {
+    AppState& s = w->state();
+    if (OpenDev(s) < 0) return;  // already reported
+    showImportDialog(s, w);
+  };
+  c.exportFile = [w] {
+    AppState& s = w->state();
+    TransferProgressDialog progress(
+        w, [&s] { return transferLabel(QFileInfo(s.exportPath).fileName(), s.language); });
+    exportBusFile(s, progress.callback());
+  };
+}
+
+}  // namespace karvel::ui

@@ -1,0 +1,207 @@
+#include "ui/instrument/ImportDialog.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QScrollBar>
+
+#include "core/instrument/Import.h"
+#include "core/frame/Interaction.h"
+#include "core/frame/Langue.h"
+#include "core/frame/Messages.h"
+#include "ui/bus/BusPanel.h"
+#include "ui/results/ResultWindow.h"
+#include "ui/instrument/TransferProgress.h"
+#include "ui_ImportDialog.h"
+
+namespace karvel::ui {
+
+namespace {
+
+constexpr int kMessageBadFilename = 19;
+constexpr int kStoreRole = Qt::UserRole;
+// The pattern counts as "no file picked" only near the start of the name.
+constexpr int kPatternSearchLength = 12;
+
+void setBusy(AppState& state, bool busy) {
+  if (state.ui) state.ui->setBusy(busy);
+}
+
+}  // namespace
+
+ImportDialog::ImportDialog(AppState& state, QWidget* mainWindow)
+    : QDialog(mainWindow),
+      state_(state),
+      mainWindow_(mainWindow),
+      form_(std::make_unique<Ui::ImportDialog>()) {
+  form_->setupUi(this);
+  Ui::ImportDialog& f = *form_;
+  // The selector's own items; a value outside them would list nothing.
+  connect(f.typeSelector, &QComboBox::activated, this,
+          [this] { Importer(Control::TypeSelector, Commit); });
+  connect(f.fileList, &QListWidget::currentRowChanged, this,
+          [this] { Importer(Control::FileList, ValueChanged); });
+  connect(f.fileList, &QListWidget::itemDoubleClicked, this,
+          [this] { Importer(Control::FileList, DoubleClick); });
+  // A scroll by the user: the scroll bar's own actions and the wheel.
+  connect(f.fileList->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+          [this] { Importer(Control::FileList, VerticalScroll); });
+  f.fileList->installEventFilter(this);
+  f.fileList->viewport()->installEventFilter(this);
+  connect(f.fetchButton, &QPushButton::clicked, this,
+          [this] { Importer(Control::FetchButton, Commit); });
+  connect(f.quitButton, &QPushButton::clicked, this,
+          [this] { Importer(Control::QuitButton, Commit); });
+  state_.importPanel = this;
+}
+
+ImportDialog::~ImportDialog() {
+  if (state_.importPanel == this) state_.importPanel = nullptr;
+}
+
+void ImportDialog::TraducImporter() {
+  const int language = state_.language;
+  setWindowTitle(pick(text::kImportTitle, language));
+  form_->quitButton->setText(pick(text::kQuitButton, language));
+  form_->fileNameLabel->setText(pick(text::kImportFileName, language));
+  form_->typeLabel->setText(pick(text::kImportFileType, language));
+}
+
+bool ImportDialog::eventFilter(QObject* watched, QEvent* event) {
+  QListWidget* list = form_->fileList;
+  if (watched == list->viewport() && event->type() == QEvent::Wheel)
+    Importer(Control::FileList, VerticalScroll);
+  if (watched == list && event->type() == QEvent::FocusIn) Importer(Control::FileList, GotFocus);
+  return QDialog::eventFilter(watched, event);
+}
+
+int ImportDialog::Importer(Control control, int event) {
+  Ui::ImportDialog& f = *form_;
+  if (event == VerticalScroll) {
+    skipDoubleClick_ = 1;
+    return 0;
+  }
+  if (control == Control::FileList && event == DoubleClick) {
+    if (skipDoubleClick_ == 1) {
+      skipDoubleClick_ = 0;
+      return 0;
+    }
+    return Importer(Control::FetchButton, Commit);
+  }
+  if (control == Control::FileList && (event == ValueChanged || event == GotFocus)) {
+    state_.importSource = f.typeSelector->currentIndex();
+    if (QListWidgetItem* item = f.fileList->currentItem()) {
+      f.fileNameField->clear();
+      f.fileNameField->setText(item->text());
+    }
+    return 0;
+  }
+  if (event != Commit) return 0;
+  switch (control) {
+    case Control::TypeSelector:
+      listFiles();
+      break;
+    case Control::FetchButton:
+      fetch();
+      break;
+    case Control::QuitButton:
+      quit();
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void ImportDialog::listFiles() {
+  Ui::ImportDialog& f = *form_;
+  setBusy(state_, true);
+  state_.importSource = std::clamp(f.typeSelector->currentIndex(), 0, 1);
+  f.fileNameField->clear();
+  {
+    // Filling the list is not the user choosing an item.
+    const QSignalBlocker quiet(f.fileList);
+    f.fileList->clear();
+  }
+  f.fileList->repaint();
+  f.fileNameField->setEnabled(true);
+  f.fileList->setEnabled(true);
+  f.fileNameField->setText(QString::fromLatin1(kImportPatterns[state_.importSource]));
+  QList<CatalogueEntry> files;
+  const int result = RetourneCatalogue(state_, state_.importSource, files);
+  {
+    const QSignalBlocker quiet(f.fileList);
+    for (const CatalogueEntry& file : files) {
+      auto* item = new QListWidgetItem(file.name, f.fileList);
+      item->setData(kStoreRole, file.store);
+    }
+  }
+  setBusy(state_, false);
+  if (result < 0) PopupErreur(state_, result);
+}
+
+void ImportDialog::fetch() {
+  Ui::ImportDialog& f = *form_;
+  state_.importSource = std::clamp(f.typeSelector->currentIndex(), 0, 1);
+  const QString name = f.fileNameField->text();
+  // With no item the store is that of the internal memory.
+  const QListWidgetItem* item = f.fileList->currentItem();
+  const int store = item ? item->data(kStoreRole).toInt() : 0;
+  if (name.left(kPatternSearchLength).contains(QStringLiteral("*."))) {
+    PopupErreur(state_, kMessageBadFilename);
+    return;
+  }
+  setBusy(state_, true);
+  int result = 0;
+  {
+    TransferProgressDialog progress(this, [&] { return transferLabel(name, state_.language); });
+    result =
+        Tarvik_fileTransfer(state_, state_.session, name, 0, static_cast<io::ViUInt16>(store),
+                            static_cast<io::ViInt16>(state_.importSource), 0, progress.callback());
+  }
+  if (result < 0) {
+    setBusy(state_, false);
+    PopupErreur(state_, result);
+    return;
+  }
+  const QString path = temporaryPath(state_.programDir, name, state_.importSource);
+  if (state_.importSource == kKindBus) {
+    if (mainWindow_) {
+      ConvertAndRenderXMLFileInTree(state_, mainWindow_, path);
+      QFile::remove(path);
+      // The instrument's name, not the temporary file's, is what the user knows.
+      if (BusPanel* panel = BusPanel::of(mainWindow_)) {
+        panel->screen().view.filePath = name;
+        panel->render();
+      }
+    } else {
+      QFile::remove(path);
+    }
+  } else {
+    // The temporary file goes when its results window closes.
+    ReadHTMLFile(state_, path);
+  }
+  setBusy(state_, false);
+  quit();
+}
+
+void ImportDialog::quit() {
+  state_.importPanel = nullptr;
+  done(QDialog::Rejected);
+  close();
+}
+
+ImportDialog* prepareImportDialog(AppState& state, QWidget* mainWindow) {
+  auto* dialog = new ImportDialog(state, mainWindow);
+  dialog->TraducImporter();
+  dialog->form().typeSelector->setCurrentIndex(std::clamp(state.importSource, 0, 1));
+  dialog->Importer(ImportDialog::Control::TypeSelector, ImportDialog::Commit);
+  return dialog;
+}
+
+void showImportDialog(AppState& state, QWidget* mainWindow) {
+  ImportDialog* dialog = prepareImportDialog(state, mainWindow);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->exec();
+}
+
+}  // namespace karvel::ui

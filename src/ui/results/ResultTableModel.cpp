@@ -1,0 +1,69 @@
+#include "ui/results/ResultTableModel.h"
+
+#include <QColor>
+
+namespace karvel::ui {
+
+QColor statusColour(Status status) {
+  switch (status) {
+    case Status::Green:
+      return QColor(0x00FF00);
+    case Status::Red:
+      return QColor(0xFF0000);
+    case Status::Yellow:
+      return QColor(0xFFFF00);
+    case Status::None:
+      break;
+  }
+  return {};
+}
+
+ResultTableModel::ResultTableModel(const ResultTable& table, QStringList headings,
+                                   std::array<QPixmap, 3> icons, QObject* parent)
+    : QAbstractTableModel(parent),
+      table_(table),
+      headings_(std::move(headings)),
+      icons_(std::move(icons)) {}
+
+int ResultTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : int(table_.rows.size());
+}
+
+int ResultTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= int(table_.rows.size())) return {};
+  const ResultRow& row = table_.rows[std::size_t(index.row())];
+  const int column = index.column();
+  switch (role) {
+    case Qt::DisplayRole:
+      if (column >= 1 && column < kColumns) return row.cells[std::size_t(column - 1)];
+      return {};
+    case Qt::DecorationRole:
+      if (column == kIconColumn && row.status != Status::None) {
+        const QPixmap& icon = icons_[std::size_t(row.status)];
+        if (!icon.isNull()) return icon;
+      }
+      return {};
+    case Qt::BackgroundRole:
+      // The status colour of the measurement cell is laid over the band.
+      if (column == kMeasureColumn && row.status != Status::None) return statusColour(row.status);
+      if (index.row() % 2 == 0) return QColor(kBandColour);  // rows 1, 3, 5, ...
+      return {};
+    case Qt::TextAlignmentRole:
+      return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+      return {};
+  }
+}
+
+QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+    return section >= 0 && section < headings_.size() ? headings_[section] : QString();
+  }
+  return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+}  // namespace karvel::ui

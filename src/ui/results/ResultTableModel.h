@@ -1,0 +1,44 @@
+// The six columns of a results window's table over a ResultTable: status
+// icon, the five texts as plain text, the 0xD0D0D0 band on odd rows and the
+// status colour of the measurement cell.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPixmap>
+#include <QStringList>
+#include <array>
+
+#include "core/results/ResultTable.h"
+
+namespace karvel::ui {
+
+class ResultTableModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  static constexpr int kColumns = 6;
+  static constexpr int kIconColumn = 0;     // column 1
+  static constexpr int kMeasureColumn = 4;  // column 5, coloured by status
+
+  // `icons` in status order: green, red, yellow (a null pixmap shows nothing).
+  ResultTableModel(const ResultTable& table, QStringList headings, std::array<QPixmap, 3> icons,
+                   QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+
+ private:
+  const ResultTable& table_;
+  QStringList headings_;
+  std::array<QPixmap, 3> icons_;
+};
+
+// The colour of a status (verdict field, measurement cell); invalid for None.
+QColor statusColour(Status status);
+
+// The band of odd rows (rows counted from 1).
+inline constexpr unsigned kBandColour = 0xD0D0D0;
+
+}  // namespace karvel::ui

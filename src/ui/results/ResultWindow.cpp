@@ -1,0 +1,173 @@
+#include "ui/results/ResultWindow.h"
+#include "ui/frame/WindowPrint.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+
+#include "core/frame/Interaction.h"
+#include "core/results/ResultCommands.h"
+#include "core/results/ResultReader.h"
+#include "core/results/ResultTexts.h"
+#include "ui/frame/MainWindow.h"
+#include "ui/results/ResultTableModel.h"
+#include "ui_ResultWindow.h"
+
+namespace karvel::ui {
+
+ResultWindow::ResultWindow(AppState& state, ResultTable table, std::array<QPixmap, 3> icons,
+                           QWidget* parent)
+    : QMainWindow(parent),
+      state_(state),
+      language_(state.language),
+      table_(std::move(table)),
+      form_(std::make_unique<Ui::ResultWindow>()) {
+  form_->setupUi(this);
+  setAttribute(Qt::WA_DeleteOnClose);
+  // The file's texts are never interpreted: whatever markup a result file
+  // holds is shown as written.
+  for (QLabel* label : {form_->busHeading, form_->verdict, form_->tableLabel}) {
+    label->setTextFormat(Qt::PlainText);
+    label->setOpenExternalLinks(false);
+  }
+  applyTexts();
+  fill(std::move(icons));
+
+  connect(form_->actionSave, &QAction::triggered, this, &ResultWindow::saveAs);
+  connect(form_->actionPrint, &QAction::triggered, this, &ResultWindow::printWindow);
+  connect(form_->actionExport, &QAction::triggered, this, &ResultWindow::exportTable);
+  connect(form_->actionExit, &QAction::triggered, this, &QWidget::close);
+  connect(form_->helpButton, &QToolButton::clicked, this, &ResultWindow::showHelp);
+  // The spreadsheet export may be attached after the window opened.
+  connect(form_->menuFile, &QMenu::aboutToShow, this,
+          [this] { form_->actionExport->setEnabled(bool(state_.exportResults)); });
+  form_->actionExport->setEnabled(bool(state_.exportResults));
+}
+
+ResultWindow::~ResultWindow() = default;
+
+QString ResultWindow::sourcePath() const { return form_->sourcePath->text(); }
+
+// TraducMenu2: the menu and the column headings in the window's language.
+void ResultWindow::applyTexts() {
+  const ResultWindowTexts texts = TraducMenu2(language_);
+  form_->menuFile->setTitle(menuText(texts.fileMenu));
+  form_->actionSave->setText(menuText(texts.save));
+  form_->actionPrint->setText(menuText(texts.print));
+  form_->actionExport->setText(menuText(texts.exportExcel));
+  form_->actionExit->setText(menuText(texts.exit));
+  form_->helpButton->setToolTip(texts.helpTooltip);
+}
+
+void ResultWindow::fill(std::array<QPixmap, 3> icons) {
+  setWindowTitle(table_.title);
+  form_->sourcePath->setText(table_.sourcePath);
+  form_->sourcePath->setCursorPosition(0);
+  form_->busHeading->setText(table_.busHeading);
+  form_->tableLabel->setText(table_.tableLabel);
+  form_->verdict->setText(table_.verdict);
+  QPalette palette = form_->verdict->palette();
+  palette.setColor(QPalette::Window, statusColour(table_.verdictColour));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  form_->verdict->setPalette(palette);
+
+  model_ =
+      new ResultTableModel(table_, TraducMenu2(language_).columnHeadings, std::move(icons), this);
+  QTableView* view = form_->resultsTable;
+  view->setModel(model_);
+  view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  view->resizeColumnsToContents();
+  view->setColumnWidth(ResultTableModel::kIconColumn, view->iconSize().width() + 12);
+  // Only rows holding a line feed need more than one line of height.
+  for (std::size_t r = 0; r < table_.rows.size(); ++r) {
+    for (const QString& cell : table_.rows[r].cells) {
+      if (cell.contains(u'\n')) {
+        view->resizeRowToContents(int(r));
+        break;
+      }
+    }
+  }
+
+  if (!table_.problemMarker.isEmpty()) {
+    auto* note = new QLabel(this);
+    note->setObjectName(QStringLiteral("problemNote"));
+    note->setTextFormat(Qt::PlainText);
+    note->setText(pick(resulttext::kIncomplete, language_).arg(table_.problemMarker));
+    statusBar()->addWidget(note, 1);
+  }
+}
+
+void ResultWindow::saveAs() {
+  if (const std::optional<QString> title = saveResultAs(state_, sourcePath())) {
+    setWindowTitle(*title);
+  }
+}
+
+void ResultWindow::printWindow() {
+  // The results print starts from the dialog's defaults: the options the main
+  // window's print remembers are not used here.
+  PrintChoice choice;
+  if (!state_.ui->choosePrinter(choice)) return;
+  // The window as it shows on the screen, scaled to fit the page.
+  if (!printWindowPicture(*this, choice, windowTitle())) {
+    state_.ui->message(pick(resulttext::kErrorWord, state_.language),
+                       pick(resulttext::kCannotPrint, state_.language).arg(printTargetName(choice)));
+  }
+}
+
+void ResultWindow::exportTable() {
+  if (state_.exportResults) state_.exportResults(this);
+}
+
+void ResultWindow::showHelp() { HelpDiag(state_, form_->busHeading->text()); }
+
+// Sortir for a results window: nothing is asked; a temporary result fetched
+// from the instrument goes with its window.
+void ResultWindow::closeEvent(QCloseEvent* event) {
+  removeTemporaryResult(sourcePath());
+  event->accept();
+}
+
+std::array<QPixmap, 3> loadStatusIcons(const AppState& state) {
+  std::array<QPixmap, 3> icons;
+  const char* const names[] = {"bitmap/smi-green.bmp", "bitmap/smi-red.bmp",
+                               "bitmap/smi-yellow.bmp"};
+  for (std::size_t i = 0; i < icons.size(); ++i) {
+    QPixmap icon(programPath(state, QString::fromLatin1(names[i])));
+    // Bitmaps have no transparency: their white corners take the row's band.
+    if (!icon.isNull()) icon.setMask(icon.createMaskFromColor(Qt::white, Qt::MaskInColor));
+    icons[i] = icon;
+  }
+  return icons;
+}
+
+ResultWindow* ReadHTMLFile(AppState& state, const QString& path) {
+  ResultTable table;
+  QString error;
+  bool read = false;
+  {
+    BusyCursor busy(*state.ui);
+    read = loadResultFile(path, state.language, table, &error);
+  }
+  if (!read) {
+    state.ui->message(pick(resulttext::kErrorWord, state.language), error);
+    return nullptr;
+  }
+  auto* window = new ResultWindow(state, std::move(table), loadStatusIcons(state));
+  window->move(takeResultWindowPosition(state));
+  // Windows still open when the program ends close as if the user had closed
+  // them, so that no temporary result is left behind.
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QWidget::close);
+  window->show();
+  return window;
+}
+
+void attachResultCommands(MainWindow& window) {
+  window.commands().openResult = [&state = window.state()](const QString& path) {
+    ReadHTMLFile(state, path);
+  };
+}
+
+}  // namespace karvel::ui

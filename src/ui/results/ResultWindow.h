@@ -1,0 +1,67 @@
+// A results window: one diagnostic result shown as a table, with its own
+// File menu (Save, Print, Export to EXCEL, Exit) and the per-bus help button.
+// Everything taken from the result file is shown as plain text.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+#include "core/frame/AppState.h"
+#include "core/results/ResultTable.h"
+
+namespace Ui {
+class ResultWindow;
+}
+
+namespace karvel::ui {
+
+class MainWindow;
+class ResultTableModel;
+
+class ResultWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `icons` in status order: green, red, yellow.
+  ResultWindow(AppState& state, ResultTable table, std::array<QPixmap, 3> icons,
+               QWidget* parent = nullptr);
+  ~ResultWindow() override;
+
+  const ResultTable& table() const { return table_; }
+  // The path the window was made from, read back from its source path field.
+  QString sourcePath() const;
+
+  // The commands of the window's menu and help button.
+  void saveAs();
+  void printWindow();
+  void exportTable();
+  void showHelp();
+
+ protected:
+  // Closing the window (also its Exit command) removes a temporary result.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void applyTexts();
+  void fill(std::array<QPixmap, 3> icons);
+
+  AppState& state_;
+  const int language_;  // the window keeps the language it was opened in
+  ResultTable table_;
+  std::unique_ptr<Ui::ResultWindow> form_;
+  ResultTableModel* model_ = nullptr;
+};
+
+// Reads the result file at `path` into a new results window, placed in the
+// cascade of results windows and shown. A file that cannot be read is
+// reported through state.ui and gives no window (nullptr).
+ResultWindow* ReadHTMLFile(AppState& state, const QString& path);
+
+// File > Open of a ".HTM" file opens it with ReadHTMLFile.
+void attachResultCommands(MainWindow& window);
+
+// The three status icons (green, red, yellow) from bitmap/ in the program
+// folder; a missing icon file leaves that status without an icon.
+std::array<QPixmap, 3> loadStatusIcons(const AppState& state);
+
+}  // namespace karvel::ui

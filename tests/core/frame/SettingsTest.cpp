@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "core/frame/Settings.h"
+#include "support/ScriptedInteraction.h"
+
+using namespace karvel;
+
+namespace {
+
+// Stands in for the main window; its language items set the language as the
+// real menu command does.
+class FakeWindow : public SettingsWindow {
+ public:
+  AppState* state = nullptr;
+  WindowGeometry current{100, 120, 480, 640, 0};
+  QList<WindowGeometry> placed;
+  QList<int> items;
+  WindowGeometry windowGeometry() const override { return current; }
+  void placeWindow(const WindowGeometry& g) override { placed.append(g); }
+  void runMenuItem(int item) override {
+    items.append(item);
+    if (state && item >= 17 && item <= 21) state->language = item - 17;
+  }
+};
+
+QString readAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+  return QString::fromUtf8(f.readAll());
+}
+
+void writeFile(const QString& path, const QString& text) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+  f.write(text.toUtf8());
+}
+
+const char* kValid =
+    "1 1\nC:\\My Files\\bus\\\n2\n0\nASRL3\nUSB0::1::INSTR\nTCPIP0::10.0.0.5::23::SOCKET\n"
+    "40\n50\n600\n700\n0\n";
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    state.ui = &ui;
+    state.settingsPath = dir.filePath("karvel.ini");
+    window.state = &state;
+  }
+  QTemporaryDir dir;
+  test::ScriptedInteraction ui;
+  AppState state;
+  FakeWindow window;
+};
+
+}  // namespace
+
+TEST_F(SettingsTest, WritesTheTwelveLinesInTheirFormats) {
+  ValeurParDefaut(state);
+  state.workingDir = "C:\\My Files\\bus\\";
+  state.languageChosen = 1;
+  ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, {10, 20, 300, 400, 0}));
+  EXPECT_EQ(readAll(state.settingsPath),
+            "1 1\nC:\\My Files\\bus\\\n1\n1\nASRL1\nUSB\nTCPIP0::255.255.255.255::23::SOCKET\n"
+            "10\n20\n300\n400\n0\n");
+}
+
+TEST_F(SettingsTest, RoundTripKeepsEveryValueAndBlanksInTheWorkingFolder) {
+  writeFile(state.settingsPath, kValid);
+  ChargeConfig(state, window);
+  EXPECT_TRUE(ui.messages.isEmpty());
+  EXPECT_EQ(state.languageChosen, 1);
+  EXPECT_EQ(state.workingDir, "C:\\My Files\\bus\\");
+  EXPECT_EQ(state.language, German);
+  EXPECT_EQ(state.connectionType, RS232);
+  EXPECT_EQ(state.serialAddress, "ASRL3");
+  EXPECT_EQ(state.usbAddress, "USB0::1::INSTR");
+  EXPECT_EQ(state.ethernetAddress, "TCPIP0::10.0.0.5::23::SOCKET");
+  ASSERT_EQ(window.placed.size(), 1);
+  EXPECT_EQ(window.placed[0], (WindowGeometry{40, 50, 600, 700, 0}));
+  // The stored language is applied through its menu item; nothing is asked.
+  EXPECT_EQ(window.items, QList<int>{17 + German});
+  EXPECT_EQ(readAll(state.settingsPath), kValid);  // not rewritten at start
+
+  window.current = {40, 50, 600, 700, 0};
+  ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, window.current));
+  EXPECT_EQ(readAll(state.settingsPath), kValid);
+}
+
+TEST_F(SettingsTest, RunTimeStateIsResetAtStart) {
+  writeFile(state.settingsPath, kValid);
+  state.printOption1 = 0;
+  state.printOption2 = 2;
+  ChargeConfig(state, window);
+  EXPECT_EQ(state.printOption1, 2);
+  EXPECT_EQ(state.printOption2, 0);
+  EXPECT_TRUE(state.exportPanel.isNull());
+  EXPECT_TRUE(state.commPanel.isNull());
+}
+
+TEST_F(SettingsTest, AddressesAreSingleWords) {
+  writeFile(state.settingsPath,
+            "1 1\nC:\\k\\\n1\n1\nASRL1 extra\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n0\n0\n10\n10\n0\n");
+  AppState probe;
+  WindowGeometry g;
+  // The blank splits the address: every later value shifts by one word, so
+  // the read no longer fills the geometry.
+  EXPECT_FALSE(readSettingsFile(state.settingsPath, probe, g));
+  EXPECT_EQ(probe.serialAddress, "ASRL1");
+}
+
+TEST_F(SettingsTest, InvalidFilesAreRebuiltWithDefaults) {
+  const QStringList broken = {
+      // eleven lines: the zoom state is missing
+      "1 1\nC:\\k\\\n2\n0\nASRL1\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n0\n0\n10\n10\n",
+      // a language that names no table entry
+      "1 1\nC:\\k\\\n5\n0\nASRL1\nUSB\nE\n0\n0\n10\n10\n0\n",
+      "1 1\nC:\\k\\\n-1\n0\nASRL1\nUSB\nE\n0\n0\n10\n10\n0\n",
+      // a connection type that names none
+      "1 1\nC:\\k\\\n2\n3\nASRL1\nUSB\nE\n0\n0\n10\n10\n0\n",
+      // a word where a number belongs
+      "1 1\nC:\\k\\\n2\n1\nASRL1\nUSB\nE\n0\n0\nten\n10\n0\n",
+      // empty
+      "",
+  };
+  for (const QString& content : broken) {
+    SCOPED_TRACE(content.toStdString());
+    AppState fresh;
+    test::ScriptedInteraction answers;
+    answers.languages.enqueue(Spanish);
+    fresh.ui = &answers;
+    fresh.settingsPath = state.settingsPath;
+    FakeWindow w;
+    w.state = &fresh;
+    writeFile(fresh.settingsPath, content);
+    ChargeConfig(fresh, w);
+    ASSERT_GE(answers.messages.size(), 1);
+    EXPECT_TRUE(answers.messages[0].text.startsWith("Fichier KARVEL.INI introuvable") ||
+                answers.messages[0].title.startsWith("Fehler"))
+        << answers.messages[0].text.toStdString();
+    EXPECT_EQ(fresh.connectionType, USB);
+    EXPECT_EQ(fresh.serialAddress, "ASRL1");
+    EXPECT_EQ(fresh.workingDir, defaultWorkingDir());
+    // The geometry stays zero: the window keeps its designed size.
+    ASSERT_EQ(w.placed.size(), 1);
+    EXPECT_EQ(w.placed[0], WindowGeometry{});
+    // Defaults say no language has been chosen: the chooser follows.
+    EXPECT_EQ(fresh.language, Spanish);
+    EXPECT_EQ(fresh.languageChosen, 1);
+    AppState reread;
+    WindowGeometry g;
+    EXPECT_TRUE(readSettingsFile(fresh.settingsPath, reread, g));
+    EXPECT_EQ(reread.language, Spanish);
+  }
+}
+
+TEST_F(SettingsTest, FirstStartAsksInFrenchThenForTheLanguage) {
+  ui.languages.enqueue(Italian);
+  ChargeConfig(state, window);
+
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].title, "Erreur n° -100");
+  EXPECT_EQ(ui.messages[0].text, "Fichier KARVEL.INI introuvable\n");
+  EXPECT_TRUE(ui.languages.isEmpty());
+  // The default language first, then the one chosen.
+  EXPECT_EQ(window.items, (QList<int>{17 + English, 17 + Italian}));
+  EXPECT_EQ(state.language, Italian);
+  EXPECT_EQ(state.languageChosen, 1);
+  EXPECT_EQ(readAll(state.settingsPath),
+            "1 1\n" + defaultWorkingDir() +
+                "\n4\n1\nASRL1\nUSB\nTCPIP0::255.255.255.255::23::SOCKET\n100\n120\n480\n640\n0\n");
+
+  // The next start asks nothing.
+  AppState next;
+  test::ScriptedInteraction quiet;
+  next.ui = &quiet;
+  next.settingsPath = state.settingsPath;
+  FakeWindow w;
+  w.state = &next;
+  ChargeConfig(next, w);
+  EXPECT_TRUE(quiet.messages.isEmpty());
+  EXPECT_EQ(next.language, Italian);
+  EXPECT_EQ(w.placed[0], (WindowGeometry{100, 120, 480, 640, 0}));
+}
+
+TEST_F(SettingsTest, AFileThatSaysNoLanguageWasChosenAsksForOne) {
+  QString content = kValid;
+  content.replace(0, 3, "0 1");
+  writeFile(state.settingsPath, content);
+  ui.languages.enqueue(French);
+  ChargeConfig(state, window);
+  EXPECT_TRUE(ui.messages.isEmpty());
+  EXPECT_EQ(state.language, French);
+  EXPECT_EQ(state.languageChosen, 1);
+  EXPECT_TRUE(readAll(state.settingsPath).startsWith("1 1\n"));
+}
+
+TEST_F(SettingsTest, AChooserLeftWithoutChoiceAsksAgainNextTime) {
+  writeFile(state.settingsPath, QString(kValid).replace(0, 3, "0 1"));
+  ui.languages.enqueue(-1);
+  ChargeConfig(state, window);
+  EXPECT_EQ(state.languageChosen, 0);
+  EXPECT_EQ(state.language, German);
+}
+
+TEST_F(SettingsTest, ZoomedWindowIsStoredWithTheFixedGeometry) {
+  ValeurParDefaut(state);
+  state.languageChosen = 1;
+  ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, {5, 6, 700, 900, kZoomMaximised}));
+  const QStringList lines = readAll(state.settingsPath).split('\n');
+  ASSERT_GE(lines.size(), 12);
+  EXPECT_EQ(lines.mid(7, 5), (QStringList{"30", "30", "550", "490", "1"}));
+
+  ChargeConfig(state, window);
+  ASSERT_EQ(window.placed.size(), 1);
+  EXPECT_EQ(window.placed[0], (WindowGeometry{30, 30, 550, 490, kZoomMaximised}));
+}
+
+TEST_F(SettingsTest, UnwritableFileIsNotReported) {
+  state.settingsPath = dir.filePath("missing-folder/karvel.ini");
+  ui.languages.enqueue(English);
+  ChargeConfig(state, window);
+  EXPECT_EQ(ui.messages.size(), 1);  // only message 0
+  EXPECT_FALSE(QFile::exists(state.settingsPath));
+  EXPECT_EQ(state.language, English);
+}

@@ -1,0 +1,120 @@
+// File > Export against the simulator: the model check, the transfer and its messages.
+#include <gtest/gtest.h>
+
+#include "core/instrument/Communication.h"
+#include "core/instrument/Import.h"
+#include "support/StoreSession.h"
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+// A state that opens its own session with OpenDev over the simulator's socket.
+struct ExportHarness {
+  explicit ExportHarness(int family) : sim({"--tcp", "0", "--family", QString::number(family)}) {
+    state.ui = &ui;
+    state.clock = &clock;
+    state.visa = &visa;
+    state.programDir = scratch.path();
+    state.connectionType = Ethernet;
+    state.ethernetAddress = sim.tcpResource();
+    visa.setTrace([this](const io::TraceEvent& e) {
+      if (e.kind == io::TraceEvent::Kind::Write) writes.append(e.data);
+    });
+  }
+  ~ExportHarness() {
+    if (state.sessionOpen) Tarvik_close(state, state.session);
+  }
+  QString file(const QString& name, const QByteArray& bytes) {
+    const QString path = QDir(scratch.path()).filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+  }
+  void choose(const QString& path) { ui.files.enqueue({FileChoice::Kind::Existing, path}); }
+  bool sentBlock() const {
+    for (const QByteArray& w : writes)
+      if (w.startsWith("MMEM:DATA ")) return true;
+    return false;
+  }
+  QStringList listed() {
+    QList<CatalogueEntry> list;
+    RetourneCatalogue(state, kKindBus, list);
+    QStringList out;
+    for (const auto& e : list) out << e.name;
+    return out;
+  }
+
+  Simulator sim;
+  QTemporaryDir scratch;
+  ScriptedInteraction ui;
+  RecordingClock clock;
+  io::Visa visa;
+  AppState state;
+  QList<QByteArray> writes;
+};
+
+const QByteArray kFirstFamilyFile = "<?xml version=\"1.0\"?><BUS><Name>CAN</Name></BUS>";
+const QByteArray kSecondFamilyFile = "<?xml version=\"1.0\"?><BUS><vsofttarvikiv/></BUS>";
+
+}  // namespace
+
+TEST(ExportCommand, FileMustSuitTheConnectedModel) {
+  {
+    ExportHarness h(2);
+    ASSERT_TRUE(h.sim.ready());
+    h.choose(h.file("PLAIN.BUS", kFirstFamilyFile));
+    exportBusFile(h.state);
+    ASSERT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(h.ui.messages[0].text, "Impossible to do this command\n");
+    EXPECT_FALSE(h.sentBlock());
+    ASSERT_EQ(h.ui.fileRequests.size(), 1);
+    EXPECT_EQ(h.ui.fileRequests[0].pattern, "*.BUS");
+    EXPECT_EQ(h.ui.fileRequests[0].types, QStringList{"BUS files (*.BUS)"});
+    EXPECT_EQ(h.ui.fileRequests[0].title, "Export");
+    EXPECT_TRUE(h.ui.fileRequests[0].forceExtension);
+
+    h.choose(h.file("Tagged Bus.BUS", kSecondFamilyFile));
+    exportBusFile(h.state);
+    EXPECT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(h.listed(), QStringList{"Tagged_Bus.bus"});
+    EXPECT_EQ(h.ui.busyDepth, 0);
+  }
+  {
+    ExportHarness h(1);
+    ASSERT_TRUE(h.sim.ready());
+    h.choose(h.file("PLAIN.bus", kFirstFamilyFile));
+    exportBusFile(h.state);
+    EXPECT_TRUE(h.ui.messages.isEmpty());
+    EXPECT_EQ(h.listed(), QStringList{"PLAIN.BUS"});
+    h.choose(h.file("TAGGED.BUS", kSecondFamilyFile));
+    exportBusFile(h.state);
+    EXPECT_EQ(h.ui.lastMessage(), "Impossible to do this command\n");
+  }
+}
+
+TEST(ExportCommand, LongNamesGiveTheLimitOfTheModel) {
+  {
+    ExportHarness h(1);
+    ASSERT_TRUE(h.sim.ready());
+    h.choose(h.file(QString(21, u'L') + ".BUS", kFirstFamilyFile));
+    exportBusFile(h.state);
+    EXPECT_EQ(h.ui.lastMessage(), "Filename must be 20 max. characters long.\n");
+    EXPECT_FALSE(h.sentBlock());
+  }
+  {
+    ExportHarness h(2);
+    ASSERT_TRUE(h.sim.ready());
+    h.choose(h.file(QString(29, u'L') + ".BUS", kSecondFamilyFile));
+    exportBusFile(h.state);
+    EXPECT_EQ(h.ui.lastMessage(), "Filename must be 28 max. characters long.\n");
+    EXPECT_FALSE(h.sentBlock());
+    // A cancelled file dialog does nothing.
+    const qsizetype before = h.writes.size();
+    exportBusFile(h.state);
+    EXPECT_EQ(h.ui.messages.size(), 1);
+    for (const QByteArray& w : h.writes.mid(before)) EXPECT_EQ(w, "\r*IDN?\r");  // link check only
+  }
+}

@@ -1,0 +1,324 @@
+// Sending, fetching and listing files on the simulated instrument, both families.
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+
+#include "core/instrument/Import.h"
+#include "support/StoreSession.h"
+
+using namespace karvel;
+using namespace karvel::test;
+
+namespace {
+
+QStringList names(const QList<CatalogueEntry>& list) {
+  QStringList out;
+  for (const auto& e : list) out << QStringLiteral("%1:%2").arg(e.name).arg(e.store);
+  return out;
+}
+
+QList<CatalogueEntry> listing(StoreSession& s, int kind) {
+  QList<CatalogueEntry> list;
+  EXPECT_EQ(RetourneCatalogue(s.state, kind, list), 0);
+  return list;
+}
+
+QStringList filesBelow(const QString& dir) {
+  QStringList out;
+  QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+  while (it.hasNext()) out << QDir(dir).relativeFilePath(it.next());
+  out.sort();
+  return out;
+}
+
+}  // namespace
+
+TEST(Catalogue, ParsesNamesByExtensionAndLastSeparator) {
+  QList<CatalogueEntry> list;
+  AfficheCatalog(kKindBus, "1200,3400,CAN.BUS,1024,LIN.bus,512\r", ',', 1, list);
+  EXPECT_EQ(names(list), (QStringList{"CAN.BUS:1", "LIN.bus:1"}));
+  list.clear();
+  AfficheCatalog(kKindBus, "0,10,A.BUSX,4", ',', 0, list);
+  EXPECT_EQ(names(list), QStringList{"A.BUS:0"});
+  list.clear();
+  AfficheCatalog(kKindResult, "0,10,CAN.BUS,4", ',', 0, list);
+  EXPECT_TRUE(list.isEmpty());
+  AfficheCatalog(kKindResult, "", ',', 0, list);
+  AfficheCatalog(kKindResult, ".htm", ',', 0, list);  // at the very start: never searched
+  EXPECT_TRUE(list.isEmpty());
+  // Windows-1252 names.
+  AfficheCatalog(kKindResult, "0,1,R\xC9SULTAT.HTM,3", ',', 0, list);
+  EXPECT_EQ(names(list), QStringList{QStringLiteral("RÉSULTAT.HTM:0")});
+}
+
+TEST(UploadNames, BlanksCaseAndLimitsByFamily) {
+  EXPECT_EQ(instrumentFileName("C:\\data\\my bus.BUS", kModelRQ6102), "my_bus.bus");
+  EXPECT_EQ(instrumentFileName("C:\\data\\my bus.BUS", kModelRQ4102), "my_bus.BUS");
+  EXPECT_EQ(instrumentFileName("/home/u/can.Bus", kModelRQ4102), "can.BUS");
+  EXPECT_EQ(instrumentFileName("/home/u/NoExt", kModelRQ6102), "NoExt");
+  const QString name21 = QString(21, u'A') + ".BUS";
+  EXPECT_TRUE(uploadNameTooLong(name21, kModelRQ4102));
+  EXPECT_FALSE(uploadNameTooLong(name21, kModelRQ6102));
+  EXPECT_FALSE(uploadNameTooLong(QString(20, u'A') + ".BUS", kModelRQ4102));
+  EXPECT_TRUE(uploadNameTooLong(QString(20, u'A') + ".BUSXX", kModelRQ4102));  // 26 in all
+  EXPECT_TRUE(uploadNameTooLong(QString(29, u'A'), kModelRQ6102));
+}
+
+TEST(LocalNames, NeverLeaveTheFolder) {
+  const QString dir = QDir::tempPath() + "/karvel-prog";
+  EXPECT_EQ(temporaryPath(dir, "REPORT.HTM", kKindResult),
+            QDir::toNativeSeparators(dir + "/REPORT.tmp"));
+  EXPECT_EQ(temporaryPath(dir, "CAN.BUS", kKindBus),
+            QDir::toNativeSeparators(dir + "/______z_.tmp"));
+  EXPECT_EQ(temporaryPath(dir, "../evil.HTM", kKindResult), "");
+  EXPECT_EQ(temporaryPath(dir, "..\\..\\evil.HTM", kKindResult), "");
+  EXPECT_EQ(temporaryPath(dir, "a/b.HTM", kKindResult), QDir::toNativeSeparators(dir + "/a_b.tmp"));
+  EXPECT_EQ(safeLocalName("/etc/passwd"), "_etc_passwd");
+  EXPECT_EQ(safeLocalName("c:x<y>|?*\"\x01.HTM"), "c_x_y______.HTM");
+  EXPECT_EQ(safeLocalName(".."), "");
+  EXPECT_EQ(safeLocalName("NAME. "), "NAME");
+  EXPECT_EQ(safeLocalName("con.htm"), "_con.htm");
+  EXPECT_EQ(safeLocalName("COM3"), "_COM3");
+  EXPECT_EQ(safeLocalName("COMX.htm"), "COMX.htm");
+}
+
+class FileStoreFamilies : public ::testing::TestWithParam<int> {};
+
+TEST_P(FileStoreFamilies, UploadOfANameWithABlank) {
+  const int family = GetParam();
+  StoreSession s(family);
+  ASSERT_TRUE(s.ready());
+  const QByteArray data = "<bus>\r\n</bus>";
+  const QString path = s.pcFile("my bus.BUS", data);
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+  const QByteArray stored = family == 1 ? "my_bus.BUS" : "my_bus.bus";
+  QByteArray expected = "MMEM:MSIS LOCAL\r";
+  if (family == 2) expected += "MMEM:CDIR \"/bus-limits\"\r";
+  expected += "MMEM:CAT?\rMMEM:DEL \"" + stored + "\"\r*OPC?\rTRIG:RUN:STAT?\rTRIG:RUN:STAT 0\r";
+  expected += "MMEM:DATA \"" + stored + "\",#213" + data + "\r\rMMEM:CAT?\rTRIG:RUN:STAT 1\r";
+  EXPECT_EQ(s.writtenSince(0), expected);
+  // The block went in one write.
+  EXPECT_TRUE(s.writes.contains("MMEM:DATA \"" + stored + "\",#213" + data + "\r"));
+  EXPECT_TRUE(s.ui.messages.isEmpty());
+  EXPECT_EQ(s.ui.busyDepth, 0);
+  EXPECT_EQ(names(listing(s, kKindBus)), QStringList{QString(stored) + ":0"});
+}
+
+TEST_P(FileStoreFamilies, TooLongNamesAreRefusedByTheFirstFamilyOnly) {
+  const int family = GetParam();
+  StoreSession s(family);
+  ASSERT_TRUE(s.ready());
+  const QString path = s.pcFile(QString(21, u'N') + ".BUS", "<bus/>");
+  const int result = Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0);
+  if (family == 1) {
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(s.writes, QList<QByteArray>{"MMEM:MSIS LOCAL\r"});
+  } else {
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(names(listing(s, kKindBus)), QStringList{QString(21, u'N') + ".bus:0"});
+  }
+}
+
+TEST_P(FileStoreFamilies, ExistingFileIsReplacedOnlyWhenTheUserSaysYes) {
+  StoreSession s(GetParam());
+  ASSERT_TRUE(s.ready());
+  const QString path = s.pcFile("CAN.BUS", "first");
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+  EXPECT_TRUE(s.ui.questions.isEmpty());
+
+  s.pcFile("CAN.BUS", "second");
+  s.ui.answers.enqueue(1);  // No
+  const qsizetype before = s.writes.size();
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+  ASSERT_EQ(s.ui.questions.size(), 1);
+  EXPECT_EQ(s.ui.questions[0].title, "Save");
+  EXPECT_EQ(s.ui.questions[0].text, "File already exists !   Replace existing file ?\n");
+  EXPECT_TRUE(s.writtenSince(before).endsWith("MMEM:CAT?\r"));  // nothing after the query
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), "CAN.BUS", 0, 0, kKindBus, 0),
+            io::VI_SUCCESS_MAX_CNT);
+  EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), "first");
+
+  s.ui.answers.enqueue(0);  // Yes
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "CAN.BUS", 0, 0, kKindBus, 0), 0);
+  EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), "second");
+  EXPECT_TRUE(s.ui.messages.isEmpty());
+}
+
+TEST_P(FileStoreFamilies, HundredKilobytesBothWays) {
+  StoreSession s(GetParam());
+  ASSERT_TRUE(s.ready());
+  const QByteArray data = patternBytes(100 * 1024);
+  const QString path = s.pcFile("BIG.BUS", data);
+  QList<qint64> sent;
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0,
+                                [&](qint64 done, qint64 total) {
+                                  EXPECT_EQ(total, data.size());
+                                  sent << done;
+                                }),
+            0);
+  EXPECT_TRUE(s.ui.messages.isEmpty()) << s.ui.lastMessage().toStdString();
+  ASSERT_FALSE(sent.isEmpty());
+  EXPECT_EQ(sent.last(), data.size());
+  QList<qint64> received;
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "BIG.BUS", 0, 0, kKindBus, 0,
+                                [&](qint64 done, qint64) { received << done; }),
+            0);
+  ASSERT_FALSE(received.isEmpty());
+  EXPECT_EQ(received.last(), data.size());
+  EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), data);
+  // The session is left as the opening set it.
+  io::ViAttrState timeout = 0, suppress = 1, termEnabled = 1;
+  s.visa.viGetAttribute(s.vi(), io::VI_ATTR_TMO_VALUE, &timeout);
+  s.visa.viGetAttribute(s.vi(), io::VI_ATTR_SUPPRESS_END_EN, &suppress);
+  s.visa.viGetAttribute(s.vi(), io::VI_ATTR_TERMCHAR_EN, &termEnabled);
+  EXPECT_EQ(timeout, 2000u);
+  EXPECT_EQ(suppress, 0u);
+  EXPECT_EQ(termEnabled, 0u);
+}
+
+TEST_P(FileStoreFamilies, BlockFaultsLeaveNothingOnDiskAndTheLinkUsable) {
+  for (const char* fault : {"garbage", "bad-length", "huge", "truncated"}) {
+    SCOPED_TRACE(fault);
+    StoreSession s(GetParam(), {"--block-fault", fault});
+    ASSERT_TRUE(s.ready());
+    s.ask(GetParam() == 1 ? "MMEM:MSIS LOCAL\r*OPC?\r" : "MMEM:CDIR \"/bus\"\r*OPC?\r");
+    s.store("RES01.HTM", patternBytes(3000));
+    EXPECT_EQ(Tarvik_fileTransfer(s.state, s.vi(), "RES01.HTM", 0, 0, kKindResult, 0), -1);
+    EXPECT_TRUE(filesBelow(s.state.programDir).isEmpty());
+    // The acquisition it stopped runs again.
+    EXPECT_TRUE(s.writes.last() == "TRIG:RUN:STAT 1\r");
+    if (QByteArray(fault) != "truncated") {
+      // What followed the bad header was drained: the next reply is the right one.
+      EXPECT_EQ(s.ask("*OPC?\r"), "1\r");
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, FileStoreFamilies, ::testing::Values(1, 2),
+                         [](const auto& info) { return info.param == 1 ? "RQ4102" : "RQ6102"; });
+
+TEST(FileStore, SecondFamilyListsTheSdCardOnlyWhenPresent) {
+  const QString samples = KARVEL_SOURCE_DIR "/resources/samples";
+  {
+    StoreSession s(2, {"--files", samples + "/RQ6102", "--sd-files", samples});
+    ASSERT_TRUE(s.ready());
+    const auto bus = listing(s, kKindBus);
+    EXPECT_EQ(bus.size(), 5);
+    for (const auto& e : bus) EXPECT_EQ(e.store, 0) << e.name.toStdString();
+    EXPECT_EQ(names(listing(s, kKindResult)),
+              (QStringList{"CAN_HS_PASS.HTM:1", "LIN_PASS.HTM:1", "PROFIBUS_FAIL.HTM:1",
+                           "RS485_FAIL.HTM:1"}));
+    // Left on the internal memory.
+    EXPECT_TRUE(s.writes.last() == ":MMEM:MSIS LOCAL\r");
+    ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "LIN_PASS.HTM", 0, 1, kKindResult, 0), 0);
+    EXPECT_EQ(readAll(s.state.programDir + "/LIN_PASS.tmp"), readAll(samples + "/LIN_PASS.HTM"));
+  }
+  {
+    StoreSession s(2, {"--files", samples, "--no-sdcard"});
+    ASSERT_TRUE(s.ready());
+    EXPECT_EQ(names(listing(s, kKindResult)),
+              (QStringList{"CAN_HS_PASS.HTM:0", "LIN_PASS.HTM:0", "PROFIBUS_FAIL.HTM:0",
+                           "RS485_FAIL.HTM:0"}));
+    QByteArray expected =
+        ":MMEM:MSIS LOCAL\r:MMEM:CDIR \"/bus\"\r:MMEM:CAT? LOCAL\r"
+        ":MMEM:MSIS SDCARD\r:MMEM:CDIR \"/bus\"\r:*CLS\r:MMEM:CAT?\r"
+        ":SYST:ERR?\r:MMEM:MSIS LOCAL\r";
+    EXPECT_EQ(s.writtenSince(s.writes.size() - 9), expected);
+  }
+}
+
+TEST(FileStore, FirstFamilyListsBusFilesOfBothStoresAndResultsOfTheFirst) {
+  const QString samples = KARVEL_SOURCE_DIR "/resources/samples";
+  StoreSession s(1, {"--files", samples, "--sd-files", samples + "/RQ4102"});
+  ASSERT_TRUE(s.ready());
+  const auto bus = listing(s, kKindBus);
+  ASSERT_EQ(bus.size(), 5);
+  for (const auto& e : bus) EXPECT_EQ(e.store, 1);
+  EXPECT_EQ(listing(s, kKindResult).size(), 4);
+  EXPECT_EQ(s.writtenSince(s.writes.size() - 1), ":MMEM:CAT? LOCAL\r");
+
+  // The second store is fetched with MEM.
+  const qsizetype before = s.writes.size();
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "LIN.BUS", 0, 1, kKindBus, 0), 0);
+  EXPECT_EQ(s.writtenSince(before),
+            "MMEM:MSIS \rMEM:CAT?\rTRIG:RUN:STAT?\rTRIG:RUN:STAT 0\rMEM:DATA? \"LIN.BUS\"\r"
+            "TRIG:RUN:STAT 1\r");
+  EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), readAll(samples + "/RQ4102/LIN.BUS"));
+  // A name the store does not hold: nothing fetched.
+  EXPECT_EQ(Tarvik_fileTransfer(s.state, s.vi(), "CAN_HS.BUS", 0, 0, kKindBus, 0), -1);
+}
+
+TEST(FileStore, HundredKilobytesBothWaysOverASerialLine) {
+  StoreSession s(2, {}, true);
+  ASSERT_TRUE(s.ready());
+  const QByteArray data = patternBytes(100 * 1024);
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), s.pcFile("SERIAL.BUS", data), 1, 0, 0, 0), 0);
+  EXPECT_TRUE(s.ui.messages.isEmpty()) << s.ui.lastMessage().toStdString();
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "SERIAL.bus", 0, 0, kKindBus, 0), 0);
+  EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), data);
+  io::ViAttrState endIn = 0;
+  s.visa.viGetAttribute(s.vi(), io::VI_ATTR_ASRL_END_IN, &endIn);
+  EXPECT_EQ(endIn, io::VI_ASRL_END_TERMCHAR);
+}
+
+TEST(FileStore, StoppedAcquisitionIsLeftStopped) {
+  StoreSession s(2, {"--run", "0"});
+  ASSERT_TRUE(s.ready());
+  const QString path = s.pcFile("A.BUS", "x");
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "A.bus", 0, 0, kKindBus, 0), 0);
+  for (const QByteArray& w : s.writes) EXPECT_FALSE(w.startsWith("TRIG:RUN:STAT ")) << w.data();
+}
+
+TEST(FileStore, UnreadablePcFileChangesNothingOnTheInstrument) {
+  StoreSession s(2);
+  ASSERT_TRUE(s.ready());
+  const QString path = s.pcFile("KEEP.BUS", "kept");
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+  const qsizetype before = s.writes.size();
+  EXPECT_EQ(
+      Tarvik_fileTransfer(s.state, s.vi(), s.scratch.path() + "/missing/KEEP.BUS", 1, 0, 0, 0), -1);
+  EXPECT_EQ(Tarvik_fileTransfer(s.state, s.vi(), s.scratch.path(), 1, 0, 0, 0), -1);
+  for (const QByteArray& w : s.writes.mid(before)) EXPECT_EQ(w, "MMEM:MSIS LOCAL\r");
+  EXPECT_EQ(s.ask("TRIG:RUN:STAT?\r"), "1\r");
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "KEEP.bus", 0, 0, kKindBus, 0), 0);
+  EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), "kept");
+}
+
+TEST(FileStore, UnconfirmedUploadShowsMemoryFull) {
+  StoreSession s(2, {"--fault", "silent"});
+  ASSERT_TRUE(s.ready());
+  s.visa.viSetAttribute(s.vi(), io::VI_ATTR_TMO_VALUE, 100);
+  const QString path = s.pcFile("A.BUS", "x");
+  EXPECT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+  ASSERT_EQ(s.ui.messages.size(), 1);
+  EXPECT_EQ(s.ui.messages[0].text, "Memory full on oscilloscope.\n");
+  EXPECT_EQ(s.ui.busyDepth, 0);
+}
+
+TEST(FileStore, HostileNamesFromTheCatalogueStayInTheProgramFolder) {
+  StoreSession s(2);
+  ASSERT_TRUE(s.ready());
+  const QDir outer(s.programDir.path());
+  ASSERT_TRUE(outer.mkdir("prog"));
+  s.state.programDir = outer.filePath("prog");
+  s.ask("MMEM:CDIR \"/bus\"\r*OPC?\r");
+  const QList<QByteArray> hostile = {"../evil.HTM",  "..\\..\\evil2.HTM", "sub/dir.HTM",
+                                     "/tmp/abs.HTM", "con.HTM",           "a:b*c.HTM"};
+  for (const QByteArray& name : hostile) s.store(name, "<html>" + name + "</html>");
+  const auto list = listing(s, kKindResult);
+  ASSERT_EQ(list.size(), hostile.size());
+  for (const auto& e : list) {
+    const int result = Tarvik_fileTransfer(s.state, s.vi(), e.name, 0, 0, kKindResult, 0);
+    SCOPED_TRACE(e.name.toStdString());
+    if (e.name.startsWith(".."))
+      EXPECT_EQ(result, -1);
+    else
+      EXPECT_GE(result, 0);
+  }
+  // Only the program folder got files, and only plain names.
+  EXPECT_EQ(filesBelow(outer.path()), (QStringList{"prog/_con.tmp", "prog/_tmp_abs.tmp",
+                                                   "prog/a_b_c.tmp", "prog/sub_dir.tmp"}));
+  EXPECT_EQ(readAll(s.state.programDir + "/sub_dir.tmp"), "<html>sub/dir.HTM</html>");
+}

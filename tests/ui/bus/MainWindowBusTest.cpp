@@ -1,0 +1,175 @@
+// The bus definition panel through the real main window: File > Open, a cell
+// edited in the table, a new title, File > Save, the saved file read back,
+// and File > Close.
+#include <gtest/gtest.h>
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "core/bus/BusFile.h"
+#include "core/bus/XmlDocument.h"
+#include "support/ScriptedInteraction.h"
+#include "ui/bus/BusCommands.h"
+#include "ui/frame/MainWindow.h"
+#include "ui_MainWindow.h"
+
+using namespace karvel;
+using namespace karvel::ui;
+
+namespace {
+
+class MainWindowBus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    state.ui = &ui;
+    state.clock = &clock;
+    state.programDir = KARVEL_APPDIR;
+    state.settingsPath = dir.filePath("karvel.ini");
+    window = std::make_unique<MainWindow>(state);
+    attachBusCommands(*window);
+    window->GestionMenu(item::FirstLanguage + English);
+    window->show();
+  }
+  void TearDown() override { window.reset(); }
+
+  // A copy of a sample in the test's folder, so saving never touches the sources.
+  QString sample(const QString& relative, const QString& name) {
+    const QString path = dir.filePath(name);
+    QFile::copy(QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/") + relative, path);
+    return path;
+  }
+  QByteArray read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  void open(const QString& path) {
+    ui.files.enqueue({FileChoice::Kind::Existing, path});
+    window->GestionMenu(item::Open);
+  }
+
+  QTemporaryDir dir;
+  test::ScriptedInteraction ui;
+  test::RecordingClock clock;
+  AppState state;
+  std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace
+
+TEST_F(MainWindowBus, OpenEditSaveAndReadBack) {
+  const QString path = sample("RQ4102/CAN_HS.BUS", "CAN_HS.BUS");
+  const QByteArray original = read(path);
+  open(path);
+  Ui::MainWindow& f = window->form();
+  ASSERT_TRUE(ui.messages.isEmpty()) << ui.lastMessage().toStdString();
+  EXPECT_EQ(ui.fileRequests.last().pattern, "*.BUS");
+  EXPECT_EQ(f.fileField->text(), path);
+  EXPECT_EQ(f.busField->text(), "CAN High Speed 500 kbit/s");
+  ASSERT_EQ(f.busTable->rowCount(), 10);
+  EXPECT_EQ(f.busTable->verticalHeaderItem(6)->text(), "Bit time");
+  EXPECT_EQ(f.frequencyField->text(), "500.000 kHz");
+  EXPECT_EQ(f.maxVoltageField->text(), "8.00 V");
+  EXPECT_FALSE(f.busPicture->pixmap().isNull());
+  EXPECT_EQ(f.busTable->item(1, 0)->background().color(), QColor(0xD0, 0xD0, 0xD0));
+  EXPECT_EQ(f.busTable->item(2, 2)->background().color(), QColor(Qt::white));
+  EXPECT_TRUE(f.busTable->item(0, 0)->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(f.speedNextButton->isEnabled());
+  EXPECT_TRUE(f.voltageCaption->isEnabled());
+  EXPECT_EQ(state.lastOpenKind, 0);
+
+  // The table's editor commits through the model, as this does.
+  QAbstractItemModel* model = f.busTable->model();
+  ASSERT_TRUE(model->setData(model->index(6, 1), QString::fromUtf8("2.1 \xC2\xB5s")));
+  EXPECT_EQ(f.busTable->item(6, 1)->text(), QString::fromUtf8("2.10 \xC2\xB5s"));
+  ASSERT_TRUE(model->setData(model->index(7, 0), "none"));
+  EXPECT_EQ(f.busTable->item(7, 0)->text(), "---");
+  f.busField->setText("CAN HS edited");
+  emit f.busField->editingFinished();
+
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("edited.bus")});
+  window->GestionMenu(item::Save);
+  EXPECT_EQ(ui.fileRequests.last().confirm, FileRequest::Confirm::Save);
+  EXPECT_TRUE(ui.fileRequests.last().forceExtension);
+  const QString saved = dir.filePath("edited.BUS");  // first family: upper case
+  ASSERT_TRUE(QFile::exists(saved));
+  QByteArray expected = original;
+  expected.replace("<LimiteMax a=\"0.00000204\"/>", "<LimiteMax a=\"0.0000021\"/>");
+  expected.replace("<TITLE a=\"CAN High Speed 500 kbit/s\"/>", "<TITLE a=\"CAN HS edited\"/>");
+  EXPECT_EQ(read(saved), expected);  // "N/A" stored again as "N/A"
+
+  // Read back through the window: the edits are in the file.
+  open(saved);
+  EXPECT_EQ(f.busField->text(), "CAN HS edited");
+  EXPECT_EQ(f.busTable->item(6, 1)->text(), QString::fromUtf8("2.10 \xC2\xB5s"));
+
+  window->GestionMenu(item::Close);
+  EXPECT_EQ(f.busTable->rowCount(), 0);
+  EXPECT_TRUE(f.fileField->text().isEmpty());
+  EXPECT_FALSE(state.xmlDocument);
+  EXPECT_FALSE(f.speedNextButton->isEnabled());
+  EXPECT_EQ(f.maxVoltageField->text(), "8.00 V");
+  EXPECT_TRUE(f.busPicture->pixmap().isNull());
+  f.speedNextButton->click();
+  EXPECT_FALSE(state.speedPanel);  // nothing to generate from
+}
+
+TEST_F(MainWindowBus, SecondFamilyFilesAreSavedInLowerCase) {
+  open(sample("RQ6102/LIN.bus", "LIN.bus"));
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("Copy.BUS")});
+  window->GestionMenu(item::Save);
+  EXPECT_TRUE(QFile::exists(dir.filePath("Copy.bus")));
+  EXPECT_EQ(read(dir.filePath("Copy.bus")), read(dir.filePath("LIN.bus")));
+  // A failed write is reported and loses nothing.
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("no/such/folder/x.BUS")});
+  window->GestionMenu(item::Save);
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_TRUE(ui.lastMessage().startsWith("The file could not be written"));
+}
+
+TEST_F(MainWindowBus, AMalformedFileLeavesTheWindowEmpty) {
+  open(sample("RQ4102/CAN_LS.BUS", "CAN_LS.BUS"));
+  Ui::MainWindow& f = window->form();
+  EXPECT_FALSE(f.speedNextButton->isEnabled());  // LockedSpeed 1
+  const QString bad = dir.filePath("bad.BUS");
+  QFile file(bad);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<BUSFILE><BUS><TITLE a=\"x\"/></BUSFILE>");
+  file.close();
+  open(bad);
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].title, "XML Error");
+  EXPECT_EQ(f.busTable->rowCount(), 0);
+  EXPECT_TRUE(f.busField->text().isEmpty());
+  EXPECT_FALSE(state.xmlDocument);
+  EXPECT_FALSE(f.voltageNextButton->isEnabled());
+  // Save without a document does nothing.
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("nothing.BUS")});
+  window->GestionMenu(item::Save);
+  EXPECT_FALSE(QFile::exists(dir.filePath("nothing.BUS")));
+}
+
+TEST_F(MainWindowBus, TheNextButtonsOpenTheGenerators) {
+  open(sample("RQ4102/RS485.BUS", "RS485.BUS"));
+  Ui::MainWindow& f = window->form();
+  f.voltageNextButton->click();
+  ASSERT_TRUE(state.voltagePanel);
+  auto* dialog = qobject_cast<QWidget*>(state.voltagePanel.data());
+  ASSERT_TRUE(dialog && dialog->isVisible());
+  dialog->close();
+  QApplication::processEvents();
+  f.speedNextButton->click();
+  ASSERT_TRUE(state.speedPanel);
+  auto* speed = qobject_cast<QWidget*>(state.speedPanel.data());
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("RS485_9600.BUS")});
+  speed->findChild<QSpinBox*>("speedField")->setValue(9600);
+  speed->findChild<QPushButton*>("generateButton")->click();
+  EXPECT_EQ(f.fileField->text(), dir.filePath("RS485_9600.BUS"));
+  EXPECT_EQ(f.frequencyField->text(), "9600.00 Hz");
+}

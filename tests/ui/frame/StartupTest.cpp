@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "support/ScriptedInteraction.h"
+#include "ui/frame/Startup.h"
+#include "ui_AboutDialog.h"
+
+using namespace karvel;
+using namespace karvel::ui;
+
+namespace {
+
+// Notes whether the splash was up when the first-start questions came.
+class StartInteraction : public test::ScriptedInteraction {
+ public:
+  AppState* state = nullptr;
+  QList<bool> splashUpAtQuestion;
+  void message(const QString& title, const QString& text) override {
+    note();
+    ScriptedInteraction::message(title, text);
+  }
+  int chooseLanguage() override {
+    note();
+    return ScriptedInteraction::chooseLanguage();
+  }
+
+ private:
+  void note() {
+    auto* splash = state ? qobject_cast<QWidget*>(state->splashPanel.data()) : nullptr;
+    splashUpAtQuestion.append(splash && splash->isVisible());
+  }
+};
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    ui.state = &state;
+    state.ui = &ui;
+    state.clock = &clock;
+  }
+  void installBundle() {
+    ASSERT_TRUE(QFile::copy(QString(KARVEL_APPDIR) + "/KARVEL.UIR", dir.filePath("KARVEL.UIR")));
+  }
+  StartupOptions options(QStringList args = {"karvel"}) {
+    StartupOptions o;
+    o.programDir = dir.path();
+    o.programFile = dir.filePath("karvel");
+    o.arguments = args;
+    return o;
+  }
+  QTemporaryDir dir;
+  StartInteraction ui;
+  test::RecordingClock clock;
+  AppState state;
+};
+
+}  // namespace
+
+TEST(BuildDate, DayMonthYearWithLeadingZeros) {
+  EXPECT_EQ(buildDateText(QDate(2016, 12, 1)), "01-12-2016");
+  EXPECT_EQ(buildDateText(QDate(2017, 3, 5)), "05-03-2017");
+  EXPECT_EQ(buildDateText(QDate()), "");
+}
+
+TEST_F(StartupTest, MissingBundleShowsTheFatalBoxAndStops) {
+  Application app(state);
+  EXPECT_FALSE(app.start(options()));
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].title, "");
+  EXPECT_EQ(ui.messages[0].text, "FATAL RUNTIME ERROR\n\nFile KARVEL.UIR not found !\n");
+  EXPECT_EQ(app.mainWindow(), nullptr);
+  EXPECT_TRUE(clock.waits.isEmpty());
+  EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(StartupTest, FirstStartAsksWhileTheSplashIsUp) {
+  installBundle();
+  {
+    QFile program(dir.filePath("karvel"));
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.setFileTime(QDateTime(QDate(2016, 12, 1), QTime(12, 0)),
+                        QFileDevice::FileModificationTime);
+  }
+  ui.languages.enqueue(German);
+  Application app(state);
+  ASSERT_TRUE(app.start(options()));
+
+  EXPECT_EQ(clock.waits, QList<int>{1000});
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].text, "Fichier KARVEL.INI introuvable\n");
+  EXPECT_EQ(ui.splashUpAtQuestion, (QList<bool>{true, true}));
+  ASSERT_NE(app.mainWindow(), nullptr);
+  EXPECT_TRUE(app.mainWindow()->isVisible());
+  EXPECT_FALSE(app.aboutPanel()->isVisible());
+  EXPECT_EQ(app.aboutPanel()->form().dateText->text(), "01-12-2016");
+  EXPECT_EQ(app.mainWindow()->windowTitle(), "KARVEL version 2.1");
+  EXPECT_EQ(state.language, German);
+  EXPECT_EQ(state.settingsPath, QDir::toNativeSeparators(dir.filePath("karvel.ini")));
+  EXPECT_TRUE(QFile::exists(state.settingsPath));
+  EXPECT_EQ(ui.busyDepth, 0);
+
+  app.shutdown();
+  EXPECT_TRUE(state.mainPanel.isNull());
+  EXPECT_TRUE(state.splashPanel.isNull());
+}
+
+TEST_F(StartupTest, CommandLineFileOnlyWhenItIsTheOneArgumentAndExists) {
+  installBundle();
+  QFile::copy(QString(KARVEL_APPDIR) + "/KARVEL.UIR", dir.filePath("present.xyz"));
+  auto run = [&](const QStringList& args) {
+    AppState s;
+    StartInteraction answers;
+    answers.state = &s;
+    answers.defaultAnswer = 0;
+    answers.languages.enqueue(English);
+    s.ui = &answers;
+    s.clock = &clock;
+    Application app(s);
+    QStringList opened;
+    StartupOptions o = options(args);
+    o.attach = [&](MainWindow& w) {
+      w.commands().openBus = [&](const QString& path) {
+        opened.append(path);
+        return 0;
+      };
+    };
+    EXPECT_TRUE(app.start(o));
+    EXPECT_TRUE(answers.messages.size() <= 1);  // message 0 only
+    return opened;
+  };
+  EXPECT_TRUE(run({"karvel"}).isEmpty());
+  EXPECT_TRUE(run({"karvel", dir.filePath("missing.BUS")}).isEmpty());
+  EXPECT_TRUE(run({"karvel", dir.filePath("present.xyz"), "second"}).isEmpty());
+  // Whatever its extension, the one file named is loaded as a bus file.
+  EXPECT_EQ(run({"karvel", dir.filePath("present.xyz")}), QStringList{dir.filePath("present.xyz")});
+}
+
+TEST_F(StartupTest, ShutdownClosesAnOpenSessionBeforeThePanels) {
+  installBundle();
+  ui.languages.enqueue(English);
+  Application app(state);
+  ASSERT_TRUE(app.start(options()));
+  bool windowAliveWhenClosed = false;
+  app.mainWindow()->commands().closeSession = [&] {
+    windowAliveWhenClosed = !state.mainPanel.isNull();
+    state.sessionOpen = 0;
+  };
+  state.sessionOpen = 1;
+  app.shutdown();
+  EXPECT_TRUE(windowAliveWhenClosed);
+  EXPECT_EQ(state.sessionOpen, 0);
+}

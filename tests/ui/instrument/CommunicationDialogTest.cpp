@@ -1,0 +1,223 @@
+// The communication settings dialog: address texts, fields, ping, focus.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QFile>
+
+#include "core/frame/AppState.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/SerialPortAccess.h"
+#include "io/Visa.h"
+#include "support/ScriptedInteraction.h"
+#include "support/Simulator.h"
+#include "ui/instrument/CommunicationDialog.h"
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace karvel;
+using karvel::ui::CommunicationDialog;
+
+namespace {
+
+struct DialogHarness {
+  AppState state;
+  io::Visa visa;
+  test::ScriptedInteraction ui;
+  test::RecordingClock clock;
+  QStringList opened;
+  QStringList pinged;
+  bool pingAnswer = true;
+  std::unique_ptr<CommunicationDialog> dialog;
+
+  DialogHarness() {
+    state.visa = &visa;
+    state.ui = &ui;
+    state.clock = &clock;
+    visa.setConnectTimeout(300);
+    visa.setPortLister([] { return QList<io::SerialPortEntry>{}; });
+    visa.setTrace([this](const io::TraceEvent& e) {
+      if (e.kind == io::TraceEvent::Kind::Open) opened.append(QString::fromUtf8(e.data));
+    });
+  }
+  CommunicationDialog& open(int type) {
+    dialog = std::make_unique<CommunicationDialog>(state);
+    dialog->hostAddresses = [](QStringList* out) {
+      out->append("192.168.0.2");
+      return 1;
+    };
+    dialog->ping = [this](const QString& a, int) {
+      pinged.append(a);
+      return pingAnswer;
+    };
+    dialog->serialPorts = [] { return QStringList{"/dev/ttyUSB0  CP2102 USB to UART"}; };
+    dialog->TraducCom();
+    dialog->findChild<QComboBox*>("typeSelector")->setCurrentIndex(type);
+    dialog->Communication(CommunicationDialog::Control::Selector, CommunicationDialog::Commit);
+    return *dialog;
+  }
+  void connect() { dialog->Communication(CommunicationDialog::Control::Connect, CommunicationDialog::Commit); }
+};
+
+}  // namespace
+
+TEST(CommunicationDialog, AddressTextsOfEachType) {
+  EXPECT_EQ(ui::addressFromFields(RS232, "3", {}), "ASRL3");
+  EXPECT_EQ(ui::addressFromFields(RS232, "12", {}), "ASRL12");
+  EXPECT_EQ(ui::addressFromFields(RS232, "/dev/ttyUSB0", {}), "ASRL/dev/ttyUSB0::INSTR");
+  EXPECT_EQ(ui::addressFromFields(RS232, "abc", {}), "");
+  EXPECT_EQ(ui::addressFromFields(USB, "7", {}), "USB7");
+  EXPECT_EQ(ui::addressFromFields(Ethernet, "192", {"168", "1", "20"}), "TCPIP0::192.168.1.20");
+}
+
+TEST(CommunicationDialog, EthernetShowsPcAddressesAndTheFourBytes) {
+  DialogHarness h;
+  h.state.ethernetAddress = "TCPIP0::255.255.255.255::23::SOCKET";
+  auto& d = h.open(Ethernet);
+  EXPECT_EQ(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().toStdString(),
+            "Enter oscilloscope IP address.\n\nPC address :  192.168.0.2\n");
+  for (QLineEdit* f : {d.findChild<QLineEdit*>("addressField"), d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field")})
+    EXPECT_EQ(f->text(), "255");
+  EXPECT_FALSE(d.findChild<QLineEdit*>("byte2Field")->isHidden());
+
+  // No address of its own: "No address".
+  h.dialog->hostAddresses = [](QStringList*) { return -1; };
+  h.dialog->Communication(CommunicationDialog::Control::Selector, CommunicationDialog::Commit);
+  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().endsWith("PC address :  No address\n"));
+}
+
+TEST(CommunicationDialog, EthernetConnectPingsThenOpensPort23) {
+  DialogHarness h;
+  auto& d = h.open(Ethernet);
+  d.findChild<QLineEdit*>("addressField")->setText("192");
+  d.findChild<QLineEdit*>("byte2Field")->setText("168");
+  d.findChild<QLineEdit*>("byte3Field")->setText("1");
+  d.findChild<QLineEdit*>("byte4Field")->setText("20");
+  h.pingAnswer = false;
+  h.connect();
+  EXPECT_EQ(h.pinged, QStringList{"192.168.1.20"});
+  EXPECT_EQ(h.state.ethernetAddress, "TCPIP0::192.168.1.20");  // written, not completed
+  EXPECT_EQ(h.state.connectionType, Ethernet);
+  ASSERT_EQ(h.ui.messages.size(), 1);
+  EXPECT_EQ(h.ui.messages[0].text, "This IP address has not response.\n");
+  EXPECT_TRUE(h.opened.isEmpty());
+
+  h.pingAnswer = true;
+  h.connect();
+  EXPECT_EQ(h.state.ethernetAddress, "TCPIP0::192.168.1.20::23::SOCKET");
+  EXPECT_EQ(h.opened, QStringList{"TCPIP0::192.168.1.20::23::SOCKET"});
+}
+
+TEST(CommunicationDialog, Rs232ConnectWritesAsrlAndListsThePorts) {
+  DialogHarness h;
+  h.state.serialAddress = "ASRL1";
+  auto& d = h.open(RS232);
+  EXPECT_EQ(d.findChild<QLabel*>("addressLabel")->text(), "COM");
+  EXPECT_EQ(d.findChild<QLineEdit*>("addressField")->text(), "1");
+  EXPECT_TRUE(d.findChild<QLineEdit*>("byte2Field")->isHidden());
+  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().contains("/dev/ttyUSB0  CP2102 USB to UART"));
+  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().startsWith("On oscilloscope :\nhighest speed,"));
+  d.findChild<QLineEdit*>("addressField")->setText("3");
+  h.connect();
+  EXPECT_EQ(h.state.serialAddress, "ASRL3");
+  EXPECT_EQ(h.state.connectionType, RS232);
+  ASSERT_FALSE(h.opened.isEmpty());
+  EXPECT_EQ(h.opened.first(), "ASRL3");
+
+  // A device path that does not exist: the information box says so.
+  d.findChild<QLineEdit*>("addressField")->setText("/dev/karvel-no-such-port");
+  h.connect();
+  EXPECT_EQ(h.state.serialAddress, "ASRL/dev/karvel-no-such-port::INSTR");
+  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().contains("/dev/karvel-no-such-port does not exist on this PC."));
+}
+
+TEST(CommunicationDialog, ConnectClosesTheOpenSessionFirst) {
+  test::Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  DialogHarness h;
+  QList<int> toolbar;
+  h.state.afficheCom = [&](int open) { toolbar.append(open); };
+  h.state.connectionType = Ethernet;
+  h.state.ethernetAddress = sim.tcpResource();
+  ASSERT_EQ(OpenDev(h.state), 0);
+  auto& d = h.open(RS232);
+  d.findChild<QLineEdit*>("addressField")->setText("/dev/karvel-no-such-port");
+  h.connect();
+  // Closed before the new opening, which fails and closes again.
+  EXPECT_EQ(toolbar.mid(0, 2), (QList<int>{1, 0}));
+  EXPECT_EQ(toolbar.last(), 0);
+  EXPECT_EQ(h.state.sessionOpen, 0);
+  EXPECT_EQ(h.visa.openObjectCount(), 0);
+}
+
+TEST(CommunicationDialog, DotMovesTheFocusAlongTheAddressBytes) {
+  DialogHarness h;
+  auto& d = h.open(Ethernet);
+  d.show();
+  d.activateWindow();
+  QLineEdit* fields[] = {d.findChild<QLineEdit*>("addressField"), d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field")};
+  QWidget* expected[] = {d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field"), d.findChild<QPushButton*>("connectButton")};
+  for (int i = 0; i < 4; ++i) {
+    fields[i]->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, ".");
+    QApplication::sendEvent(fields[i], &press);
+    EXPECT_EQ(d.focusWidget(), expected[i]) << i;
+    EXPECT_FALSE(fields[i]->text().contains('.'));
+  }
+}
+
+TEST(CommunicationDialog, QuitForgetsThePanel) {
+  DialogHarness h;
+  auto& d = h.open(USB);
+  EXPECT_TRUE(d.findChild<QLineEdit*>("addressField")->isHidden());
+  EXPECT_EQ(h.state.commPanel, &d);
+  d.Communication(CommunicationDialog::Control::Quit, CommunicationDialog::Commit);
+  EXPECT_EQ(h.state.commPanel, nullptr);
+}
+
+TEST(SerialPortHelp, NamesTheGroupAndTheRemedy) {
+  PortProblem p;
+  p.kind = PortProblem::Kind::Permission;
+  p.group = "dialout";
+  p.user = "ann";
+  const QString text = portAdvice(p, "/dev/ttyUSB0", English);
+  EXPECT_TRUE(text.contains("\"dialout\""));
+  EXPECT_TRUE(text.contains("sudo usermod -aG dialout ann"));
+  p.kind = PortProblem::Kind::Busy;
+  p.holder = "minicom";
+  EXPECT_EQ(portAdvice(p, "/dev/ttyUSB0", English),
+            "/dev/ttyUSB0 is in use by another program (minicom). Close that program, then connect again.");
+  EXPECT_TRUE(portAdvice(PortProblem{}, "/dev/ttyUSB0", French).isEmpty());
+  EXPECT_EQ(diagnoseSerialPort("/dev/karvel-no-such-port").kind, PortProblem::Kind::Missing);
+}
+
+#ifdef Q_OS_UNIX
+TEST(SerialPortHelp, APortLockedByAnotherProgramIsNamed) {
+  QTemporaryDir dir;
+  const QString device = dir.filePath("ttyKARVEL");
+  QFile port(device);
+  ASSERT_TRUE(port.open(QIODevice::WriteOnly));
+  port.close();
+  QProcess holder;
+  holder.start("sleep", {"30"});
+  ASSERT_TRUE(holder.waitForStarted());
+  QString name = device;
+  name.replace('/', '_');
+  QFile lock("/tmp/LCK.." + name);
+  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+  lock.write(QByteArray::number(holder.processId()) + "\nsleep\nhost\n");
+  lock.close();
+  const PortProblem p = diagnoseSerialPort(device);
+  lock.remove();
+  holder.kill();
+  holder.waitForFinished();
+  EXPECT_EQ(p.kind, PortProblem::Kind::Busy);
+  EXPECT_EQ(p.holder, "sleep");
+  EXPECT_EQ(diagnoseSerialPort(device).kind, PortProblem::Kind::None);  // lock gone
+}
+#endif

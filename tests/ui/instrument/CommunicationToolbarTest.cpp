@@ -1,0 +1,60 @@
+// The toolbar's connect toggle wired to the instrument session, against the
+// simulator: go button and indicator after opening, stop button after closing.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include "core/frame/AppState.h"
+#include "support/ScriptedInteraction.h"
+#include "support/Simulator.h"
+#include "ui/instrument/CommunicationFeature.h"
+#include "ui/frame/MainWindow.h"
+
+using namespace karvel;
+using namespace karvel::ui;
+
+TEST(CommunicationToolbar, ToggleOpensAndClosesTheSession) {
+  test::Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  QTemporaryDir dir;
+  test::ScriptedInteraction ui;
+  test::RecordingClock clock;
+  AppState state;
+  state.ui = &ui;
+  state.clock = &clock;
+  state.programDir = KARVEL_APPDIR;
+  state.settingsPath = dir.filePath("karvel.ini");
+  state.connectionType = Ethernet;
+  state.ethernetAddress = sim.tcpResource();
+  MainWindow window(state);
+  attachCommunication(window);
+  window.GestionMenu(item::FirstLanguage + English);
+  ASSERT_NE(state.visa, nullptr);
+  ASSERT_EQ(window.toolbar()->actions().size(), 9);
+  EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "stopButton");
+
+  window.toolbar()->actions()[8]->trigger();
+  EXPECT_EQ(state.sessionOpen, 1);
+  EXPECT_EQ(state.instrumentModel, kModelRQ6102);
+  ASSERT_EQ(window.toolbar()->actions().size(), 10);
+  EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "goButton");
+  EXPECT_EQ(window.toolbar()->actions()[9]->text(), "Ethernet");
+
+  window.toolbar()->actions()[8]->trigger();
+  EXPECT_EQ(state.sessionOpen, 0);
+  ASSERT_EQ(window.toolbar()->actions().size(), 9);
+  EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "stopButton");
+  EXPECT_TRUE(ui.messages.isEmpty());
+
+  // With the instrument gone, a click ends with message 20 and the stop button.
+  sim.stop();
+  state.commPanel = &window;  // stands for a dialog already shown: no modal dialog in a test
+  window.toolbar()->actions()[8]->trigger();
+  EXPECT_EQ(state.sessionOpen, 0);
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_TRUE(ui.messages[0].text.startsWith("Invalid communication"));
+  EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "stopButton");
+}
