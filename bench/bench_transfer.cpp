@@ -13,7 +13,7 @@
 #include "../tests/support/Simulator.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
-#include "core/instrument/Import.h"
+#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "io/Visa.h"
 

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "cli/Commands.h"
+#include "cli/BusCommand.h"
 #include "cli/Console.h"
 #include "core/frame/AppState.h"
 #include "core/bus/BusFile.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "core/frame/AppState.h"
 #include "core/frame/Interaction.h"
@@ -30,5 +31,9 @@ class ConsoleInteraction : public Interaction {
 
 // Prints "karvel-cli: TEXT" on stderr, on one line, and returns exit code 1.
 int fail(const QString& text);
+
+// Reads the options from args[first] on, which may only be "--language 0-4";
+// false on anything else.
+bool parseLanguageOption(const QStringList& args, qsizetype first, int* language);
 
 }  // namespace karvel::cli

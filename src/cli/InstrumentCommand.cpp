@@ -10,12 +10,14 @@
 #include <functional>
 #include <map>
 
-#include "cli/Commands.h"
+#include "cli/InstrumentCommand.h"
 #include "cli/Console.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
 #include "core/instrument/Communication.h"
-#include "core/instrument/Import.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/ExportCommand.h"
+#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Settings.h"
 #include "io/Visa.h"

@@ -2,7 +2,7 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "cli/Commands.h"
+#include "cli/ResultCommand.h"
 #include "cli/Console.h"
 #include "core/frame/AppState.h"
 #include "core/results/ResultReader.h"

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <cstdio>
 
-#include "cli/Commands.h"
+#include "cli/ResultExportCommand.h"
 #include "cli/Console.h"
 #include "core/frame/AppState.h"
 #include "core/results/ResultReader.h"

@@ -1,6 +1,7 @@
 // Listing the files of one kind that the instrument's stores hold.
 #include "core/frame/AppState.h"
-#include "core/instrument/Import.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/FileTransfer.h"
 #include "core/instrument/ScpiCommands.h"
 #include "io/Visa.h"
 

@@ -3,7 +3,8 @@
 
 #include "core/frame/AppState.h"
 #include "core/instrument/Communication.h"
-#include "core/instrument/Import.h"
+#include "core/instrument/ExportCommand.h"
+#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"

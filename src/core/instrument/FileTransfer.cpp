@@ -10,7 +10,7 @@
 
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
-#include "core/instrument/Import.h"
+#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Messages.h"
 #include "core/results/ResultTexts.h"

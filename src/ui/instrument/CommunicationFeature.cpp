@@ -31,7 +31,7 @@ class InstrumentLink : public QObject {
 
 }  // namespace
 
-void attachCommunication(MainWindow& window) {
+void attachCommunicationFeature(MainWindow& window) {
   new InstrumentLink(window);
   AppState& state = window.state();
   MainWindow* w = &window;

@@ -7,6 +7,6 @@ namespace karvel::ui {
 
 class MainWindow;
 
-void attachCommunication(MainWindow& window);
+void attachCommunicationFeature(MainWindow& window);
 
 }  // namespace karvel::ui

@@ -3,14 +3,14 @@
 #include <QFileInfo>
 
 #include "core/instrument/Communication.h"
-#include "core/instrument/Import.h"
+#include "core/instrument/ExportCommand.h"
 #include "ui/instrument/ImportDialog.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/instrument/TransferProgress.h"
 
 namespace karvel::ui {
 
-void attachFileStore(MainWindow& window) {
+void attachFileStoreFeature(MainWindow& window) {
   MainWindow* w = &window;
   MainCommands& c = window.commands();
   c.importFiles = [w] {

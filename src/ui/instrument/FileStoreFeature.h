@@ -7,6 +7,6 @@ namespace karvel::ui {
 
 class MainWindow;
 
-void attachFileStore(MainWindow& window);
+void attachFileStoreFeature(MainWindow& window);
 
 }  // namespace karvel::ui

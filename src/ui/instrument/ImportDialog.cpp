@@ -4,7 +4,8 @@
 #include <QListWidget>
 #include <QScrollBar>
 
-#include "core/instrument/Import.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"

@@ -7,7 +7,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/instrument/Import.h"
+#include "core/instrument/FileStore.h"
 
 class QProgressDialog;
 class QWidget;

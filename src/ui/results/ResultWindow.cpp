@@ -164,10 +164,4 @@ ResultWindow* ReadHTMLFile(AppState& state, const QString& path) {
   return window;
 }
 
-void attachResultCommands(MainWindow& window) {
-  window.commands().openResult = [&state = window.state()](const QString& path) {
-    ReadHTMLFile(state, path);
-  };
-}
-
 }  // namespace karvel::ui

@@ -57,9 +57,6 @@ class ResultWindow : public QMainWindow {
 // reported through state.ui and gives no window (nullptr).
 ResultWindow* ReadHTMLFile(AppState& state, const QString& path);
 
-// File > Open of a ".HTM" file opens it with ReadHTMLFile.
-void attachResultCommands(MainWindow& window);
-
 // The three status icons (green, red, yellow) from bitmap/ in the program
 // folder; a missing icon file leaves that status without an icon.
 std::array<QPixmap, 3> loadStatusIcons(const AppState& state);

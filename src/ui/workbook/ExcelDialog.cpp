@@ -256,12 +256,6 @@ ExcelDialog* LoadExcelPanel(AppState& state, QWidget* parent) {
   return dialog;
 }
 
-void attachSpreadsheetExport(MainWindow& window) {
-  AppState& state = window.state();
-  LoadExcelPanel(state, &window);
-  window.commands().closeSpreadsheet = [&state] { FermetureExcel(state); };
-}
-
 void TraducExcel(AppState& state) {
   if (auto* dialog = qobject_cast<ExcelDialog*>(state.excelPanel.data())) dialog->applyTexts();
 }

@@ -99,10 +99,6 @@ class ExcelDialog : public QDialog {
 // EXCEL" command (AppState::exportResults).
 ExcelDialog* LoadExcelPanel(AppState& state, QWidget* parent = nullptr);
 
-// At start-up: makes the dialog, attaches the results windows' export
-// command and the spreadsheet side's closing at quit.
-void attachSpreadsheetExport(MainWindow& window);
-
 // TraducExcel: the dialog's labels in the current language.
 void TraducExcel(AppState& state);
 

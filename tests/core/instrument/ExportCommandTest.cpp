@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/instrument/Communication.h"
-#include "core/instrument/Import.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/ExportCommand.h"
 #include "support/StoreSession.h"
 
 using namespace karvel;

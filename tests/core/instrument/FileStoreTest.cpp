@@ -3,7 +3,8 @@
 
 #include <QDirIterator>
 
-#include "core/instrument/Import.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/FileTransfer.h"
 #include "support/StoreSession.h"
 
 using namespace karvel;

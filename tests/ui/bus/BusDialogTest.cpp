@@ -15,7 +15,7 @@
 #include "core/bus/BusFile.h"
 #include "core/bus/XmlDocument.h"
 #include "support/ScriptedInteraction.h"
-#include "ui/bus/BusCommands.h"
+#include "ui/bus/BusFeature.h"
 #include "ui/bus/BusPanel.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/bus/NewFileDialogs.h"
@@ -49,7 +49,7 @@ class BusDialog : public ::testing::Test {
     app.programDir = QStringLiteral(KARVEL_APPDIR);
     app.settingsPath = dir.filePath("karvel.ini");
     window = std::make_unique<ui::MainWindow>(app);
-    ui::attachBusCommands(*window);
+    ui::attachBusFeature(*window);
     window->show();
     const QString sample = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_HS.BUS");
     ASSERT_EQ(ui::ConvertAndRenderXMLFileInTree(app, window.get(), sample), 0);

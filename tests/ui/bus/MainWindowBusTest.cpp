@@ -15,7 +15,7 @@
 #include "core/bus/BusFile.h"
 #include "core/bus/XmlDocument.h"
 #include "support/ScriptedInteraction.h"
-#include "ui/bus/BusCommands.h"
+#include "ui/bus/BusFeature.h"
 #include "ui/frame/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -33,7 +33,7 @@ class MainWindowBus : public ::testing::Test {
     state.programDir = KARVEL_APPDIR;
     state.settingsPath = dir.filePath("karvel.ini");
     window = std::make_unique<MainWindow>(state);
-    attachBusCommands(*window);
+    attachBusFeature(*window);
     window->GestionMenu(item::FirstLanguage + English);
     window->show();
   }

@@ -30,7 +30,7 @@ TEST(CommunicationToolbar, ToggleOpensAndClosesTheSession) {
   state.connectionType = Ethernet;
   state.ethernetAddress = sim.tcpResource();
   MainWindow window(state);
-  attachCommunication(window);
+  attachCommunicationFeature(window);
   window.GestionMenu(item::FirstLanguage + English);
   ASSERT_NE(state.visa, nullptr);
   ASSERT_EQ(window.toolbar()->actions().size(), 9);

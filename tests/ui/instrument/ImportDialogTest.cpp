@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QListWidget>
 
-#include "core/instrument/Import.h"
 #include "support/StoreSession.h"
 #include "ui/bus/BusPanel.h"
 #include "ui/instrument/ImportDialog.h"

@@ -14,6 +14,7 @@
 #include "support/ScriptedInteraction.h"
 #include "support/WorkbookReader.h"
 #include "ui/workbook/ExcelDialog.h"
+#include "ui/workbook/WorkbookFeature.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/results/ResultWindow.h"
 
@@ -276,7 +277,7 @@ TEST(ExcelDialogAttach, ResultsWindowsExportAndQuitClosesWithItsWarning) {
   state.programDir = QStringLiteral(KARVEL_APPDIR);
   state.workingDir = dir.path();
   auto main = std::make_unique<ui::MainWindow>(state);
-  ui::attachSpreadsheetExport(*main);
+  ui::attachWorkbookFeature(*main);
   auto* dialog = qobject_cast<ExcelDialog*>(state.excelPanel.data());
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(dialog->parent(), main.get());

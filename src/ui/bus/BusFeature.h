@@ -8,6 +8,6 @@ class MainWindow;
 
 // Attaches the bus panel to the main window and fills the window's openBus,
 // save and close commands. Attaching twice keeps the first panel.
-void attachBusCommands(MainWindow& window);
+void attachBusFeature(MainWindow& window);
 
 }  // namespace karvel::ui

@@ -1,11 +1,11 @@
-#include "ui/bus/BusCommands.h"
+#include "ui/bus/BusFeature.h"
 
 #include "ui/bus/BusPanel.h"
 #include "ui/frame/MainWindow.h"
 
 namespace karvel::ui {
 
-void attachBusCommands(MainWindow& window) {
+void attachBusFeature(MainWindow& window) {
   BusPanel* panel = BusPanel::of(&window);
   if (!panel) panel = new BusPanel(window.state(), &window);
   MainCommands& commands = window.commands();

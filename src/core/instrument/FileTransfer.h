@@ -1,48 +1,17 @@
-// The instrument's file store: moving one file between the PC and the
-// instrument as a definite-length block, and listing the files of one kind
-// that each store of the instrument holds. Everything goes through the open
-// session in AppState (its I/O layer, session and model code).
+// Moving one file between the PC and the instrument as a definite-length
+// block, through the open session in AppState (its I/O layer, session and
+// model code), and the names a file has on either side.
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
-#include <functional>
 
+#include "core/instrument/FileStore.h"
 #include "io/VisaTypes.h"
 
 namespace karvel {
 
 struct AppState;
-
-// File kinds of the stores.
-constexpr int kKindBus = 0;     // bus definition files
-constexpr int kKindResult = 1;  // diagnostic result files
-
-// Catalogue replies are read with this maximum count; a longer reply is read on.
-constexpr int kTransferBufferSize = 10000;
-// A block header announcing more than this is refused before anything is allocated.
-constexpr qint64 kMaxBlockLength = 64LL * 1024 * 1024;
-// Slices in which a large block moves, so that each has its own time-out and
-// the progress can be shown between them.
-constexpr int kTransferSlice = 2048;
-
-constexpr int kTransferWaitMs = 500;
-constexpr int kCatalogueTimeoutMs = 60000;
-constexpr int kBlockTimeoutMs = 8000;
-constexpr int kNormalTimeoutMs = 2000;
-
-// The temporary file a fetched bus definition file arrives in.
-inline constexpr const char* kBusTemporaryName = "______z_.tmp";
-
-// Called while a block moves: bytes done so far of `total`.
-using TransferProgress = std::function<void(qint64 done, qint64 total)>;
-
-// One file of a store's catalogue: its name and the store it was found in.
-struct CatalogueEntry {
-  QString name;
-  int store = 0;
-};
 
 // Moves one file. direction not 0: uploads the PC file `file` into the
 // instrument's store (0 done or declined by the user; -1 name too long or the
@@ -64,15 +33,6 @@ int downloadFile(AppState& state, io::ViSession session, const QString& name, io
 io::ViStatus Tarvik_Read_Binary_Data(AppState& state, io::ViSession session, QByteArray* buffer,
                                      io::ViUInt32* count, const TransferProgress& progress = {});
 
-// Appends to `list` the files of `kind` of every store of the instrument.
-// Always 0.
-int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list);
-
-// Appends to `list` the names of `kind` found in one catalogue text, each
-// with `store`. Always 0.
-int AfficheCatalog(int kind, const QByteArray& catalogue, char separator, int store,
-                   QList<CatalogueEntry>& list);
-
 // The name a file has on the instrument when uploaded from `path`: the part
 // after the last separator, blanks made "_", the extension's case that of
 // `model`. Empty when the path names no file.
@@ -90,15 +50,6 @@ QString temporaryPath(const QString& programDir, const QString& name, int kind);
 // characters file systems refuse become "_". Empty when nothing usable is
 // left ("", ".", "..").
 QString safeLocalName(const QString& name);
-
-// Whether the bus definition file at `path` is meant for `model`: files of the
-// second family carry "VSoftTarvikIV" in their first 250 bytes, those of the
-// first do not.
-bool busFileSuitsModel(const QString& path, int model);
-
-// File > Export: opens the session, asks for a bus definition file and sends
-// it to the instrument when it suits the model, telling the user what failed.
-void exportBusFile(AppState& state, const TransferProgress& progress = {});
 
 // Instrument texts are Windows-1252.
 QString fromInstrument(const QByteArray& bytes);

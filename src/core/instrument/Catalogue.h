@@ -1,0 +1,23 @@
+// Listing the files of one kind that each store of the instrument holds,
+// through the open session in AppState.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include "core/instrument/FileStore.h"
+
+namespace karvel {
+
+struct AppState;
+
+// Appends to `list` the files of `kind` of every store of the instrument.
+// Always 0.
+int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list);
+
+// Appends to `list` the names of `kind` found in one catalogue text, each
+// with `store`. Always 0.
+int AfficheCatalog(int kind, const QByteArray& catalogue, char separator, int store,
+                   QList<CatalogueEntry>& list);
+
+}  // namespace karvel

@@ -1,0 +1,22 @@
+// File > Export: a bus definition file chosen on the PC sent to the
+// instrument's store.
+#pragma once
+
+#include <QString>
+
+#include "core/instrument/FileStore.h"
+
+namespace karvel {
+
+struct AppState;
+
+// Whether the bus definition file at `path` is meant for `model`: files of the
+// second family carry "VSoftTarvikIV" in their first 250 bytes, those of the
+// first do not.
+bool busFileSuitsModel(const QString& path, int model);
+
+// File > Export: opens the session, asks for a bus definition file and sends
+// it to the instrument when it suits the model, telling the user what failed.
+void exportBusFile(AppState& state, const TransferProgress& progress = {});
+
+}  // namespace karvel

@@ -1,0 +1,14 @@
+#include "ui/workbook/WorkbookFeature.h"
+
+#include "ui/frame/MainWindow.h"
+#include "ui/workbook/ExcelDialog.h"
+
+namespace karvel::ui {
+
+void attachWorkbookFeature(MainWindow& window) {
+  AppState& state = window.state();
+  LoadExcelPanel(state, &window);
+  window.commands().closeSpreadsheet = [&state] { FermetureExcel(state); };
+}
+
+}  // namespace karvel::ui
