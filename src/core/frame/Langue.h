@@ -1,8 +1,10 @@
 // The program's own texts, one row of five strings per text in the order of
 // the language index (French, English, German, Spanish, Italian). Menu texts
 // mark their mnemonic with a double underscore (see menuText in Texts.h).
-// The dialogs of the other commands take their texts from here too, so that
-// every window speaks the language in force when it opens.
+// The communication and import dialogs take their texts from here too; the
+// bus, results and spreadsheet windows keep theirs beside their code
+// (BusTexts.h, ResultTexts.h, SheetExport.h). Every window speaks the language
+// in force when it opens.
 #pragma once
 
 #include "core/frame/Texts.h"
@@ -114,46 +116,6 @@ inline constexpr Text5 kImportFileName{"Nom du fichier", "File Name", "Dateiname
                                        "Nombre del fichero", "Nome del file"};
 inline constexpr Text5 kImportFileType{"Type de fichiers", "Type of Files", "Dateityp",
                                        "Tipo de ficheros", "Tipo di file"};
-
-// ---- New-file dialogs (new bus speed, new maximum voltage) -------------------
-inline constexpr Text5 kNewFileTitle{"Création de fichier", "File creation", "Datei erstellen",
-                                     "Creación de fichero", "Creazione del file"};
-inline constexpr Text5 kNewSpeedQuestion{
-    "Quel est le nouveau débit (bps) ou la nouvelle fréquence (Hz) du bus ?",
-    "What is the new baudrate (bps) or the new frequency (Hz) of the bus ?",
-    "Wie lautet die neue Baudrate (bps) oder die neue Frequenz (Hz) des Busses ?",
-    "¿ Cuál es la nueva velocidad (bps) o la nueva frecuencia (Hz) del bus ?",
-    "Qual’è il nuovo baudrate (bps) o la nuova frequenza (Hz) del bus ?"};
-inline constexpr Text5 kNewVoltageQuestion{
-    "Quelle est la nouvelle tension maximale du bus ?", "What is the new maximum bus voltage?",
-    "Wie hoch ist die neue maximale Busspannung?", "¿ Cuál es la nueva tensión máxima del bus ?",
-    "Qual’è la nuova tensione massima del bus?"};
-inline constexpr Text5 kNewFileTitleField{"Modification du titre", "Modification of title",
-                                          "Titel ändern", "Modificación del título",
-                                          "Modifica del titolo"};
-
-// ---- Results window -----------------------------------------------------------
-inline constexpr Text5 kResultsExportExcel{"Exporter vers E__XCEL ...", "Export to E__XCEL ...",
-                                           "Nach E__XCEL exportieren ...", "Exportar a E__XCEL ...",
-                                           "Esporta in E__XCEL ..."};
-inline constexpr Text5 kColumnMinTolerance{"Tolérance min", "Min tolerance", "Min. Toleranz",
-                                           "Tolerancia mín", "Tolleranza min"};
-inline constexpr Text5 kColumnMaxTolerance{"Tolérance max", "Max tolerance", "Max. Toleranz",
-                                           "Tolerancia máx", "Tolleranza max"};
-inline constexpr Text5 kColumnMeasurements{"Mesures", "Measurements", "Messwerte", "Medidas",
-                                           "Misure"};
-inline constexpr Text5 kColumnDistance{"Ecart", "Distance", "Abstand", "Distancia", "Distanza"};
-
-// ---- Spreadsheet-export dialog ------------------------------------------------
-inline constexpr Text5 kExcelBrowse{"Parcourir", "Browse", "Durchsuchen", "Examinar", "Sfoglia"};
-inline constexpr Text5 kExcelWorkingDir{"Répertoire de travail", "Working Directory",
-                                        "Arbeitsverzeichnis", "Directorio de trabajo",
-                                        "Cartella di lavoro"};
-inline constexpr Text5 kExcelRun{"__Lancer", "__Run", "__Starten", "__Ejecutar", "__Avvia"};
-inline constexpr Text5 kExcelExport{"Exporter", "Export", "Exportieren", "Exportar", "Esporta"};
-inline constexpr Text5 kExcelSheet{"Feuille (*.XLS)", "Sheet (*.XLS)", "Tabelle (*.XLS)",
-                                   "Hoja (*.XLS)", "Foglio (*.XLS)"};
-inline constexpr Text5 kExcelMessage{"Message", "Message", "Meldung", "Mensaje", "Messaggio"};
 
 // ---- Connection types, by connection type ------------------------------------
 inline constexpr std::array<const char*, 3> kConnectionNames{"RS232", "USB", "Ethernet"};
