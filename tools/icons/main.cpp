@@ -1,7 +1,7 @@
 // karvel-icons: paints the toolbar images into the folder given as argument,
 // each as <name>.bmp (24 x 24) and <name>@2x.bmp (48 x 48) for high-density
 // screens. Bitmaps have no transparency: the background is the key colour
-// that the program makes see-through (see src/ui/ToolbarIcons.h).
+// that the program makes see-through (see src/ui/frame/ToolbarIcons.h).
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
