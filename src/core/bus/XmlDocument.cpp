@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "core/frame/BoundedRead.h"
+
 namespace karvel {
 
 namespace {
@@ -137,8 +139,21 @@ QString position(const QByteArray& bytes, std::ptrdiff_t offset) {
   return QStringLiteral("line %1, column %2").arg(line).arg(column);
 }
 
-constexpr qsizetype kMaxFileSize = 64 * 1024 * 1024;
 constexpr int kMaxErrorText = 511;
+
+// Whether `text` holds an unpaired surrogate: UTF-16 data that no Unicode
+// character stands for, which UTF-8 cannot carry.
+qsizetype loneSurrogate(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      ++i;
+    } else if (c.isSurrogate()) {
+      return i;
+    }
+  }
+  return -1;
+}
 
 }  // namespace
 
@@ -196,14 +211,19 @@ XmlDocument::Loaded XmlDocument::loadFile(const QString& path) {
         errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
     return result;
   }
-  if (file.size() > kMaxFileSize) {
+  auto tooLarge = [&] {
     result.status = XmlCannotOpen;
     result.errorText =
-        errorText(XmlCannotOpen, QStringLiteral("%1 is larger than 64 MB").arg(path));
+        errorText(XmlCannotOpen,
+                  QStringLiteral("%1 is larger than %2 MB, too large for a bus definition file")
+                      .arg(path)
+                      .arg(kMaxFileSize / (1024 * 1024)));
     return result;
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
+  };
+  QByteArray bytes;
+  const BoundedRead read = readBounded(file, kMaxFileSize, &bytes);
+  if (read == BoundedRead::TooLarge) return tooLarge();
+  if (read == BoundedRead::Failed) {
     result.status = XmlCannotOpen;
     result.errorText =
         errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
@@ -247,6 +267,34 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
         result.status = XmlUnsupportedEncoding;
         result.errorText =
             errorText(XmlUnsupportedEncoding, QStringLiteral("invalid UTF-16/UTF-32 data"));
+        return result;
+      }
+      // The file is worked on as UTF-8 and written back from it, so what
+      // UTF-8 cannot hold would come back changed: refuse it here instead.
+      const qsizetype lone = loneSurrogate(text);
+      if (lone >= 0) {
+        result.status = XmlUnsupportedEncoding;
+        result.errorText = errorText(
+            XmlUnsupportedEncoding,
+            QStringLiteral("unpaired UTF-16 surrogate (0x%1) at character %2; the file cannot be "
+                           "read without changing it")
+                .arg(text[lone].unicode(), 4, 16, QLatin1Char('0'))
+                .arg(lone + 1));
+        return result;
+      }
+      // An odd trailing byte and the like are dropped by the decoder: the
+      // text must give back exactly the bytes read.
+      QStringEncoder encoder(wide == QStringDecoder::Utf16LE   ? QStringEncoder::Utf16LE
+                             : wide == QStringDecoder::Utf16BE ? QStringEncoder::Utf16BE
+                             : wide == QStringDecoder::Utf32LE ? QStringEncoder::Utf32LE
+                                                               : QStringEncoder::Utf32BE,
+                             QStringEncoder::Flag::Stateless);
+      if (QByteArray(encoder.encode(text)) != bytes.mid(bom)) {
+        result.status = XmlUnsupportedEncoding;
+        result.errorText = errorText(
+            XmlUnsupportedEncoding,
+            QStringLiteral("incomplete UTF-16/UTF-32 data; the file cannot be read without "
+                           "changing it"));
         return result;
       }
       doc->outerPrefix_ = bytes.left(bom);

@@ -30,6 +30,10 @@ enum XmlStatus : int {
 
 class XmlDocument {
  public:
+  // Bus definition files are a few kilobytes; a larger file is refused before
+  // it is read into memory.
+  static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
   struct Loaded {
     std::shared_ptr<XmlDocument> document;  // null on failure
     int status = XmlOk;

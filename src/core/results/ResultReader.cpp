@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <cstring>
 
+#include "core/frame/BoundedRead.h"
 #include "core/results/ResultTexts.h"
 
 namespace karvel {
@@ -19,7 +20,15 @@ class Walk {
 
   qsizetype find(qsizetype from, const char* marker, qsizetype count = -1,
                  bool caseSensitive = true) const {
-    return findPattern(text_, from, count, marker, caseSensitive);
+    const qsizetype at = findPattern(text_, from, count, marker, caseSensitive);
+    // What the search went through: up to the match's end, else its window.
+    if (from >= 0 && from <= text_.size()) {
+      const qsizetype end = at >= 0      ? at + qsizetype(std::strlen(marker))
+                            : count >= 0 ? std::min(text_.size(), from + count)
+                                         : text_.size();
+      examined += end - from;
+    }
+    return at;
   }
 
   // The bytes from `a` up to `e`, cut to the piece size.
@@ -51,6 +60,7 @@ class Walk {
   qsizetype size() const { return text_.size(); }
 
   QString problem;
+  mutable qint64 examined = 0;
 
  private:
   const QByteArray& text_;
@@ -190,7 +200,8 @@ QByteArray resultTextFromBytes(QByteArray bytes) {
   return bytes;
 }
 
-ResultTable readResultText(const QByteArray& text, const QString& path, int language) {
+ResultTable readResultText(const QByteArray& text, const QString& path, int language,
+                           qint64* bytesExamined) {
   ResultTable table;
   table.sourcePath = path;
   table.title = resultWindowTitle(path, language);
@@ -213,13 +224,20 @@ ResultTable readResultText(const QByteArray& text, const QString& path, int lang
     walk.note("<TBODY>");
   } else {
     qsizetype p = body + 6;
-    while (walk.find(p, "<TR class=") >= 0) {
+    // The next row marker at or after p. The cells of a row are read from p
+    // whatever lies between, so a marker found far ahead stays the answer
+    // until p passes it; searching again from p each time would go over the
+    // same bytes once per row.
+    qsizetype nextRow = walk.find(p, "<TR class=");
+    while (nextRow >= 0) {
       table.rows.emplace_back();
       // A row cut short keeps what it holds; the walk ends there.
       if (!readRow(walk, p, table.rows.back())) break;
+      if (nextRow < p) nextRow = walk.find(p, "<TR class=");
     }
   }
   table.problemMarker = walk.problem;
+  if (bytesExamined) *bytesExamined = walk.examined;
   return table;
 }
 
@@ -230,10 +248,10 @@ bool loadResultFile(const QString& path, int language, ResultTable& table, QStri
   };
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
-  if (file.size() > kResultFileMax) return fail(pick(resulttext::kTooLarge, language));
-  QByteArray bytes = file.read(kResultFileMax + 1);
-  if (file.error() != QFileDevice::NoError) return fail(file.errorString());
-  if (bytes.size() > kResultFileMax) return fail(pick(resulttext::kTooLarge, language));
+  QByteArray bytes;
+  const BoundedRead read = readBounded(file, kResultFileMax, &bytes);
+  if (read == BoundedRead::TooLarge) return fail(pick(resulttext::kTooLarge, language));
+  if (read == BoundedRead::Failed) return fail(file.errorString());
   table = readResultText(resultTextFromBytes(std::move(bytes)), path, language);
   return true;
 }

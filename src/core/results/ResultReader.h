@@ -25,9 +25,9 @@ qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count, 
 // Every piece copied out of a result text holds at most this many bytes.
 constexpr qsizetype kResultPieceMax = 299;
 
-// Result files are small; anything beyond this is not a result file and is
-// refused rather than read into memory.
-constexpr qint64 kResultFileMax = 64 * 1024 * 1024;
+// Result files are a few kilobytes; anything beyond this is not a result
+// file and is refused before it is read into memory.
+constexpr qint64 kResultFileMax = 16 * 1024 * 1024;
 
 // The window title for a result read from `path`: the "File" word, " : ",
 // the lower-cased file name up to its first dot, and ".HTM".
@@ -38,7 +38,11 @@ QString resultWindowTitle(const QString& path, int language);
 // source path. Never reads outside `text`; when a marker the walk needs is
 // missing it keeps what it found so far and names the marker in
 // `table.problem`.
-ResultTable readResultText(const QByteArray& text, const QString& path, int language);
+// The walk looks at each byte of the text a bounded number of times, so its
+// time grows linearly with the text; `bytesExamined`, when given, receives
+// how many bytes its searches went through (to check that bound).
+ResultTable readResultText(const QByteArray& text, const QString& path, int language,
+                           qint64* bytesExamined = nullptr);
 
 // The text of a result file as the reader sees it: the bytes up to the first
 // zero byte, with every CR LF pair turned into a single LF.

@@ -62,10 +62,11 @@ inline constexpr Text5 kCannotRead = {"Impossible de lire le fichier de résulta
                                       "Die Ergebnisdatei kann nicht gelesen werden\n%1\n%2",
                                       "No se puede leer el fichero de resultado\n%1\n%2",
                                       "Impossibile leggere il file di risultato\n%1\n%2"};
-inline constexpr Text5 kTooLarge = {"Fichier trop grand pour un résultat",
-                                    "File too large for a result", "Datei zu groß für ein Ergebnis",
-                                    "Fichero demasiado grande para un resultado",
-                                    "File troppo grande per un risultato"};
+inline constexpr Text5 kTooLarge = {"Fichier trop grand pour un résultat (plus de 16 Mo)",
+                                    "File too large for a result (more than 16 MB)",
+                                    "Datei zu groß für ein Ergebnis (mehr als 16 MB)",
+                                    "Fichero demasiado grande para un resultado (más de 16 MB)",
+                                    "File troppo grande per un risultato (più di 16 MB)"};
 // %1 the file, %2 the system's reason.
 inline constexpr Text5 kCannotSave = {"Le résultat n'a pas pu être enregistré dans\n%1\n%2",
                                       "The result could not be saved to\n%1\n%2",

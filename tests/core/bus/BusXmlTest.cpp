@@ -189,6 +189,61 @@ TEST(BusXml, BrokenInputGivesAStatusAndText) {
   EXPECT_TRUE(missing.errorText.contains("file.BUS"));
 }
 
+TEST(BusXml, TextThatCannotBeDecodedLosslesslyIsRefused) {
+  auto utf16 = [](const QString& text, bool bigEndian, bool bom) {
+    QByteArray out;
+    if (bom) out.append(bigEndian ? "\xFE\xFF" : "\xFF\xFE", 2);
+    for (QChar c : text) {
+      const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+      out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+    }
+    return out;
+  };
+  const QString good = QStringLiteral("<?xml version=\"1.0\"?><R><T a=\"x\"/></R>");
+  QString lone = good;
+  lone.replace(u'x', QChar(0xD800));  // a high surrogate with nothing after it
+  QString reversed = good;
+  reversed.replace(QStringLiteral("x"), QString(QChar(0xDC00)) + QChar(0xD800));
+  for (bool bigEndian : {false, true}) {
+    for (bool bom : {false, true}) {
+      ASSERT_TRUE(XmlDocument::loadBytes(utf16(good, bigEndian, bom)).document);
+      for (const QString& bad : {lone, reversed}) {
+        XmlDocument::Loaded loaded = XmlDocument::loadBytes(utf16(bad, bigEndian, bom));
+        EXPECT_FALSE(loaded.document);
+        EXPECT_EQ(loaded.status, karvel::XmlUnsupportedEncoding);
+        EXPECT_TRUE(loaded.errorText.contains("surrogate")) << loaded.errorText.toStdString();
+      }
+      // An odd byte at the end cannot be part of any character.
+      EXPECT_FALSE(XmlDocument::loadBytes(utf16(good, bigEndian, bom) + "x").document);
+    }
+  }
+  // A pair in the right order is one character and stays what it was.
+  QString paired = good;
+  paired.replace(QStringLiteral("x"), QString(QChar(0xD83D)) + QChar(0xDE00));
+  const QByteArray bytes = utf16(paired, false, true);
+  auto doc = load(bytes);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->bytes(), bytes);
+}
+
+TEST(BusXml, FilesAboveTheBoundAreRefusedBeforeTheyAreRead) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("huge.BUS");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<R/>");
+  file.close();
+  ASSERT_TRUE(QFile::resize(path, XmlDocument::kMaxFileSize + 1));
+  XmlDocument::Loaded loaded = XmlDocument::loadFile(path);
+  EXPECT_FALSE(loaded.document);
+  EXPECT_EQ(loaded.status, karvel::XmlCannotOpen);
+  EXPECT_TRUE(loaded.errorText.contains("larger than 16 MB")) << loaded.errorText.toStdString();
+  // At the bound itself the file is read (and here found to hold zero bytes
+  // after its root, which is an XML matter, not a size one).
+  ASSERT_TRUE(QFile::resize(path, XmlDocument::kMaxFileSize));
+  EXPECT_NE(XmlDocument::loadFile(path).status, karvel::XmlCannotOpen);
+}
+
 TEST(BusXml, AFailedSaveIsReportedAndLeavesTheTargetAlone) {
   QTemporaryDir dir;
   auto doc = load(utf8Doc());

@@ -237,6 +237,45 @@ TEST(ResultReader, LoadsAFileWithCrLfAsTheWalkSeesIt) {
   EXPECT_EQ(t.rows[0].cells[0], "Two\nlines");
 }
 
+TEST(ResultReader, FilesUpToTheBoundAreReadLargerOnesRefused) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("R.HTM");
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(untitled(row("Vpp", "green", "1")));
+  f.close();
+  ASSERT_TRUE(QFile::resize(path, kResultFileMax));  // zero bytes after the page
+  ResultTable t;
+  QString error;
+  ASSERT_TRUE(loadResultFile(path, English, t, &error)) << error.toStdString();
+  EXPECT_EQ(t.rows.size(), 1u);
+  ASSERT_TRUE(QFile::resize(path, kResultFileMax + 1));
+  EXPECT_FALSE(loadResultFile(path, German, t, &error));
+  EXPECT_TRUE(error.contains("R.HTM"));
+  EXPECT_TRUE(error.contains("mehr als 16 MB")) << error.toStdString();
+}
+
+// The walk's cost: every byte is gone through a bounded number of times, for
+// the shapes that once made it search the rest of the text again per row.
+TEST(ResultReader, WalkGoesThroughEachByteABoundedNumberOfTimes) {
+  const QByteArray cells = "<TD>a</TD><TD>1</TD><TD>2</TD><TD class=green>v</TD><TD>3</TD>\n";
+  const QList<QByteArray> shapes = {
+      // Rows without their own row marker, one marker at the very end.
+      untitled("<TR class=\"r\">" + cells.repeated(20000) + "<TR class=\"r\">"),
+      // Row markers only, no cells.
+      untitled(QByteArray("<TR class=\"r\">").repeated(20000)),
+      // Cells opened and never closed.
+      untitled("<TR class=\"r\">" + QByteArray("<TD>").repeated(20000)),
+      // Ordinary rows.
+      untitled(row("Vpp", "green", "1").repeated(20000)),
+  };
+  for (const QByteArray& page : shapes) {
+    qint64 examined = 0;
+    readResultText(page, "R.HTM", English, &examined);
+    EXPECT_LE(examined, 4 * page.size()) << page.left(120).toStdString();
+  }
+}
+
 // Malformed files: each must end, keep what it could read, and never read
 // outside the text (run this program under AddressSanitizer too).
 TEST(ResultReaderMalformed, MissingTbodyGivesNoRows) {
