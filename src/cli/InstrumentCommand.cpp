@@ -215,6 +215,11 @@ int send(const Options& options) {
   const QString name = instrumentFileName(path, model);
   CollectingInteraction& ui = instrument.ui();
   ui.answer = options.named.contains(QStringLiteral("replace")) ? 0 : 1;
+  const QString refused = charactersInstrumentCannotHold(name);
+  if (!refused.isEmpty())
+    return fail(
+        QStringLiteral("%1: the instrument cannot store these characters in a file name: %2")
+            .arg(name, refused));
   if (Tarvik_fileTransfer(state, state.session, path, 1, 0, 0, 0) < 0) {
     return fail(QStringLiteral("%1: the name must have at most %2 characters before its "
                                "extension and %3 in all")

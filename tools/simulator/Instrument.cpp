@@ -159,6 +159,10 @@ Instrument::Block Instrument::takeBlockCommand() {
     pushError("-256,File name not found");
     return Block::Taken;
   }
+  if (s_.memoryFull) {
+    pushError("-254,Media full");
+    return Block::Taken;
+  }
   files_.folder(key).put(QString::fromLatin1(name), data);
   return Block::Taken;
 }

@@ -25,6 +25,7 @@ struct Settings {
   bool fixedSpeed = false;      // ignores speed changes
   bool anySpeed = false;        // a USB CDC port: the line speed does not matter
   bool sdCard = true;
+  bool memoryFull = false;  // file blocks arrive but nothing new is stored
 };
 
 enum class Fault { None, Silent, Garbage, CloseMidReply };

@@ -156,7 +156,8 @@ int main(int argc, char** argv) {
   p.addHelpOption();
   p.addOptions({
       {"family", "Instrument family: 1 (RQ4102) or 2 (RQ6102).", "n", "2"},
-      {"ident", "Identification reply names the model by 'code' or only by 'prefix'.", "how", "code"},
+      {"ident", "Identification reply names the model by 'code' or only by 'prefix'.", "how",
+       "code"},
       {"idn", "Identification reply text (replaces the family's).", "text"},
       {"tcp", "Listen on this TCP port (0: any free port).", "port"},
       {"bind", "Address to listen on.", "address", "127.0.0.1"},
@@ -170,13 +171,19 @@ int main(int argc, char** argv) {
       {"calibration", "Calibration word, hexadecimal (first family).", "hex", "800000"},
       {"run", "Acquisition run state (0 or 1).", "n", "1"},
       {"transform", "Frequency transform state (0 or 1).", "n", "0"},
-      {"files", "Preload the internal memory with the *.BUS and *.HTM files of this folder (repeatable).", "dir"},
-      {"sd-files", "Preload the SD card (second store of the first family) from this folder (repeatable).", "dir"},
+      {"files",
+       "Preload the internal memory with the *.BUS and *.HTM files of this folder (repeatable).",
+       "dir"},
+      {"sd-files",
+       "Preload the SD card (second store of the first family) from this folder (repeatable).",
+       "dir"},
       {"no-sdcard", "No SD card inserted."},
+      {"memory-full", "The stores are full: file blocks are taken, nothing new is stored."},
       {"fault", "Fault to inject: none, silent, garbage, close-mid-reply.", "fault", "none"},
       {"block-fault", "Fault of file data blocks only: none, truncated, garbage, bad-length, huge.",
        "fault", "none"},
-      {"log", "Log every command received, with a time stamp, to this file ('-': standard error).", "file"},
+      {"log", "Log every command received, with a time stamp, to this file ('-': standard error).",
+       "file"},
   });
   p.process(app);
 
@@ -198,6 +205,7 @@ int main(int argc, char** argv) {
   s.runState = p.value("run") == "0" ? 0 : 1;
   s.transform = p.value("transform") == "1" ? 1 : 0;
   s.sdCard = !p.isSet("no-sdcard");
+  s.memoryFull = p.isSet("memory-full");
   const auto fault = parseFault(p.value("fault"));
   if (!fault) {
     std::fprintf(stderr, "karvel-sim: unknown fault %s\n", qPrintable(p.value("fault")));

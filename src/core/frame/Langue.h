@@ -110,10 +110,29 @@ inline constexpr Text5 kCommType{"Type de communication", "Type of communication
                                  "Kommunikationsart", "Tipo de comunicación",
                                  "Tipo di comunicazione"};
 
+// ---- File > Export ---------------------------------------------------------
+// A file name the instrument cannot store: the name, then its refused characters.
+inline constexpr Text5 kNameNotEncodable{
+    "Le nom « %1 » contient des caractères que l'instrument ne peut pas enregistrer : %2\n"
+    "Renommez le fichier avant de l'exporter.",
+    "The name \"%1\" holds characters that the instrument cannot store: %2\n"
+    "Rename the file before exporting it.",
+    "Der Name „%1“ enthält Zeichen, die das Gerät nicht speichern kann: %2\n"
+    "Benennen Sie die Datei vor dem Exportieren um.",
+    "El nombre «%1» contiene caracteres que el instrumento no puede guardar: %2\n"
+    "Cambie el nombre del fichero antes de exportarlo.",
+    "Il nome «%1» contiene caratteri che lo strumento non può memorizzare: %2\n"
+    "Rinominare il file prima di esportarlo."};
+
 // ---- Import dialog -----------------------------------------------------------
 inline constexpr Text5 kImportTitle{"Importer", "Import", "Importieren", "Importar", "Importa"};
 inline constexpr Text5 kImportFileName{"Nom du fichier", "File Name", "Dateiname",
                                        "Nombre del fichero", "Nome del file"};
+// A file of the PC that could not be written: the file (or folder), then the reason.
+inline constexpr Text5 kCannotWriteFile{
+    "Impossible d'écrire le fichier\n%1\n%2", "Cannot write the file\n%1\n%2",
+    "Die Datei kann nicht geschrieben werden\n%1\n%2", "No se puede escribir el fichero\n%1\n%2",
+    "Impossibile scrivere il file\n%1\n%2"};
 inline constexpr Text5 kImportFileType{"Type de fichiers", "Type of Files", "Dateityp",
                                        "Tipo de ficheros", "Tipo di file"};
 

@@ -12,6 +12,10 @@ using namespace io;
 namespace {
 
 constexpr int kErrorReplyMax = 100;
+// The list shows names of at most this many characters. The instrument's own
+// names are far shorter (32 at most), so a longer stretch before an extension
+// is not a file name: it is left out rather than shown cut.
+constexpr qsizetype kCatalogueNameMax = 49;
 
 // Catalogue reads end on the carriage return only, and may take a while.
 void catalogueReads(Visa& v, ViSession vi) {
@@ -42,10 +46,16 @@ int AfficheCatalog(int kind, const QByteArray& catalogue, char separator, int st
   for (;;) {
     const qsizetype at = lower.indexOf(extension, p + 1);
     if (at < 0) break;
-    const qsizetype s = at > 0 ? catalogue.lastIndexOf(separator, at - 1) : -1;
-    const qsizetype start = s + 1;
-    list.append({fromInstrument(catalogue.mid(start, at + extension.size() - start)), store});
     p = at;
+    // The name starts after the last separator before the extension; only
+    // the bytes that a listed name can span are looked at, so a text without
+    // separators costs no more than its length.
+    const qsizetype window = std::min(at, kCatalogueNameMax - extension.size() + 1);
+    const qsizetype s =
+        QByteArrayView(catalogue.constData() + at - window, window).lastIndexOf(separator);
+    const qsizetype start = s < 0 ? 0 : at - window + s + 1;
+    if (at + extension.size() - start > kCatalogueNameMax) continue;  // not a name: not listed
+    list.append({fromInstrument(catalogue.mid(start, at + extension.size() - start)), store});
   }
   return 0;
 }

@@ -43,9 +43,20 @@ void exportBusFile(AppState& state, const TransferProgress& progress) {
   state.ui->setBusy(true);
   if (!busFileSuitsModel(state.exportPath, state.instrumentModel)) {
     PopupErreur(state, kMessageImpossible);
-  } else if (Tarvik_fileTransfer(state, state.session, state.exportPath, 1, 0, 0, 0, progress) <
-             0) {
-    PopupErreur(state, state.instrumentModel == kModelRQ4102 ? kMessageName20 : kMessageName28);
+  } else {
+    const int result =
+        Tarvik_fileTransfer(state, state.session, state.exportPath, 1, 0, 0, 0, progress);
+    if (result == kUploadNameNotEncodable) {
+      // Sent anyway, the name would arrive with substitute bytes in it.
+      const QString name = instrumentFileName(state.exportPath, state.instrumentModel);
+      state.ui->setBusy(false);
+      state.ui->message(pick(text::kErrorWord, state.language),
+                        pick(text::kNameNotEncodable, state.language)
+                            .arg(name, charactersInstrumentCannotHold(name)));
+      return;
+    } else if (result < 0) {
+      PopupErreur(state, state.instrumentModel == kModelRQ4102 ? kMessageName20 : kMessageName28);
+    }
   }
   state.ui->setBusy(false);
 }

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTemporaryFile>
 #include <initializer_list>
 
 #include "core/frame/AppState.h"
@@ -53,6 +54,7 @@ QByteArray command(const char* format, std::initializer_list<QByteArray> values)
   return out;
 }
 
+// The download's catalogue check: whether the name appears anywhere in it.
 bool containsNoCase(const QByteArray& text, const QByteArray& part) {
   return text.toLower().contains(part.toLower());
 }
@@ -140,6 +142,7 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   v.viWrite(vi, command(scpi::kSelectStorage, {"LOCAL"}));
   const int model = state.instrumentModel;
   const QString name = instrumentFileName(path, model);
+  if (!charactersInstrumentCannotHold(name).isEmpty()) return kUploadNameNotEncodable;
   if (!isUsableInstrumentName(name) || uploadNameTooLong(name, model)) return -1;
 
   // The PC file is read before anything on the instrument is deleted or
@@ -156,7 +159,7 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   wait(state, kTransferWaitMs);
   QByteArray catalogue;
   readReply(v, vi, &catalogue, kTransferBufferSize);
-  if (containsNoCase(catalogue, wireName)) {
+  if (catalogueHasName(catalogue, wireName)) {
     const int answer =
         state.ui
             ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
@@ -191,7 +194,7 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   wait(state, kTransferWaitMs);
   QByteArray confirmation;
   readReply(v, vi, &confirmation, kTransferBufferSize);
-  if (confirmation.isEmpty() || !containsNoCase(confirmation, wireName))
+  if (confirmation.isEmpty() || !catalogueHasName(confirmation, wireName))
     PopupErreur(state, kMessageMemoryFull);
 
   if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
@@ -220,6 +223,37 @@ QString fromInstrument(const QByteArray& bytes) {
 QByteArray toInstrument(const QString& text) {
   QStringEncoder encode("windows-1252");
   return encode.isValid() ? QByteArray(encode(text)) : text.toLatin1();
+}
+
+bool catalogueHasName(const QByteArray& catalogue, const QByteArray& name) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '"'; };
+  qsizetype start = 0;
+  while (start <= catalogue.size()) {
+    qsizetype end = catalogue.indexOf(',', start);
+    if (end < 0) end = catalogue.size();
+    qsizetype a = start;
+    qsizetype b = end;
+    while (a < b && blank(catalogue[a])) ++a;
+    while (b > a && blank(catalogue[b - 1])) --b;
+    if (b - a == name.size() &&
+        QByteArrayView(catalogue.constData() + a, b - a).compare(name, Qt::CaseInsensitive) == 0)
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+QString charactersInstrumentCannotHold(const QString& name) {
+  QString refused;
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    // A character outside the code page, or half of a surrogate pair, does
+    // not come back from Windows-1252 as it went in.
+    const qsizetype n = (name[i].isHighSurrogate() && i + 1 < name.size()) ? 2 : 1;
+    const QString c = name.mid(i, n);
+    if (fromInstrument(toInstrument(c)) != c && !refused.contains(c)) refused += c;
+    i += n - 1;
+  }
+  return refused;
 }
 
 int uploadNameLimit(int model) { return model == kModelRQ6102 ? 28 : 20; }
@@ -275,6 +309,23 @@ QString temporaryPath(const QString& programDir, const QString& name, int kind) 
   // The name can hold no separator any more; make sure all the same.
   if (QFileInfo(path).absoluteDir() != QDir(dir.absolutePath())) return {};
   return QDir::toNativeSeparators(path);
+}
+
+QString newTemporaryFile(const QString& folder, const QString& name, int kind, QString* error) {
+  const QString plain = temporaryPath(folder, name, kind);
+  if (plain.isEmpty()) {
+    if (error) *error = QStringLiteral("no usable file name for %1").arg(name);
+    return {};
+  }
+  QString pattern = QDir::fromNativeSeparators(plain);
+  pattern.insert(pattern.size() - 4, QStringLiteral(".XXXXXX"));  // before ".tmp"
+  QTemporaryFile file(pattern);
+  file.setAutoRemove(false);
+  if (!file.open()) {
+    if (error) *error = file.errorString();
+    return {};
+  }
+  return QDir::toNativeSeparators(file.fileName());
 }
 
 ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,

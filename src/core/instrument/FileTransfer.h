@@ -13,9 +13,13 @@ namespace karvel {
 
 struct AppState;
 
+// Result of an upload whose name holds a character that the instrument's
+// Windows-1252 names cannot store.
+constexpr int kUploadNameNotEncodable = -2;
+
 // Moves one file. direction not 0: uploads the PC file `file` into the
 // instrument's store (0 done or declined by the user; -1 name too long or the
-// file unreadable). direction 0: downloads the instrument file `file` from
+// file unreadable; kUploadNameNotEncodable). direction 0: downloads the instrument file `file` from
 // store `storage` as `kind` into its temporary file in the program folder
 // (0 or VI_SUCCESS_MAX_CNT when written; -1 otherwise). `spare` is unused.
 int Tarvik_fileTransfer(AppState& state, io::ViSession session, const QString& file,
@@ -46,10 +50,26 @@ int uploadNameLimit(int model);
 // writes; empty when the name cannot give a file name in that folder.
 QString temporaryPath(const QString& programDir, const QString& name, int kind);
 
+// A new, empty file in `folder` for one fetch of `name` as `kind`, named like
+// temporaryPath with a unique part before ".tmp" ("LIN_PASS.a1B2c3.tmp"), so
+// that every fetch has a file of its own that nobody else's window deletes.
+// Empty, with the reason in `error`, when the file cannot be made.
+QString newTemporaryFile(const QString& folder, const QString& name, int kind, QString* error);
+
 // `name` made usable as one file name inside a folder: separators and the
 // characters file systems refuse become "_". Empty when nothing usable is
 // left ("", ".", "..").
 QString safeLocalName(const QString& name);
+
+// Whether the catalogue text lists exactly `name`: one of its comma-separated
+// fields, blanks and quotes aside, is the name in any letter case (the
+// instrument's stores do not tell names apart by case). A longer name that
+// contains it ("XLIN.BUS" for "LIN.BUS") is another file.
+bool catalogueHasName(const QByteArray& catalogue, const QByteArray& name);
+
+// The characters of `name` that an instrument file name (Windows-1252) cannot
+// hold, each once, in order; empty when the name can be sent as it is.
+QString charactersInstrumentCannotHold(const QString& name);
 
 // Instrument texts are Windows-1252.
 QString fromInstrument(const QByteArray& bytes);

@@ -41,17 +41,17 @@ QString proposedSaveName(const QString& sourcePath) {
   return (dot < 0 ? sourcePath : sourcePath.left(dot)) + QStringLiteral(".HTM");
 }
 
-bool copyResultFile(const QString& from, const QString& to, QString* error) {
+bool copyResultFile(const QString& from, const QString& to, QString* error, bool* sourceFailed) {
+  if (sourceFailed) *sourceFailed = false;
   QFile source(from);
-  if (!source.open(QIODevice::ReadOnly)) {
+  auto readFailed = [&] {
     if (error) *error = source.errorString();
+    if (sourceFailed) *sourceFailed = true;
     return false;
-  }
+  };
+  if (!source.open(QIODevice::ReadOnly)) return readFailed();
   const QByteArray bytes = source.readAll();
-  if (source.error() != QFileDevice::NoError) {
-    if (error) *error = source.errorString();
-    return false;
-  }
+  if (source.error() != QFileDevice::NoError) return readFailed();
   source.close();
   QSaveFile target(to);
   if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() ||
@@ -90,17 +90,17 @@ std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath) 
   }
 
   QString reason;
-  if (!copyResultFile(sourcePath, target, &reason)) {
-    state.ui->message(pick(kErrorWord, language),
-                      pick(kCannotSave, language).arg(QDir::toNativeSeparators(target), reason));
+  bool sourceFailed = false;
+  if (!copyResultFile(sourcePath, target, &reason, &sourceFailed)) {
+    // Name the file that failed: a result whose file has gone is not a
+    // problem of the folder chosen.
+    state.ui->message(
+        pick(kErrorWord, language),
+        sourceFailed ? pick(kCannotRead, language).arg(QDir::toNativeSeparators(sourcePath), reason)
+                     : pick(kCannotSave, language).arg(QDir::toNativeSeparators(target), reason));
     return std::nullopt;
   }
   return pick(kFileWord, language) + QStringLiteral(" : ") + QDir::toNativeSeparators(target);
-}
-
-bool removeTemporaryResult(const QString& sourcePath) {
-  if (!sourcePath.contains(QStringLiteral(".tmp"), Qt::CaseInsensitive)) return false;
-  return QFile::remove(sourcePath);
 }
 
 int helpBusIndex(const QString& busHeading) {

@@ -26,19 +26,16 @@ QString proposedSaveName(const QString& sourcePath);
 
 // Copies a result file through a temporary file renamed over `to`, so that an
 // existing file is only replaced by a complete copy. False, with the system's
-// reason in `error`, when it failed (`to` is then untouched).
-bool copyResultFile(const QString& from, const QString& to, QString* error);
+// reason in `error`, when it failed (`to` is then untouched); `sourceFailed`
+// tells whether it was reading `from` that failed.
+bool copyResultFile(const QString& from, const QString& to, QString* error,
+                    bool* sourceFailed = nullptr);
 
 // The Save command of a results window made from `sourcePath`: asks for a
 // name (again after a refused overwrite), copies the file under it with the
 // file name in lower case, and returns the window's new title. Nothing when
 // the user cancelled or the copy failed (the failure has been reported).
 std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath);
-
-// Closing a results window: the file it was made from is deleted when it is a
-// temporary copy fetched from the instrument (its path contains ".tmp").
-// Returns true when a file was deleted.
-bool removeTemporaryResult(const QString& sourcePath);
 
 // The bus standards that have a help document, in the order they are looked
 // for in a bus heading; each is also the first part of the document's name.

@@ -1,5 +1,6 @@
 #include "ui/instrument/ImportDialog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QScrollBar>
@@ -151,20 +152,37 @@ void ImportDialog::fetch() {
     PopupErreur(state_, kMessageBadFilename);
     return;
   }
+  // A result gets a temporary file of its own, so that two windows of the
+  // same result never share (and delete) one file.
+  QString path;
+  if (state_.importSource != kKindBus) {
+    QString reason;
+    path = newTemporaryFile(state_.programDir, name, state_.importSource, &reason);
+    if (path.isEmpty()) {
+      state_.ui->message(pick(text::kErrorWord, state_.language),
+                         pick(text::kCannotWriteFile, state_.language)
+                             .arg(QDir::toNativeSeparators(state_.programDir), reason));
+      return;
+    }
+  }
   setBusy(state_, true);
   int result = 0;
   {
     TransferProgressDialog progress(this, [&] { return transferLabel(name, state_.language); });
-    result =
-        Tarvik_fileTransfer(state_, state_.session, name, 0, static_cast<io::ViUInt16>(store),
-                            static_cast<io::ViInt16>(state_.importSource), 0, progress.callback());
+    const auto storage = static_cast<io::ViUInt16>(store);
+    const auto kind = static_cast<io::ViInt16>(state_.importSource);
+    result = path.isEmpty() ? Tarvik_fileTransfer(state_, state_.session, name, 0, storage, kind, 0,
+                                                  progress.callback())
+                            : downloadFile(state_, state_.session, name, storage, kind, path,
+                                           progress.callback());
   }
   if (result < 0) {
+    if (!path.isEmpty()) QFile::remove(path);
     setBusy(state_, false);
     PopupErreur(state_, result);
     return;
   }
-  const QString path = temporaryPath(state_.programDir, name, state_.importSource);
+  if (path.isEmpty()) path = temporaryPath(state_.programDir, name, state_.importSource);
   if (state_.importSource == kKindBus) {
     if (mainWindow_) {
       ConvertAndRenderXMLFileInTree(state_, mainWindow_, path);
@@ -179,7 +197,7 @@ void ImportDialog::fetch() {
     }
   } else {
     // The temporary file goes when its results window closes.
-    ReadHTMLFile(state_, path);
+    ReadHTMLFile(state_, path, ResultFile::Temporary);
   }
   setBusy(state_, false);
   quit();

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
@@ -124,9 +125,13 @@ void ResultWindow::exportTable() {
 void ResultWindow::showHelp() { HelpDiag(state_, form_->busHeading->text()); }
 
 // Sortir for a results window: nothing is asked; a temporary result fetched
-// from the instrument goes with its window.
+// from the instrument goes with its window. Only a file the program made for
+// this window is deleted, whatever the names of the user's own files.
 void ResultWindow::closeEvent(QCloseEvent* event) {
-  removeTemporaryResult(sourcePath());
+  if (!temporaryFile_.isEmpty()) {
+    QFile::remove(temporaryFile_);
+    temporaryFile_.clear();
+  }
   event->accept();
 }
 
@@ -143,7 +148,7 @@ std::array<QPixmap, 3> loadStatusIcons(const AppState& state) {
   return icons;
 }
 
-ResultWindow* ReadHTMLFile(AppState& state, const QString& path) {
+ResultWindow* ReadHTMLFile(AppState& state, const QString& path, ResultFile origin) {
   ResultTable table;
   QString error;
   bool read = false;
@@ -152,10 +157,12 @@ ResultWindow* ReadHTMLFile(AppState& state, const QString& path) {
     read = loadResultFile(path, state.language, table, &error);
   }
   if (!read) {
+    if (origin == ResultFile::Temporary) QFile::remove(path);
     state.ui->message(pick(resulttext::kErrorWord, state.language), error);
     return nullptr;
   }
   auto* window = new ResultWindow(state, std::move(table), loadStatusIcons(state));
+  if (origin == ResultFile::Temporary) window->setTemporaryFile(path);
   window->move(takeResultWindowPosition(state));
   // Windows still open when the program ends close as if the user had closed
   // them, so that no temporary result is left behind.

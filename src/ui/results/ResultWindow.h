@@ -30,6 +30,10 @@ class ResultWindow : public QMainWindow {
   const ResultTable& table() const { return table_; }
   // The path the window was made from, read back from its source path field.
   QString sourcePath() const;
+  // A file the program made for this window alone (a fetched result): it is
+  // deleted when the window closes. Empty for a file the user opened.
+  QString temporaryFile() const { return temporaryFile_; }
+  void setTemporaryFile(const QString& path) { temporaryFile_ = path; }
 
   // The commands of the window's menu and help button.
   void saveAs();
@@ -38,7 +42,7 @@ class ResultWindow : public QMainWindow {
   void showHelp();
 
  protected:
-  // Closing the window (also its Exit command) removes a temporary result.
+  // Closing the window (also its Exit command) removes its temporary file.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -48,14 +52,21 @@ class ResultWindow : public QMainWindow {
   AppState& state_;
   const int language_;  // the window keeps the language it was opened in
   ResultTable table_;
+  QString temporaryFile_;
   std::unique_ptr<Ui::ResultWindow> form_;
   ResultTableModel* model_ = nullptr;
 };
 
+// Where a result file comes from: the user's own file, never deleted, or a
+// temporary file that the program made for the window (a fetched result).
+enum class ResultFile { User, Temporary };
+
 // Reads the result file at `path` into a new results window, placed in the
 // cascade of results windows and shown. A file that cannot be read is
-// reported through state.ui and gives no window (nullptr).
-ResultWindow* ReadHTMLFile(AppState& state, const QString& path);
+// reported through state.ui and gives no window (nullptr); a temporary file
+// is then deleted at once.
+ResultWindow* ReadHTMLFile(AppState& state, const QString& path,
+                           ResultFile origin = ResultFile::User);
 
 // The three status icons (green, red, yellow) from bitmap/ in the program
 // folder; a missing icon file leaves that status without an icon.

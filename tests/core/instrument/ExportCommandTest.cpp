@@ -1,9 +1,10 @@
 // File > Export against the simulator: the model check, the transfer and its messages.
 #include <gtest/gtest.h>
 
-#include "core/instrument/Communication.h"
 #include "core/instrument/Catalogue.h"
+#include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
+#include "core/instrument/FileTransfer.h"
 #include "support/StoreSession.h"
 
 using namespace karvel;
@@ -13,7 +14,8 @@ namespace {
 
 // A state that opens its own session with OpenDev over the simulator's socket.
 struct ExportHarness {
-  explicit ExportHarness(int family) : sim({"--tcp", "0", "--family", QString::number(family)}) {
+  explicit ExportHarness(int family, const QStringList& simArgs = {})
+      : sim(QStringList{"--tcp", "0", "--family", QString::number(family)} + simArgs) {
     state.ui = &ui;
     state.clock = &clock;
     state.visa = &visa;
@@ -118,4 +120,57 @@ TEST(ExportCommand, LongNamesGiveTheLimitOfTheModel) {
     EXPECT_EQ(h.ui.messages.size(), 1);
     for (const QByteArray& w : h.writes.mid(before)) EXPECT_EQ(w, "\r*IDN?\r");  // link check only
   }
+}
+
+// "LIN.bus" is not "XLIN.bus": neither the replace question nor the check
+// that the file arrived may take one name for part of another.
+TEST(ExportCommand, CatalogueChecksCompareWholeNames) {
+  QTemporaryDir held;
+  QFile x(held.filePath("XLIN.bus"));
+  ASSERT_TRUE(x.open(QIODevice::WriteOnly));
+  x.write(kSecondFamilyFile);
+  x.close();
+  {
+    ExportHarness h(2, {"--files", held.path(), "--memory-full"});
+    ASSERT_TRUE(h.sim.ready());
+    h.choose(h.file("LIN.bus", kSecondFamilyFile));
+    exportBusFile(h.state);
+    EXPECT_TRUE(h.ui.questions.isEmpty());
+    EXPECT_TRUE(h.sentBlock());
+    EXPECT_EQ(h.ui.lastMessage(), "Memory full on oscilloscope.\n");
+    EXPECT_EQ(h.listed(), QStringList{"XLIN.bus"});
+  }
+  {
+    ExportHarness h(2, {"--files", held.path()});
+    ASSERT_TRUE(h.sim.ready());
+    h.choose(h.file("LIN.bus", kSecondFamilyFile));
+    exportBusFile(h.state);
+    EXPECT_TRUE(h.ui.questions.isEmpty());
+    EXPECT_TRUE(h.ui.messages.isEmpty()) << h.ui.lastMessage().toStdString();
+    EXPECT_EQ(h.listed(), (QStringList{"XLIN.bus", "LIN.bus"}));
+    // The same name in another letter case is the same file: asked first.
+    h.choose(h.file("xlin.bus", kSecondFamilyFile));
+    h.ui.answers.enqueue(1);  // No
+    exportBusFile(h.state);
+    EXPECT_EQ(h.ui.questions.size(), 1);
+  }
+}
+
+TEST(ExportCommand, ANameTheInstrumentCannotHoldIsRefusedBeforeSending) {
+  ExportHarness h(2);
+  ASSERT_TRUE(h.sim.ready());
+  h.choose(h.file(QString::fromUtf8("\xCE\xA9x.bus"), kSecondFamilyFile));  // "Ωx.bus"
+  exportBusFile(h.state);
+  EXPECT_FALSE(h.sentBlock());
+  ASSERT_EQ(h.ui.messages.size(), 1);
+  EXPECT_EQ(h.ui.messages[0].title, "Error");
+  EXPECT_TRUE(h.ui.messages[0].text.contains(QString::fromUtf8("cannot store: \xCE\xA9")))
+      << h.ui.messages[0].text.toStdString();
+  EXPECT_TRUE(h.listed().isEmpty());
+  EXPECT_EQ(h.ui.busyDepth, 0);
+  // Windows-1252 letters beyond ASCII are fine.
+  EXPECT_TRUE(
+      charactersInstrumentCannotHold(QString::fromUtf8("Mes\xC3\xA9s \xE2\x82\xAC.bus")).isEmpty());
+  EXPECT_EQ(charactersInstrumentCannotHold(QString::fromUtf8("a\xCE\xA9\xCE\xA9\xF0\x9F\x98\x80")),
+            QString::fromUtf8("\xCE\xA9\xF0\x9F\x98\x80"));
 }

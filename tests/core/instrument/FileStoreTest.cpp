@@ -52,6 +52,32 @@ TEST(Catalogue, ParsesNamesByExtensionAndLastSeparator) {
   EXPECT_EQ(names(list), QStringList{QStringLiteral("RÉSULTAT.HTM:0")});
 }
 
+TEST(Catalogue, NamesLongerThanTheListTakesAreLeftOut) {
+  QList<CatalogueEntry> list;
+  const QByteArray name49 = QByteArray(45, 'N') + ".bus";
+  const QByteArray name50 = QByteArray(46, 'N') + ".bus";
+  AfficheCatalog(kKindBus, "0,10," + name49 + ",1," + name50 + ",1,x.bus,1", ',', 0, list);
+  EXPECT_EQ(names(list), (QStringList{QString(name49) + ":0", "x.bus:0"}));
+  // No separator at all: a name from the start of the text, while it fits.
+  list.clear();
+  AfficheCatalog(kKindBus, "a.busb.bus" + QByteArray(40, 'c') + ".bus", ',', 0, list);
+  EXPECT_EQ(names(list), (QStringList{"a.bus:0", "a.busb.bus:0"}));
+  // The same shape at length: one name per extension that fits, no more.
+  list.clear();
+  AfficheCatalog(kKindBus, QByteArray("x.bus").repeated(100000), ',', 0, list);
+  EXPECT_EQ(list.size(), 9);  // "x.bus" ... nine of them make 45 characters
+}
+
+TEST(Catalogue, ExactNamesAreWholeFieldsInAnyCase) {
+  const QByteArray catalogue = "1200,3400,XLIN.BUS,1024, \"CAN.bus\" ,512\r\n";
+  EXPECT_TRUE(catalogueHasName(catalogue, "can.BUS"));
+  EXPECT_TRUE(catalogueHasName(catalogue, "XLIN.BUS"));
+  EXPECT_FALSE(catalogueHasName(catalogue, "LIN.BUS"));
+  EXPECT_FALSE(catalogueHasName(catalogue, "XLIN.BU"));
+  EXPECT_FALSE(catalogueHasName("", "LIN.BUS"));
+  EXPECT_FALSE(catalogueHasName(catalogue, ""));
+}
+
 TEST(UploadNames, BlanksCaseAndLimitsByFamily) {
   EXPECT_EQ(instrumentFileName("C:\\data\\my bus.BUS", kModelRQ6102), "my_bus.bus");
   EXPECT_EQ(instrumentFileName("C:\\data\\my bus.BUS", kModelRQ4102), "my_bus.BUS");
@@ -81,6 +107,29 @@ TEST(LocalNames, NeverLeaveTheFolder) {
   EXPECT_EQ(safeLocalName("con.htm"), "_con.htm");
   EXPECT_EQ(safeLocalName("COM3"), "_COM3");
   EXPECT_EQ(safeLocalName("COMX.htm"), "COMX.htm");
+}
+
+TEST(LocalNames, EveryFetchGetsAFileOfItsOwn) {
+  QTemporaryDir dir;
+  QString error;
+  const QString a = newTemporaryFile(dir.path(), "LIN_PASS.HTM", kKindResult, &error);
+  const QString b = newTemporaryFile(dir.path(), "LIN_PASS.HTM", kKindResult, &error);
+  ASSERT_FALSE(a.isEmpty()) << error.toStdString();
+  ASSERT_FALSE(b.isEmpty());
+  EXPECT_NE(a, b);
+  for (const QString& path : {a, b}) {
+    const QFileInfo info(path);
+    EXPECT_TRUE(info.isFile());
+    EXPECT_EQ(info.absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+    EXPECT_TRUE(info.fileName().startsWith("LIN_PASS.")) << path.toStdString();
+    EXPECT_TRUE(info.fileName().endsWith(".tmp"));
+  }
+  // A name that gives no file, and a folder that cannot take one, say why.
+  EXPECT_TRUE(newTemporaryFile(dir.path(), "../..", kKindResult, &error).isEmpty());
+  EXPECT_FALSE(error.isEmpty());
+  error.clear();
+  EXPECT_TRUE(newTemporaryFile(dir.filePath("absent"), "A.HTM", kKindResult, &error).isEmpty());
+  EXPECT_FALSE(error.isEmpty());
 }
 
 class FileStoreFamilies : public ::testing::TestWithParam<int> {};

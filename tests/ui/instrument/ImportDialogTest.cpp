@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
+#include <QTemporaryDir>
 
 #include "support/StoreSession.h"
 #include "ui/bus/BusPanel.h"
@@ -97,12 +100,15 @@ TEST(ImportDialog, ScrollSkipsOneDoubleClickThenAResultIsFetched) {
   d->Importer(ImportDialog::Control::FileList, ImportDialog::VerticalScroll);
   d->Importer(ImportDialog::Control::FileList, ImportDialog::DoubleClick);
   EXPECT_TRUE(resultWindows().isEmpty());
-  EXPECT_FALSE(QFile::exists(h.s.state.programDir + "/LIN_PASS.tmp"));
+  EXPECT_TRUE(QDir(h.s.state.programDir).entryList({"*.tmp"}, QDir::Files).isEmpty());
 
   d->Importer(ImportDialog::Control::FileList, ImportDialog::DoubleClick);
   const auto windows = resultWindows();
   ASSERT_EQ(windows.size(), 1);
-  const QString temporary = QDir::toNativeSeparators(h.s.state.programDir + "/LIN_PASS.tmp");
+  const QString temporary = windows[0]->temporaryFile();
+  EXPECT_EQ(QFileInfo(temporary).absolutePath(),
+            QFileInfo(h.s.state.programDir).absoluteFilePath());
+  EXPECT_TRUE(QFileInfo(temporary).fileName().startsWith("LIN_PASS."));
   EXPECT_TRUE(QFile::exists(temporary));
   EXPECT_EQ(windows[0]->windowTitle(), "File : lin_pass.HTM");
   EXPECT_FALSE(d->isVisible());
@@ -170,9 +176,39 @@ TEST(ImportDialog, FirstFamilyFetchesFromEitherStore) {
   results->Importer(ImportDialog::Control::FileList, ImportDialog::DoubleClick);
   const auto windows = resultWindows();
   ASSERT_EQ(windows.size(), 1);
-  const QString temporary = QDir::toNativeSeparators(h.s.state.programDir + "/PROFIBUS_FAIL.tmp");
+  const QString temporary = windows[0]->temporaryFile();
+  EXPECT_TRUE(QFileInfo(temporary).fileName().startsWith("PROFIBUS_FAIL."));
   EXPECT_TRUE(QFile::exists(temporary));
   windows[0]->close();
   delete windows[0];
   EXPECT_FALSE(QFile::exists(temporary));
+}
+
+TEST(ImportDialog, TwoWindowsOfOneResultKeepTheirOwnFiles) {
+  ImportHarness h({"--files", kSamples + "/RQ6102", "--sd-files", kSamples});
+  ASSERT_TRUE(h.s.ready());
+  h.s.state.importSource = 1;
+  for (int i = 0; i < 2; ++i) {
+    std::unique_ptr<ImportDialog> d(prepareImportDialog(h.s.state, h.window.get()));
+    d->form().fileList->setCurrentRow(rowOf(d->form().fileList, "RS485_FAIL.HTM"));
+    d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  }
+  auto windows = resultWindows();
+  ASSERT_EQ(windows.size(), 2);
+  ASSERT_NE(windows[0]->temporaryFile(), windows[1]->temporaryFile());
+  const QString second = windows[1]->temporaryFile();
+  windows[0]->close();
+  delete windows[0];
+  EXPECT_TRUE(QFile::exists(second));
+
+  // The second window still saves its result.
+  QTemporaryDir out;
+  h.s.ui.files.enqueue({FileChoice::Kind::New, out.filePath("copy.htm")});
+  windows[1]->saveAs();
+  EXPECT_TRUE(h.s.ui.messages.isEmpty()) << h.s.ui.lastMessage().toStdString();
+  EXPECT_EQ(QFileInfo(out.filePath("copy.htm")).size(),
+            QFileInfo(kSamples + "/RS485_FAIL.HTM").size());
+  windows[1]->close();
+  delete windows[1];
+  EXPECT_FALSE(QFile::exists(second));
 }

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -17,6 +18,7 @@
 #include <QToolButton>
 
 #include "core/frame/AppState.h"
+#include "core/results/ResultReader.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/frame/Features.h"
 #include "ui/frame/MainWindow.h"
@@ -60,8 +62,8 @@ class ResultWindowTest : public ::testing::Test {
     f.write(bytes);
     return path;
   }
-  ResultWindow* open(const QString& path) {
-    ResultWindow* w = ui::ReadHTMLFile(state, path);
+  ResultWindow* open(const QString& path, ui::ResultFile origin = ui::ResultFile::User) {
+    ResultWindow* w = ui::ReadHTMLFile(state, path, origin);
     windows.append(w);
     return w;
   }
@@ -162,7 +164,7 @@ TEST_F(ResultWindowTest, SaveUnderANewNameKeepsTheSource) {
 TEST_F(ResultWindowTest, ClosingRemovesOnlyATemporaryResult) {
   const QString tmp = copySample("RS485_FAIL.HTM", "RS485_FAIL.tmp");
   const QString htm = copySample("RS485_FAIL.HTM", "RS485_FAIL.htm");
-  QPointer<ResultWindow> fetched = open(tmp);
+  QPointer<ResultWindow> fetched = open(tmp, ui::ResultFile::Temporary);
   QPointer<ResultWindow> opened = open(htm);
   ASSERT_TRUE(fetched && opened);
   EXPECT_EQ(fetched->windowTitle(), "File : rs485_fail.HTM");
@@ -177,6 +179,29 @@ TEST_F(ResultWindowTest, ClosingRemovesOnlyATemporaryResult) {
   EXPECT_FALSE(QFileInfo::exists(tmp));
   EXPECT_TRUE(QFileInfo::exists(htm));
   EXPECT_TRUE(QFileInfo::exists(dir.filePath("kept.htm")));
+}
+
+TEST_F(ResultWindowTest, UserFilesWithTmpInTheirPathAreNeverDeleted) {
+  ASSERT_TRUE(QDir(dir.path()).mkpath("tmp.reports"));
+  const QStringList paths = {copySample("CAN_HS_PASS.HTM", "tmp.reports/run.htm"),
+                             copySample("CAN_HS_PASS.HTM", "scan.tmp.htm"),
+                             copySample("CAN_HS_PASS.HTM", "SAVED.TMP")};
+  for (const QString& path : paths) {
+    QPointer<ResultWindow> w = open(path);
+    ASSERT_TRUE(w) << path.toStdString();
+    action(w, "actionExit")->trigger();
+  }
+  discardDeleted();
+  for (const QString& path : paths) EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+}
+
+TEST_F(ResultWindowTest, AnUnreadableTemporaryResultIsNotLeftBehind) {
+  const QString tmp = writePage("big.tmp", QByteArray());
+  ASSERT_TRUE(QFile::resize(tmp, kResultFileMax + 1));
+  EXPECT_EQ(open(tmp, ui::ResultFile::Temporary), nullptr);
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_TRUE(ui.messages[0].text.contains("File too large for a result"));
+  EXPECT_FALSE(QFileInfo::exists(tmp));
 }
 
 TEST_F(ResultWindowTest, UnreadableFileIsReportedWithoutAWindow) {
