@@ -369,6 +369,7 @@ bool MainWindow::Sortir() {
   // The settings are written first, whatever the answer.
   if (!state_.settingsPath.isEmpty()) saveSettings(state_, windowGeometry());
   if (!state_.ui) return false;
+  if (commands_.confirmDiscard && !commands_.confirmDiscard()) return false;
   const int answer = state_.ui->ask(
       pick(text::kQuitTitle, state_.language), pick(text::kQuitQuestion, state_.language),
       {pick(text::kYes, state_.language), pick(text::kNo, state_.language)}, 0, 1);

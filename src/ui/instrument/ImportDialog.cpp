@@ -162,7 +162,14 @@ void ImportDialog::fetch() {
         pick(text::kCannotWriteFile, state_.language).arg(QDir::toNativeSeparators(file), reason));
   };
   QString path;
+  BusPanel* panel = nullptr;
   if (state_.importSource == kKindBus) {
+    // Unsaved edits of the file shown are saved or given up before the fetch.
+    if (mainWindow_) {
+      panel = BusPanel::of(mainWindow_);
+      if (!panel) panel = new BusPanel(state_, mainWindow_);
+      if (!panel->confirmDiscard()) return;
+    }
     path = temporaryPath(folder, name, kKindBus);
   } else {
     QString reason;
@@ -194,14 +201,12 @@ void ImportDialog::fetch() {
     return;
   }
   if (state_.importSource == kKindBus) {
-    if (mainWindow_) {
-      ConvertAndRenderXMLFileInTree(state_, mainWindow_, path);
+    if (panel) {
+      panel->load(path, true);
       QFile::remove(path);
       // The instrument's name, not the temporary file's, is what the user knows.
-      if (BusPanel* panel = BusPanel::of(mainWindow_)) {
-        panel->screen().view.filePath = name;
-        panel->render();
-      }
+      panel->screen().view.filePath = name;
+      panel->render();
     } else {
       QFile::remove(path);
     }
