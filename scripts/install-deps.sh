@@ -9,6 +9,8 @@ packages="build-essential cmake ninja-build pkg-config ccache
   socat iputils-ping fonts-dejavu-core xdg-utils"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   python3-openpyxl libxml2-utils"
+# The installed icons.
+packages="$packages librsvg2-bin"
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""
 for p in $packages; do
