@@ -8,6 +8,8 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Per-user folders of the installed mode: ~/.config/karvel, ~/.cache/karvel.
+  QCoreApplication::setApplicationName(QStringLiteral("karvel"));
   // One look on every desktop, close to the instrument's own screens.
   QApplication::setStyle(QStringLiteral("Fusion"));
   // The program ends only through the quit question of the main window.

@@ -6,11 +6,12 @@
 
 #include "cli/BusCommand.h"
 #include "cli/Console.h"
-#include "core/frame/AppState.h"
 #include "core/bus/BusFile.h"
 #include "core/bus/BusGenerators.h"
-#include "core/frame/Interaction.h"
 #include "core/bus/XmlDocument.h"
+#include "core/frame/AppState.h"
+#include "core/frame/Installation.h"
+#include "core/frame/Interaction.h"
 
 namespace karvel::cli {
 
@@ -43,7 +44,7 @@ struct Session {
   BusScreen screen;
   Session() {
     app.ui = &ui;
-    app.programDir = QCoreApplication::applicationDirPath();
+    app.programDir = locateInstallation(QCoreApplication::applicationDirPath()).resourceDir;
   }
   // Loads FILE as the main window would; false when it could not be read.
   bool load(const QString& path) {

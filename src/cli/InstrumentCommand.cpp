@@ -10,16 +10,17 @@
 #include <functional>
 #include <map>
 
-#include "cli/InstrumentCommand.h"
 #include "cli/Console.h"
+#include "cli/InstrumentCommand.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
-#include "core/instrument/Communication.h"
-#include "core/instrument/Catalogue.h"
-#include "core/instrument/ExportCommand.h"
-#include "core/instrument/FileTransfer.h"
+#include "core/frame/Installation.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Settings.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/ExportCommand.h"
+#include "core/instrument/FileTransfer.h"
 #include "io/Visa.h"
 
 namespace karvel::cli {
@@ -79,8 +80,11 @@ class Instrument {
     state_.ui = &ui_;
     state_.clock = &clock_;
     state_.visa = &visa_;
-    state_.programDir = QCoreApplication::applicationDirPath();
-    state_.settingsPath = QDir(state_.programDir).filePath(QStringLiteral("karvel.ini"));
+    // The same settings file as the program's, portable or installed.
+    const Installation where = locateInstallation(QCoreApplication::applicationDirPath());
+    state_.programDir = where.resourceDir;
+    state_.settingsPath = where.settingsPath;
+    state_.temporaryDir = where.temporaryDir;
   }
   ~Instrument() {
     if (state_.sessionOpen) Tarvik_close(state_, state_.session);
@@ -187,8 +191,13 @@ int fetch(const Options& options) {
     return e.store == storeText.toInt() && e.name.compare(name, Qt::CaseInsensitive) == 0;
   });
   if (!listed) return fail(QStringLiteral("%1 is not in store %2").arg(name, storeText));
-  if (downloadFile(state, state.session, name, static_cast<io::ViUInt16>(storeText.toInt()),
-                   static_cast<io::ViInt16>(kind), target) < 0)
+  QString fileError;
+  const int fetched =
+      downloadFile(state, state.session, name, static_cast<io::ViUInt16>(storeText.toInt()),
+                   static_cast<io::ViInt16>(kind), target, {}, &fileError);
+  if (fetched == kDownloadCannotWrite)
+    return fail(QStringLiteral("cannot write %1: %2").arg(target, fileError));
+  if (fetched < 0)
     return fail(QStringLiteral("%1 could not be fetched from store %2 (not listed there, or the "
                                "transfer failed)")
                     .arg(name, storeText));

@@ -4,9 +4,10 @@
 #include <QDir>
 #include <cstdio>
 
-#include "cli/ResultExportCommand.h"
 #include "cli/Console.h"
+#include "cli/ResultExportCommand.h"
 #include "core/frame/AppState.h"
+#include "core/frame/Installation.h"
 #include "core/results/ResultReader.h"
 #include "core/workbook/SheetExport.h"
 
@@ -46,7 +47,8 @@ int runResultExport(const QStringList& args) {
                  "place; only what comes before it is exported\n",
                  table.problemMarker.toUtf8().constData());
   }
-  const QString templateFile = templatePath(QCoreApplication::applicationDirPath());
+  const QString templateFile =
+      templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
   if (!exportResultTable(templateFile, table, language, QDir::fromNativeSeparators(output),
                          &error)) {
     fail(error);

@@ -28,6 +28,8 @@ void usage() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // The program's name, not the file's: both share ~/.config/karvel.
+  QCoreApplication::setApplicationName(QStringLiteral("karvel"));
   QStringList args = app.arguments();
   args.removeFirst();
   if (args.isEmpty()) {

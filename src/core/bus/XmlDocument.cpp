@@ -1,13 +1,13 @@
 #include "core/bus/XmlDocument.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cstring>
 #include <new>
 
 #include "core/frame/BoundedRead.h"
+#include "core/frame/SafeWrite.h"
 
 namespace karvel {
 
@@ -411,18 +411,9 @@ QByteArray XmlDocument::bytes() const {
 }
 
 int XmlDocument::save(const QString& path, QString* error) const {
-  QSaveFile file(path);
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (error)
-      *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
-    return XmlCannotWrite;
-  }
-  const QByteArray data = bytes();
-  if (file.write(data) != data.size() || !file.commit()) {
-    if (error)
-      *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
-    file.cancelWriting();
+  QString reason;
+  if (!writeFileWhole(path, bytes(), &reason)) {
+    if (error) *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, reason));
     return XmlCannotWrite;
   }
   return XmlOk;

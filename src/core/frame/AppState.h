@@ -60,8 +60,20 @@ struct AppState {
   QString usbAddress = "USB";
   QString ethernetAddress = "TCPIP0::255.255.255.255::23::SOCKET";
   QString workingDir;
+  // The folder of the program's resources (KARVEL.UIR, bitmap/, help/, ...):
+  // beside the program when portable, share/karvel when installed.
   QString programDir;
   QString settingsPath;
+  // Where fetched files wait while they are shown; empty: programDir.
+  QString temporaryDir;
+  // Installed (settings and temporary files in the user's folders) or portable.
+  bool installed = false;
+  // How the settings file was written, so that it is written back the same
+  // way: its code page (older files are Windows-1252) and its line ends.
+  bool settingsWindows1252 = false;
+  bool settingsCrLf = false;
+  // A failed settings write is told once per run, not at every quit request.
+  bool settingsWriteReported = false;
 
   // The open bus definition document; null when none.
   std::shared_ptr<XmlDocument> xmlDocument;
@@ -112,6 +124,11 @@ inline QString defaultWorkingDir() {
 #else
   return QDir::homePath() + QStringLiteral("/karvel/");
 #endif
+}
+
+// The folder that temporary files of fetches go into.
+inline QString temporaryFolder(const AppState& state) {
+  return state.temporaryDir.isEmpty() ? state.programDir : state.temporaryDir;
 }
 
 // A path below the program folder, with the native separator.

@@ -91,6 +91,25 @@ inline constexpr Text5 kPrintFailed{
     "Auf diesem Drucker kann nicht gedruckt werden.", "No se puede imprimir en esta impresora.",
     "Impossibile stampare su questa stampante."};
 
+// The settings file could not be written: the file, then the reason.
+inline constexpr Text5 kSettingsNotSaved{
+    "Les réglages n'ont pas pu être enregistrés dans\n%1\n%2",
+    "The settings could not be saved to\n%1\n%2",
+    "Die Einstellungen konnten nicht gespeichert werden in\n%1\n%2",
+    "No se han podido guardar los ajustes en\n%1\n%2",
+    "Impossibile salvare le impostazioni in\n%1\n%2"};
+
+// ---- About panel -------------------------------------------------------------
+// How the program runs, with the settings file's path.
+inline constexpr Text5 kAboutPortable{
+    "Version portable : réglages dans %1", "Portable: settings in %1",
+    "Portable Version: Einstellungen in %1", "Versión portátil: ajustes en %1",
+    "Versione portatile: impostazioni in %1"};
+inline constexpr Text5 kAboutInstalled{
+    "Version installée : réglages dans %1", "Installed: settings in %1",
+    "Installiert: Einstellungen in %1", "Instalado: ajustes en %1",
+    "Installato: impostazioni in %1"};
+
 // ---- Quit question ------------------------------------------------------------
 inline constexpr Text5 kQuitTitle{"Quitter", "Quit", "Beenden", "Salir", "Esci"};
 inline constexpr Text5 kQuitQuestion{

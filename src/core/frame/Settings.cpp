@@ -1,12 +1,17 @@
 #include "core/frame/Settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QTextStream>
 
 #include "core/frame/Interaction.h"
+#include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/frame/SafeWrite.h"
 
 namespace karvel {
 
@@ -56,10 +61,19 @@ void ValeurParDefaut(AppState& state) {
 
 bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
+  if (!file.open(QIODevice::ReadOnly)) return false;
   // The file is a dozen short lines; anything much larger is not ours.
   const QByteArray bytes = file.read(64 * 1024);
-  const QString content = QString::fromUtf8(bytes);
+  // Files written by older versions of the program are Windows-1252 text
+  // with CR LF line ends: read them as such and write them back the same way.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString content = utf8.decode(bytes);
+  state.settingsWindows1252 = utf8.hasError();
+  if (state.settingsWindows1252) {
+    QStringDecoder cp1252("windows-1252");
+    content = cp1252.isValid() ? cp1252.decode(bytes) : QString::fromLatin1(bytes);
+  }
+  state.settingsCrLf = bytes.contains("\r\n");
 
   // Line 1: the language-chosen flag, then a number that is read and ignored.
   const qsizetype end1 = content.indexOf(u'\n');
@@ -104,16 +118,15 @@ bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geom
   return true;
 }
 
-bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeometry& window) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return false;
+bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeometry& window,
+                   QString* error) {
   WindowGeometry g = window;
   if (window.zoom != kZoomNormal) {
     g = kZoomedGeometry;
     g.zoom = window.zoom;
   }
-  QTextStream out(&file);
-  out.setEncoding(QStringConverter::Utf8);
+  QString text;
+  QTextStream out(&text);
   out << state.languageChosen << " 1\n";
   out << state.workingDir << '\n';
   out << state.language << '\n'
@@ -127,7 +140,35 @@ bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeome
       << g.width << '\n'
       << g.zoom << '\n';
   out.flush();
-  return out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+  if (state.settingsCrLf) text.replace(u'\n', QStringLiteral("\r\n"));
+
+  QByteArray bytes;
+  if (state.settingsWindows1252) {
+    QStringEncoder cp1252("windows-1252");
+    bytes = cp1252.isValid() ? QByteArray(cp1252.encode(text)) : text.toLatin1();
+    // A folder name the code page cannot hold would come back changed.
+    if (!cp1252.isValid() || cp1252.hasError() ||
+        QStringDecoder("windows-1252").decode(bytes) != text)
+      bytes = text.toUtf8();
+  } else {
+    bytes = text.toUtf8();
+  }
+
+  // Written beside the old file and renamed over it: a failed write (a full
+  // disk, a folder that cannot be written) keeps the settings there were.
+  return writeFileWhole(path, bytes, error);
+}
+
+bool saveSettings(AppState& state, const WindowGeometry& window) {
+  QString reason;
+  if (SauvegardeIni(state.settingsPath, state, window, &reason)) return true;
+  if (!state.settingsWriteReported && state.ui) {
+    state.settingsWriteReported = true;
+    state.ui->message(pick(text::kErrorWord, state.language),
+                      pick(text::kSettingsNotSaved, state.language)
+                          .arg(QDir::toNativeSeparators(state.settingsPath), reason));
+  }
+  return false;
 }
 
 void ChargeConfig(AppState& state, SettingsWindow& window) {
@@ -141,8 +182,11 @@ void ChargeConfig(AppState& state, SettingsWindow& window) {
     PopupErreur(state, 0);
     QFile::remove(state.settingsPath);
     ValeurParDefaut(state);
+    // A rebuilt file is new: UTF-8 with the system's line ends.
+    state.settingsWindows1252 = false;
+    state.settingsCrLf = false;
     // The rebuilt file holds the window as it was loaded.
-    SauvegardeIni(state.settingsPath, state, window.windowGeometry());
+    saveSettings(state, window.windowGeometry());
   }
 
   window.placeWindow(geometry);
@@ -159,7 +203,7 @@ void ChargeConfig(AppState& state, SettingsWindow& window) {
     if (chosen >= 0 && chosen < kLanguageCount) {
       window.runMenuItem(kLanguageItemBase + chosen);
       state.languageChosen = 1;
-      SauvegardeIni(state.settingsPath, state, window.windowGeometry());
+      saveSettings(state, window.windowGeometry());
     }
   }
 }

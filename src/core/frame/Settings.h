@@ -44,9 +44,17 @@ void ValeurParDefaut(AppState& state);
 // connection type that names no entry; `state` may then be partly filled.
 bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry);
 
-// Writes the twelve lines into `path` (created anew). A zoomed window is
-// stored with the fixed geometry. False when the file cannot be written.
-bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeometry& window);
+// Writes the twelve lines into `path`, in the code page and with the line
+// ends the file was read with (UTF-8 and "\n" for a new file), through a
+// temporary file renamed over the old one. A zoomed window is stored with the
+// fixed geometry. False, with the reason in `error`, when the file cannot be
+// written; the old file is then as it was.
+bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeometry& window,
+                   QString* error = nullptr);
+
+// SauvegardeIni to state.settingsPath; the first failure of the run is told
+// to the user (which file, why), later ones are not.
+bool saveSettings(AppState& state, const WindowGeometry& window);
 
 // Reads the settings at start (or rebuilds the file), places the window,
 // applies the language and, while no language has been chosen yet, asks for

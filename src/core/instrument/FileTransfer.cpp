@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryFile>
@@ -11,11 +10,12 @@
 
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
-#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Messages.h"
-#include "core/results/ResultTexts.h"
+#include "core/frame/SafeWrite.h"
+#include "core/instrument/FileTransfer.h"
 #include "core/instrument/ScpiCommands.h"
+#include "core/results/ResultTexts.h"
 #include "io/Visa.h"
 
 namespace karvel {
@@ -202,15 +202,10 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   return 0;
 }
 
-// Writes the fetched bytes whole or not at all.
-bool writeWhole(const QString& target, const QByteArray& bytes, qsizetype size) {
-  QSaveFile out(target);
-  if (!out.open(QIODevice::WriteOnly)) return false;
-  if (out.write(bytes.constData(), size) != size) {
-    out.cancelWriting();
-    return false;
-  }
-  return out.commit();
+// Writes the fetched bytes whole or not at all; the system's reason in
+// `error` when it could not.
+bool writeWhole(const QString& target, const QByteArray& bytes, qsizetype size, QString* error) {
+  return writeFileWhole(target, QByteArrayView(bytes.constData(), size), error);
 }
 
 }  // namespace
@@ -383,7 +378,7 @@ ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buff
 }
 
 int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 storage, ViInt16 kind,
-                 const QString& target, const TransferProgress& progress) {
+                 const QString& target, const TransferProgress& progress, QString* fileError) {
   if (!state.visa || target.isEmpty() || !isUsableInstrumentName(name)) return -1;
   if (kind != kKindBus && kind != kKindResult) return -1;
   Visa& v = *state.visa;
@@ -423,8 +418,15 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   int result = -1;
   if (status != VI_SUCCESS && status != VI_SUCCESS_MAX_CNT) {
     drainInput(v, vi);
-  } else if (count >= 2 && writeWhole(target, block, static_cast<qsizetype>(count) - 2)) {
-    result = status;
+  } else if (count >= 2) {
+    // The block came whole: the link is fine whatever happens to the file.
+    QString reason;
+    if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &reason)) {
+      result = status;
+    } else {
+      result = kDownloadCannotWrite;
+      if (fileError) *fileError = reason;
+    }
   }
 
   if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
@@ -436,7 +438,7 @@ int Tarvik_fileTransfer(AppState& state, ViSession session, const QString& file,
   if (!state.visa) return -1;
   if (direction != 0) return upload(state, session, file, progress);
   return downloadFile(state, session, file, storage, kind,
-                      temporaryPath(state.programDir, file, kind), progress);
+                      temporaryPath(temporaryFolder(state), file, kind), progress);
 }
 
 }  // namespace karvel

@@ -21,15 +21,23 @@ constexpr int kUploadNameNotEncodable = -2;
 // instrument's store (0 done or declined by the user; -1 name too long or the
 // file unreadable; kUploadNameNotEncodable). direction 0: downloads the instrument file `file` from
 // store `storage` as `kind` into its temporary file in the program folder
-// (0 or VI_SUCCESS_MAX_CNT when written; -1 otherwise). `spare` is unused.
+// (0 or VI_SUCCESS_MAX_CNT when written; kDownloadCannotWrite when the file
+// could not be written; -1 otherwise). `spare` is unused.
 int Tarvik_fileTransfer(AppState& state, io::ViSession session, const QString& file,
                         io::ViInt16 direction, io::ViUInt16 storage, io::ViInt16 kind, int spare,
                         const TransferProgress& progress = {});
 
+// Result of a download whose block arrived whole but could not be written on
+// the PC (a folder that cannot be written, a full disk): a file error, the
+// session is as good as before.
+constexpr int kDownloadCannotWrite = -3;
+
 // The download of Tarvik_fileTransfer into `target` instead of the temporary
-// file. Nothing is left at `target` when it fails.
+// file. Nothing is left at `target` when it fails; when writing it failed
+// (kDownloadCannotWrite), `fileError` receives the system's reason.
 int downloadFile(AppState& state, io::ViSession session, const QString& name, io::ViUInt16 storage,
-                 io::ViInt16 kind, const QString& target, const TransferProgress& progress = {});
+                 io::ViInt16 kind, const QString& target, const TransferProgress& progress = {},
+                 QString* fileError = nullptr);
 
 // Reads one definite-length block: the data and the two bytes after it go
 // into `buffer` from its first byte, `count` receives how many arrived. The

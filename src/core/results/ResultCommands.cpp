@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 #include <climits>
 
 #include "core/frame/Interaction.h"
-#include "core/results/ResultTexts.h"
+#include "core/frame/SafeWrite.h"
 #include "core/frame/Texts.h"
+#include "core/results/ResultTexts.h"
 
 namespace karvel {
 
@@ -53,13 +53,7 @@ bool copyResultFile(const QString& from, const QString& to, QString* error, bool
   const QByteArray bytes = source.readAll();
   if (source.error() != QFileDevice::NoError) return readFailed();
   source.close();
-  QSaveFile target(to);
-  if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() ||
-      !target.commit()) {
-    if (error) *error = target.errorString();
-    return false;
-  }
-  return true;
+  return writeFileWhole(to, bytes, error);
 }
 
 std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath) {

@@ -1,8 +1,8 @@
 #include "core/workbook/Workbook.h"
+#include "core/frame/SafeWrite.h"
 
 #include <zip.h>
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -494,16 +494,10 @@ QByteArray WorkbookFile::toBytes(QString* error) {
 bool WorkbookFile::saveTo(const QString& path, QString* error) {
   const QByteArray bytes = toBytes(error);
   if (bytes.isEmpty()) return false;
-  QSaveFile file(path);
-  // A temporary file beside the target, renamed over it by commit(); any
-  // failure on the way removes the temporary file and keeps the old target.
-  if (!file.open(QIODevice::WriteOnly)) {
-    *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-    return false;
-  }
-  if (file.write(bytes) != bytes.size() || !file.commit()) {
-    *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-    file.cancelWriting();
+  // Any failure on the way keeps the old target.
+  QString reason;
+  if (!writeFileWhole(path, bytes, &reason)) {
+    *error = QStringLiteral("%1: %2").arg(path, reason);
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
 #include "ui/frame/AboutDialog.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -9,6 +10,7 @@
 
 #include "core/frame/Clock.h"
 #include "core/frame/Interaction.h"
+#include "core/frame/Langue.h"
 #include "core/frame/Links.h"
 #include "ui_AboutDialog.h"
 
@@ -51,6 +53,7 @@ void AboutDialog::setBuildDate(const QString& date, int year) {
 
 void AboutDialog::showAsSplash() {
   form_->dateText->setVisible(false);
+  form_->installText->setVisible(false);
   form_->startupText->setVisible(true);
   form_->closeButton->setVisible(false);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -66,6 +69,13 @@ void AboutDialog::showAsSplash() {
 }
 
 void AboutDialog::showFromMenu() {
+  // How the program runs and where its settings are, for whoever must find them.
+  if (!state_.settingsPath.isEmpty()) {
+    form_->installText->setText(
+        pick(state_.installed ? text::kAboutInstalled : text::kAboutPortable, state_.language)
+            .arg(QDir::toNativeSeparators(state_.settingsPath)));
+  }
+  form_->installText->setVisible(!state_.settingsPath.isEmpty());
   form_->dateText->setVisible(true);
   form_->startupText->setVisible(false);
   form_->closeButton->setVisible(true);

@@ -367,7 +367,7 @@ void MainWindow::InitCom() {
 
 bool MainWindow::Sortir() {
   // The settings are written first, whatever the answer.
-  if (!state_.settingsPath.isEmpty()) SauvegardeIni(state_.settingsPath, state_, windowGeometry());
+  if (!state_.settingsPath.isEmpty()) saveSettings(state_, windowGeometry());
   if (!state_.ui) return false;
   const int answer = state_.ui->ask(
       pick(text::kQuitTitle, state_.language), pick(text::kQuitQuestion, state_.language),

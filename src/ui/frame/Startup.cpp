@@ -33,8 +33,15 @@ bool Application::start(const StartupOptions& options) {
   state_.xmlDocument.reset();
   ui.setBusy(true);
 
-  // Every panel's pictures live in the resource bundle beside the program.
-  const QString bundle = QDir(options.programDir).filePath(QStringLiteral("KARVEL.UIR"));
+  // Portable or installed: where the resources are, where settings and
+  // temporary files go.
+  const Installation where = locateInstallation(options.programDir, options.userFolders);
+  QString unmade;
+  if (!prepareInstallation(where, &unmade))
+    qWarning("karvel: cannot create the folder %s", qUtf8Printable(unmade));
+
+  // Every panel's pictures live in the resource bundle among the resources.
+  const QString bundle = QDir(where.resourceDir).filePath(QStringLiteral("KARVEL.UIR"));
   if (!QResource::registerResource(bundle)) {
     ui.message(QString(), QString::fromLatin1(kFatalNoUir));
     ui.setBusy(false);
@@ -42,7 +49,9 @@ bool Application::start(const StartupOptions& options) {
   }
   bundlePath_ = bundle;
 
-  state_.programDir = QDir::toNativeSeparators(options.programDir);
+  state_.programDir = QDir::toNativeSeparators(where.resourceDir);
+  state_.temporaryDir = QDir::toNativeSeparators(where.temporaryDir);
+  state_.installed = where.mode == Installation::Mode::Installed;
   const QDateTime modified = QFileInfo(options.programFile).lastModified();
   about_ = new AboutDialog(state_);
   state_.splashPanel = about_;
@@ -62,8 +71,7 @@ bool Application::start(const StartupOptions& options) {
     attachFeatures(*window_);
   }
 
-  state_.settingsPath =
-      QDir::toNativeSeparators(QDir(options.programDir).filePath(QStringLiteral("karvel.ini")));
+  state_.settingsPath = QDir::toNativeSeparators(where.settingsPath);
   ChargeConfig(state_, *window_);
 
   window_->show();

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/frame/AppState.h"
+#include "core/frame/Installation.h"
 #include "ui/frame/AboutDialog.h"
 #include "ui/frame/MainWindow.h"
 
@@ -23,7 +24,9 @@ constexpr int kSplashMs = 1000;
 QString buildDateText(const QDate& date);
 
 struct StartupOptions {
-  QString programDir;     // the folder with KARVEL.UIR, toolbar/, help/ and karvel.ini
+  QString programDir;       // the folder of the program file (its resources beside it or in
+                            // ../share/karvel)
+  UserFolders userFolders;  // the installed mode's folders (tests give their own)
   QString programFile;    // the program file whose date is the build date
   QStringList arguments;  // the command line, the program's name first
   // Attaches the features' commands; attachFeatures when left empty.

@@ -153,36 +153,46 @@ void ImportDialog::fetch() {
     return;
   }
   // A result gets a temporary file of its own, so that two windows of the
-  // same result never share (and delete) one file.
+  // same result never share (and delete) one file; a bus file is read into
+  // the main window at once from the one temporary file of bus files.
+  const QString folder = temporaryFolder(state_);
+  auto fileError = [&](const QString& file, const QString& reason) {
+    state_.ui->message(
+        pick(text::kErrorWord, state_.language),
+        pick(text::kCannotWriteFile, state_.language).arg(QDir::toNativeSeparators(file), reason));
+  };
   QString path;
-  if (state_.importSource != kKindBus) {
+  if (state_.importSource == kKindBus) {
+    path = temporaryPath(folder, name, kKindBus);
+  } else {
     QString reason;
-    path = newTemporaryFile(state_.programDir, name, state_.importSource, &reason);
+    path = newTemporaryFile(folder, name, state_.importSource, &reason);
     if (path.isEmpty()) {
-      state_.ui->message(pick(text::kErrorWord, state_.language),
-                         pick(text::kCannotWriteFile, state_.language)
-                             .arg(QDir::toNativeSeparators(state_.programDir), reason));
+      fileError(folder, reason);
       return;
     }
   }
   setBusy(state_, true);
   int result = 0;
+  QString reason;
   {
     TransferProgressDialog progress(this, [&] { return transferLabel(name, state_.language); });
-    const auto storage = static_cast<io::ViUInt16>(store);
-    const auto kind = static_cast<io::ViInt16>(state_.importSource);
-    result = path.isEmpty() ? Tarvik_fileTransfer(state_, state_.session, name, 0, storage, kind, 0,
-                                                  progress.callback())
-                            : downloadFile(state_, state_.session, name, storage, kind, path,
-                                           progress.callback());
+    result = downloadFile(state_, state_.session, name, static_cast<io::ViUInt16>(store),
+                          static_cast<io::ViInt16>(state_.importSource), path, progress.callback(),
+                          &reason);
   }
   if (result < 0) {
-    if (!path.isEmpty()) QFile::remove(path);
+    if (state_.importSource != kKindBus) QFile::remove(path);
     setBusy(state_, false);
-    PopupErreur(state_, result);
+    // Not being able to write the file on this PC is no fault of the link:
+    // the session stays open.
+    if (result == kDownloadCannotWrite) {
+      fileError(path, reason);
+    } else {
+      PopupErreur(state_, result);
+    }
     return;
   }
-  if (path.isEmpty()) path = temporaryPath(state_.programDir, name, state_.importSource);
   if (state_.importSource == kKindBus) {
     if (mainWindow_) {
       ConvertAndRenderXMLFileInTree(state_, mainWindow_, path);

@@ -47,7 +47,10 @@ ResultWindow::ResultWindow(AppState& state, ResultTable table, std::array<QPixma
   form_->actionExport->setEnabled(bool(state_.exportResults));
 }
 
-ResultWindow::~ResultWindow() = default;
+// A window deleted without being closed still takes its temporary file along.
+ResultWindow::~ResultWindow() {
+  if (!temporaryFile_.isEmpty()) QFile::remove(temporaryFile_);
+}
 
 QString ResultWindow::sourcePath() const { return form_->sourcePath->text(); }
 

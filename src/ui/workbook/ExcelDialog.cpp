@@ -105,7 +105,12 @@ int ExcelDialog::LancerExcel(QObject* control) {
     // The folder must be one the program can enter; the typed text is kept
     // either way.
     const QString current = QDir::currentPath();
-    if (!QDir::setCurrent(internalPath(state_.workingDir))) {
+    // The folder a new settings file proposes (~/karvel/) is made on first
+    // use; a folder the user typed is never made behind their back.
+    const QString folder = internalPath(state_.workingDir);
+    if (QDir::cleanPath(folder) == QDir::cleanPath(internalPath(defaultWorkingDir())))
+      QDir().mkpath(folder);
+    if (!QDir::setCurrent(folder)) {
       PopupErreur(state_, kFolderNotFound);
       return 0;
     }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include "core/frame/Settings.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScriptedInteraction.h"
 
 using namespace karvel;
@@ -220,11 +222,65 @@ TEST_F(SettingsTest, ZoomedWindowIsStoredWithTheFixedGeometry) {
   EXPECT_EQ(window.placed[0], (WindowGeometry{30, 30, 550, 490, kZoomMaximised}));
 }
 
-TEST_F(SettingsTest, UnwritableFileIsNotReported) {
+TEST_F(SettingsTest, UnwritableFileIsReportedOnce) {
   state.settingsPath = dir.filePath("missing-folder/karvel.ini");
   ui.languages.enqueue(English);
-  ChargeConfig(state, window);
-  EXPECT_EQ(ui.messages.size(), 1);  // only message 0
+  ChargeConfig(state, window);       // writes twice: the rebuilt file, the language
+  ASSERT_EQ(ui.messages.size(), 2);  // message 0, then the failed write once
+  EXPECT_TRUE(ui.messages[1].text.startsWith("The settings could not be saved to\n"));
+  EXPECT_TRUE(ui.messages[1].text.contains("missing-folder"));
+  EXPECT_FALSE(saveSettings(state, WindowGeometry{}));
+  EXPECT_EQ(ui.messages.size(), 2);
   EXPECT_FALSE(QFile::exists(state.settingsPath));
   EXPECT_EQ(state.language, English);
+}
+
+// A settings file of the older program: Windows-1252 text with CR LF line
+// ends and an accented working folder, read and written back unchanged.
+TEST_F(SettingsTest, Windows1252FilesAreReadAndWrittenBackByteForByte) {
+  const QByteArray old =
+      "1 1\r\nC:\\Donn\xE9"
+      "es\\Mesures \xE9t\xE9\\\r\n0\r\n2\r\nASRL1\r\nUSB\r\n"
+      "TCPIP0::10.0.0.5::23::SOCKET\r\n30\r\n30\r\n550\r\n490\r\n0\r\n";
+  {
+    QFile f(state.settingsPath);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(old);
+  }
+  WindowGeometry g;
+  ASSERT_TRUE(readSettingsFile(state.settingsPath, state, g));
+  EXPECT_EQ(state.workingDir, QString::fromUtf8("C:\\Données\\Mesures été\\"));
+  ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, g));
+  QFile f(state.settingsPath);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), old);
+
+  // A UTF-8 file stays UTF-8; a folder the code page cannot hold is written
+  // in UTF-8 rather than lost.
+  AppState other;
+  other.settingsPath = dir.filePath("utf8.ini");
+  writeFile(other.settingsPath, QString::fromUtf8(kValid).replace("My Files", "Dönnées"));
+  ASSERT_TRUE(readSettingsFile(other.settingsPath, other, g));
+  EXPECT_FALSE(other.settingsWindows1252);
+  ASSERT_TRUE(SauvegardeIni(other.settingsPath, other, g));
+  EXPECT_EQ(readAll(other.settingsPath).section('\n', 1, 1),
+            QString::fromUtf8("C:\\Dönnées\\bus\\"));
+  state.workingDir = QString::fromUtf8("C:\\Ωmega\\");
+  ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, g));
+  ASSERT_TRUE(readSettingsFile(state.settingsPath, state, g));
+  EXPECT_EQ(state.workingDir, QString::fromUtf8("C:\\Ωmega\\"));
+}
+
+TEST_F(SettingsTest, AFailedWriteKeepsTheOldFile) {
+  writeFile(state.settingsPath, kValid);
+  state.language = Italian;
+  QString reason;
+  {
+    test::FileSizeLimit full(16);  // as a full disk: no write gets far
+    ASSERT_TRUE(full.active());
+    EXPECT_FALSE(SauvegardeIni(state.settingsPath, state, WindowGeometry{}, &reason));
+  }
+  EXPECT_FALSE(reason.isEmpty());
+  EXPECT_EQ(readAll(state.settingsPath), QString::fromUtf8(kValid));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"karvel.ini"});  // no leftovers
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "support/ScriptedInteraction.h"
@@ -153,4 +155,52 @@ TEST_F(StartupTest, ShutdownClosesAnOpenSessionBeforeThePanels) {
   app.shutdown();
   EXPECT_TRUE(windowAliveWhenClosed);
   EXPECT_EQ(state.sessionOpen, 0);
+}
+
+// Installed: the program folder cannot be written (as for a normal user of a
+// package); the settings live in the user's folder and survive the next start.
+TEST_F(StartupTest, InstalledProgramKeepsItsSettingsInTheUsersFolder) {
+  installBundle();
+  const QString before = QDir(dir.path()).entryList(QDir::Files).join(',');
+  QTemporaryDir home;
+  auto installed = [&] {
+    StartupOptions o = options();
+    o.userFolders.configDir = home.filePath("config/karvel");
+    o.userFolders.cacheDir = home.filePath("cache/karvel");
+    o.userFolders.writable = [](const QString&) { return false; };
+    return o;
+  };
+  {
+    ui.languages.enqueue(German);
+    ui.answers.enqueue(0);  // yes to the quit question
+    Application app(state);
+    ASSERT_TRUE(app.start(installed()));
+    ASSERT_EQ(ui.messages.size(), 1);  // message 0: there was no file yet
+    EXPECT_TRUE(state.installed);
+    EXPECT_EQ(state.settingsPath,
+              QDir::toNativeSeparators(home.filePath("config/karvel/karvel.ini")));
+    EXPECT_EQ(state.temporaryDir, QDir::toNativeSeparators(home.filePath("cache/karvel")));
+    EXPECT_TRUE(QFileInfo(home.filePath("cache/karvel")).isDir());
+    state.ethernetAddress = "TCPIP0::10.1.2.3::23::SOCKET";
+    state.connectionType = Ethernet;
+    app.mainWindow()->GestionMenu(item::About);
+    EXPECT_EQ(app.aboutPanel()->form().installText->text(),
+              "Installiert: Einstellungen in " + state.settingsPath);
+    app.mainWindow()->Sortir();
+    app.shutdown();
+  }
+  AppState next;
+  StartInteraction answers;  // no language chooser and no message expected
+  answers.state = &next;
+  next.ui = &answers;
+  next.clock = &clock;
+  Application again(next);
+  ASSERT_TRUE(again.start(installed()));
+  EXPECT_TRUE(answers.messages.isEmpty()) << answers.lastMessage().toStdString();
+  EXPECT_EQ(next.language, German);
+  EXPECT_EQ(next.connectionType, Ethernet);
+  EXPECT_EQ(next.ethernetAddress, "TCPIP0::10.1.2.3::23::SOCKET");
+  again.shutdown();
+  // Nothing was written beside the program.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(','), before);
 }

@@ -10,10 +10,11 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 
+#include "support/FileSizeLimit.h"
 #include "support/StoreSession.h"
 #include "ui/bus/BusPanel.h"
-#include "ui/instrument/ImportDialog.h"
 #include "ui/frame/MainWindow.h"
+#include "ui/instrument/ImportDialog.h"
 #include "ui/results/ResultWindow.h"
 #include "ui_ImportDialog.h"
 #include "ui_MainWindow.h"
@@ -211,4 +212,82 @@ TEST(ImportDialog, TwoWindowsOfOneResultKeepTheirOwnFiles) {
   windows[1]->close();
   delete windows[1];
   EXPECT_FALSE(QFile::exists(second));
+}
+
+// Installed: fetched files wait in the user's cache folder, never in the
+// program's folder.
+TEST(ImportDialog, InstalledFetchesGoIntoTheUsersFolder) {
+  ImportHarness h({"--files", kSamples + "/RQ6102", "--sd-files", kSamples});
+  ASSERT_TRUE(h.s.ready());
+  QTemporaryDir cache;
+  h.s.state.temporaryDir = cache.path();
+  h.s.state.installed = true;
+  const QStringList programFiles = QDir(h.s.state.programDir).entryList(QDir::Files);
+
+  std::unique_ptr<ImportDialog> bus(prepareImportDialog(h.s.state, h.window.get()));
+  bus->form().fileList->setCurrentRow(rowOf(bus->form().fileList, "LIN.bus"));
+  bus->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  EXPECT_TRUE(h.s.ui.messages.isEmpty()) << h.s.ui.lastMessage().toStdString();
+  ASSERT_NE(BusPanel::of(h.window.get()), nullptr);
+  EXPECT_FALSE(BusPanel::of(h.window.get())->screen().view.rows.empty());
+
+  h.s.state.importSource = 1;
+  std::unique_ptr<ImportDialog> results(prepareImportDialog(h.s.state, h.window.get()));
+  results->form().fileList->setCurrentRow(rowOf(results->form().fileList, "LIN_PASS.HTM"));
+  results->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  const auto windows = resultWindows();
+  ASSERT_EQ(windows.size(), 1);
+  EXPECT_EQ(QFileInfo(windows[0]->temporaryFile()).absolutePath(),
+            QFileInfo(cache.path()).absoluteFilePath());
+  EXPECT_FALSE(windows[0]->table().rows.empty());
+  delete windows[0];
+  EXPECT_TRUE(QDir(cache.path()).entryList(QDir::Files).isEmpty());
+  EXPECT_EQ(QDir(h.s.state.programDir).entryList(QDir::Files), programFiles);
+}
+
+// A file that cannot be written on this PC is a file error: the transfer
+// itself went well, so the session stays open and the next command works.
+TEST(ImportDialog, AFolderThatCannotTakeTheFileIsAFileErrorNotALinkFailure) {
+  ImportHarness h({"--files", kSamples + "/RQ6102", "--sd-files", kSamples});
+  ASSERT_TRUE(h.s.ready());
+  QTemporaryDir cache;
+  auto fetch = [&](int kind, const QString& name) {
+    h.s.state.importSource = kind;
+    std::unique_ptr<ImportDialog> d(prepareImportDialog(h.s.state, h.window.get()));
+    d->form().fileList->setCurrentRow(rowOf(d->form().fileList, name));
+    d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  };
+  // No such folder (as one that cannot be written): before and after the transfer.
+  h.s.state.temporaryDir = cache.filePath("gone");
+  fetch(1, "RS485_FAIL.HTM");
+  fetch(0, "CAN_HS.bus");
+  ASSERT_EQ(h.s.ui.messages.size(), 2);
+  for (const auto& m : h.s.ui.messages) {
+    EXPECT_TRUE(m.text.startsWith("Cannot write the file\n")) << m.text.toStdString();
+    EXPECT_TRUE(m.text.contains("gone"));
+  }
+  EXPECT_EQ(h.s.state.sessionOpen, 1);
+  EXPECT_TRUE(resultWindows().isEmpty());
+
+  // A disk that fills up while the file is written.
+  h.s.ui.messages.clear();
+  h.s.state.temporaryDir = cache.path();
+  {
+    test::FileSizeLimit full(100);
+    ASSERT_TRUE(full.active());
+    fetch(1, "RS485_FAIL.HTM");
+  }
+  ASSERT_EQ(h.s.ui.messages.size(), 1);
+  EXPECT_TRUE(h.s.ui.messages[0].text.contains("RS485_FAIL."))
+      << h.s.ui.lastMessage().toStdString();
+  EXPECT_EQ(h.s.state.sessionOpen, 1);
+  EXPECT_TRUE(QDir(cache.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+  // The session goes on.
+  h.s.ui.messages.clear();
+  fetch(1, "RS485_FAIL.HTM");
+  EXPECT_TRUE(h.s.ui.messages.isEmpty()) << h.s.ui.lastMessage().toStdString();
+  const auto windows = resultWindows();
+  ASSERT_EQ(windows.size(), 1);
+  delete windows[0];
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -179,6 +180,20 @@ TEST_F(ExcelDialogTest, FolderThatCannotBeEnteredGivesMessage10) {
   EXPECT_EQ(state.excelRunning, 0);
   EXPECT_TRUE(notStarted());
   EXPECT_TRUE(dialog->messages().isEmpty());
+}
+
+TEST_F(ExcelDialogTest, TheProposedWorkingFolderIsMadeOnFirstUse) {
+  const QByteArray home = qgetenv("HOME");
+  qputenv("HOME", dir.filePath("home").toUtf8());
+  ASSERT_TRUE(QDir().mkpath(dir.filePath("home")));
+  state.workingDir = defaultWorkingDir();
+  openFromWindow();
+  dialog->setWorkingDirText(state.workingDir);
+  run();
+  qputenv("HOME", home);
+  EXPECT_TRUE(ui.messages.isEmpty()) << ui.lastMessage().toStdString();
+  EXPECT_TRUE(QFileInfo(dir.filePath("home/karvel")).isDir());
+  EXPECT_EQ(state.excelRunning, 1);
 }
 
 TEST_F(ExcelDialogTest, MissingTemplateGivesMessage9) {
