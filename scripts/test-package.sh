@@ -5,21 +5,21 @@
 # scripts/test.sh calls it after the unit tests.
 #
 #   scripts/test-package.sh [BUILD_DIR]      (default: build)
-set -euo pipefail
+set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 started=$(date +%s)
 
-step() { echo "== test-package: $*"; }
+step() { echo "== test-package: $* (at $(($(date +%s) - started)) s)"; }
 fail() {
   echo "test-package: FAILED: $*" >&2
   exit 1
 }
-# Runs a command as an ordinary user (nobody) with a bare environment.
-as_user() {
-  setpriv --reuid=65534 --regid=65534 --clear-groups \
-    env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen "$@"
-}
+# Any other failing command stops the test too, and says where.
+trap 'echo "test-package: FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
+# update-mime-database, run by dpkg's trigger, syncs every file it writes:
+# seconds on a busy disk, and nothing a test needs to survive a power cut.
+export PKGSYSTEM_ENABLE_FSYNC=0
 installed_packages() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 == "ii" { print $2 }' | sort; }
 
 [ "$(id -u)" = 0 ] || fail "run as root: the package is installed and removed again"
@@ -35,6 +35,11 @@ work=$(mktemp -d /tmp/karvel-package.XXXXXX)
 home=$(mktemp -d /tmp/karvel-home.XXXXXX)
 chmod 755 "$work"
 chown 65534:65534 "$home"
+# Prefix of a command run as an ordinary user (nobody) with a bare
+# environment. An array, not a function: started in the background, $! must
+# be the program itself, not a shell around it.
+as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups
+  env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen)
 before="$work/packages-before"
 installed_packages >"$before"
 pids=()
@@ -208,13 +213,11 @@ if command -v update-desktop-database >/dev/null; then
 fi
 
 step "karvel-cli as an ordinary user"
-set +e
-as_user karvel-cli >/dev/null 2>"$work/usage"
-status=$?
-set -e
+status=0
+"${as_user[@]}" karvel-cli >/dev/null 2>"$work/usage" || status=$?
 [ "$status" = 2 ] && grep -q '^usage: karvel-cli bus show FILE' "$work/usage" ||
   fail "karvel-cli without arguments: exit $status, $(cat "$work/usage")"
-as_user karvel-cli bus show /usr/share/karvel/samples/RQ6102/LIN.bus >"$work/show" ||
+"${as_user[@]}" karvel-cli bus show /usr/share/karvel/samples/RQ6102/LIN.bus >"$work/show" ||
   fail "karvel-cli bus show"
 cat "$work/show"
 grep -qxF "$(printf 'title\tLIN 19200 bit/s')" "$work/show" || fail "bus show: title"
@@ -224,12 +227,12 @@ grep -qxF "$(printf 'frequency\t19.200 kHz')" "$work/show" || fail "bus show: fr
 picture=$(sed -n 's/^picture\t//p' "$work/show")
 [ "$picture" = /usr/share/karvel/bitmap/lin.bmp ] && [ -f "$picture" ] ||
   fail "bus show: the picture $picture is not the installed lin.bmp"
-as_user karvel-cli result export /usr/share/karvel/samples/LIN_PASS.HTM "$home/lin.xlsx" ||
+"${as_user[@]}" karvel-cli result export /usr/share/karvel/samples/LIN_PASS.HTM "$home/lin.xlsx" ||
   fail "karvel-cli result export (the workbook template in /usr/share/karvel)"
 [ -s "$home/lin.xlsx" ] || fail "result export wrote no workbook"
 
 step "karvel-sim and karvel-cli over TCP"
-as_user karvel-sim --tcp 0 --files /usr/share/karvel/samples/RQ6102 >"$home/sim.out" 2>&1 </dev/null &
+"${as_user[@]}" karvel-sim --tcp 0 --files /usr/share/karvel/samples/RQ6102 >"$home/sim.out" 2>&1 </dev/null &
 pids+=($!)
 for _ in $(seq 100); do
   grep -q '^ready' "$home/sim.out" && break
@@ -238,15 +241,16 @@ for _ in $(seq 100); do
 done
 grep -q '^ready' "$home/sim.out" || fail "karvel-sim did not start: $(cat "$home/sim.out")"
 address="TCPIP0::127.0.0.1::$(sed -n 's/^tcp //p' "$home/sim.out")::SOCKET"
-as_user karvel-cli instrument list bus --address "$address" >"$work/list" || fail "instrument list"
+"${as_user[@]}" karvel-cli instrument list bus --address "$address" >"$work/list" || fail "instrument list"
 grep -q "^LIN.bus$(printf '\t')0$" "$work/list" || fail "instrument list: no LIN.bus in $(cat "$work/list")"
-as_user karvel-cli instrument fetch LIN.bus --kind bus --to "$home" --address "$address" >/dev/null ||
+"${as_user[@]}" karvel-cli instrument fetch LIN.bus --kind bus --to "$home" --address "$address" >/dev/null ||
   fail "instrument fetch"
 cmp -s "$home/LIN.bus" /usr/share/karvel/samples/RQ6102/LIN.bus || fail "the fetched LIN.bus differs"
 kill "${pids[-1]}"
+wait "${pids[-1]}" 2>/dev/null || true
 
 step "karvel as an ordinary user, offscreen"
-as_user karvel >"$home/karvel.out" 2>&1 </dev/null &
+"${as_user[@]}" karvel >"$home/karvel.out" 2>&1 </dev/null &
 pid=$!
 pids+=("$pid")
 # The first start shows the language chooser and waits for an answer.
@@ -256,6 +260,9 @@ kill -0 "$pid" 2>/dev/null || fail "karvel ended at its first start: $(cat "$hom
 # bundle must be mapped, from the installed place.
 grep -q ' /usr/share/karvel/KARVEL.UIR$' "/proc/$pid/maps" ||
   fail "karvel runs without /usr/share/karvel/KARVEL.UIR: $(cat "$home/karvel.out")"
+# Installed mode: the user's settings and cache folders, made at start-up.
+[ -d "$home/.config/karvel" ] && [ -d "$home/.cache/karvel" ] ||
+  fail "karvel made no ~/.config/karvel and ~/.cache/karvel: $(cat "$home/karvel.out")"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 
@@ -266,7 +273,7 @@ apt-get purge -y karvel >"$work/remove.log" 2>&1 || {
   fail "apt-get purge karvel"
 }
 we_installed=0
-left=$(while read -r path; do [ -f "$path" ] && echo "$path"; done <"$work/owned")
+left=$(while read -r path; do if [ -f "$path" ]; then echo "$path"; fi; done <"$work/owned")
 [ -z "$left" ] || fail "files left after removal: $left"
 [ ! -e /usr/share/karvel ] || fail "/usr/share/karvel is left after removal"
 if [ -f /usr/share/applications/mimeinfo.cache ]; then
@@ -278,4 +285,4 @@ extra=$(installed_packages | comm -13 "$before" -)
 [ -z "$extra" ] || apt-get purge -y $extra >/dev/null
 [ -z "$(installed_packages | comm -3 "$before" -)" ] || fail "the installed packages differ from before"
 
-step "passed in $(($(date +%s) - started)) s"
+echo "== test-package: passed in $(($(date +%s) - started)) s"
