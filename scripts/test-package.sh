@@ -20,13 +20,16 @@ trap 'echo "test-package: FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
 # update-mime-database, run by dpkg's trigger, syncs every file it writes:
 # seconds on a busy disk, and nothing a test needs to survive a power cut.
 export PKGSYSTEM_ENABLE_FSYNC=0
-installed_packages() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 == "ii" { print $2 }' | sort; }
+# Other work may install packages on this machine meanwhile: wait for dpkg's
+# lock rather than fail, and remove only what this install brought.
+apt=(apt-get -o DPkg::Lock::Timeout=300)
+is_installed() { [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) == i* ]]; }
 
 [ "$(id -u)" = 0 ] || fail "run as root: the package is installed and removed again"
 [ -f "$build/CMakeCache.txt" ] || fail "$build is not a configured build tree"
 grep -q '^KARVEL_PORTABLE:BOOL=ON' "$build/CMakeCache.txt" &&
   fail "$build is configured with KARVEL_PORTABLE=ON; the package needs the Linux layout"
-if dpkg-query -W -f='${db:Status-Abbrev}' karvel 2>/dev/null | grep -q '^i'; then
+if is_installed karvel; then
   fail "karvel is already installed on this machine; remove it first (apt-get remove karvel)"
 fi
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -40,8 +43,7 @@ chown 65534:65534 "$home"
 # be the program itself, not a shell around it.
 as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups
   env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen)
-before="$work/packages-before"
-installed_packages >"$before"
+pulled=""  # packages that the install brings besides karvel
 pids=()
 we_installed=0
 cleanup() {
@@ -49,10 +51,8 @@ cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   if [ "$we_installed" = 1 ]; then
     echo "test-package: removing the package after a failure" >&2
-    apt-get purge -y karvel >/dev/null 2>&1 || dpkg --purge karvel || true
+    "${apt[@]}" purge -y karvel $pulled >/dev/null 2>&1 || dpkg --purge karvel || true
   fi
-  extra=$(installed_packages | comm -13 "$before" -)
-  [ -z "$extra" ] || apt-get purge -y $extra >/dev/null 2>&1 || true
   rm -rf "$work" "$home"
   exit $status
 }
@@ -101,7 +101,9 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6serialport6 libpugixml1v5 libzip4; do
   case "$depends" in *"$lib"*) ;; *) fail "Depends lacks $lib (dpkg-shlibdeps): $depends" ;; esac
 done
-dpkg-deb -f "$deb" Description | grep -qF 'sudo usermod -aG dialout $USER' ||
+# (Here-strings, not pipes, into grep -q: with pipefail, a writer cut off by
+# grep's early exit would fail the check.)
+grep -qF 'sudo usermod -aG dialout $USER' <<<"$(dpkg-deb -f "$deb" Description)" ||
   fail "the description does not tell how to reach the serial ports"
 echo "Depends: $depends"
 
@@ -133,10 +135,9 @@ for page in karvel karvel-cli karvel-sim; do
   [ -z "$warnings" ] || fail "man page $page.1: $warnings"
   text=$(MANWIDTH=80 man -l "$file" 2>/dev/null)
   case "$text" in *@*@*) fail "$page.1 has an unfilled @VALUE@" ;; esac
-  [ "$page" = karvel-sim ] || grep -q /usr/share/karvel <<<"$text" ||
-    fail "$page.1 does not name /usr/share/karvel"
+  grep -q /usr/share/karvel <<<"$text" || fail "$page.1 does not name /usr/share/karvel"
 done
-MANWIDTH=80 man -l "$share/man/man1/karvel.1.gz" | grep -q 'usermod -aG dialout' ||
+grep -q 'usermod -aG dialout' <<<"$(MANWIDTH=80 man -l "$share/man/man1/karvel.1.gz")" ||
   fail "karvel.1 does not tell how to reach the serial ports"
 # Completion, in a bash without and with the bash-completion helpers.
 mkdir -p "$work/files/sub dir"
@@ -187,7 +188,11 @@ esac
 
 step "installing"
 we_installed=1
-apt-get install -y --no-install-recommends "$deb" >"$work/install.log" 2>&1 || {
+# New packages only: an upgrade of an installed one is not undone by a purge.
+pulled=$("${apt[@]}" -s install --no-install-recommends "$deb" |
+  awk '$1 == "Inst" && $2 != "karvel" && $3 ~ /^\(/ { print $2 }' | tr '\n' ' ')
+[ -z "$pulled" ] || echo "also installs: $pulled"
+"${apt[@]}" install -y --no-install-recommends "$deb" >"$work/install.log" 2>&1 || {
   cat "$work/install.log"
   fail "apt-get install $(basename "$deb")"
 }
@@ -268,7 +273,7 @@ wait "$pid" 2>/dev/null || true
 
 step "removing"
 dpkg -L karvel | sort >"$work/owned"
-apt-get purge -y karvel >"$work/remove.log" 2>&1 || {
+"${apt[@]}" purge -y karvel $pulled >"$work/remove.log" 2>&1 || {
   cat "$work/remove.log"
   fail "apt-get purge karvel"
 }
@@ -281,8 +286,8 @@ if [ -f /usr/share/applications/mimeinfo.cache ]; then
     fail "the desktop still lists KARVEL after removal"
 fi
 [ ! -e /usr/share/mime/application/x-tarvik-bus.xml ] || fail "the bus file type is left after removal"
-extra=$(installed_packages | comm -13 "$before" -)
-[ -z "$extra" ] || apt-get purge -y $extra >/dev/null
-[ -z "$(installed_packages | comm -3 "$before" -)" ] || fail "the installed packages differ from before"
+for package in karvel $pulled; do
+  ! is_installed "$package" || fail "$package is still installed"
+done
 
 echo "== test-package: passed in $(($(date +%s) - started)) s"
