@@ -100,15 +100,14 @@ inline constexpr Text5 kSettingsNotSaved{
     "Impossibile salvare le impostazioni in\n%1\n%2"};
 
 // ---- About panel -------------------------------------------------------------
-// How the program runs, with the settings file's path.
+// How the program runs; the settings file's path follows on the next line.
 inline constexpr Text5 kAboutPortable{
-    "Version portable : réglages dans %1", "Portable: settings in %1",
-    "Portable Version: Einstellungen in %1", "Versión portátil: ajustes en %1",
-    "Versione portatile: impostazioni in %1"};
+    "Version portable, réglages dans :", "Portable, settings in:",
+    "Portable Version, Einstellungen in:", "Versión portátil, ajustes en:",
+    "Versione portatile, impostazioni in:"};
 inline constexpr Text5 kAboutInstalled{
-    "Version installée : réglages dans %1", "Installed: settings in %1",
-    "Installiert: Einstellungen in %1", "Instalado: ajustes en %1",
-    "Installato: impostazioni in %1"};
+    "Version installée, réglages dans :", "Installed, settings in:",
+    "Installiert, Einstellungen in:", "Instalado, ajustes en:", "Installato, impostazioni in:"};
 
 // ---- Quit question ------------------------------------------------------------
 inline constexpr Text5 kQuitTitle{"Quitter", "Quit", "Beenden", "Salir", "Esci"};

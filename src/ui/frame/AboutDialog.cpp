@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
@@ -38,7 +39,17 @@ AboutDialog::AboutDialog(AppState& state, QWidget* parent)
   form_->supportLink->installEventFilter(this);
   connect(form_->closeButton, &QPushButton::clicked, this,
           [this] { Presentation(Control::Close); });
-  setFixedSize(sizeHint());
+  fitToTexts();
+}
+
+// The panel keeps a fixed size, taken from the texts it shows now: wrapped
+// lines (the notice, the settings path) need the height they take.
+void AboutDialog::fitToTexts() {
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  if (layout()) layout()->activate();
+  adjustSize();
+  setFixedSize(size());
 }
 
 AboutDialog::~AboutDialog() = default;
@@ -49,6 +60,7 @@ void AboutDialog::setBuildDate(const QString& date, int year) {
       QStringLiteral("© %1 KARVEL developers.\nCompanion program for the bus analysis of the "
                      "Tarvik RQ4102 and RQ6102 oscilloscopes.")
           .arg(year));
+  fitToTexts();
 }
 
 void AboutDialog::showAsSplash() {
@@ -56,6 +68,7 @@ void AboutDialog::showAsSplash() {
   form_->installText->setVisible(false);
   form_->startupText->setVisible(true);
   form_->closeButton->setVisible(false);
+  fitToTexts();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect place(QPoint(), sizeHint());
     place.moveCenter(screen->availableGeometry().center());
@@ -71,14 +84,16 @@ void AboutDialog::showAsSplash() {
 void AboutDialog::showFromMenu() {
   // How the program runs and where its settings are, for whoever must find them.
   if (!state_.settingsPath.isEmpty()) {
+    // The path on a line of its own, never broken inside.
     form_->installText->setText(
-        pick(state_.installed ? text::kAboutInstalled : text::kAboutPortable, state_.language)
-            .arg(QDir::toNativeSeparators(state_.settingsPath)));
+        pick(state_.installed ? text::kAboutInstalled : text::kAboutPortable, state_.language) +
+        u'\n' + QDir::toNativeSeparators(state_.settingsPath));
   }
   form_->installText->setVisible(!state_.settingsPath.isEmpty());
   form_->dateText->setVisible(true);
   form_->startupText->setVisible(false);
   form_->closeButton->setVisible(true);
+  fitToTexts();
   form_->closeButton->setFocus();
   show();
   raise();

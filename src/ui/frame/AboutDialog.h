@@ -38,6 +38,8 @@ class AboutDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void fitToTexts();
+
   AppState& state_;
   std::unique_ptr<Ui::AboutDialog> form_;
 };

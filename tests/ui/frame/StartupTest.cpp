@@ -221,7 +221,7 @@ TEST_F(StartupTest, InstalledProgramKeepsItsSettingsInTheUsersFolder) {
     state.connectionType = Ethernet;
     app.mainWindow()->GestionMenu(item::About);
     EXPECT_EQ(app.aboutPanel()->form().installText->text(),
-              "Installiert: Einstellungen in " + state.settingsPath);
+              "Installiert, Einstellungen in:\n" + state.settingsPath);
     app.mainWindow()->Sortir();
     app.shutdown();
   }
