@@ -9,6 +9,9 @@ packages="build-essential cmake ninja-build pkg-config ccache
   socat iputils-ping fonts-dejavu-core xdg-utils"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   python3-openpyxl libxml2-utils"
+# The installed icons; the package test's tools (scripts/test-package.sh).
+packages="$packages librsvg2-bin"
+test_packages="$test_packages dpkg-dev desktop-file-utils appstream man-db shared-mime-info libglib2.0-bin bash-completion"
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""
 for p in $packages; do

@@ -6,3 +6,5 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
+# The Debian package: built from this tree, installed, tried and removed again.
+(cd .. && ./scripts/test-package.sh build)
