@@ -6,7 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages="build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev qt6-gtk-platformtheme
   libpugixml-dev libzip-dev zipcmp zipmerge ziptool
-  socat iputils-ping fonts-dejavu-core xdg-utils"
+  socat iputils-ping fonts-dejavu-core xdg-utils qt6-translations-l10n"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   python3-openpyxl libxml2-utils"
 # The installed icons; the package test's tools (scripts/test-package.sh).

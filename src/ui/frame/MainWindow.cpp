@@ -9,10 +9,12 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QTranslator>
 #include <QUrl>
 
 #include "core/frame/Interaction.h"
@@ -225,8 +227,35 @@ void MainWindow::showAbout() {
 
 // ---- Languages and toolbar ------------------------------------------------
 
+namespace {
+
+// Qt's own texts (the buttons of the file, folder and print dialogs, the
+// standard message boxes) in the chosen language, from the translations
+// that the system ships; English needs none.
+void installQtTranslation(int language) {
+  static QTranslator* current = nullptr;
+  static const char* const codes[] = {"fr", "en", "de", "es", "it"};
+  if (current) {
+    QCoreApplication::removeTranslator(current);
+    delete current;
+    current = nullptr;
+  }
+  if (language == English || !QCoreApplication::instance()) return;
+  auto* translator = new QTranslator;
+  if (translator->load(QStringLiteral("qtbase_") + QLatin1String(codes[clampLanguage(language)]),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+    current = translator;
+  } else {
+    delete translator;  // not installed: Qt's texts stay English
+  }
+}
+
+}  // namespace
+
 void MainWindow::ChangementLangue() {
   const int language = state_.language;
+  installQtTranslation(language);
   auto menu = [language](const Text5& text) { return menuText(pick(text, language)); };
   auto plain = [language](const Text5& text) { return pick(text, language); };
   Ui::MainWindow& f = *form_;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
+#include <QPushButton>
+
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -62,6 +65,7 @@ TEST_F(MainWindowTest, FormHoldsTheNamedElements) {
   for (int n : {3, 4, 5, 7, 8, 10, 12, 14, 17, 18, 19, 20, 21, 23, 25}) {
     EXPECT_NE(window->menuItem(n), nullptr) << n;
   }
+  EXPECT_EQ(f.actionExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 TEST_F(MainWindowTest, ToolbarEndFollowsTheSession) {
@@ -143,6 +147,19 @@ TEST_F(MainWindowTest, FiveLanguagesReachMenusAndLabels) {
   window->menuItem(item::FirstLanguage + Italian)->trigger();
   EXPECT_TRUE(window->menuItem(item::FirstLanguage + Italian)->isChecked());
   EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(MainWindowTest, StandardDialogsSpeakTheChosenLanguage) {
+  auto cancelText = [] {
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    return box.button(QDialogButtonBox::Cancel)->text();
+  };
+  window->GestionMenu(item::FirstLanguage + German);
+  EXPECT_EQ(cancelText(), "Abbrechen");
+  window->GestionMenu(item::FirstLanguage + French);
+  EXPECT_EQ(cancelText(), "Annuler");
+  window->GestionMenu(item::FirstLanguage + English);
+  EXPECT_EQ(cancelText(), "Cancel");
 }
 
 TEST_F(MainWindowTest, OpenSendsBusAndResultFilesToTheirCommands) {
