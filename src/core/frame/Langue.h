@@ -151,6 +151,9 @@ inline constexpr Text5 kCannotWriteFile{
     "Impossible d'écrire le fichier\n%1\n%2", "Cannot write the file\n%1\n%2",
     "Die Datei kann nicht geschrieben werden\n%1\n%2", "No se puede escribir el fichero\n%1\n%2",
     "Impossibile scrivere il file\n%1\n%2"};
+// The store a listed file is in.
+inline constexpr Text5 kStoreMemory{"Mémoire", "Memory", "Speicher", "Memoria", "Memoria"};
+inline constexpr Text5 kStoreCard{"Carte SD", "SD card", "SD-Karte", "Tarjeta SD", "Scheda SD"};
 inline constexpr Text5 kImportFileType{"Type de fichiers", "Type of Files", "Dateityp",
                                        "Tipo de ficheros", "Tipo di file"};
 
