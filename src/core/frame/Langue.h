@@ -27,6 +27,9 @@ inline constexpr Text5 kItemExport{"E__xporter ...", "__Export ...", "__Exportie
 inline constexpr Text5 kItemPrint{"Im__primer ...", "Prin__t ...", "__Drucken ...",
                                   "Im__primir ...", "S__tampa ..."};
 inline constexpr Text5 kItemExit{"__Quitter", "E__xit", "__Beenden", "Sali__r", "__Esci"};
+inline constexpr Text5 kItemRecent{"Fichiers __récents", "__Recent files", "__Zuletzt geöffnet",
+                                   "Fichero__s recientes", "File __recenti"};
+inline constexpr Text5 kRecentNone{"(aucun)", "(none)", "(keine)", "(ninguno)", "(nessuno)"};
 inline constexpr Text5 kItemCommunication{"__Communication ...", "__Communication ...",
                                           "__Kommunikation ...", "__Comunicación ...",
                                           "__Comunicazione ..."};
