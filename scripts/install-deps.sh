@@ -7,8 +7,9 @@ packages="build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev qt6-gtk-platformtheme
   libpugixml-dev libzip-dev zipcmp zipmerge ziptool
   socat iputils-ping fonts-dejavu-core xdg-utils"
+# clang, its run-time libraries and llvm-symbolizer: the fuzz targets (libFuzzer).
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
-  python3-openpyxl libxml2-utils"
+  python3-openpyxl libxml2-utils clang libclang-rt-14-dev llvm"
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""
 for p in $packages; do
