@@ -10,4 +10,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKARVEL_SANITIZE
   -DKARVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -gline-tables-only"
 cmake --build build-asan
 cd build-asan
+# A report of undefined behaviour says how the program got there.
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
