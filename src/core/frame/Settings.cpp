@@ -146,9 +146,14 @@ bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeome
   if (state.settingsWindows1252) {
     QStringEncoder cp1252("windows-1252");
     bytes = cp1252.isValid() ? QByteArray(cp1252.encode(text)) : text.toLatin1();
-    // A folder name the code page cannot hold would come back changed.
+    // A folder name the code page cannot hold would come back changed; so
+    // would one whose Windows-1252 bytes happen to be valid UTF-8 ("Ã©"),
+    // since the next read takes valid UTF-8 as UTF-8.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString asUtf8 = utf8.decode(bytes);
     if (!cp1252.isValid() || cp1252.hasError() ||
-        QStringDecoder("windows-1252").decode(bytes) != text)
+        QStringDecoder("windows-1252").decode(bytes) != text ||
+        (!utf8.hasError() && asUtf8 != text))
       bytes = text.toUtf8();
   } else {
     bytes = text.toUtf8();

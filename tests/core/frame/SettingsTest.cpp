@@ -266,6 +266,12 @@ TEST_F(SettingsTest, Windows1252FilesAreReadAndWrittenBackByteForByte) {
   ASSERT_TRUE(SauvegardeIni(other.settingsPath, other, g));
   EXPECT_EQ(readAll(other.settingsPath).section('\n', 1, 1),
             QString::fromUtf8("C:\\Dönnées\\bus\\"));
+  // Windows-1252 text whose bytes read as UTF-8 would change at the next
+  // start: it is written in UTF-8 too.
+  state.workingDir = QString::fromUtf8("C:\\Ã©t\xC3\xA9\\");
+  ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, g));
+  ASSERT_TRUE(readSettingsFile(state.settingsPath, state, g));
+  EXPECT_EQ(state.workingDir, QString::fromUtf8("C:\\Ã©t\xC3\xA9\\"));
   state.workingDir = QString::fromUtf8("C:\\Ωmega\\");
   ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, g));
   ASSERT_TRUE(readSettingsFile(state.settingsPath, state, g));
