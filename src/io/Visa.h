@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 
+#include "io/LinkFailure.h"
 #include "io/Transport.h"
 #include "io/VisaTypes.h"
 
@@ -77,6 +78,10 @@ class Visa {
   static QString statusText(ViStatus status);
   // The system's reason for the last failed open, if any.
   QString lastOpenError() const { return lastOpenError_; }
+  // How the last opening, read or write of an instrument session ended:
+  // its cause and the address, or no cause when it went through.
+  const LinkFailure& lastFailure() const { return lastFailure_; }
+  void clearLastFailure() { lastFailure_ = {}; }
   // Number of objects (managers, sessions, find lists) currently open.
   int openObjectCount() const { return static_cast<int>(objects_.size()); }
 
@@ -87,12 +92,14 @@ class Visa {
   void closeObject(ViObject id);
   ViStatus readUntil(Object& s, QByteArray* out, ViUInt32 count);
   void emitTrace(TraceEvent event) const;
+  void noteTransfer(const Object& s, ViStatus status);
 
   std::map<ViObject, std::unique_ptr<Object>> objects_;
   ViObject nextId_ = 1;
   PortLister lister_;
   int connectTimeoutMs_ = 2000;
   QString lastOpenError_;
+  LinkFailure lastFailure_;
   std::function<void(const TraceEvent&)> trace_;
 };
 
