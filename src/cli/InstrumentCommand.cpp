@@ -13,6 +13,7 @@
 #include "cli/Instrument.h"
 #include "cli/InstrumentCommand.h"
 #include "cli/Output.h"
+#include "cli/PortsCommand.h"
 #include "core/frame/AppState.h"
 #include "core/instrument/Catalogue.h"
 #include "core/instrument/Communication.h"
@@ -258,14 +259,16 @@ int runInstrument(const QStringList& args) {
   if (const std::optional<int> end = checkGroup(
           QStringLiteral("instrument"),
           {QStringLiteral("identify"), QStringLiteral("list"), QStringLiteral("fetch"),
-           QStringLiteral("send")},
+           QStringLiteral("send"), QStringLiteral("ports")},
           QStringLiteral(
-              "The instrument identified, its stores listed, files fetched and sent.\n\n"
+              "The instrument identified, its stores listed, files fetched and sent, and the "
+              "serial ports of this machine.\n\n"
               "  instrument identify [--address RESOURCE]\n"
               "  instrument list bus|results [--address RESOURCE]\n"
               "  instrument fetch NAME --kind bus|results [--store 0|1] --to DIR [--address "
               "RESOURCE]\n"
-              "  instrument send FILE [--replace] [--address RESOURCE]"),
+              "  instrument send FILE [--replace] [--address RESOURCE]\n"
+              "  instrument ports [--probe]"),
           args))
     return *end;
   const QString verb = args.first();
@@ -273,7 +276,8 @@ int runInstrument(const QStringList& args) {
   if (verb == u"identify") return identify(rest);
   if (verb == u"list") return list(rest);
   if (verb == u"fetch") return fetch(rest);
-  return send(rest);
+  if (verb == u"send") return send(rest);
+  return runPorts(rest);
 }
 
 }  // namespace karvel::cli

@@ -26,6 +26,7 @@ const char* const kCommands =
     "  instrument list bus|results [--address RESOURCE] [--format F]\n"
     "  instrument fetch NAME --kind bus|results [--store 0|1] --to DIR [--address RESOURCE]\n"
     "  instrument send FILE [--replace] [--address RESOURCE]\n"
+    "  instrument ports [--probe] [--format F] [--sysfs-root DIR] [--dev-root DIR]\n"
     "\n"
     "Every command also takes --language fr|en|de|es|it (or 0 to 4) and --help.\n"
     "--format is text (the default, for people), csv (with a header row) or json.\n"

@@ -26,6 +26,7 @@ const QList<QStringList> kCommands = {
     {"instrument", "list"},
     {"instrument", "fetch"},
     {"instrument", "send"},
+    {"instrument", "ports"},
 };
 
 const QString kResult = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/CAN_HS_PASS.HTM");
@@ -50,7 +51,7 @@ TEST(CliCommandLine, EveryCommandPrintsItsHelpOnStdout) {
   // The overview names every option a command takes beyond its arguments.
   const QString overview = runCli({"--help"}).out;
   for (const char* option : {"--language", "--format", "--address", "--title", "--kind", "--store",
-                             "--to", "--replace"})
+                             "--to", "--replace", "--probe", "--sysfs-root", "--dev-root"})
     EXPECT_TRUE(overview.contains(option)) << option;
   EXPECT_TRUE(overview.contains("fetch NAME --kind bus|results [--store 0|1] --to DIR [--address"));
 }
