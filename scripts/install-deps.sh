@@ -6,9 +6,19 @@ export DEBIAN_FRONTEND=noninteractive
 packages="build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev qt6-gtk-platformtheme
   libpugixml-dev libzip-dev zipcmp zipmerge ziptool
-  socat iputils-ping fonts-dejavu-core xdg-utils"
+<<<<<<< HEAD
+  socat iputils-ping fonts-dejavu-core xdg-utils qt6-translations-l10n"
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   python3-openpyxl libxml2-utils"
+# The installed icons; the package test's tools (scripts/test-package.sh).
+packages="$packages librsvg2-bin"
+test_packages="$test_packages dpkg-dev desktop-file-utils appstream man-db shared-mime-info libglib2.0-bin bash-completion"
+=======
+  socat iputils-ping fonts-dejavu-core xdg-utils"
+# clang, its run-time libraries and llvm-symbolizer: the fuzz targets (libFuzzer).
+test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+  python3-openpyxl libxml2-utils clang libclang-rt-14-dev llvm"
+>>>>>>> fuzz-sanitize
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""
 for p in $packages; do

@@ -1,8 +1,15 @@
 #!/bin/sh
-# Installs what the tests need, builds everything and runs every test.
+# Installs what the tests need, builds everything and runs every test; then
+# the Debian package built, installed, tried and removed (scripts/test-package.sh),
+# the same tests built with AddressSanitizer and UBSan (scripts/sanitize.sh),
+# then every fuzz target for FUZZ_SECONDS each (30 by default, scripts/fuzz.sh).
 set -e
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh --test
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARVEL_TESTS=ON
 cmake --build build
-cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2)
+# The Debian package: built from this tree, installed, tried and removed again.
+./scripts/test-package.sh build
+./scripts/sanitize.sh
+./scripts/fuzz.sh "${FUZZ_SECONDS:-30}"

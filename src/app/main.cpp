@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Per-user folders of the installed mode: ~/.config/karvel, ~/.cache/karvel.
   QCoreApplication::setApplicationName(QStringLiteral("karvel"));
+  // The installed desktop entry's name: desktops match the windows with its
+  // launcher and icon by it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.karvel.Karvel"));
   // One look on every desktop, close to the instrument's own screens.
   QApplication::setStyle(QStringLiteral("Fusion"));
   // The program ends only through the quit question of the main window.

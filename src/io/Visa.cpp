@@ -40,7 +40,17 @@ struct Visa::Object {
   ViUInt32 writeBuf = 4096;
 };
 
-Visa::Visa() : lister_(&Visa::systemSerialPorts) {}
+namespace {
+
+std::unique_ptr<Transport> systemTransport(const ResourceName& name, const QString& description) {
+  if (name.kind == ResourceName::Kind::Serial)
+    return std::make_unique<SerialTransport>(name.device, description);
+  return std::make_unique<TcpTransport>(name.host, name.port);
+}
+
+}  // namespace
+
+Visa::Visa() : lister_(&Visa::systemSerialPorts), transportMaker_(&systemTransport) {}
 
 Visa::~Visa() {
   // Instruments first, so their links close before their managers go.
@@ -49,6 +59,10 @@ Visa::~Visa() {
 
 void Visa::setPortLister(PortLister lister) {
   lister_ = lister ? std::move(lister) : PortLister(&Visa::systemSerialPorts);
+}
+
+void Visa::setTransportMaker(TransportMaker maker) {
+  transportMaker_ = maker ? std::move(maker) : TransportMaker(&systemTransport);
 }
 
 QList<SerialPortEntry> Visa::systemSerialPorts() {
@@ -162,13 +176,16 @@ ViStatus Visa::viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, Vi
   object->type = Object::Type::Instrument;
   object->manager = rm;
   object->name = parsed->canonical;
+  QString description;
   if (parsed->kind == ResourceName::Kind::Serial) {
-    QString description;
     for (const SerialPortEntry& port : lister_())
       if (port.device == parsed->device) description = port.description;
-    object->transport = std::make_unique<SerialTransport>(parsed->device, description);
-  } else {
-    object->transport = std::make_unique<TcpTransport>(parsed->host, parsed->port);
+  }
+  object->transport = transportMaker_(*parsed, description);
+  if (!object->transport) {
+    lastOpenError_ = QStringLiteral("no link for %1").arg(name);
+    lastFailure_ = {LinkCause::Other, name.trimmed(), {}, lastOpenError_};
+    return done(VI_ERROR_RSRC_NFOUND);
   }
   status = object->transport->open(connectTimeoutMs_);
   if (status < VI_SUCCESS) {

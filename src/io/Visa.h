@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "io/LinkFailure.h"
+#include "io/ResourceName.h"
 #include "io/Transport.h"
 #include "io/VisaTypes.h"
 
@@ -40,6 +41,10 @@ struct TraceEvent {
 class Visa {
  public:
   using PortLister = std::function<QList<SerialPortEntry>()>;
+  // Makes the link an open of `name` goes through; `description` is the
+  // listed text of a serial port. Null refuses the resource.
+  using TransportMaker = std::function<std::unique_ptr<Transport>(const ResourceName& name,
+                                                                  const QString& description)>;
 
   Visa();
   ~Visa();
@@ -49,6 +54,10 @@ class Visa {
   // The serial ports a resource search walks; the system's by default.
   void setPortLister(PortLister lister);
   static QList<SerialPortEntry> systemSerialPorts();
+  // The links sessions open; by default the serial port or TCP socket the
+  // resource name says. Code that has no port (fuzz targets, tests) hands in
+  // its own transport here and keeps every rule of the layer above it.
+  void setTransportMaker(TransportMaker maker);
   // Time allowed to connect a TCP socket when opening it (the open time-out
   // of 0 asks for no lock wait, not for an instant connection).
   void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
@@ -97,6 +106,7 @@ class Visa {
   std::map<ViObject, std::unique_ptr<Object>> objects_;
   ViObject nextId_ = 1;
   PortLister lister_;
+  TransportMaker transportMaker_;
   int connectTimeoutMs_ = 2000;
   QString lastOpenError_;
   LinkFailure lastFailure_;

@@ -334,19 +334,49 @@ int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QStrin
   return result;
 }
 
-QString modifValXML(AppState& app, BusScreen& screen, int row, int column, const QString& typed) {
+namespace {
+
+// The description element of table row `row` (from 1): the first child of
+// the measurement element row + 2 of the root.
+pugi::xml_node rowDescription(const XmlDocument& doc, int row) {
+  if (row < 1) return {};
+  return XmlDocument::childAt(XmlDocument::childAt(doc.root(), row + 2), 0);
+}
+
+}  // namespace
+
+pugi::xml_attribute busCellAttribute(const AppState& app, int row, int column) {
+  if (!app.xmlDocument) return {};
+  const int position = column == 1 ? 3 : column == 2 ? 2 : 4;
+  const pugi::xml_node target =
+      XmlDocument::childAt(rowDescription(*app.xmlDocument, row), position);
+  return XmlDocument::attribute(target, "a");
+}
+
+std::pair<pugi::xml_attribute, pugi::xml_attribute> busTitleAttributes(const AppState& app) {
+  if (!app.xmlDocument) return {};
+  const pugi::xml_node bus = XmlDocument::childAt(app.xmlDocument->root(), 1);
+  return {XmlDocument::attribute(XmlDocument::childAt(bus, 0), "a"),
+          XmlDocument::attribute(XmlDocument::childAt(bus, 1), "a")};
+}
+
+QString modifValXML(AppState& app, BusScreen& screen, int row, int column, const QString& entered) {
   QString unit;
   pugi::xml_node description;
   XmlDocument* doc = app.xmlDocument.get();
   if (doc && row >= 1) {
-    const pugi::xml_node measure = XmlDocument::childAt(doc->root(), row + 2);
-    description = XmlDocument::childAt(measure, 0);
+    description = rowDescription(*doc, row);
     const pugi::xml_node name = XmlDocument::childAt(description, 0);
     const pugi::xml_attribute unitAttribute = XmlDocument::attribute(name, "unit");
     if (unitAttribute) unit = doc->value(unitAttribute).left(kMaxUnitLength);
   }
   const int position = column == 1 ? 3 : column == 2 ? 2 : 4;
   if (column != 1 && column != 2) unit = QStringLiteral("%");
+
+  // Technicians in French, German, Spanish and Italian type a decimal comma:
+  // "2,5" is 2.5, not 2.
+  QString typed = entered;
+  if (!typed.contains(u'.')) typed.replace(u',', u'.');
 
   QString shown;
   QString stored;
@@ -387,11 +417,7 @@ bool ModifTitle(AppState& app, BusScreen& screen, const QString& title, const QS
   screen.view.comment = comment;
   XmlDocument* doc = app.xmlDocument.get();
   if (!doc) return true;
-  const pugi::xml_node bus = XmlDocument::childAt(doc->root(), 1);
-  const pugi::xml_attribute titleAttribute =
-      XmlDocument::attribute(XmlDocument::childAt(bus, 0), "a");
-  const pugi::xml_attribute commentAttribute =
-      XmlDocument::attribute(XmlDocument::childAt(bus, 1), "a");
+  const auto [titleAttribute, commentAttribute] = busTitleAttributes(app);
   bool ok = true;
   if (titleAttribute && doc->setValue(titleAttribute, title) == XmlNotEncodable) ok = false;
   if (commentAttribute && doc->setValue(commentAttribute, comment) == XmlNotEncodable) ok = false;
@@ -416,6 +442,19 @@ QString busSavePath(const QString& chosen, bool secondFamily) {
 
 bool isSecondFamilyDocument(const XmlDocument& document) {
   return XmlDocument::descendantCount(document.root(), "VSoftTarvikIV") >= 1;
+}
+
+bool confirmReplace(AppState& app, const FileChoice& choice, const QString& target) {
+  const QFileInfo written(target);
+  if (!written.exists()) return true;
+  if (choice.kind == FileChoice::Kind::Existing &&
+      written.canonicalFilePath() == QFileInfo(choice.path).canonicalFilePath())
+    return true;
+  if (!app.ui) return false;
+  const int l = app.language;
+  return app.ui->ask(pick(bustext::kReplaceTitle, l),
+                     pick(bustext::kReplaceQuestion, l).arg(QDir::toNativeSeparators(target)),
+                     {pick(bustext::kYes, l), pick(bustext::kNo, l)}, 1, 1) == 0;
 }
 
 int SaveBusDocument(AppState& app, const QString& chosen, QString* written, QString* error) {

@@ -8,9 +8,11 @@
 #include <array>
 #include <optional>
 #include <pugixml.hpp>
+#include <utility>
 #include <vector>
 
 #include "core/frame/AppState.h"
+#include "core/frame/Interaction.h"
 
 namespace karvel {
 
@@ -102,8 +104,13 @@ int ProcessXMLAttribute(AppState& app, BusScreen& screen, pugi::xml_attribute at
 void UpdateRowBackgrounds(BusView& view, bool alternate, bool mark = true);
 
 // The edit of table cell (column, row), both from 1, with the typed text.
-// Stores the value in the document and returns the text the cell shows.
+// Stores the value in the document and returns the text the cell shows. A
+// decimal comma is read as a decimal point.
 QString modifValXML(AppState& app, BusScreen& screen, int row, int column, const QString& typed);
+// The attribute that table cell (column, row) edits; null when there is none.
+pugi::xml_attribute busCellAttribute(const AppState& app, int row, int column);
+// The attributes that hold the bus name and the comment (either may be null).
+std::pair<pugi::xml_attribute, pugi::xml_attribute> busTitleAttributes(const AppState& app);
 // Writes the bus name and the comment into "TITLE" and "COMMENT". Returns
 // false (and a message) only when the file's encoding cannot hold the text.
 bool ModifTitle(AppState& app, BusScreen& screen, const QString& title, const QString& comment,
@@ -116,6 +123,12 @@ bool isHtmPath(const QString& path);  // contains ".HTM" in any case
 // ".bus" for an RQ6102 document (it holds "VSoftTarvikIV"), ".BUS" otherwise.
 QString busSavePath(const QString& chosen, bool secondFamily);
 bool isSecondFamilyDocument(const XmlDocument& document);
+// Before writing `target` for a file dialog's `choice`: when `target` exists
+// and is not the existing file the user picked (the name written may differ
+// from the one chosen, e.g. "bus1.BUS" for "bus1.bus"), asks whether to
+// replace it. True to go on.
+bool confirmReplace(AppState& app, const FileChoice& choice, const QString& target);
+
 // Saves app.xmlDocument under the name busSavePath gives, through a temporary
 // file renamed over the target. Returns 0 or a negative status and its text.
 int SaveBusDocument(AppState& app, const QString& chosen, QString* written, QString* error);

@@ -167,23 +167,27 @@ long long trigPulseWidth(int speed) {
 
 double voltageFieldValue(const QString& text) { return scanNumber(text).value_or(0); }
 
+QString newSpeedRefusal(const AppState& app, const BusScreen& screen, int newSpeed) {
+  if (!app.xmlDocument) return pick(bustext::kNoDocument, app.language);
+  // The window dims the button of a locked file; scripts get the same answer.
+  if (screen.state.speedLock != 0) return pick(bustext::kSpeedLocked, app.language);
+  if (newSpeed <= 0) return pick(bustext::kBadNewSpeed, app.language);
+  if (screen.state.busSpeed <= 0) return pick(bustext::kBadLoadedSpeed, app.language);
+  return {};
+}
+
+QString newVoltageRefusal(const AppState& app, const BusScreen& screen, double newVoltage) {
+  if (!app.xmlDocument) return pick(bustext::kNoDocument, app.language);
+  if (!(newVoltage > 0) || !std::isfinite(newVoltage))
+    return pick(bustext::kBadNewVoltage, app.language);
+  if (!(screen.state.maxVoltage > 0)) return pick(bustext::kBadLoadedVoltage, app.language);
+  return {};
+}
+
 int CalculNewFreq(AppState& app, BusScreen& screen, int newSpeed, const QString& title,
                   const QString& path) {
-  if (!app.xmlDocument) {
-    refuse(app, pick(bustext::kNoDocument, app.language));
-    return -1;
-  }
-  // The window dims the button of a locked file; scripts get the same answer.
-  if (screen.state.speedLock != 0) {
-    refuse(app, pick(bustext::kSpeedLocked, app.language));
-    return -1;
-  }
-  if (newSpeed <= 0) {
-    refuse(app, pick(bustext::kBadNewSpeed, app.language));
-    return -1;
-  }
-  if (screen.state.busSpeed <= 0) {
-    refuse(app, pick(bustext::kBadLoadedSpeed, app.language));
+  if (const QString why = newSpeedRefusal(app, screen, newSpeed); !why.isEmpty()) {
+    refuse(app, why);
     return -1;
   }
   std::shared_ptr<XmlDocument> copy = workingCopy(*app.xmlDocument);
@@ -213,16 +217,8 @@ int CalculNewFreq(AppState& app, BusScreen& screen, int newSpeed, const QString&
 
 int CalculNewAmpl(AppState& app, BusScreen& screen, double newVoltage, const QString& title,
                   const QString& path) {
-  if (!app.xmlDocument) {
-    refuse(app, pick(bustext::kNoDocument, app.language));
-    return -1;
-  }
-  if (!(newVoltage > 0) || !std::isfinite(newVoltage)) {
-    refuse(app, pick(bustext::kBadNewVoltage, app.language));
-    return -1;
-  }
-  if (!(screen.state.maxVoltage > 0)) {
-    refuse(app, pick(bustext::kBadLoadedVoltage, app.language));
+  if (const QString why = newVoltageRefusal(app, screen, newVoltage); !why.isEmpty()) {
+    refuse(app, why);
     return -1;
   }
   std::shared_ptr<XmlDocument> copy = workingCopy(*app.xmlDocument);

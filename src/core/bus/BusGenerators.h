@@ -34,6 +34,12 @@ long long trigPulseWidth(int speed);
 // The number at the start of the maximum-voltage field ("4.00 V" gives 4).
 double voltageFieldValue(const QString& text);
 
+// Why a generator cannot run with these inputs on the document shown (no
+// document, a locked speed, a new value or a loaded value of 0 ...); empty
+// when it can. The dialogs ask before they ask for a file name.
+QString newSpeedRefusal(const AppState& app, const BusScreen& screen, int newSpeed);
+QString newVoltageRefusal(const AppState& app, const BusScreen& screen, double newVoltage);
+
 // Generates from app.xmlDocument (with its edits) a file for `newSpeed` named
 // `title`, writes it to `path` and loads it into the panel. A refusal or a
 // failed write is shown through app.ui and gives a negative result; the

@@ -14,6 +14,29 @@ inline constexpr Text5 kBusFile = {"Fichier BUS", "BUS File", "Datei BUS", "Fich
 inline constexpr Text5 kBackupFile = {"Fichier de sauvegarde", "Backup file", "Sicherungsdatei",
                                       "Fichero de copia", "File di backup"};
 
+// Unsaved edits and files about to be replaced.
+inline constexpr Text5 kModified = {"Modifié", "Modified", "Geändert", "Modificado", "Modificato"};
+inline constexpr Text5 kUnsavedTitle = {"Modifications non enregistrées", "Unsaved changes",
+                                        "Ungespeicherte Änderungen", "Cambios sin guardar",
+                                        "Modifiche non salvate"};
+inline constexpr Text5 kUnsavedQuestion = {
+    "Le fichier de définition de bus a été modifié.\nEnregistrer les modifications ?",
+    "The bus definition file has changes that are not saved.\nSave them?",
+    "Die Busdefinitionsdatei wurde geändert.\nÄnderungen speichern?",
+    "El fichero de definición de bus tiene cambios sin guardar.\n¿Guardarlos?",
+    "Il file di definizione del bus contiene modifiche non salvate.\nSalvarle?"};
+inline constexpr Text5 kSaveButton = {"Enregistrer", "Save", "Speichern", "Guardar", "Salva"};
+inline constexpr Text5 kDiscardButton = {"Ne pas enregistrer", "Discard", "Verwerfen", "Descartar",
+                                         "Non salvare"};
+inline constexpr Text5 kCancelButton = {"Annuler", "Cancel", "Abbrechen", "Cancelar", "Annulla"};
+inline constexpr Text5 kReplaceTitle = {"Enregistrer", "Save", "Speichern", "Guardar", "Salva"};
+inline constexpr Text5 kReplaceQuestion = {
+    "Le fichier\n%1\nexiste déjà. Le remplacer ?", "The file\n%1\nalready exists. Replace it?",
+    "Die Datei\n%1\nexistiert bereits. Ersetzen?", "El fichero\n%1\nya existe. ¿Sustituirlo?",
+    "Il file\n%1\nesiste già. Sostituirlo?"};
+inline constexpr Text5 kYes = {"Oui", "Yes", "Ja", "Sí", "Sì"};
+inline constexpr Text5 kNo = {"Non", "No", "Nein", "No", "No"};
+
 // The two new-file dialogs (TraducNewFichier, TraducNewFichier2).
 inline constexpr Text5 kFileCreation = {"Création de fichier", "File creation", "Dateierstellung",
                                         "Creación de fichero", "Creazione file"};

@@ -366,6 +366,7 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
       result.errorText = errorText(XmlSeveralRoots);
       return result;
     }
+    doc->savedBytes_ = doc->bytes();
     result.document = std::move(doc);
     return result;
   } catch (const std::bad_alloc&) {
@@ -412,10 +413,12 @@ QByteArray XmlDocument::bytes() const {
 
 int XmlDocument::save(const QString& path, QString* error) const {
   QString reason;
-  if (!writeFileWhole(path, bytes(), &reason)) {
+  const QByteArray data = bytes();
+  if (!writeFileWhole(path, data, &reason)) {
     if (error) *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, reason));
     return XmlCannotWrite;
   }
+  savedBytes_ = data;
   return XmlOk;
 }
 
@@ -542,26 +545,10 @@ int XmlDocument::setValue(pugi::xml_attribute attribute, const QString& text, QS
   // Writing back the value it already holds leaves its bytes alone.
   if (value(attribute) == text) return XmlOk;
 
-  // Where the value stands in the bytes read: an attribute not yet set still
-  // points into the parse buffer, which is a copy of those bytes.
-  auto* key = attribute.internal_object();
   std::size_t offset = 0;
-  auto known = offsets_.find(key);
-  if (known != offsets_.end()) {
-    offset = known->second;
-  } else {
-    const char* v = attribute.value();
-    const char* base = parseBuffer_.get();
-    if (v < base || v > base + parseSize_ || v == base) {
-      if (error) *error = errorText(XmlMissingAttribute);
-      return XmlMissingAttribute;
-    }
-    offset = static_cast<std::size_t>(v - base);
-    offsets_.emplace(key, offset);
-  }
-  const char quote = original_[static_cast<qsizetype>(offset) - 1];
-  const qsizetype close = original_.indexOf(quote, static_cast<qsizetype>(offset));
-  if ((quote != '"' && quote != '\'') || close < 0) {
+  std::size_t length = 0;
+  char quote = '"';
+  if (!locate(attribute, &offset, &length, &quote)) {
     if (error) *error = errorText(XmlMissingAttribute);
     return XmlMissingAttribute;
   }
@@ -604,9 +591,62 @@ int XmlDocument::setValue(pugi::xml_attribute attribute, const QString& text, QS
     return XmlOutOfMemory;
   }
   Edit& edit = edits_[offset];
-  edit.length = static_cast<std::size_t>(close) - offset;
+  edit.length = length;
   edit.replacement = escaped;
   return XmlOk;
+}
+
+bool XmlDocument::locate(pugi::xml_attribute attribute, std::size_t* offset, std::size_t* length,
+                         char* quote) {
+  if (!attribute) return false;
+  // Where the value stands in the bytes read: an attribute not yet set still
+  // points into the parse buffer, which is a copy of those bytes.
+  auto* key = attribute.internal_object();
+  auto known = offsets_.find(key);
+  if (known != offsets_.end()) {
+    *offset = known->second;
+  } else {
+    const char* v = attribute.value();
+    const char* base = parseBuffer_.get();
+    if (v < base || v > base + parseSize_ || v == base) return false;
+    *offset = static_cast<std::size_t>(v - base);
+    offsets_.emplace(key, *offset);
+  }
+  const char q = original_[static_cast<qsizetype>(*offset) - 1];
+  const qsizetype close = original_.indexOf(q, static_cast<qsizetype>(*offset));
+  if ((q != '"' && q != '\'') || close < 0) return false;
+  *length = static_cast<std::size_t>(close) - *offset;
+  *quote = q;
+  return true;
+}
+
+XmlDocument::RawValue XmlDocument::rawValue(pugi::xml_attribute attribute) {
+  RawValue out;
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  char quote = '"';
+  if (!locate(attribute, &offset, &length, &quote)) return out;
+  out.valid = true;
+  out.treeValue = attribute.value();
+  const auto edit = edits_.find(offset);
+  if (edit != edits_.end()) {
+    out.edited = true;
+    out.replacement = edit->second.replacement;
+  }
+  return out;
+}
+
+void XmlDocument::restoreRawValue(pugi::xml_attribute attribute, const RawValue& value) {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  char quote = '"';
+  if (!value.valid || !locate(attribute, &offset, &length, &quote)) return;
+  attribute.set_value(value.treeValue.constData());
+  if (value.edited) {
+    edits_[offset] = Edit{length, value.replacement};
+  } else {
+    edits_.erase(offset);
+  }
 }
 
 }  // namespace karvel

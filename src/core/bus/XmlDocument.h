@@ -78,6 +78,21 @@ class XmlDocument {
   // encoding cannot hold a character of `text`; nothing is changed then.
   int setValue(pugi::xml_attribute attribute, const QString& text, QString* errorText = nullptr);
 
+  // What one attribute holds now, exactly: taken before an edit and given
+  // back to undo it, so that an undone edit leaves the bytes as they were.
+  struct RawValue {
+    bool valid = false;
+    bool edited = false;     // differs from the bytes read
+    QByteArray replacement;  // the edited bytes, escaped and encoded
+    QByteArray treeValue;    // what the tree holds for the attribute
+  };
+  RawValue rawValue(pugi::xml_attribute attribute);
+  void restoreRawValue(pugi::xml_attribute attribute, const RawValue& value);
+
+  // Whether the document differs from the file it was read from or last
+  // saved to (an edit undone is no difference).
+  bool isModified() const { return bytes() != savedBytes_; }
+
   // The encoding the values are read and written in, e.g. "UTF-8".
   QString encodingName() const;
 
@@ -90,6 +105,9 @@ class XmlDocument {
 
   XmlDocument() = default;
   QString decode(const char* raw) const;
+  // Where the value of `attribute` starts in original_ and how long it is
+  // there (between its quotes); false when it cannot be found.
+  bool locate(pugi::xml_attribute attribute, std::size_t* offset, std::size_t* length, char* quote);
   QByteArray encode(const QString& text, bool* ok) const;
 
   QByteArray original_;                  // the file's bytes, in the working 8-bit form
@@ -107,6 +125,7 @@ class XmlDocument {
   };
   std::map<std::size_t, Edit> edits_;           // by offset of the value in original_
   std::map<const void*, std::size_t> offsets_;  // attributes set so far -> offset
+  mutable QByteArray savedBytes_;               // the file's bytes as read or last saved
 };
 
 }  // namespace karvel

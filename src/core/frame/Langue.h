@@ -27,6 +27,9 @@ inline constexpr Text5 kItemExport{"E__xporter ...", "__Export ...", "__Exportie
 inline constexpr Text5 kItemPrint{"Im__primer ...", "Prin__t ...", "__Drucken ...",
                                   "Im__primir ...", "S__tampa ..."};
 inline constexpr Text5 kItemExit{"__Quitter", "E__xit", "__Beenden", "Sali__r", "__Esci"};
+inline constexpr Text5 kItemRecent{"Fichiers __récents", "__Recent files", "__Zuletzt geöffnet",
+                                   "Fichero__s recientes", "File __recenti"};
+inline constexpr Text5 kRecentNone{"(aucun)", "(none)", "(keine)", "(ninguno)", "(nessuno)"};
 inline constexpr Text5 kItemCommunication{"__Communication ...", "__Communication ...",
                                           "__Kommunikation ...", "__Comunicación ...",
                                           "__Comunicazione ..."};
@@ -151,6 +154,9 @@ inline constexpr Text5 kCannotWriteFile{
     "Impossible d'écrire le fichier\n%1\n%2", "Cannot write the file\n%1\n%2",
     "Die Datei kann nicht geschrieben werden\n%1\n%2", "No se puede escribir el fichero\n%1\n%2",
     "Impossibile scrivere il file\n%1\n%2"};
+// The store a listed file is in.
+inline constexpr Text5 kStoreMemory{"Mémoire", "Memory", "Speicher", "Memoria", "Memoria"};
+inline constexpr Text5 kStoreCard{"Carte SD", "SD card", "SD-Karte", "Tarjeta SD", "Scheda SD"};
 inline constexpr Text5 kImportFileType{"Type de fichiers", "Type of Files", "Dateityp",
                                        "Tipo de ficheros", "Tipo di file"};
 

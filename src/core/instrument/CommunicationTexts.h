@@ -38,6 +38,12 @@ inline constexpr Text5 kCommPortHint{
     "Geben Sie eine COM-Nummer oder einen Gerätepfad wie /dev/ttyUSB0 ein.",
     "Escriba un número de COM o una ruta de dispositivo como /dev/ttyUSB0.",
     "Digitare un numero di COM o un percorso di dispositivo come /dev/ttyUSB0."};
+inline constexpr Text5 kCommBadIpByte{
+    "Adresse IP incorrecte : chaque octet est un nombre de 0 à 255.",
+    "Not an IP address: each byte is a number from 0 to 255.",
+    "Keine IP-Adresse: jedes Byte ist eine Zahl von 0 bis 255.",
+    "Dirección IP incorrecta: cada byte es un número de 0 a 255.",
+    "Indirizzo IP non valido: ogni byte è un numero da 0 a 255."};
 // %1 device, %2 group, %3 user.
 inline constexpr Text5 kCommPortPermission{
     "%1 existe mais vous n'avez pas le droit de l'ouvrir : il appartient au groupe \"%2\". "

@@ -21,7 +21,8 @@ inline constexpr Text5 kMenuSave = {"__Enregistrer ...", "S__ave ...", "__Speich
                                     "__Guardar ...", "__Salva ..."};
 inline constexpr Text5 kMenuPrint = {"__Imprimer ...", "Prin__t ...", "__Drucken ...",
                                      "__Imprimir ...", "S__tampa ..."};
-inline constexpr Text5 kMenuExport = {"Exporter vers E__XCEL ...", "Export to E__XCEL ...",
+// English marks the E of Export: the X of EXCEL would be that of Exit.
+inline constexpr Text5 kMenuExport = {"Exporter vers E__XCEL ...", "__Export to EXCEL ...",
                                       "Export nach E__XCEL ...", "Exportar a E__XCEL ...",
                                       "Esporta in E__XCEL ..."};
 inline constexpr Text5 kMenuExit = {"__Quitter", "E__xit", "__Beenden", "Sali__r", "__Esci"};

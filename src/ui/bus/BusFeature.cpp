@@ -12,6 +12,7 @@ void attachBusFeature(MainWindow& window) {
   commands.openBus = [panel](const QString& path) { return panel->load(path); };
   commands.save = [panel] { panel->save(); };
   commands.close = [panel] { panel->close(); };
+  commands.confirmDiscard = [panel] { return panel->confirmDiscard(); };
 }
 
 }  // namespace karvel::ui

@@ -1,12 +1,17 @@
 #include "ui/bus/BusPanel.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTableWidget>
+#include <QUndoCommand>
+#include <QUndoStack>
 
 #include "core/bus/BusTexts.h"
 #include "core/frame/Interaction.h"
@@ -22,6 +27,43 @@ template <typename T>
 T* widget(QWidget* window, const char* name) {
   return window ? window->findChild<T*>(QString::fromLatin1(name)) : nullptr;
 }
+
+// One edit of the document, undone by giving its attributes back their exact
+// bytes, so that an edit undone and saved writes the file as it was.
+class DocumentEdit : public QUndoCommand {
+ public:
+  struct Value {
+    pugi::xml_attribute attribute;
+    XmlDocument::RawValue before;
+    XmlDocument::RawValue after;
+  };
+  DocumentEdit(AppState& app, std::vector<Value> values, std::function<void(bool undo)> show)
+      : app_(app), values_(std::move(values)), show_(std::move(show)) {}
+  void undo() override { apply(true); }
+  void redo() override {
+    // Pushed after the edit was made: the first redo is already done.
+    if (done_) apply(false);
+    done_ = true;
+  }
+
+ private:
+  void apply(bool undo) {
+    if (!app_.xmlDocument) return;
+    for (const Value& v : values_)
+      app_.xmlDocument->restoreRawValue(v.attribute, undo ? v.before : v.after);
+    show_(undo);
+  }
+  AppState& app_;
+  std::vector<Value> values_;
+  std::function<void(bool undo)> show_;
+  bool done_ = false;
+};
+
+bool sameRaw(const XmlDocument::RawValue& a, const XmlDocument::RawValue& b) {
+  return a.valid == b.valid && a.edited == b.edited && a.replacement == b.replacement &&
+         a.treeValue == b.treeValue;
+}
+
 }  // namespace
 
 BusPanel::BusPanel(AppState& app, QWidget* window) : QObject(window), app_(app), window_(window) {
@@ -53,7 +95,51 @@ BusPanel::BusPanel(AppState& app, QWidget* window) : QObject(window), app_(app),
     connect(speedNextButton_, &QPushButton::clicked, this, [this] { CreationFichier(true); });
   if (voltageNextButton_)
     connect(voltageNextButton_, &QPushButton::clicked, this, [this] { CreationFichier(false); });
+
+  undo_ = new QUndoStack(this);
+  if (window_) {
+    QAction* undo = undo_->createUndoAction(this);
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = undo_->createRedoAction(this);
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* a : {undo, redo}) {
+      a->setShortcutContext(Qt::WindowShortcut);
+      window_->addAction(a);
+    }
+    // The marker of unsaved edits; the window's title stays as it is.
+    if (auto* main = qobject_cast<QMainWindow*>(window_)) {
+      modifiedLabel_ = new QLabel(main);
+      modifiedLabel_->setObjectName(QStringLiteral("modifiedLabel"));
+      main->statusBar()->addPermanentWidget(modifiedLabel_);
+    }
+  }
+  connect(undo_, &QUndoStack::indexChanged, this, [this] { showModified(); });
   render();
+}
+
+bool BusPanel::isModified() const { return app_.xmlDocument && app_.xmlDocument->isModified(); }
+
+void BusPanel::showModified() {
+  if (!modifiedLabel_) return;
+  modifiedLabel_->setText(isModified() ? pick(bustext::kModified, app_.language) : QString());
+}
+
+void BusPanel::forgetEdits() {
+  undo_->clear();
+  showModified();
+}
+
+bool BusPanel::confirmDiscard() {
+  if (!isModified() || !app_.ui) return true;
+  const int l = app_.language;
+  const int answer =
+      app_.ui->ask(pick(bustext::kUnsavedTitle, l), pick(bustext::kUnsavedQuestion, l),
+                   {pick(bustext::kSaveButton, l), pick(bustext::kDiscardButton, l),
+                    pick(bustext::kCancelButton, l)},
+                   0, 2);
+  if (answer == 0) return save();  // a cancelled or failed save keeps the edits
+  return answer == 1;
 }
 
 BusPanel* BusPanel::of(QWidget* window) {
@@ -62,19 +148,23 @@ BusPanel* BusPanel::of(QWidget* window) {
                 : nullptr;
 }
 
-int BusPanel::load(const QString& path) {
+int BusPanel::load(const QString& path, bool discardConfirmed) {
+  if (!discardConfirmed && !confirmDiscard()) return 0;
   const int result = karvel::ConvertAndRenderXMLFileInTree(app_, screen_, path);
+  forgetEdits();
   render();
   return result;
 }
 
 void BusPanel::close() {
+  if (!confirmDiscard()) return;
   CloseBusFile(app_, screen_);
+  forgetEdits();
   render();
 }
 
-void BusPanel::save() {
-  if (!app_.ui) return;
+bool BusPanel::save() {
+  if (!app_.ui) return false;
   FileRequest request;
   request.pattern = QStringLiteral("*.BUS");
   request.types = {QStringLiteral("*.BUS")};
@@ -82,11 +172,18 @@ void BusPanel::save() {
   request.confirm = FileRequest::Confirm::Save;
   request.forceExtension = true;
   const FileChoice choice = app_.ui->chooseFile(request);
-  if (choice.kind == FileChoice::Kind::None || choice.path.isEmpty() || !app_.xmlDocument) return;
+  if (choice.kind == FileChoice::Kind::None || choice.path.isEmpty() || !app_.xmlDocument)
+    return false;
+  const QString target = busSavePath(choice.path, isSecondFamilyDocument(*app_.xmlDocument));
+  if (!confirmReplace(app_, choice, target)) return false;
   QString written;
   QString error;
-  if (SaveBusDocument(app_, choice.path, &written, &error) < 0)
+  if (SaveBusDocument(app_, choice.path, &written, &error) < 0) {
     app_.ui->message(pick(bustext::kErrorTitle, app_.language), error);
+    return false;
+  }
+  showModified();
+  return true;
 }
 
 void BusPanel::render() {
@@ -143,17 +240,59 @@ void BusPanel::modifValXML(int row, int column) {
   if (rendering_ || !busTable_) return;
   QTableWidgetItem* item = busTable_->item(row, column);
   if (!item) return;
+  const std::size_t r = static_cast<std::size_t>(row);
+  const std::size_t cell = static_cast<std::size_t>(column < 2 ? column : 2);
+  const bool inView = r < screen_.view.rows.size();
+  const QString shownBefore = inView ? screen_.view.rows[r].cells[cell] : QString();
+  const pugi::xml_attribute attribute = busCellAttribute(app_, row + 1, column + 1);
+  const XmlDocument::RawValue before =
+      app_.xmlDocument ? app_.xmlDocument->rawValue(attribute) : XmlDocument::RawValue{};
+
   const QString shown = karvel::modifValXML(app_, screen_, row + 1, column + 1, item->text());
-  const QSignalBlocker blocker(busTable_);
-  item->setText(shown);
+  {
+    const QSignalBlocker blocker(busTable_);
+    item->setText(shown);
+  }
+  if (!app_.xmlDocument || !inView) return showModified();
+  const XmlDocument::RawValue after = app_.xmlDocument->rawValue(attribute);
+  if (sameRaw(before, after) && shownBefore == shown) return showModified();
+  undo_->push(new DocumentEdit(app_, {{attribute, before, after}},
+                               [this, r, cell, shownBefore, shown](bool undo) {
+                                 if (r < screen_.view.rows.size())
+                                   screen_.view.rows[r].cells[cell] = undo ? shownBefore : shown;
+                                 render();
+                               }));
+  showModified();
 }
 
 void BusPanel::ModifTitle() {
   if (rendering_ || !busField_ || !commentField_) return;
+  const QString titleBefore = screen_.view.title;
+  const QString commentBefore = screen_.view.comment;
+  const auto [title, comment] = busTitleAttributes(app_);
+  XmlDocument* doc = app_.xmlDocument.get();
+  const XmlDocument::RawValue titleRaw = doc ? doc->rawValue(title) : XmlDocument::RawValue{};
+  const XmlDocument::RawValue commentRaw = doc ? doc->rawValue(comment) : XmlDocument::RawValue{};
   QString error;
   if (!karvel::ModifTitle(app_, screen_, busField_->text(), commentField_->text(), &error) &&
       app_.ui)
     app_.ui->message(pick(bustext::kErrorTitle, app_.language), error);
+  if (!doc) return showModified();
+  const QString titleAfter = screen_.view.title;
+  const QString commentAfter = screen_.view.comment;
+  std::vector<DocumentEdit::Value> values = {{title, titleRaw, doc->rawValue(title)},
+                                             {comment, commentRaw, doc->rawValue(comment)}};
+  if (sameRaw(values[0].before, values[0].after) && sameRaw(values[1].before, values[1].after) &&
+      titleBefore == titleAfter && commentBefore == commentAfter)
+    return showModified();
+  undo_->push(
+      new DocumentEdit(app_, std::move(values),
+                       [this, titleBefore, commentBefore, titleAfter, commentAfter](bool undo) {
+                         screen_.view.title = undo ? titleBefore : titleAfter;
+                         screen_.view.comment = undo ? commentBefore : commentAfter;
+                         render();
+                       }));
+  showModified();
 }
 
 QDialog* BusPanel::CreationFichier(bool speed) {

@@ -10,6 +10,7 @@
 #include "core/bus/BusFile.h"
 
 class QDialog;
+class QUndoStack;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -32,13 +33,26 @@ class BusPanel : public QObject {
   BusScreen& screen() { return screen_; }
   QWidget* window() const { return window_; }
 
-  // ConvertAndRenderXMLFileInTree on this window.
-  int load(const QString& path);
-  // File > Close.
+  // ConvertAndRenderXMLFileInTree on this window, once unsaved edits of the
+  // document shown are saved or given up (confirmDiscard); 0 without loading
+  // when the user cancels.
+  int load(const QString& path, bool discardConfirmed = false);
+  // File > Close, after confirmDiscard.
   void close();
-  // File > Save: asks for the name, applies the extension rule, writes the
-  // file through a temporary file and reports a failure.
-  void save();
+  // File > Save: asks for the name, applies the extension rule, asks before
+  // replacing a file the user did not pick, writes the file through a
+  // temporary file and reports a failure. True when the file was written.
+  bool save();
+  // Before the document shown is dropped: when it has unsaved edits, asks
+  // Save / Discard / Cancel. True to go on (saved or discarded).
+  bool confirmDiscard();
+  // Whether the document differs from its file.
+  bool isModified() const;
+  // After the document shown was replaced (loaded, closed, generated): no
+  // edit is left to undo.
+  void forgetEdits();
+  // Undo and redo of cell, title and comment edits (Ctrl+Z, Ctrl+Shift+Z / Ctrl+Y).
+  QUndoStack& undoStack() { return *undo_; }
   // Draws the view model into the widgets.
   void render();
   // The generator buttons (CreationFichier): opens the new-speed or the
@@ -48,6 +62,7 @@ class BusPanel : public QObject {
  private:
   void modifValXML(int row, int column);
   void ModifTitle();
+  void showModified();
 
   AppState& app_;
   QWidget* window_;
@@ -64,6 +79,8 @@ class BusPanel : public QObject {
   QPushButton* speedNextButton_ = nullptr;
   QLabel* voltageCaption_ = nullptr;
   QPushButton* voltageNextButton_ = nullptr;
+  QLabel* modifiedLabel_ = nullptr;
+  QUndoStack* undo_ = nullptr;
   bool rendering_ = false;
 };
 

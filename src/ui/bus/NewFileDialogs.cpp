@@ -2,6 +2,7 @@
 
 #include <QSignalBlocker>
 
+#include "core/bus/BusFile.h"
 #include "core/bus/BusGenerators.h"
 #include "core/bus/BusTexts.h"
 #include "core/frame/Interaction.h"
@@ -13,7 +14,8 @@ namespace karvel::ui {
 
 namespace {
 
-// The save dialog both generators use; an empty text when cancelled.
+// The save dialog both generators use, and the question before a file is
+// replaced; an empty text when cancelled or not to be replaced.
 QString askNewFileName(AppState& app) {
   if (!app.ui) return {};
   FileRequest request;
@@ -23,7 +25,18 @@ QString askNewFileName(AppState& app) {
   request.confirm = FileRequest::Confirm::Save;
   request.forceExtension = true;
   const FileChoice choice = app.ui->chooseFile(request);
-  return choice.kind == FileChoice::Kind::None ? QString() : choice.path;
+  if (choice.kind == FileChoice::Kind::None || choice.path.isEmpty()) return {};
+  // The dialog asks nobody about an existing file: ask here.
+  const FileChoice unconfirmed{FileChoice::Kind::New, choice.path};
+  if (!confirmReplace(app, unconfirmed, choice.path)) return {};
+  return choice.path;
+}
+
+// A generator that cannot run says why before any file name is asked for.
+bool refused(AppState& app, const QString& why) {
+  if (why.isEmpty()) return false;
+  if (app.ui) app.ui->message(pick(bustext::kErrorTitle, app.language), why);
+  return true;
 }
 
 enum Field { SpeedField, KiloField, MegaField };
@@ -73,6 +86,7 @@ void NewSpeedDialog::couple(int field) {
 }
 
 void NewSpeedDialog::CalculNewFreq() {
+  if (refused(app_, newSpeedRefusal(app_, panel_.screen(), form_->speedField->value()))) return;
   const QString path = askNewFileName(app_);
   if (path.isEmpty()) {
     close();
@@ -80,6 +94,7 @@ void NewSpeedDialog::CalculNewFreq() {
   }
   const int result = karvel::CalculNewFreq(app_, panel_.screen(), form_->speedField->value(),
                                            form_->titleField->text(), path);
+  if (result >= 0) panel_.forgetEdits();
   panel_.render();
   // A refused value stays in the dialog to be corrected.
   if (result >= 0) close();
@@ -110,6 +125,7 @@ void NewVoltageDialog::setFields(const QString& title, const QString& maxVoltage
 }
 
 void NewVoltageDialog::CalculNewAmpl() {
+  if (refused(app_, newVoltageRefusal(app_, panel_.screen(), form_->voltageField->value()))) return;
   const QString path = askNewFileName(app_);
   if (path.isEmpty()) {
     close();
@@ -117,6 +133,7 @@ void NewVoltageDialog::CalculNewAmpl() {
   }
   const int result = karvel::CalculNewAmpl(app_, panel_.screen(), form_->voltageField->value(),
                                            form_->titleField->text(), path);
+  if (result >= 0) panel_.forgetEdits();
   panel_.render();
   if (result >= 0) close();
 }

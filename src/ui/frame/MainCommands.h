@@ -26,6 +26,9 @@ struct MainCommands {
   // After the user confirmed quitting, when the program started the
   // spreadsheet application (FermetureExcel).
   std::function<void()> closeSpreadsheet;
+  // Exit: unsaved edits of the bus definition file are saved or given up
+  // first (Save / Discard / Cancel); false when the user cancelled.
+  std::function<bool()> confirmDiscard;
 };
 
 }  // namespace karvel::ui

@@ -5,19 +5,27 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QTranslator>
 #include <QUrl>
 
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/frame/RecentFiles.h"
 #include "core/frame/Texts.h"
 #include "ui/frame/AboutDialog.h"
 #include "ui/frame/ToolbarIcons.h"
@@ -62,6 +70,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   form_->busTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   form_->busTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   buildMenuItems();
+  // File > Recent files, before Exit; it has no item number of the dispatcher.
+  recentMenu_ = new QMenu(this);
+  recentMenu_->setObjectName(QStringLiteral("menuRecent"));
+  form_->menuFile->insertMenu(form_->actionExit, recentMenu_);
+  form_->menuFile->insertSeparator(form_->actionExit);
+  connect(recentMenu_, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
+  setAcceptDrops(true);
 
   state_.mainPanel = this;
   state_.menuBar = menuBar();
@@ -156,6 +171,10 @@ void MainWindow::GestionMenu(int number) {
 void MainWindow::openFile() {
   if (!state_.ui) return;
   FileRequest request;
+  // The folder of the last file opened, when there is one.
+  const UserMemory memory = loadUserMemory(userMemoryPath(state_.settingsPath));
+  if (!memory.lastFolder.isEmpty() && QFileInfo(memory.lastFolder).isDir())
+    request.folder = memory.lastFolder;
   request.pattern = state_.lastOpenKind == 1 ? QStringLiteral("*.HTM") : QStringLiteral("*.BUS");
   request.types = {QStringLiteral("BUS files (*.BUS)"), QStringLiteral("HTM files (*.HTM)")};
   request.title = pick(text::kBusFileTitle, state_.language);
@@ -164,20 +183,70 @@ void MainWindow::openFile() {
   const FileChoice choice = state_.ui->chooseFile(request);
   if (choice.kind != FileChoice::Kind::Existing) return;
 
+  openPath(choice.path);
+}
+
+bool MainWindow::openPath(const QString& path) {
   // A plain substring test, ".BUS" first: C:\x.bus\r1.htm is a bus file.
-  if (choice.path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive)) {
-    if (!commands_.openBus) return;
-    const int result = commands_.openBus(choice.path);
+  if (path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive)) {
+    if (!commands_.openBus) return false;
+    const int result = commands_.openBus(path);
     if (result < 0) {
-      state_.ui->message(QStringLiteral("Error"), failureText(result));
-    } else {
-      state_.lastOpenKind = 0;
+      if (state_.ui) state_.ui->message(QStringLiteral("Error"), failureText(result));
+      return false;
     }
-  } else if (choice.path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
-    if (!commands_.openResult) return;
-    commands_.openResult(choice.path);
+    state_.lastOpenKind = 0;
+  } else if (path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
+    if (!commands_.openResult) return false;
+    commands_.openResult(path);
     state_.lastOpenKind = 1;
+  } else {
+    return false;
   }
+  rememberOpened(path);
+  return true;
+}
+
+void MainWindow::rememberOpened(const QString& path) {
+  const QString file = userMemoryPath(state_.settingsPath);
+  if (state_.settingsPath.isEmpty()) return;
+  UserMemory memory = loadUserMemory(file);
+  memory.lastFolder = QFileInfo(path).absolutePath();
+  memory.recentFiles = withRecentFile(memory.recentFiles, QDir::toNativeSeparators(path));
+  saveUserMemory(file, memory);  // a memory that cannot be kept is no loss of work
+}
+
+void MainWindow::fillRecentMenu() {
+  recentMenu_->clear();
+  const UserMemory memory = loadUserMemory(userMemoryPath(state_.settingsPath));
+  int n = 0;
+  for (const QString& path : memory.recentFiles) {
+    ++n;
+    QAction* a = recentMenu_->addAction(QStringLiteral("&%1  %2").arg(n).arg(path));
+    a->setEnabled(QFileInfo(path).isFile());
+    connect(a, &QAction::triggered, this, [this, path] { openPath(path); });
+  }
+  if (n == 0) recentMenu_->addAction(pick(text::kRecentNone, state_.language))->setEnabled(false);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls()) {
+    const QString path = url.toLocalFile();
+    if (path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive) ||
+        path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
+      event->acceptProposedAction();
+      return;
+    }
+  }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  bool opened = false;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    const QString path = url.toLocalFile();
+    if (!path.isEmpty() && QFileInfo(path).isFile()) opened = openPath(path) || opened;
+  }
+  if (opened) event->acceptProposedAction();
 }
 
 void MainWindow::printWindow() {
@@ -225,13 +294,41 @@ void MainWindow::showAbout() {
 
 // ---- Languages and toolbar ------------------------------------------------
 
+namespace {
+
+// Qt's own texts (the buttons of the file, folder and print dialogs, the
+// standard message boxes) in the chosen language, from the translations
+// that the system ships; English needs none.
+void installQtTranslation(int language) {
+  static QTranslator* current = nullptr;
+  static const char* const codes[] = {"fr", "en", "de", "es", "it"};
+  if (current) {
+    QCoreApplication::removeTranslator(current);
+    delete current;
+    current = nullptr;
+  }
+  if (language == English || !QCoreApplication::instance()) return;
+  auto* translator = new QTranslator;
+  if (translator->load(QStringLiteral("qtbase_") + QLatin1String(codes[clampLanguage(language)]),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+    current = translator;
+  } else {
+    delete translator;  // not installed: Qt's texts stay English
+  }
+}
+
+}  // namespace
+
 void MainWindow::ChangementLangue() {
   const int language = state_.language;
+  installQtTranslation(language);
   auto menu = [language](const Text5& text) { return menuText(pick(text, language)); };
   auto plain = [language](const Text5& text) { return pick(text, language); };
   Ui::MainWindow& f = *form_;
 
   f.menuFile->setTitle(menu(text::kMenuFile));
+  if (recentMenu_) recentMenu_->setTitle(menu(text::kItemRecent));
   f.menuOptions->setTitle(menu(text::kMenuOptions));
   f.actionOpen->setText(menu(text::kItemOpen));
   f.actionSave->setText(menu(text::kItemSave));
@@ -369,6 +466,7 @@ bool MainWindow::Sortir() {
   // The settings are written first, whatever the answer.
   if (!state_.settingsPath.isEmpty()) saveSettings(state_, windowGeometry());
   if (!state_.ui) return false;
+  if (commands_.confirmDiscard && !commands_.confirmDiscard()) return false;
   const int answer = state_.ui->ask(
       pick(text::kQuitTitle, state_.language), pick(text::kQuitQuestion, state_.language),
       {pick(text::kYes, state_.language), pick(text::kNo, state_.language)}, 0, 1);

@@ -12,6 +12,9 @@
 
 #include <QToolBar>
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QMenu;
 
 namespace Ui {
 class MainWindow;
@@ -79,12 +82,22 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   void placeWindow(const WindowGeometry& geometry) override;
   void runMenuItem(int item) override { GestionMenu(item); }
 
+  // Opens `path` by the Open rule (".BUS" in the path: a bus file; else
+  // ".HTM": a result) and remembers it among the recent files. False when
+  // the path names neither or the file could not be opened.
+  bool openPath(const QString& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Bus and result files dropped on the window open as with File > Open.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenuItems();
   void openFile();
+  void rememberOpened(const QString& path);
+  void fillRecentMenu();
   void printWindow();
   void selectLanguage(int menuItem);
   void openContents();
@@ -97,6 +110,7 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   MainCommands commands_;
   QPointer<QToolBar> toolbar_;
   QPointer<AboutDialog> about_;
+  QMenu* recentMenu_ = nullptr;
   bool quitRequested_ = false;
 };
 

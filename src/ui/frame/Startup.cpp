@@ -79,11 +79,19 @@ bool Application::start(const StartupOptions& options) {
   about_->hide();
   ui.setBusy(false);
 
-  // One argument only: a bus definition file, whatever its extension. A
-  // missing file is ignored without a word.
-  if (options.arguments.size() == 2 && QFileInfo(options.arguments[1]).isFile() &&
-      window_->commands().openBus) {
-    window_->commands().openBus(options.arguments[1]);
+  // One argument only, as a file manager passes it: a result file when its
+  // path names an .HTM file and no .BUS one (File > Open's test), else a bus
+  // definition file whatever its extension. A missing file is ignored without
+  // a word.
+  if (options.arguments.size() == 2 && QFileInfo(options.arguments[1]).isFile()) {
+    const QString& path = options.arguments[1];
+    const MainCommands& commands = window_->commands();
+    if (!path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive) &&
+        path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
+      if (commands.openResult) commands.openResult(path);
+    } else if (commands.openBus) {
+      commands.openBus(path);
+    }
   }
   return true;
 }

@@ -67,8 +67,16 @@ QString addressFromFields(int type, const QString& address, const QStringList& b
     return {};
   }
   if (type == USB) return QStringLiteral("USB%1").arg(field.toInt());
-  QString text = QStringLiteral("TCPIP0::%1").arg(field.toInt());
-  for (int i = 0; i < 3; ++i) text += QStringLiteral(".%1").arg(bytes.value(i).trimmed().toInt());
+  // Each byte 0..255 (an empty field counts as 0); "999" or "1a" is no address.
+  QStringList parts{field};
+  for (int i = 0; i < 3; ++i) parts.append(bytes.value(i).trimmed());
+  QString text = QStringLiteral("TCPIP0::");
+  for (int i = 0; i < 4; ++i) {
+    bool ok = parts[i].isEmpty();
+    const int byte = ok ? 0 : parts[i].toInt(&ok);
+    if (!ok || byte < 0 || byte > 255) return {};
+    text += (i ? QStringLiteral(".") : QString()) + QString::number(byte);
+  }
   return text;
 }
 
@@ -183,16 +191,19 @@ int CommunicationDialog::Communication(Control control, int event) {
       done(0);
       break;
     case Control::Connect: {
-      if (state_.sessionOpen) Tarvik_close(state_, state_.session);
       const int type = form_->typeSelector->currentIndex();
       const QString address = addressFromFields(
           type, addressFieldText(), {form_->byte2Field->text(), form_->byte3Field->text(), form_->byte4Field->text()});
       if (address.isEmpty()) {
-        // Neither a port number nor a device path: nothing is changed.
-        form_->infoBox->appendPlainText(QStringLiteral("\n") + pick(text::kCommPortHint, state_.language));
+        // Not an address: said before anything goes on the network or a
+        // session is closed, and nothing is changed.
+        form_->infoBox->appendPlainText(
+            QStringLiteral("\n") +
+            pick(type == Ethernet ? text::kCommBadIpByte : text::kCommPortHint, state_.language));
         form_->addressField->setFocus();
         break;
       }
+      if (state_.sessionOpen) Tarvik_close(state_, state_.session);
       state_.connectionType = type;
       if (type == RS232) {
         state_.serialAddress = address;

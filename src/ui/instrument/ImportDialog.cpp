@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include "core/instrument/Catalogue.h"
 #include "core/instrument/FileTransfer.h"
@@ -24,9 +26,30 @@ constexpr int kStoreRole = Qt::UserRole;
 // The pattern counts as "no file picked" only near the start of the name.
 constexpr int kPatternSearchLength = 12;
 
+constexpr int kStoreNameRole = Qt::UserRole + 1;
+
 void setBusy(AppState& state, bool busy) {
   if (state.ui) state.ui->setBusy(busy);
 }
+
+// Each file's store shown after its name, in the list's dimmed text colour;
+// the item's own text stays the file name that the name field takes.
+class StoreDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    const QString store = index.data(kStoreNameRole).toString();
+    if (store.isEmpty()) return;
+    painter->save();
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->setPen(
+        option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
+    painter->drawText(option.rect.adjusted(0, 0, -6, 0), Qt::AlignRight | Qt::AlignVCenter, store);
+    painter->restore();
+  }
+};
 
 }  // namespace
 
@@ -47,6 +70,7 @@ ImportDialog::ImportDialog(AppState& state, QWidget* mainWindow)
   // A scroll by the user: the scroll bar's own actions and the wheel.
   connect(f.fileList->verticalScrollBar(), &QScrollBar::actionTriggered, this,
           [this] { Importer(Control::FileList, VerticalScroll); });
+  f.fileList->setItemDelegate(new StoreDelegate(f.fileList));
   f.fileList->installEventFilter(this);
   f.fileList->viewport()->installEventFilter(this);
   connect(f.fetchButton, &QPushButton::clicked, this,
@@ -135,6 +159,8 @@ void ImportDialog::listFiles() {
     for (const CatalogueEntry& file : files) {
       auto* item = new QListWidgetItem(file.name, f.fileList);
       item->setData(kStoreRole, file.store);
+      item->setData(kStoreNameRole,
+                    pick(file.store == 0 ? text::kStoreMemory : text::kStoreCard, state_.language));
     }
   }
   setBusy(state_, false);
@@ -162,7 +188,14 @@ void ImportDialog::fetch() {
         pick(text::kCannotWriteFile, state_.language).arg(QDir::toNativeSeparators(file), reason));
   };
   QString path;
+  BusPanel* panel = nullptr;
   if (state_.importSource == kKindBus) {
+    // Unsaved edits of the file shown are saved or given up before the fetch.
+    if (mainWindow_) {
+      panel = BusPanel::of(mainWindow_);
+      if (!panel) panel = new BusPanel(state_, mainWindow_);
+      if (!panel->confirmDiscard()) return;
+    }
     path = temporaryPath(folder, name, kKindBus);
   } else {
     QString reason;
@@ -194,14 +227,12 @@ void ImportDialog::fetch() {
     return;
   }
   if (state_.importSource == kKindBus) {
-    if (mainWindow_) {
-      ConvertAndRenderXMLFileInTree(state_, mainWindow_, path);
+    if (panel) {
+      panel->load(path, true);
       QFile::remove(path);
       // The instrument's name, not the temporary file's, is what the user knows.
-      if (BusPanel* panel = BusPanel::of(mainWindow_)) {
-        panel->screen().view.filePath = name;
-        panel->render();
-      }
+      panel->screen().view.filePath = name;
+      panel->render();
     } else {
       QFile::remove(path);
     }

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "core/frame/RecentFiles.h"
 #include "core/frame/Settings.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScriptedInteraction.h"
@@ -283,4 +284,26 @@ TEST_F(SettingsTest, AFailedWriteKeepsTheOldFile) {
   EXPECT_FALSE(reason.isEmpty());
   EXPECT_EQ(readAll(state.settingsPath), QString::fromUtf8(kValid));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"karvel.ini"});  // no leftovers
+}
+
+TEST(RecentFiles, NewestFirstOnceAndAtMostEight) {
+  QTemporaryDir dir;
+  QStringList list;
+  for (int i = 1; i <= 10; ++i)
+    list = withRecentFile(list, dir.filePath(QString("f%1.BUS").arg(i)));
+  ASSERT_EQ(list.size(), kRecentFilesMax);
+  EXPECT_EQ(list.first(), dir.filePath("f10.BUS"));
+  EXPECT_EQ(list.last(), dir.filePath("f3.BUS"));
+  // Opened again, even spelt another way, a file moves to the front once.
+  list = withRecentFile(list, dir.path() + "/./f5.BUS");
+  EXPECT_EQ(list.size(), kRecentFilesMax);
+  EXPECT_EQ(list.first(), dir.path() + "/./f5.BUS");
+  EXPECT_EQ(list.count(dir.filePath("f5.BUS")), 0);
+
+  const QString memoryFile = userMemoryPath(dir.filePath("karvel.ini"));
+  EXPECT_EQ(memoryFile, dir.filePath("karvel-user.ini"));
+  ASSERT_TRUE(saveUserMemory(memoryFile, {dir.path(), list}));
+  const UserMemory back = loadUserMemory(memoryFile);
+  EXPECT_EQ(back.lastFolder, dir.path());
+  EXPECT_EQ(back.recentFiles, list);
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include "core/results/ResultCommands.h"
@@ -197,7 +198,18 @@ TEST(ResultTexts, WindowTextsPerLanguage) {
   const ResultWindowTexts en = TraducMenu2(English);
   EXPECT_EQ(en.save, "S__ave ...");
   EXPECT_EQ(en.print, "Prin__t ...");
-  EXPECT_EQ(en.exportExcel, "Export to E__XCEL ...");
+  EXPECT_EQ(en.exportExcel, "__Export to EXCEL ...");
+  // No two items of the menu share a mnemonic, in any language.
+  for (int l = 0; l < 5; ++l) {
+    const ResultWindowTexts t = TraducMenu2(l);
+    QSet<QChar> keys;
+    for (const QString& item : {t.save, t.print, t.exportExcel, t.exit}) {
+      const qsizetype at = item.indexOf(QStringLiteral("__"));
+      ASSERT_GE(at, 0) << item.toStdString();
+      EXPECT_FALSE(keys.contains(item[at + 2].toLower())) << item.toStdString();
+      keys.insert(item[at + 2].toLower());
+    }
+  }
   EXPECT_EQ(en.exit, "E__xit");
   EXPECT_EQ(en.columnHeadings,
             (QStringList{"", "", "Min tolerance", "Max tolerance", "Measurements", "Distance"}));

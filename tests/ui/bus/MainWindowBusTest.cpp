@@ -3,6 +3,7 @@
 // and File > Close.
 #include <gtest/gtest.h>
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -48,6 +49,14 @@ class MainWindowBus : public ::testing::Test {
   QByteArray read(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  // The window's action that the key sequence runs.
+  QAction* shortcut(const QKeySequence& keys) {
+    for (QAction* a : window->findChildren<QAction*>())
+      if (a->shortcuts().contains(keys)) return a;
+    ADD_FAILURE() << "no action for " << keys.toString().toStdString();
+    static QAction none;
+    return &none;
   }
   void open(const QString& path) {
     ui.files.enqueue({FileChoice::Kind::Existing, path});
@@ -172,4 +181,104 @@ TEST_F(MainWindowBus, TheNextButtonsOpenTheGenerators) {
   speed->findChild<QPushButton*>("generateButton")->click();
   EXPECT_EQ(f.fileField->text(), dir.filePath("RS485_9600.BUS"));
   EXPECT_EQ(f.frequencyField->text(), "9600.00 Hz");
+}
+
+// Save writes "bus1.BUS" for a first-family file named "bus1.bus" in the
+// dialog: a different, existing file must not go without a question.
+TEST_F(MainWindowBus, SaveAsksBeforeReplacingAFileTheUserDidNotPick) {
+  open(sample("RQ4102/CAN_HS.BUS", "CAN_HS.BUS"));
+  const QString other = dir.filePath("bus1.BUS");
+  QFile f(other);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("precious");
+  f.close();
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("bus1.bus")});
+  ui.answers.enqueue(1);  // No
+  window->GestionMenu(item::Save);
+  ASSERT_EQ(ui.questions.size(), 1);
+  EXPECT_TRUE(ui.questions[0].text.contains("bus1.BUS"));
+  EXPECT_EQ(read(other), "precious");
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("bus1.bus")});
+  ui.answers.enqueue(0);  // Yes
+  window->GestionMenu(item::Save);
+  EXPECT_EQ(read(other), read(dir.filePath("CAN_HS.BUS")));
+  // The file picked in the dialog itself is the user's choice: no question.
+  ui.files.enqueue({FileChoice::Kind::Existing, other});
+  window->GestionMenu(item::Save);
+  EXPECT_EQ(ui.questions.size(), 2);
+}
+
+TEST_F(MainWindowBus, AGeneratorAsksBeforeReplacingAFile) {
+  open(sample("RQ4102/RS485.BUS", "RS485.BUS"));
+  const QString out = dir.filePath("out.BUS");
+  QFile f(out);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("precious");
+  f.close();
+  window->form().speedNextButton->click();
+  auto* speed = qobject_cast<QWidget*>(state.speedPanel.data());
+  ASSERT_TRUE(speed);
+  speed->findChild<QSpinBox*>("speedField")->setValue(9600);
+  ui.files.enqueue({FileChoice::Kind::Existing, out});
+  ui.answers.enqueue(1);  // No
+  speed->findChild<QPushButton*>("generateButton")->click();
+  EXPECT_EQ(ui.questions.size(), 1);
+  EXPECT_EQ(read(out), "precious");
+}
+
+TEST_F(MainWindowBus, UnsavedEditsAreAskedForBeforeTheyAreDropped) {
+  const QString path = sample("RQ4102/CAN_HS.BUS", "CAN_HS.BUS");
+  const QByteArray original = read(path);
+  open(path);
+  Ui::MainWindow& f = window->form();
+  auto* marker = window->findChild<QLabel*>("modifiedLabel");
+  ASSERT_TRUE(marker);
+  EXPECT_TRUE(marker->text().isEmpty());
+  QAbstractItemModel* model = f.busTable->model();
+  ASSERT_TRUE(model->setData(model->index(6, 1), "2,5 us"));
+  EXPECT_EQ(marker->text(), "Modified");
+
+  ui.answers.enqueue(2);  // Cancel: the edit stays
+  window->GestionMenu(item::Close);
+  EXPECT_TRUE(state.xmlDocument);
+  EXPECT_EQ(f.busTable->rowCount(), 10);
+  ui.answers.enqueue(2);
+  EXPECT_FALSE(window->Sortir());  // Exit is cancelled as well
+
+  ui.answers.enqueue(0);  // Save
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("kept.BUS")});
+  window->GestionMenu(item::Close);
+  EXPECT_FALSE(state.xmlDocument);
+  EXPECT_NE(read(dir.filePath("kept.BUS")), original);
+
+  open(path);
+  ASSERT_TRUE(model->setData(model->index(6, 1), "3"));
+  ui.answers.enqueue(1);  // Discard
+  open(path);             // another Open asks too
+  EXPECT_EQ(ui.questions.size(), 4);
+  EXPECT_EQ(f.busTable->item(6, 1)->text(), QString::fromUtf8("2.04 \xC2\xB5s"));
+  EXPECT_EQ(read(path), original);
+}
+
+TEST_F(MainWindowBus, UndoGivesBackTheExactBytes) {
+  const QString path = sample("RQ6102/CAN_HS.bus", "CAN_HS.bus");
+  const QByteArray original = read(path);
+  open(path);
+  Ui::MainWindow& f = window->form();
+  QAbstractItemModel* model = f.busTable->model();
+  const QString before = f.busTable->item(2, 0)->text();
+  ASSERT_TRUE(model->setData(model->index(2, 0), "1,25"));
+  f.busField->setText("renamed");
+  emit f.busField->editingFinished();
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z))->trigger();  // the title
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z))->trigger();  // the cell
+  EXPECT_EQ(f.busTable->item(2, 0)->text(), before);
+  EXPECT_NE(f.busField->text(), "renamed");
+  EXPECT_TRUE(window->findChild<QLabel*>("modifiedLabel")->text().isEmpty());
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("undone.bus")});
+  window->GestionMenu(item::Save);
+  EXPECT_EQ(read(dir.filePath("undone.bus")), original);
+  // And redo brings the edit back.
+  shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z))->trigger();
+  EXPECT_NE(f.busTable->item(2, 0)->text(), before);
 }

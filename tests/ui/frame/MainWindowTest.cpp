@@ -1,5 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -62,6 +70,7 @@ TEST_F(MainWindowTest, FormHoldsTheNamedElements) {
   for (int n : {3, 4, 5, 7, 8, 10, 12, 14, 17, 18, 19, 20, 21, 23, 25}) {
     EXPECT_NE(window->menuItem(n), nullptr) << n;
   }
+  EXPECT_EQ(f.actionExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 TEST_F(MainWindowTest, ToolbarEndFollowsTheSession) {
@@ -143,6 +152,56 @@ TEST_F(MainWindowTest, FiveLanguagesReachMenusAndLabels) {
   window->menuItem(item::FirstLanguage + Italian)->trigger();
   EXPECT_TRUE(window->menuItem(item::FirstLanguage + Italian)->isChecked());
   EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(MainWindowTest, StandardDialogsSpeakTheChosenLanguage) {
+  auto cancelText = [] {
+    QDialogButtonBox box(QDialogButtonBox::Cancel);
+    return box.button(QDialogButtonBox::Cancel)->text();
+  };
+  window->GestionMenu(item::FirstLanguage + German);
+  EXPECT_EQ(cancelText(), "Abbrechen");
+  window->GestionMenu(item::FirstLanguage + French);
+  EXPECT_EQ(cancelText(), "Annuler");
+  window->GestionMenu(item::FirstLanguage + English);
+  EXPECT_EQ(cancelText(), "Cancel");
+}
+
+// Files dropped on the window follow the Open rule; Open starts in the
+// folder of the last file opened; File > Recent files lists them.
+TEST_F(MainWindowTest, DroppedFilesOpenAndAreRemembered) {
+  QStringList buses, results;
+  window->commands().openBus = [&](const QString& p) {
+    buses.append(p);
+    return 0;
+  };
+  window->commands().openResult = [&](const QString& p) { results.append(p); };
+  QDir(dir.path()).mkpath("data");
+  const QString bus = dir.filePath("data/CAN.BUS");
+  const QString result = dir.filePath("data/RUN.htm");
+  for (const QString& p : {bus, result}) {
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(bus), QUrl::fromLocalFile(result)});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window.get(), &drop);
+  EXPECT_EQ(buses, QStringList{bus});
+  EXPECT_EQ(results, QStringList{result});
+
+  window->GestionMenu(item::Open);  // cancelled
+  EXPECT_EQ(ui.fileRequests.last().folder, dir.filePath("data"));
+  auto* recent = window->findChild<QMenu*>("menuRecent");
+  ASSERT_TRUE(recent);
+  emit recent->aboutToShow();
+  ASSERT_EQ(recent->actions().size(), 2);
+  EXPECT_TRUE(recent->actions()[0]->text().endsWith(result));  // newest first
+  recent->actions()[1]->trigger();
+  EXPECT_EQ(buses.size(), 2);
 }
 
 TEST_F(MainWindowTest, OpenSendsBusAndResultFilesToTheirCommands) {

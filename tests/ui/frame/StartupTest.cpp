@@ -141,6 +141,42 @@ TEST_F(StartupTest, CommandLineFileOnlyWhenItIsTheOneArgumentAndExists) {
   EXPECT_EQ(run({"karvel", dir.filePath("present.xyz")}), QStringList{dir.filePath("present.xyz")});
 }
 
+// A result file double-clicked in a file manager arrives the same way and
+// opens a results window; the path decides as File > Open's does.
+TEST_F(StartupTest, CommandLineResultFileOpensAResultsWindow) {
+  installBundle();
+  QDir(dir.path()).mkpath("old.bus");
+  for (const char* name : {"LIN_PASS.HTM", "lin_pass.htm", "LIN.BUS", "old.bus/r1.htm"})
+    QFile::copy(QString(KARVEL_APPDIR) + "/KARVEL.UIR", dir.filePath(name));
+  auto run = [&](const QString& path) {
+    AppState s;
+    StartInteraction answers;
+    answers.state = &s;
+    answers.defaultAnswer = 0;
+    answers.languages.enqueue(English);
+    s.ui = &answers;
+    s.clock = &clock;
+    Application app(s);
+    QStringList opened;
+    StartupOptions o = options({"karvel", path});
+    o.attach = [&](MainWindow& w) {
+      w.commands().openBus = [&](const QString& p) {
+        opened.append("bus " + p);
+        return 0;
+      };
+      w.commands().openResult = [&](const QString& p) { opened.append("result " + p); };
+    };
+    EXPECT_TRUE(app.start(o));
+    return opened;
+  };
+  const QString d = dir.path() + "/";
+  EXPECT_EQ(run(d + "LIN_PASS.HTM"), QStringList{"result " + d + "LIN_PASS.HTM"});
+  EXPECT_EQ(run(d + "lin_pass.htm"), QStringList{"result " + d + "lin_pass.htm"});
+  EXPECT_EQ(run(d + "LIN.BUS"), QStringList{"bus " + d + "LIN.BUS"});
+  EXPECT_EQ(run(d + "old.bus/r1.htm"), QStringList{"bus " + d + "old.bus/r1.htm"});
+  EXPECT_TRUE(run(d + "missing.HTM").isEmpty());
+}
+
 TEST_F(StartupTest, ShutdownClosesAnOpenSessionBeforeThePanels) {
   installBundle();
   ui.languages.enqueue(English);

@@ -73,6 +73,26 @@ TEST(CommunicationDialog, AddressTextsOfEachType) {
   EXPECT_EQ(ui::addressFromFields(RS232, "abc", {}), "");
   EXPECT_EQ(ui::addressFromFields(USB, "7", {}), "USB7");
   EXPECT_EQ(ui::addressFromFields(Ethernet, "192", {"168", "1", "20"}), "TCPIP0::192.168.1.20");
+  EXPECT_EQ(ui::addressFromFields(Ethernet, "192", {"168", "", "0"}), "TCPIP0::192.168.0.0");
+  for (const QStringList& bad :
+       {QStringList{"999", "1", "1", "1"}, QStringList{"1", "256", "1", "1"},
+        QStringList{"1", "1", "-1", "1"}, QStringList{"1", "1", "1", "2x"}})
+    EXPECT_EQ(ui::addressFromFields(Ethernet, bad[0], bad.mid(1)), "")
+        << bad.join('.').toStdString();
+}
+
+TEST(CommunicationDialog, ABadIpByteIsRefusedWithoutTraffic) {
+  DialogHarness h;
+  auto& d = h.open(Ethernet);
+  h.state.sessionOpen = 0;
+  const QString before = h.state.ethernetAddress;
+  d.findChild<QLineEdit*>("addressField")->setText("999");
+  h.connect();
+  EXPECT_TRUE(h.pinged.isEmpty());
+  EXPECT_TRUE(h.opened.isEmpty());
+  EXPECT_EQ(h.state.ethernetAddress, before);
+  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().endsWith(
+      "Not an IP address: each byte is a number from 0 to 255."));
 }
 
 TEST(CommunicationDialog, EthernetShowsPcAddressesAndTheFourBytes) {

@@ -76,6 +76,7 @@ TEST(ImportDialog, ListsTheTypeLastUsedAndRefusesThePattern) {
   EXPECT_EQ(labels(f.fileList), (QStringList{"CAN_HS_PASS.HTM", "LIN_PASS.HTM", "PROFIBUS_FAIL.HTM",
                                              "RS485_FAIL.HTM"}));
   EXPECT_EQ(f.fileList->item(0)->data(Qt::UserRole).toInt(), 1);  // from the SD card
+  EXPECT_EQ(f.fileList->item(0)->data(Qt::UserRole + 1).toString(), "SD card");  // shown beside it
   d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
   EXPECT_EQ(h.s.ui.lastMessage(), "Bad Filename\n");
   EXPECT_EQ(h.s.state.sessionOpen, 1);

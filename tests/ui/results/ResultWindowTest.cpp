@@ -117,6 +117,13 @@ TEST_F(ResultWindowTest, ShowsTheFailingResultWithBandsStatusColoursAndIcons) {
   EXPECT_FALSE(cell(m, 2, 0).isValid());
 }
 
+TEST_F(ResultWindowTest, CtrlWClosesTheWindow) {
+  ResultWindow* w = open(copySample("CAN_HS_PASS.HTM", "CAN_HS_PASS.HTM"));
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(action(w, "actionExit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
+  EXPECT_EQ(action(w, "actionExport")->text(), "&Export to EXCEL ...");
+}
+
 TEST_F(ResultWindowTest, WindowsOpenInTheCascade) {
   const QString path = copySample("LIN_PASS.HTM", "LIN_PASS.HTM");
   ResultWindow* first = open(path);

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Builds the program and every test with AddressSanitizer and UBSan in
+# build-asan/ and runs the whole test suite there. Any undefined behaviour
+# stops the program that met it, so the test fails. A cheap build: clang++
+# (three times faster than g++ here), -O0, line tables only (stack traces keep
+# their file and line), no benchmarks.
+set -e
+cd "$(dirname "$0")/.."
+cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKARVEL_SANITIZE=ON \
+  -DKARVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -gline-tables-only"
+cmake --build build-asan
+cd build-asan
+# A report of undefined behaviour says how the program got there.
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
