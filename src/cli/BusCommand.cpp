@@ -217,9 +217,11 @@ int set(const QStringList& args) {
   // The table takes any text that is no number as "no limit"; a script that
   // means to remove one says so.
   const QString& text = a[3];
+  QString asNumber = text;  // read as the table reads it: a decimal comma is a point
+  if (!asNumber.contains(u'.')) asNumber.replace(u',', u'.');
   if (text.trimmed().isEmpty() || text == u"N/A") {
     note(QStringLiteral("\"%1\" removes the limit (the table shows ---)").arg(text));
-  } else if (!scanNumber(text)) {
+  } else if (!scanNumber(asNumber)) {
     return fail(QStringLiteral("TEXT \"%1\" is not a number; give \"N/A\" or an empty text to "
                                "remove the limit")
                     .arg(text));

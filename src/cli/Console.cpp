@@ -8,7 +8,7 @@ namespace karvel::cli {
 
 namespace {
 
-// A negative number ("-5", "-0.3") is an argument, not an option: it is
+// A negative number ("-5", "-0.3", "-,3") is an argument, not an option: it is
 // carried through the parser behind this character and handed back bare.
 constexpr QChar kShield(0x1F);
 
@@ -38,7 +38,7 @@ QString wrapped(const QString& text) {
 }
 
 bool looksNegative(const QString& word) {
-  static const QRegularExpression number(QStringLiteral("^-\\.?\\d"));
+  static const QRegularExpression number(QStringLiteral("^-[.,]?\\d"));
   return number.match(word).hasMatch();
 }
 
@@ -139,9 +139,12 @@ QString CommandLine::invocation() const {
 
 int CommandLine::usageError(const QString& text) const {
   const QString who = command_.isEmpty() ? QString() : command_ + QStringLiteral(": ");
-  std::fprintf(stderr, "karvel-cli: %s%s\nusage: %s [options] %s\nRun \"%s --help\" for more.\n",
-               qUtf8Printable(who), qUtf8Printable(text), qUtf8Printable(invocation()),
-               qUtf8Printable(synopsis_), qUtf8Printable(invocation()));
+  QString usage = QStringLiteral("usage: ");
+  if (usage_.isEmpty()) usage += QStringLiteral("%1 [options] %2\n").arg(invocation(), synopsis_);
+  for (const QString& line : usage_)
+    usage += (line == usage_.first() ? QString() : QStringLiteral("       ")) + line + u'\n';
+  std::fprintf(stderr, "karvel-cli: %s%s\n%sRun \"%s --help\" for more.\n", qUtf8Printable(who),
+               qUtf8Printable(text), qUtf8Printable(usage), qUtf8Printable(invocation()));
   return kExitUsage;
 }
 

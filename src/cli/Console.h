@@ -64,6 +64,8 @@ class CommandLine {
   void addArgument(const QString& name, const QString& description) {
     parser_.addPositionalArgument(name, description);
   }
+  // The usage lines of a usage error, in place of the one from the synopsis.
+  void setUsage(QStringList lines) { usage_ = std::move(lines); }
   // Everything after the first argument belongs to a sub-command.
   void setCommandsFollow() {
     parser_.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -92,6 +94,7 @@ class CommandLine {
 
   QString command_;
   QString synopsis_;
+  QStringList usage_;
   QCommandLineParser parser_;
   bool hasLanguage_ = false;
   bool hasFormat_ = false;

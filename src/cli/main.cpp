@@ -12,26 +12,34 @@ namespace {
 
 using namespace karvel::cli;
 
-const char* const kCommands =
-    "Bus definition files, result files and the instrument, for scripts.\n"
-    "\n"
-    "Commands:\n"
-    "  bus show FILE [--format F]\n"
-    "  bus speed FILE NEWSPEED OUT [--title T] [--format F]\n"
-    "  bus voltage FILE NEWVOLTS OUT [--title T] [--format F]\n"
-    "  bus set FILE ROW COLUMN TEXT OUT\n"
-    "  result show FILE [--format F]\n"
-    "  result export FILE.HTM OUT.xlsx\n"
-    "  instrument identify [--address RESOURCE] [--format F]\n"
-    "  instrument list bus|results [--address RESOURCE] [--format F]\n"
-    "  instrument fetch NAME --kind bus|results [--store 0|1] --to DIR [--address RESOURCE]\n"
-    "  instrument send FILE [--replace] [--address RESOURCE]\n"
-    "  instrument ports [--probe] [--format F] [--sysfs-root DIR] [--dev-root DIR]\n"
-    "\n"
-    "Every command also takes --language fr|en|de|es|it (or 0 to 4) and --help.\n"
-    "--format is text (the default, for people), csv (with a header row) or json.\n"
-    "Exit codes: 0 success, 1 failure (the reason on stderr), 2 wrong usage.\n"
-    "Run \"karvel-cli COMMAND SUBCOMMAND --help\" for the details of one command.";
+// Every command's synopsis, for the help and for a usage error.
+const QStringList kUsage = {
+    QStringLiteral("karvel-cli bus show FILE [--format F]"),
+    QStringLiteral("karvel-cli bus speed FILE NEWSPEED OUT [--title T] [--format F]"),
+    QStringLiteral("karvel-cli bus voltage FILE NEWVOLTS OUT [--title T] [--format F]"),
+    QStringLiteral("karvel-cli bus set FILE ROW COLUMN TEXT OUT"),
+    QStringLiteral("karvel-cli result show FILE [--format F]"),
+    QStringLiteral("karvel-cli result export FILE.HTM OUT.xlsx"),
+    QStringLiteral("karvel-cli instrument identify [--address RESOURCE] [--format F]"),
+    QStringLiteral("karvel-cli instrument list bus|results [--address RESOURCE] [--format F]"),
+    QStringLiteral("karvel-cli instrument fetch NAME --kind bus|results [--store 0|1] --to DIR "
+                   "[--address RESOURCE]"),
+    QStringLiteral("karvel-cli instrument send FILE [--replace] [--address RESOURCE]"),
+    QStringLiteral("karvel-cli instrument ports [--probe] [--format F] [--sysfs-root DIR] "
+                   "[--dev-root DIR]"),
+};
+
+QString description() {
+  QString text = QStringLiteral(
+      "Bus definition files, result files and the instrument, for scripts.\n\nCommands:\n");
+  for (const QString& line : kUsage) text += QStringLiteral("  ") + line.mid(11) + u'\n';
+  return text + QStringLiteral(
+                    "\n"
+                    "Every command also takes --language fr|en|de|es|it (or 0 to 4) and --help.\n"
+                    "--format is text (the default, for people), csv (with a header row) or json.\n"
+                    "Exit codes: 0 success, 1 failure (the reason on stderr), 2 wrong usage.\n"
+                    "Run \"karvel-cli COMMAND SUBCOMMAND --help\" for the details of one command.");
+}
 
 }  // namespace
 
@@ -42,7 +50,8 @@ int main(int argc, char** argv) {
   QStringList args = app.arguments();
   args.removeFirst();
 
-  CommandLine top(QString(), QStringLiteral("COMMAND ..."), QString::fromLatin1(kCommands));
+  CommandLine top(QString(), QStringLiteral("COMMAND ..."), description());
+  top.setUsage(kUsage);
   top.addOption(QCommandLineOption(
       QStringLiteral("version"), QStringLiteral("Show the version and the build date and exit.")));
   top.setCommandsFollow();

@@ -135,7 +135,9 @@ TEST(BusCli, CsvAndJsonGiveEachValueItsNumberAndUnit) {
 
 TEST(BusCli, NegativeLimitsAreValuesNotOptions) {
   QTemporaryDir dir;
-  const CliRun run = bus({"set", kSample, "2", "1", "-0.5", dir.filePath("neg.BUS")});
-  ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-  EXPECT_EQ(run.lines, QStringList{"-0.50 V"});
+  for (const char* typed : {"-0.5", "-,5"}) {  // a decimal comma too, as the table reads it
+    const CliRun run = bus({"set", kSample, "2", "1", typed, dir.filePath("neg.BUS")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.lines, QStringList{"-0.50 V"});
+  }
 }

@@ -86,6 +86,8 @@ TEST(CliCommandLine, VersionAndUsageErrors) {
     EXPECT_TRUE(run.out.isEmpty()) << args.join(' ').toStdString();
     EXPECT_TRUE(run.err.contains("usage: karvel-cli")) << run.err.toStdString();
   }
+  // Without a command: every command's synopsis, as before.
+  EXPECT_TRUE(runCli({}).err.contains("\nusage: karvel-cli bus show FILE"));
 }
 
 TEST(CliCommandLine, LanguageByCodeOrNumber) {
