@@ -31,37 +31,4 @@ struct LinkFailure {
   bool failed() const { return cause != LinkCause::None; }
 };
 
-// A stable lower-case name for scripts and logs ("refused", "time-out", ...).
-inline const char* linkCauseName(LinkCause cause) {
-  switch (cause) {
-    case LinkCause::None:
-      return "none";
-    case LinkCause::Refused:
-      return "refused";
-    case LinkCause::Unreachable:
-      return "unreachable";
-    case LinkCause::UnknownHost:
-      return "unknown-host";
-    case LinkCause::NoDevice:
-      return "no-device";
-    case LinkCause::Permission:
-      return "permission-denied";
-    case LinkCause::Busy:
-      return "busy";
-    case LinkCause::Malformed:
-      return "malformed-address";
-    case LinkCause::TimeOut:
-      return "time-out";
-    case LinkCause::Lost:
-      return "connection-lost";
-    case LinkCause::Unrecognised:
-      return "unrecognised";
-    case LinkCause::NoPort:
-      return "no-port";
-    case LinkCause::Other:
-      return "other";
-  }
-  return "other";
-}
-
 }  // namespace karvel::io
