@@ -2,10 +2,13 @@
 // without the window, on the same core routines.
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <cstdio>
+#include <limits>
 
 #include "cli/BusCommand.h"
 #include "cli/Console.h"
+#include "cli/Output.h"
 #include "core/bus/BusFile.h"
 #include "core/bus/BusGenerators.h"
 #include "core/bus/XmlDocument.h"
@@ -23,27 +26,17 @@ class PrintingInteraction : public ConsoleInteraction {
   int shown = 0;
   void message(const QString& title, const QString& text) override {
     ++shown;
-    std::fprintf(stderr, "karvel-cli: %s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
+    fail(title + QStringLiteral(": ") + text);
   }
 };
-
-void out(const QString& text) { std::fputs(qUtf8Printable(text + u'\n'), stdout); }
-int usage() {
-  std::fputs(
-      "usage: karvel-cli bus show FILE\n"
-      "       karvel-cli bus speed FILE NEWSPEED OUT [--title T]\n"
-      "       karvel-cli bus voltage FILE NEWVOLTS OUT [--title T]\n"
-      "       karvel-cli bus set FILE ROW COLUMN TEXT OUT\n",
-      stderr);
-  return 2;
-}
 
 struct Session {
   PrintingInteraction ui;
   AppState app;
   BusScreen screen;
-  Session() {
+  explicit Session(int language) {
     app.ui = &ui;
+    app.language = language;
     app.programDir = locateInstallation(QCoreApplication::applicationDirPath()).resourceDir;
   }
   // Loads FILE as the main window would; false when it could not be read.
@@ -57,103 +50,209 @@ struct Session {
   }
 };
 
-void show(const BusScreen& screen) {
-  const BusView& v = screen.view;
-  out(QStringLiteral("file\t%1").arg(v.filePath));
-  out(QStringLiteral("title\t%1").arg(v.title));
-  out(QStringLiteral("comment\t%1").arg(v.comment));
-  out(QStringLiteral("picture\t%1").arg(v.picturePath));
+const char* const kCellNames[] = {"minimum", "maximum", "warning"};
+
+void showText(const BusView& v) {
+  printLine(QStringLiteral("file\t%1").arg(v.filePath));
+  printLine(QStringLiteral("title\t%1").arg(v.title));
+  printLine(QStringLiteral("comment\t%1").arg(v.comment));
+  printLine(QStringLiteral("picture\t%1").arg(v.picturePath));
   for (std::size_t i = 0; i < v.rows.size(); ++i) {
     const BusRow& r = v.rows[i];
-    out(QStringLiteral("row %1\t%2\t%3\t%4\t%5")
-            .arg(i + 1)
-            .arg(r.label, r.cells[0], r.cells[1], r.cells[2]));
+    printLine(QStringLiteral("row %1\t%2\t%3\t%4\t%5")
+                  .arg(i + 1)
+                  .arg(r.label, r.cells[0], r.cells[1], r.cells[2]));
   }
-  out(QStringLiteral("frequency\t%1").arg(v.frequencyText));
-  out(QStringLiteral("bit-time\t%1").arg(v.bitTimeText));
-  out(QStringLiteral("max-voltage\t%1").arg(v.maxVoltageText));
-  out(QStringLiteral("speed-generator\t%1").arg(v.speedEnabled ? "enabled" : "dimmed"));
-  out(QStringLiteral("voltage-generator\t%1").arg(v.voltageEnabled ? "enabled" : "dimmed"));
+  printLine(QStringLiteral("frequency\t%1").arg(v.frequencyText));
+  printLine(QStringLiteral("bit-time\t%1").arg(v.bitTimeText));
+  printLine(QStringLiteral("max-voltage\t%1").arg(v.maxVoltageText));
+  printLine(QStringLiteral("speed-generator\t%1").arg(v.speedEnabled ? "enabled" : "dimmed"));
+  printLine(QStringLiteral("voltage-generator\t%1").arg(v.voltageEnabled ? "enabled" : "dimmed"));
 }
 
-// Splits off "--title T"; false when the option is incomplete or unknown.
-bool takeTitle(QStringList& args, QString* title, bool* given) {
-  *given = false;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    if (args[i] == u"--title") {
-      if (i + 1 >= args.size()) return false;
-      *title = args[i + 1];
-      *given = true;
-      args.remove(i, 2);
-      --i;
-    } else if (args[i].startsWith(u"--")) {
-      return false;
-    }
-  }
-  return true;
+QString enabledName(bool enabled) {
+  return enabled ? QStringLiteral("enabled") : QStringLiteral("dimmed");
 }
 
-int generate(QStringList args, bool speed) {
-  QString title;
-  bool titleGiven = false;
-  if (!takeTitle(args, &title, &titleGiven) || args.size() != 3) return usage();
-  Session s;
-  if (!s.load(args[0])) return 1;
-  if (!titleGiven) title = s.screen.view.title;
+void showJson(const BusView& v) {
+  QJsonArray rows;
+  for (std::size_t i = 0; i < v.rows.size(); ++i) {
+    QJsonObject row{{"row", static_cast<int>(i + 1)}, {"label", v.rows[i].label}};
+    for (int c = 0; c < 3; ++c) row.insert(kCellNames[c], toJson(quantity(v.rows[i].cells[c])));
+    rows.append(row);
+  }
+  printJson({{"file", v.filePath},
+             {"title", v.title},
+             {"comment", v.comment},
+             {"picture", v.picturePath},
+             {"rows", rows},
+             {"frequency", toJson(quantity(v.frequencyText))},
+             {"bit_time", toJson(quantity(v.bitTimeText))},
+             {"max_voltage", toJson(quantity(v.maxVoltageText))},
+             {"speed_generator", enabledName(v.speedEnabled)},
+             {"voltage_generator", enabledName(v.voltageEnabled)}});
+}
+
+// One line per measurement; what belongs to the whole file is repeated on
+// each, so that every line stands on its own.
+void showCsv(const BusView& v) {
+  QStringList header{"file", "title", "comment", "picture", "row", "label"};
+  for (const char* name : kCellNames) header += csvHeader(name);
+  header += csvHeader("frequency") + csvHeader("bit_time") + csvHeader("max_voltage");
+  header += QStringList{"speed_generator", "voltage_generator"};
+  CsvTable table(header);
+  const QStringList tail = csvFields(quantity(v.frequencyText)) +
+                           csvFields(quantity(v.bitTimeText)) +
+                           csvFields(quantity(v.maxVoltageText)) +
+                           QStringList{enabledName(v.speedEnabled), enabledName(v.voltageEnabled)};
+  for (std::size_t i = 0; i < v.rows.size(); ++i) {
+    QStringList fields{v.filePath,     v.title, v.comment, v.picturePath, QString::number(i + 1),
+                       v.rows[i].label};
+    for (const QString& cell : v.rows[i].cells) fields += csvFields(quantity(cell));
+    table.add(fields + tail);
+  }
+  table.print();
+}
+
+void show(const BusView& view, Format format) {
+  switch (format) {
+    case Format::Text:
+      showText(view);
+      break;
+    case Format::Csv:
+      showCsv(view);
+      break;
+    case Format::Json:
+      showJson(view);
+      break;
+  }
+}
+
+int showCommand(const QStringList& args) {
+  CommandLine line(QStringLiteral("bus show"), QStringLiteral("FILE"),
+                   QStringLiteral("Prints what the main window shows of a bus definition file: "
+                                  "title, comment, picture, each measurement's minimum, maximum "
+                                  "and warning margin, the speed, bit time and maximum voltage."));
+  line.addArgument(QStringLiteral("FILE"), QStringLiteral("The bus definition file (.BUS)."));
+  line.addFormatOption();
+  line.addLanguageOption();
+  if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
+  Session s(line.language(English));
+  if (!s.load(line.arguments()[0])) return kExitFailure;
+  show(s.screen.view, line.format());
+  return kExitOk;
+}
+
+int generate(const QStringList& args, bool speed) {
+  CommandLine line(
+      speed ? QStringLiteral("bus speed") : QStringLiteral("bus voltage"),
+      speed ? QStringLiteral("FILE NEWSPEED OUT") : QStringLiteral("FILE NEWVOLTS OUT"),
+      speed ? QStringLiteral("Writes OUT, a copy of FILE for a new bus speed (bit/s) or "
+                             "frequency (Hz), as the speed generator does, and prints "
+                             "it as bus show does.")
+            : QStringLiteral("Writes OUT, a copy of FILE for a new maximum bus voltage, "
+                             "as the voltage generator does, and prints it as bus "
+                             "show does."));
+  line.addArgument(QStringLiteral("FILE"),
+                   QStringLiteral("The bus definition file to start from."));
+  line.addArgument(speed ? QStringLiteral("NEWSPEED") : QStringLiteral("NEWVOLTS"),
+                   speed ? QStringLiteral("The new speed, a whole number above 0.")
+                         : QStringLiteral("The new maximum voltage, a number above 0."));
+  line.addArgument(QStringLiteral("OUT"), QStringLiteral("The file to write."));
+  line.addOption(QCommandLineOption(QStringLiteral("title"),
+                                    QStringLiteral("The new file's title (default: FILE's)."),
+                                    QStringLiteral("T")));
+  line.addFormatOption();
+  line.addLanguageOption();
+  if (const std::optional<int> end = line.parse(args, 3, 3)) return *end;
+  const QStringList a = line.arguments();
+  Session s(line.language(English));
+  if (!s.load(a[0])) return kExitFailure;
+  const QString title = line.isSet(QStringLiteral("title")) ? line.value(QStringLiteral("title"))
+                                                            : s.screen.view.title;
   int result = 0;
   if (speed) {
     bool ok = false;
-    const qlonglong value = args[1].toLongLong(&ok);
+    const qlonglong value = a[1].toLongLong(&ok);
     if (!ok || value <= 0 || value > std::numeric_limits<int>::max())
       return fail(QStringLiteral("NEWSPEED must be a whole number of bit/s or Hz above 0"));
-    result = CalculNewFreq(s.app, s.screen, static_cast<int>(value), title, args[2]);
+    result = CalculNewFreq(s.app, s.screen, static_cast<int>(value), title, a[2]);
   } else {
-    const std::optional<double> value = scanNumber(args[1]);
+    const std::optional<double> value = scanNumber(a[1]);
     if (!value || !(*value > 0)) return fail(QStringLiteral("NEWVOLTS must be a number above 0"));
-    result = CalculNewAmpl(s.app, s.screen, *value, title, args[2]);
+    result = CalculNewAmpl(s.app, s.screen, *value, title, a[2]);
   }
-  if (result < 0 || s.ui.shown > 0) return 1;
-  show(s.screen);
-  return 0;
+  if (result < 0 || s.ui.shown > 0) return kExitFailure;
+  show(s.screen.view, line.format());
+  return kExitOk;
 }
 
 int set(const QStringList& args) {
-  if (args.size() != 5) return usage();
-  Session s;
-  if (!s.load(args[0])) return 1;
+  CommandLine line(QStringLiteral("bus set"), QStringLiteral("FILE ROW COLUMN TEXT OUT"),
+                   QStringLiteral("Sets one limit of FILE as typing TEXT into the table would, "
+                                  "writes the result to OUT and prints what the cell shows. TEXT "
+                                  "must be a number (units such as mV, ms, µs, ns are read as "
+                                  "the table reads them); \"N/A\" or an empty text removes the "
+                                  "limit."));
+  line.addArgument(QStringLiteral("FILE"), QStringLiteral("The bus definition file."));
+  line.addArgument(QStringLiteral("ROW"), QStringLiteral("The measurement, from 1."));
+  line.addArgument(QStringLiteral("COLUMN"),
+                   QStringLiteral("1 (minimum), 2 (maximum) or 3 (warning margin)."));
+  line.addArgument(QStringLiteral("TEXT"), QStringLiteral("The new value."));
+  line.addArgument(QStringLiteral("OUT"), QStringLiteral("The file to write."));
+  line.addLanguageOption();
+  if (const std::optional<int> end = line.parse(args, 5, 5)) return *end;
+  const QStringList a = line.arguments();
+  Session s(line.language(English));
+  if (!s.load(a[0])) return kExitFailure;
   bool rowOk = false;
   bool columnOk = false;
-  const int row = args[1].toInt(&rowOk);
-  const int column = args[2].toInt(&columnOk);
+  const int row = a[1].toInt(&rowOk);
+  const int column = a[2].toInt(&columnOk);
   const int rows = static_cast<int>(s.screen.view.rows.size());
   if (!rowOk || row < 1 || row > rows)
     return fail(QStringLiteral("ROW must be from 1 to %1").arg(rows));
   if (!columnOk || column < 1 || column > 3)
     return fail(QStringLiteral("COLUMN must be 1 (minimum), 2 (maximum) or 3 (warning)"));
-  const QString shown = modifValXML(s.app, s.screen, row, column, args[3]);
+  // The table takes any text that is no number as "no limit"; a script that
+  // means to remove one says so.
+  const QString& text = a[3];
+  QString asNumber = text;  // read as the table reads it: a decimal comma is a point
+  if (!asNumber.contains(u'.')) asNumber.replace(u',', u'.');
+  if (text.trimmed().isEmpty() || text == u"N/A") {
+    note(QStringLiteral("\"%1\" removes the limit (the table shows ---)").arg(text));
+  } else if (!scanNumber(asNumber)) {
+    return fail(QStringLiteral("TEXT \"%1\" is not a number; give \"N/A\" or an empty text to "
+                               "remove the limit")
+                    .arg(text));
+  }
+  const QString shown = modifValXML(s.app, s.screen, row, column, text);
   QString error;
-  if (s.app.xmlDocument->save(args[4], &error) < 0) return fail(error);
-  out(shown);
-  return 0;
+  if (s.app.xmlDocument->save(a[4], &error) < 0) return fail(error);
+  printLine(shown);
+  return kExitOk;
 }
 
 }  // namespace
 
 int runBus(const QStringList& args) {
-  if (args.isEmpty()) return usage();
+  if (const std::optional<int> end =
+          checkGroup(QStringLiteral("bus"),
+                     {QStringLiteral("show"), QStringLiteral("speed"), QStringLiteral("voltage"),
+                      QStringLiteral("set")},
+                     QStringLiteral("Bus definition files shown, derived and edited.\n\n"
+                                    "  bus show FILE\n"
+                                    "  bus speed FILE NEWSPEED OUT [--title T]\n"
+                                    "  bus voltage FILE NEWVOLTS OUT [--title T]\n"
+                                    "  bus set FILE ROW COLUMN TEXT OUT"),
+                     args))
+    return *end;
   const QString verb = args.first();
   const QStringList rest = args.mid(1);
-  if (verb == u"show") {
-    if (rest.size() != 1) return usage();
-    Session s;
-    if (!s.load(rest[0])) return 1;
-    show(s.screen);
-    return 0;
-  }
+  if (verb == u"show") return showCommand(rest);
   if (verb == u"speed") return generate(rest, true);
   if (verb == u"voltage") return generate(rest, false);
-  if (verb == u"set") return set(rest);
-  return usage();
+  return set(rest);
 }
 
 }  // namespace karvel::cli

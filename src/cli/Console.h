@@ -1,14 +1,23 @@
 // What every karvel-cli command shares: an Interaction with nobody at the
-// keyboard, and the one way a failure is reported.
+// keyboard, the one way a failure is reported, and the one way a command
+// line is read (QCommandLineParser, with the same help, language and format
+// options everywhere).
 #pragma once
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "core/frame/AppState.h"
 #include "core/frame/Interaction.h"
 
 namespace karvel::cli {
+
+// Exit codes of every command.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
 
 // Questions get `answer`, or the escape button when none was set, and are
 // counted; there are no dialogs, no busy cursor and no desktop to open things
@@ -29,11 +38,74 @@ class ConsoleInteraction : public Interaction {
   bool openExternally(const QUrl&) override { return false; }
 };
 
-// Prints "karvel-cli: TEXT" on stderr, on one line, and returns exit code 1.
+// Prints "karvel-cli: LINE" on stderr for each line of `text` and returns
+// exit code 1.
 int fail(const QString& text);
+// Prints "karvel-cli: note: TEXT" on stderr.
+void note(const QString& text);
 
-// Reads the options from args[first] on, which may only be "--language 0-4";
-// false on anything else.
-bool parseLanguageOption(const QStringList& args, qsizetype first, int* language);
+// How a command prints its data.
+enum class Format { Text, Csv, Json };
+
+// "fr", "en", "de", "es", "it" or 0 to 4; nothing for anything else.
+std::optional<int> parseLanguage(const QString& text);
+
+// One command's command line: its options, its arguments and its help.
+class CommandLine {
+ public:
+  // `command` as typed ("bus show"), `synopsis` its arguments after the
+  // options ("FILE"), `description` the help's first paragraph.
+  CommandLine(QString command, QString synopsis, QString description);
+
+  // Options every command may take.
+  void addLanguageOption();
+  void addFormatOption();
+  void addOption(const QCommandLineOption& option) { parser_.addOption(option); }
+  void addArgument(const QString& name, const QString& description) {
+    parser_.addPositionalArgument(name, description);
+  }
+  // The usage lines of a usage error, in place of the one from the synopsis.
+  void setUsage(QStringList lines) { usage_ = std::move(lines); }
+  // Everything after the first argument belongs to a sub-command.
+  void setCommandsFollow() {
+    parser_.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+  }
+
+  // Reads `args` (the words after the command). Returns nothing when the
+  // command is to run; else the exit code to end with: 0 after the help was
+  // printed on stdout, 2 after a usage error on stderr. The number of
+  // arguments must lie in [minArgs, maxArgs].
+  std::optional<int> parse(const QStringList& args, int minArgs, int maxArgs);
+
+  QStringList arguments() const;
+  bool isSet(const QString& name) const { return parser_.isSet(name); }
+  QString value(const QString& name) const;
+  // The language chosen with --language, else `fallback`.
+  int language(int fallback) const { return language_.value_or(fallback); }
+  bool languageGiven() const { return language_.has_value(); }
+  Format format() const { return format_; }
+
+  // Prints "karvel-cli: TEXT" and a hint at --help on stderr; returns 2.
+  int usageError(const QString& text) const;
+  QString helpText() const;
+
+ private:
+  QString invocation() const;  // "karvel-cli bus show"
+
+  QString command_;
+  QString synopsis_;
+  QStringList usage_;
+  QCommandLineParser parser_;
+  bool hasLanguage_ = false;
+  bool hasFormat_ = false;
+  std::optional<int> language_;
+  Format format_ = Format::Text;
+};
+
+// The group words ("bus", "result", "instrument"): `args` are the words after
+// the group. Returns nothing when they start with one of `subcommands`; else
+// the exit code after the group's help (0) or a usage error (2).
+std::optional<int> checkGroup(const QString& group, const QStringList& subcommands,
+                              const QString& summary, const QStringList& args);
 
 }  // namespace karvel::cli

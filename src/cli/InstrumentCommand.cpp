@@ -1,22 +1,20 @@
 // karvel-cli instrument ...: the instrument session without the window, on
 // the same core routines (OpenDev, Tarvik_close). Each sub-command opens a
 // session, does its work and closes it again.
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <map>
 
 #include "cli/Console.h"
+#include "cli/Instrument.h"
 #include "cli/InstrumentCommand.h"
+#include "cli/Output.h"
+#include "cli/PortsCommand.h"
 #include "core/frame/AppState.h"
-#include "core/frame/Clock.h"
-#include "core/frame/Installation.h"
-#include "core/frame/Interaction.h"
-#include "core/frame/Settings.h"
 #include "core/instrument/Catalogue.h"
 #include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
@@ -27,166 +25,171 @@ namespace karvel::cli {
 
 namespace {
 
-// Messages are kept for the failure report.
-class CollectingInteraction : public ConsoleInteraction {
- public:
-  QStringList messages;
-  void message(const QString&, const QString& text) override { messages.append(text.trimmed()); }
-};
-
-int usage() {
-  std::fputs(
-      "usage: karvel-cli instrument identify [--address RESOURCE]\n"
-      "       karvel-cli instrument list bus|results [--address RESOURCE]\n"
-      "       karvel-cli instrument fetch NAME --kind bus|results [--store 0|1] --to DIR\n"
-      "                                      [--address RESOURCE]\n"
-      "       karvel-cli instrument send FILE [--replace] [--address RESOURCE]\n",
-      stderr);
-  return 2;
+void addAddressOption(CommandLine& line) {
+  line.addOption(QCommandLineOption(
+      QStringLiteral("address"),
+      QStringLiteral("The instrument's resource name: ASRL3, ASRL/dev/ttyUSB0::INSTR, "
+                     "TCPIP0::192.168.1.20::23::SOCKET, or USB for the USB search (default: "
+                     "the connection of the program's settings)."),
+      QStringLiteral("RESOURCE")));
+  line.addLanguageOption();
 }
 
-// Options shared by every instrument sub-command.
-struct Options {
-  QString address;  // --address: a resource name, else the settings file's connection
-  QStringList positional;
-  QMap<QString, QString> named;  // other --name value pairs, for the sub-command
-};
-
-bool parseOptions(const QStringList& args, Options& options, QString& error) {
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& a = args[i];
-    if (a == QLatin1String("--replace")) {  // the one option without a value
-      options.named.insert(a.mid(2), QStringLiteral("1"));
-    } else if (a.startsWith(QLatin1String("--"))) {
-      if (i + 1 >= args.size()) {
-        error = QStringLiteral("%1 needs a value").arg(a);
-        return false;
-      }
-      if (a == QLatin1String("--address"))
-        options.address = args[++i];
-      else
-        options.named.insert(a.mid(2), args[++i]);
-    } else {
-      options.positional.append(a);
-    }
-  }
-  return true;
+// Opens the session the command line asks for; false once the failure was
+// told.
+bool open(Instrument& instrument, const CommandLine& line) {
+  instrument.prepare(line);
+  return instrument.open(line.value(QStringLiteral("address")));
 }
 
-// One instrument session for the time of a sub-command.
-class Instrument {
- public:
-  Instrument() {
-    state_.ui = &ui_;
-    state_.clock = &clock_;
-    state_.visa = &visa_;
-    // The same settings file as the program's, portable or installed.
-    const Installation where = locateInstallation(QCoreApplication::applicationDirPath());
-    state_.programDir = where.resourceDir;
-    state_.settingsPath = where.settingsPath;
-    state_.temporaryDir = where.temporaryDir;
-  }
-  ~Instrument() {
-    if (state_.sessionOpen) Tarvik_close(state_, state_.session);
-  }
+// "bus" or "results" as a file kind; -1 for anything else.
+int kindOf(const QString& word) {
+  if (word == u"bus") return kKindBus;
+  if (word == u"results") return kKindResult;
+  return -1;
+}
 
-  AppState& state() { return state_; }
-  io::Visa& visa() { return visa_; }
-  CollectingInteraction& ui() { return ui_; }
+// What the stores are called: the internal memory and the SD card.
+QString storeName(int store) {
+  return store == 0 ? QStringLiteral("internal") : QStringLiteral("sd-card");
+}
 
-  // Opens the session at `address`, or at the settings file's connection.
-  // Returns the failure text, empty on success.
-  QString open(const QString& address) {
-    ValeurParDefaut(state_);
-    WindowGeometry unused;
-    readSettingsFile(state_.settingsPath, state_, unused);
-    if (!address.isEmpty()) {
-      if (address.startsWith(QLatin1String("TCPIP"), Qt::CaseInsensitive)) {
-        state_.connectionType = Ethernet;
-        state_.ethernetAddress = address;
-      } else if (address.compare(QLatin1String("USB"), Qt::CaseInsensitive) == 0) {
-        state_.connectionType = USB;
-      } else {
-        state_.connectionType = RS232;
-        state_.serialAddress = address;
-      }
-    }
-    if (OpenDev(state_) == 0) return {};
-    return ui_.messages.isEmpty() ? QStringLiteral("the instrument could not be opened")
-                                  : ui_.messages.join(QLatin1Char(' '));
-  }
-
- private:
-  CollectingInteraction ui_;
-  SystemClock clock_;
-  io::Visa visa_;
-  AppState state_;
-};
-
-int identify(const Options& options) {
-  if (!options.positional.isEmpty() || !options.named.isEmpty()) return usage();
+int identify(const QStringList& args) {
+  CommandLine line(QStringLiteral("instrument identify"), QString(),
+                   QStringLiteral("Opens a session as the program does and prints the model "
+                                  "(as text its code: 3 RQ4102, 4 RQ6102; in csv and json its "
+                                  "name) and the instrument's identification. Exits with 1 when "
+                                  "no supported instrument answered."));
+  addAddressOption(line);
+  line.addFormatOption();
+  if (const std::optional<int> end = line.parse(args, 0, 0)) return *end;
   Instrument instrument;
-  const QString error = instrument.open(options.address);
-  if (!error.isEmpty()) return fail(error);
+  if (!open(instrument, line)) return kExitFailure;
   AppState& state = instrument.state();
   // The opening does not keep the reply; ask once more for it.
   QByteArray reply;
   instrument.visa().viWrite(state.session, "\r*IDN?\r");
   instrument.visa().viRead(state.session, &reply, kIdentifyReadMax);
   while (!reply.isEmpty() && (reply.endsWith('\r') || reply.endsWith('\n'))) reply.chop(1);
-  std::printf("model %d\n", state.instrumentModel);
-  std::printf("identification %s\n", QString::fromLatin1(reply).toUtf8().constData());
-  return 0;
+  const QString identification = QString::fromLatin1(reply);
+  const QString resource = currentAddress(state);
+  // A peer that takes the connection but names no supported model opens a
+  // session for the windows; a script must not take it for an instrument.
+  if (state.instrumentModel == kModelNone) {
+    return fail(identification.isEmpty()
+                    ? QStringLiteral("no instrument identified at %1: nothing answered the "
+                                     "identification query within the time-out")
+                          .arg(resource)
+                    : QStringLiteral("no instrument identified at %1: the answer \"%2\" names no "
+                                     "supported model")
+                          .arg(resource, identification));
+  }
+  switch (line.format()) {
+    case Format::Text:
+      std::printf("model %d\n", state.instrumentModel);
+      std::printf("identification %s\n", identification.toUtf8().constData());
+      break;
+    case Format::Csv: {
+      CsvTable table({"resource", "model", "identification"});
+      table.add({resource, modelName(state.instrumentModel), identification});
+      table.print();
+      break;
+    }
+    case Format::Json:
+      printJson({{"resource", resource},
+                 {"model", modelName(state.instrumentModel)},
+                 {"identification", identification}});
+      break;
+  }
+  return kExitOk;
 }
 
-// "bus" or "results" as a file kind; -1 for anything else.
-int kindOf(const QString& word) {
-  if (word == QLatin1String("bus")) return kKindBus;
-  if (word == QLatin1String("results")) return kKindResult;
-  return -1;
-}
-
-int list(const Options& options) {
-  if (options.positional.size() != 1 || !options.named.isEmpty()) return usage();
-  const int kind = kindOf(options.positional[0]);
-  if (kind < 0) return usage();
+int list(const QStringList& args) {
+  CommandLine line(QStringLiteral("instrument list"), QStringLiteral("bus|results"),
+                   QStringLiteral("Lists the bus definition files or the result files in the "
+                                  "instrument's stores: each file's name and store (0 the "
+                                  "internal memory, 1 the SD card)."));
+  line.addArgument(QStringLiteral("bus|results"), QStringLiteral("The kind of file to list."));
+  addAddressOption(line);
+  line.addFormatOption();
+  if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
+  const int kind = kindOf(line.arguments()[0]);
+  if (kind < 0)
+    return line.usageError(
+        QStringLiteral("the kind is bus or results, not \"%1\"").arg(line.arguments()[0]));
   Instrument instrument;
-  const QString error = instrument.open(options.address);
-  if (!error.isEmpty()) return fail(error);
+  if (!open(instrument, line)) return kExitFailure;
+  AppState& state = instrument.state();
   QList<CatalogueEntry> files;
-  if (RetourneCatalogue(instrument.state(), kind, files) < 0)
-    return fail(QStringLiteral("the instrument did not answer the catalogue query"));
-  for (const CatalogueEntry& file : files)
-    std::printf("%s\t%d\n", qUtf8Printable(file.name), file.store);
-  return 0;
+  if (RetourneCatalogue(state, kind, files) < 0)
+    return instrument.linkFailed(
+        QStringLiteral("the instrument did not answer the catalogue query"));
+  const int model = state.instrumentModel;
+  switch (line.format()) {
+    case Format::Text:
+      for (const CatalogueEntry& file : files)
+        std::printf("%s\t%d\n", qUtf8Printable(file.name), file.store);
+      break;
+    case Format::Csv: {
+      CsvTable table({"name", "store", "store_name"});
+      for (const CatalogueEntry& file : files)
+        table.add({file.name, QString::number(file.store), storeName(file.store)});
+      table.print();
+      break;
+    }
+    case Format::Json: {
+      QJsonArray array;
+      for (const CatalogueEntry& file : files)
+        array.append(QJsonObject{
+            {"name", file.name}, {"store", file.store}, {"store_name", storeName(file.store)}});
+      printJson({{"resource", currentAddress(state)},
+                 {"model", modelName(model)},
+                 {"kind", line.arguments()[0]},
+                 {"files", array}});
+      break;
+    }
+  }
+  return kExitOk;
 }
 
-int fetch(const Options& options) {
-  if (options.positional.size() != 1) return usage();
-  for (const QString& key : options.named.keys())
-    if (key != QLatin1String("kind") && key != QLatin1String("store") && key != QLatin1String("to"))
-      return usage();
-  const QString name = options.positional[0];
-  const int kind = kindOf(options.named.value(QStringLiteral("kind")));
-  const QString storeText = options.named.value(QStringLiteral("store"), QStringLiteral("0"));
-  if (kind < 0 || (storeText != QLatin1String("0") && storeText != QLatin1String("1")))
-    return usage();
-  const QString dir = options.named.value(QStringLiteral("to"));
-  if (dir.isEmpty()) return usage();
+int fetch(const QStringList& args) {
+  CommandLine line(QStringLiteral("instrument fetch"),
+                   QStringLiteral("NAME --kind bus|results --to DIR"),
+                   QStringLiteral("Fetches the file NAME from a store of the instrument into the "
+                                  "folder DIR and prints the path written."));
+  line.addArgument(QStringLiteral("NAME"),
+                   QStringLiteral("The file's name as instrument list prints it."));
+  line.addOption(QCommandLineOption(QStringLiteral("kind"), QStringLiteral("bus or results."),
+                                    QStringLiteral("KIND")));
+  line.addOption(QCommandLineOption(
+      QStringLiteral("store"), QStringLiteral("0 the internal memory (default), 1 the SD card."),
+      QStringLiteral("STORE"), QStringLiteral("0")));
+  line.addOption(QCommandLineOption(
+      QStringLiteral("to"), QStringLiteral("The folder to write into."), QStringLiteral("DIR")));
+  addAddressOption(line);
+  if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
+  const QString name = line.arguments()[0];
+  const int kind = kindOf(line.value(QStringLiteral("kind")));
+  const QString storeText = line.value(QStringLiteral("store"));
+  if (kind < 0) return line.usageError(QStringLiteral("--kind bus or --kind results is needed"));
+  if (storeText != u"0" && storeText != u"1")
+    return line.usageError(QStringLiteral("--store is 0 or 1, not \"%1\"").arg(storeText));
+  const QString dir = line.value(QStringLiteral("to"));
+  if (dir.isEmpty()) return line.usageError(QStringLiteral("--to DIR is needed"));
   if (!QFileInfo(dir).isDir()) return fail(QStringLiteral("%1 is not a folder").arg(dir));
   // The instrument's name never picks a place outside DIR.
   const QString local = safeLocalName(name);
   if (local.isEmpty()) return fail(QStringLiteral("%1 cannot be a file name").arg(name));
   const QString target = QDir::toNativeSeparators(QDir(dir).absoluteFilePath(local));
   Instrument instrument;
-  const QString error = instrument.open(options.address);
-  if (!error.isEmpty()) return fail(error);
+  if (!open(instrument, line)) return kExitFailure;
   AppState& state = instrument.state();
   // Listed first, as the import dialog does: the listing also leaves the
   // instrument on its internal memory, where the stores' folders start.
   QList<CatalogueEntry> files;
   if (RetourneCatalogue(state, kind, files) < 0)
-    return fail(QStringLiteral("the instrument did not answer the catalogue query"));
+    return instrument.linkFailed(
+        QStringLiteral("the instrument did not answer the catalogue query"));
   const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const CatalogueEntry& e) {
     return e.store == storeText.toInt() && e.name.compare(name, Qt::CaseInsensitive) == 0;
   });
@@ -198,24 +201,30 @@ int fetch(const Options& options) {
   if (fetched == kDownloadCannotWrite)
     return fail(QStringLiteral("cannot write %1: %2").arg(target, fileError));
   if (fetched < 0)
-    return fail(QStringLiteral("%1 could not be fetched from store %2 (not listed there, or the "
-                               "transfer failed)")
-                    .arg(name, storeText));
+    return instrument.linkFailed(
+        QStringLiteral("%1 could not be fetched from store %2 (not listed there, or the transfer "
+                       "failed)")
+            .arg(name, storeText));
   std::printf("%s\n", qUtf8Printable(target));
-  return 0;
+  return kExitOk;
 }
 
-int send(const Options& options) {
-  if (options.positional.size() != 1) return usage();
-  for (const QString& key : options.named.keys())
-    if (key != QLatin1String("replace")) return usage();
-  const QString path = options.positional[0];
+int send(const QStringList& args) {
+  CommandLine line(QStringLiteral("instrument send"), QStringLiteral("FILE"),
+                   QStringLiteral("Sends the bus definition file FILE to the instrument's "
+                                  "internal memory, under the name the instrument gives it, and "
+                                  "prints that name."));
+  line.addArgument(QStringLiteral("FILE"), QStringLiteral("The bus definition file."));
+  line.addOption(QCommandLineOption(QStringLiteral("replace"),
+                                    QStringLiteral("Replace a file of the same name.")));
+  addAddressOption(line);
+  if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
+  const QString path = line.arguments()[0];
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read %1").arg(path));
   file.close();
   Instrument instrument;
-  const QString error = instrument.open(options.address);
-  if (!error.isEmpty()) return fail(error);
+  if (!open(instrument, line)) return kExitFailure;
   AppState& state = instrument.state();
   const int model = state.instrumentModel;
   if (!busFileSuitsModel(path, model))
@@ -223,7 +232,7 @@ int send(const Options& options) {
         QStringLiteral("%1 is not a bus definition file for this instrument model").arg(path));
   const QString name = instrumentFileName(path, model);
   CollectingInteraction& ui = instrument.ui();
-  ui.answer = options.named.contains(QStringLiteral("replace")) ? 0 : 1;
+  ui.answer = line.isSet(QStringLiteral("replace")) ? 0 : 1;
   const QString refused = charactersInstrumentCannotHold(name);
   if (!refused.isEmpty())
     return fail(
@@ -239,28 +248,36 @@ int send(const Options& options) {
   if (ui.asked > 0 && ui.answer != 0)
     return fail(
         QStringLiteral("%1 already exists on the instrument; --replace replaces it").arg(name));
-  if (!ui.messages.isEmpty()) return fail(ui.messages.join(QLatin1Char(' ')));
+  if (!ui.messages.isEmpty()) return fail(ui.messages.join(u'\n'));
   std::printf("%s\n", qUtf8Printable(name));
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace
 
 int runInstrument(const QStringList& args) {
-  if (args.isEmpty()) return usage();
-  // Sub-commands by name; each takes the parsed options.
-  const std::map<QString, std::function<int(const Options&)>> commands = {
-      {QStringLiteral("identify"), identify},
-      {QStringLiteral("list"), list},
-      {QStringLiteral("fetch"), fetch},
-      {QStringLiteral("send"), send},
-  };
-  const auto it = commands.find(args.first());
-  if (it == commands.end()) return usage();
-  Options options;
-  QString error;
-  if (!parseOptions(args.mid(1), options, error)) return fail(error);
-  return it->second(options);
+  if (const std::optional<int> end = checkGroup(
+          QStringLiteral("instrument"),
+          {QStringLiteral("identify"), QStringLiteral("list"), QStringLiteral("fetch"),
+           QStringLiteral("send"), QStringLiteral("ports")},
+          QStringLiteral(
+              "The instrument identified, its stores listed, files fetched and sent, and the "
+              "serial ports of this machine.\n\n"
+              "  instrument identify [--address RESOURCE]\n"
+              "  instrument list bus|results [--address RESOURCE]\n"
+              "  instrument fetch NAME --kind bus|results [--store 0|1] --to DIR [--address "
+              "RESOURCE]\n"
+              "  instrument send FILE [--replace] [--address RESOURCE]\n"
+              "  instrument ports [--probe]"),
+          args))
+    return *end;
+  const QString verb = args.first();
+  const QStringList rest = args.mid(1);
+  if (verb == u"identify") return identify(rest);
+  if (verb == u"list") return list(rest);
+  if (verb == u"fetch") return fetch(rest);
+  if (verb == u"send") return send(rest);
+  return runPorts(rest);
 }
 
 }  // namespace karvel::cli

@@ -1,9 +1,13 @@
-// karvel-cli result show FILE: what a results window would show, as text.
+// karvel-cli result show FILE: what a results window would show, as text,
+// csv or json.
+#include <QJsonArray>
 #include <QTextStream>
 #include <cstdio>
 
-#include "cli/ResultCommand.h"
 #include "cli/Console.h"
+#include "cli/Output.h"
+#include "cli/ResultCommand.h"
+#include "cli/ResultExportCommand.h"
 #include "core/frame/AppState.h"
 #include "core/results/ResultReader.h"
 
@@ -38,7 +42,8 @@ QString field(const QString& text) {
   return out;
 }
 
-const char* statusName(Status status) {
+// The colour words of the text output, as people read them in the window.
+const char* colourName(Status status) {
   switch (status) {
     case Status::Green:
       return "green";
@@ -52,49 +57,121 @@ const char* statusName(Status status) {
   return "none";
 }
 
-int usage() {
-  std::fputs(
-      "usage: karvel-cli result show FILE [--language 0-4]\n"
-      "Prints, tab-separated: title, label, bus and verdict lines, then one\n"
-      "\"row\" line per measurement with its five texts and its status\n"
-      "(green, yellow, red or none). Line feeds, tabs and backslashes inside\n"
-      "texts are written as \\n, \\t and \\\\.\n",
-      stderr);
-  return 2;
-}
+const char* const kCellNames[] = {"label", "minimum", "maximum", "measurement", "distance"};
 
-}  // namespace
-
-int runResult(const QStringList& args) {
-  if (args.size() < 2 || args[0] != QLatin1String("show")) return usage();
-  const QString path = args[1];
-  int language = English;
-  if (!parseLanguageOption(args, 2, &language)) return usage();
-
-  ResultTable table;
-  QString error;
-  if (!loadResultFile(path, language, table, &error)) {
-    return fail(error);
-  }
+void showText(const ResultTable& table) {
   QTextStream out(stdout);
   out.setEncoding(QStringConverter::Utf8);
   out << "title\t" << field(table.title) << '\n';
   out << "label\t" << field(table.tableLabel) << '\n';
   out << "bus\t" << field(table.busHeading) << '\n';
-  out << "verdict\t" << statusName(table.verdictColour) << '\t' << field(table.verdict) << '\n';
+  out << "verdict\t" << colourName(table.verdictColour) << '\t' << field(table.verdict) << '\n';
   for (const ResultRow& row : table.rows) {
     out << "row";
     for (const QString& cell : row.cells) out << '\t' << field(cell);
-    out << '\t' << statusName(row.status) << '\n';
+    out << '\t' << colourName(row.status) << '\n';
   }
-  out.flush();
+}
+
+void showJson(const ResultTable& table) {
+  QJsonArray rows;
+  for (std::size_t i = 0; i < table.rows.size(); ++i) {
+    const ResultRow& r = table.rows[i];
+    QJsonObject row{{"row", static_cast<int>(i + 1)}, {"label", r.cells[0]}};
+    for (int c = 1; c < 5; ++c) row.insert(kCellNames[c], toJson(quantity(r.cells[c])));
+    row.insert("status", statusName(r.status));
+    rows.append(row);
+  }
+  printJson({{"file", table.sourcePath},
+             {"title", table.title},
+             {"table_label", table.tableLabel},
+             {"bus", table.busHeading},
+             {"verdict", table.verdict},
+             {"verdict_status", statusName(table.verdictColour)},
+             {"rows", rows},
+             {"complete", table.problemMarker.isEmpty()},
+             {"missing_marker",
+              table.problemMarker.isEmpty() ? QJsonValue() : QJsonValue(table.problemMarker)}});
+}
+
+void showCsv(const ResultTable& table) {
+  QStringList header{"file",    "title",          "table_label", "bus",
+                     "verdict", "verdict_status", "row",         "label"};
+  for (int c = 1; c < 5; ++c) header += csvHeader(kCellNames[c]);
+  header += QStringLiteral("status");
+  CsvTable csv(header);
+  for (std::size_t i = 0; i < table.rows.size(); ++i) {
+    const ResultRow& r = table.rows[i];
+    QStringList fields{table.sourcePath,       table.title,   table.tableLabel,
+                       table.busHeading,       table.verdict, statusName(table.verdictColour),
+                       QString::number(i + 1), r.cells[0]};
+    for (int c = 1; c < 5; ++c) fields += csvFields(quantity(r.cells[c]));
+    fields += statusName(r.status);
+    csv.add(fields);
+  }
+  csv.print();
+}
+
+int showCommand(const QStringList& args) {
+  CommandLine line(
+      QStringLiteral("result show"), QStringLiteral("FILE"),
+      QStringLiteral(
+          "Prints what a results window shows of a diagnostic result file. As text, "
+          "tab-separated: title, label, bus and verdict lines, then one \"row\" line per "
+          "measurement with its five texts and its status (green, yellow, red or none); line "
+          "feeds, tabs and backslashes inside texts are written as \\n, \\t and \\\\. In csv and "
+          "json each value also has its number and unit, and statuses read pass, warning, fail "
+          "or none."));
+  line.addArgument(QStringLiteral("FILE"), QStringLiteral("The result file (.HTM)."));
+  line.addFormatOption();
+  line.addLanguageOption();
+  if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
+  const int language = line.language(English);
+  ResultTable table;
+  QString error;
+  if (!loadResultFile(line.arguments()[0], language, table, &error)) return fail(error);
+  if (!holdsResult(table)) return fail(notAResultFile(line.arguments()[0]));
+  switch (line.format()) {
+    case Format::Text:
+      showText(table);
+      break;
+    case Format::Csv:
+      showCsv(table);
+      break;
+    case Format::Json:
+      showJson(table);
+      break;
+  }
+  std::fflush(stdout);
   if (!table.problemMarker.isEmpty()) {
-    std::fprintf(stderr,
-                 "karvel-cli: warning: incomplete result file: \"%s\" is missing or out of "
-                 "place; only what comes before it was read\n",
-                 table.problemMarker.toUtf8().constData());
+    fail(QStringLiteral("warning: incomplete result file: \"%1\" is missing or out of place; only "
+                        "what comes before it was read")
+             .arg(table.problemMarker));
   }
-  return 0;
+  return kExitOk;
+}
+
+}  // namespace
+
+bool holdsResult(const ResultTable& table) {
+  return !table.tableLabel.isEmpty() || !table.busHeading.isEmpty() || !table.verdict.isEmpty() ||
+         !table.rows.empty();
+}
+
+QString notAResultFile(const QString& path) {
+  return QStringLiteral("%1 is not a result file (no result markers found)").arg(path);
+}
+
+int runResult(const QStringList& args) {
+  if (const std::optional<int> end =
+          checkGroup(QStringLiteral("result"), {QStringLiteral("show"), QStringLiteral("export")},
+                     QStringLiteral("Diagnostic result files shown and exported.\n\n"
+                                    "  result show FILE\n"
+                                    "  result export FILE.HTM OUT.xlsx"),
+                     args))
+    return *end;
+  if (args.first() == u"export") return runResultExport(args.mid(1));
+  return showCommand(args.mid(1));
 }
 
 }  // namespace karvel::cli

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/Console.h"
+#include "cli/ResultCommand.h"
 #include "cli/ResultExportCommand.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
@@ -13,48 +14,38 @@
 
 namespace karvel::cli {
 
-namespace {
-
-int usage() {
-  std::fputs(
-      "usage: karvel-cli result export FILE.HTM OUT.xlsx [--language 0-4]\n"
-      "Writes the result's table into a copy of the template karvel.xl beside\n"
-      "the program and saves it as OUT.xlsx (replacing an existing file). The\n"
-      "language (0 French, 1 English, 2 German, 3 Spanish, 4 Italian; default 1)\n"
-      "chooses the heading of the measurements column.\n",
-      stderr);
-  return 2;
-}
-
-}  // namespace
-
 int runResultExport(const QStringList& args) {
-  if (args.size() < 2) return usage();
-  const QString input = args[0];
-  const QString output = args[1];
-  int language = English;
-  if (!parseLanguageOption(args, 2, &language)) return usage();
+  CommandLine line(
+      QStringLiteral("result export"), QStringLiteral("FILE.HTM OUT.xlsx"),
+      QStringLiteral("Writes the result's table into a copy of the template karvel.xl beside the "
+                     "program and saves it as OUT.xlsx (replacing an existing file). The language "
+                     "chooses the heading of the measurements column."));
+  line.addArgument(QStringLiteral("FILE.HTM"), QStringLiteral("The result file."));
+  line.addArgument(QStringLiteral("OUT.xlsx"), QStringLiteral("The workbook to write."));
+  line.addLanguageOption();
+  if (const std::optional<int> end = line.parse(args, 2, 2)) return *end;
+  const QString input = line.arguments()[0];
+  const QString output = line.arguments()[1];
+  const int language = line.language(English);
+  // The content is a workbook whatever the name says; a name that says
+  // otherwise would mislead whoever opens it.
+  if (!output.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+    return fail(QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(output));
 
   ResultTable table;
   QString error;
-  if (!loadResultFile(input, language, table, &error)) {
-    fail(error);
-    return 1;
-  }
+  if (!loadResultFile(input, language, table, &error)) return fail(error);
+  if (!holdsResult(table)) return fail(notAResultFile(input));
   if (!table.problemMarker.isEmpty()) {
-    std::fprintf(stderr,
-                 "karvel-cli: warning: incomplete result file: \"%s\" is missing or out of "
-                 "place; only what comes before it is exported\n",
-                 table.problemMarker.toUtf8().constData());
+    fail(QStringLiteral("warning: incomplete result file: \"%1\" is missing or out of place; only "
+                        "what comes before it is exported")
+             .arg(table.problemMarker));
   }
   const QString templateFile =
       templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
-  if (!exportResultTable(templateFile, table, language, QDir::fromNativeSeparators(output),
-                         &error)) {
-    fail(error);
-    return 1;
-  }
-  return 0;
+  if (!exportResultTable(templateFile, table, language, QDir::fromNativeSeparators(output), &error))
+    return fail(error);
+  return kExitOk;
 }
 
 }  // namespace karvel::cli

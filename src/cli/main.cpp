@@ -3,25 +3,42 @@
 #include <cstdio>
 
 #include "cli/BusCommand.h"
+#include "cli/Console.h"
 #include "cli/InstrumentCommand.h"
 #include "cli/ResultCommand.h"
-#include "cli/ResultExportCommand.h"
+#include "cli/Version.h"
 
 namespace {
 
-void usage() {
-  std::fputs(
-      "usage: karvel-cli bus show FILE\n"
-      "       karvel-cli bus speed FILE NEWSPEED OUT [--title T]\n"
-      "       karvel-cli bus voltage FILE NEWVOLTS OUT [--title T]\n"
-      "       karvel-cli bus set FILE ROW COLUMN TEXT OUT\n"
-      "       karvel-cli result show FILE\n"
-      "       karvel-cli result export FILE.HTM OUT.xlsx\n"
-      "       karvel-cli instrument identify [--address RESOURCE]\n"
-      "       karvel-cli instrument list bus|results [--address RESOURCE]\n"
-      "       karvel-cli instrument fetch NAME --kind bus|results [--store 0|1] --to DIR\n"
-      "       karvel-cli instrument send FILE [--replace] [--address RESOURCE]\n",
-      stderr);
+using namespace karvel::cli;
+
+// Every command's synopsis, for the help and for a usage error.
+const QStringList kUsage = {
+    QStringLiteral("karvel-cli bus show FILE [--format F]"),
+    QStringLiteral("karvel-cli bus speed FILE NEWSPEED OUT [--title T] [--format F]"),
+    QStringLiteral("karvel-cli bus voltage FILE NEWVOLTS OUT [--title T] [--format F]"),
+    QStringLiteral("karvel-cli bus set FILE ROW COLUMN TEXT OUT"),
+    QStringLiteral("karvel-cli result show FILE [--format F]"),
+    QStringLiteral("karvel-cli result export FILE.HTM OUT.xlsx"),
+    QStringLiteral("karvel-cli instrument identify [--address RESOURCE] [--format F]"),
+    QStringLiteral("karvel-cli instrument list bus|results [--address RESOURCE] [--format F]"),
+    QStringLiteral("karvel-cli instrument fetch NAME --kind bus|results [--store 0|1] --to DIR "
+                   "[--address RESOURCE]"),
+    QStringLiteral("karvel-cli instrument send FILE [--replace] [--address RESOURCE]"),
+    QStringLiteral("karvel-cli instrument ports [--probe] [--format F] [--sysfs-root DIR] "
+                   "[--dev-root DIR]"),
+};
+
+QString description() {
+  QString text = QStringLiteral(
+      "Bus definition files, result files and the instrument, for scripts.\n\nCommands:\n");
+  for (const QString& line : kUsage) text += QStringLiteral("  ") + line.mid(11) + u'\n';
+  return text + QStringLiteral(
+                    "\n"
+                    "Every command also takes --language fr|en|de|es|it (or 0 to 4) and --help.\n"
+                    "--format is text (the default, for people), csv (with a header row) or json.\n"
+                    "Exit codes: 0 success, 1 failure (the reason on stderr), 2 wrong usage.\n"
+                    "Run \"karvel-cli COMMAND SUBCOMMAND --help\" for the details of one command.");
 }
 
 }  // namespace
@@ -32,18 +49,28 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("karvel"));
   QStringList args = app.arguments();
   args.removeFirst();
-  if (args.isEmpty()) {
-    usage();
-    return 2;
+
+  CommandLine top(QString(), QStringLiteral("COMMAND ..."), description());
+  top.setUsage(kUsage);
+  top.addOption(QCommandLineOption(
+      QStringLiteral("version"), QStringLiteral("Show the version and the build date and exit.")));
+  top.setCommandsFollow();
+  if (args.isEmpty()) return top.usageError(QStringLiteral("a command is needed"));
+  // "help [COMMAND [SUBCOMMAND]]" is the same as "... --help".
+  if (args.first() == u"help") {
+    args.removeFirst();
+    args.append(QStringLiteral("--help"));
   }
-  const QString group = args.takeFirst();
-  if (group == "bus") return karvel::cli::runBus(args);
-  if (group == "result") {
-    if (!args.isEmpty() && args.first() == "export")
-      return karvel::cli::runResultExport(args.mid(1));
-    return karvel::cli::runResult(args);
+  if (const std::optional<int> end = top.parse(args, 0, 1000)) return *end;
+  if (top.isSet(QStringLiteral("version"))) {
+    std::printf("karvel-cli %s (built %s)\n", KARVEL_VERSION, KARVEL_BUILD_DATE);
+    return kExitOk;
   }
-  if (group == "instrument") return karvel::cli::runInstrument(args);
-  usage();
-  return 2;
+  QStringList rest = top.arguments();
+  if (rest.isEmpty()) return top.usageError(QStringLiteral("a command is needed"));
+  const QString group = rest.takeFirst();
+  if (group == u"bus") return runBus(rest);
+  if (group == u"result") return runResult(rest);
+  if (group == u"instrument") return runInstrument(rest);
+  return top.usageError(QStringLiteral("unknown command \"%1\"").arg(group));
 }

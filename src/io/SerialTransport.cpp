@@ -1,6 +1,12 @@
 #include "io/SerialTransport.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#include <cerrno>
+#endif
 
 namespace karvel::io {
 
@@ -18,15 +24,38 @@ ViStatus SerialTransport::open(int) {
   port_->setParity(QSerialPort::NoParity);
   port_->setStopBits(QSerialPort::OneStop);
   port_->setFlowControl(QSerialPort::NoFlowControl);
+  cause_ = LinkCause::None;
   if (!port_->open(QIODevice::ReadWrite)) {
     error_ = port_->errorString();
     const auto err = port_->error();
     port_.reset();
-    if (err == QSerialPort::DeviceNotFoundError) return VI_ERROR_RSRC_NFOUND;
-    if (err == QSerialPort::PermissionError) return VI_ERROR_RSRC_LOCKED;
+    if (err == QSerialPort::DeviceNotFoundError) {
+      cause_ = LinkCause::NoDevice;
+      return VI_ERROR_RSRC_NFOUND;
+    }
+    if (err == QSerialPort::PermissionError || err == QSerialPort::OpenError) {
+      // Qt reports a refused access and a port held by another program (its
+      // lock file, or an exclusive open) alike; the user must act differently.
+      // Its lock file is taken before the device is looked at, so a missing
+      // device can come back as a lock held by another program.
+      cause_ = refusedCause();
+      if (cause_ == LinkCause::NoDevice) return VI_ERROR_RSRC_NFOUND;
+      return cause_ == LinkCause::Permission ? VI_ERROR_RSRC_LOCKED : VI_ERROR_RSRC_BUSY;
+    }
+    cause_ = LinkCause::Other;
     return VI_ERROR_SYSTEM_ERROR;
   }
   return VI_SUCCESS;
+}
+
+LinkCause SerialTransport::refusedCause() const {
+#ifdef Q_OS_UNIX
+  const QByteArray path = QFile::encodeName(device_);
+  if (::access(path.constData(), F_OK) != 0) return LinkCause::NoDevice;
+  if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES) return LinkCause::Permission;
+#endif
+  // Windows refuses a port that another program holds with "access denied".
+  return LinkCause::Busy;
 }
 
 void SerialTransport::close() {

@@ -23,11 +23,17 @@ class SerialTransport : public Transport {
   ViStatus setFlowControl(ViAttrState mode) override;
   QString interfaceName() const override;
   QString lastError() const override { return error_; }
+  LinkCause lastCause() const override { return cause_; }
 
  private:
+  // Why an opening was refused: no such device, refused to this account, or
+  // held by another program.
+  LinkCause refusedCause() const;
+
   QString device_;
   QString description_;
   QString error_;
+  LinkCause cause_ = LinkCause::None;
   std::unique_ptr<QSerialPort> port_;
 };
 

@@ -10,13 +10,34 @@ TcpTransport::~TcpTransport() { close(); }
 
 ViStatus TcpTransport::open(int timeoutMs) {
   socket_ = std::make_unique<QTcpSocket>();
+  cause_ = LinkCause::None;
   socket_->connectToHost(host_, port_);
   if (!socket_->waitForConnected(timeoutMs)) {
     error_ = socket_->errorString();
     const auto err = socket_->error();
     socket_->abort();
     socket_.reset();
-    if (err == QAbstractSocket::SocketTimeoutError) return VI_ERROR_TMO;
+    switch (err) {
+      case QAbstractSocket::SocketTimeoutError:
+        cause_ = LinkCause::TimeOut;
+        return VI_ERROR_TMO;
+      case QAbstractSocket::ConnectionRefusedError:
+        cause_ = LinkCause::Refused;
+        break;
+      case QAbstractSocket::HostNotFoundError:
+        cause_ = LinkCause::UnknownHost;
+        break;
+      // Qt reports "no route to host" and "network unreachable" as a network error.
+      case QAbstractSocket::NetworkError:
+        cause_ = LinkCause::Unreachable;
+        break;
+      case QAbstractSocket::SocketAccessError:
+        cause_ = LinkCause::Permission;
+        break;
+      default:
+        cause_ = LinkCause::Other;
+        break;
+    }
     return VI_ERROR_RSRC_NFOUND;
   }
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);

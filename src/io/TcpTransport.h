@@ -21,11 +21,13 @@ class TcpTransport : public Transport {
   bool isSerial() const override { return false; }
   QString interfaceName() const override;
   QString lastError() const override { return error_; }
+  LinkCause lastCause() const override { return cause_; }
 
  private:
   QString host_;
   quint16 port_;
   QString error_;
+  LinkCause cause_ = LinkCause::None;
   std::unique_ptr<QTcpSocket> socket_;
 };
 

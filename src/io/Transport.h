@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "io/LinkFailure.h"
 #include "io/VisaTypes.h"
 
 namespace karvel::io {
@@ -33,6 +34,8 @@ class Transport {
   virtual QString interfaceName() const = 0;
   // A readable reason for the last failure, for help texts and logs.
   virtual QString lastError() const = 0;
+  // What kind of failure the last one was, for the user's message.
+  virtual LinkCause lastCause() const { return LinkCause::Other; }
 };
 
 }  // namespace karvel::io

@@ -89,6 +89,22 @@ void Visa::emitTrace(TraceEvent event) const {
   if (trace_) trace_(event);
 }
 
+void Visa::noteTransfer(const Object& s, ViStatus status) {
+  if (status >= VI_SUCCESS) {
+    lastFailure_ = {};
+    return;
+  }
+  LinkCause cause = LinkCause::Other;
+  if (status == VI_ERROR_TMO)
+    cause = LinkCause::TimeOut;
+  else if (status == VI_ERROR_CONN_LOST)
+    cause = LinkCause::Lost;
+  lastFailure_ = {cause, s.name, {}, s.transport->lastError()};
+  if (const auto parsed = parseResourceName(s.name);
+      parsed && parsed->kind == ResourceName::Kind::Serial)
+    lastFailure_.device = parsed->device;
+}
+
 ViStatus Visa::viOpenDefaultRM(ViSession* rm) {
   if (!rm) return VI_ERROR_INV_PARAMETER;
   auto object = std::make_unique<Object>();
@@ -150,8 +166,10 @@ ViStatus Visa::viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, Vi
   if (accessMode != VI_NO_LOCK && accessMode != 1 && accessMode != 4)
     return done(VI_ERROR_INV_ACC_MODE);
   const auto parsed = parseResourceName(name);
+  lastFailure_ = {};
   if (!parsed) {
     lastOpenError_ = QStringLiteral("not a resource name: %1").arg(name);
+    lastFailure_ = {LinkCause::Malformed, name.trimmed(), {}, {}};
     return done(VI_ERROR_INV_RSRC_NAME);
   }
   auto object = std::make_unique<Object>();
@@ -166,11 +184,16 @@ ViStatus Visa::viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, Vi
   object->transport = transportMaker_(*parsed, description);
   if (!object->transport) {
     lastOpenError_ = QStringLiteral("no link for %1").arg(name);
+    lastFailure_ = {LinkCause::Other, name.trimmed(), {}, lastOpenError_};
     return done(VI_ERROR_RSRC_NFOUND);
   }
   status = object->transport->open(connectTimeoutMs_);
   if (status < VI_SUCCESS) {
     lastOpenError_ = object->transport->lastError();
+    const bool serial = parsed->kind == ResourceName::Kind::Serial;
+    lastFailure_ = {object->transport->lastCause(), name.trimmed(),
+                    serial ? parsed->device : QString(), lastOpenError_};
+    if (lastFailure_.cause == LinkCause::None) lastFailure_.cause = LinkCause::Other;
     return done(status);
   }
   *vi = add(std::move(object));
@@ -309,6 +332,7 @@ ViStatus Visa::viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written)
   ViUInt32 sent = 0;
   const ViStatus status = s->transport->write(bytes, timeout < 0 ? 24 * 3600 * 1000 : timeout, &sent);
   if (written) *written = sent;
+  noteTransfer(*s, status);
   emitTrace({TraceEvent::Kind::Write, vi, bytes, status, 0, 0});
   return status;
 }
@@ -363,6 +387,7 @@ ViStatus Visa::viRead(ViSession vi, QByteArray* out, ViUInt32 count) {
   Object* s = find(vi);
   if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
   const ViStatus status = readUntil(*s, out, count);
+  noteTransfer(*s, status);
   emitTrace({TraceEvent::Kind::Read, vi, *out, status, 0, 0});
   return status;
 }
@@ -373,6 +398,7 @@ ViStatus Visa::viScanf(ViSession vi, const char* format, ViInt16* value) {
   if (!format || QByteArray(format) != "%hd" || !value) return VI_ERROR_NSUP_FMT;
   QByteArray text;
   const ViStatus status = readUntil(*s, &text, std::max<ViUInt32>(s->readBuf, 1));
+  noteTransfer(*s, status);
   emitTrace({TraceEvent::Kind::Read, vi, text, status, 0, 0});
   if (status < VI_SUCCESS) return status;
   // Flush on access: the rest of what this read took is dropped with it.

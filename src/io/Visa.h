@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 
+#include "io/LinkFailure.h"
 #include "io/ResourceName.h"
 #include "io/Transport.h"
 #include "io/VisaTypes.h"
@@ -86,6 +87,10 @@ class Visa {
   static QString statusText(ViStatus status);
   // The system's reason for the last failed open, if any.
   QString lastOpenError() const { return lastOpenError_; }
+  // How the last opening, read or write of an instrument session ended:
+  // its cause and the address, or no cause when it went through.
+  const LinkFailure& lastFailure() const { return lastFailure_; }
+  void clearLastFailure() { lastFailure_ = {}; }
   // Number of objects (managers, sessions, find lists) currently open.
   int openObjectCount() const { return static_cast<int>(objects_.size()); }
 
@@ -96,6 +101,7 @@ class Visa {
   void closeObject(ViObject id);
   ViStatus readUntil(Object& s, QByteArray* out, ViUInt32 count);
   void emitTrace(TraceEvent event) const;
+  void noteTransfer(const Object& s, ViStatus status);
 
   std::map<ViObject, std::unique_ptr<Object>> objects_;
   ViObject nextId_ = 1;
@@ -103,6 +109,7 @@ class Visa {
   TransportMaker transportMaker_;
   int connectTimeoutMs_ = 2000;
   QString lastOpenError_;
+  LinkFailure lastFailure_;
   std::function<void(const TraceEvent&)> trace_;
 };
 

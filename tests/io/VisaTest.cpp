@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include "io/Ping.h"
@@ -165,6 +166,49 @@ TEST(Visa, TimeOutsAndDeadLinksNeverHang) {
   EXPECT_LT(none.open("ASRL/dev/karvel-no-such-port::INSTR"), VI_SUCCESS);
   EXPECT_FALSE(none.visa.lastOpenError().isEmpty());
   EXPECT_EQ(none.open("not a resource"), VI_ERROR_INV_RSRC_NAME);
+}
+
+TEST(Visa, FailuresNameTheirCauseAndAddress) {
+  karvel::test::ensureCoreApp();
+  Session s;
+  const auto cause = [&] { return s.visa.lastFailure().cause; };
+  // A port nobody listens on: taken from a server that is closed again.
+  quint16 closed = 0;
+  {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    closed = server.serverPort();
+  }
+  const QString refused = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(closed);
+  EXPECT_LT(s.open(refused), VI_SUCCESS);
+  EXPECT_EQ(cause(), LinkCause::Refused);
+  EXPECT_EQ(s.visa.lastFailure().address, refused);
+  EXPECT_EQ(s.open("TCPIP0::127.0.0.1::SOCKET"), VI_ERROR_INV_RSRC_NAME);
+  EXPECT_EQ(cause(), LinkCause::Malformed);
+  EXPECT_EQ(s.visa.lastFailure().address, "TCPIP0::127.0.0.1::SOCKET");
+  EXPECT_LT(s.open("ASRL/dev/karvel-no-such-port::INSTR"), VI_SUCCESS);
+  EXPECT_EQ(cause(), LinkCause::NoDevice);
+  EXPECT_EQ(s.visa.lastFailure().device, "/dev/karvel-no-such-port");
+  s.visa.setConnectTimeout(20000);  // a slow resolver still answers "no such host"
+  EXPECT_LT(s.open("TCPIP0::karvel-no-such-host.invalid::23::SOCKET"), VI_SUCCESS);
+  EXPECT_EQ(cause(), LinkCause::UnknownHost);
+
+  // A silent peer: the read times out; an answer clears the record again.
+  Simulator sim({"--tcp", "0", "--fault", "silent"});
+  ASSERT_TRUE(sim.ready());
+  ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+  EXPECT_FALSE(s.visa.lastFailure().failed());
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 100);
+  s.ask("*IDN?\r");
+  EXPECT_EQ(cause(), LinkCause::TimeOut);
+  EXPECT_EQ(s.visa.lastFailure().address, sim.tcpResource());
+  ASSERT_TRUE(sim.control("fault none"));
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 10000);  // ends early: an answer, or the peer gone
+  EXPECT_FALSE(s.ask("*IDN?\r").isEmpty());
+  EXPECT_FALSE(s.visa.lastFailure().failed());
+  sim.stop();
+  s.ask("*IDN?\r");
+  EXPECT_EQ(cause(), LinkCause::Lost);
 }
 
 TEST(Visa, GarbageAndConnectionClosedMidReply) {

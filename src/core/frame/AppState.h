@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "io/LinkFailure.h"
 #include "io/VisaTypes.h"
 
 namespace karvel {
@@ -82,6 +83,9 @@ struct AppState {
   io::ViSession session = io::VI_NULL;
   int sessionOpen = 0;
   int instrumentModel = kModelNone;
+  // Why the last opening or link check failed (cause and address), for the
+  // communication failure message; reset at every opening.
+  io::LinkFailure linkFailure;
   // The instrument I/O layer the session goes through; the application owns it.
   io::Visa* visa = nullptr;
   // Where the bridge-device walk looks (tests point these at fake trees).

@@ -2,9 +2,10 @@
 
 #include <array>
 
-#include "core/instrument/Communication.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/LinkReport.h"
 
 namespace karvel {
 
@@ -170,7 +171,14 @@ ErrorPopup errorPopup(int number, int language) {
 }
 
 void PopupErreur(AppState& state, int number) {
-  const ErrorPopup popup = errorPopup(number, state.language);
+  ErrorPopup popup = errorPopup(number, state.language);
+  // The time-out message keeps its text and gains the cause and the address,
+  // so that a refused permission or a mistyped address is not taken for a
+  // cable fault. Read before the closing below, which keeps the record.
+  if (popup.number == kMessageTimeOut) {
+    const QString cause = linkFailureLine(lastLinkFailure(state), state.language);
+    if (!cause.isEmpty()) popup.text += cause + u'\n';
+  }
   // A negative number is a communication failure: the session is closed
   // before the box is shown.
   if (number < 0) Tarvik_close(state, state.session);

@@ -25,7 +25,9 @@ struct ErrorPopup {
 ErrorPopup errorPopup(int number, int language);
 
 // Shows catalogue message `number` in the current language in a box with an
-// OK button. A negative number shows the communication time-out message.
+// OK button. A negative number shows the communication time-out message,
+// which ends with one more line naming the link's failure and its address
+// when one is known.
 void PopupErreur(AppState& state, int number);
 
 }  // namespace karvel

@@ -12,6 +12,8 @@
 namespace karvel {
 
 using namespace io;
+using io::LinkCause;
+using io::LinkFailure;
 
 namespace {
 
@@ -61,9 +63,43 @@ int leadingInteger(const QByteArray& reply) {
   return ok ? n : 0;
 }
 
+// A CDC port, open: one identification query at the port's own speed. True
+// when identified; `last` receives the identification status.
+bool identifyCdc(AppState& state, Visa& v, ViSession vi, int* last, QByteArray* reply) {
+  probeSetup(v, vi, kUsbProbeTimeoutMs);
+  serialSetup(v, vi);
+  v.viWrite(vi, scpi::kIdentify);
+  v.viRead(vi, reply, kIdentifyReadMax);
+  *last = IdentModelScope(state, *reply, vi);
+  return *last == 0;
+}
+
+// A bridge port, open: the query at each bridge speed; only a reply with
+// "V5." goes to the identification, whose status `last` then receives.
+bool identifyBridge(AppState& state, Visa& v, ViSession vi, int* last, QByteArray* reply) {
+  probeSetup(v, vi, kUsbProbeTimeoutMs);
+  serialSetup(v, vi);
+  for (int rate : kBridgeBaudRates) {
+    v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
+    v.viWrite(vi, scpi::kIdentify);
+    QByteArray answer;
+    v.viRead(vi, &answer, kIdentifyReadMax);
+    if (answer.isEmpty()) continue;
+    if (answer[0] == '\0') answer[0] = ' ';
+    *reply = answer;
+    if (!replyContains(answer, "V5.")) continue;
+    *last = IdentModelScope(state, answer, vi);
+    if (*last == 0) return true;
+  }
+  return false;
+}
+
 // Steps 4 and 5 of a USB opening: CDC ports named "Gadget Serial", then the
-// bridge devices. Returns 0 with `session` open, or the last status.
-int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session) {
+// bridge devices. Returns 0 with `session` open, or the last status;
+// `tried` counts the ports that were asked; `answeredAt` names the last one
+// whose answer named no supported instrument.
+int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session, int* tried,
+              QString* answeredAt) {
   int last = -1;
   ViFindList list = VI_NULL;
   ViUInt32 count = 0;
@@ -74,24 +110,19 @@ int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session) {
       ViSession vi = VI_NULL;
       if (v.viOpen(rm, name, VI_NO_LOCK, 0, &vi) >= VI_SUCCESS) {
         QString interface;
-        if (v.viGetAttribute(vi, VI_ATTR_INTF_INST_NAME, &interface) < VI_SUCCESS ||
-            !interface.left(kTextMax).contains(QLatin1String(kCdcInterfaceName), Qt::CaseInsensitive)) {
-          v.viClose(vi);
-        } else {
-          probeSetup(v, vi, kUsbProbeTimeoutMs);
-          serialSetup(v, vi);
-          v.viWrite(vi, scpi::kIdentify);
-          QByteArray reply;
-          v.viRead(vi, &reply, kIdentifyReadMax);
-          last = IdentModelScope(state, reply, vi);
-          if (last == 0) {
-            state.usbAddress = name;
-            *session = vi;
-            v.viClose(list);
-            return 0;
-          }
-          v.viClose(vi);
+        const bool cdc = v.viGetAttribute(vi, VI_ATTR_INTF_INST_NAME, &interface) >= VI_SUCCESS &&
+                         interface.left(kTextMax).contains(QLatin1String(kCdcInterfaceName),
+                                                           Qt::CaseInsensitive);
+        QByteArray reply;
+        if (cdc) ++*tried;
+        if (cdc && identifyCdc(state, v, vi, &last, &reply)) {
+          state.usbAddress = name;
+          *session = vi;
+          v.viClose(list);
+          return 0;
         }
+        if (!reply.isEmpty()) *answeredAt = name;
+        v.viClose(vi);
       }
       more = v.viFindNext(list, &name) >= VI_SUCCESS;
     }
@@ -101,33 +132,26 @@ int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session) {
 
   for (const BridgeDevice& device : listBridgeDevices(state.sysfsRoot, state.deviceRoot)) {
     ViSession vi = VI_NULL;
+    ++*tried;
     const bool opened = !device.resource.isEmpty() &&
                         v.viOpen(rm, device.resource, VI_NO_LOCK, 0, &vi) >= VI_SUCCESS;
     if (!opened) continue;  // fails both tries: passed over
-    probeSetup(v, vi, kUsbProbeTimeoutMs);
-    serialSetup(v, vi);
-    for (int rate : kBridgeBaudRates) {
-      v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
-      v.viWrite(vi, scpi::kIdentify);
-      QByteArray reply;
-      v.viRead(vi, &reply, kIdentifyReadMax);
-      if (reply.isEmpty()) continue;
-      if (reply[0] == '\0') reply[0] = ' ';
-      if (!replyContains(reply, "V5.")) continue;
-      last = IdentModelScope(state, reply, vi);
-      if (last == 0) {
-        state.usbAddress = device.resource;
-        *session = vi;
-        return 0;
-      }
+    QByteArray reply;
+    if (identifyBridge(state, v, vi, &last, &reply)) {
+      state.usbAddress = device.resource;
+      *session = vi;
+      return 0;
     }
+    if (!reply.isEmpty()) *answeredAt = device.resource;
     v.viClose(vi);
   }
   return last;
 }
 
 // Step 6: the stored address (RS232 or Ethernet).
-int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, ViSession* session) {
+// `answered` tells whether a whole reply came that named no supported model.
+int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, ViSession* session,
+                bool* answered) {
   ViSession vi = VI_NULL;
   const ViStatus opened = v.viOpen(rm, address, VI_NO_LOCK, 0, &vi);
   if (opened < VI_SUCCESS) {
@@ -154,6 +178,7 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
       v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
       v.viWrite(vi, scpi::kIdentify);
       if (v.viRead(vi, &reply, kIdentifyReadMax) != VI_SUCCESS) continue;
+      *answered = true;
       if (!namesSupportedModel(reply)) continue;
       status = IdentModelScope(state, reply, vi);
       if (status != 0) continue;
@@ -216,6 +241,29 @@ void setUpInstrument(AppState& state, Visa& v, ViSession vi) {
 
 }  // namespace
 
+int probeUsbPort(AppState& state, ViSession rm, const QString& resource, UsbPortKind kind,
+                 ViSession* session, QByteArray* reply) {
+  state.instrumentModel = kModelNone;
+  QByteArray scratch;
+  if (!reply) reply = &scratch;
+  reply->clear();
+  *session = VI_NULL;
+  if (!state.visa) return VI_ERROR_SYSTEM_ERROR;
+  Visa& v = *state.visa;
+  ViSession vi = VI_NULL;
+  const ViStatus opened = v.viOpen(rm, resource, VI_NO_LOCK, 0, &vi);
+  if (opened < VI_SUCCESS) return opened;
+  int last = -1;
+  const bool identified = kind == UsbPortKind::Cdc ? identifyCdc(state, v, vi, &last, reply)
+                                                   : identifyBridge(state, v, vi, &last, reply);
+  if (identified) {
+    *session = vi;
+    return 0;
+  }
+  v.viClose(vi);
+  return last;
+}
+
 QString currentAddress(const AppState& state) {
   switch (state.connectionType) {
     case USB: return state.usbAddress;
@@ -247,24 +295,45 @@ int Tarvik_init(AppState& state, const QString& address, ViSession* session) {
   ViSession scratch = VI_NULL;
   if (!session) session = &scratch;
   *session = VI_NULL;
+  state.linkFailure = {};
   if (!state.visa) return VI_ERROR_SYSTEM_ERROR;
   Visa& v = *state.visa;
+  v.clearLastFailure();
   ViSession rm = VI_NULL;
   const ViStatus opened = v.viOpenDefaultRM(&rm);
   if (opened < VI_SUCCESS) return opened;
 
   int status;
   if (state.connectionType == USB) {
-    status = searchUsb(state, v, rm, session);
+    int tried = 0;
+    QString answeredAt;
+    status = searchUsb(state, v, rm, session, &tried, &answeredAt);
     if (status != 0) {
       // Nothing stays open after a failed search, the manager included.
       v.viClose(rm);
       *session = VI_NULL;
+      // A port that answered as something else says more than the time-outs
+      // of the others.
+      state.linkFailure = v.lastFailure();
+      if (!answeredAt.isEmpty())
+        state.linkFailure = {LinkCause::Unrecognised, answeredAt, {}, {}};
+      else if (tried == 0)
+        state.linkFailure = {LinkCause::NoPort, QStringLiteral("USB"), {}, {}};
+      else if (!state.linkFailure.failed())
+        state.linkFailure = {LinkCause::Unrecognised, QStringLiteral("USB"), {}, {}};
       return status;
     }
   } else {
-    status = openAddress(state, v, rm, address, session);
-    if (status != 0) return status;
+    bool answered = false;
+    status = openAddress(state, v, rm, address, session, &answered);
+    if (status != 0) {
+      // An answer that named no supported model, else the last thing that
+      // went wrong on the link (the opening itself, or the time-outs).
+      state.linkFailure = v.lastFailure();
+      if (answered || !state.linkFailure.failed())
+        state.linkFailure = {LinkCause::Unrecognised, address, {}, {}};
+      return status;
+    }
   }
   setUpInstrument(state, v, *session);
   if (state.afficheCom) state.afficheCom(1);
@@ -297,6 +366,7 @@ int OpenDev(AppState& state) {
       status = state.visa->viRead(state.session, &reply, kIdentifyReadMax);
     }
     if (status != VI_SUCCESS) {
+      state.linkFailure = state.visa ? state.visa->lastFailure() : LinkFailure{};
       PopupErreur(state, -1);  // closes the session
       return -1;
     }

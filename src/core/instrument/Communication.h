@@ -1,6 +1,7 @@
 // The instrument session: opening it on the configured port (with the speed
 // and port searches), checking it, setting the instrument up, and closing it.
-// At most one session exists, held in AppState::session.
+// At most one session exists, held in AppState::session. A failed opening or
+// check leaves its cause in AppState::linkFailure for the message.
 #pragma once
 
 #include <QString>
@@ -26,6 +27,18 @@ inline constexpr int kTermChar = 13;
 inline constexpr const char* kCdcInterfaceName = "Gadget Serial";
 // The search expression of the CDC port walk.
 inline constexpr const char* kSerialSearch = "ASRL[1-999]*::?*INSTR";
+
+// The two kinds of USB port the search tries.
+enum class UsbPortKind { Cdc, Bridge };
+
+// Asks one USB port for the instrument's identification exactly as the USB
+// search does: a CDC port once at its own speed, a bridge port at each bridge
+// speed. 0 with `session` open (and AppState::instrumentModel set) when an
+// instrument was identified; otherwise the opening's negative status or the
+// identification status (-1 when nothing was identified), with nothing left
+// open. `reply`, when given, receives the last answer.
+int probeUsbPort(AppState& state, io::ViSession rm, const QString& resource, UsbPortKind kind,
+                 io::ViSession* session, QByteArray* reply = nullptr);
 
 // Checks an open session (identification query) or opens one. 0 when a
 // session is open and the instrument answered; -1 after the user was told.

@@ -67,4 +67,46 @@ inline constexpr Text5 kCommPortMissing{
     "%1 n'existe pas sur ce PC.", "%1 does not exist on this PC.", "%1 gibt es auf diesem PC nicht.",
     "%1 no existe en este PC.", "%1 non esiste su questo PC."};
 
+// The line that the communication failure message gains: the cause, then
+// the address tried (%1).
+inline constexpr Text5 kLinkRefused{"Connexion refusée : %1", "Connection refused: %1",
+                                    "Verbindung abgelehnt: %1", "Conexión rechazada: %1",
+                                    "Connessione rifiutata: %1"};
+inline constexpr Text5 kLinkUnreachable{"Hôte injoignable : %1", "Host unreachable: %1",
+                                        "Host nicht erreichbar: %1", "Host inalcanzable: %1",
+                                        "Host irraggiungibile: %1"};
+inline constexpr Text5 kLinkUnknownHost{"Hôte inconnu : %1", "Unknown host: %1",
+                                        "Unbekannter Host: %1", "Host desconocido: %1",
+                                        "Host sconosciuto: %1"};
+inline constexpr Text5 kLinkNoDevice{"Périphérique inexistant : %1", "No such device: %1",
+                                     "Gerät nicht vorhanden: %1", "Dispositivo inexistente: %1",
+                                     "Dispositivo inesistente: %1"};
+inline constexpr Text5 kLinkPermission{"Accès refusé : %1", "Permission denied: %1",
+                                       "Zugriff verweigert: %1", "Permiso denegado: %1",
+                                       "Permesso negato: %1"};
+inline constexpr Text5 kLinkBusy{"Périphérique occupé : %1", "Device busy: %1", "Gerät belegt: %1",
+                                 "Dispositivo ocupado: %1", "Dispositivo occupato: %1"};
+inline constexpr Text5 kLinkMalformed{"Adresse mal formée : %1", "Malformed address: %1",
+                                      "Ungültige Adresse: %1", "Dirección mal formada: %1",
+                                      "Indirizzo non valido: %1"};
+inline constexpr Text5 kLinkTimeOut{
+    "Pas de réponse dans le délai : %1", "No answer within the time-out: %1",
+    "Keine Antwort innerhalb der Wartezeit: %1", "Sin respuesta dentro del tiempo de espera: %1",
+    "Nessuna risposta entro il tempo di attesa: %1"};
+inline constexpr Text5 kLinkLost{"Connexion perdue : %1", "Connection lost: %1",
+                                 "Verbindung verloren: %1", "Conexión perdida: %1",
+                                 "Connessione persa: %1"};
+inline constexpr Text5 kLinkUnrecognised{
+    "Réponse d'un appareil non pris en charge : %1", "Answer from an unsupported device: %1",
+    "Antwort eines nicht unterstützten Geräts: %1", "Respuesta de un dispositivo no compatible: %1",
+    "Risposta di un dispositivo non supportato: %1"};
+inline constexpr Text5 kLinkNoPort{"Aucun port USB d'oscilloscope trouvé : %1",
+                                   "No oscilloscope USB port found: %1",
+                                   "Kein USB-Port eines Oszilloskops gefunden: %1",
+                                   "Ningún puerto USB de osciloscopio encontrado: %1",
+                                   "Nessuna porta USB dell'oscilloscopio trovata: %1"};
+inline constexpr Text5 kLinkOther{"Erreur de liaison : %1", "Link error: %1",
+                                  "Verbindungsfehler: %1", "Error de enlace: %1",
+                                  "Errore di collegamento: %1"};
+
 }  // namespace karvel::text

@@ -6,7 +6,13 @@
 #include <QMap>
 #include <QRegularExpression>
 
+#include "core/instrument/Communication.h"
 #include "core/instrument/WinPortName.h"
+#include "io/ResourceName.h"
+
+#ifdef Q_OS_WIN
+#include <QSerialPortInfo>
+#endif
 
 namespace karvel {
 
@@ -82,5 +88,76 @@ QList<BridgeDevice> listBridgeDevices(const QString& sysRoot, const QString& dev
   return out;
 }
 #endif
+
+namespace {
+
+// "ttyUSB10" sorts after "ttyUSB2": the trailing number counts as a number.
+bool portNameLess(const QString& a, const QString& b) {
+  static const QRegularExpression split(QStringLiteral("^(.*?)(\\d*)$"));
+  const auto ma = split.match(a);
+  const auto mb = split.match(b);
+  if (ma.captured(1) != mb.captured(1)) return ma.captured(1) < mb.captured(1);
+  if (ma.captured(2).size() != mb.captured(2).size())
+    return ma.captured(2).size() < mb.captured(2).size();
+  return ma.captured(2) < mb.captured(2);
+}
+
+SerialDevice::Role roleOf(const QString& device, const QString& product,
+                          const QList<BridgeDevice>& bridges) {
+  for (const BridgeDevice& b : bridges)
+    if (b.device == device) return SerialDevice::Role::Bridge;
+  // The interface name the USB search looks at is the port's USB product text.
+  if (product.contains(QLatin1String(kCdcInterfaceName), Qt::CaseInsensitive))
+    return SerialDevice::Role::Cdc;
+  return SerialDevice::Role::None;
+}
+
+}  // namespace
+
+QList<SerialDevice> listSerialDevices(const QString& sysRoot, const QString& devRoot) {
+  QList<SerialDevice> out;
+  const QList<BridgeDevice> bridges = listBridgeDevices(sysRoot, devRoot);
+#ifndef Q_OS_WIN
+  const QDir ttys(QDir(sysRoot).filePath(QStringLiteral("class/tty")));
+  QStringList names = ttys.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+  std::sort(names.begin(), names.end(), portNameLess);
+  for (const QString& name : names) {
+    const QString folder = QFileInfo(ttys.filePath(name)).canonicalFilePath();
+    // Consoles and pseudo-terminals belong to no device.
+    if (folder.isEmpty() || !QFileInfo::exists(QDir(folder).filePath(QStringLiteral("device"))))
+      continue;
+    // A legacy port number without a UART behind it reports type 0.
+    const QString type = readText(QDir(folder).filePath(QStringLiteral("type")));
+    if (name.startsWith(QLatin1String("ttyS")) && type == u"0") continue;
+    SerialDevice port;
+    port.device = QDir(devRoot).filePath(name);
+    port.resource = io::serialResourceName(port.device);
+    if (const QString usb = usbDeviceFolder(folder, sysRoot); !usb.isEmpty()) {
+      port.vendorId = readHexId(QDir(usb).filePath(QStringLiteral("idVendor")));
+      port.productId = readHexId(QDir(usb).filePath(QStringLiteral("idProduct")));
+      port.serialNumber = readText(QDir(usb).filePath(QStringLiteral("serial")));
+      port.product = readText(QDir(usb).filePath(QStringLiteral("product")));
+    }
+    port.role = roleOf(port.device, port.product, bridges);
+    out.append(port);
+  }
+#else
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    SerialDevice port;
+    port.device = info.portName();
+    port.resource = io::serialResourceName(port.device);
+    if (info.hasVendorIdentifier()) port.vendorId = info.vendorIdentifier();
+    if (info.hasProductIdentifier()) port.productId = info.productIdentifier();
+    port.serialNumber = info.serialNumber();
+    port.product = info.description();
+    port.role = roleOf(port.device, port.product, bridges);
+    out.append(port);
+  }
+  std::sort(out.begin(), out.end(), [](const SerialDevice& a, const SerialDevice& b) {
+    return portNameLess(a.device, b.device);
+  });
+#endif
+  return out;
+}
 
 }  // namespace karvel

@@ -28,6 +28,29 @@ struct BridgeDevice {
 // devices in index order.
 QList<BridgeDevice> listBridgeDevices(const QString& sysRoot, const QString& devRoot);
 
+// A serial port of the machine and what the system tells of it.
+struct SerialDevice {
+  enum class Role {
+    None,    // an ordinary serial port
+    Bridge,  // a USB-to-UART bridge: the USB search tries it at the bridge speeds
+    Cdc,     // a CDC port naming itself "Gadget Serial": the USB search asks it first
+  };
+  QString device;     // the device path (Linux) or name (COM3)
+  QString resource;   // the resource name that opens it
+  int vendorId = -1;  // USB ids; -1 for a port that is no USB device
+  int productId = -1;
+  QString serialNumber;
+  QString product;  // the USB product text
+  Role role = Role::None;
+};
+
+// Every serial port of the machine in name order (ttyACM0, ttyS0, ttyS1,
+// ttyUSB2, ttyUSB10). Linux: the ttys below `sysRoot`/class/tty that belong
+// to a device (not consoles or pseudo-terminals; a legacy port without a
+// UART is left out), named below `devRoot`; the roles by the USB search's
+// rules. Windows: the system's port list.
+QList<SerialDevice> listSerialDevices(const QString& sysRoot, const QString& devRoot);
+
 // Reads a sysfs number written in hexadecimal ("10c4\n"); -1 when unreadable.
 int readHexId(const QString& path);
 

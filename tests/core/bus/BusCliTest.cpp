@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/CliRun.h"
+
 namespace {
 
 struct CliRun {
@@ -58,8 +60,10 @@ TEST(BusCli, GeneratorsAndEditWriteTheirFile) {
   run = bus({"set", kSample, "5", "2", "8.5 us", edited});
   ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
   EXPECT_EQ(run.lines, QStringList{"8.50 s"});  // "us" is no unit prefix
-  run = bus({"set", kSample, "5", "2", "abc", edited});
+  // Only "N/A" (or nothing) removes a limit, and says so.
+  run = bus({"set", kSample, "5", "2", "N/A", edited});
   EXPECT_EQ(run.lines, QStringList{"---"});
+  EXPECT_TRUE(run.errors.contains("removes the limit")) << run.errors.toStdString();
   QFile file(edited);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readAll().contains("<LimiteMax a=\"N/A\"/>"));
@@ -80,6 +84,7 @@ TEST(BusCli, ErrorsGoToStderrWithAnExitCode) {
       {"set", kSample, "99", "1", "1", dir.filePath("x.BUS")},
       {"set", kSample, "1", "4", "1", dir.filePath("x.BUS")},
       {"speed", kSample, "1000", dir.filePath("x.BUS"), "--title"},
+      {"set", kSample, "5", "2", "abc", dir.filePath("x.BUS")},  // no number, no "N/A"
       {"frobnicate"},
   };
   for (const QStringList& args : failing) {
@@ -89,4 +94,50 @@ TEST(BusCli, ErrorsGoToStderrWithAnExitCode) {
     EXPECT_TRUE(run.lines.isEmpty()) << args.join(' ').toStdString();
   }
   EXPECT_FALSE(QFile::exists(dir.filePath("x.BUS")));
+}
+
+TEST(BusCli, CsvAndJsonGiveEachValueItsNumberAndUnit) {
+  using namespace karvel::test;
+  const QJsonObject doc = jsonOf(runCli({"bus", "show", kSample, "--format", "json"}));
+  ASSERT_FALSE(doc.contains("parse_error")) << doc["parse_error"].toString().toStdString();
+  EXPECT_EQ(doc["title"].toString(), "CAN Low Speed 125 kbit/s");
+  const QJsonArray rows = doc["rows"].toArray();
+  ASSERT_EQ(rows.size(), 7);
+  const QJsonObject first = rows[0].toObject();
+  EXPECT_EQ(first["row"].toInt(), 1);
+  EXPECT_EQ(first["label"].toString(), "CAN-H recessive level");
+  EXPECT_TRUE(first["minimum"].toObject()["number"].isNull());  // "---": no limit
+  EXPECT_EQ(first["minimum"].toObject()["text"].toString(), "---");
+  EXPECT_DOUBLE_EQ(first["maximum"].toObject()["number"].toDouble(), 0.3);
+  EXPECT_EQ(first["maximum"].toObject()["unit"].toString(), "V");
+  EXPECT_EQ(first["warning"].toObject()["unit"].toString(), "%");
+  // Prefixed units come in the base unit.
+  EXPECT_DOUBLE_EQ(rows[4].toObject()["minimum"].toObject()["number"].toDouble(), 7.84e-6);
+  EXPECT_EQ(rows[4].toObject()["minimum"].toObject()["unit"].toString(), "s");
+  EXPECT_DOUBLE_EQ(doc["frequency"].toObject()["number"].toDouble(), 125000);
+  EXPECT_EQ(doc["frequency"].toObject()["unit"].toString(), "Hz");
+  EXPECT_EQ(doc["bit_time"].toObject()["text"].toString(), QString::fromUtf8("8.00 \xC2\xB5s"));
+  EXPECT_EQ(doc["speed_generator"].toString(), "dimmed");
+
+  // The same values under the same names, one csv line per measurement.
+  const QJsonArray csv = csvOf(runCli({"bus", "show", kSample, "--format", "csv"}));
+  ASSERT_EQ(csv.size(), 7);
+  const QJsonObject line = csv[4].toObject();
+  EXPECT_EQ(line["row"].toString(), "5");
+  EXPECT_EQ(line["label"].toString(), "Bit time");
+  EXPECT_EQ(line["minimum"].toString(), QString::fromUtf8("7.84 \xC2\xB5s"));
+  EXPECT_DOUBLE_EQ(line["minimum_number"].toString().toDouble(), 7.84e-6);
+  EXPECT_EQ(line["minimum_unit"].toString(), "s");
+  EXPECT_EQ(line["frequency_number"].toString(), "125000");
+  EXPECT_EQ(line["comment"].toString(), doc["comment"].toString());  // holds a comma
+  EXPECT_EQ(csv[0].toObject()["minimum_number"].toString(), "");
+}
+
+TEST(BusCli, NegativeLimitsAreValuesNotOptions) {
+  QTemporaryDir dir;
+  for (const char* typed : {"-0.5", "-,5"}) {  // a decimal comma too, as the table reads it
+    const CliRun run = bus({"set", kSample, "2", "1", typed, dir.filePath("neg.BUS")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.lines, QStringList{"-0.50 V"});
+  }
 }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "io/Visa.h"
+#include "support/CliRun.h"
 #include "support/Simulator.h"
 
 using karvel::test::Simulator;
@@ -56,6 +57,21 @@ TEST(CliFileStore, ListAndFetchBothStores) {
             "CAN_HS_PASS.HTM\t1\nLIN_PASS.HTM\t1\nPROFIBUS_FAIL.HTM\t1\nRS485_FAIL.HTM\t1\n");
   r = cli({"instrument", "list", "bus"}, sim);
   EXPECT_EQ(r.out.count("\t0\n"), 5);
+  // The same lists for scripts: stores by number and name.
+  karvel::test::CliRun json = karvel::test::runCli(
+      {"instrument", "list", "results", "--format", "json", "--address", sim.tcpResource()});
+  const QJsonObject doc = karvel::test::jsonOf(json);
+  EXPECT_EQ(doc["model"].toString(), "RQ6102");
+  EXPECT_EQ(doc["kind"].toString(), "results");
+  const QJsonArray files = doc["files"].toArray();
+  ASSERT_EQ(files.size(), 4);
+  EXPECT_EQ(files[1].toObject(),
+            QJsonObject({{"name", "LIN_PASS.HTM"}, {"store", 1}, {"store_name", "sd-card"}}));
+  const QJsonArray csv = karvel::test::csvOf(karvel::test::runCli(
+      {"instrument", "list", "bus", "--format", "csv", "--address", sim.tcpResource()}));
+  ASSERT_EQ(csv.size(), 5);
+  EXPECT_EQ(csv[0].toObject(),
+            QJsonObject({{"name", "CAN_HS.bus"}, {"store", "0"}, {"store_name", "internal"}}));
 
   QTemporaryDir dir;
   r = cli({"instrument", "fetch", "LIN_PASS.HTM", "--kind", "results", "--store", "1", "--to",

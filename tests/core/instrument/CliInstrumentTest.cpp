@@ -1,8 +1,13 @@
 // karvel-cli instrument identify against the simulator.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
+#include <QSerialPort>
+#include <QTcpServer>
+#include <QTemporaryDir>
 
+#include "support/CliRun.h"
 #include "support/Simulator.h"
 
 using karvel::test::Simulator;
@@ -43,4 +48,85 @@ TEST(CliInstrument, FailureGivesTheMessageAndNonZeroExit) {
   EXPECT_TRUE(r.err.contains("Invalid communication (Time Out : no response)."));
   EXPECT_TRUE(r.out.isEmpty());
   EXPECT_EQ(cli({"instrument", "identify", "extra"}).code, 2);
+}
+
+TEST(CliInstrument, IdentifyAsCsvAndJsonNamesTheModel) {
+  Simulator sim({"--tcp", "0", "--family", "1"});
+  ASSERT_TRUE(sim.ready());
+  const QStringList args = {"instrument", "identify", "--address", sim.tcpResource(), "--format"};
+  const QJsonObject doc = karvel::test::jsonOf(karvel::test::runCli(args + QStringList{"json"}));
+  EXPECT_EQ(doc["model"].toString(), "RQ4102");
+  EXPECT_EQ(doc["resource"].toString(), sim.tcpResource());
+  EXPECT_EQ(doc["identification"].toString(), "TARVIK,RQ4102,4471052,V5.12");
+  const QJsonArray csv = karvel::test::csvOf(karvel::test::runCli(args + QStringList{"csv"}));
+  ASSERT_EQ(csv.size(), 1);
+  EXPECT_EQ(csv[0].toObject(), doc);  // the same fields, by the same names
+}
+
+TEST(CliInstrument, LinkFailuresNameTheirCauseAndTheAddress) {
+  karvel::test::ensureCoreApp();
+  quint16 closed = 0;  // a port nobody listens on any more
+  {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    closed = server.serverPort();
+  }
+  const QString refused = QStringLiteral("TCPIP0::127.0.0.1::%1::SOCKET").arg(closed);
+  Simulator silent({"--pty", "--family", "1", "--fault", "silent"});
+  Simulator held({"--pty", "--family", "1"});
+  ASSERT_TRUE(silent.ready() && held.ready());
+  QSerialPort holder(held.pty());  // this test program holds the port (and its lock file)
+  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+  const QList<QPair<QString, QString>> cases = {
+      {held.ptyResource(), "Device busy: " + held.ptyResource() + ". " + held.pty() +
+                               " is in use by another program (karvel_core_tes"},
+      {refused, "Connection refused: " + refused + "."},
+      {"TCPIP0::127.0.0.1::SOCKET", "Malformed address: TCPIP0::127.0.0.1::SOCKET."},
+      {"ASRL/dev/karvel-no-such-port::INSTR",
+       "No such device: ASRL/dev/karvel-no-such-port::INSTR."},
+      {silent.ptyResource(), "No answer within the time-out: " + silent.ptyResource() + "."},
+  };
+  for (const auto& [address, cause] : cases) {
+    const CliRun r = cli({"instrument", "identify", "--address", address, "--language", "en"});
+    EXPECT_EQ(r.code, 1) << address.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    // The program's message on its lines, then the cause with the address.
+    EXPECT_TRUE(
+        r.err.startsWith("karvel-cli: Invalid communication (Time Out : no response).\n"
+                         "karvel-cli: Check the cables"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("\nkarvel-cli: " + cause)) << r.err.toStdString();
+  }
+}
+
+#ifdef Q_OS_UNIX
+TEST(CliInstrument, PermissionDeniedGivesTheGroupAdvice) {
+  QTemporaryDir dir;
+  QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                        QFile::ReadOther | QFile::ExeOther);
+  QFile port(dir.filePath("ttyUSB7"));
+  ASSERT_TRUE(port.open(QIODevice::WriteOnly));
+  port.close();
+  port.setPermissions(::geteuid() == 0 ? QFile::ReadOwner | QFile::WriteOwner
+                                       : QFile::Permissions());
+  const QString address = "ASRL" + port.fileName() + "::INSTR";
+  const auto r = karvel::test::runCli(
+      {"instrument", "identify", "--address", address, "--language", "en"}, true);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.contains("karvel-cli: Permission denied: " + address + ". " + port.fileName() +
+                             " exists but you may not open it"))
+      << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("sudo usermod -aG ")) << r.err.toStdString();
+}
+#endif
+
+TEST(CliInstrument, APeerThatNeverAnswersIsNoInstrument) {
+  Simulator sim({"--tcp", "0", "--fault", "silent"});
+  ASSERT_TRUE(sim.ready());
+  const CliRun r = cli({"instrument", "identify", "--address", sim.tcpResource()});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.out.isEmpty());
+  EXPECT_TRUE(r.err.contains("no instrument identified at " + sim.tcpResource() +
+                             ": nothing answered the identification query"))
+      << r.err.toStdString();
 }

@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "core/frame/AppState.h"
+#include "core/frame/Messages.h"
 #include "core/instrument/Communication.h"
 #include "core/instrument/IdentModelScope.h"
 #include "io/Visa.h"
@@ -177,10 +178,18 @@ TEST(SessionOpening, UnreachableAddressGivesMessage20AndTheDialog) {
   h.visa.setConnectTimeout(300);
   EXPECT_EQ(h.openOver(Ethernet, "TCPIP0::127.0.0.1::1::SOCKET"), -1);
   ASSERT_EQ(h.ui.messages.size(), 1);
-  EXPECT_TRUE(h.ui.messages[0].text.startsWith("Invalid communication (Time Out : no response)."));
+  // The message keeps its text and names the cause and the address below it.
+  EXPECT_EQ(h.ui.messages[0].text,
+            messageText(20, English) + "\nConnection refused: TCPIP0::127.0.0.1::1::SOCKET.\n");
   EXPECT_EQ(h.menu, QList<int>{14});
   EXPECT_EQ(h.state.sessionOpen, 0);
   EXPECT_EQ(h.visa.openObjectCount(), 0);
+  h.ui.messages.clear();
+  h.state.language = French;
+  EXPECT_EQ(h.openOver(Ethernet, "TCPIP0::127.0.0.1::SOCKET"), -1);
+  ASSERT_EQ(h.ui.messages.size(), 1);
+  EXPECT_TRUE(h.ui.messages[0].text.endsWith(
+      QString::fromUtf8("\nAdresse mal formée : TCPIP0::127.0.0.1::SOCKET.\n")));
 }
 
 TEST(SessionCheck, FailingLinkCheckClosesTheSession) {
@@ -197,6 +206,8 @@ TEST(SessionCheck, FailingLinkCheckClosesTheSession) {
   EXPECT_EQ(h.toolbar, (QList<int>{1, 0}));
   ASSERT_EQ(h.ui.messages.size(), 1);
   EXPECT_EQ(h.ui.messages[0].title, QString::fromUtf8("Error n° -120"));
+  EXPECT_TRUE(h.ui.messages[0].text.endsWith("No answer within the time-out: " + sim.tcpResource() +
+                                             ".\n"));
   EXPECT_TRUE(h.menu.isEmpty());  // a failed check does not open the dialog
   EXPECT_EQ(h.visa.openObjectCount(), 0);
 }
@@ -254,6 +265,9 @@ TEST(SessionOpening, FirstFamilyReplyWithoutV5IsRejected) {
   EXPECT_EQ(h.log.count("W:\\r*IDN?\\r"), 5);  // every speed tried
   ASSERT_EQ(h.ui.messages.size(), 1);
   EXPECT_TRUE(h.ui.messages[0].text.startsWith("Invalid communication"));
+  // It answered at one speed: that is said, not the time-outs of the others.
+  EXPECT_TRUE(h.ui.messages[0].text.endsWith(
+      "Answer from an unsupported device: " + sim.ptyResource() + ".\n"));
 }
 
 TEST(UsbSearch, GadgetSerialPortsFirstInListOrder) {
@@ -322,6 +336,7 @@ TEST(UsbSearch, NothingPresentGivesMessage20) {
   EXPECT_EQ(OpenDev(h.state), -1);
   ASSERT_EQ(h.ui.messages.size(), 1);
   EXPECT_TRUE(h.ui.messages[0].text.startsWith("Invalid communication"));
+  EXPECT_TRUE(h.ui.messages[0].text.endsWith("No oscilloscope USB port found: USB.\n"));
   EXPECT_EQ(h.menu, QList<int>{14});
   EXPECT_EQ(h.visa.openObjectCount(), 0);
 }

@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/CliRun.h"
+
 namespace {
 
 struct ShowRun {
@@ -77,4 +79,56 @@ TEST(ResultShowCommand, IncompleteFileWarnsButShowsWhatItRead) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.lines.size(), 4);
   EXPECT_TRUE(run.errors.contains("<TBODY>"));
+}
+
+TEST(ResultShowCommand, CsvAndJsonNameStatusesAndSplitValues) {
+  using namespace karvel::test;
+  const QString path = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RS485_FAIL.HTM");
+  const QJsonObject doc = jsonOf(runCli({"result", "show", path, "--format", "json"}));
+  ASSERT_FALSE(doc.contains("parse_error")) << doc["parse_error"].toString().toStdString();
+  EXPECT_EQ(doc["verdict"].toString(), "Bus out of limits");
+  EXPECT_EQ(doc["verdict_status"].toString(), "fail");
+  EXPECT_EQ(doc["table_label"].toString(), "BUS DIAGNOSTIC RESULT");
+  EXPECT_TRUE(doc["complete"].toBool());
+  const QJsonArray rows = doc["rows"].toArray();
+  ASSERT_EQ(rows.size(), 6);
+  QStringList statuses;
+  for (const QJsonValue& row : rows) statuses.append(row.toObject()["status"].toString());
+  EXPECT_EQ(statuses, QStringList({"pass", "pass", "warning", "fail", "pass", "fail"}));
+  const QJsonObject common = rows[2].toObject();
+  EXPECT_EQ(common["row"].toInt(), 3);
+  EXPECT_DOUBLE_EQ(common["minimum"].toObject()["number"].toDouble(), -7.0);
+  EXPECT_DOUBLE_EQ(common["measurement"].toObject()["number"].toDouble(), 10.9);
+  EXPECT_EQ(common["distance"].toObject()["unit"].toString(), "%");
+  EXPECT_DOUBLE_EQ(rows[3].toObject()["maximum"].toObject()["number"].toDouble(), 2.6e-6);
+  EXPECT_EQ(rows[5].toObject()["measurement"].toObject()["unit"].toString(), "Ohm");
+
+  const QJsonArray csv = csvOf(runCli({"result", "show", path, "--format", "csv"}));
+  ASSERT_EQ(csv.size(), 6);
+  for (int i = 0; i < 6; ++i) {
+    const QJsonObject line = csv[i].toObject();
+    EXPECT_EQ(line["row"].toString(), QString::number(i + 1));
+    EXPECT_EQ(line["status"].toString(), statuses[i]);
+    EXPECT_EQ(line["verdict_status"].toString(), "fail");
+    EXPECT_EQ(line["label"].toString(), rows[i].toObject()["label"].toString());
+    EXPECT_DOUBLE_EQ(line["measurement_number"].toString().toDouble(),
+                     rows[i].toObject()["measurement"].toObject()["number"].toDouble());
+  }
+  EXPECT_EQ(csv[0].toObject()["measurement"].toString(), QString::fromUtf8("8.68 µs"));
+  EXPECT_EQ(csv[0].toObject()["measurement_unit"].toString(), "s");
+}
+
+TEST(ResultShowCommand, AFileWithoutResultMarkersIsRefused) {
+  QTemporaryDir dir;
+  QFile f(dir.filePath("notes.htm"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("<html><body>Shopping list</body></html>");
+  f.close();
+  for (const QString& path :
+       {f.fileName(), QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_LS.BUS")}) {
+    const ShowRun run = show({path, "--format", "json"});
+    EXPECT_EQ(run.exitCode, 1) << path.toStdString();
+    EXPECT_TRUE(run.lines.isEmpty());
+    EXPECT_TRUE(run.errors.contains("not a result file")) << run.errors.toStdString();
+  }
 }

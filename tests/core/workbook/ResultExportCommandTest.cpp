@@ -65,6 +65,16 @@ TEST(ResultExportCommand, BadArgumentsAndFailuresWriteNothing) {
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_TRUE(missing.errors.contains("missing.HTM")) << missing.errors.toStdString();
   EXPECT_FALSE(QFile::exists(out));
+  // A workbook under another name, and a file that holds no result.
+  const CliRun csvName = runCli({"result", "export", kSample, dir.filePath("out.csv")});
+  EXPECT_EQ(csvName.exitCode, 1);
+  EXPECT_TRUE(csvName.errors.contains("\".xlsx\"")) << csvName.errors.toStdString();
+  EXPECT_FALSE(QFile::exists(dir.filePath("out.csv")));
+  const CliRun notResult =
+      runCli({"result", "export", KARVEL_SOURCE_DIR "/resources/samples/RQ6102/LIN.bus", out});
+  EXPECT_EQ(notResult.exitCode, 1);
+  EXPECT_TRUE(notResult.errors.contains("not a result file")) << notResult.errors.toStdString();
+  EXPECT_FALSE(QFile::exists(out));
   const CliRun unwritable =
       runCli({"result", "export", kSample, dir.filePath("no/such/folder/x.xlsx")});
   EXPECT_EQ(unwritable.exitCode, 1);

@@ -1,0 +1,64 @@
+#include "cli/Instrument.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include "core/frame/Installation.h"
+#include "core/frame/Settings.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/LinkReport.h"
+
+namespace karvel::cli {
+
+Instrument::Instrument() {
+  state_.ui = &ui_;
+  state_.clock = &clock_;
+  state_.visa = &visa_;
+  // The same settings file as the program's, portable or installed.
+  const Installation where = locateInstallation(QCoreApplication::applicationDirPath());
+  state_.programDir = where.resourceDir;
+  state_.settingsPath = where.settingsPath;
+  state_.temporaryDir = where.temporaryDir;
+}
+
+Instrument::~Instrument() {
+  if (state_.sessionOpen) Tarvik_close(state_, state_.session);
+}
+
+void Instrument::prepare(const CommandLine& line) {
+  ValeurParDefaut(state_);
+  WindowGeometry unused;
+  readSettingsFile(state_.settingsPath, state_, unused);
+  state_.language = line.language(state_.language);
+}
+
+bool Instrument::open(const QString& address) {
+  if (!address.isEmpty()) {
+    static const QRegularExpression usb(QStringLiteral("^USB\\d*$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (address.startsWith(QLatin1String("TCPIP"), Qt::CaseInsensitive)) {
+      state_.connectionType = Ethernet;
+      state_.ethernetAddress = address;
+    } else if (usb.match(address).hasMatch()) {
+      state_.connectionType = USB;
+    } else {
+      state_.connectionType = RS232;
+      state_.serialAddress = address;
+    }
+  }
+  if (OpenDev(state_) == 0) return true;
+  if (ui_.messages.isEmpty())
+    fail(QStringLiteral("the instrument could not be opened at %1").arg(currentAddress(state_)));
+  // The program's own message, its cause and address on the last line.
+  for (const QString& message : ui_.messages) fail(message);
+  return false;
+}
+
+int Instrument::linkFailed(const QString& text) {
+  fail(text);
+  const QString cause = linkFailureLine(lastLinkFailure(state_), state_.language);
+  if (!cause.isEmpty()) fail(cause);
+  return kExitFailure;
+}
+
+}  // namespace karvel::cli
