@@ -164,15 +164,17 @@ expect_completion() { # EXPECTED WORDS...
   done
 }
 f="$work/files"
-expect_completion "bus instrument result" karvel-cli ""
+expect_completion "--help --version bus help instrument result" karvel-cli ""
 expect_completion "set show speed voltage" karvel-cli bus ""
 expect_completion "export show" karvel-cli result ""
-expect_completion "fetch identify list send" karvel-cli instrument ""
-expect_completion "0 1 2 3 4" karvel-cli result export x.htm y.xlsx --language ""
+expect_completion "fetch identify list ports send" karvel-cli instrument ""
+expect_completion "0 1 2 3 4 de en es fr it" karvel-cli result export x.htm y.xlsx --language ""
 expect_completion "bus results" karvel-cli instrument fetch NAME --kind ""
 expect_completion "0 1" karvel-cli instrument fetch NAME --kind bus --store ""
-expect_completion "--address --kind --store --to" karvel-cli instrument fetch NAME --
-expect_completion "--address --replace" karvel-cli instrument send x.bus --
+expect_completion "--address --help --kind --language --store --to" karvel-cli instrument fetch NAME --
+expect_completion "--address --help --language --replace" karvel-cli instrument send x.bus --
+expect_completion "--format --help --language --probe" karvel-cli instrument ports --
+expect_completion "csv json text" karvel-cli bus show x.bus --format ""
 expect_completion "bus results" karvel-cli instrument list ""
 expect_completion "1 2 3" karvel-cli bus set x.bus 2 ""
 expect_completion "$f/B.BUS $f/a.bus $f/sub dir" karvel-cli bus show "$f/"
