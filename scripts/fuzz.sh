@@ -16,6 +16,9 @@ set -e
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
+case $seconds in
+  '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2; exit 2 ;;
+esac
 targets=${*:-bus_loader result_reader catalogue block_reader settings_reader}
 tree=build-fuzz
 
