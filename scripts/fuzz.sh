@@ -11,10 +11,14 @@
 # one of its checks, or hangs); the input that did it is left in
 # build-fuzz/crashes/<target>/ and the run's output in build-fuzz/logs/<target>.log.
 # Reproduce one with: build-fuzz/fuzz/fuzz_<target> build-fuzz/crashes/<target>/crash-...
+# FUZZ_FLAGS adds libFuzzer options, e.g. FUZZ_FLAGS=-max_len=100000 for longer inputs.
 set -e
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
+case $seconds in
+  '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2; exit 2 ;;
+esac
 targets=${*:-bus_loader result_reader catalogue block_reader settings_reader}
 tree=build-fuzz
 
@@ -23,6 +27,8 @@ cmake -S . -B "$tree" -G Ninja -DKARVEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only"
 cmake --build "$tree"
 
+# A report of undefined behaviour says how the program got there.
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 failed=""
 for target in $targets; do
   program=$tree/fuzz/fuzz_$target
@@ -41,7 +47,7 @@ for target in $targets; do
   status=0
   # shellcheck disable=SC2086
   "./$program" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
-    -dict="fuzz/$target.dict" -artifact_prefix="$tree/crashes/$target/" \
+    -dict="fuzz/$target.dict" -artifact_prefix="$tree/crashes/$target/" ${FUZZ_FLAGS:-} \
     $corpora >"$log" 2>&1 || status=$?
   # The last status line: executions, coverage (cov) and features (ft).
   grep -E '^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE|INITED)' "$log" | tail -n 1 || true
