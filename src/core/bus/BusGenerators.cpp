@@ -46,8 +46,11 @@ int measurementCount(const XmlDocument& doc, pugi::xml_node bus) {
 // Moves the setting `name` in the "SETUP" of every measurement MESURE0 ..
 // MESURE<n-1> by `step`, kept within 0..`last`. Measurements lacking one of
 // the elements are skipped.
-void moveMeasurements(XmlDocument& doc, int n, const char* name, int step, int last) {
-  if (step == 0) return;
+// Moves the setting `name` of the first n measurements by `step`; returns how
+// many were held at an end of the table instead of moving all the way.
+int moveMeasurements(XmlDocument& doc, int n, const char* name, int step, int last) {
+  if (step == 0) return 0;
+  int held = 0;
   // One pass over the root instead of a search per measurement; a count
   // larger than the root's children cannot name more elements than exist.
   QHash<QByteArray, pugi::xml_node> byTag;
@@ -61,9 +64,19 @@ void moveMeasurements(XmlDocument& doc, int n, const char* name, int step, int l
     if (!a) continue;
     const std::optional<int> value = scanInteger(doc.value(a));
     if (!value) continue;
-    const long long moved = std::clamp<long long>(static_cast<long long>(*value) + step, 0, last);
+    const long long wanted = static_cast<long long>(*value) + step;
+    const long long moved = std::clamp<long long>(wanted, 0, last);
+    if (moved != wanted) ++held;
     doc.setValue(a, QString::number(moved));
   }
+  return held;
+}
+
+// After a file was written: how many measurements stayed at a table end.
+void tellHeld(AppState& app, int held) {
+  if (held > 0 && app.ui)
+    app.ui->message(pick(bustext::kFileCreation, app.language),
+                    pick(bustext::kHeldAtTableEnd, app.language).arg(held));
 }
 
 // A working copy of the document shown, so that a refusal or a failed write
@@ -211,8 +224,10 @@ int CalculNewFreq(AppState& app, BusScreen& screen, int newSpeed, const QString&
     doc.setValue(timeBase, QString::number(*index + step));
   }
   setInt(doc, setup, "TrigPulseWidthD", trigPulseWidth(newSpeed));
-  moveMeasurements(doc, n, "TimeBase", step, kMaxTimeBaseIndex);
-  return saveAndShow(app, screen, doc, path);
+  const int held = moveMeasurements(doc, n, "TimeBase", step, kMaxTimeBaseIndex);
+  const int result = saveAndShow(app, screen, doc, path);
+  if (result >= 0) tellHeld(app, held);
+  return result;
 }
 
 int CalculNewAmpl(AppState& app, BusScreen& screen, double newVoltage, const QString& title,
@@ -239,8 +254,10 @@ int CalculNewAmpl(AppState& app, BusScreen& screen, double newVoltage, const QSt
     step = sensitivityStep(*index, r);
     doc.setValue(sensi, QString::number(*index + step));
   }
-  moveMeasurements(doc, n, "SensiCh1", step, kMaxSensiIndex);
-  return saveAndShow(app, screen, doc, path);
+  const int held = moveMeasurements(doc, n, "SensiCh1", step, kMaxSensiIndex);
+  const int result = saveAndShow(app, screen, doc, path);
+  if (result >= 0) tellHeld(app, held);
+  return result;
 }
 
 }  // namespace karvel

@@ -37,6 +37,19 @@ inline constexpr Text5 kReplaceQuestion = {
 inline constexpr Text5 kYes = {"Oui", "Yes", "Ja", "Sí", "Sì"};
 inline constexpr Text5 kNo = {"Non", "No", "Nein", "No", "No"};
 
+// After a generation, %1 measurements whose setting stayed at a table end.
+inline constexpr Text5 kHeldAtTableEnd = {
+    "Fichier écrit. %1 mesure(s) gardée(s) à la limite du tableau de l'instrument : "
+    "vérifiez leurs réglages.",
+    "File written. %1 measurement(s) held at the end of the instrument's table: "
+    "check their settings.",
+    "Datei geschrieben. %1 Messung(en) am Ende der Gerätetabelle gehalten: "
+    "bitte Einstellungen prüfen.",
+    "Fichero escrito. %1 medida(s) retenida(s) en el extremo de la tabla del instrumento: "
+    "compruebe sus ajustes.",
+    "File scritto. %1 misura/e ferma/e al limite della tabella dello strumento: "
+    "verificarne le impostazioni."};
+
 // The two new-file dialogs (TraducNewFichier, TraducNewFichier2).
 inline constexpr Text5 kFileCreation = {"Création de fichier", "File creation", "Dateierstellung",
                                         "Creación de fichero", "Creazione file"};
