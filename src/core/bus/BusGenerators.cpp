@@ -72,13 +72,6 @@ int moveMeasurements(XmlDocument& doc, int n, const char* name, int step, int la
   return held;
 }
 
-// After a file was written: how many measurements stayed at a table end.
-void tellHeld(AppState& app, int held) {
-  if (held > 0 && app.ui)
-    app.ui->message(pick(bustext::kFileCreation, app.language),
-                    pick(bustext::kHeldAtTableEnd, app.language).arg(held));
-}
-
 // A working copy of the document shown, so that a refusal or a failed write
 // leaves the document (and its unsaved edits) as it was.
 std::shared_ptr<XmlDocument> workingCopy(const XmlDocument& doc) {
@@ -95,14 +88,26 @@ bool setTitle(AppState& app, XmlDocument& doc, const QString& title) {
   return true;
 }
 
-int saveAndShow(AppState& app, BusScreen& screen, const XmlDocument& doc, const QString& path) {
+// After a file was written: how many measurements stayed at a table end.
+void tellHeld(AppState& app, int held) {
+  if (held > 0 && app.ui)
+    app.ui->message(pick(bustext::kFileCreation, app.language),
+                    pick(bustext::kHeldAtTableEnd, app.language).arg(held));
+}
+
+// Writes the generated document, shows it and tells how many measurements
+// were held at a table end.
+int saveAndShow(AppState& app, BusScreen& screen, const XmlDocument& doc, const QString& path,
+                int held) {
   QString detail;
   if (doc.save(path, &detail) < 0) {
     refuse(app, pick(bustext::kCannotWrite, app.language) + u'\n' + detail);
     return XmlCannotWrite;
   }
   const int result = ConvertAndRenderXMLFileInTree(app, screen, path);
-  return result < 0 ? result : 0;
+  if (result < 0) return result;
+  tellHeld(app, held);
+  return 0;
 }
 
 }  // namespace
@@ -224,10 +229,8 @@ int CalculNewFreq(AppState& app, BusScreen& screen, int newSpeed, const QString&
     doc.setValue(timeBase, QString::number(*index + step));
   }
   setInt(doc, setup, "TrigPulseWidthD", trigPulseWidth(newSpeed));
-  const int held = moveMeasurements(doc, n, "TimeBase", step, kMaxTimeBaseIndex);
-  const int result = saveAndShow(app, screen, doc, path);
-  if (result >= 0) tellHeld(app, held);
-  return result;
+  return saveAndShow(app, screen, doc, path,
+                     moveMeasurements(doc, n, "TimeBase", step, kMaxTimeBaseIndex));
 }
 
 int CalculNewAmpl(AppState& app, BusScreen& screen, double newVoltage, const QString& title,
@@ -254,10 +257,8 @@ int CalculNewAmpl(AppState& app, BusScreen& screen, double newVoltage, const QSt
     step = sensitivityStep(*index, r);
     doc.setValue(sensi, QString::number(*index + step));
   }
-  const int held = moveMeasurements(doc, n, "SensiCh1", step, kMaxSensiIndex);
-  const int result = saveAndShow(app, screen, doc, path);
-  if (result >= 0) tellHeld(app, held);
-  return result;
+  return saveAndShow(app, screen, doc, path,
+                     moveMeasurements(doc, n, "SensiCh1", step, kMaxSensiIndex));
 }
 
 }  // namespace karvel

@@ -6,8 +6,7 @@
 namespace karvel::ui {
 
 void attachBusFeature(MainWindow& window) {
-  BusPanel* panel = BusPanel::of(&window);
-  if (!panel) panel = new BusPanel(window.state(), &window);
+  BusPanel* panel = BusPanel::attachedTo(window.state(), &window);
   MainCommands& commands = window.commands();
   commands.openBus = [panel](const QString& path) { return panel->load(path); };
   commands.save = [panel] { panel->save(); };

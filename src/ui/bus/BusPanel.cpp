@@ -316,10 +316,13 @@ QDialog* BusPanel::CreationFichier(bool speed) {
   return dialog;
 }
 
+BusPanel* BusPanel::attachedTo(AppState& app, QWidget* window) {
+  BusPanel* panel = of(window);
+  return panel ? panel : new BusPanel(app, window);
+}
+
 int ConvertAndRenderXMLFileInTree(AppState& app, QWidget* mainWindow, const QString& path) {
-  BusPanel* panel = BusPanel::of(mainWindow);
-  if (!panel) panel = new BusPanel(app, mainWindow);
-  return panel->load(path);
+  return BusPanel::attachedTo(app, mainWindow)->load(path);
 }
 
 }  // namespace karvel::ui

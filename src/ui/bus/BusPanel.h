@@ -29,6 +29,8 @@ class BusPanel : public QObject {
 
   // The panel attached to a main window, or null.
   static BusPanel* of(QWidget* window);
+  // The panel attached to `window`, made and attached when there is none.
+  static BusPanel* attachedTo(AppState& app, QWidget* window);
 
   BusScreen& screen() { return screen_; }
   QWidget* window() const { return window_; }

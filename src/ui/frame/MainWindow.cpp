@@ -208,8 +208,8 @@ bool MainWindow::openPath(const QString& path) {
 }
 
 void MainWindow::rememberOpened(const QString& path) {
-  const QString file = userMemoryPath(state_.settingsPath);
   if (state_.settingsPath.isEmpty()) return;
+  const QString file = userMemoryPath(state_.settingsPath);
   UserMemory memory = loadUserMemory(file);
   memory.lastFolder = QFileInfo(path).absolutePath();
   memory.recentFiles = withRecentFile(memory.recentFiles, QDir::toNativeSeparators(path));

@@ -192,8 +192,7 @@ void ImportDialog::fetch() {
   if (state_.importSource == kKindBus) {
     // Unsaved edits of the file shown are saved or given up before the fetch.
     if (mainWindow_) {
-      panel = BusPanel::of(mainWindow_);
-      if (!panel) panel = new BusPanel(state_, mainWindow_);
+      panel = BusPanel::attachedTo(state_, mainWindow_);
       if (!panel->confirmDiscard()) return;
     }
     path = temporaryPath(folder, name, kKindBus);
