@@ -228,7 +228,7 @@ int set(const QStringList& args) {
   }
   const QString shown = modifValXML(s.app, s.screen, row, column, text);
   QString error;
-  if (s.app.xmlDocument->save(a[4], &error) < 0) return fail(error);
+  if (s.app.xmlDocument->save(a[4], &error, s.app.language) < 0) return fail(error);
   printLine(shown);
   return kExitOk;
 }

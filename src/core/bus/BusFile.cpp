@@ -10,8 +10,9 @@
 #include <optional>
 
 #include "core/bus/BusTexts.h"
-#include "core/frame/Interaction.h"
 #include "core/bus/XmlDocument.h"
+#include "core/bus/XmlTexts.h"
+#include "core/frame/Interaction.h"
 
 namespace karvel {
 
@@ -139,7 +140,7 @@ void showXmlErrors(AppState& app, const QStringList& errors) {
   if (errors.isEmpty() || !app.ui) return;
   QStringList shown = errors.mid(0, kMaxShownErrors);
   if (errors.size() > kMaxShownErrors)
-    shown << QStringLiteral("(%1 more)").arg(errors.size() - kMaxShownErrors);
+    shown << pick(xmltext::kMoreErrors, app.language).arg(errors.size() - kMaxShownErrors);
   app.ui->message(pick(bustext::kXmlErrorTitle, app.language), shown.join(u'\n'));
 }
 
@@ -184,10 +185,15 @@ void setCell(BusScreen& screen, int column, const QString& text) {
       text;
 }
 
-QString missingAttribute(const XmlDocument& doc, pugi::xml_node element, const char* which) {
+// `which` is the attribute's name, or empty for the element's first one.
+QString missingAttribute(const AppState& app, const XmlDocument& doc, pugi::xml_node element,
+                         const char* which) {
+  const int l = app.language;
+  const QString attribute = which ? pick(xmltext::kNamedAttribute, l).arg(QLatin1String(which))
+                                  : pick(xmltext::kFirstAttribute, l);
   return XmlDocument::errorText(
-      XmlMissingAttribute,
-      QStringLiteral("%1 of element \"%2\"").arg(QString::fromLatin1(which), doc.tag(element)));
+      XmlMissingAttribute, pick(xmltext::kAttributeOfElement, l).arg(attribute, doc.tag(element)),
+      l);
 }
 
 }  // namespace
@@ -205,7 +211,8 @@ int ProcessXMLElement(AppState& app, BusScreen& screen, pugi::xml_node element) 
   auto walkError = [&](const QString& text) { screen.xmlErrors << text; };
   try {
     if (screen.walkDepth > kMaxDepth) {
-      walkError(XmlDocument::errorText(XmlMalformed, QStringLiteral("elements nested too deeply")));
+      walkError(XmlDocument::errorText(XmlMalformed, pick(xmltext::kNestedTooDeeply, app.language),
+                                       app.language));
       return 0;
     }
     for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
@@ -219,7 +226,7 @@ int ProcessXMLElement(AppState& app, BusScreen& screen, pugi::xml_node element) 
       const pugi::xml_attribute first = child.first_attribute();
       auto firstValue = [&](QString* out) {
         if (!first) {
-          walkError(missingAttribute(doc, child, "first attribute"));
+          walkError(missingAttribute(app, doc, child, nullptr));
           return false;
         }
         *out = doc.value(first);
@@ -230,7 +237,7 @@ int ProcessXMLElement(AppState& app, BusScreen& screen, pugi::xml_node element) 
       if (std::strstr(tag, "BITMAP")) {
         const pugi::xml_attribute a = child.attribute("a");
         if (!a) {
-          walkError(missingAttribute(doc, child, "attribute \"a\""));
+          walkError(missingAttribute(app, doc, child, "a"));
           return 0;
         }
         const QString path = picturePath(app, doc.value(a));
@@ -316,7 +323,7 @@ int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QStrin
     screen.state.rowCount = 0;
     app.xmlDocument.reset();
 
-    XmlDocument::Loaded loaded = XmlDocument::loadFile(path);
+    XmlDocument::Loaded loaded = XmlDocument::loadFile(path, app.language);
     if (!loaded.document) {
       screen.xmlErrors << loaded.errorText;
       if (loaded.status == XmlOutOfMemory) result = XmlOutOfMemory;
@@ -462,7 +469,7 @@ int SaveBusDocument(AppState& app, const QString& chosen, QString* written, QStr
   const QString target = busSavePath(chosen, isSecondFamilyDocument(*app.xmlDocument));
   if (written) *written = target;
   QString detail;
-  const int status = app.xmlDocument->save(target, &detail);
+  const int status = app.xmlDocument->save(target, &detail, app.language);
   if (status < 0 && error) *error = pick(bustext::kCannotWrite, app.language) + u'\n' + detail;
   return status;
 }

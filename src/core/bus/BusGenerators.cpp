@@ -100,7 +100,7 @@ void tellHeld(AppState& app, int held) {
 int saveAndShow(AppState& app, BusScreen& screen, const XmlDocument& doc, const QString& path,
                 int held) {
   QString detail;
-  if (doc.save(path, &detail) < 0) {
+  if (doc.save(path, &detail, app.language) < 0) {
     refuse(app, pick(bustext::kCannotWrite, app.language) + u'\n' + detail);
     return XmlCannotWrite;
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/bus/XmlTexts.h"
 #include "core/frame/BoundedRead.h"
 #include "core/frame/SafeWrite.h"
 
@@ -123,7 +124,7 @@ QByteArray declaredEncoding(const QByteArray& bytes, qsizetype start) {
 }
 
 // Line and column (from 1) of a byte offset, for error texts.
-QString position(const QByteArray& bytes, std::ptrdiff_t offset) {
+QString position(const QByteArray& bytes, std::ptrdiff_t offset, int language) {
   if (offset < 0) offset = 0;
   if (offset > bytes.size()) offset = bytes.size();
   int line = 1;
@@ -136,7 +137,36 @@ QString position(const QByteArray& bytes, std::ptrdiff_t offset) {
       ++column;
     }
   }
-  return QStringLiteral("line %1, column %2").arg(line).arg(column);
+  return pick(xmltext::kPosition, language).arg(line).arg(column);
+}
+
+// What the XML reader found wrong, in the user's language.
+QString parseProblem(pugi::xml_parse_status status, int language) {
+  using namespace xmltext;
+  switch (status) {
+    case pugi::status_unrecognized_tag:
+      return pick(kParseTag, language);
+    case pugi::status_bad_pi:
+      return pick(kParsePi, language);
+    case pugi::status_bad_comment:
+      return pick(kParseComment, language);
+    case pugi::status_bad_cdata:
+      return pick(kParseCdata, language);
+    case pugi::status_bad_doctype:
+      return pick(kParseDoctype, language);
+    case pugi::status_bad_pcdata:
+      return pick(kParsePcdata, language);
+    case pugi::status_bad_start_element:
+      return pick(kParseStartTag, language);
+    case pugi::status_bad_attribute:
+      return pick(kParseAttribute, language);
+    case pugi::status_bad_end_element:
+      return pick(kParseEndTag, language);
+    case pugi::status_end_element_mismatch:
+      return pick(kParseMismatch, language);
+    default:
+      return pick(kParseUnknown, language);
+  }
 }
 
 constexpr int kMaxErrorText = 511;
@@ -157,44 +187,45 @@ qsizetype loneSurrogate(const QString& text) {
 
 }  // namespace
 
-QString XmlDocument::errorText(int status, const QString& detail) {
+QString XmlDocument::errorText(int status, const QString& detail, int language) {
+  using namespace xmltext;
   QString text;
   switch (status) {
     case XmlOk:
-      text = QStringLiteral("No error");
+      text = pick(kNoError, language);
       break;
     case XmlCannotOpen:
-      text = QStringLiteral("Cannot open the file");
+      text = pick(kCannotOpen, language);
       break;
     case XmlMalformed:
-      text = QStringLiteral("The file is not well-formed XML");
+      text = pick(kMalformed, language);
       break;
     case XmlNoRoot:
-      text = QStringLiteral("The document has no root element");
+      text = pick(kNoRoot, language);
       break;
     case XmlSeveralRoots:
-      text = QStringLiteral("The document has more than one root element");
+      text = pick(kSeveralRoots, language);
       break;
     case XmlTextOutsideRoot:
-      text = QStringLiteral("Text outside the root element");
+      text = pick(kTextOutsideRoot, language);
       break;
     case XmlUnsupportedEncoding:
-      text = QStringLiteral("The file's character encoding cannot be read");
+      text = pick(kUnsupportedEncoding, language);
       break;
     case XmlCannotWrite:
-      text = QStringLiteral("Cannot write the file");
+      text = pick(kCannotWrite, language);
       break;
     case XmlMissingAttribute:
-      text = QStringLiteral("Attribute missing");
+      text = pick(kMissingAttribute, language);
       break;
     case XmlNotEncodable:
-      text = QStringLiteral("The text holds characters that the file's encoding cannot store");
+      text = pick(kNotEncodable, language);
       break;
     case XmlOutOfMemory:
-      text = QStringLiteral("Out of memory");
+      text = pick(kOutOfMemory, language);
       break;
     default:
-      text = QStringLiteral("XML error %1").arg(status);
+      text = pick(kOtherError, language).arg(status);
       break;
   }
   if (!detail.isEmpty()) text += QStringLiteral(": ") + detail;
@@ -202,22 +233,20 @@ QString XmlDocument::errorText(int status, const QString& detail) {
   return text;
 }
 
-XmlDocument::Loaded XmlDocument::loadFile(const QString& path) {
+XmlDocument::Loaded XmlDocument::loadFile(const QString& path, int language) {
   Loaded result;
   QFile file(path);
   if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
     result.status = XmlCannotOpen;
     result.errorText =
-        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()), language);
     return result;
   }
   auto tooLarge = [&] {
     result.status = XmlCannotOpen;
-    result.errorText =
-        errorText(XmlCannotOpen,
-                  QStringLiteral("%1 is larger than %2 MB, too large for a bus definition file")
-                      .arg(path)
-                      .arg(kMaxFileSize / (1024 * 1024)));
+    result.errorText = errorText(
+        XmlCannotOpen,
+        pick(xmltext::kTooLarge, language).arg(path).arg(kMaxFileSize / (1024 * 1024)), language);
     return result;
   };
   QByteArray bytes;
@@ -226,13 +255,13 @@ XmlDocument::Loaded XmlDocument::loadFile(const QString& path) {
   if (read == BoundedRead::Failed) {
     result.status = XmlCannotOpen;
     result.errorText =
-        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()));
+        errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()), language);
     return result;
   }
-  return loadBytes(bytes);
+  return loadBytes(bytes, language);
 }
 
-XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
+XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes, int language) {
   Loaded result;
   try {
     std::shared_ptr<XmlDocument> doc(new XmlDocument);
@@ -266,7 +295,7 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
       if (decoder.hasError()) {
         result.status = XmlUnsupportedEncoding;
         result.errorText =
-            errorText(XmlUnsupportedEncoding, QStringLiteral("invalid UTF-16/UTF-32 data"));
+            errorText(XmlUnsupportedEncoding, pick(xmltext::kInvalidWide, language), language);
         return result;
       }
       // The file is worked on as UTF-8 and written back from it, so what
@@ -274,12 +303,11 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
       const qsizetype lone = loneSurrogate(text);
       if (lone >= 0) {
         result.status = XmlUnsupportedEncoding;
-        result.errorText = errorText(
-            XmlUnsupportedEncoding,
-            QStringLiteral("unpaired UTF-16 surrogate (0x%1) at character %2; the file cannot be "
-                           "read without changing it")
-                .arg(text[lone].unicode(), 4, 16, QLatin1Char('0'))
-                .arg(lone + 1));
+        result.errorText = errorText(XmlUnsupportedEncoding,
+                                     pick(xmltext::kLoneSurrogate, language)
+                                         .arg(text[lone].unicode(), 4, 16, QLatin1Char('0'))
+                                         .arg(lone + 1),
+                                     language);
         return result;
       }
       // An odd trailing byte and the like are dropped by the decoder: the
@@ -291,10 +319,8 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
                              QStringEncoder::Flag::Stateless);
       if (QByteArray(encoder.encode(text)) != bytes.mid(bom)) {
         result.status = XmlUnsupportedEncoding;
-        result.errorText = errorText(
-            XmlUnsupportedEncoding,
-            QStringLiteral("incomplete UTF-16/UTF-32 data; the file cannot be read without "
-                           "changing it"));
+        result.errorText =
+            errorText(XmlUnsupportedEncoding, pick(xmltext::kIncompleteWide, language), language);
         return result;
       }
       doc->outerPrefix_ = bytes.left(bom);
@@ -325,14 +351,16 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
         doc->parseBuffer_.get(), doc->parseSize_, flags, pugi::encoding_utf8);
     if (parsed.status == pugi::status_out_of_memory) {
       result.status = XmlOutOfMemory;
-      result.errorText = errorText(XmlOutOfMemory);
+      result.errorText = errorText(XmlOutOfMemory, QString(), language);
       return result;
     }
     if (!parsed) {
       result.status = XmlMalformed;
-      result.errorText = errorText(XmlMalformed, QStringLiteral("%1 at %2")
-                                                     .arg(QString::fromLatin1(parsed.description()),
-                                                          position(doc->original_, parsed.offset)));
+      result.errorText = errorText(
+          XmlMalformed,
+          QStringLiteral("%1 (%2)").arg(parseProblem(parsed.status, language),
+                                        position(doc->original_, parsed.offset, language)),
+          language);
       return result;
     }
 
@@ -347,10 +375,11 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
         for (const char* p = node.value(); *p; ++p) {
           if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') {
             result.status = XmlTextOutsideRoot;
-            result.errorText =
-                errorText(XmlTextOutsideRoot,
-                          position(doc->original_,
-                                   node.value() - doc->parseBuffer_.get() + (p - node.value())));
+            result.errorText = errorText(
+                XmlTextOutsideRoot,
+                position(doc->original_,
+                         node.value() - doc->parseBuffer_.get() + (p - node.value()), language),
+                language);
             return result;
           }
         }
@@ -358,12 +387,12 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
     }
     if (roots == 0) {
       result.status = XmlNoRoot;
-      result.errorText = errorText(XmlNoRoot);
+      result.errorText = errorText(XmlNoRoot, QString(), language);
       return result;
     }
     if (roots > 1) {
       result.status = XmlSeveralRoots;
-      result.errorText = errorText(XmlSeveralRoots);
+      result.errorText = errorText(XmlSeveralRoots, QString(), language);
       return result;
     }
     doc->savedBytes_ = doc->bytes();
@@ -372,7 +401,7 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes) {
   } catch (const std::bad_alloc&) {
     result.document.reset();
     result.status = XmlOutOfMemory;
-    result.errorText = errorText(XmlOutOfMemory);
+    result.errorText = errorText(XmlOutOfMemory, QString(), language);
     return result;
   }
 }
@@ -411,11 +440,12 @@ QByteArray XmlDocument::bytes() const {
   return outerPrefix_ + encoded;
 }
 
-int XmlDocument::save(const QString& path, QString* error) const {
+int XmlDocument::save(const QString& path, QString* error, int language) const {
   QString reason;
   const QByteArray data = bytes();
   if (!writeFileWhole(path, data, &reason)) {
-    if (error) *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, reason));
+    if (error)
+      *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, reason), language);
     return XmlCannotWrite;
   }
   savedBytes_ = data;
@@ -527,19 +557,21 @@ QString XmlDocument::encodingName() const {
   return codec_ == Codec::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("windows-1252");
 }
 
-int XmlDocument::setValue(pugi::xml_attribute attribute, const QString& text, QString* error) {
+int XmlDocument::setValue(pugi::xml_attribute attribute, const QString& text, QString* error,
+                          int language) {
   if (!attribute) {
-    if (error) *error = errorText(XmlMissingAttribute);
+    if (error) *error = errorText(XmlMissingAttribute, QString(), language);
     return XmlMissingAttribute;
   }
   bool ok = false;
   const QByteArray raw = encode(text, &ok);
   if (!ok) {
-    if (error) *error = errorText(XmlNotEncodable, encodingName());
+    if (error) *error = errorText(XmlNotEncodable, encodingName(), language);
     return XmlNotEncodable;
   }
   if (raw.contains('\0')) {
-    if (error) *error = errorText(XmlNotEncodable, QStringLiteral("NUL character"));
+    if (error)
+      *error = errorText(XmlNotEncodable, pick(xmltext::kNulCharacter, language), language);
     return XmlNotEncodable;
   }
   // Writing back the value it already holds leaves its bytes alone.
@@ -549,7 +581,7 @@ int XmlDocument::setValue(pugi::xml_attribute attribute, const QString& text, QS
   std::size_t length = 0;
   char quote = '"';
   if (!locate(attribute, &offset, &length, &quote)) {
-    if (error) *error = errorText(XmlMissingAttribute);
+    if (error) *error = errorText(XmlMissingAttribute, QString(), language);
     return XmlMissingAttribute;
   }
 

@@ -40,8 +40,9 @@ class XmlDocument {
     QString errorText;  // the layer's own text, at most 511 characters
   };
 
-  static Loaded loadFile(const QString& path);
-  static Loaded loadBytes(const QByteArray& bytes);
+  // Error texts are in `language` (the language index; English by default).
+  static Loaded loadFile(const QString& path, int language = 1);
+  static Loaded loadBytes(const QByteArray& bytes, int language = 1);
 
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
@@ -51,7 +52,7 @@ class XmlDocument {
   QByteArray bytes() const;
   // Writes bytes() to a temporary file beside `path` and renames it over
   // `path`, so a failed write never loses the file that was there.
-  int save(const QString& path, QString* errorText) const;
+  int save(const QString& path, QString* errorText, int language = 1) const;
 
   pugi::xml_node root() const { return root_; }
 
@@ -76,7 +77,8 @@ class XmlDocument {
   QString value(pugi::xml_attribute attribute) const;
   // Sets the value in memory. Refused (XmlNotEncodable) when the file's
   // encoding cannot hold a character of `text`; nothing is changed then.
-  int setValue(pugi::xml_attribute attribute, const QString& text, QString* errorText = nullptr);
+  int setValue(pugi::xml_attribute attribute, const QString& text, QString* errorText = nullptr,
+               int language = 1);
 
   // What one attribute holds now, exactly: taken before an edit and given
   // back to undo it, so that an undone edit leaves the bytes as they were.
@@ -97,7 +99,7 @@ class XmlDocument {
   QString encodingName() const;
 
   // The text for a status, for the "XML Error" box.
-  static QString errorText(int status, const QString& detail = QString());
+  static QString errorText(int status, const QString& detail = QString(), int language = 1);
 
  private:
   enum class Codec { Utf8, Windows1252 };

@@ -217,6 +217,48 @@ TEST_F(BusFileTest, AMalformedFileGivesTheXmlErrorBoxAndAnEmptyWindow) {
   EXPECT_EQ(ui.messages.size(), 2);
 }
 
+TEST_F(BusFileTest, TheXmlErrorBoxSpeaksTheChosenLanguage) {
+  const QString bad = write("bad.BUS", "<R>\n<BUS><TITLE a=\"x\"/></R>");
+  const QString noAttribute = write("attr.BUS", "<R><BUS><COMMENT/></BUS></R>");
+  const QString missing = dir.filePath("none.BUS");
+  struct Case {
+    int language;
+    const char* malformed;  // status, then the reader's own finding and position
+    const char* position;
+    const char* attribute;
+    const char* cannotOpen;
+  };
+  const Case cases[] = {
+      {0, "Le fichier n'est pas un document XML bien formé: la balise fermante", "ligne 2, colonne",
+       "premier attribut de l'élément \"COMMENT\"", "Impossible d'ouvrir le fichier"},
+      {1, "The file is not well-formed XML: end tag does not match", "line 2, column",
+       "first attribute of element \"COMMENT\"", "Cannot open the file"},
+      {2, "Die Datei ist kein wohlgeformtes XML: End-Tag passt nicht", "Zeile 2, Spalte",
+       "erstes Attribut des Elements \"COMMENT\"", "Die Datei kann nicht geöffnet werden"},
+      {3, "El fichero no es un XML bien formado: la etiqueta de cierre", "línea 2, columna",
+       "primer atributo del elemento \"COMMENT\"", "No se puede abrir el fichero"},
+      {4, "Il file non è un XML ben formato: il tag di chiusura", "riga 2, colonna",
+       "primo attributo dell'elemento \"COMMENT\"", "Impossibile aprire il file"},
+  };
+  for (const Case& c : cases) {
+    app.language = c.language;
+    ui.messages.clear();
+    ConvertAndRenderXMLFileInTree(app, screen, bad);
+    ConvertAndRenderXMLFileInTree(app, screen, noAttribute);
+    ConvertAndRenderXMLFileInTree(app, screen, missing);
+    ASSERT_EQ(ui.messages.size(), 3);
+    const QString box = ui.messages[0].text;
+    EXPECT_TRUE(box.startsWith(QString::fromUtf8(c.malformed))) << box.toStdString();
+    EXPECT_TRUE(box.contains(QString::fromUtf8(c.position))) << box.toStdString();
+    EXPECT_TRUE(ui.messages[1].text.contains(QString::fromUtf8(c.attribute)))
+        << ui.messages[1].text.toStdString();
+    EXPECT_TRUE(ui.messages[2].text.startsWith(QString::fromUtf8(c.cannotOpen)));
+    EXPECT_TRUE(ui.messages[2].text.contains(QDir::toNativeSeparators(missing)) ||
+                ui.messages[2].text.contains(missing));
+    EXPECT_EQ(ui.messages[0].title, "XML Error");  // the box's own title stays
+  }
+}
+
 TEST_F(BusFileTest, LoadStateSurvivesCloseAndTheNextLoad) {
   const QString locked = writeBus("locked.BUS", "    <LockedSpeed a=\"1\"/>\n", threeMeasures());
   const QString plain = writeBus("plain.BUS", "", threeMeasures(), 7);
