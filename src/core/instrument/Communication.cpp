@@ -2,9 +2,10 @@
 
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
-#include "core/instrument/IdentModelScope.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Messages.h"
+#include "core/instrument/CommunicationTexts.h"
+#include "core/instrument/IdentModelScope.h"
 #include "core/instrument/PortDiscovery.h"
 #include "core/instrument/ScpiCommands.h"
 #include "io/Visa.h"
@@ -270,6 +271,21 @@ QString currentAddress(const AppState& state) {
     case Ethernet: return state.ethernetAddress;
     default: return state.serialAddress;
   }
+}
+
+QString sessionStatusText(const AppState& state, bool opening) {
+  const int l = state.language;
+  // USB has no address until the search found the port.
+  const QString address = state.connectionType == USB && !state.sessionOpen ? QStringLiteral("USB")
+                                                                            : currentAddress(state);
+  if (state.sessionOpen) {
+    const QString model = state.instrumentModel == kModelRQ4102   ? QStringLiteral("RQ4102")
+                          : state.instrumentModel == kModelRQ6102 ? QStringLiteral("RQ6102")
+                                                                  : pick(text::kUnknownModel, l);
+    return pick(text::kSessionOpen, l).arg(model, address);
+  }
+  if (opening) return pick(text::kSessionOpening, l).arg(address);
+  return pick(text::kSessionClosed, l);
 }
 
 int traceLengthFromCalibration(const QByteArray& reply) {

@@ -58,6 +58,10 @@ int Tarvik_defaultInstrSetup(AppState& state, io::ViSession session);
 // The address text of the current connection type.
 QString currentAddress(const AppState& state);
 
+// The text of the main window's session field: not connected, connecting
+// (while `opening`), or connected with the model and the address in use.
+QString sessionStatusText(const AppState& state, bool opening);
+
 // The trace length from the calibration configuration reply: 50000 when bit
 // 0x80 of the two hexadecimal digits at characters 3 and 4 is set, else 2500.
 int traceLengthFromCalibration(const QByteArray& reply);

@@ -109,4 +109,16 @@ inline constexpr Text5 kLinkOther{"Erreur de liaison : %1", "Link error: %1",
                                   "Verbindungsfehler: %1", "Error de enlace: %1",
                                   "Errore di collegamento: %1"};
 
+// The main window's status bar: where the session stands.
+inline constexpr Text5 kSessionClosed{"Non connecté", "Not connected", "Nicht verbunden",
+                                      "No conectado", "Non connesso"};
+inline constexpr Text5 kSessionOpening{"Connexion à %1 ...", "Connecting to %1 ...",
+                                       "Verbindung mit %1 ...", "Conectando con %1 ...",
+                                       "Connessione a %1 ..."};
+inline constexpr Text5 kSessionOpen{"Connecté : %1 sur %2", "Connected: %1 on %2",
+                                    "Verbunden: %1 an %2", "Conectado: %1 en %2",
+                                    "Connesso: %1 su %2"};
+inline constexpr Text5 kUnknownModel{"oscilloscope", "oscilloscope", "Oszilloskop", "osciloscopio",
+                                     "oscilloscopio"};
+
 }  // namespace karvel::text

@@ -21,6 +21,9 @@ struct MainCommands {
   // The toolbar's connect toggle (InitCom): close the session when one is
   // open, open one otherwise.
   std::function<void()> toggleSession;
+  // The status bar's session field: where the session stands (`opening`:
+  // a connection is being made now).
+  std::function<QString(bool opening)> sessionStatus;
   // Shutdown: closes a session still open when the event loop has ended.
   std::function<void()> closeSession;
   // After the user confirmed quitting, when the program started the

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QTranslator>
@@ -77,6 +78,9 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   form_->menuFile->insertSeparator(form_->actionExit);
   connect(recentMenu_, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
   setAcceptDrops(true);
+  sessionLabel_ = new QLabel(this);
+  sessionLabel_->setObjectName(QStringLiteral("sessionStatus"));
+  statusBar()->addPermanentWidget(sessionLabel_);
 
   state_.mainPanel = this;
   state_.menuBar = menuBar();
@@ -419,6 +423,7 @@ void MainWindow::removeLastToolItem() {
 }
 
 void MainWindow::AfficheCom(int open) {
+  showSessionStatus(false);
   if (!toolbar_) return;
   // Back to the fixed items whatever the end holds now, so that repeated
   // calls with the same state never add a second toggle.
@@ -454,7 +459,17 @@ void MainWindow::AfficheCom(int open) {
   shown->setToolTip(name->text());
 }
 
+void MainWindow::showSessionStatus(bool opening) {
+  if (!sessionLabel_) return;
+  sessionLabel_->setText(commands_.sessionStatus ? commands_.sessionStatus(opening) : QString());
+}
+
 void MainWindow::InitCom() {
+  if (!state_.sessionOpen && sessionLabel_) {
+    // The search can take seconds: say what is going on before it starts.
+    showSessionStatus(true);
+    sessionLabel_->repaint();
+  }
   if (commands_.toggleSession) commands_.toggleSession();
   // The toggle shows the session as it now is, also after a failed opening.
   AfficheCom(state_.sessionOpen);

@@ -14,6 +14,7 @@
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QMenu;
 
 namespace Ui {
@@ -104,6 +105,7 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   void showAbout();
   QAction* addToolButton(const char* image, const QString& description);
   void removeLastToolItem();
+  void showSessionStatus(bool opening);
 
   AppState& state_;
   std::unique_ptr<Ui::MainWindow> form_;
@@ -111,6 +113,7 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   QPointer<QToolBar> toolbar_;
   QPointer<AboutDialog> about_;
   QMenu* recentMenu_ = nullptr;
+  QLabel* sessionLabel_ = nullptr;
   bool quitRequested_ = false;
 };
 

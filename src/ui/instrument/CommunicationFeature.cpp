@@ -43,10 +43,12 @@ void attachCommunicationFeature(MainWindow& window) {
     if (s.sessionOpen) Tarvik_close(s, s.session);
     else OpenDev(s);
   };
+  c.sessionStatus = [w](bool opening) { return sessionStatusText(w->state(), opening); };
   c.closeSession = [w] {
     AppState& s = w->state();
     if (s.sessionOpen) Tarvik_close(s, s.session);
   };
+  window.AfficheCom(state.sessionOpen);
 }
 
 }  // namespace karvel::ui

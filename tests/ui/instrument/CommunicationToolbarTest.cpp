@@ -1,5 +1,6 @@
 // The toolbar's connect toggle wired to the instrument session, against the
-// simulator: go button and indicator after opening, stop button after closing.
+// simulator: go button and indicator after opening, stop button after closing,
+// and the status bar's session field saying the same in words.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -35,9 +36,16 @@ TEST(CommunicationToolbar, ToggleOpensAndClosesTheSession) {
   ASSERT_NE(state.visa, nullptr);
   ASSERT_EQ(window.toolbar()->actions().size(), 9);
   EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "stopButton");
+  auto* status = window.findChild<QLabel*>("sessionStatus");
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->text(), "Not connected");
 
   window.toolbar()->actions()[8]->trigger();
   EXPECT_EQ(state.sessionOpen, 1);
+  EXPECT_EQ(status->text(), "Connected: RQ6102 on " + sim.tcpResource());
+  window.GestionMenu(item::FirstLanguage + German);
+  EXPECT_EQ(status->text(), "Verbunden: RQ6102 an " + sim.tcpResource());
+  window.GestionMenu(item::FirstLanguage + English);
   EXPECT_EQ(state.instrumentModel, kModelRQ6102);
   ASSERT_EQ(window.toolbar()->actions().size(), 10);
   EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "goButton");
@@ -47,6 +55,7 @@ TEST(CommunicationToolbar, ToggleOpensAndClosesTheSession) {
   EXPECT_EQ(state.sessionOpen, 0);
   ASSERT_EQ(window.toolbar()->actions().size(), 9);
   EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "stopButton");
+  EXPECT_EQ(status->text(), "Not connected");
   EXPECT_TRUE(ui.messages.isEmpty());
 
   // With the instrument gone, a click ends with message 20 and the stop button.
@@ -57,4 +66,5 @@ TEST(CommunicationToolbar, ToggleOpensAndClosesTheSession) {
   ASSERT_EQ(ui.messages.size(), 1);
   EXPECT_TRUE(ui.messages[0].text.startsWith("Invalid communication"));
   EXPECT_EQ(window.toolbar()->actions()[8]->objectName(), "stopButton");
+  EXPECT_EQ(status->text(), "Not connected");
 }
