@@ -31,6 +31,10 @@ inline constexpr Text5 kFormatting = {"Mise en forme de la feuille de calcul...\
                                       "Formateando la hoja...\n", "Formattazione del foglio...\n"};
 inline constexpr Text5 kSheetReady = {"Feuille prête.\n", "Sheet ready.\n", "Blatt fertig.\n",
                                       "Hoja lista.\n", "Foglio pronto.\n"};
+// After the save: where the workbook is.
+inline constexpr Text5 kWorkbookSaved = {"Classeur enregistré : %1\n", "Workbook saved: %1\n",
+                                         "Arbeitsmappe gespeichert: %1\n", "Libro guardado: %1\n",
+                                         "Cartella salvata: %1\n"};
 inline constexpr Text5 kQuestionTitle = {"Feuille EXCEL", "EXCEL Sheet", "EXCEL Blatt",
                                          "Hoja EXCEL", "Foglio EXCEL"};
 inline constexpr Text5 kQuestion = {"Feuille déja existante !    Ecraser les données ?\n",

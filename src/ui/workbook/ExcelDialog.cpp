@@ -226,12 +226,14 @@ int ExcelDialog::ExporterExcel() {
     return 0;
   }
   appendMessage(pick(excel::kSheetReady, state_.language));
+  appendMessage(pick(excel::kWorkbookSaved, state_.language).arg(target));
   busy.reset();
   done(QDialog::Accepted);
   setMode(Mode::Exported);
   // The desktop's spreadsheet application shows the new workbook.
-  if (spreadsheetInstalled_ && spreadsheetInstalled_())
-    state_.ui->openExternally(QUrl::fromLocalFile(QDir::fromNativeSeparators(target)));
+  if (spreadsheetInstalled_ && spreadsheetInstalled_() &&
+      state_.ui->openExternally(QUrl::fromLocalFile(QDir::fromNativeSeparators(target))))
+    spreadsheetStarted_ = true;
   return 0;
 }
 
@@ -242,7 +244,10 @@ void ExcelDialog::FermetureExcel() {
   // Saving writes only changes not saved yet, and never into the template.
   if (workbook_) workbook_->save();
   const int status = workbook_ ? workbook_->close(false) : kSheetGone;
-  if (status >= 0) PopupErreur(state_, kWillBeClosed);
+  // Without a spreadsheet application started by the program, there is
+  // nothing the user sees that would close.
+  if (status >= 0 && spreadsheetStarted_) PopupErreur(state_, kWillBeClosed);
+  spreadsheetStarted_ = false;
   if (app_) app_->quit();
   ClearObjHandle(&workbook_);
   ClearObjHandle(&workbooks_);

@@ -42,7 +42,8 @@ class ExcelDialog : public QDialog {
   // is named in AppState::exportPanel.
   int ExporterExcel();
   // Closes the open workbook and the engine and releases every handle; shows
-  // "EXCEL will be closed" only when a workbook was open.
+  // "EXCEL will be closed" only when a workbook was open and a spreadsheet
+  // application was started to show an export.
   void FermetureExcel();
   // Sets the labels in the current language.
   void applyTexts();
@@ -83,6 +84,8 @@ class ExcelDialog : public QDialog {
   AppState& state_;
   std::unique_ptr<Ui::ExcelDialog> form_;
   std::function<bool()> spreadsheetInstalled_;
+  // A spreadsheet application was started to show an exported workbook.
+  bool spreadsheetStarted_ = false;
 
   // Engine handles: the application and the workbook live from Run to the
   // shut-down; the others are taken during an export.
