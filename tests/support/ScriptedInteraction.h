@@ -28,6 +28,7 @@ class ScriptedInteraction : public Interaction {
   QQueue<int> languages;          // answers for chooseLanguage()
   QQueue<bool> printAnswers;      // answers for choosePrinter()
   PrintChoice printReply;         // copied into the choice when accepted
+  QList<PrintChoice> printRequests;  // what each choosePrinter() was handed
   QList<QUrl> opened;
   int busyDepth = 0;
   int busyCalls = 0;
@@ -52,6 +53,7 @@ class ScriptedInteraction : public Interaction {
     return folders.isEmpty() ? QString() : folders.dequeue();
   }
   bool choosePrinter(PrintChoice& choice) override {
+    printRequests.append(choice);
     const bool accept = printAnswers.isEmpty() ? false : printAnswers.dequeue();
     if (accept) choice = printReply;
     return accept;

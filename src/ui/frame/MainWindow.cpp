@@ -254,10 +254,13 @@ void MainWindow::printWindow() {
   PrintChoice choice;
   choice.colourMode = state_.printOption1;
   choice.duplex = state_.printOption2;
+  // The print takes the name of the bus file shown, or the program's.
+  choice.documentName = QStringLiteral("KARVEL");
+  nameAfterFile(choice, form_->fileField->text());
   if (!state_.ui->choosePrinter(choice)) return;  // cancelled: nothing printed, nothing said
 
   // The whole window, menu and toolbar included, scaled to fit the page.
-  if (!printWindowPicture(*this, choice, windowTitle())) {
+  if (!ui::printWindow(*this, choice)) {
     state_.ui->message(QStringLiteral("Error"), pick(text::kPrintFailed, state_.language));
     return;
   }

@@ -150,6 +150,15 @@ bool QtInteraction::choosePrinter(PrintChoice& choice) {
   printer.setDuplex(choice.duplex == 1   ? QPrinter::DuplexLongSide
                     : choice.duplex == 2 ? QPrinter::DuplexShortSide
                                          : QPrinter::DuplexNone);
+  if (!choice.documentName.isEmpty()) printer.setDocName(choice.documentName);
+  if (!choice.proposedFile.isEmpty()) {
+    // The dialog's file field shows the printer's output file; naming one
+    // also makes the printer a PDF file, so the default printer, when there
+    // is one, is put back as the destination the dialog starts with.
+    const bool toPrinter = printer.outputFormat() == QPrinter::NativeFormat;
+    printer.setOutputFileName(QDir::fromNativeSeparators(choice.proposedFile));
+    if (toPrinter) printer.setOutputFormat(QPrinter::NativeFormat);
+  }
   QPrintDialog dialog(&printer, parent_);
   if (dialog.exec() != QDialog::Accepted) return false;
 
