@@ -30,6 +30,7 @@ class ScriptedInteraction : public Interaction {
   PrintChoice printReply;         // copied into the choice when accepted
   QList<PrintChoice> printRequests;  // what each choosePrinter() was handed
   QList<QUrl> opened;
+  bool openSucceeds = true;  // what openExternally() answers: false, no desktop viewer
   int busyDepth = 0;
   int busyCalls = 0;
   int defaultAnswer = -1;  // used when `answers` is empty; -1 throws
@@ -68,7 +69,7 @@ class ScriptedInteraction : public Interaction {
   }
   bool openExternally(const QUrl& url) override {
     opened.append(url);
-    return true;
+    return openSucceeds;
   }
 
   QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }

@@ -22,12 +22,14 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "core/frame/HelpDocument.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
 #include "core/frame/RecentFiles.h"
 #include "core/frame/Texts.h"
 #include "ui/frame/AboutDialog.h"
+#include "ui/frame/HelpViewer.h"
 #include "ui/frame/ToolbarIcons.h"
 #include "ui_MainWindow.h"
 
@@ -81,9 +83,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   state_.mainPanel = this;
   state_.menuBar = menuBar();
   state_.afficheCom = [this](int open) { AfficheCom(open); };
+  state_.showDocument = [this](const QString& path) { return showHelpViewer(state_, path); };
 }
 
-MainWindow::~MainWindow() { state_.afficheCom = nullptr; }
+MainWindow::~MainWindow() {
+  state_.afficheCom = nullptr;
+  state_.showDocument = nullptr;
+}
 
 void MainWindow::buildMenuItems() {
   const std::pair<QAction*, int> items[] = {
@@ -286,8 +292,7 @@ void MainWindow::openContents() {
       state_, QStringLiteral("help/KARVEL_%1.pdf")
                   .arg(QString::fromLatin1(
                       kLanguageCodes[static_cast<std::size_t>(clampLanguage(state_.language))])));
-  // A missing document or viewer is not reported.
-  state_.ui->openExternally(QUrl::fromLocalFile(path));
+  openHelpDocument(state_, path);
 }
 
 void MainWindow::showAbout() {

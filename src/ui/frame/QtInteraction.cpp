@@ -5,10 +5,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include "ui/frame/LanguageDialog.h"
 
@@ -204,6 +207,35 @@ void QtInteraction::setBusy(bool busy) {
   }
 }
 
-bool QtInteraction::openExternally(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool QtInteraction::openExternally(const QUrl& url) {
+  // A local file of a type that no application takes would still "open":
+  // xdg-open starts, then hands it to a browser or gives up unseen.
+  if (url.isLocalFile() && !desktopHandlesFile(url.toLocalFile())) return false;
+  return QDesktopServices::openUrl(url);
+}
+
+bool desktopHandlesFile(const QString& path, const QString& xdgMime) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  const QString program =
+      xdgMime.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("xdg-mime")) : xdgMime;
+  if (program.isEmpty()) return true;
+  const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+  QProcess query;
+  query.start(program, {QStringLiteral("query"), QStringLiteral("default"), type});
+  // A shell script that answers at once; one that hangs decides nothing.
+  if (!query.waitForFinished(5000)) {
+    query.kill();
+    query.waitForFinished(1000);
+    return true;
+  }
+  // A failing query says nothing about the type either.
+  if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return true;
+  return !query.readAllStandardOutput().trimmed().isEmpty();
+#else
+  Q_UNUSED(path);
+  Q_UNUSED(xdgMime);
+  return true;
+#endif
+}
 
 }  // namespace karvel::ui
