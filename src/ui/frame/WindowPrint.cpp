@@ -243,7 +243,8 @@ void recordWidgets(QWidget& window, QWidget& widget, const QRect& parentShown,
   out.push_back(std::move(drawing));
   for (QObject* child : widget.children()) {
     auto* w = qobject_cast<QWidget*>(child);
-    if (w && !w->isWindow() && w->isVisible()) recordWidgets(window, *w, shown, out);
+    // Visible in the window, whether or not the window is on the screen.
+    if (w && !w->isWindow() && w->isVisibleTo(&window)) recordWidgets(window, *w, shown, out);
   }
 }
 

@@ -140,6 +140,10 @@ TEST_F(WindowPrintTest, ResultsWindowPrintsHeadingVerdictAndTableAsText) {
   EXPECT_TRUE(text.contains("PASSED")) << text.toStdString();
   EXPECT_TRUE(text.contains("Recessive level CAN_H")) << text.toStdString();
   EXPECT_TRUE(text.contains("Measurements")) << text.toStdString();  // a column heading
+
+  // A window off the screen (minimised, hidden) prints the same.
+  results->hide();
+  EXPECT_TRUE(pdfText(renderToPdf(*results, "hidden.pdf")).contains("Recessive level CAN_H"));
 }
 
 TEST_F(WindowPrintTest, WindowIsScaledToFillThePageWidth) {
