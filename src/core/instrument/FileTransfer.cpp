@@ -83,6 +83,13 @@ class TransferScope {
   bool cancelled_ = false;
 };
 
+// What a serial port's buffers (the driver's, a pseudo-terminal's) may still
+// hold of a block once the program has handed it over.
+constexpr qint64 kSerialBufferAllowance = 64 * 1024;
+
+// What may still go out after unsent output was dropped.
+constexpr qint64 kSerialFlushResidue = 4096;
+
 // The line's speed in bytes a second (10 bits a byte), or 0 when the session
 // is no serial line.
 qint64 lineBytesPerSecond(Visa& v, ViSession vi) {
@@ -197,7 +204,11 @@ bool writeBlock(Visa& v, ViSession vi, const QByteArray& block, qint64 dataStart
 bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
                            TransferScope& scope) {
   v.viFlush(vi, VI_IO_OUT_BUF_DISCARD);
-  scope.wait(kAbandonedBlockWaitMs);
+  // Some bytes may stay past the flush (a pseudo-terminal keeps a few
+  // kilobytes): the instrument's quiet second starts once they are through.
+  const qint64 perSecond = lineBytesPerSecond(v, vi);
+  const qint64 residue = perSecond > 0 ? kSerialFlushResidue * 1000 / perSecond : 0;
+  scope.wait(static_cast<int>(kAbandonedBlockWaitMs + residue));
   for (int attempt = 0; attempt < kAbandonedBlockDeleteTries; ++attempt) {
     v.viWrite(vi, command(scpi::kDeleteFile, {wireName}));
     QByteArray done;
@@ -291,13 +302,15 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
 
   v.viWrite(vi, QByteArray(scpi::kCatalogueAfterUpload));
   scope.wait(kTransferWaitMs);
-  // A serial port may still hold the end of the block: the store answers once
-  // the line has carried it.
+  // A serial port may still hold the end of the block (its buffers take some
+  // tens of kilobytes): the store answers once the line has carried it.
   ViAttrState timeout = kNormalTimeoutMs;
   v.viGetAttribute(vi, VI_ATTR_TMO_VALUE, &timeout);
   const qint64 perSecond = lineBytesPerSecond(v, vi);
-  if (perSecond > 0)
-    v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout + block.size() * 1000 / perSecond);
+  if (perSecond > 0) {
+    const qint64 held = std::min<qint64>(block.size(), kSerialBufferAllowance);
+    v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout + held * 1000 / perSecond);
+  }
   QByteArray confirmation;
   readReply(v, vi, &confirmation, kTransferBufferSize);
   if (perSecond > 0) v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout);
