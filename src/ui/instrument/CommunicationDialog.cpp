@@ -6,14 +6,15 @@
 #include <QPointer>
 #include <QRegularExpression>
 
-#include "core/instrument/Communication.h"
-#include "core/instrument/CommunicationTexts.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/SerialPortAccess.h"
 #include "io/Ping.h"
 #include "io/ResourceName.h"
 #include "io/Visa.h"
+#include "ui/frame/Colours.h"
 #include "ui_CommunicationDialog.h"
 
 namespace karvel::ui {
@@ -97,7 +98,10 @@ CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
   for (QLineEdit* field : {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field})
     field->installEventFilter(this);
   // The selector shows the chosen type at once; only Connect applies it.
-  form_->typeSelector->setStyleSheet(QStringLiteral("QComboBox { background-color: #FF9900; }"));
+  const QColor selectorColour(0xFF9900);
+  form_->typeSelector->setStyleSheet(
+      QStringLiteral("QComboBox { background-color: %1; color: %2; }")
+          .arg(selectorColour.name(), textColourOn(selectorColour).name()));
   connect(form_->typeSelector, qOverload<int>(&QComboBox::activated), this,
           [this] { Communication(Control::Selector, Commit); });
   connect(form_->connectButton, &QPushButton::clicked, this, [this] { Communication(Control::Connect, Commit); });
