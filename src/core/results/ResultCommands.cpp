@@ -61,6 +61,14 @@ QPoint resultWindowPosition(int n, const QSize& frame, const QRect& available) {
   return keepInside(QRect(at, frame), available).topLeft();
 }
 
+QSize resultWindowFrameSize(const QSize& wanted, const QSize& minimum, const QRect& available) {
+  if (available.isEmpty()) return wanted;
+  constexpr int kFewSteps = 4 * kCascadeStep;
+  const QSize most(available.right() + 1 - std::max(kCascadeStart, available.left()) - kFewSteps,
+                   available.bottom() + 1 - std::max(kCascadeStart, available.top()) - kFewSteps);
+  return wanted.boundedTo(most).expandedTo(minimum).boundedTo(available.size());
+}
+
 QPoint takeResultWindowPosition(AppState& state) {
   const QPoint at = resultWindowPosition(state.resultWindowCount);
   countWindow(state);

@@ -30,6 +30,11 @@ QPoint takeResultWindowPosition(AppState& state);
 QPoint resultWindowPosition(int n, const QSize& frame, const QRect& available);
 QPoint takeResultWindowPosition(AppState& state, const QSize& frame, const QRect& available);
 
+// The frame size a results window opens with: `wanted`, made smaller where it
+// would leave no room on `available` for the first few places of the cascade,
+// yet never below `minimum` nor larger than `available`.
+QSize resultWindowFrameSize(const QSize& wanted, const QSize& minimum, const QRect& available);
+
 // The proposal of the save dialog: the path up to its first dot, then ".HTM".
 QString proposedSaveName(const QString& sourcePath);
 

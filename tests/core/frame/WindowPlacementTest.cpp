@@ -108,3 +108,16 @@ TEST(ResultCascadeOnScreen, AWindowTooLargeForTheCascadeStillFits) {
   EXPECT_EQ(resultWindowPosition(1, QSize(400, 300), lower), QPoint(100, 788));
   EXPECT_EQ(resultWindowPosition(-3, QSize(400, 300), lower), QPoint(80, 768));
 }
+
+TEST(ResultWindowSize, ShrinksOnlyWhereTheCascadeWouldHaveNoRoom) {
+  const QSize designed(788, 556);
+  const QSize minimum(488, 356);
+  // A large screen: as designed.
+  EXPECT_EQ(resultWindowFrameSize(designed, minimum, QRect(0, 0, 1920, 1080)), designed);
+  // 1024x600: below the first place at 80 stay four steps of 20.
+  EXPECT_EQ(resultWindowFrameSize(designed, minimum, QRect(0, 0, 1024, 600)), QSize(788, 440));
+  // Too small for that: the minimum, as long as the screen holds it.
+  EXPECT_EQ(resultWindowFrameSize(designed, minimum, QRect(0, 0, 640, 480)), minimum);
+  EXPECT_EQ(resultWindowFrameSize(designed, minimum, QRect(0, 0, 400, 300)), QSize(400, 300));
+  EXPECT_EQ(resultWindowFrameSize(designed, minimum, QRect()), designed);
+}
