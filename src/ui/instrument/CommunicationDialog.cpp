@@ -158,9 +158,9 @@ void CommunicationDialog::showType(int type) {
     if (!device.isEmpty() && (problem.kind == PortProblem::Kind::Permission || problem.kind == PortProblem::Kind::Busy))
       info += QStringLiteral("\n\n") + portAdvice(problem, device, lang);
 #endif
-    form_->infoBox->setPlainText(info);
+    form_->infoBox->setText(info);
   } else if (type == USB) {
-    form_->infoBox->setPlainText(pick(text::kCommHelpUsb, lang));
+    form_->infoBox->setText(pick(text::kCommHelpUsb, lang));
     form_->addressLabel->setVisible(false);
     form_->addressField->setVisible(false);
   } else {
@@ -169,7 +169,7 @@ void CommunicationDialog::showType(int type) {
       addresses = QStringList{pick(text::kCommNoAddress, lang)};
     QString info = QStringLiteral("%1\n\n%2").arg(pick(text::kCommHelpEthernet, lang), pick(text::kCommPcAddress, lang));
     for (const QString& a : addresses) info += QStringLiteral(" %1\n").arg(a);
-    form_->infoBox->setPlainText(info);
+    form_->infoBox->setText(info);
     form_->addressField->setValidator(new QIntValidator(0, 255, form_->addressField));
     static const QRegularExpression four(QStringLiteral("^TCPIP0::(\\d+)\\.(\\d+)\\.(\\d+)\\.(\\d+)"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -201,7 +201,7 @@ int CommunicationDialog::Communication(Control control, int event) {
       if (address.isEmpty()) {
         // Not an address: said before anything goes on the network or a
         // session is closed, and nothing is changed.
-        form_->infoBox->appendPlainText(
+        form_->infoBox->appendText(
             QStringLiteral("\n") +
             pick(type == Ethernet ? text::kCommBadIpByte : text::kCommPortHint, state_.language));
         form_->addressField->setFocus();
@@ -228,7 +228,7 @@ int CommunicationDialog::Communication(Control control, int event) {
       } else if (self && type == RS232) {
         // Say why the port could not be used when the system can tell.
         const QString help = serialPortHelp(state_);
-        if (!help.isEmpty()) form_->infoBox->appendPlainText(QStringLiteral("\n") + help);
+        if (!help.isEmpty()) form_->infoBox->appendText(QStringLiteral("\n") + help);
       }
       break;
     }
