@@ -368,9 +368,9 @@ TEST_F(MainWindowTest, PrintRemembersTheDialogChoicesOnlyAfterPrinting) {
 
 TEST_F(MainWindowTest, GeometryPlacesAndMaximises) {
   // (The test screen is 800 pixels wide and high.)
-  window->placeWindow({40, 50, 620, 700, 0});
+  window->placeWindow({40, 20, 620, 760, 0});
   const WindowGeometry g = window->windowGeometry();
-  EXPECT_EQ(g, (WindowGeometry{40, 50, 620, 700, 0}));
+  EXPECT_EQ(g, (WindowGeometry{40, 20, 620, 760, 0}));
   window->placeWindow({30, 30, 550, 490, kZoomMaximised});
   EXPECT_EQ(window->windowGeometry().zoom, kZoomMaximised);
   // All zeros (a rebuilt file) keep the designed size as far as the screen

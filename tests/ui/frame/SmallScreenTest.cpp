@@ -21,6 +21,7 @@
 #include "core/frame/Langue.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/bus/BusFeature.h"
+#include "ui/bus/BusPanel.h"
 #include "ui/frame/AboutDialog.h"
 #include "ui/frame/LanguageDialog.h"
 #include "ui/frame/MainWindow.h"
@@ -115,9 +116,9 @@ TEST_F(OnSmallScreen, MainWindowStaysOnTheScreenFromAnyStoredPlace) {
         << g.top << " " << g.left << " " << g.height << " " << g.width;
   }
   // A place that fits is kept as stored.
-  window->placeWindow({100, 120, 460, 700, 0});
+  window->placeWindow({100, 120, 460, 760, 0});
   settle();
-  EXPECT_EQ(window->windowGeometry(), (WindowGeometry{100, 120, 460, 700, 0}));
+  EXPECT_EQ(window->windowGeometry(), (WindowGeometry{100, 120, 460, 760, 0}));
 }
 
 TEST_F(OnSmallScreen, TheSmallestMainWindowFitsAndStaysReadable) {
@@ -134,8 +135,14 @@ TEST_F(OnSmallScreen, TheSmallestMainWindowFitsAndStaysReadable) {
   // Not crushed: several rows of the bus table show, and the side column
   // keeps its width (it scrolls rather than squeezes).
   Ui::MainWindow& f = window->form();
+  ASSERT_EQ(ConvertAndRenderXMLFileInTree(
+                state, window.get(),
+                QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_HS.BUS")),
+            0);
+  settle();
   EXPECT_GE(f.busTable->viewport()->height(),
             4 * f.busTable->verticalHeader()->defaultSectionSize());
+  EXPECT_EQ(f.busTable->horizontalScrollBar()->maximum(), 0);  // its three columns whole
   EXPECT_GE(f.sidePanel->viewport()->width(), f.sideContents->minimumSizeHint().width());
   EXPECT_GT(f.sidePanel->verticalScrollBar()->maximum(), 0);
   f.sidePanel->ensureWidgetVisible(f.voltageNextButton);
