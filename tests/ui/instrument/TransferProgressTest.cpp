@@ -3,6 +3,8 @@
 // simulator.
 #include <gtest/gtest.h>
 
+#include <QPointer>
+
 #include <QApplication>
 #include <QDirIterator>
 #include <QKeyEvent>
@@ -194,8 +196,11 @@ TEST(TransferProgressDialog, AFetchCancelledFromTheImportDialogLeavesNothing) {
   f.fileList->setCurrentRow(0);
   dialog->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
   EXPECT_EQ(resultWindowCount(), windowsBefore + 1);
+  // Closing one window may take others with it: hold them by guarded pointers.
+  QList<QPointer<ResultWindow>> windows;
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* r = qobject_cast<ResultWindow*>(w)) delete r;
+    if (auto* r = qobject_cast<ResultWindow*>(w)) windows.append(r);
+  for (const QPointer<ResultWindow>& r : windows) delete r.data();
   delete dialog;
 }
 
