@@ -167,7 +167,7 @@ int runResult(const QStringList& args) {
           checkGroup(QStringLiteral("result"), {QStringLiteral("show"), QStringLiteral("export")},
                      QStringLiteral("Diagnostic result files shown and exported.\n\n"
                                     "  result show FILE\n"
-                                    "  result export FILE.HTM OUT.xlsx"),
+                                    "  result export FILE.HTM... OUT.xlsx"),
                      args))
     return *end;
   if (args.first() == u"export") return runResultExport(args.mid(1));

@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "core/results/Quantity.h"
+
 namespace karvel {
 
 QString templatePath(const QString& programDir) {
@@ -22,6 +24,87 @@ QString proposedSheetName(const QString& sourcePath) {
 }
 
 QString exportRangeReference(int rows) { return QStringLiteral("A1:D%1").arg(rows + 10); }
+
+namespace {
+
+CellLook headingLook() {
+  CellLook look;
+  look.bold = true;
+  look.fillRgb = QStringLiteral("D0D0D0");
+  look.align = CellLook::Align::Center;
+  return look;
+}
+
+CellLook statusLook(Status status) {
+  CellLook look;
+  look.align = CellLook::Align::Center;
+  switch (status) {
+    case Status::Green:
+      look.fillRgb = QLatin1String(excel::kPassFill);
+      break;
+    case Status::Yellow:
+      look.fillRgb = QLatin1String(excel::kWarningFill);
+      break;
+    case Status::Red:
+      look.fillRgb = QLatin1String(excel::kFailFill);
+      break;
+    case Status::None:
+      break;
+  }
+  return look;
+}
+
+// The measured value, the tolerances, their unit, the distance and the
+// status of every row, as numbers where the text holds one.
+int writeNumberColumns(SheetRange& range, const ResultTable& table, int language) {
+  int status = kSheetOk;
+  auto keep = [&](int s) {
+    if (status == kSheetOk && s != kSheetOk) status = s;
+  };
+  const CellLook heading = headingLook();
+  const Text5* headings[] = {&excel::kValueHeading,    &excel::kMinHeading,
+                             &excel::kMaxHeading,      &excel::kUnitHeading,
+                             &excel::kDistanceHeading, &excel::kStatusHeading};
+  int column = excel::kExtraColumn;
+  for (const Text5* h : headings) keep(range.setItem(4, column++, pick(*h, language), heading));
+
+  CellLook number;
+  number.numberFormat = QLatin1String(excel::kEngineeringFormat);
+  CellLook percent;
+  percent.numberFormat = QStringLiteral("0%");
+  const CellLook plain;
+  int row = 5;
+  for (const ResultRow& r : table.rows) {
+    const Quantity value = siQuantity(r.cells[3]);
+    const Quantity min = siQuantity(r.cells[1]);
+    const Quantity max = siQuantity(r.cells[2]);
+    const Quantity distance = siQuantity(r.cells[4]);
+    column = excel::kExtraColumn;
+    for (const Quantity* q : {&value, &min, &max}) {
+      if (q->number) keep(range.setNumber(row, column, *q->number, number));
+      ++column;
+    }
+    QString unit;
+    for (const Quantity* q : {&value, &min, &max})
+      if (unit.isEmpty() && q->number) unit = q->unit;
+    if (!unit.isEmpty()) keep(range.setItem(row, column, unit, plain));
+    ++column;
+    if (distance.number) {
+      // A share in percent is stored as the fraction it stands for.
+      if (distance.unit == u'%')
+        keep(range.setNumber(row, column, *distance.number / 100.0, percent));
+      else
+        keep(range.setNumber(row, column, *distance.number, plain));
+    }
+    ++column;
+    if (r.status != Status::None)
+      keep(range.setItem(row, column, statusName(r.status), statusLook(r.status)));
+    ++row;
+  }
+  return status;
+}
+
+}  // namespace
 
 int writeResultSheet(SheetRange& range, const ResultTable& table, int language) {
   int status = kSheetOk;
@@ -44,8 +127,18 @@ int writeResultSheet(SheetRange& range, const ResultTable& table, int language) 
       set(row, column, r.cells[static_cast<std::size_t>(column - 1)]);
     ++row;
   }
-  return status;
+  const int extra = writeNumberColumns(range, table, language);
+  return status != kSheetOk ? status : extra;
 }
+
+namespace {
+// Widths of the columns beside the fixed layout, for a template without them.
+void widenNumberColumns(SheetWorksheet& sheet) {
+  sheet.setColumnWidth(excel::kExtraColumn, excel::kExtraColumn + 2, 13);
+  sheet.setColumnWidth(excel::kExtraColumn + 3, excel::kExtraColumn + 3, 8);
+  sheet.setColumnWidth(excel::kExtraColumn + 4, excel::kExtraColumn + 5, 11);
+}
+}  // namespace
 
 bool exportResultTable(const QString& templateFile, const ResultTable& table, int language,
                        const QString& target, QString* error) {
@@ -67,6 +160,116 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
   if (status == kSheetOk)
     status = sheet->range(exportRangeReference(static_cast<int>(table.rows.size())), &range);
   if (status == kSheetOk) status = writeResultSheet(*range, table, language);
+  if (status == kSheetOk) widenNumberColumns(*sheet);
+  if (status == kSheetOk) status = workbook->saveAs(target);
+  if (status != kSheetOk)
+    *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
+  app->quit();
+  return status == kSheetOk;
+}
+
+QString resultSheetName(const QString& sourcePath, const QStringList& taken) {
+  const qsizetype slash = std::max(sourcePath.lastIndexOf(u'\\'), sourcePath.lastIndexOf(u'/'));
+  QString name = sourcePath.mid(slash + 1);
+  const qsizetype dot = name.lastIndexOf(u'.');
+  if (dot >= 0) name.truncate(dot);
+  for (QChar& c : name)
+    if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20) c = u'_';
+  while (name.startsWith(u'\'')) name.remove(0, 1);
+  name = name.left(WorkbookFile::kMaxSheetName);
+  while (name.endsWith(u'\'')) name.chop(1);
+  if (name.trimmed().isEmpty()) name = QStringLiteral("Result");
+  auto free = [&](const QString& candidate) {
+    if (candidate.compare(QLatin1String("History"), Qt::CaseInsensitive) == 0) return false;
+    for (const QString& t : taken)
+      if (t.compare(candidate, Qt::CaseInsensitive) == 0) return false;
+    return true;
+  };
+  if (free(name)) return name;
+  for (int n = 2;; ++n) {
+    const QString suffix = QStringLiteral(" (%1)").arg(n);
+    const QString candidate = name.left(WorkbookFile::kMaxSheetName - suffix.size()) + suffix;
+    if (free(candidate)) return candidate;
+  }
+}
+
+bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
+                        int language, const QString& target, QString* error) {
+  if (tables.size() == 1)
+    return exportResultTable(templateFile, tables.front(), language, target, error);
+  SheetAppHandle app;
+  SheetApp::newApp(&app);
+  SheetWorkbooksHandle workbooks;
+  SheetWorkbookHandle workbook;
+  SheetCollectionHandle sheets;
+  int status = app->workbooks(&workbooks);
+  if (status == kSheetOk) status = workbooks->open(templateFile, &workbook);
+  if (status == kSheetOk) status = app->sheets(&sheets);
+  if (status != kSheetOk) {
+    *error = app->lastError();
+    return false;
+  }
+  // The names first, so that every copy is made from the untouched layout.
+  const QString summaryName = pick(excel::kSummarySheet, language);
+  QStringList names{summaryName};
+  for (const ResultTable& table : tables) names << resultSheetName(table.sourcePath, names);
+  std::vector<SheetWorksheetHandle> resultSheets(tables.size());
+  if (status == kSheetOk) status = sheets->item(1, &resultSheets[0]);
+  for (std::size_t i = 1; i < tables.size() && status == kSheetOk; ++i)
+    status = sheets->add(names[static_cast<qsizetype>(i + 1)], static_cast<int>(i) + 1, 1,
+                         &resultSheets[i]);
+  if (status == kSheetOk) status = resultSheets[0]->setName(names[1]);
+  SheetWorksheetHandle summary;
+  if (status == kSheetOk) status = sheets->add(summaryName, 1, 0, &summary);
+
+  for (std::size_t i = 0; i < tables.size() && status == kSheetOk; ++i) {
+    SheetRangeHandle range;
+    status = resultSheets[i]->range(exportRangeReference(static_cast<int>(tables[i].rows.size())),
+                                    &range);
+    if (status == kSheetOk) status = writeResultSheet(*range, tables[i], language);
+    if (status == kSheetOk) widenNumberColumns(*resultSheets[i]);
+  }
+
+  SheetRangeHandle range;
+  if (status == kSheetOk) status = summary->range(QStringLiteral("A1"), &range);
+  if (status == kSheetOk) {
+    CellLook title;
+    title.bold = true;
+    range->setItem(1, 1, pick(excel::kSummaryTitle, language), title);
+    const Text5* headings[] = {&excel::kSheetHeading, &excel::kFileHeading,
+                               &excel::kBusHeading,   &excel::kVerdictHeading,
+                               &excel::kPassHeading,  &excel::kWarningHeading,
+                               &excel::kFailHeading};
+    int column = 1;
+    for (const Text5* h : headings) range->setItem(3, column++, pick(*h, language), headingLook());
+    const CellLook plain;
+    const CellLook count;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      const ResultTable& t = tables[i];
+      const int row = 4 + static_cast<int>(i);
+      int pass = 0, warning = 0, fail = 0;
+      for (const ResultRow& r : t.rows) {
+        pass += r.status == Status::Green;
+        warning += r.status == Status::Yellow;
+        fail += r.status == Status::Red;
+      }
+      const QString file = QString(t.sourcePath).replace(u'\\', u'/').section(u'/', -1);
+      range->setItem(row, 1, names[static_cast<qsizetype>(i + 1)], plain);
+      range->setItem(row, 2, file, plain);
+      range->setItem(row, 3, t.busHeading, plain);
+      CellLook verdict = statusLook(t.verdictColour);
+      verdict.align = CellLook::Align::Left;
+      range->setItem(row, 4, t.verdict, verdict);
+      range->setNumber(row, 5, pass, count);
+      range->setNumber(row, 6, warning, count);
+      status = range->setNumber(row, 7, fail, count);
+    }
+    summary->setColumnWidth(1, 2, 24);
+    summary->setColumnWidth(3, 3, 28);
+    summary->setColumnWidth(4, 4, 40);
+    summary->setColumnWidth(5, 7, 14);
+    summary->activate();
+  }
   if (status == kSheetOk) status = workbook->saveAs(target);
   if (status != kSheetOk)
     *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
