@@ -8,20 +8,14 @@
 #include <QStringList>
 #include <optional>
 
+#include "core/results/Quantity.h"
 #include "core/results/ResultTable.h"
 
 namespace karvel::cli {
 
-// A value as shown ("8.00 µs") and read back: the number in the base unit
-// (8e-06) and that unit ("s"). A prefix (p, n, µ, m, k, M, G) is folded into
-// the number only for V, A, s, Hz, Ohm, Ω, bit/s, bps and W; any other unit
-// ("V/µs", "%") is kept as shown. No number: both empty.
-struct Quantity {
-  QString text;
-  std::optional<double> number;
-  QString unit;
-};
-Quantity quantity(const QString& text);
+using karvel::Quantity;
+using karvel::quantity;
+using karvel::statusName;
 
 // {"text": ..., "number": ... or null, "unit": ... or null}
 QJsonObject toJson(const Quantity& q);
@@ -29,8 +23,6 @@ QJsonObject toJson(const Quantity& q);
 QStringList csvHeader(const QString& name);
 QStringList csvFields(const Quantity& q);
 
-// pass, warning, fail or none.
-QString statusName(Status status);
 // RQ4102, RQ6102, or empty for no model.
 QString modelName(int model);
 

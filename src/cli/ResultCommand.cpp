@@ -7,6 +7,7 @@
 #include "cli/Console.h"
 #include "cli/Output.h"
 #include "cli/ResultCommand.h"
+#include "cli/ResultCompareCommand.h"
 #include "cli/ResultExportCommand.h"
 #include "core/frame/AppState.h"
 #include "core/results/ResultReader.h"
@@ -164,13 +165,16 @@ QString notAResultFile(const QString& path) {
 
 int runResult(const QStringList& args) {
   if (const std::optional<int> end =
-          checkGroup(QStringLiteral("result"), {QStringLiteral("show"), QStringLiteral("export")},
-                     QStringLiteral("Diagnostic result files shown and exported.\n\n"
+          checkGroup(QStringLiteral("result"),
+                     {QStringLiteral("show"), QStringLiteral("export"), QStringLiteral("compare")},
+                     QStringLiteral("Diagnostic result files shown, exported and compared.\n\n"
                                     "  result show FILE\n"
-                                    "  result export FILE.HTM OUT.xlsx"),
+                                    "  result export FILE.HTM... OUT.xlsx\n"
+                                    "  result compare FILE.HTM FILE.HTM..."),
                      args))
     return *end;
   if (args.first() == u"export") return runResultExport(args.mid(1));
+  if (args.first() == u"compare") return runResultCompare(args.mid(1));
   return showCommand(args.mid(1));
 }
 

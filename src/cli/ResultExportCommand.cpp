@@ -1,5 +1,6 @@
-// karvel-cli result export FILE.HTM OUT.xlsx: the workbook that the
-// spreadsheet dialog writes, without the dialog, for batch use.
+// karvel-cli result export FILE.HTM... OUT.xlsx: the workbook that the
+// spreadsheet dialog writes, without the dialog, for batch use; several
+// results go into one workbook with a summary sheet.
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
@@ -16,34 +17,42 @@ namespace karvel::cli {
 
 int runResultExport(const QStringList& args) {
   CommandLine line(
-      QStringLiteral("result export"), QStringLiteral("FILE.HTM OUT.xlsx"),
+      QStringLiteral("result export"), QStringLiteral("FILE.HTM... OUT.xlsx"),
       QStringLiteral("Writes the result's table into a copy of the template karvel.xl beside the "
-                     "program and saves it as OUT.xlsx (replacing an existing file). The language "
-                     "chooses the heading of the measurements column."));
-  line.addArgument(QStringLiteral("FILE.HTM"), QStringLiteral("The result file."));
+                     "program and saves it as OUT.xlsx (replacing an existing file). Several "
+                     "result files give one sheet each, named after the file, after a summary "
+                     "sheet. The language chooses the headings."));
+  line.addArgument(QStringLiteral("FILE.HTM..."), QStringLiteral("The result files."));
   line.addArgument(QStringLiteral("OUT.xlsx"), QStringLiteral("The workbook to write."));
   line.addLanguageOption();
-  if (const std::optional<int> end = line.parse(args, 2, 2)) return *end;
-  const QString input = line.arguments()[0];
-  const QString output = line.arguments()[1];
+  if (const std::optional<int> end = line.parse(args, 2, 10000)) return *end;
+  const QStringList inputs = line.arguments().mid(0, line.arguments().size() - 1);
+  const QString output = line.arguments().last();
   const int language = line.language(English);
   // The content is a workbook whatever the name says; a name that says
   // otherwise would mislead whoever opens it.
   if (!output.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
     return fail(QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(output));
 
-  ResultTable table;
+  // Every file is read before anything is written: one bad file leaves no
+  // workbook that lacks it.
+  std::vector<ResultTable> tables;
   QString error;
-  if (!loadResultFile(input, language, table, &error)) return fail(error);
-  if (!holdsResult(table)) return fail(notAResultFile(input));
-  if (!table.problemMarker.isEmpty()) {
-    fail(QStringLiteral("warning: incomplete result file: \"%1\" is missing or out of place; only "
-                        "what comes before it is exported")
-             .arg(table.problemMarker));
+  for (const QString& input : inputs) {
+    ResultTable table;
+    if (!loadResultFile(input, language, table, &error)) return fail(error);
+    if (!holdsResult(table)) return fail(notAResultFile(input));
+    if (!table.problemMarker.isEmpty()) {
+      fail(QStringLiteral("warning: %1: incomplete result file: \"%2\" is missing or out of "
+                          "place; only what comes before it is exported")
+               .arg(input, table.problemMarker));
+    }
+    tables.push_back(std::move(table));
   }
   const QString templateFile =
       templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
-  if (!exportResultTable(templateFile, table, language, QDir::fromNativeSeparators(output), &error))
+  if (!exportResultTables(templateFile, tables, language, QDir::fromNativeSeparators(output),
+                          &error))
     return fail(error);
   return kExitOk;
 }

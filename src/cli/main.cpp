@@ -19,7 +19,9 @@ const QStringList kUsage = {
     QStringLiteral("karvel-cli bus voltage FILE NEWVOLTS OUT [--title T] [--format F]"),
     QStringLiteral("karvel-cli bus set FILE ROW COLUMN TEXT OUT"),
     QStringLiteral("karvel-cli result show FILE [--format F]"),
-    QStringLiteral("karvel-cli result export FILE.HTM OUT.xlsx"),
+    QStringLiteral("karvel-cli result export FILE.HTM... OUT.xlsx"),
+    QStringLiteral(
+        "karvel-cli result compare FILE.HTM FILE.HTM... [--shrink PERCENT] [--format F]"),
     QStringLiteral("karvel-cli instrument identify [--address RESOURCE] [--format F]"),
     QStringLiteral("karvel-cli instrument list bus|results [--address RESOURCE] [--format F]"),
     QStringLiteral("karvel-cli instrument fetch NAME --kind bus|results [--store 0|1] --to DIR "

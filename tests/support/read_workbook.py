@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Reads a workbook with openpyxl, an independent reader, and prints what the
-tests check as JSON: every cell with its text and formatting, the column
-widths, the frozen panes, the footer, and the sheet's <dimension> element."""
+tests check as JSON: every cell of the first sheet with its text and
+formatting, the column widths, the frozen panes, the footer, and the sheet's
+<dimension> element; under "all", the cells of every sheet by sheet name;
+the document's creation and modification dates."""
 import json
 import re
 import sys
@@ -13,23 +15,33 @@ path = sys.argv[1]
 # A file object: openpyxl judges a path by its extension (the template is ".xl").
 book = openpyxl.load_workbook(open(path, "rb"))
 sheet = book.worksheets[0]
-cells = {}
-for row in sheet.iter_rows():
-    for cell in row:
-        if cell.value is None and not cell.has_style:
-            continue
-        fill = cell.fill.fgColor.rgb if cell.fill and cell.fill.fill_type == "solid" else None
-        cells[cell.coordinate] = {
-            "value": cell.value,
-            "type": cell.data_type,
-            "bold": bool(cell.font.b),
-            "italic": bool(cell.font.i),
-            "size": float(cell.font.sz) if cell.font.sz else None,
-            "font": cell.font.name,
-            "fill": fill if isinstance(fill, str) else None,
-            "align": cell.alignment.horizontal,
-            "border": cell.border.bottom.style if cell.border and cell.border.bottom else None,
-        }
+
+
+def read_cells(sheet):
+    cells = {}
+    for row in sheet.iter_rows():
+        for cell in row:
+            if cell.value is None and not cell.has_style:
+                continue
+            fill = cell.fill.fgColor.rgb if cell.fill and cell.fill.fill_type == "solid" else None
+            cells[cell.coordinate] = {
+                "value": cell.value,
+                "type": cell.data_type,
+                "format": cell.number_format,
+                "bold": bool(cell.font.b),
+                "italic": bool(cell.font.i),
+                "size": float(cell.font.sz) if cell.font.sz else None,
+                "font": cell.font.name,
+                "fill": fill if isinstance(fill, str) else None,
+                "align": cell.alignment.horizontal,
+                "border": cell.border.bottom.style if cell.border and cell.border.bottom else None,
+            }
+    return cells
+
+
+cells = read_cells(sheet)
+every = {s.title: {"cells": read_cells(s), "max_row": s.max_row, "max_column": s.max_column}
+         for s in book.worksheets}
 with zipfile.ZipFile(path) as package:
     xml = package.read("xl/worksheets/sheet1.xml").decode("utf-8")
     names = package.namelist()
@@ -44,4 +56,8 @@ print(json.dumps({
     "footer": sheet.oddFooter.left.text,
     "dimension": dimension.group(1) if dimension else None,
     "parts": names,
+    "all": every,
+    "active": book.active.title,
+    "created": book.properties.created.isoformat() if book.properties.created else None,
+    "modified": book.properties.modified.isoformat() if book.properties.modified else None,
 }))

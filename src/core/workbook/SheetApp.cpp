@@ -1,5 +1,6 @@
 #include "core/workbook/SheetApp.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <algorithm>
 #include <cstdlib>
@@ -93,6 +94,8 @@ int SheetWorkbook::close(bool saveChanges) {
 
 int SheetWorkbook::saveAs(const QString& path) {
   if (!alive()) return kSheetGone;
+  // Each save under a new name makes a new document.
+  file_->setDocumentDates(QDateTime::currentDateTimeUtc());
   if (!file_->saveTo(path, &lastError_)) {
     if (auto app = app_.lock()) app->lastError_ = lastError_;
     return kSheetFileError;
@@ -116,16 +119,71 @@ int SheetWorkbook::save() {
 int SheetCollection::item(int index, SheetWorksheetHandle* out) {
   auto workbook = workbook_.lock();
   if (!workbook || !workbook->alive()) return kSheetGone;
-  if (index != 1) return kSheetBadArgument;
+  if (index < 1 || index > workbook->file_->sheetCount()) return kSheetBadArgument;
   auto sheet = std::make_shared<SheetWorksheet>();
   sheet->workbook_ = workbook;
+  sheet->id_ = workbook->file_->sheetId(index - 1);
   *out = sheet;
   return kSheetOk;
 }
 
-int SheetWorksheet::setVisible(int) {
+int SheetCollection::count() const {
   auto workbook = workbook_.lock();
-  return workbook && workbook->alive() ? kSheetOk : kSheetGone;
+  return workbook && workbook->alive() ? workbook->file_->sheetCount() : 0;
+}
+
+int SheetCollection::add(const QString& name, int before, int copyOf, SheetWorksheetHandle* out) {
+  auto workbook = workbook_.lock();
+  if (!workbook || !workbook->alive()) return kSheetGone;
+  const int position =
+      workbook->file_->addSheet(name, std::max(before, 1) - 1, copyOf - 1, &workbook->lastError_);
+  if (position < 0) return kSheetBadArgument;
+  workbook->modified_ = true;
+  auto sheet = std::make_shared<SheetWorksheet>();
+  sheet->workbook_ = workbook;
+  sheet->id_ = workbook->file_->sheetId(position);
+  *out = sheet;
+  return kSheetOk;
+}
+
+std::shared_ptr<SheetWorkbook> SheetWorksheet::sheetWorkbook(int* index) const {
+  auto workbook = workbook_.lock();
+  if (!workbook || !workbook->alive()) return nullptr;
+  *index = workbook->file_->sheetIndex(id_);
+  return *index >= 0 ? workbook : nullptr;
+}
+
+int SheetWorksheet::setVisible(int) {
+  int index = 0;
+  return sheetWorkbook(&index) ? kSheetOk : kSheetGone;
+}
+
+int SheetWorksheet::setName(const QString& name) {
+  int index = 0;
+  auto workbook = sheetWorkbook(&index);
+  if (!workbook) return kSheetGone;
+  if (!workbook->file_->renameSheet(index, name, &workbook->lastError_)) return kSheetBadArgument;
+  workbook->modified_ = true;
+  return kSheetOk;
+}
+
+int SheetWorksheet::activate() {
+  int index = 0;
+  auto workbook = sheetWorkbook(&index);
+  if (!workbook) return kSheetGone;
+  if (!workbook->file_->activateSheet(index)) return kSheetBadArgument;
+  workbook->modified_ = true;
+  return kSheetOk;
+}
+
+int SheetWorksheet::setColumnWidth(int first, int last, double width) {
+  int index = 0;
+  auto workbook = sheetWorkbook(&index);
+  if (!workbook) return kSheetGone;
+  if (!workbook->file_->selectSheet(index)) return kSheetBadArgument;
+  workbook->file_->setColumnWidth(first, last, width);
+  workbook->modified_ = true;
+  return kSheetOk;
 }
 
 int SheetWorksheet::range(const QString& reference, SheetRangeHandle* out) {
@@ -141,6 +199,7 @@ int SheetWorksheet::range(const QString& reference, SheetRangeHandle* out) {
     return kSheetBadArgument;
   auto range = std::make_shared<SheetRange>();
   range->workbook_ = workbook;
+  range->sheetId_ = id_;
   range->top_ = std::min(top, bottom);
   range->left_ = std::min(left, right);
   range->rows_ = std::abs(bottom - top) + 1;
@@ -149,13 +208,49 @@ int SheetWorksheet::range(const QString& reference, SheetRangeHandle* out) {
   return kSheetOk;
 }
 
-int SheetRange::setItem(int row, int column, const QString& text) {
+std::shared_ptr<SheetWorkbook> SheetRange::sheetWorkbook() const {
   auto workbook = workbook_.lock();
-  if (!workbook || !workbook->alive()) return kSheetGone;
-  // Like the spreadsheet's own Item, positions may lie beyond the range's
-  // last row or column, but not before its first.
-  if (row < 1 || column < 1 || row > WorkbookFile::kMaxRow || column > WorkbookFile::kMaxColumn ||
-      !workbook->file_->setText(top_ + row - 1, left_ + column - 1, text))
+  if (!workbook || !workbook->alive() ||
+      !workbook->file_->selectSheet(workbook->file_->sheetIndex(sheetId_)))
+    return nullptr;
+  return workbook;
+}
+
+namespace {
+// Like the spreadsheet's own Item, positions may lie beyond the range's last
+// row or column, but not before its first.
+bool inSheet(int row, int column) {
+  return row >= 1 && column >= 1 && row <= WorkbookFile::kMaxRow &&
+         column <= WorkbookFile::kMaxColumn;
+}
+}  // namespace
+
+int SheetRange::setItem(int row, int column, const QString& text) {
+  auto workbook = sheetWorkbook();
+  if (!workbook) return kSheetGone;
+  if (!inSheet(row, column) || !workbook->file_->setText(top_ + row - 1, left_ + column - 1, text))
+    return kSheetBadArgument;
+  workbook->modified_ = true;
+  return kSheetOk;
+}
+
+int SheetRange::setItem(int row, int column, const QString& text, const CellLook& look) {
+  auto workbook = sheetWorkbook();
+  if (!workbook) return kSheetGone;
+  const int style = workbook->file_->cellStyle(look);
+  if (!inSheet(row, column) ||
+      !workbook->file_->setText(top_ + row - 1, left_ + column - 1, text, style))
+    return kSheetBadArgument;
+  workbook->modified_ = true;
+  return kSheetOk;
+}
+
+int SheetRange::setNumber(int row, int column, double value, const CellLook& look) {
+  auto workbook = sheetWorkbook();
+  if (!workbook) return kSheetGone;
+  const int style = workbook->file_->cellStyle(look);
+  if (!inSheet(row, column) ||
+      !workbook->file_->setNumber(top_ + row - 1, left_ + column - 1, value, style))
     return kSheetBadArgument;
   workbook->modified_ = true;
   return kSheetOk;

@@ -113,11 +113,17 @@ class SheetWorkbook : public std::enable_shared_from_this<SheetWorkbook> {
   QString lastError_;
 };
 
-// The sheets of one workbook. This engine works on the first sheet.
+// The sheets of one workbook.
 class SheetCollection {
  public:
   // Sheets.Item with a 1-based index.
   int item(int index, SheetWorksheetHandle* out);
+  // Sheets.Count.
+  int count() const;
+  // Sheets.Add: a new sheet named `name` before sheet `before` (1-based;
+  // past the last: at the end), a copy of sheet `copyOf` (1-based) or empty
+  // when it is 0.
+  int add(const QString& name, int before, int copyOf, SheetWorksheetHandle* out);
 
  private:
   friend class SheetApp;
@@ -128,12 +134,21 @@ class SheetWorksheet {
  public:
   // Worksheet.Visible; -1 shows the sheet. The first sheet is always shown.
   int setVisible(int visible);
+  // Worksheet.Name.
+  int setName(const QString& name);
+  // Worksheet.Activate: the tab shown when the workbook opens.
+  int activate();
+  // Column widths (in characters) for columns the sheet gives none yet.
+  int setColumnWidth(int first, int last, double width);
   // Worksheet.Range with one reference "A1" or "A1:D13".
   int range(const QString& reference, SheetRangeHandle* out);
 
  private:
   friend class SheetCollection;
+  // The workbook when alive and the sheet's position in it now.
+  std::shared_ptr<SheetWorkbook> sheetWorkbook(int* index) const;
   std::weak_ptr<SheetWorkbook> workbook_;
+  int id_ = 0;  // the sheet's own number: its position changes as sheets are added
 };
 
 class SheetRange {
@@ -141,13 +156,20 @@ class SheetRange {
   // Range.Item: sets the cell at (row, column), 1-based from the range's
   // top-left corner, to `text`.
   int setItem(int row, int column, const QString& text);
+  // The same with a look of its own (number format, fill, weight, alignment).
+  int setItem(int row, int column, const QString& text, const CellLook& look);
+  // A number cell.
+  int setNumber(int row, int column, double value, const CellLook& look);
   int rows() const { return rows_; }
   int columns() const { return columns_; }
   QString reference() const;
 
  private:
   friend class SheetWorksheet;
+  // The workbook when alive, with this range's sheet selected.
+  std::shared_ptr<SheetWorkbook> sheetWorkbook() const;
   std::weak_ptr<SheetWorkbook> workbook_;
+  int sheetId_ = 0;
   int top_ = 1, left_ = 1, rows_ = 1, columns_ = 1;
 };
 

@@ -5,6 +5,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "core/results/CompareTexts.h"
+#include "core/results/Quantity.h"
+
 namespace karvel {
 
 QString templatePath(const QString& programDir) {
@@ -22,6 +25,87 @@ QString proposedSheetName(const QString& sourcePath) {
 }
 
 QString exportRangeReference(int rows) { return QStringLiteral("A1:D%1").arg(rows + 10); }
+
+namespace {
+
+CellLook headingLook() {
+  CellLook look;
+  look.bold = true;
+  look.fillRgb = QStringLiteral("D0D0D0");
+  look.align = CellLook::Align::Center;
+  return look;
+}
+
+CellLook statusLook(Status status) {
+  CellLook look;
+  look.align = CellLook::Align::Center;
+  switch (status) {
+    case Status::Green:
+      look.fillRgb = QLatin1String(excel::kPassFill);
+      break;
+    case Status::Yellow:
+      look.fillRgb = QLatin1String(excel::kWarningFill);
+      break;
+    case Status::Red:
+      look.fillRgb = QLatin1String(excel::kFailFill);
+      break;
+    case Status::None:
+      break;
+  }
+  return look;
+}
+
+// The measured value, the tolerances, their unit, the distance and the
+// status of every row, as numbers where the text holds one.
+int writeNumberColumns(SheetRange& range, const ResultTable& table, int language) {
+  int status = kSheetOk;
+  auto keep = [&](int s) {
+    if (status == kSheetOk && s != kSheetOk) status = s;
+  };
+  const CellLook heading = headingLook();
+  const Text5* headings[] = {&excel::kValueHeading,    &excel::kMinHeading,
+                             &excel::kMaxHeading,      &excel::kUnitHeading,
+                             &excel::kDistanceHeading, &excel::kStatusHeading};
+  int column = excel::kExtraColumn;
+  for (const Text5* h : headings) keep(range.setItem(4, column++, pick(*h, language), heading));
+
+  CellLook number;
+  number.numberFormat = QLatin1String(excel::kEngineeringFormat);
+  CellLook percent;
+  percent.numberFormat = QStringLiteral("0%");
+  const CellLook plain;
+  int row = 5;
+  for (const ResultRow& r : table.rows) {
+    const Quantity value = siQuantity(r.cells[3]);
+    const Quantity min = siQuantity(r.cells[1]);
+    const Quantity max = siQuantity(r.cells[2]);
+    const Quantity distance = siQuantity(r.cells[4]);
+    column = excel::kExtraColumn;
+    for (const Quantity* q : {&value, &min, &max}) {
+      if (q->number) keep(range.setNumber(row, column, *q->number, number));
+      ++column;
+    }
+    QString unit;
+    for (const Quantity* q : {&value, &min, &max})
+      if (unit.isEmpty() && q->number) unit = q->unit;
+    if (!unit.isEmpty()) keep(range.setItem(row, column, unit, plain));
+    ++column;
+    if (distance.number) {
+      // A share in percent is stored as the fraction it stands for.
+      if (distance.unit == u'%')
+        keep(range.setNumber(row, column, *distance.number / 100.0, percent));
+      else
+        keep(range.setNumber(row, column, *distance.number, plain));
+    }
+    ++column;
+    if (r.status != Status::None)
+      keep(range.setItem(row, column, statusName(r.status), statusLook(r.status)));
+    ++row;
+  }
+  return status;
+}
+
+}  // namespace
 
 int writeResultSheet(SheetRange& range, const ResultTable& table, int language) {
   int status = kSheetOk;
@@ -44,8 +128,18 @@ int writeResultSheet(SheetRange& range, const ResultTable& table, int language) 
       set(row, column, r.cells[static_cast<std::size_t>(column - 1)]);
     ++row;
   }
-  return status;
+  const int extra = writeNumberColumns(range, table, language);
+  return status != kSheetOk ? status : extra;
 }
+
+namespace {
+// Widths of the columns beside the fixed layout, for a template without them.
+void widenNumberColumns(SheetWorksheet& sheet) {
+  sheet.setColumnWidth(excel::kExtraColumn, excel::kExtraColumn + 2, 13);
+  sheet.setColumnWidth(excel::kExtraColumn + 3, excel::kExtraColumn + 3, 8);
+  sheet.setColumnWidth(excel::kExtraColumn + 4, excel::kExtraColumn + 5, 11);
+}
+}  // namespace
 
 bool exportResultTable(const QString& templateFile, const ResultTable& table, int language,
                        const QString& target, QString* error) {
@@ -67,11 +161,215 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
   if (status == kSheetOk)
     status = sheet->range(exportRangeReference(static_cast<int>(table.rows.size())), &range);
   if (status == kSheetOk) status = writeResultSheet(*range, table, language);
+  if (status == kSheetOk) widenNumberColumns(*sheet);
   if (status == kSheetOk) status = workbook->saveAs(target);
   if (status != kSheetOk)
     *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
   app->quit();
   return status == kSheetOk;
+}
+
+QString resultSheetName(const QString& sourcePath, const QStringList& taken) {
+  const qsizetype slash = std::max(sourcePath.lastIndexOf(u'\\'), sourcePath.lastIndexOf(u'/'));
+  QString name = sourcePath.mid(slash + 1);
+  const qsizetype dot = name.lastIndexOf(u'.');
+  if (dot >= 0) name.truncate(dot);
+  for (QChar& c : name)
+    if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20) c = u'_';
+  while (name.startsWith(u'\'')) name.remove(0, 1);
+  name = name.left(WorkbookFile::kMaxSheetName);
+  while (name.endsWith(u'\'')) name.chop(1);
+  if (name.trimmed().isEmpty()) name = QStringLiteral("Result");
+  auto free = [&](const QString& candidate) {
+    if (candidate.compare(QLatin1String("History"), Qt::CaseInsensitive) == 0) return false;
+    for (const QString& t : taken)
+      if (t.compare(candidate, Qt::CaseInsensitive) == 0) return false;
+    return true;
+  };
+  if (free(name)) return name;
+  for (int n = 2;; ++n) {
+    const QString suffix = QStringLiteral(" (%1)").arg(n);
+    const QString candidate = name.left(WorkbookFile::kMaxSheetName - suffix.size()) + suffix;
+    if (free(candidate)) return candidate;
+  }
+}
+
+namespace {
+
+// The sheets of several results in an open workbook whose first sheet is
+// the template's layout: a summary first, then one sheet per result. Names
+// in `reserved` stay free for sheets the caller adds.
+int writeSeveral(SheetCollection& collection, const std::vector<ResultTable>& tables, int language,
+                 const QStringList& reserved, SheetWorksheetHandle* summaryOut) {
+  SheetCollection* sheets = &collection;
+  int status = kSheetOk;
+  // The names first, so that every copy is made from the untouched layout.
+  const QString summaryName = pick(excel::kSummarySheet, language);
+  QStringList names{summaryName};
+  names << reserved;
+  for (const ResultTable& table : tables) names << resultSheetName(table.sourcePath, names);
+
+  std::vector<SheetWorksheetHandle> resultSheets(tables.size());
+  if (status == kSheetOk) status = sheets->item(1, &resultSheets[0]);
+  const qsizetype first = names.size() - static_cast<qsizetype>(tables.size());
+  for (std::size_t i = 1; i < tables.size() && status == kSheetOk; ++i)
+    status = sheets->add(names[static_cast<qsizetype>(first + i)], static_cast<int>(i) + 1, 1,
+                         &resultSheets[i]);
+  if (status == kSheetOk) status = resultSheets[0]->setName(names[first]);
+  SheetWorksheetHandle summary;
+  if (status == kSheetOk) status = sheets->add(summaryName, 1, 0, &summary);
+
+  for (std::size_t i = 0; i < tables.size() && status == kSheetOk; ++i) {
+    SheetRangeHandle range;
+    status = resultSheets[i]->range(exportRangeReference(static_cast<int>(tables[i].rows.size())),
+                                    &range);
+    if (status == kSheetOk) status = writeResultSheet(*range, tables[i], language);
+    if (status == kSheetOk) widenNumberColumns(*resultSheets[i]);
+  }
+
+  SheetRangeHandle range;
+  if (status == kSheetOk) status = summary->range(QStringLiteral("A1"), &range);
+  if (status == kSheetOk) {
+    CellLook title;
+    title.bold = true;
+    range->setItem(1, 1, pick(excel::kSummaryTitle, language), title);
+    const Text5* headings[] = {&excel::kSheetHeading, &excel::kFileHeading,
+                               &excel::kBusHeading,   &excel::kVerdictHeading,
+                               &excel::kPassHeading,  &excel::kWarningHeading,
+                               &excel::kFailHeading};
+    int column = 1;
+    for (const Text5* h : headings) range->setItem(3, column++, pick(*h, language), headingLook());
+    const CellLook plain;
+    const CellLook count;
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      const ResultTable& t = tables[i];
+      const int row = 4 + static_cast<int>(i);
+      int pass = 0, warning = 0, fail = 0;
+      for (const ResultRow& r : t.rows) {
+        pass += r.status == Status::Green;
+        warning += r.status == Status::Yellow;
+        fail += r.status == Status::Red;
+      }
+      const QString file = QString(t.sourcePath).replace(u'\\', u'/').section(u'/', -1);
+      range->setItem(row, 1, names[static_cast<qsizetype>(first + i)], plain);
+      range->setItem(row, 2, file, plain);
+      range->setItem(row, 3, t.busHeading, plain);
+      CellLook verdict = statusLook(t.verdictColour);
+      verdict.align = CellLook::Align::Left;
+      range->setItem(row, 4, t.verdict, verdict);
+      range->setNumber(row, 5, pass, count);
+      range->setNumber(row, 6, warning, count);
+      status = range->setNumber(row, 7, fail, count);
+    }
+    summary->setColumnWidth(1, 2, 24);
+    summary->setColumnWidth(3, 3, 28);
+    summary->setColumnWidth(4, 4, 40);
+    summary->setColumnWidth(5, 7, 14);
+    summary->activate();
+  }
+  if (summaryOut) *summaryOut = summary;
+  return status;
+}
+
+// Opens a fresh copy of the template in a new engine.
+struct OpenTemplate {
+  SheetAppHandle app;
+  SheetWorkbooksHandle workbooks;
+  SheetWorkbookHandle workbook;
+  SheetCollectionHandle sheets;
+  int open(const QString& templateFile, QString* error) {
+    SheetApp::newApp(&app);
+    int status = app->workbooks(&workbooks);
+    if (status == kSheetOk) status = workbooks->open(templateFile, &workbook);
+    if (status == kSheetOk) status = app->sheets(&sheets);
+    if (status != kSheetOk) *error = app->lastError();
+    return status;
+  }
+  bool save(int status, const QString& target, QString* error) {
+    if (status == kSheetOk) status = workbook->saveAs(target);
+    if (status != kSheetOk)
+      *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
+    app->quit();
+    return status == kSheetOk;
+  }
+};
+
+}  // namespace
+
+bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
+                        int language, const QString& target, QString* error) {
+  if (tables.size() == 1)
+    return exportResultTable(templateFile, tables.front(), language, target, error);
+  OpenTemplate book;
+  if (book.open(templateFile, error) != kSheetOk) return false;
+  const int status = writeSeveral(*book.sheets, tables, language, {}, nullptr);
+  return book.save(status, target, error);
+}
+
+bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
+                      const QString& target, QString* error) {
+  using namespace comparetext;
+  OpenTemplate book;
+  if (book.open(templateFile, error) != kSheetOk) return false;
+  std::vector<ResultTable> tables;
+  for (const CompareRun& run : comparison.runs) tables.push_back(run.table);
+  const QString name = pick(kSheetName, language);
+  int status = writeSeveral(*book.sheets, tables, language, {name}, nullptr);
+  SheetWorksheetHandle sheet;
+  if (status == kSheetOk) status = book.sheets->add(name, 2, 0, &sheet);
+  SheetRangeHandle range;
+  if (status == kSheetOk) status = sheet->range(QStringLiteral("A1"), &range);
+  if (status != kSheetOk) return book.save(status, target, error);
+
+  const int runs = static_cast<int>(comparison.runs.size());
+  CellLook title;
+  title.bold = true;
+  range->setItem(1, 1, pick(kWindowTitle, language) + QStringLiteral(" - ") + comparison.bus,
+                 title);
+  // Row 3: the runs' files and dates above their columns; row 4: headings.
+  const CellLook heading = headingLook();
+  range->setItem(4, 1, pick(kMeasurement, language), heading);
+  range->setItem(4, 2, pick(kUnit, language), heading);
+  for (int r = 0; r < runs; ++r) {
+    const CompareRun& run = comparison.runs[static_cast<std::size_t>(r)];
+    const QString file = QString(run.table.sourcePath).replace(u'\\', u'/').section(u'/', -1);
+    const QString when = run.date.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    range->setItem(3, 3 + r, file, CellLook());
+    range->setItem(4, 3 + r, when, heading);
+    range->setItem(3, 3 + runs + r, file, CellLook());
+    range->setItem(4, 3 + runs + r, pick(kMargin, language).arg(r + 1), heading);
+  }
+  range->setItem(4, 3 + 2 * runs, pick(kTrend, language), heading);
+  range->setItem(4, 4 + 2 * runs, pick(kMarginShrank, language), heading);
+
+  CellLook number;
+  number.numberFormat = QLatin1String(excel::kEngineeringFormat);
+  CellLook percent;
+  percent.numberFormat = QStringLiteral("0%");
+  CellLook flagged = statusLook(Status::Yellow);
+  int row = 5;
+  for (const CompareMeasurement& m : comparison.measurements) {
+    range->setItem(row, 1, m.name, CellLook());
+    if (!m.unit.isEmpty()) range->setItem(row, 2, m.unit, CellLook());
+    for (int r = 0; r < runs; ++r) {
+      const auto i = static_cast<std::size_t>(r);
+      if (m.values[i]) range->setNumber(row, 3 + r, *m.values[i], number);
+      if (m.margins[i]) range->setNumber(row, 3 + runs + r, *m.margins[i], percent);
+    }
+    const Text5* trend = m.trend == Trend::Rising    ? &kRising
+                         : m.trend == Trend::Falling ? &kFalling
+                         : m.trend == Trend::Steady  ? &kSteady
+                                                     : &kUnknown;
+    range->setItem(row, 3 + 2 * runs, pick(*trend, language), CellLook());
+    if (m.marginShrank) status = range->setItem(row, 4 + 2 * runs, pick(kYes, language), flagged);
+    ++row;
+  }
+  sheet->setColumnWidth(1, 1, 28);
+  sheet->setColumnWidth(2, 2, 8);
+  sheet->setColumnWidth(3, 2 + 2 * runs, 16);
+  sheet->setColumnWidth(3 + 2 * runs, 4 + 2 * runs, 14);
+  sheet->activate();
+  return book.save(status, target, error);
 }
 
 bool spreadsheetApplicationInstalled() {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <vector>
 
+#include "core/frame/Texts.h"
+#include "core/results/Compare.h"
 #include "core/results/ResultTable.h"
 #include "core/workbook/SheetApp.h"
-#include "core/frame/Texts.h"
 
 namespace karvel {
 
@@ -54,6 +57,38 @@ inline constexpr const char* kMin = "Min";
 inline constexpr const char* kMax = "Max";
 inline constexpr const char* kPercent = "%";
 
+// The columns beside the fixed layout: numbers, unit, distance and status
+// per measurement, under a heading row in the user's language.
+inline constexpr Text5 kValueHeading = {"Valeur", "Value", "Wert", "Valor", "Valore"};
+inline constexpr Text5 kMinHeading = {"Minimum", "Minimum", "Minimum", "Mínimo", "Minimo"};
+inline constexpr Text5 kMaxHeading = {"Maximum", "Maximum", "Maximum", "Máximo", "Massimo"};
+inline constexpr Text5 kUnitHeading = {"Unité", "Unit", "Einheit", "Unidad", "Unità"};
+inline constexpr Text5 kDistanceHeading = {"Distance", "Distance", "Abstand", "Distancia",
+                                           "Distanza"};
+inline constexpr Text5 kStatusHeading = {"Statut", "Status", "Status", "Estado", "Stato"};
+// The first sheet of a workbook of several results.
+inline constexpr Text5 kSummarySheet = {"Résumé", "Summary", "Übersicht", "Resumen", "Riepilogo"};
+inline constexpr Text5 kSummaryTitle = {
+    "Résumé des résultats de diagnostic", "Summary of the diagnostic results",
+    "Übersicht der Diagnoseergebnisse", "Resumen de los resultados de diagnóstico",
+    "Riepilogo dei risultati diagnostici"};
+inline constexpr Text5 kFileHeading = {"Fichier", "File", "Datei", "Fichero", "File"};
+inline constexpr Text5 kSheetHeading = {"Feuille", "Sheet", "Blatt", "Hoja", "Foglio"};
+inline constexpr Text5 kBusHeading = {"Bus", "Bus", "Bus", "Bus", "Bus"};
+inline constexpr Text5 kVerdictHeading = {"Verdict", "Verdict", "Ergebnis", "Veredicto", "Esito"};
+inline constexpr Text5 kPassHeading = {"Conformes", "Pass", "Bestanden", "Correctos", "Superati"};
+inline constexpr Text5 kWarningHeading = {"Avertissements", "Warning", "Warnung", "Advertencias",
+                                          "Avvisi"};
+inline constexpr Text5 kFailHeading = {"Échecs", "Fail", "Fehler", "Fallos", "Falliti"};
+
+// The first of those columns (E) and their fill colours, the results window's own.
+constexpr int kExtraColumn = 5;
+inline constexpr const char* kPassFill = "00FF00";
+inline constexpr const char* kWarningFill = "FFFF00";
+inline constexpr const char* kFailFill = "FF0000";
+// Numbers show their power of ten in steps of three, as prefixes do.
+inline constexpr const char* kEngineeringFormat = "##0.00E+00";
+
 // The template beside the program.
 inline constexpr const char* kTemplateName = "karvel.xl";
 // The sheet name field holds at most this many characters.
@@ -82,6 +117,25 @@ int writeResultSheet(SheetRange& range, const ResultTable& table, int language);
 // leaves no file behind.
 bool exportResultTable(const QString& templateFile, const ResultTable& table, int language,
                        const QString& target, QString* error);
+
+// Several results in one workbook: a summary sheet first (each result with
+// its sheet, bus, verdict and how many rows pass, warn and fail), then one
+// sheet per result laid out as a single export, named after its file. One
+// table gives the single-sheet workbook of exportResultTable.
+bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
+                        int language, const QString& target, QString* error);
+
+// A comparison of results of one bus: the workbook of the results (summary
+// and a sheet each) with one more sheet, shown first, holding the comparison
+// table: per measurement its unit, the value and the margin of every run, the
+// trend and whether the margin shrank.
+bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
+                      const QString& target, QString* error);
+
+// A sheet name for the result read from `sourcePath`: the file name without
+// its extension, characters sheet names cannot hold replaced, at most 31
+// characters, and different (ignoring case) from every name in `taken`.
+QString resultSheetName(const QString& sourcePath, const QStringList& taken);
 
 // Whether the desktop has an application that opens workbooks.
 bool spreadsheetApplicationInstalled();

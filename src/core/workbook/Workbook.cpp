@@ -3,8 +3,11 @@
 
 #include <zip.h>
 #include <QFile>
+#include <QLocale>
+#include <QTimeZone>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +19,17 @@ constexpr const char* kRelationshipOfficeDocument =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
 constexpr const char* kRelationshipWorksheet =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
+constexpr const char* kRelationshipStyles =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
+constexpr const char* kRelationshipCore =
+    "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
+constexpr const char* kNamespaceMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr const char* kNamespaceRelationships =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr const char* kNamespaceDcTerms = "http://purl.org/dc/terms/";
+constexpr const char* kNamespaceXsi = "http://www.w3.org/2001/XMLSchema-instance";
+constexpr const char* kContentTypeWorksheet =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 
 // Owns a zip_t and discards it (nothing written) unless closed explicitly.
 struct ZipArchive {
@@ -161,6 +175,44 @@ struct StringWriter : pugi::xml_writer {
   }
 };
 
+// The prefix (with its colon) an element uses for namespace `uri`, declaring
+// `wanted` on the root when the document has none yet.
+std::string prefixFor(pugi::xml_node root, const char* uri, const char* wanted) {
+  for (pugi::xml_attribute a : root.attributes()) {
+    const std::string_view name(a.name());
+    if (std::strcmp(a.value(), uri) != 0) continue;
+    if (name == "xmlns") return {};
+    if (name.substr(0, 6) == "xmlns:") return std::string(name.substr(6)) + ':';
+  }
+  root.append_attribute((std::string("xmlns:") + wanted).c_str()).set_value(uri);
+  return std::string(wanted) + ':';
+}
+
+std::string elementPrefix(pugi::xml_node node) {
+  const std::string_view name(node.name());
+  const auto colon = name.find(':');
+  return colon == std::string_view::npos ? std::string() : std::string(name.substr(0, colon + 1));
+}
+
+// A sheet name as a formula writes it: quoted when it holds anything but
+// letters, digits and underscores.
+QString sheetReference(const QString& name) {
+  for (QChar c : name)
+    if (!c.isLetterOrNumber() && c != u'_')
+      return u'\'' + QString(name).replace(u'\'', "''") + u'\'';
+  return name;
+}
+
+// A relationship target from the folder `from` to the part `to`.
+std::string relativeTarget(const std::string& from, const std::string& to) {
+  if (to.compare(0, from.size(), from) == 0) return to.substr(from.size());
+  return '/' + to;
+}
+
+std::string numberText(double value) {
+  return QString::number(value, 'g', QLocale::FloatingPointShortest).toStdString();
+}
+
 }  // namespace
 
 QString cellReference(int row, int column) {
@@ -190,6 +242,31 @@ bool parseCellReference(const QString& text, int* row, int* column) {
   return true;
 }
 
+QString CellLook::key() const {
+  return QStringLiteral("%1|%2|%3|%4")
+      .arg(numberFormat, fillRgb)
+      .arg(bold ? 1 : 0)
+      .arg(static_cast<int>(align));
+}
+
+// One XML part of the package that may be changed.
+struct WorkbookFile::Part {
+  pugi::xml_document doc;
+  bool touched = false;
+  bool added = false;  // not in the package read
+};
+
+struct WorkbookFile::Sheet {
+  std::string part;
+  pugi::xml_node entry;  // its <sheet> element in the workbook part
+  Part* xml = nullptr;   // null until cells are written into it
+  pugi::xml_node data;   // <sheetData>
+  std::string prefix;    // namespace prefix of the sheet's elements ("" or "x:")
+  std::map<int, pugi::xml_node> rows;
+  std::map<int, std::pair<int, int>> columnRanges;  // first column -> (last column, style)
+};
+
+WorkbookFile::WorkbookFile() = default;
 WorkbookFile::~WorkbookFile() = default;
 
 std::unique_ptr<WorkbookFile> WorkbookFile::load(const QString& path, QString* error) {
@@ -211,93 +288,114 @@ std::unique_ptr<WorkbookFile> WorkbookFile::load(const QString& path, QString* e
 std::unique_ptr<WorkbookFile> WorkbookFile::fromBytes(const QByteArray& bytes, QString* error) {
   std::unique_ptr<WorkbookFile> book(new WorkbookFile);
   book->package_ = bytes;
-  if (!book->readPackage(error) || !book->indexSheet(error)) return nullptr;
+  if (!book->readPackage(error) || !book->loadSheet(*book->sheets_.front(), error)) return nullptr;
   return book;
+}
+
+WorkbookFile::Part* WorkbookFile::part(const std::string& name, QString* error) {
+  auto it = parts_.find(name);
+  if (it != parts_.end()) return it->second.get();
+  ZipArchive archive;
+  archive.zip = openArchive(package_, error);
+  std::string xml;
+  if (!archive.zip || !readEntry(archive.zip, name, &xml)) {
+    if (error && archive.zip)
+      *error = QStringLiteral("part %1 missing").arg(QString::fromStdString(name));
+    return nullptr;
+  }
+  auto made = std::make_unique<Part>();
+  // Blank-only texts (a cell holding " ") are content; keep them.
+  const pugi::xml_parse_result parsed = made->doc.load_buffer(
+      xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+  if (!parsed || !made->doc.document_element()) {
+    if (error)
+      *error = QStringLiteral("damaged part %1 (%2)")
+                   .arg(QString::fromStdString(name), QString::fromUtf8(parsed.description()));
+    return nullptr;
+  }
+  Part* raw = made.get();
+  parts_.emplace(name, std::move(made));
+  return raw;
 }
 
 bool WorkbookFile::readPackage(QString* error) {
   ZipArchive archive;
   archive.zip = openArchive(package_, error);
   if (!archive.zip) return false;
+  const zip_int64_t count = zip_get_num_entries(archive.zip, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(archive.zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+    if (name) entries_.emplace_back(name);
+  }
 
-  // Package relationships -> workbook part -> its first sheet.
+  // Package relationships -> workbook part -> its sheets.
   std::string rels;
   if (!readEntry(archive.zip, "_rels/.rels", &rels)) {
     *error = QStringLiteral("not a workbook (no package relationships)");
     return false;
   }
-  const std::string workbookPart =
-      resolvePart("", relationshipTarget(rels, kRelationshipOfficeDocument, nullptr));
-  std::string workbookXml;
-  if (workbookPart.empty() || !readEntry(archive.zip, workbookPart, &workbookXml)) {
+  workbookPart_ = resolvePart("", relationshipTarget(rels, kRelationshipOfficeDocument, nullptr));
+  const std::string core = relationshipTarget(rels, kRelationshipCore, nullptr);
+  if (!core.empty()) corePart_ = resolvePart("", core);
+  Part* workbook = workbookPart_.empty() ? nullptr : part(workbookPart_, nullptr);
+  if (!workbook) {
     *error = QStringLiteral("not a workbook (no workbook part)");
     return false;
   }
-  pugi::xml_document workbook;
-  if (!workbook.load_buffer(workbookXml.data(), workbookXml.size())) {
-    *error = QStringLiteral("damaged workbook part");
-    return false;
-  }
-  std::string firstSheetId;
-  for (pugi::xml_node n : workbook.document_element().children()) {
+  const std::string folder = folderOf(workbookPart_);
+  workbookRelsPart_ = folder + "_rels/" + workbookPart_.substr(folder.size()) + ".rels";
+  std::string workbookRels;
+  readEntry(archive.zip, workbookRelsPart_, &workbookRels);
+  const std::string styles = relationshipTarget(workbookRels, kRelationshipStyles, nullptr);
+  if (!styles.empty()) stylesPart_ = resolvePart(folder, styles);
+  for (pugi::xml_node n : workbook->doc.document_element().children()) {
     if (localName(n.name()) != "sheets") continue;
     for (pugi::xml_node s : n.children()) {
-      if (localName(s.name()) == "sheet") {
-        firstSheetId = attributeByLocalName(s, "id").value();
-        break;
-      }
+      if (localName(s.name()) != "sheet") continue;
+      const char* id = attributeByLocalName(s, "id").value();
+      const std::string target =
+          *id ? relationshipTarget(workbookRels, kRelationshipWorksheet, id) : std::string();
+      auto sheet = std::make_unique<Sheet>();
+      sheet->entry = s;
+      sheet->part = target.empty() ? std::string() : resolvePart(folder, target);
+      sheets_.push_back(std::move(sheet));
     }
   }
-  const std::string folder = folderOf(workbookPart);
-  std::string workbookRels;
-  const std::string relsPart = folder + "_rels/" + workbookPart.substr(folder.size()) + ".rels";
-  if (firstSheetId.empty() || !readEntry(archive.zip, relsPart, &workbookRels)) {
+  if (sheets_.empty() || sheets_.front()->part.empty()) {
     *error = QStringLiteral("not a workbook (no worksheet)");
-    return false;
-  }
-  const std::string target =
-      relationshipTarget(workbookRels, kRelationshipWorksheet, firstSheetId.c_str());
-  sheetPart_ = target.empty() ? std::string() : resolvePart(folder, target);
-  std::string sheetXml;
-  if (sheetPart_.empty() || !readEntry(archive.zip, sheetPart_, &sheetXml)) {
-    *error = QStringLiteral("not a workbook (first sheet missing)");
-    return false;
-  }
-  // Blank-only texts (a cell holding " ") are content; keep them.
-  const pugi::xml_parse_result parsed = sheet_.load_buffer(
-      sheetXml.data(), sheetXml.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
-  if (!parsed) {
-    *error = QStringLiteral("damaged worksheet (%1)").arg(QString::fromUtf8(parsed.description()));
     return false;
   }
   return true;
 }
 
-pugi::xml_node WorkbookFile::child(pugi::xml_node parent, const char* local) const {
-  for (pugi::xml_node n : parent.children())
-    if (localName(n.name()) == local) return n;
-  return {};
-}
-
-std::string WorkbookFile::qualified(const char* local) const { return prefix_ + local; }
-
-bool WorkbookFile::indexSheet(QString* error) {
-  pugi::xml_node root = sheet_.document_element();
-  if (localName(root.name()) != "worksheet") {
-    *error = QStringLiteral("first sheet is not a worksheet");
+bool WorkbookFile::loadSheet(Sheet& sheet, QString* error) {
+  if (sheet.xml) return true;
+  QString why;
+  Part* xml = sheet.part.empty() ? nullptr : part(sheet.part, &why);
+  if (!xml) {
+    *error = QStringLiteral("not a workbook (sheet missing: %1)").arg(why);
     return false;
   }
-  const std::string_view rootName(root.name());
-  prefix_ = std::string(rootName.substr(0, rootName.size() - std::strlen("worksheet")));
-  sheetData_ = child(root, "sheetData");
-  if (!sheetData_) {
+  pugi::xml_node root = xml->doc.document_element();
+  if (localName(root.name()) != "worksheet") {
+    *error = QStringLiteral("sheet is not a worksheet");
+    return false;
+  }
+  sheet.prefix = elementPrefix(root);
+  auto child = [](pugi::xml_node parent, const char* local) {
+    for (pugi::xml_node n : parent.children())
+      if (localName(n.name()) == local) return n;
+    return pugi::xml_node();
+  };
+  sheet.data = child(root, "sheetData");
+  if (!sheet.data) {
     *error = QStringLiteral("damaged worksheet (no cell data)");
     return false;
   }
   // Rows and cells may leave out their position (it then follows the one
   // before); write every position out so that inserting stays simple.
   int lastRow = 0;
-  for (pugi::xml_node row : sheetData_.children()) {
+  for (pugi::xml_node row : sheet.data.children()) {
     if (localName(row.name()) != "row") continue;
     int r = row.attribute("r").as_int(lastRow + 1);
     if (r <= lastRow || r > kMaxRow) {
@@ -305,7 +403,7 @@ bool WorkbookFile::indexSheet(QString* error) {
       return false;
     }
     if (!row.attribute("r")) row.prepend_attribute("r").set_value(r);
-    rows_[r] = row;
+    sheet.rows[r] = row;
     lastRow = r;
     int lastColumn = 0;
     for (pugi::xml_node cell : row.children()) {
@@ -329,34 +427,388 @@ bool WorkbookFile::indexSheet(QString* error) {
     for (pugi::xml_node col : cols.children()) {
       if (localName(col.name()) != "col") continue;
       const int min = col.attribute("min").as_int(0), max = col.attribute("max").as_int(0);
-      if (min >= 1 && max >= min) columnRanges_[min] = {max, col.attribute("style").as_int(0)};
+      if (min >= 1 && max >= min) sheet.columnRanges[min] = {max, col.attribute("style").as_int(0)};
     }
+  }
+  sheet.xml = xml;
+  return true;
+}
+
+QString WorkbookFile::sheetName(int index) const {
+  if (index < 0 || index >= sheetCount()) return {};
+  return QString::fromUtf8(
+      sheets_[static_cast<std::size_t>(index)]->entry.attribute("name").value());
+}
+
+int WorkbookFile::sheetId(int index) const {
+  if (index < 0 || index >= sheetCount()) return -1;
+  return sheets_[static_cast<std::size_t>(index)]->entry.attribute("sheetId").as_int(-1);
+}
+
+int WorkbookFile::sheetIndex(int id) const {
+  for (int i = 0; i < sheetCount(); ++i)
+    if (sheetId(i) == id) return i;
+  return -1;
+}
+
+bool WorkbookFile::sheetNameFree(const QString& name, int except) const {
+  for (int i = 0; i < sheetCount(); ++i)
+    if (i != except && sheetName(i).compare(name, Qt::CaseInsensitive) == 0) return false;
+  return true;
+}
+
+namespace {
+bool allowedSheetName(const QString& name) {
+  if (name.isEmpty() || name.size() > WorkbookFile::kMaxSheetName) return false;
+  if (name.startsWith(u'\'') || name.endsWith(u'\'')) return false;
+  for (QChar c : name)
+    if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20) return false;
+  return name.compare(QLatin1String("History"), Qt::CaseInsensitive) != 0;
+}
+}  // namespace
+
+void WorkbookFile::renameReferences(const QString& oldName, const QString& newName) {
+  Part* workbook = parts_.at(workbookPart_).get();
+  const QString from = sheetReference(oldName) + u'!';
+  for (pugi::xml_node n : workbook->doc.document_element().children()) {
+    if (localName(n.name()) != "definedNames") continue;
+    for (pugi::xml_node d : n.children()) {
+      const QString text = QString::fromUtf8(d.text().get());
+      if (text.startsWith(from))
+        d.text().set((sheetReference(newName) + u'!' + text.mid(from.size())).toUtf8().constData());
+    }
+  }
+}
+
+bool WorkbookFile::renameSheet(int index, const QString& name, QString* error) {
+  if (index < 0 || index >= sheetCount()) return false;
+  if (!allowedSheetName(name) || !sheetNameFree(name, index)) {
+    *error = QStringLiteral("sheet name \"%1\" is taken or not allowed").arg(name);
+    return false;
+  }
+  const QString old = sheetName(index);
+  Sheet& sheet = *sheets_[static_cast<std::size_t>(index)];
+  sheet.entry.attribute("name").set_value(name.toUtf8().constData());
+  renameReferences(old, name);
+  parts_.at(workbookPart_)->touched = true;
+  return true;
+}
+
+int WorkbookFile::addSheet(const QString& name, int position, int copyOf, QString* error) {
+  if (!allowedSheetName(name) || !sheetNameFree(name, -1)) {
+    *error = QStringLiteral("sheet name \"%1\" is taken or not allowed").arg(name);
+    return -1;
+  }
+  if (copyOf >= sheetCount()) return -1;
+  position = std::clamp(position, 0, sheetCount());
+  Part* workbook = parts_.at(workbookPart_).get();
+  Part* rels = part(workbookRelsPart_, error);
+  Part* types = part("[Content_Types].xml", error);
+  if (!rels || !types) return -1;
+
+  // The new part: beside the first sheet, under a number no part uses.
+  const std::string folder = folderOf(sheets_.front()->part);
+  std::string partName;
+  for (int n = 1;; ++n) {
+    partName = folder + "sheet" + std::to_string(n) + ".xml";
+    if (std::find(entries_.begin(), entries_.end(), partName) == entries_.end() &&
+        !parts_.count(partName))
+      break;
+  }
+  auto made = std::make_unique<Part>();
+  made->added = true;
+  made->touched = true;
+  if (copyOf >= 0) {
+    Sheet& source = *sheets_[static_cast<std::size_t>(copyOf)];
+    if (!loadSheet(source, error)) return -1;
+    StringWriter copy;
+    source.xml->doc.save(copy, "", pugi::format_raw, pugi::encoding_utf8);
+    made->doc.load_buffer(copy.out.data(), copy.out.size(),
+                          pugi::parse_default | pugi::parse_ws_pcdata_single);
+    // What the source links to (drawings, printer settings) is not copied,
+    // nor is its being the selected tab.
+    std::vector<pugi::xml_node> linked;
+    for (pugi::xml_node n = made->doc.document_element().first_child(); n;) {
+      pugi::xml_node next = n.next_sibling();
+      for (pugi::xml_attribute a = n.first_attribute(); a;) {
+        pugi::xml_attribute after = a.next_attribute();
+        if (localName(a.name()) == "id" &&
+            std::string_view(a.name()).find(':') != std::string_view::npos) {
+          if (localName(n.name()) == "pageSetup")
+            n.remove_attribute(a);
+          else
+            linked.push_back(n);
+        }
+        a = after;
+      }
+      n = next;
+    }
+    for (pugi::xml_node n : linked) n.parent().remove_child(n);
+    for (pugi::xml_node view : made->doc.document_element().children()) {
+      if (localName(view.name()) != "sheetViews") continue;
+      for (pugi::xml_node v : view.children()) v.remove_attribute("tabSelected");
+    }
+  } else {
+    const char* blank =
+        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+        "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>"
+        "<sheetFormatPr defaultRowHeight=\"12.75\"/><sheetData/>"
+        "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+        "footer=\"0.3\"/></worksheet>";
+    made->doc.load_string(blank);
+  }
+
+  // Its relationship, content type and place among the tabs.
+  pugi::xml_node relsRoot = rels->doc.document_element();
+  std::string id;
+  for (int n = 1;; ++n) {
+    id = "rId" + std::to_string(n);
+    bool taken = false;
+    for (pugi::xml_node r : relsRoot.children())
+      if (id == r.attribute("Id").value()) taken = true;
+    if (!taken) break;
+  }
+  pugi::xml_node relation =
+      relsRoot.append_child((elementPrefix(relsRoot) + "Relationship").c_str());
+  relation.append_attribute("Id").set_value(id.c_str());
+  relation.append_attribute("Type").set_value(kRelationshipWorksheet);
+  relation.append_attribute("Target").set_value(
+      relativeTarget(folderOf(workbookPart_), partName).c_str());
+  pugi::xml_node typesRoot = types->doc.document_element();
+  pugi::xml_node override = typesRoot.append_child((elementPrefix(typesRoot) + "Override").c_str());
+  override.append_attribute("PartName").set_value(('/' + partName).c_str());
+  override.append_attribute("ContentType").set_value(kContentTypeWorksheet);
+
+  pugi::xml_node root = workbook->doc.document_element();
+  pugi::xml_node list = sheets_.front()->entry.parent();
+  int sheetId = 0;
+  for (pugi::xml_node s : list.children())
+    sheetId = std::max(sheetId, s.attribute("sheetId").as_int());
+  const std::string element = elementPrefix(sheets_.front()->entry) + "sheet";
+  pugi::xml_node entry =
+      position < sheetCount()
+          ? list.insert_child_before(element.c_str(),
+                                     sheets_[static_cast<std::size_t>(position)]->entry)
+          : list.insert_child_after(element.c_str(), sheets_.back()->entry);
+  entry.append_attribute("name").set_value(name.toUtf8().constData());
+  entry.append_attribute("sheetId").set_value(sheetId + 1);
+  entry.append_attribute((prefixFor(root, kNamespaceRelationships, "r") + "id").c_str())
+      .set_value(id.c_str());
+
+  // Names that belong to a sheet name it by position: those after the new
+  // one move up, and a copy gets its own print titles.
+  for (pugi::xml_node n : root.children()) {
+    if (localName(n.name()) != "definedNames") continue;
+    std::vector<pugi::xml_node> copies;
+    for (pugi::xml_node d : n.children()) {
+      pugi::xml_attribute local = d.attribute("localSheetId");
+      if (!local) continue;
+      const int at = local.as_int();
+      if (copyOf >= 0 && at == copyOf) copies.push_back(d);
+      if (at >= position) local.set_value(at + 1);
+    }
+    const QString from = sheetReference(copyOf >= 0 ? sheetName(copyOf) : QString()) + u'!';
+    for (pugi::xml_node d : copies) {
+      pugi::xml_node copy = n.append_copy(d);
+      copy.attribute("localSheetId").set_value(position);
+      const QString text = QString::fromUtf8(copy.text().get());
+      if (text.startsWith(from))
+        copy.text().set((sheetReference(name) + u'!' + text.mid(from.size())).toUtf8().constData());
+    }
+    // Defined names are kept in order of name, then sheet.
+  }
+  for (pugi::xml_node n : root.children()) {
+    if (localName(n.name()) != "bookViews") continue;
+    for (pugi::xml_node v : n.children()) {
+      pugi::xml_attribute tab = v.attribute("activeTab");
+      if (tab && tab.as_int() >= position) tab.set_value(tab.as_int() + 1);
+    }
+  }
+  workbook->touched = rels->touched = types->touched = true;
+
+  auto sheet = std::make_unique<Sheet>();
+  sheet->part = partName;
+  sheet->entry = entry;
+  Sheet* raw = sheet.get();
+  parts_.emplace(partName, std::move(made));
+  sheets_.insert(sheets_.begin() + position, std::move(sheet));
+  if (selected_ >= position) ++selected_;
+  if (!loadSheet(*raw, error)) return -1;
+  return position;
+}
+
+bool WorkbookFile::selectSheet(int index) {
+  if (index < 0 || index >= sheetCount()) return false;
+  QString error;
+  if (!loadSheet(*sheets_[static_cast<std::size_t>(index)], &error)) return false;
+  selected_ = index;
+  return true;
+}
+
+bool WorkbookFile::activateSheet(int index) {
+  if (index < 0 || index >= sheetCount()) return false;
+  Part* workbook = parts_.at(workbookPart_).get();
+  for (pugi::xml_node n : workbook->doc.document_element().children()) {
+    if (localName(n.name()) != "bookViews") continue;
+    for (pugi::xml_node v : n.children()) {
+      if (!v.attribute("activeTab")) v.append_attribute("activeTab");
+      v.attribute("activeTab").set_value(index);
+      v.remove_attribute("firstSheet");
+    }
+  }
+  workbook->touched = true;
+  // Only the shown tab is selected: several selected tabs would be grouped
+  // and edited together.
+  for (int i = 0; i < sheetCount(); ++i) {
+    Sheet& sheet = *sheets_[static_cast<std::size_t>(i)];
+    QString error;
+    if (!loadSheet(sheet, &error)) continue;
+    for (pugi::xml_node views : sheet.xml->doc.document_element().children()) {
+      if (localName(views.name()) != "sheetViews") continue;
+      for (pugi::xml_node v : views.children()) {
+        v.remove_attribute("tabSelected");
+        if (i == index) v.prepend_attribute("tabSelected").set_value(1);
+      }
+    }
+    sheet.xml->touched = true;
   }
   return true;
 }
 
-int WorkbookFile::inheritedStyle(pugi::xml_node row, int column) const {
+int WorkbookFile::cellStyle(const CellLook& look) {
+  const QString key = look.key();
+  if (auto it = styles_.find(key); it != styles_.end()) return it->second;
+  Part* styles = stylesPart_.empty() ? nullptr : part(stylesPart_, nullptr);
+  if (!styles) return -1;
+  pugi::xml_node root = styles->doc.document_element();
+  const std::string prefix = elementPrefix(root);
+  auto child = [&](const char* local) {
+    for (pugi::xml_node n : root.children())
+      if (localName(n.name()) == local) return n;
+    return pugi::xml_node();
+  };
+  auto count = [](pugi::xml_node list) {
+    int n = 0;
+    for (pugi::xml_node c : list.children())
+      if (c.type() == pugi::node_element) ++n;
+    if (!list.attribute("count")) list.append_attribute("count");
+    list.attribute("count").set_value(n);
+    return n;
+  };
+  pugi::xml_node xfs = child("cellXfs");
+  pugi::xml_node fonts = child("fonts");
+  pugi::xml_node fills = child("fills");
+  if (!xfs || !fonts || !fills) return -1;
+
+  int numFmtId = 0;
+  if (look.numberFormat == QLatin1String("0%")) {
+    numFmtId = 9;
+  } else if (look.numberFormat == QLatin1String("@")) {
+    numFmtId = 49;
+  } else if (!look.numberFormat.isEmpty()) {
+    pugi::xml_node formats = child("numFmts");
+    if (!formats) formats = root.prepend_child((prefix + "numFmts").c_str());
+    int highest = 163;
+    const std::string code = look.numberFormat.toStdString();
+    for (pugi::xml_node f : formats.children()) {
+      highest = std::max(highest, f.attribute("numFmtId").as_int());
+      if (code == f.attribute("formatCode").value()) numFmtId = f.attribute("numFmtId").as_int();
+    }
+    if (!numFmtId) {
+      numFmtId = highest + 1;
+      pugi::xml_node f = formats.append_child((prefix + "numFmt").c_str());
+      f.append_attribute("numFmtId").set_value(numFmtId);
+      f.append_attribute("formatCode").set_value(code.c_str());
+      count(formats);
+    }
+  }
+  int fontId = 0;
+  if (look.bold && fonts.first_child()) {
+    pugi::xml_node font = fonts.append_copy(fonts.first_child());
+    bool hasBold = false;
+    for (pugi::xml_node c : font.children()) hasBold |= localName(c.name()) == "b";
+    if (!hasBold) font.prepend_child((prefix + "b").c_str());
+    fontId = count(fonts) - 1;
+  }
+  int fillId = 0;
+  if (!look.fillRgb.isEmpty()) {
+    pugi::xml_node pattern = fills.append_child((prefix + "fill").c_str())
+                                 .append_child((prefix + "patternFill").c_str());
+    pattern.append_attribute("patternType").set_value("solid");
+    pattern.append_child((prefix + "fgColor").c_str())
+        .append_attribute("rgb")
+        .set_value(("FF" + look.fillRgb.toUpper().toStdString()).c_str());
+    pattern.append_child((prefix + "bgColor").c_str()).append_attribute("indexed").set_value(64);
+    fillId = count(fills) - 1;
+  }
+  pugi::xml_node xf = xfs.append_child((prefix + "xf").c_str());
+  xf.append_attribute("numFmtId").set_value(numFmtId);
+  xf.append_attribute("fontId").set_value(fontId);
+  xf.append_attribute("fillId").set_value(fillId);
+  xf.append_attribute("borderId").set_value(0);
+  xf.append_attribute("xfId").set_value(0);
+  if (numFmtId) xf.append_attribute("applyNumberFormat").set_value(1);
+  if (fontId) xf.append_attribute("applyFont").set_value(1);
+  if (fillId) xf.append_attribute("applyFill").set_value(1);
+  if (look.align != CellLook::Align::General) {
+    xf.append_attribute("applyAlignment").set_value(1);
+    const char* names[] = {"general", "left", "center", "right"};
+    xf.append_child((prefix + "alignment").c_str())
+        .append_attribute("horizontal")
+        .set_value(names[static_cast<int>(look.align)]);
+  }
+  const int index = count(xfs) - 1;
+  styles->touched = true;
+  styles_[key] = index;
+  return index;
+}
+
+void WorkbookFile::setDocumentDates(const QDateTime& when) {
+  Part* core = corePart_.empty() ? nullptr : part(corePart_, nullptr);
+  if (!core) return;
+  pugi::xml_node root = core->doc.document_element();
+  const std::string stamp =
+      when.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")).toStdString();
+  for (const char* which : {"created", "modified"}) {
+    pugi::xml_node element;
+    for (pugi::xml_node n : root.children())
+      if (localName(n.name()) == which) element = n;
+    if (!element) {
+      element = root.append_child((prefixFor(root, kNamespaceDcTerms, "dcterms") + which).c_str());
+      element.append_attribute((prefixFor(root, kNamespaceXsi, "xsi") + "type").c_str())
+          .set_value((prefixFor(root, kNamespaceDcTerms, "dcterms") + "W3CDTF").c_str());
+    }
+    element.text().set(stamp.c_str());
+  }
+  core->touched = true;
+}
+
+const std::string& WorkbookFile::sheetPart() const { return current().part; }
+
+static int inheritedStyle(const std::map<int, std::pair<int, int>>& ranges, pugi::xml_node row,
+                          int column) {
   if (row.attribute("customFormat").as_bool() && row.attribute("s"))
     return row.attribute("s").as_int();
-  auto it = columnRanges_.upper_bound(column);
-  if (it == columnRanges_.begin()) return 0;
+  auto it = ranges.upper_bound(column);
+  if (it == ranges.begin()) return 0;
   --it;
   return column <= it->second.first ? it->second.second : 0;
 }
 
-pugi::xml_node WorkbookFile::rowNode(int row) {
-  auto it = rows_.lower_bound(row);
-  if (it != rows_.end() && it->first == row) return it->second;
-  const std::string name = qualified("row");
-  pugi::xml_node node = (it == rows_.end())
-                            ? sheetData_.append_child(name.c_str())
-                            : sheetData_.insert_child_before(name.c_str(), it->second);
+pugi::xml_node WorkbookFile::rowNode(Sheet& sheet, int row) {
+  auto it = sheet.rows.lower_bound(row);
+  if (it != sheet.rows.end() && it->first == row) return it->second;
+  const std::string name = sheet.prefix + "row";
+  pugi::xml_node node = (it == sheet.rows.end())
+                            ? sheet.data.append_child(name.c_str())
+                            : sheet.data.insert_child_before(name.c_str(), it->second);
   node.append_attribute("r").set_value(row);
-  rows_.emplace_hint(it, row, node);
+  sheet.rows.emplace_hint(it, row, node);
   return node;
 }
 
-pugi::xml_node WorkbookFile::cellNode(pugi::xml_node row, int rowIndex, int column) {
+pugi::xml_node WorkbookFile::cellNode(Sheet& sheet, pugi::xml_node row, int rowIndex, int column) {
   pugi::xml_node before;
   for (pugi::xml_node cell = row.last_child(); cell; cell = cell.previous_sibling()) {
     if (localName(cell.name()) != "c") continue;
@@ -366,24 +818,38 @@ pugi::xml_node WorkbookFile::cellNode(pugi::xml_node row, int rowIndex, int colu
     if (c < column) break;
     before = cell;
   }
-  const std::string name = qualified("c");
+  const std::string name = sheet.prefix + "c";
   pugi::xml_node cell =
       before ? row.insert_child_before(name.c_str(), before) : row.append_child(name.c_str());
   cell.append_attribute("r").set_value(cellReference(rowIndex, column).toLatin1().constData());
-  if (const int style = inheritedStyle(row, column)) cell.append_attribute("s").set_value(style);
+  if (const int style = inheritedStyle(sheet.columnRanges, row, column))
+    cell.append_attribute("s").set_value(style);
   // The row's span hint no longer covers every cell; it is optional.
   row.remove_attribute("spans");
   return cell;
 }
 
-bool WorkbookFile::setText(int row, int column, const QString& text) {
-  if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) return false;
-  pugi::xml_node cell = cellNode(rowNode(row), row, column);
+pugi::xml_node WorkbookFile::writableCell(int row, int column, int style) {
+  if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) return {};
+  Sheet& sheet = current();
+  pugi::xml_node cell = cellNode(sheet, rowNode(sheet, row), row, column);
   while (pugi::xml_node c = cell.first_child()) cell.remove_child(c);
   cell.remove_attribute("t");
+  if (style >= 0) {
+    if (!cell.attribute("s")) cell.append_attribute("s");
+    cell.attribute("s").set_value(style);
+  }
+  sheet.xml->touched = true;
+  return cell;
+}
+
+bool WorkbookFile::setText(int row, int column, const QString& text, int style) {
+  pugi::xml_node cell = writableCell(row, column, style);
+  if (!cell) return false;
+  const std::string& prefix = current().prefix;
   cell.append_attribute("t").set_value("inlineStr");
   pugi::xml_node t =
-      cell.append_child(qualified("is").c_str()).append_child(qualified("t").c_str());
+      cell.append_child((prefix + "is").c_str()).append_child((prefix + "t").c_str());
   const std::string value = cellXmlText(text);
   if (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
                          std::isspace(static_cast<unsigned char>(value.back()))))
@@ -392,9 +858,46 @@ bool WorkbookFile::setText(int row, int column, const QString& text) {
   return true;
 }
 
+bool WorkbookFile::setNumber(int row, int column, double value, int style) {
+  pugi::xml_node cell = writableCell(row, column, style);
+  if (!cell) return false;
+  if (!std::isfinite(value)) return true;
+  cell.append_attribute("t").set_value("n");
+  cell.append_child((current().prefix + "v").c_str()).text().set(numberText(value).c_str());
+  return true;
+}
+
+void WorkbookFile::setColumnWidth(int first, int last, double width) {
+  Sheet& sheet = current();
+  if (first < 1 || last < first || last > kMaxColumn) return;
+  // Columns some entry covers already keep their width.
+  for (const auto& [min, range] : sheet.columnRanges)
+    if (min <= last && range.first >= first) return;
+  pugi::xml_node root = sheet.xml->doc.document_element();
+  pugi::xml_node cols;
+  for (pugi::xml_node n : root.children())
+    if (localName(n.name()) == "cols") cols = n;
+  if (!cols) {
+    // Its place is before the cell data.
+    cols = root.insert_child_before((sheet.prefix + "cols").c_str(), sheet.data);
+  }
+  pugi::xml_node before;
+  for (pugi::xml_node c : cols.children())
+    if (!before && c.attribute("min").as_int() > last) before = c;
+  const std::string name = sheet.prefix + "col";
+  pugi::xml_node col =
+      before ? cols.insert_child_before(name.c_str(), before) : cols.append_child(name.c_str());
+  col.append_attribute("min").set_value(first);
+  col.append_attribute("max").set_value(last);
+  col.append_attribute("width").set_value(width);
+  col.append_attribute("customWidth").set_value(1);
+  sheet.columnRanges[first] = {last, 0};
+  sheet.xml->touched = true;
+}
+
 QString WorkbookFile::usedRange() const {
   int minRow = 0, maxRow = 0, minColumn = 0, maxColumn = 0;
-  for (const auto& [r, row] : rows_) {
+  for (const auto& [r, row] : current().rows) {
     for (pugi::xml_node cell : row.children()) {
       if (localName(cell.name()) != "c") continue;
       int cr = 0, cc = 0;
@@ -410,25 +913,39 @@ QString WorkbookFile::usedRange() const {
   return first == last ? first : first + u':' + last;
 }
 
-void WorkbookFile::updateDimension() {
-  pugi::xml_node root = sheet_.document_element();
-  pugi::xml_node dimension = child(root, "dimension");
-  if (!dimension) {
-    // Its place is right after the sheet properties, before everything else.
-    pugi::xml_node properties = child(root, "sheetPr");
-    const std::string name = qualified("dimension");
-    dimension = properties ? root.insert_child_after(name.c_str(), properties)
-                           : root.prepend_child(name.c_str());
-  }
-  dimension.remove_attribute("ref");
-  dimension.append_attribute("ref").set_value(usedRange().toLatin1().constData());
-}
-
 QByteArray WorkbookFile::toBytes(QString* error) {
-  updateDimension();
-  StringWriter writer;
-  writer.out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
-  sheet_.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  // Every sheet written into gets its used range.
+  const int selected = selected_;
+  for (int i = 0; i < sheetCount(); ++i) {
+    Sheet& sheet = *sheets_[static_cast<std::size_t>(i)];
+    if (!sheet.xml || !sheet.xml->touched) continue;
+    selected_ = i;
+    pugi::xml_node root = sheet.xml->doc.document_element();
+    pugi::xml_node dimension;
+    pugi::xml_node properties;
+    for (pugi::xml_node n : root.children()) {
+      if (localName(n.name()) == "dimension") dimension = n;
+      if (localName(n.name()) == "sheetPr") properties = n;
+    }
+    if (!dimension) {
+      // Its place is right after the sheet properties, before everything else.
+      const std::string name = sheet.prefix + "dimension";
+      dimension = properties ? root.insert_child_after(name.c_str(), properties)
+                             : root.prepend_child(name.c_str());
+    }
+    dimension.remove_attribute("ref");
+    dimension.append_attribute("ref").set_value(usedRange().toLatin1().constData());
+  }
+  selected_ = selected;
+
+  std::map<std::string, std::string> written;
+  for (const auto& [name, p] : parts_) {
+    if (!p->touched) continue;
+    StringWriter writer;
+    writer.out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+    p->doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    written[name] = std::move(writer.out);
+  }
 
   ZipArchive source;
   source.zip = openArchive(package_, error);
@@ -452,26 +969,39 @@ QByteArray WorkbookFile::toBytes(QString* error) {
     *error = QString::fromUtf8(zip_error_strerror(zip_get_error(zip)));
     return QByteArray();
   };
-  // Every part in its original order; the parts other than the sheet are
-  // copied as compressed, without unpacking them.
+  auto addWritten = [&](const std::string& name) -> bool {
+    const std::string& xml = written.at(name);
+    zip_source_t* part = zip_source_buffer(target.zip, xml.data(), xml.size(), 0);
+    if (!part) return false;
+    const zip_int64_t index = zip_file_add(target.zip, name.c_str(), part, ZIP_FL_ENC_RAW);
+    if (index < 0) {
+      zip_source_free(part);
+      return false;
+    }
+    // The fastest level: sheets of thousands of rows still shrink tenfold.
+    zip_set_file_compression(target.zip, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+    return true;
+  };
+  // Every part in its original order, then the new ones; the parts left as
+  // they were are copied as compressed, without unpacking them.
   const zip_int64_t count = zip_get_num_entries(source.zip, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
     const char* name = zip_get_name(source.zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
     if (!name) return fail(source.zip);
-    const bool isSheet = sheetPart_ == name;
-    zip_source_t* part =
-        isSheet ? zip_source_buffer(target.zip, writer.out.data(), writer.out.size(), 0)
-                : zip_source_zip(target.zip, source.zip, static_cast<zip_uint64_t>(i),
-                                 ZIP_FL_COMPRESSED, 0, -1);
+    if (written.count(name)) {
+      if (!addWritten(name)) return fail(target.zip);
+      continue;
+    }
+    zip_source_t* part = zip_source_zip(target.zip, source.zip, static_cast<zip_uint64_t>(i),
+                                        ZIP_FL_COMPRESSED, 0, -1);
     if (!part) return fail(target.zip);
-    const zip_int64_t index = zip_file_add(target.zip, name, part, ZIP_FL_ENC_RAW);
-    if (index < 0) {
+    if (zip_file_add(target.zip, name, part, ZIP_FL_ENC_RAW) < 0) {
       zip_source_free(part);
       return fail(target.zip);
     }
-    if (isSheet)
-      zip_set_file_compression(target.zip, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 0);
   }
+  for (const auto& [name, p] : parts_)
+    if (p->added && !addWritten(name)) return fail(target.zip);
   if (zip_close(target.zip) != 0) return fail(target.zip);
   target.zip = nullptr;
 

@@ -1,16 +1,19 @@
 // A spreadsheet workbook in Office Open XML form (the content of an .xlsx
-// file), held in memory: the package exactly as read, plus its first worksheet
-// as an XML tree that cells are written into. Saving copies every other part
-// of the package unchanged, so the formatting, column widths, fixed texts and
-// page set-up of a template survive an export.
+// file), held in memory: the package exactly as read, plus the parts an
+// export changes (the worksheets written into, sheets added, cell formats,
+// document dates) as XML trees. Saving copies every other part of the package
+// unchanged, so the formatting, column widths, fixed texts and page set-up of
+// a template survive an export.
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <map>
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
+#include <vector>
 
 namespace karvel {
 
@@ -18,6 +21,17 @@ namespace karvel {
 QString cellReference(int row, int column);
 // Parses "B12" (letters then digits); false when it is not a cell reference.
 bool parseCellReference(const QString& text, int* row, int* column);
+
+// How a cell looks: number format, fill, weight, alignment. Each different
+// look becomes one cell format in the workbook's styles.
+struct CellLook {
+  enum class Align { General, Left, Center, Right };
+  QString numberFormat;  // empty: General
+  QString fillRgb;       // "RRGGBB"; empty: no fill
+  bool bold = false;
+  Align align = Align::General;
+  QString key() const;
+};
 
 class WorkbookFile {
  public:
@@ -27,6 +41,8 @@ class WorkbookFile {
   static constexpr int kMaxColumn = 16384;
   // Longest text a cell holds in spreadsheet applications.
   static constexpr int kMaxCellText = 32767;
+  // Longest sheet name spreadsheet applications accept.
+  static constexpr int kMaxSheetName = 31;
 
   // Reads a workbook; null with `error` set when the file is missing,
   // unreadable or not a workbook with at least one worksheet.
@@ -37,14 +53,44 @@ class WorkbookFile {
   WorkbookFile(const WorkbookFile&) = delete;
   WorkbookFile& operator=(const WorkbookFile&) = delete;
 
-  // Writes `text` into the first sheet's cell (row, column) as a text cell.
-  // The cell keeps its style; a new cell takes its row's or column's style.
-  // False when the position lies outside a sheet.
-  bool setText(int row, int column, const QString& text);
+  // Sheets, by their position in the workbook (0 = the first tab).
+  int sheetCount() const { return static_cast<int>(sheets_.size()); }
+  QString sheetName(int index) const;
+  // A sheet's own number, which stays when sheets are added before it, and
+  // the position of the sheet with that number (-1 when none has it).
+  int sheetId(int index) const;
+  int sheetIndex(int id) const;
+  // Adds a sheet called `name` at `position` (clamped to the end): a copy of
+  // sheet `copyOf` (its layout, widths, print set-up and cells), or an empty
+  // sheet when `copyOf` is -1. Returns its position, or -1 with `error` set
+  // (a name that is taken or not allowed, a damaged workbook part).
+  int addSheet(const QString& name, int position, int copyOf, QString* error);
+  bool renameSheet(int index, const QString& name, QString* error);
+  // The sheet the cell operations below act on; the first one at load.
+  bool selectSheet(int index);
+  int selectedSheet() const { return selected_; }
+  // The tab shown when the workbook opens.
+  bool activateSheet(int index);
 
-  // Name of the package part that holds the first sheet, e.g. "xl/worksheets/sheet1.xml".
-  const std::string& sheetPart() const { return sheetPart_; }
-  // The range of the cells the sheet holds now, e.g. "A1:D13".
+  // Writes `text` into the selected sheet's cell (row, column) as a text
+  // cell. The cell keeps its style (or `style` when not -1); a new cell takes
+  // its row's or column's style. False when the position lies outside a sheet.
+  bool setText(int row, int column, const QString& text, int style = -1);
+  // The same with a number cell; a value that is not finite is left out.
+  bool setNumber(int row, int column, double value, int style = -1);
+  // Width (in characters) of columns first..last of the selected sheet, for
+  // the columns the sheet gives no width yet.
+  void setColumnWidth(int first, int last, double width);
+
+  // The cell format for `look`, added to the styles on first use; -1 when
+  // the workbook has no style sheet.
+  int cellStyle(const CellLook& look);
+  // Creation and modification dates of the document properties.
+  void setDocumentDates(const QDateTime& when);
+
+  // Name of the package part that holds the selected sheet, e.g. "xl/worksheets/sheet1.xml".
+  const std::string& sheetPart() const;
+  // The range of the cells the selected sheet holds now, e.g. "A1:D13".
   QString usedRange() const;
 
   // The whole package with the edited sheet; empty with `error` set on failure.
@@ -55,23 +101,30 @@ class WorkbookFile {
   bool saveTo(const QString& path, QString* error);
 
  private:
-  WorkbookFile() = default;
+  struct Sheet;
+  struct Part;
+  WorkbookFile();
   bool readPackage(QString* error);
-  bool indexSheet(QString* error);
-  pugi::xml_node rowNode(int row);
-  pugi::xml_node cellNode(pugi::xml_node row, int rowIndex, int column);
-  int inheritedStyle(pugi::xml_node row, int column) const;
-  void updateDimension();
-  pugi::xml_node child(pugi::xml_node parent, const char* localName) const;
-  std::string qualified(const char* localName) const;
+  Part* part(const std::string& name, QString* error);
+  bool loadSheet(Sheet& sheet, QString* error);
+  Sheet& current() { return *sheets_[static_cast<std::size_t>(selected_)]; }
+  const Sheet& current() const { return *sheets_[static_cast<std::size_t>(selected_)]; }
+  pugi::xml_node rowNode(Sheet& sheet, int row);
+  pugi::xml_node cellNode(Sheet& sheet, pugi::xml_node row, int rowIndex, int column);
+  pugi::xml_node writableCell(int row, int column, int style);
+  bool sheetNameFree(const QString& name, int except) const;
+  void renameReferences(const QString& oldName, const QString& newName);
 
   QByteArray package_;  // the workbook file as read
-  std::string sheetPart_;
-  pugi::xml_document sheet_;
-  pugi::xml_node sheetData_;
-  std::string prefix_;  // namespace prefix of the sheet's elements ("" or "x:")
-  std::map<int, pugi::xml_node> rows_;
-  std::map<int, std::pair<int, int>> columnRanges_;  // first column -> (last column, style)
+  std::vector<std::string> entries_;                    // the package's part names, in order
+  std::map<std::string, std::unique_ptr<Part>> parts_;  // parts read as XML, by name
+  std::string workbookPart_;
+  std::string workbookRelsPart_;
+  std::string stylesPart_;
+  std::string corePart_;
+  std::vector<std::unique_ptr<Sheet>> sheets_;  // in tab order
+  int selected_ = 0;
+  std::map<QString, int> styles_;  // cell formats added, by look
 };
 
 }  // namespace karvel

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -79,4 +80,49 @@ TEST(ResultExportCommand, BadArgumentsAndFailuresWriteNothing) {
       runCli({"result", "export", kSample, dir.filePath("no/such/folder/x.xlsx")});
   EXPECT_EQ(unwritable.exitCode, 1);
   EXPECT_FALSE(unwritable.errors.isEmpty());
+}
+
+TEST(ResultExportCommand, SeveralResultsGoIntoOneWorkbookOrNone) {
+  QTemporaryDir dir;
+  const QString samples = QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/");
+  const QString out = dir.filePath("all.xlsx");
+  const CliRun run = runCli({"result", "export", samples + "LIN_PASS.HTM",
+                             samples + "RS485_FAIL.HTM", samples + "PROFIBUS_FAIL.HTM", out});
+  ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+  const QJsonObject book = readWorkbook(out);
+  QStringList sheets;
+  for (const auto& s : book["sheets"].toArray()) sheets << s.toString();
+  EXPECT_EQ(sheets, QStringList({"Summary", "LIN_PASS", "RS485_FAIL", "PROFIBUS_FAIL"}));
+
+  // The summary's counts are those of the results as read.
+  const QJsonObject summary = book["all"].toObject()["Summary"].toObject()["cells"].toObject();
+  int row = 4;
+  for (const char* name : {"LIN_PASS.HTM", "RS485_FAIL.HTM", "PROFIBUS_FAIL.HTM"}) {
+    ResultTable table;
+    QString error;
+    ASSERT_TRUE(loadResultFile(samples + name, English, table, &error));
+    int counts[3] = {0, 0, 0};
+    for (const ResultRow& r : table.rows) {
+      if (r.status == Status::Green) ++counts[0];
+      if (r.status == Status::Yellow) ++counts[1];
+      if (r.status == Status::Red) ++counts[2];
+    }
+    auto cell = [&](char column) -> QJsonValue {
+      return summary[QString(QChar(column)) + QString::number(row)].toObject()["value"];
+    };
+    EXPECT_EQ(cell('B').toString(), name);
+    EXPECT_EQ(cell('D').toString(), table.verdict);
+    EXPECT_EQ(cell('E').toInt(), counts[0]) << name;
+    EXPECT_EQ(cell('F').toInt(), counts[1]) << name;
+    EXPECT_EQ(cell('G').toInt(), counts[2]) << name;
+    ++row;
+  }
+
+  // One unreadable file among them: nothing is written.
+  const QString none = dir.filePath("none.xlsx");
+  const CliRun bad =
+      runCli({"result", "export", samples + "LIN_PASS.HTM", dir.filePath("gone.HTM"), none});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_TRUE(bad.errors.contains("gone.HTM")) << bad.errors.toStdString();
+  EXPECT_FALSE(QFile::exists(none));
 }

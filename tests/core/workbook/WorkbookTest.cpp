@@ -61,13 +61,13 @@ TEST_F(WorkbookExport, EmptyTableFillsHeadingRowsOnly) {
   EXPECT_EQ(cellText(book, "C4"), "Max");
   EXPECT_EQ(cellText(book, "D4"), "%");
   EXPECT_EQ(book["max_row"].toInt(), 4);
-  EXPECT_EQ(book["dimension"].toString(), "A1:D4");
+  EXPECT_EQ(book["dimension"].toString(), "A1:J4") << "the number columns' headings";
   for (const char* cell : {"A1", "A2", "C2", "D2", "A4", "B4", "C4", "D4"})
     EXPECT_EQ(cellInfo(book, cell)["type"].toString(), "s")
         << cell << ": every value is written as text";
 }
 
-TEST_F(WorkbookExport, EveryRowLandsFromRowFiveWithoutTheDistance) {
+TEST_F(WorkbookExport, EveryRowLandsFromRowFiveAsTheResultFileWroteIt) {
   EXPECT_EQ(exportRangeReference(3), "A1:D13");
   const ResultTable table = threeRowTable();
   const QJsonObject book = exportAndRead(table);
@@ -81,8 +81,8 @@ TEST_F(WorkbookExport, EveryRowLandsFromRowFiveWithoutTheDistance) {
     EXPECT_EQ(cellInfo(book, "B" + row)["type"].toString(), "s");
   }
   EXPECT_EQ(book["max_row"].toInt(), 7);
-  EXPECT_EQ(book["max_column"].toInt(), 4) << "the distance column is not exported";
-  EXPECT_EQ(book["dimension"].toString(), "A1:D7");
+  EXPECT_EQ(book["max_column"].toInt(), 10) << "the number columns E to J beside them";
+  EXPECT_EQ(book["dimension"].toString(), "A1:J7");
 }
 
 TEST_F(WorkbookExport, AccentsBlanksAndControlCharactersSurvive) {
@@ -135,7 +135,7 @@ TEST_F(WorkbookExport, TemplateFormattingAndFixedTextsAreKept) {
   EXPECT_TRUE(a1["bold"].toBool());
   EXPECT_EQ(a1["size"].toDouble(), 14.0);
   EXPECT_EQ(cellInfo(book, "A2")["size"].toDouble(), 11.0);
-  EXPECT_EQ(cellInfo(book, "D2")["align"].toString(), "center");
+  EXPECT_EQ(cellInfo(book, "D2")["align"].toString(), "left");
   for (const char* heading : {"A4", "B4", "C4", "D4"}) {
     EXPECT_TRUE(cellInfo(book, heading)["bold"].toBool()) << heading;
     EXPECT_EQ(cellInfo(book, heading)["fill"].toString(), "FFD0D0D0") << heading;
@@ -332,7 +332,12 @@ TEST(SheetInLibreOffice, ConvertsToTheSameCellTexts) {
                                        {"Differential voltage", "1.5", "3.0", "2.2"},
                                        {"Rise time", "0", "100", "120"},
                                        {"Überschwingen, \"max\"", "0", "10 %", "3 %"}};
-  for (qsizetype i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i], expected[i]) << "row " << i + 1;
+  // Columns A to D as they were; the number columns follow.
+  for (qsizetype i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(rows[i].mid(0, 4), expected[i]) << "row " << i + 1;
+  EXPECT_EQ(rows[3].mid(4),
+            QStringList({"Wert", "Minimum", "Maximum", "Einheit", "Abstand", "Status"}));
+  EXPECT_EQ(rows[7].mid(4), QStringList({"3.00E+00", "0.00E+00", "10.00E+00", "%", "70", "pass"}));
 }
 
 TEST(SheetInLibreOffice, ATemplateSavedByLibreOfficeStillServes) {
@@ -361,11 +366,13 @@ TEST(SheetInLibreOffice, ATemplateSavedByLibreOfficeStillServes) {
   EXPECT_EQ(cellText(book, "D1"), "KARVEL");
   EXPECT_EQ(cellText(book, "C2"), "Bus quality");
   EXPECT_EQ(cellText(book, "D7"), "120");
-  EXPECT_EQ(book["dimension"].toString(), "A1:D7");
+  EXPECT_EQ(book["dimension"].toString(), "A1:J7");
+  EXPECT_EQ(cellInfo(book, "J7")["fill"].toString(), "FFFF0000") << "its styles took the fills";
   EXPECT_EQ(cellInfo(book, "B5")["align"].toString(), "center") << "the column style still applies";
   const QList<QStringList> rows = convertWithLibreOffice(out);
   ASSERT_EQ(rows.size(), 7);
-  EXPECT_EQ(rows[6], (QStringList{"Rise time", "0", "100", "120"}));
+  EXPECT_EQ(rows[6].mid(0, 4), (QStringList{"Rise time", "0", "100", "120"}));
+  EXPECT_EQ(rows[6].value(9), "fail");
 }
 
 namespace {

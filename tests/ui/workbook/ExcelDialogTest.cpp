@@ -111,6 +111,11 @@ TEST_F(ExcelDialogTest, RunThenExportWritesTheWorkbookAndOpensIt) {
     for (int c = 0; c < 4; ++c)
       EXPECT_EQ(cellText(book, QChar(u'A' + c) + QString::number(i + 5)),
                 table.rows[i].cells[static_cast<std::size_t>(c)]);
+  // The number columns come with the dialog's export too.
+  EXPECT_EQ(cellText(book, "E4"), "Value");
+  EXPECT_EQ(cellInfo(book, "E5")["type"].toString(), "n");
+  EXPECT_EQ(cellText(book, "J6"), "warning");
+  EXPECT_EQ(cellInfo(book, "J6")["fill"].toString(), "FFFFFF00");
 }
 
 TEST_F(ExcelDialogTest, WithoutASpreadsheetApplicationNothingIsOpened) {

@@ -1,0 +1,194 @@
+#include "core/results/Compare.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+#include "core/frame/BoundedRead.h"
+#include "core/results/CompareTexts.h"
+#include "core/results/Quantity.h"
+#include "core/results/ResultReader.h"
+
+namespace karvel {
+
+QString trendName(Trend trend) {
+  switch (trend) {
+    case Trend::Rising:
+      return QStringLiteral("rising");
+    case Trend::Falling:
+      return QStringLiteral("falling");
+    case Trend::Steady:
+      return QStringLiteral("steady");
+    case Trend::Unknown:
+      break;
+  }
+  return QStringLiteral("unknown");
+}
+
+QDateTime resultDate(const QByteArray& text, const QString& path, bool* fromFile) {
+  // Only the head of the page: a date is written near the title.
+  const QString head = QString::fromLatin1(text.left(64 * 1024));
+  static const QRegularExpression iso(
+      QStringLiteral("(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{2}):(\\d{2})(?::(\\d{2}))?)?"));
+  static const QRegularExpression dayFirst(QStringLiteral(
+      "\\b(\\d{2})[/.](\\d{2})[/.](\\d{4})(?:\\s+(\\d{2}):(\\d{2})(?::(\\d{2}))?)?"));
+  auto build = [](int year, int month, int day, const QRegularExpressionMatch& m, int first) {
+    const QDate date(year, month, day);
+    const QTime time(m.captured(first).isEmpty() ? 0 : m.captured(first).toInt(),
+                     m.captured(first + 1).isEmpty() ? 0 : m.captured(first + 1).toInt(),
+                     m.captured(first + 2).isEmpty() ? 0 : m.captured(first + 2).toInt());
+    return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();
+  };
+  QDateTime found;
+  const QRegularExpressionMatch a = iso.match(head);
+  const QRegularExpressionMatch b = dayFirst.match(head);
+  if (a.hasMatch() && (!b.hasMatch() || a.capturedStart() <= b.capturedStart()))
+    found = build(a.captured(1).toInt(), a.captured(2).toInt(), a.captured(3).toInt(), a, 4);
+  if (!found.isValid() && b.hasMatch())
+    found = build(b.captured(3).toInt(), b.captured(2).toInt(), b.captured(1).toInt(), b, 4);
+  if (fromFile) *fromFile = found.isValid();
+  if (found.isValid()) return found;
+  return QFileInfo(path).lastModified();
+}
+
+std::optional<double> marginOf(std::optional<double> value, std::optional<double> minimum,
+                               std::optional<double> maximum) {
+  if (!value) return std::nullopt;
+  if (minimum && maximum) {
+    const double band = *maximum - *minimum;
+    if (!(band > 0)) return std::nullopt;
+    return std::min(*value - *minimum, *maximum - *value) / band;
+  }
+  if (minimum && *minimum != 0) return (*value - *minimum) / std::fabs(*minimum);
+  if (maximum && *maximum != 0) return (*maximum - *value) / std::fabs(*maximum);
+  return std::nullopt;
+}
+
+namespace {
+
+QString normalisedBus(const QString& heading) { return heading.simplified().toCaseFolded(); }
+
+QString fileName(const QString& path) {
+  return QString(path).replace(u'\\', u'/').section(u'/', -1);
+}
+
+Trend trendOf(const CompareMeasurement& m, const CompareOptions& options) {
+  std::optional<double> first, last;
+  std::optional<double> band;
+  for (std::size_t i = 0; i < m.values.size(); ++i) {
+    if (!m.values[i]) continue;
+    if (!first) first = m.values[i];
+    last = m.values[i];
+    if (!band && m.minimum[i] && m.maximum[i] && *m.maximum[i] > *m.minimum[i])
+      band = *m.maximum[i] - *m.minimum[i];
+  }
+  int count = 0;
+  for (const auto& v : m.values) count += v.has_value();
+  if (count < 2) return Trend::Unknown;
+  // Steady within a share of the band, or of the first value without one.
+  const double scale = band ? *band : std::fabs(*first);
+  const double change = *last - *first;
+  if (std::fabs(change) <= options.steadyShare * scale) return Trend::Steady;
+  return change > 0 ? Trend::Rising : Trend::Falling;
+}
+
+bool marginShrank(const CompareMeasurement& m, const CompareOptions& options) {
+  std::optional<double> first, last;
+  for (const auto& margin : m.margins) {
+    if (!margin) continue;
+    if (!first) first = margin;
+    last = margin;
+  }
+  if (!first || !last || first == last) return false;
+  // A run that went out of its band after being in it has lost all of it.
+  if (*first <= 0) return false;
+  return (*first - *last) / *first > options.shrinkShare;
+}
+
+}  // namespace
+
+std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const CompareOptions& options,
+                                      QString* error, int language) {
+  if (runs.empty()) {
+    if (error) *error = pick(comparetext::kNoResults, language);
+    return std::nullopt;
+  }
+  for (const CompareRun& run : runs) {
+    if (normalisedBus(run.table.busHeading) != normalisedBus(runs.front().table.busHeading)) {
+      if (error)
+        *error = pick(comparetext::kDifferentBuses, language)
+                     .arg(fileName(runs.front().table.sourcePath), runs.front().table.busHeading,
+                          fileName(run.table.sourcePath), run.table.busHeading);
+      return std::nullopt;
+    }
+  }
+  std::stable_sort(runs.begin(), runs.end(),
+                   [](const CompareRun& a, const CompareRun& b) { return a.date < b.date; });
+  Comparison c;
+  c.bus = runs.front().table.busHeading;
+  const std::size_t n = runs.size();
+  // Measurements in the order they first appear, run after run.
+  std::vector<QString> order;
+  std::map<QString, std::size_t> index;
+  for (const CompareRun& run : runs)
+    for (const ResultRow& row : run.table.rows)
+      if (index.emplace(row.cells[0], order.size()).second) order.push_back(row.cells[0]);
+  c.measurements.resize(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    CompareMeasurement& m = c.measurements[i];
+    m.name = order[i];
+    m.values.resize(n);
+    m.minimum.resize(n);
+    m.maximum.resize(n);
+    m.margins.resize(n);
+    m.statuses.assign(n, Status::None);
+  }
+  for (std::size_t r = 0; r < n; ++r) {
+    for (const ResultRow& row : runs[r].table.rows) {
+      CompareMeasurement& m = c.measurements[index.at(row.cells[0])];
+      // A name twice in one run: the first row counts.
+      if (m.values[r] || m.statuses[r] != Status::None) continue;
+      const Quantity value = siQuantity(row.cells[3]);
+      const Quantity min = siQuantity(row.cells[1]);
+      const Quantity max = siQuantity(row.cells[2]);
+      m.values[r] = value.number;
+      m.minimum[r] = min.number;
+      m.maximum[r] = max.number;
+      m.statuses[r] = row.status;
+      m.margins[r] = marginOf(value.number, min.number, max.number);
+      for (const Quantity* q : {&value, &min, &max})
+        if (m.unit.isEmpty() && q->number) m.unit = q->unit;
+    }
+  }
+  for (CompareMeasurement& m : c.measurements) {
+    m.trend = trendOf(m, options);
+    m.marginShrank = marginShrank(m, options);
+  }
+  c.runs = std::move(runs);
+  return c;
+}
+
+std::optional<Comparison> compareResultFiles(const QStringList& paths,
+                                             const CompareOptions& options, int language,
+                                             QString* error) {
+  std::vector<CompareRun> runs;
+  for (const QString& path : paths) {
+    CompareRun run;
+    if (!loadResultFile(path, language, run.table, error)) return std::nullopt;
+    if (run.table.tableLabel.isEmpty() && run.table.busHeading.isEmpty() &&
+        run.table.verdict.isEmpty() && run.table.rows.empty()) {
+      if (error) *error = pick(comparetext::kNotAResult, language).arg(path);
+      return std::nullopt;
+    }
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) readBounded(file, kResultFileMax, &bytes);
+    run.date = resultDate(bytes, path, &run.dateFromFile);
+    runs.push_back(std::move(run));
+  }
+  return compareRuns(std::move(runs), options, error, language);
+}
+
+}  // namespace karvel
