@@ -12,4 +12,6 @@ cmake --build build-asan
 cd build-asan
 # A report of undefined behaviour says how the program got there.
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
+# Leaks inside the libraries the program uses are listed there, with why.
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(pwd)/../scripts/lsan.supp}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
