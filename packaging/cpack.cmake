@@ -19,10 +19,11 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The libraries the executables link to, as dpkg-shlibdeps finds them.
+  # The libraries the executables link to, as dpkg-shlibdeps finds them
+  # (Qt PDF among them: libqt6pdf6, libqt6pdfwidgets6).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # Help documents and exported workbooks are opened with the desktop's own
-  # applications.
+  # applications; without a PDF viewer the program shows the help itself.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libreoffice-calc | gnumeric")
   # CPack puts the summary on the first line; a line that starts with a blank

@@ -10,6 +10,11 @@ packages="build-essential cmake ninja-build pkg-config ccache
 # clang, its run-time libraries and llvm-symbolizer: the fuzz targets (libFuzzer).
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
   python3-openpyxl libxml2-utils clang libclang-rt-14-dev llvm"
+# Qt PDF and its widgets: the built-in viewer of the help documents (the
+# print tests also draw printed pages with it). pdftotext and pdfinfo
+# (poppler-utils): the print tests read the printed text back.
+packages="$packages qt6-pdf-dev"
+test_packages="$test_packages poppler-utils"
 # The installed icons; the package test's tools (scripts/test-package.sh).
 packages="$packages librsvg2-bin"
 test_packages="$test_packages dpkg-dev desktop-file-utils appstream man-db shared-mime-info libglib2.0-bin bash-completion"

@@ -28,7 +28,9 @@ class ScriptedInteraction : public Interaction {
   QQueue<int> languages;          // answers for chooseLanguage()
   QQueue<bool> printAnswers;      // answers for choosePrinter()
   PrintChoice printReply;         // copied into the choice when accepted
+  QList<PrintChoice> printRequests;  // what each choosePrinter() was handed
   QList<QUrl> opened;
+  bool openSucceeds = true;  // what openExternally() answers: false, no desktop viewer
   int busyDepth = 0;
   int busyCalls = 0;
   int defaultAnswer = -1;  // used when `answers` is empty; -1 throws
@@ -52,6 +54,7 @@ class ScriptedInteraction : public Interaction {
     return folders.isEmpty() ? QString() : folders.dequeue();
   }
   bool choosePrinter(PrintChoice& choice) override {
+    printRequests.append(choice);
     const bool accept = printAnswers.isEmpty() ? false : printAnswers.dequeue();
     if (accept) choice = printReply;
     return accept;
@@ -66,7 +69,7 @@ class ScriptedInteraction : public Interaction {
   }
   bool openExternally(const QUrl& url) override {
     opened.append(url);
-    return true;
+    return openSucceeds;
   }
 
   QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }

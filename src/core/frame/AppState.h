@@ -115,6 +115,11 @@ struct AppState {
   Interaction* ui = nullptr;
   Clock* clock = nullptr;
 
+  // The program's own PDF viewer, for a help document that the desktop
+  // cannot open: true once it shows the file at `path`; false when it could
+  // not, after telling the user why. Empty while no main window exists.
+  std::function<bool(const QString& path)> showDocument;
+
   // The end of the main window's toolbar (AfficheCom): the instrument layer
   // calls it with 1 once a session is open and with 0 once it is closed.
   // Empty while no main window exists (command-line tools, core tests).

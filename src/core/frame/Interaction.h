@@ -34,6 +34,10 @@ struct PrintChoice {
   int duplex = 0;       // 0 one side, 1 long edge, 2 short edge
   QString printerName;  // empty: the default printer
   QString outputFile;   // non-empty: print into this PDF file instead
+  // Asked of the dialog, not answered: the name of the print job, and the
+  // PDF file it proposes should the user print into a file.
+  QString documentName;
+  QString proposedFile;
 };
 
 class Interaction {

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 #include <climits>
 
+#include "core/frame/HelpDocument.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/SafeWrite.h"
 #include "core/frame/Texts.h"
@@ -116,10 +116,7 @@ QString helpDocumentPath(const QString& programDir, int busIndex, int language) 
 int HelpDiag(AppState& state, const QString& busHeading) {
   const int bus = helpBusIndex(busHeading);
   if (bus < 0) return 0;
-  // Whether the document exists or a viewer starts is not checked: the
-  // desktop reports that itself.
-  state.ui->openExternally(QUrl::fromLocalFile(
-      QDir::fromNativeSeparators(helpDocumentPath(state.programDir, bus, state.language))));
+  openHelpDocument(state, helpDocumentPath(state.programDir, bus, state.language));
   return 0;
 }
 

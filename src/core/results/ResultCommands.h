@@ -55,7 +55,8 @@ int helpBusIndex(const QString& busHeading);
 QString helpDocumentPath(const QString& programDir, int busIndex, int language);
 
 // The help button: opens the help document of the bus named in the heading,
-// in the interface language. A heading naming no known bus does nothing.
+// in the interface language (openHelpDocument: a missing document is named).
+// A heading naming no known bus does nothing.
 int HelpDiag(AppState& state, const QString& busHeading);
 
 }  // namespace karvel

@@ -23,12 +23,14 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "core/frame/HelpDocument.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
 #include "core/frame/RecentFiles.h"
 #include "core/frame/Texts.h"
 #include "ui/frame/AboutDialog.h"
+#include "ui/frame/HelpViewer.h"
 #include "ui/frame/ToolbarIcons.h"
 #include "ui_MainWindow.h"
 
@@ -85,9 +87,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   state_.mainPanel = this;
   state_.menuBar = menuBar();
   state_.afficheCom = [this](int open) { AfficheCom(open); };
+  state_.showDocument = [this](const QString& path) { return showHelpViewer(state_, path); };
 }
 
-MainWindow::~MainWindow() { state_.afficheCom = nullptr; }
+MainWindow::~MainWindow() {
+  state_.afficheCom = nullptr;
+  state_.showDocument = nullptr;
+}
 
 void MainWindow::buildMenuItems() {
   const std::pair<QAction*, int> items[] = {
@@ -258,10 +264,13 @@ void MainWindow::printWindow() {
   PrintChoice choice;
   choice.colourMode = state_.printOption1;
   choice.duplex = state_.printOption2;
+  // The print takes the name of the bus file shown, or the program's.
+  choice.documentName = QStringLiteral("KARVEL");
+  nameAfterFile(choice, form_->fileField->text());
   if (!state_.ui->choosePrinter(choice)) return;  // cancelled: nothing printed, nothing said
 
   // The whole window, menu and toolbar included, scaled to fit the page.
-  if (!printWindowPicture(*this, choice, windowTitle())) {
+  if (!ui::printWindow(*this, choice)) {
     state_.ui->message(QStringLiteral("Error"), pick(text::kPrintFailed, state_.language));
     return;
   }
@@ -287,8 +296,7 @@ void MainWindow::openContents() {
       state_, QStringLiteral("help/KARVEL_%1.pdf")
                   .arg(QString::fromLatin1(
                       kLanguageCodes[static_cast<std::size_t>(clampLanguage(state_.language))])));
-  // A missing document or viewer is not reported.
-  state_.ui->openExternally(QUrl::fromLocalFile(path));
+  openHelpDocument(state_, path);
 }
 
 void MainWindow::showAbout() {

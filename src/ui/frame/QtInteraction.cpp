@@ -5,10 +5,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include "ui/frame/LanguageDialog.h"
 
@@ -150,6 +153,15 @@ bool QtInteraction::choosePrinter(PrintChoice& choice) {
   printer.setDuplex(choice.duplex == 1   ? QPrinter::DuplexLongSide
                     : choice.duplex == 2 ? QPrinter::DuplexShortSide
                                          : QPrinter::DuplexNone);
+  if (!choice.documentName.isEmpty()) printer.setDocName(choice.documentName);
+  if (!choice.proposedFile.isEmpty()) {
+    // The dialog's file field shows the printer's output file; naming one
+    // also makes the printer a PDF file, so the default printer, when there
+    // is one, is put back as the destination the dialog starts with.
+    const bool toPrinter = printer.outputFormat() == QPrinter::NativeFormat;
+    printer.setOutputFileName(QDir::fromNativeSeparators(choice.proposedFile));
+    if (toPrinter) printer.setOutputFormat(QPrinter::NativeFormat);
+  }
   QPrintDialog dialog(&printer, parent_);
   if (dialog.exec() != QDialog::Accepted) return false;
 
@@ -195,6 +207,35 @@ void QtInteraction::setBusy(bool busy) {
   }
 }
 
-bool QtInteraction::openExternally(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool QtInteraction::openExternally(const QUrl& url) {
+  // A local file of a type that no application takes would still "open":
+  // xdg-open starts, then hands it to a browser or gives up unseen.
+  if (url.isLocalFile() && !desktopHandlesFile(url.toLocalFile())) return false;
+  return QDesktopServices::openUrl(url);
+}
+
+bool desktopHandlesFile(const QString& path, const QString& xdgMime) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+  const QString program =
+      xdgMime.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("xdg-mime")) : xdgMime;
+  if (program.isEmpty()) return true;
+  const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+  QProcess query;
+  query.start(program, {QStringLiteral("query"), QStringLiteral("default"), type});
+  // A shell script that answers at once; one that hangs decides nothing.
+  if (!query.waitForFinished(5000)) {
+    query.kill();
+    query.waitForFinished(1000);
+    return true;
+  }
+  // A failing query says nothing about the type either.
+  if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return true;
+  return !query.readAllStandardOutput().trimmed().isEmpty();
+#else
+  Q_UNUSED(path);
+  Q_UNUSED(xdgMime);
+  return true;
+#endif
+}
 
 }  // namespace karvel::ui

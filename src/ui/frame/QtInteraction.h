@@ -28,4 +28,10 @@ class QtInteraction : public Interaction {
   int busyDepth_ = 0;
 };
 
+// Whether the desktop has an application for the type of the local file at
+// `path`, asked of `xdgMime` (empty: xdg-mime from the PATH). Where that
+// cannot be asked (another system, no xdg-utils) the answer is yes and the
+// opening itself tells.
+bool desktopHandlesFile(const QString& path, const QString& xdgMime = QString());
+
 }  // namespace karvel::ui

@@ -113,9 +113,10 @@ void ResultWindow::printWindow() {
   // The results print starts from the dialog's defaults: the options the main
   // window's print remembers are not used here.
   PrintChoice choice;
+  nameAfterFile(choice, sourcePath(), !temporaryFile_.isEmpty());
   if (!state_.ui->choosePrinter(choice)) return;
   // The window as it shows on the screen, scaled to fit the page.
-  if (!printWindowPicture(*this, choice, windowTitle())) {
+  if (!ui::printWindow(*this, choice)) {
     state_.ui->message(pick(resulttext::kErrorWord, state_.language),
                        pick(resulttext::kCannotPrint, state_.language).arg(printTargetName(choice)));
   }

@@ -182,16 +182,20 @@ TEST(ResultHelp, DocumentPathPerLanguage) {
 }
 
 TEST(ResultHelp, HelpDiagOpensTheDocumentOrNothing) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("help"));
+  writeFile(dir.filePath("help/FLEXRAY_BUS_es.pdf"), "%PDF-1.4\n");
   ScriptedInteraction ui;
   AppState state;
   state.ui = &ui;
-  state.programDir = "/opt/karvel";
+  state.programDir = dir.path();
   state.language = Spanish;
   EXPECT_EQ(HelpDiag(state, "FlexRay 10 Mbit/s"), 0);
   ASSERT_EQ(ui.opened.size(), 1);
-  EXPECT_EQ(ui.opened[0].toLocalFile(), "/opt/karvel/help/FLEXRAY_BUS_es.pdf");
+  EXPECT_EQ(ui.opened[0].toLocalFile(), dir.filePath("help/FLEXRAY_BUS_es.pdf"));
   EXPECT_EQ(HelpDiag(state, "Unknown bus"), 0);
   EXPECT_EQ(ui.opened.size(), 1);
+  EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 TEST(ResultTexts, WindowTextsPerLanguage) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "core/results/ResultCommands.h"
+#include "core/results/ResultReader.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/frame/MainWindow.h"
 
@@ -100,4 +101,31 @@ TEST_F(HelpDocumentsTest, HelpButtonOpensAnExistingSheetForARealHeading) {
   EXPECT_TRUE(ui.opened[0].toLocalFile().endsWith("/help/ETHER 100BASE-T_BUS_de.pdf"));
   EXPECT_EQ(pdfProblem(ui.opened[0].toLocalFile()), std::string());
   EXPECT_EQ(pdfProblem(ui.opened[1].toLocalFile()), std::string());
+}
+
+TEST_F(HelpDocumentsTest, EveryShippedResultSampleFindsItsBusSheet) {
+  // The help button of a sample's window must lead somewhere: its heading
+  // names one of the buses that have a sheet, in every language.
+  const QDir samples(QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples"));
+  const QStringList files = samples.entryList({"*.HTM", "*.htm"}, QDir::Files);
+  ASSERT_FALSE(files.isEmpty());
+  for (const QString& name : files) {
+    ResultTable table;
+    QString error;
+    ASSERT_TRUE(loadResultFile(samples.filePath(name), English, table, &error))
+        << error.toStdString();
+    const int bus = helpBusIndex(table.busHeading);
+    ASSERT_GE(bus, 0) << name.toStdString() << ": no bus sheet for the heading \""
+                      << table.busHeading.toStdString() << "\"";
+    for (int language = 0; language < kLanguageCount; ++language) {
+      EXPECT_EQ(
+          pdfProblem(QDir::fromNativeSeparators(helpDocumentPath(KARVEL_APPDIR, bus, language))),
+          std::string())
+          << name.toStdString();
+    }
+  }
+  // The CAN high-speed sample is the one users try first.
+  ResultTable can;
+  ASSERT_TRUE(loadResultFile(samples.filePath("CAN_HS_PASS.HTM"), English, can, nullptr));
+  EXPECT_EQ(QString(kHelpBusNames[std::size_t(helpBusIndex(can.busHeading))]), "CANHIGHSPEED");
 }
