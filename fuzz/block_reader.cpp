@@ -13,6 +13,7 @@
 #include "core/frame/AppState.h"
 #include "core/instrument/FileTransfer.h"
 #include "io/Visa.h"
+#include "support/ScriptedProgress.h"
 #include "support/ScriptedTransport.h"
 
 using namespace karvel;
@@ -64,13 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   QByteArray buffer;
   ViUInt32 count = 0;
-  qint64 lastDone = 0;
-  const ViStatus status =
-      Tarvik_Read_Binary_Data(state, vi, &buffer, &count, [&](qint64 done, qint64 total) {
-        FUZZ_CHECK(done >= lastDone && done <= total);
-        lastDone = done;
-      });
+  test::ScriptedProgress progress;
+  const ViStatus status = Tarvik_Read_Binary_Data(state, vi, &buffer, &count, &progress);
   FUZZ_CHECK(count == static_cast<ViUInt32>(buffer.size()));
+  FUZZ_CHECK(progress.monotonic());
 
   qsizetype header = 0;
   const std::optional<qint64> length = announcedLength(stream, &header);

@@ -76,7 +76,7 @@ ViStatus SerialTransport::write(const QByteArray& bytes, int timeoutMs, ViUInt32
   QDeadlineTimer deadline(timeoutMs);
   while (port_->bytesToWrite() > 0) {
     const int left = static_cast<int>(deadline.remainingTime());
-    if (left <= 0 || !port_->waitForBytesWritten(left)) {
+    if (left <= 0 || !port_->waitForBytesWritten(waitStep(left))) {
       if (port_->bytesToWrite() == 0) break;
       if (port_->error() == QSerialPort::ResourceError) {
         error_ = port_->errorString();
@@ -90,6 +90,7 @@ ViStatus SerialTransport::write(const QByteArray& bytes, int timeoutMs, ViUInt32
         return VI_ERROR_TMO;
       }
     }
+    keepWaiting();
   }
   if (written) *written = static_cast<ViUInt32>(bytes.size());
   return VI_SUCCESS;
@@ -114,6 +115,10 @@ void SerialTransport::discardInput() {
   if (!port_) return;
   port_->clear(QSerialPort::Input);
   port_->readAll();
+}
+
+void SerialTransport::discardOutput() {
+  if (port_) port_->clear(QSerialPort::Output);
 }
 
 ViStatus SerialTransport::setBaudRate(ViUInt32 rate) {

@@ -18,6 +18,7 @@ class SerialTransport : public Transport {
   ViStatus write(const QByteArray& bytes, int timeoutMs, ViUInt32* written) override;
   ViStatus receive(QByteArray& into, int timeoutMs) override;
   void discardInput() override;
+  void discardOutput() override;
   bool isSerial() const override { return true; }
   ViStatus setBaudRate(ViUInt32 rate) override;
   ViStatus setFlowControl(ViAttrState mode) override;

@@ -62,7 +62,7 @@ ViStatus TcpTransport::write(const QByteArray& bytes, int timeoutMs, ViUInt32* w
   QDeadlineTimer deadline(timeoutMs);
   while (socket_->bytesToWrite() > 0) {
     const int left = static_cast<int>(deadline.remainingTime());
-    if (left <= 0 || !socket_->waitForBytesWritten(left)) {
+    if (left <= 0 || !socket_->waitForBytesWritten(waitStep(left))) {
       if (socket_->bytesToWrite() == 0) break;
       if (socket_->state() != QAbstractSocket::ConnectedState) {
         error_ = socket_->errorString();
@@ -73,6 +73,7 @@ ViStatus TcpTransport::write(const QByteArray& bytes, int timeoutMs, ViUInt32* w
         return VI_ERROR_TMO;
       }
     }
+    keepWaiting();
   }
   if (written) *written = static_cast<ViUInt32>(bytes.size());
   return VI_SUCCESS;

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
+#include <functional>
 
 #include "io/LinkFailure.h"
 #include "io/VisaTypes.h"
@@ -25,6 +27,14 @@ class Transport {
   virtual ViStatus receive(QByteArray& into, int timeoutMs) = 0;
   // Drops whatever arrived and was not read yet.
   virtual void discardInput() = 0;
+  // Drops what was written and has not left yet, as far as the link allows.
+  virtual void discardOutput() {}
+
+  // Runs between pieces of kWaitHookStepMs at most while a write waits for
+  // the link (a program with windows repaints them there); empty: the wait
+  // is one piece.
+  void setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
+  static constexpr int kWaitHookStepMs = 20;
 
   virtual bool isSerial() const = 0;
   virtual ViStatus setBaudRate(ViUInt32) { return VI_ERROR_NSUP_ATTR; }
@@ -36,6 +46,16 @@ class Transport {
   virtual QString lastError() const = 0;
   // What kind of failure the last one was, for the user's message.
   virtual LinkCause lastCause() const { return LinkCause::Other; }
+
+ protected:
+  // The longest piece of a wait of `leftMs` before the hook runs again.
+  int waitStep(int leftMs) const { return waitHook_ ? std::min(leftMs, kWaitHookStepMs) : leftMs; }
+  void keepWaiting() {
+    if (waitHook_) waitHook_();
+  }
+
+ private:
+  std::function<void()> waitHook_;
 };
 
 }  // namespace karvel::io

@@ -85,6 +85,24 @@ ViObject Visa::add(std::unique_ptr<Object> object) {
   return id;
 }
 
+void Visa::setWaitHook(std::function<void()> hook) {
+  waitHook_ = std::move(hook);
+  sinceHook_.invalidate();
+  for (auto& [id, object] : objects_)
+    if (object->type == Object::Type::Instrument)
+      object->transport->setWaitHook(waitHook_ ? [this] { runWaitHook(); }
+                                               : std::function<void()>());
+}
+
+void Visa::runWaitHook() {
+  if (!waitHook_) return;
+  if (sinceHook_.isValid() && sinceHook_.elapsed() < Transport::kWaitHookStepMs) return;
+  sinceHook_.start();
+  // A copy: the hook may replace itself.
+  const auto hook = waitHook_;
+  hook();
+}
+
 void Visa::emitTrace(TraceEvent event) const {
   if (trace_) trace_(event);
 }
@@ -196,6 +214,7 @@ ViStatus Visa::viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, Vi
     if (lastFailure_.cause == LinkCause::None) lastFailure_.cause = LinkCause::Other;
     return done(status);
   }
+  if (waitHook_) object->transport->setWaitHook([this] { runWaitHook(); });
   *vi = add(std::move(object));
   return done(VI_SUCCESS);
 }
@@ -324,6 +343,19 @@ ViStatus Visa::viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
   return VI_SUCCESS;
 }
 
+ViStatus Visa::viFlush(ViSession vi, ViUInt16 mask) {
+  Object* s = find(vi);
+  if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
+  constexpr ViUInt16 known = VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD | VI_IO_OUT_BUF_DISCARD;
+  if (mask == 0 || (mask & ~known) != 0) return VI_ERROR_INV_MASK;
+  if (mask & (VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD)) {
+    s->pending.clear();
+    s->transport->discardInput();
+  }
+  if (mask & VI_IO_OUT_BUF_DISCARD) s->transport->discardOutput();
+  return VI_SUCCESS;
+}
+
 ViStatus Visa::viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written) {
   if (written) *written = 0;
   Object* s = find(vi);
@@ -348,6 +380,10 @@ ViStatus Visa::readUntil(Object& s, QByteArray* out, ViUInt32 count) {
   QDeadlineTimer deadline{QDeadlineTimer::Forever};
   if (s.timeoutMs < VI_TMO_INFINITE) deadline.setRemainingTime(static_cast<qint64>(s.timeoutMs));
   const qsizetype limit = static_cast<qsizetype>(std::min<ViUInt32>(count, 0x7FFFFFF0u));
+  // With a wait hook, what the pieces of waiting add up to: a link that
+  // answers "nothing came" at once still ends the read after the time-out.
+  qint64 piecesLeft =
+      deadline.isForever() ? std::numeric_limits<qint64>::max() : static_cast<qint64>(s.timeoutMs);
   for (;;) {
     const qsizetype window = std::min(limit, s.pending.size());
     if (endsOnTermChar) {
@@ -370,7 +406,18 @@ ViStatus Visa::readUntil(Object& s, QByteArray* out, ViUInt32 count) {
     }
     const qint64 left = deadline.isForever() ? 24LL * 3600 * 1000 : deadline.remainingTime();
     ViStatus status = VI_ERROR_TMO;
-    if (left > 0) status = s.transport->receive(s.pending, static_cast<int>(left));
+    if (left > 0) {
+      // With a wait hook the wait goes in short pieces, the hook between them.
+      const qint64 piece = waitHook_ ? std::min<qint64>(left, Transport::kWaitHookStepMs) : left;
+      status = s.transport->receive(s.pending, static_cast<int>(piece));
+      if (waitHook_) {
+        runWaitHook();
+        if (status == VI_ERROR_TMO) {
+          piecesLeft -= piece;
+          if (piece < left && piecesLeft > 0 && !deadline.hasExpired()) continue;
+        }
+      }
+    }
     if (status != VI_SUCCESS) {
       // What did arrive is handed over with the failure, as VISA does.
       *out = s.pending.left(limit);

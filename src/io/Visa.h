@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -62,6 +63,10 @@ class Visa {
   // of 0 asks for no lock wait, not for an instant connection).
   void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
   void setTrace(std::function<void(const TraceEvent&)> trace) { trace_ = std::move(trace); }
+  // Runs every few tens of milliseconds while a read or write of any session
+  // waits for its link, so that a program with windows keeps them painted
+  // during a long transfer. Empty (the default): every wait is one piece.
+  void setWaitHook(std::function<void()> hook);
 
   ViStatus viOpenDefaultRM(ViSession* rm);
   ViStatus viFindRsrc(ViSession rm, const QString& expression, ViFindList* list,
@@ -74,6 +79,9 @@ class Visa {
   ViStatus viGetAttribute(ViObject object, ViAttr attribute, ViAttrState* value);
   ViStatus viGetAttribute(ViObject object, ViAttr attribute, QString* value);
   ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size);
+  // Discards buffered input (VI_READ_BUF_DISCARD, VI_IO_IN_BUF_DISCARD)
+  // and what was written but has not left the PC (VI_IO_OUT_BUF_DISCARD).
+  ViStatus viFlush(ViSession vi, ViUInt16 mask);
   ViStatus viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written = nullptr);
   ViStatus viWrite(ViSession vi, const char* text, ViUInt32* written = nullptr) {
     return viWrite(vi, QByteArray(text), written);
@@ -102,6 +110,7 @@ class Visa {
   ViStatus readUntil(Object& s, QByteArray* out, ViUInt32 count);
   void emitTrace(TraceEvent event) const;
   void noteTransfer(const Object& s, ViStatus status);
+  void runWaitHook();
 
   std::map<ViObject, std::unique_ptr<Object>> objects_;
   ViObject nextId_ = 1;
@@ -111,6 +120,8 @@ class Visa {
   QString lastOpenError_;
   LinkFailure lastFailure_;
   std::function<void(const TraceEvent&)> trace_;
+  std::function<void()> waitHook_;
+  QElapsedTimer sinceHook_;
 };
 
 }  // namespace karvel::io

@@ -94,6 +94,9 @@ constexpr ViAttrState VI_TMO_INFINITE = 0xFFFFFFFFu;
 // Masks and modes.
 constexpr ViUInt16 VI_READ_BUF = 1;
 constexpr ViUInt16 VI_WRITE_BUF = 2;
+constexpr ViUInt16 VI_READ_BUF_DISCARD = 4;
+constexpr ViUInt16 VI_IO_IN_BUF_DISCARD = 64;
+constexpr ViUInt16 VI_IO_OUT_BUF_DISCARD = 128;
 constexpr ViUInt32 VI_NO_LOCK = 0;
 constexpr ViUInt32 VI_FIND_BUFLEN = 256;
 

@@ -81,3 +81,42 @@ TEST(TransportMaker, NoLinkRefusesTheResourceAndOpensNothing) {
   EXPECT_FALSE(visa.lastOpenError().isEmpty());
   EXPECT_EQ(visa.openObjectCount(), 1);
 }
+
+// A wait hook (the windows' repaint during a transfer) changes nothing of
+// what a read returns, and a link that answers "nothing came" at once still
+// ends the read at the time-out instead of going round for ever.
+TEST(TransportMaker, AWaitHookLeavesReadsAsTheyWere) {
+  ScriptedSession s;
+  s.script->replies = {"A\nB", "\n"};
+  ASSERT_EQ(s.open("ASRL1::INSTR"), VI_SUCCESS);
+  int hooks = 0;
+  s.visa.setWaitHook([&] { ++hooks; });
+  ViStatus status = 0;
+  EXPECT_EQ(s.read(50, &status), "A\n");
+  EXPECT_EQ(s.read(50, &status), "B\n");
+  EXPECT_EQ(status, VI_SUCCESS);
+  EXPECT_GT(hooks, 0);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 100000);
+  EXPECT_EQ(s.read(50, &status), "");
+  EXPECT_EQ(status, VI_ERROR_TMO);
+  // Removed, it runs no more.
+  s.visa.setWaitHook({});
+  const int before = hooks;
+  s.read(50, &status);
+  EXPECT_EQ(hooks, before);
+}
+
+TEST(TransportMaker, FlushDropsWhatArrivedAndWasNotRead) {
+  ScriptedSession s;
+  s.script->replies = {"1\r0,No error\r", "2\r"};
+  ASSERT_EQ(s.open("TCPIP0::10.0.0.5::23::SOCKET"), VI_SUCCESS);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR, 13);
+  s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+  ViStatus status = 0;
+  EXPECT_EQ(s.read(50, &status), "1\r");
+  EXPECT_EQ(s.visa.viFlush(s.vi, VI_READ_BUF_DISCARD | VI_IO_OUT_BUF_DISCARD), VI_SUCCESS);
+  EXPECT_EQ(s.read(50, &status), "2\r");
+  EXPECT_EQ(s.visa.viFlush(s.vi, 0), VI_ERROR_INV_MASK);
+  EXPECT_EQ(s.visa.viFlush(s.vi, VI_WRITE_BUF), VI_ERROR_INV_MASK);
+  EXPECT_EQ(s.visa.viFlush(999, VI_READ_BUF_DISCARD), VI_ERROR_INV_OBJECT);
+}

@@ -21,7 +21,37 @@ bool validBaud(qint64 rate) {
 
 }  // namespace
 
-Instrument::Instrument(Settings settings) : s_(std::move(settings)) {}
+Instrument::Instrument(Settings settings) : s_(std::move(settings)) {
+  blockTimer_.setSingleShot(true);
+  QObject::connect(&blockTimer_, &QTimer::timeout, [this] { cutBlock(); });
+}
+
+void Instrument::interruptReply() {
+  if (!dropBlockUnderWay || !dropBlockUnderWay()) return;
+  if (log) log("(file block cut short by a new command)");
+  pushError("-410,Query INTERRUPTED");
+}
+
+void Instrument::cutBlock() {
+  blockTimer_.stop();
+  if (!blockWaiting_) return;
+  blockWaiting_ = false;
+  const qsizetype p = input_.startsWith(':') ? 1 : 0;
+  const qsizetype hash = input_.indexOf(",#", p);
+  const int digits = hash >= 0 && input_.size() > hash + 2 ? input_[hash + 2] - '0' : 0;
+  if (input_.mid(p, 10).toUpper() == "MMEM:DATA " && digits >= 1 && digits <= 9 &&
+      input_.size() >= hash + 3 + digits) {
+    const QByteArray name = unquote(input_.mid(p + 10, hash - p - 10));
+    const QByteArray data = input_.mid(hash + 3 + digits);
+    if (log)
+      log("(block of \"" + name + "\" cut short after " + QByteArray::number(data.size()) +
+          " bytes)");
+    const QString key = currentFolder();
+    if (fault_ != Fault::Silent && !name.isEmpty() && !s_.memoryFull && folderReachable(key))
+      files_.folder(key).put(QString::fromLatin1(name), data);
+  }
+  input_.clear();
+}
 
 QByteArray Instrument::identification() const {
   if (!s_.idn.isEmpty()) return s_.idn;
@@ -63,7 +93,9 @@ void Instrument::replyBlock(const QByteArray& data) {
     return;
   }
   switch (blockFault_) {
-    case BlockFault::None: break;
+    case BlockFault::None:
+      if (sendBlock) return sendBlock(out);
+      break;
     case BlockFault::Truncated:
       send(out.left(out.size() / 2));
       if (closeLink) closeLink();
@@ -99,15 +131,27 @@ void Instrument::receive(const QByteArray& bytes, qint32 lineBaud) {
                  " baud, not understood)");
     return;
   }
+  // A block whose bytes stopped coming long enough ago is over, whatever
+  // comes now.
+  if (blockWaiting_ && sinceInput_.isValid() && sinceInput_.elapsed() >= s_.blockTimeoutMs)
+    cutBlock();
+  sinceInput_.start();
   input_ += bytes;
   for (;;) {
+    blockWaiting_ = false;
+    blockTimer_.stop();
     qsizetype start = 0;
     while (start < input_.size() && (input_[start] == '\r' || input_[start] == '\n')) ++start;
     input_.remove(0, start);
     if (input_.isEmpty()) return;
     const Block block = takeBlockCommand();
     if (block == Block::Taken) continue;
-    if (block == Block::Incomplete) return;  // its bytes may hold carriage returns: wait
+    if (block == Block::Incomplete) {
+      // Its bytes may hold carriage returns: wait, but not for ever.
+      blockWaiting_ = true;
+      blockTimer_.start(s_.blockTimeoutMs);
+      return;
+    }
     qsizetype end = -1;
     for (qsizetype i = 0; i < input_.size(); ++i)
       if (input_[i] == '\r' || input_[i] == '\n') {
@@ -153,6 +197,7 @@ Instrument::Block Instrument::takeBlockCommand() {
   input_.remove(0, consumed);
   if (log) log("MMEM:DATA \"" + name + "\",#<" + QByteArray::number(data.size()) + " bytes>");
   if (fault_ == Fault::Silent) return Block::Taken;
+  interruptReply();
   const QString key = currentFolder();
   if (!folderReachable(key)) return Block::Taken;
   if (name.isEmpty()) {
@@ -174,6 +219,7 @@ void Instrument::execute(const QByteArray& raw) {
   const QByteArray header = (space < 0 ? line : line.left(space)).toUpper();
   const QByteArray arg = space < 0 ? QByteArray() : line.mid(space + 1).trimmed();
 
+  interruptReply();
   if (header == "*IDN?") return reply(identification());
   if (header == "*CLS") { errors_.clear(); return; }
   if (header == "*OPC?") return reply("1");
@@ -253,6 +299,7 @@ void Instrument::execute(const QByteArray& raw) {
   if (header == "MMEM:DEL") {
     const QString key = currentFolder();
     if (!folderReachable(key)) return;
+    if (s_.refuseDelete) return pushError("-258,Media protected");
     if (!files_.folder(key).remove(QString::fromLatin1(unquote(arg)))) pushError("-256,File name not found");
     return;
   }

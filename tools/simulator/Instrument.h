@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 #include "FileStore.h"
@@ -26,6 +28,11 @@ struct Settings {
   bool anySpeed = false;        // a USB CDC port: the line speed does not matter
   bool sdCard = true;
   bool memoryFull = false;  // file blocks arrive but nothing new is stored
+  bool refuseDelete = false;  // MMEM:DEL answers with an error, nothing is deleted
+  // A file block whose bytes stop coming for this long is cut there: what
+  // came is kept as the file (the store takes a block as it arrives), and
+  // what follows is read as commands again.
+  int blockTimeoutMs = 1000;
 };
 
 enum class Fault { None, Silent, Garbage, CloseMidReply };
@@ -49,9 +56,18 @@ class Instrument {
   // socket; at any other speed than its own the instrument hears only noise.
   void receive(const QByteArray& bytes, qint32 lineBaud);
   // A new connection: forget any half-received command.
-  void resetLink() { input_.clear(); }
+  void resetLink() {
+    input_.clear();
+    blockTimer_.stop();
+  }
 
   std::function<void(const QByteArray&)> send;
+  // Sends a file block, which the link may cut short later; empty: send.
+  std::function<void(const QByteArray&)> sendBlock;
+  // Drops the rest of a file block not yet sent; true when there was one.
+  // A command that comes while a reply is under way stops that reply
+  // ("Query INTERRUPTED", as IEEE 488.2 has it).
+  std::function<bool()> dropBlockUnderWay;
   std::function<void()> closeLink;
   std::function<void(const QByteArray&)> log;
 
@@ -62,6 +78,10 @@ class Instrument {
  private:
   enum class Block { Taken, NotBlock, Incomplete };
   Block takeBlockCommand();
+  // A block whose bytes stopped coming: what came is stored, the rest of
+  // the input is commands again.
+  void cutBlock();
+  void interruptReply();
   void execute(const QByteArray& line);
   void reply(const QByteArray& text);
   void replyBlock(const QByteArray& data);
@@ -80,6 +100,10 @@ class Instrument {
   QString storage_ = "LOCAL";
   QString dir_ = "/";
   QByteArray traceLimits_;
+  // Runs while a file block waits for the rest of its bytes.
+  QTimer blockTimer_;
+  QElapsedTimer sinceInput_;
+  bool blockWaiting_ = false;
 };
 
 }  // namespace sim

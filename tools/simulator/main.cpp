@@ -19,12 +19,9 @@
 #include <memory>
 
 #include "Instrument.h"
+#include "PtyLine.h"
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <poll.h>
-#include <cerrno>
-#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -59,94 +56,6 @@ QByteArray printable(const QByteArray& bytes) {
   return out;
 }
 
-#ifdef Q_OS_UNIX
-qint32 speedOf(speed_t s) {
-  switch (s) {
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    case B230400: return 230400;
-    case B460800: return 460800;
-    default: return -1;
-  }
-}
-
-// A pseudo-terminal whose other end the program opens as a serial port. The
-// simulator keeps the other end open too, so the line survives the program
-// closing and reopening it, and reads the speed the program set from it.
-class Pty {
- public:
-  bool open(const QString& link) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return false;
-    const char* name = ::ptsname(master_);
-    if (!name) return false;
-    device_ = QString::fromLocal8Bit(name);
-    slave_ = ::open(name, O_RDWR | O_NOCTTY);
-    if (slave_ < 0) return false;
-    termios t{};
-    ::tcgetattr(slave_, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(slave_, TCSANOW, &t);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    if (!link.isEmpty()) {
-      QFile::remove(link);
-      if (!QFile::link(device_, link)) return false;
-      link_ = link;
-    }
-    return true;
-  }
-  ~Pty() {
-    if (!link_.isEmpty()) QFile::remove(link_);
-    if (slave_ >= 0) ::close(slave_);
-    if (master_ >= 0) ::close(master_);
-  }
-  int fd() const { return master_; }
-  QString device() const { return device_; }
-  qint32 lineSpeed() const {
-    termios t{};
-    if (::tcgetattr(slave_, &t) != 0) return -1;
-    return speedOf(::cfgetospeed(&t));
-  }
-  QByteArray readAvailable() {
-    QByteArray out;
-    char buf[4096];
-    for (;;) {
-      const ssize_t n = ::read(master_, buf, sizeof buf);
-      if (n <= 0) break;
-      out.append(buf, n);
-    }
-    return out;
-  }
-  void write(const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::write(master_, bytes.constData() + done, bytes.size() - done);
-      if (n > 0) {
-        done += n;
-        continue;
-      }
-      // The terminal's buffer is full (a long file block): wait until the
-      // program has read some, rather than drop the rest.
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        pollfd out{master_, POLLOUT, 0};
-        if (::poll(&out, 1, 5000) > 0) continue;
-      }
-      break;
-    }
-  }
-  void drain() { readAvailable(); }
-
- private:
-  int master_ = -1;
-  int slave_ = -1;
-  QString device_;
-  QString link_;
-};
-#endif
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +71,9 @@ int main(int argc, char** argv) {
       {"tcp", "Listen on this TCP port (0: any free port).", "port"},
       {"bind", "Address to listen on.", "address", "127.0.0.1"},
       {"pty", "Serve a pseudo-terminal."},
+      {"unpaced",
+       "Move bytes on the pseudo-terminal as fast as both ends take them, not at the line's "
+       "speed."},
       {"pty-link", "Also make this symbolic link to the pseudo-terminal.", "path"},
       {"baud", "The instrument's serial speed.", "rate", "115200"},
       {"cdc", "Behave as a USB CDC port: answer at any line speed."},
@@ -179,6 +91,9 @@ int main(int argc, char** argv) {
        "dir"},
       {"no-sdcard", "No SD card inserted."},
       {"memory-full", "The stores are full: file blocks are taken, nothing new is stored."},
+      {"refuse-delete", "Refuse to delete files (MMEM:DEL answers with an error)."},
+      {"block-timeout",
+       "Cut a file block whose bytes stop coming for this long, keeping what came.", "ms", "1000"},
       {"fault", "Fault to inject: none, silent, garbage, close-mid-reply.", "fault", "none"},
       {"block-fault", "Fault of file data blocks only: none, truncated, garbage, bad-length, huge.",
        "fault", "none"},
@@ -206,6 +121,12 @@ int main(int argc, char** argv) {
   s.transform = p.value("transform") == "1" ? 1 : 0;
   s.sdCard = !p.isSet("no-sdcard");
   s.memoryFull = p.isSet("memory-full");
+  s.refuseDelete = p.isSet("refuse-delete");
+  s.blockTimeoutMs = p.value("block-timeout").toInt(&ok);
+  if (!ok || s.blockTimeoutMs <= 0) {
+    std::fprintf(stderr, "karvel-sim: bad --block-timeout\n");
+    return 2;
+  }
   const auto fault = parseFault(p.value("fault"));
   if (!fault) {
     std::fprintf(stderr, "karvel-sim: unknown fault %s\n", qPrintable(p.value("fault")));
@@ -250,7 +171,9 @@ int main(int argc, char** argv) {
   QPointer<QTcpSocket> client;
   QTcpServer server;
 #ifdef Q_OS_UNIX
-  Pty pty;
+  sim::PtyLine pty;
+  // A USB CDC port moves bytes at the bus's speed, whatever the line's.
+  pty.setPaced(!p.isSet("unpaced") && !s.anySpeed);
 #endif
   auto route = [&](bool toSocket) {
     instrument.send = [&, toSocket](const QByteArray& bytes) {
@@ -262,9 +185,22 @@ int main(int argc, char** argv) {
       }
 #ifdef Q_OS_UNIX
       else {
-        pty.write(bytes);
+        pty.send(bytes);
       }
 #endif
+    };
+    instrument.sendBlock = [&, toSocket](const QByteArray& bytes) {
+#ifdef Q_OS_UNIX
+      if (!toSocket) return pty.send(bytes, true);
+#endif
+      instrument.send(bytes);
+    };
+    // A socket has taken the whole block at once: nothing is left to cut.
+    instrument.dropBlockUnderWay = [&, toSocket]() {
+#ifdef Q_OS_UNIX
+      if (!toSocket) return pty.dropBlock();
+#endif
+      return false;
     };
     instrument.closeLink = [&, toSocket]() {
       if (toSocket && client) client->abort();
@@ -298,19 +234,15 @@ int main(int argc, char** argv) {
     std::printf("tcp %d\n", server.serverPort());
   }
 #ifdef Q_OS_UNIX
-  std::unique_ptr<QSocketNotifier> ptyNotifier;
   if (p.isSet("pty")) {
     if (!pty.open(p.value("pty-link"))) {
       std::fprintf(stderr, "karvel-sim: cannot create a pseudo-terminal\n");
       return 1;
     }
-    ptyNotifier = std::make_unique<QSocketNotifier>(pty.fd(), QSocketNotifier::Read);
-    QObject::connect(ptyNotifier.get(), &QSocketNotifier::activated, [&]() {
-      const QByteArray bytes = pty.readAvailable();
-      if (bytes.isEmpty()) return;
+    pty.received = [&](const QByteArray& bytes, qint32 baud) {
       route(false);
-      instrument.receive(bytes, pty.lineSpeed());
-    });
+      instrument.receive(bytes, baud);
+    };
     std::printf("pty %s\n", qPrintable(pty.device()));
   }
   // Control lines on standard input.

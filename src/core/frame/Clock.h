@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
+#include <functional>
 
 namespace karvel {
 
@@ -11,6 +13,13 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual void wait(int milliseconds) = 0;
+  // The same wait, with `keepAlive` run every few tens of milliseconds during
+  // it (a transfer keeps its windows painted that way). A clock that does not
+  // really wait runs it once.
+  virtual void waitKeepingAlive(int milliseconds, const std::function<void()>& keepAlive) {
+    wait(milliseconds);
+    if (keepAlive) keepAlive();
+  }
 };
 
 class SystemClock : public Clock {
@@ -18,6 +27,20 @@ class SystemClock : public Clock {
   void wait(int milliseconds) override {
     if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
   }
+  void waitKeepingAlive(int milliseconds, const std::function<void()>& keepAlive) override {
+    if (!keepAlive) return wait(milliseconds);
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+      keepAlive();
+      const qint64 left = milliseconds - timer.elapsed();
+      if (left <= 0) return;
+      QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStepMs)));
+    }
+  }
+
+ private:
+  static constexpr int kStepMs = 10;
 };
 
 }  // namespace karvel

@@ -1,13 +1,15 @@
 // File > Export: a bus definition file from the PC into the instrument.
 #include <QFile>
+#include <algorithm>
 
 #include "core/frame/AppState.h"
-#include "core/instrument/Communication.h"
-#include "core/instrument/ExportCommand.h"
-#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/ExportCommand.h"
+#include "core/instrument/FileTransfer.h"
+#include "core/instrument/TransferTexts.h"
 
 namespace karvel {
 
@@ -28,7 +30,7 @@ bool busFileSuitsModel(const QString& path, int model) {
   return tagged == (model == kModelRQ6102);
 }
 
-void exportBusFile(AppState& state, const TransferProgress& progress) {
+void exportBusFile(AppState& state, TransferProgress* progress) {
   if (OpenDev(state) < 0 || !state.ui) return;
   FileRequest request;
   request.pattern = QStringLiteral("*.BUS");
@@ -43,22 +45,38 @@ void exportBusFile(AppState& state, const TransferProgress& progress) {
   state.ui->setBusy(true);
   if (!busFileSuitsModel(state.exportPath, state.instrumentModel)) {
     PopupErreur(state, kMessageImpossible);
-  } else {
-    const int result =
-        Tarvik_fileTransfer(state, state.session, state.exportPath, 1, 0, 0, 0, progress);
-    if (result == kUploadNameNotEncodable) {
+    state.ui->setBusy(false);
+    return;
+  }
+  const QString name = instrumentFileName(state.exportPath, state.instrumentModel);
+  const SendOutcome outcome = sendFile(state, state.session, state.exportPath, progress);
+  state.ui->setBusy(false);
+  switch (outcome) {
+    case SendOutcome::NotEncodable:
       // Sent anyway, the name would arrive with substitute bytes in it.
-      const QString name = instrumentFileName(state.exportPath, state.instrumentModel);
-      state.ui->setBusy(false);
       state.ui->message(pick(text::kErrorWord, state.language),
                         pick(text::kNameNotEncodable, state.language)
                             .arg(name, charactersInstrumentCannotHold(name)));
-      return;
-    } else if (result < 0) {
+      break;
+    case SendOutcome::Refused:
       PopupErreur(state, state.instrumentModel == kModelRQ4102 ? kMessageName20 : kMessageName28);
+      break;
+    case SendOutcome::Sent: {
+      // The user learns that it worked, and under which name it is kept.
+      const QString& path = state.exportPath;
+      const QString chosen =
+          path.mid(std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')) + 1);
+      const QString done = chosen == name
+                               ? pick(text::kExportDone, state.language).arg(chosen)
+                               : pick(text::kExportDoneAs, state.language).arg(chosen, name);
+      state.ui->message(pick(text::kExportTitle, state.language), done);
+      break;
     }
+    case SendOutcome::Declined:
+    case SendOutcome::NotConfirmed:  // message 30 has said so
+    case SendOutcome::Cancelled:     // nothing to add, or already told
+      break;
   }
-  state.ui->setBusy(false);
 }
 
 }  // namespace karvel

@@ -16,7 +16,8 @@ struct AppState;
 bool busFileSuitsModel(const QString& path, int model);
 
 // File > Export: opens the session, asks for a bus definition file and sends
-// it to the instrument when it suits the model, telling the user what failed.
-void exportBusFile(AppState& state, const TransferProgress& progress = {});
+// it to the instrument when it suits the model, telling the user what failed,
+// or that it worked. `progress`, when given, watches the send and may cancel it.
+void exportBusFile(AppState& state, TransferProgress* progress = nullptr);
 
 }  // namespace karvel

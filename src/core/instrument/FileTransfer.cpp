@@ -15,6 +15,7 @@
 #include "core/frame/SafeWrite.h"
 #include "core/instrument/FileTransfer.h"
 #include "core/instrument/ScpiCommands.h"
+#include "core/instrument/TransferTexts.h"
 #include "core/results/ResultTexts.h"
 #include "io/Visa.h"
 
@@ -31,12 +32,78 @@ constexpr int kMessageMemoryFull = 30;
 constexpr const char* kRoots[] = {"/", "/sdcard_p1/"};
 constexpr const char* kFolders[] = {"bus-limits", "bus"};
 
-void wait(AppState& state, int ms) {
-  if (state.clock) state.clock->wait(ms);
-}
-
 void setBusy(AppState& state, bool busy) {
   if (state.ui) state.ui->setBusy(busy);
+}
+
+// One transfer as its watcher sees it. While it lives, every wait of the I/O
+// layer and of the protocol runs the watcher's keepAlive, so that windows
+// keep painting; a transfer without a watcher waits as it always did.
+class TransferScope {
+ public:
+  TransferScope(AppState& state, TransferProgress* progress, bool ownsHook = true)
+      : state_(state), progress_(progress), ownsHook_(ownsHook && progress && state.visa) {
+    if (ownsHook_) state_.visa->setWaitHook([p = progress_] { p->keepAlive(); });
+  }
+  ~TransferScope() {
+    if (ownsHook_) {
+      state_.visa->setWaitHook({});
+      progress_->end();
+    }
+  }
+  TransferScope(const TransferScope&) = delete;
+  TransferScope& operator=(const TransferScope&) = delete;
+
+  void begin(const QString& name, qint64 total, TransferProgress::Direction direction) {
+    if (progress_) progress_->begin(name, total, direction);
+  }
+  void advance(qint64 done, qint64 total) {
+    if (progress_) progress_->advance(done, total);
+  }
+  // Once asked for, a cancel stays asked for.
+  bool cancelled() {
+    if (!cancelled_ && progress_) cancelled_ = progress_->cancelRequested();
+    return cancelled_;
+  }
+  void cancelling() {
+    if (progress_) progress_->cancelling();
+  }
+  void wait(int ms) {
+    if (!state_.clock) return;
+    if (progress_)
+      state_.clock->waitKeepingAlive(ms, [p = progress_] { p->keepAlive(); });
+    else
+      state_.clock->wait(ms);
+  }
+
+ private:
+  AppState& state_;
+  TransferProgress* progress_;
+  bool ownsHook_;
+  bool cancelled_ = false;
+};
+
+// What a serial port's buffers (the driver's, a pseudo-terminal's) may still
+// hold of a block once the program has handed it over.
+constexpr qint64 kSerialBufferAllowance = 64 * 1024;
+
+// What may still go out after unsent output was dropped.
+constexpr qint64 kSerialFlushResidue = 4096;
+
+// The line's speed in bytes a second (10 bits a byte), or 0 when the session
+// is no serial line.
+qint64 lineBytesPerSecond(Visa& v, ViSession vi) {
+  ViAttrState baud = 0;
+  if (v.viGetAttribute(vi, VI_ATTR_ASRL_BAUD, &baud) < VI_SUCCESS || baud == 0) return 0;
+  return static_cast<qint64>(baud) / 10;
+}
+
+// The size of one slice: a fixed size over a socket, kSerialSliceMs of line
+// time over a serial line, so that a cancel is heard soon even at 9600 baud.
+qint64 sliceSize(Visa& v, ViSession vi) {
+  const qint64 perSecond = lineBytesPerSecond(v, vi);
+  if (perSecond == 0) return kTransferSlice;
+  return std::clamp<qint64>(perSecond * kSerialSliceMs / 1000, 64, kTransferSlice);
 }
 
 // A command of the table with its "%s" and "%i" filled in order.
@@ -110,24 +177,49 @@ ViInt16 runState(Visa& v, ViSession vi) {
   return run;
 }
 
-// Sends the upload block. One write as the instrument has always received it
-// when it is small; a large one goes in slices, each within the time-out, and
-// the bytes on the line are the same.
-void writeBlock(Visa& v, ViSession vi, const QByteArray& block, qint64 dataStart, qint64 dataSize,
-                const TransferProgress& progress) {
-  if (block.size() <= kTransferBufferSize) {
+// Sends the upload block, a small one in one write as the instrument has
+// always received it, a larger one in slices, each within the time-out, with
+// the progress shown and a cancel heard between them. The bytes on the line
+// are the same. False when the user stopped it half-way.
+bool writeBlock(Visa& v, ViSession vi, const QByteArray& block, qint64 dataStart, qint64 dataSize,
+                TransferScope& scope) {
+  const qint64 slice = sliceSize(v, vi);
+  if (block.size() <= slice) {
     v.viWrite(vi, block);
-    if (progress) progress(dataSize, dataSize);
-    return;
+    scope.advance(dataSize, dataSize);
+    return true;
   }
-  for (qint64 at = 0; at < block.size(); at += kTransferSlice) {
-    const ViStatus status = v.viWrite(vi, block.mid(at, kTransferSlice));
-    if (progress) {
-      const qint64 sent = std::clamp<qint64>(at + kTransferSlice - dataStart, 0, dataSize);
-      progress(sent, dataSize);
-    }
+  for (qint64 at = 0; at < block.size(); at += slice) {
+    const ViStatus status = v.viWrite(vi, block.mid(at, slice));
+    scope.advance(std::clamp<qint64>(at + slice - dataStart, 0, dataSize), dataSize);
     if (status < VI_SUCCESS) break;
+    if (at + slice < block.size() && scope.cancelled()) return false;
   }
+  return true;
+}
+
+// After a send cut short: what is still queued on the PC is dropped, the
+// instrument is given the time to give up the block, and the part it may
+// have kept is deleted. True when the store no longer lists the name.
+bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
+                           TransferScope& scope) {
+  v.viFlush(vi, VI_IO_OUT_BUF_DISCARD);
+  // Some bytes may stay past the flush (a pseudo-terminal keeps a few
+  // kilobytes): the instrument's quiet second starts once they are through.
+  const qint64 perSecond = lineBytesPerSecond(v, vi);
+  const qint64 residue = perSecond > 0 ? kSerialFlushResidue * 1000 / perSecond : 0;
+  scope.wait(static_cast<int>(kAbandonedBlockWaitMs + residue));
+  for (int attempt = 0; attempt < kAbandonedBlockDeleteTries; ++attempt) {
+    v.viWrite(vi, command(scpi::kDeleteFile, {wireName}));
+    QByteArray done;
+    v.viRead(vi, &done, 10);
+    if (!done.isEmpty()) break;
+  }
+  v.viWrite(vi, QByteArray(scpi::kCatalogueAfterUpload));
+  scope.wait(kTransferWaitMs);
+  QByteArray catalogue;
+  readReply(v, vi, &catalogue, kTransferBufferSize);
+  return !catalogue.isEmpty() && !catalogueHasName(catalogue, wireName);
 }
 
 bool isUsableInstrumentName(const QString& name) {
@@ -137,26 +229,26 @@ bool isUsableInstrumentName(const QString& name) {
   return true;
 }
 
-int upload(AppState& state, ViSession vi, const QString& path, const TransferProgress& progress) {
+SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferScope& scope) {
   Visa& v = *state.visa;
   v.viWrite(vi, command(scpi::kSelectStorage, {"LOCAL"}));
   const int model = state.instrumentModel;
   const QString name = instrumentFileName(path, model);
-  if (!charactersInstrumentCannotHold(name).isEmpty()) return kUploadNameNotEncodable;
-  if (!isUsableInstrumentName(name) || uploadNameTooLong(name, model)) return -1;
+  if (!charactersInstrumentCannotHold(name).isEmpty()) return SendOutcome::NotEncodable;
+  if (!isUsableInstrumentName(name) || uploadNameTooLong(name, model)) return SendOutcome::Refused;
 
   // The PC file is read before anything on the instrument is deleted or
   // stopped: a file that cannot be read leaves the instrument as it was.
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBlockLength) return -1;
+  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBlockLength) return SendOutcome::Refused;
   const QByteArray data = file.readAll();
-  if (file.error() != QFileDevice::NoError) return -1;
+  if (file.error() != QFileDevice::NoError) return SendOutcome::Refused;
   file.close();
 
   const QByteArray wireName = toInstrument(name);
   if (model == kModelRQ6102) v.viWrite(vi, QByteArray(scpi::kBusLimitsFolder));
   v.viWrite(vi, QByteArray(scpi::kCatalogue));
-  wait(state, kTransferWaitMs);
+  scope.wait(kTransferWaitMs);
   QByteArray catalogue;
   readReply(v, vi, &catalogue, kTransferBufferSize);
   if (catalogueHasName(catalogue, wireName)) {
@@ -166,9 +258,12 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
                             pick(resulttext::kSaveQuestion, state.language),
                             {pick(resulttext::kYes, state.language), pick(resulttext::kNo, state.language)}, 1, 1)
             : 1;
-    if (answer != 0) return 0;
+    if (answer != 0) return SendOutcome::Declined;
   }
 
+  scope.begin(name, data.size(), TransferProgress::Direction::ToInstrument);
+  // Stopped before anything changed on the instrument.
+  if (scope.cancelled()) return SendOutcome::Cancelled;
   setBusy(state, true);
   v.viWrite(vi, command(scpi::kDeleteFile, {wireName}));
   QByteArray done;
@@ -177,7 +272,7 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   const ViInt16 running = runState(v, vi);
   if (running != 0) {
     v.viWrite(vi, QByteArray(scpi::kStopRun));
-    wait(state, kTransferWaitMs);
+    scope.wait(kTransferWaitMs);
   }
 
   const QByteArray size = QByteArray::number(data.size());
@@ -187,19 +282,44 @@ int upload(AppState& state, ViSession vi, const QString& path, const TransferPro
   block.reserve(block.size() + data.size() + 1);
   block += data;
   block += '\r';
-  writeBlock(v, vi, block, dataStart, data.size(), progress);
-  wait(state, kTransferWaitMs);
+  if (scope.cancelled()) {
+    // Nothing of the block went out.
+    if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
+    setBusy(state, false);
+    return SendOutcome::Cancelled;
+  }
+  if (!writeBlock(v, vi, block, dataStart, data.size(), scope)) {
+    scope.cancelling();
+    const bool removed = removeAbandonedUpload(v, vi, wireName, scope);
+    if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
+    setBusy(state, false);
+    if (!removed && state.ui)
+      state.ui->message(pick(text::kTransferTitle, state.language),
+                        pick(text::kPartialFileLeft, state.language).arg(name));
+    return SendOutcome::Cancelled;
+  }
+  scope.wait(kTransferWaitMs);
 
   v.viWrite(vi, QByteArray(scpi::kCatalogueAfterUpload));
-  wait(state, kTransferWaitMs);
+  scope.wait(kTransferWaitMs);
+  // A serial port may still hold the end of the block (its buffers take some
+  // tens of kilobytes): the store answers once the line has carried it.
+  ViAttrState timeout = kNormalTimeoutMs;
+  v.viGetAttribute(vi, VI_ATTR_TMO_VALUE, &timeout);
+  const qint64 perSecond = lineBytesPerSecond(v, vi);
+  if (perSecond > 0) {
+    const qint64 held = std::min<qint64>(block.size(), kSerialBufferAllowance);
+    v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout + held * 1000 / perSecond);
+  }
   QByteArray confirmation;
   readReply(v, vi, &confirmation, kTransferBufferSize);
-  if (confirmation.isEmpty() || !catalogueHasName(confirmation, wireName))
-    PopupErreur(state, kMessageMemoryFull);
+  if (perSecond > 0) v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout);
+  const bool listed = !confirmation.isEmpty() && catalogueHasName(confirmation, wireName);
+  if (!listed) PopupErreur(state, kMessageMemoryFull);
 
   if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
   setBusy(state, false);
-  return 0;
+  return listed ? SendOutcome::Sent : SendOutcome::NotConfirmed;
 }
 
 // Writes the fetched bytes whole or not at all; the system's reason in
@@ -323,8 +443,26 @@ QString newTemporaryFile(const QString& folder, const QString& name, int kind, Q
   return QDir::toNativeSeparators(file.fileName());
 }
 
-ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
-                                 const TransferProgress& progress) {
+namespace {
+
+// A fetch cut short: the instrument is told (a new command stops a reply
+// under way, as IEEE 488.2 has it; *CLS also clears the error that this
+// raises), and what it still sends of the `remaining` bytes is dropped.
+void abandonBlock(Visa& v, ViSession vi, qint64 remaining) {
+  v.viWrite(vi, QByteArray(scpi::kClear));
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kDrainQuietMs);
+  const qint64 slice = sliceSize(v, vi);
+  while (remaining > 0) {
+    QByteArray junk;
+    const ViStatus status =
+        v.viRead(vi, &junk, static_cast<ViUInt32>(std::min<qint64>(slice, remaining)));
+    remaining -= junk.size();
+    if (junk.isEmpty() || (status < VI_SUCCESS && status != VI_ERROR_TMO)) break;
+  }
+}
+
+ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
+                   TransferScope& scope) {
   Visa& v = *state.visa;
   buffer->clear();
   *count = 0;
@@ -352,45 +490,63 @@ ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buff
   }
   // Refused before anything is allocated for it.
   if (length > kMaxBlockLength) return finish(-1);
+  scope.advance(0, length);
 
   v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
   v.viSetAttribute(vi, VI_ATTR_ASRL_END_IN, VI_ASRL_END_NONE);
   const qint64 wanted = length + 2;
+  const qint64 slice = sliceSize(v, vi);
   buffer->reserve(wanted);
   ViStatus status = VI_SUCCESS;
   // In slices, each with the whole time-out: a large file on a slow line
-  // takes longer than one time-out, and the progress shows between slices.
+  // takes longer than one time-out, and the progress shows and a cancel is
+  // heard between slices.
   while (buffer->size() < wanted) {
     QByteArray part;
-    const auto slice =
-        static_cast<ViUInt32>(std::min<qint64>(kTransferSlice, wanted - buffer->size()));
-    status = v.viRead(vi, &part, slice);
+    status = v.viRead(vi, &part,
+                      static_cast<ViUInt32>(std::min<qint64>(slice, wanted - buffer->size())));
     buffer->append(part);
-    if (progress) progress(std::min<qint64>(buffer->size(), length), length);
+    scope.advance(std::min<qint64>(buffer->size(), length), length);
     if (status < VI_SUCCESS) break;
     if (part.isEmpty()) {
       status = VI_ERROR_TMO;
       break;
+    }
+    if (buffer->size() < wanted && scope.cancelled()) {
+      scope.cancelling();
+      abandonBlock(v, vi, wanted - buffer->size());
+      buffer->clear();
+      return finish(kTransferCancelled);
     }
   }
   *count = static_cast<ViUInt32>(buffer->size());
   return finish(status);
 }
 
+}  // namespace
+
+ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
+                                 TransferProgress* progress) {
+  TransferScope scope(state, progress);
+  return readBlock(state, vi, buffer, count, scope);
+}
+
 int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 storage, ViInt16 kind,
-                 const QString& target, const TransferProgress& progress, QString* fileError) {
+                 const QString& target, TransferProgress* progress, QString* fileError) {
   if (!state.visa || target.isEmpty() || !isUsableInstrumentName(name)) return -1;
   if (kind != kKindBus && kind != kKindResult) return -1;
   Visa& v = *state.visa;
   const int model = state.instrumentModel;
   const QByteArray wireName = toInstrument(name);
+  if (model != kModelRQ4102 && storage > 1) return -1;
+  TransferScope scope(state, progress);
+  scope.begin(name, 0, TransferProgress::Direction::FromInstrument);
 
   QByteArray query = scpi::kCatalogue;
   if (model == kModelRQ4102) {
     v.viWrite(vi, command(scpi::kSelectStorage, {""}));
     if (storage == 1) query = scpi::kSecondStoreCatalogue;
   } else {
-    if (storage > 1) return -1;
     v.viWrite(vi, command(scpi::kChangeFolder, {kRoots[storage], kFolders[kind]}));
   }
   v.viWrite(vi, query);
@@ -407,25 +563,31 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   const ViInt16 running = runState(v, vi);
   if (running != 0) {
     v.viWrite(vi, QByteArray(scpi::kStopRun));
-    wait(state, kTransferWaitMs);
+    scope.wait(kTransferWaitMs);
   }
 
-  const bool secondStore = model == kModelRQ4102 && storage == 1;
-  v.viWrite(vi, command(secondStore ? scpi::kSecondStoreData : scpi::kData, {wireName}));
-  QByteArray block;
-  ViUInt32 count = 0;
-  const ViStatus status = Tarvik_Read_Binary_Data(state, vi, &block, &count, progress);
   int result = -1;
-  if (status != VI_SUCCESS && status != VI_SUCCESS_MAX_CNT) {
-    drainInput(v, vi);
-  } else if (count >= 2) {
-    // The block came whole: the link is fine whatever happens to the file.
-    QString reason;
-    if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &reason)) {
-      result = status;
-    } else {
-      result = kDownloadCannotWrite;
-      if (fileError) *fileError = reason;
+  if (scope.cancelled()) {
+    result = kTransferCancelled;  // before anything was asked for
+  } else {
+    const bool secondStore = model == kModelRQ4102 && storage == 1;
+    v.viWrite(vi, command(secondStore ? scpi::kSecondStoreData : scpi::kData, {wireName}));
+    QByteArray block;
+    ViUInt32 count = 0;
+    const ViStatus status = readBlock(state, vi, &block, &count, scope);
+    if (status == kTransferCancelled) {
+      result = kTransferCancelled;
+    } else if (status != VI_SUCCESS && status != VI_SUCCESS_MAX_CNT) {
+      drainInput(v, vi);
+    } else if (count >= 2) {
+      // The block came whole: the link is fine whatever happens to the file.
+      QString reason;
+      if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &reason)) {
+        result = status;
+      } else {
+        result = kDownloadCannotWrite;
+        if (fileError) *fileError = reason;
+      }
     }
   }
 
@@ -433,10 +595,30 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   return result;
 }
 
+SendOutcome sendFile(AppState& state, ViSession session, const QString& path,
+                     TransferProgress* progress) {
+  if (!state.visa) return SendOutcome::Refused;
+  TransferScope scope(state, progress);
+  return upload(state, session, path, scope);
+}
+
 int Tarvik_fileTransfer(AppState& state, ViSession session, const QString& file, ViInt16 direction,
-                        ViUInt16 storage, ViInt16 kind, int, const TransferProgress& progress) {
+                        ViUInt16 storage, ViInt16 kind, int, TransferProgress* progress) {
   if (!state.visa) return -1;
-  if (direction != 0) return upload(state, session, file, progress);
+  if (direction != 0) {
+    switch (sendFile(state, session, file, progress)) {
+      case SendOutcome::Sent:
+      case SendOutcome::Declined:
+      case SendOutcome::NotConfirmed:
+        return 0;
+      case SendOutcome::Refused:
+        return -1;
+      case SendOutcome::NotEncodable:
+        return kUploadNameNotEncodable;
+      case SendOutcome::Cancelled:
+        return kTransferCancelled;
+    }
+  }
   return downloadFile(state, session, file, storage, kind,
                       temporaryPath(temporaryFolder(state), file, kind), progress);
 }

@@ -17,15 +17,36 @@ struct AppState;
 // Windows-1252 names cannot store.
 constexpr int kUploadNameNotEncodable = -2;
 
+// Result of a transfer that the user cancelled: nothing of it was kept on
+// either side (a send that could not be cleared up has said so), the
+// acquisition runs again if it ran, and the session is as good as before.
+constexpr int kTransferCancelled = -4;
+
 // Moves one file. direction not 0: uploads the PC file `file` into the
 // instrument's store (0 done or declined by the user; -1 name too long or the
-// file unreadable; kUploadNameNotEncodable). direction 0: downloads the instrument file `file` from
-// store `storage` as `kind` into its temporary file in the program folder
-// (0 or VI_SUCCESS_MAX_CNT when written; kDownloadCannotWrite when the file
-// could not be written; -1 otherwise). `spare` is unused.
+// file unreadable; kUploadNameNotEncodable; kTransferCancelled). direction 0:
+// downloads the instrument file `file` from store `storage` as `kind` into
+// its temporary file in the program folder (0 or VI_SUCCESS_MAX_CNT when
+// written; kDownloadCannotWrite when the file could not be written;
+// kTransferCancelled; -1 otherwise). `spare` is unused. `progress`, when
+// given, watches the transfer and may cancel it.
 int Tarvik_fileTransfer(AppState& state, io::ViSession session, const QString& file,
                         io::ViInt16 direction, io::ViUInt16 storage, io::ViInt16 kind, int spare,
-                        const TransferProgress& progress = {});
+                        TransferProgress* progress = nullptr);
+
+// How a send ended, for callers that tell the user.
+enum class SendOutcome {
+  Sent,          // the store lists the file
+  Declined,      // the file existed and the user kept it
+  NotConfirmed,  // sent, but the store does not list it (message 30 was shown)
+  Refused,       // name too long, or the PC file unreadable; nothing sent
+  NotEncodable,  // a character of the name cannot be stored; nothing sent
+  Cancelled,     // stopped by the user; nothing kept, or the user was told
+};
+
+// The upload of Tarvik_fileTransfer.
+SendOutcome sendFile(AppState& state, io::ViSession session, const QString& path,
+                     TransferProgress* progress = nullptr);
 
 // Result of a download whose block arrived whole but could not be written on
 // the PC (a folder that cannot be written, a full disk): a file error, the
@@ -33,17 +54,20 @@ int Tarvik_fileTransfer(AppState& state, io::ViSession session, const QString& f
 constexpr int kDownloadCannotWrite = -3;
 
 // The download of Tarvik_fileTransfer into `target` instead of the temporary
-// file. Nothing is left at `target` when it fails; when writing it failed
-// (kDownloadCannotWrite), `fileError` receives the system's reason.
+// file. Nothing is left at `target` when it fails or is cancelled; when
+// writing it failed (kDownloadCannotWrite), `fileError` receives the
+// system's reason.
 int downloadFile(AppState& state, io::ViSession session, const QString& name, io::ViUInt16 storage,
-                 io::ViInt16 kind, const QString& target, const TransferProgress& progress = {},
+                 io::ViInt16 kind, const QString& target, TransferProgress* progress = nullptr,
                  QString* fileError = nullptr);
 
 // Reads one definite-length block: the data and the two bytes after it go
 // into `buffer` from its first byte, `count` receives how many arrived. The
-// status of the data read, or -1 when no valid block header came.
+// status of the data read, -1 when no valid block header came, or
+// kTransferCancelled when `progress` asked to stop (the rest of the block
+// was then dropped and nothing is returned).
 io::ViStatus Tarvik_Read_Binary_Data(AppState& state, io::ViSession session, QByteArray* buffer,
-                                     io::ViUInt32* count, const TransferProgress& progress = {});
+                                     io::ViUInt32* count, TransferProgress* progress = nullptr);
 
 // The name a file has on the instrument when uploaded from `path`: the part
 // after the last separator, blanks made "_", the extension's case that of

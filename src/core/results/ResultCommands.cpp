@@ -3,12 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
+#include <algorithm>
 #include <climits>
 
 #include "core/frame/HelpDocument.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/SafeWrite.h"
 #include "core/frame/Texts.h"
+#include "core/frame/WindowPlacement.h"
 #include "core/results/ResultTexts.h"
 
 namespace karvel {
@@ -29,10 +32,53 @@ QPoint resultWindowPosition(int n) {
   return QPoint(80 + 20 * (n % 40), 80 + 20 * (n % 20));
 }
 
-QPoint takeResultWindowPosition(AppState& state) {
-  const QPoint at = resultWindowPosition(state.resultWindowCount);
+namespace {
+
+constexpr int kCascadeStart = 80;
+constexpr int kCascadeStep = 20;
+
+// One axis of the cascade: the offset of window n among `cycle` places that
+// start at `start`, keeping [position, position + extent) inside [low, high).
+int cascadeAxis(int n, int cycle, int extent, int low, int high) {
+  const int start = std::max(kCascadeStart, low);
+  const int room = high - start - extent;  // free pixels after the first place
+  const int places = room < 0 ? 1 : std::min(cycle, room / kCascadeStep + 1);
+  return start + kCascadeStep * (n % places);
+}
+
+void countWindow(AppState& state) {
   // The counter only grows; wrapping at the top keeps it non-negative.
   state.resultWindowCount = state.resultWindowCount == INT_MAX ? 0 : state.resultWindowCount + 1;
+}
+
+}  // namespace
+
+QPoint resultWindowPosition(int n, const QSize& frame, const QRect& available) {
+  if (available.isEmpty()) return resultWindowPosition(n);
+  if (n < 0) n = 0;
+  const QPoint at(cascadeAxis(n, 40, frame.width(), available.left(), available.right() + 1),
+                  cascadeAxis(n, 20, frame.height(), available.top(), available.bottom() + 1));
+  // A window larger than the room from the first place on goes where it fits.
+  return keepInside(QRect(at, frame), available).topLeft();
+}
+
+QSize resultWindowFrameSize(const QSize& wanted, const QSize& minimum, const QRect& available) {
+  if (available.isEmpty()) return wanted;
+  constexpr int kFewSteps = 4 * kCascadeStep;
+  const QSize most(available.right() + 1 - std::max(kCascadeStart, available.left()) - kFewSteps,
+                   available.bottom() + 1 - std::max(kCascadeStart, available.top()) - kFewSteps);
+  return wanted.boundedTo(most).expandedTo(minimum).boundedTo(available.size());
+}
+
+QPoint takeResultWindowPosition(AppState& state) {
+  const QPoint at = resultWindowPosition(state.resultWindowCount);
+  countWindow(state);
+  return at;
+}
+
+QPoint takeResultWindowPosition(AppState& state, const QSize& frame, const QRect& available) {
+  const QPoint at = resultWindowPosition(state.resultWindowCount, frame, available);
+  countWindow(state);
   return at;
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <optional>
@@ -20,6 +22,18 @@ QPoint resultWindowPosition(int n);
 
 // The position of the next results window; counts it in `state`.
 QPoint takeResultWindowPosition(AppState& state);
+
+// The same cascade for a window whose frame has `frame` size on a screen
+// whose free room is `available`: the positions above while the window fits;
+// before it would leave the room, the top goes back to its first position
+// (and the left likewise), so that every window opens wholly on the screen.
+QPoint resultWindowPosition(int n, const QSize& frame, const QRect& available);
+QPoint takeResultWindowPosition(AppState& state, const QSize& frame, const QRect& available);
+
+// The frame size a results window opens with: `wanted`, made smaller where it
+// would leave no room on `available` for the first few places of the cascade,
+// yet never below `minimum` nor larger than `available`.
+QSize resultWindowFrameSize(const QSize& wanted, const QSize& minimum, const QRect& available);
 
 // The proposal of the save dialog: the path up to its first dot, then ".HTM".
 QString proposedSaveName(const QString& sourcePath);

@@ -14,9 +14,10 @@
 #include <QUndoStack>
 
 #include "core/bus/BusTexts.h"
-#include "core/frame/Interaction.h"
 #include "core/bus/XmlDocument.h"
+#include "core/frame/Interaction.h"
 #include "ui/bus/NewFileDialogs.h"
+#include "ui/frame/Colours.h"
 
 namespace karvel::ui {
 
@@ -217,9 +218,11 @@ void BusPanel::render() {
       const BusRow& row = v.rows[static_cast<std::size_t>(r)];
       busTable_->setVerticalHeaderItem(r, new QTableWidgetItem(row.label));
       const QColor background = QColor::fromRgb(row.background);
+      const QColor text = textColourOn(background);
       for (int c = 0; c < 3; ++c) {
         auto* item = new QTableWidgetItem(row.cells[static_cast<std::size_t>(c)]);
         item->setBackground(background);
+        item->setForeground(text);
         item->setFlags(flags);
         busTable_->setItem(r, c, item);
       }

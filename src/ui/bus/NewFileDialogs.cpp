@@ -7,6 +7,7 @@
 #include "core/bus/BusTexts.h"
 #include "core/frame/Interaction.h"
 #include "ui/bus/BusPanel.h"
+#include "ui/frame/Captions.h"
 #include "ui_NewSpeedDialog.h"
 #include "ui_NewVoltageDialog.h"
 
@@ -41,6 +42,10 @@ bool refused(AppState& app, const QString& why) {
 
 enum Field { SpeedField, KiloField, MegaField };
 
+// The question on one line up to this width, rather than its "?" alone on
+// a second one.
+constexpr int kQuestionWidth = 640;
+
 }  // namespace
 
 NewSpeedDialog::NewSpeedDialog(AppState& app, BusPanel& panel, QWidget* parent)
@@ -61,6 +66,7 @@ void NewSpeedDialog::TraducNewFichier() {
   const int l = app_.language;
   setWindowTitle(pick(bustext::kFileCreation, l));
   form_->questionLabel->setText(pick(bustext::kSpeedQuestion, l));
+  keepWrittenLines(*form_->questionLabel, kQuestionWidth);
   form_->titleLabel->setText(pick(bustext::kTitleField, l));
   form_->quitButton->setText(pick(bustext::kQuit, l));
   form_->generateButton->setText(pick(bustext::kGenerate, l));
@@ -114,6 +120,7 @@ void NewVoltageDialog::TraducNewFichier2() {
   const int l = app_.language;
   setWindowTitle(pick(bustext::kFileCreation, l));
   form_->questionLabel->setText(pick(bustext::kVoltageQuestion, l));
+  keepWrittenLines(*form_->questionLabel, kQuestionWidth);
   form_->titleLabel->setText(pick(bustext::kTitleField, l));
   form_->quitButton->setText(pick(bustext::kQuit, l));
   form_->generateButton->setText(pick(bustext::kGenerate, l));

@@ -13,6 +13,7 @@
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Links.h"
+#include "ui/frame/Colours.h"
 #include "ui_AboutDialog.h"
 
 namespace karvel::ui {
@@ -25,6 +26,10 @@ const char* const kVisitedLinkStyle = "color: #800080; text-decoration: underlin
 AboutDialog::AboutDialog(AppState& state, QWidget* parent)
     : QDialog(parent), state_(state), form_(std::make_unique<Ui::AboutDialog>()) {
   form_->setupUi(this);
+  // The panel's grey notes and blue links are meant for its light colours:
+  // it keeps them under a dark desktop palette. (Labels with a style sheet
+  // name their colour there.)
+  setPalette(lightPanelPalette());
   setWindowTitle(QString::fromUtf8(kVersionText));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setModal(true);

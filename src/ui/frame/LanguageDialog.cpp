@@ -18,6 +18,9 @@ LanguageDialog::LanguageDialog(QWidget* parent)
     connect(buttons[i], &QPushButton::clicked, this, [this, i] { choose(i); });
   }
   form_->englishButton->setFocus();
+  // As large as its texts in the desktop's font: the prompt stays on one
+  // line, so the window's minimum holds the last button whole.
+  adjustSize();
 }
 
 LanguageDialog::~LanguageDialog() = default;

@@ -8,7 +8,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,6 +30,8 @@
 #include "core/frame/Texts.h"
 #include "ui/frame/AboutDialog.h"
 #include "ui/frame/HelpViewer.h"
+#include "ui/frame/ScreenFit.h"
+#include "ui/frame/SideColumn.h"
 #include "ui/frame/ToolbarIcons.h"
 #include "ui_MainWindow.h"
 
@@ -371,6 +372,7 @@ void MainWindow::ChangementLangue() {
   f.voltageCaption->setText(plain(text::kCaptionVoltage));
   f.speedGroup->setTitle(plain(text::kGroupFrequency));
   f.voltageGroup->setTitle(plain(text::kGroupVoltage));
+  fitSideColumn(f);
 
   // A new toolbar in place of the old one.
   if (toolbar_) {
@@ -524,20 +526,10 @@ WindowGeometry MainWindow::windowGeometry() const {
 void MainWindow::placeWindow(const WindowGeometry& g) {
   // Right after a rebuild the numbers are all zero: the window keeps the
   // size it was designed with.
-  if (g.width > 0 && g.height > 0) {
-    QRect wanted(g.left, g.top, g.width, g.height);
-    // A place on a screen that is no longer there would leave the window
-    // out of reach.
-    bool visible = false;
-    const auto screens = QGuiApplication::screens();
-    for (const QScreen* screen : screens) {
-      if (screen->availableGeometry().intersects(wanted)) visible = true;
-    }
-    if (!visible && !screens.isEmpty()) {
-      wanted.moveCenter(screens.first()->availableGeometry().center());
-    }
-    setGeometry(wanted);
-  }
+  if (g.width > 0 && g.height > 0) setGeometry(QRect(g.left, g.top, g.width, g.height));
+  // A place stored on a larger screen, or on one that is gone, and the
+  // designed size on a small screen: the whole window within reach.
+  keepOnScreen(*this);
   if (g.zoom == kZoomMaximised) {
     setWindowState(windowState() | Qt::WindowMaximized);
   } else if (g.zoom == kZoomMinimised) {

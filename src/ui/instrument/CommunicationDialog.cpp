@@ -6,14 +6,15 @@
 #include <QPointer>
 #include <QRegularExpression>
 
-#include "core/instrument/Communication.h"
-#include "core/instrument/CommunicationTexts.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/instrument/Communication.h"
+#include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/SerialPortAccess.h"
 #include "io/Ping.h"
 #include "io/ResourceName.h"
 #include "io/Visa.h"
+#include "ui/frame/Colours.h"
 #include "ui_CommunicationDialog.h"
 
 namespace karvel::ui {
@@ -97,7 +98,10 @@ CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
   for (QLineEdit* field : {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field})
     field->installEventFilter(this);
   // The selector shows the chosen type at once; only Connect applies it.
-  form_->typeSelector->setStyleSheet(QStringLiteral("QComboBox { background-color: #FF9900; }"));
+  const QColor selectorColour(0xFF9900);
+  form_->typeSelector->setStyleSheet(
+      QStringLiteral("QComboBox { background-color: %1; color: %2; }")
+          .arg(selectorColour.name(), textColourOn(selectorColour).name()));
   connect(form_->typeSelector, qOverload<int>(&QComboBox::activated), this,
           [this] { Communication(Control::Selector, Commit); });
   connect(form_->connectButton, &QPushButton::clicked, this, [this] { Communication(Control::Connect, Commit); });
@@ -154,9 +158,9 @@ void CommunicationDialog::showType(int type) {
     if (!device.isEmpty() && (problem.kind == PortProblem::Kind::Permission || problem.kind == PortProblem::Kind::Busy))
       info += QStringLiteral("\n\n") + portAdvice(problem, device, lang);
 #endif
-    form_->infoBox->setPlainText(info);
+    form_->infoBox->setText(info);
   } else if (type == USB) {
-    form_->infoBox->setPlainText(pick(text::kCommHelpUsb, lang));
+    form_->infoBox->setText(pick(text::kCommHelpUsb, lang));
     form_->addressLabel->setVisible(false);
     form_->addressField->setVisible(false);
   } else {
@@ -165,7 +169,7 @@ void CommunicationDialog::showType(int type) {
       addresses = QStringList{pick(text::kCommNoAddress, lang)};
     QString info = QStringLiteral("%1\n\n%2").arg(pick(text::kCommHelpEthernet, lang), pick(text::kCommPcAddress, lang));
     for (const QString& a : addresses) info += QStringLiteral(" %1\n").arg(a);
-    form_->infoBox->setPlainText(info);
+    form_->infoBox->setText(info);
     form_->addressField->setValidator(new QIntValidator(0, 255, form_->addressField));
     static const QRegularExpression four(QStringLiteral("^TCPIP0::(\\d+)\\.(\\d+)\\.(\\d+)\\.(\\d+)"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -197,7 +201,7 @@ int CommunicationDialog::Communication(Control control, int event) {
       if (address.isEmpty()) {
         // Not an address: said before anything goes on the network or a
         // session is closed, and nothing is changed.
-        form_->infoBox->appendPlainText(
+        form_->infoBox->appendText(
             QStringLiteral("\n") +
             pick(type == Ethernet ? text::kCommBadIpByte : text::kCommPortHint, state_.language));
         form_->addressField->setFocus();
@@ -224,7 +228,7 @@ int CommunicationDialog::Communication(Control control, int event) {
       } else if (self && type == RS232) {
         // Say why the port could not be used when the system can tell.
         const QString help = serialPortHelp(state_);
-        if (!help.isEmpty()) form_->infoBox->appendPlainText(QStringLiteral("\n") + help);
+        if (!help.isEmpty()) form_->infoBox->appendText(QStringLiteral("\n") + help);
       }
       break;
     }

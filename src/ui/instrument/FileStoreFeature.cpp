@@ -1,7 +1,5 @@
 #include "ui/instrument/FileStoreFeature.h"
 
-#include <QFileInfo>
-
 #include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
 #include "ui/instrument/ImportDialog.h"
@@ -20,9 +18,8 @@ void attachFileStoreFeature(MainWindow& window) {
   };
   c.exportFile = [w] {
     AppState& s = w->state();
-    TransferProgressDialog progress(
-        w, [&s] { return transferLabel(QFileInfo(s.exportPath).fileName(), s.language); });
-    exportBusFile(s, progress.callback());
+    TransferProgressDialog progress(w, s.language);
+    exportBusFile(s, &progress);
   };
 }
 

@@ -208,16 +208,16 @@ void ImportDialog::fetch() {
   int result = 0;
   QString reason;
   {
-    TransferProgressDialog progress(this, [&] { return transferLabel(name, state_.language); });
+    TransferProgressDialog progress(this, state_.language);
     result = downloadFile(state_, state_.session, name, static_cast<io::ViUInt16>(store),
-                          static_cast<io::ViInt16>(state_.importSource), path, progress.callback(),
-                          &reason);
+                          static_cast<io::ViInt16>(state_.importSource), path, &progress, &reason);
   }
   if (result < 0) {
     if (state_.importSource != kKindBus) QFile::remove(path);
     setBusy(state_, false);
     // Not being able to write the file on this PC is no fault of the link:
-    // the session stays open.
+    // the session stays open. Nor is a cancel, and the user may pick again.
+    if (result == kTransferCancelled) return;
     if (result == kDownloadCannotWrite) {
       fileError(path, reason);
     } else {

@@ -1,49 +1,158 @@
 #include "ui/instrument/TransferProgress.h"
 
-#include <QFileInfo>
-#include <QProgressDialog>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <functional>
 
-#include "core/frame/Texts.h"
+#include "core/instrument/TransferTexts.h"
 
 namespace karvel::ui {
 
 namespace {
 
-constexpr Text5 kTransferring{"Transfert de %1 ...", "Transferring %1 ...",
-                              "Übertragung von %1 ...", "Transfiriendo %1 ...",
-                              "Trasferimento di %1 ..."};
 // Shorter transfers end before the dialog would appear.
-constexpr int kShowAfterMs = 400;
+int showDelayMs = 400;
+
+constexpr QLocale::Language kLocales[] = {QLocale::French, QLocale::English, QLocale::German,
+                                          QLocale::Spanish, QLocale::Italian};
+
+// Escape and the window's close button ask for a cancel like the button
+// does; the dialog stays until the transfer is over.
+class ProgressBox : public QDialog {
+ public:
+  ProgressBox(QWidget* parent, std::function<void()> cancel)
+      : QDialog(parent), cancel_(std::move(cancel)) {}
+  void reject() override { cancel_(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    cancel_();
+  }
+
+ private:
+  std::function<void()> cancel_;
+};
 
 }  // namespace
 
-QString transferLabel(const QString& name, int language) {
-  return pick(kTransferring, language).arg(name);
+void TransferProgressDialog::setShowDelay(int ms) { showDelayMs = std::max(0, ms); }
+
+TransferProgressDialog::TransferProgressDialog(QWidget* parent, int language)
+    : parent_(parent), language_(clampLanguage(language)) {}
+
+TransferProgressDialog::~TransferProgressDialog() { end(); }
+
+void TransferProgressDialog::begin(const QString& name, qint64 total, Direction direction) {
+  end();
+  done_ = 0;
+  total_ = total;
+  cancelAsked_ = false;
+  auto* box = new ProgressBox(parent_, [this] { askCancel(); });
+  dialog_ = box;
+  box->setObjectName(QStringLiteral("transferProgress"));
+  box->setWindowTitle(pick(text::kTransferTitle, language_));
+  // Nothing else takes input while a transfer holds the link.
+  box->setWindowModality(Qt::ApplicationModal);
+  box->setMinimumWidth(380);
+  auto* layout = new QVBoxLayout(box);
+  nameLabel_ = new QLabel(box);
+  nameLabel_->setObjectName(QStringLiteral("transferName"));
+  nameLabel_->setWordWrap(true);
+  nameLabel_->setText(
+      pick(direction == Direction::ToInstrument ? text::kTransferSending : text::kTransferFetching,
+           language_)
+          .arg(name));
+  bar_ = new QProgressBar(box);
+  bar_->setRange(0, 1000);
+  bar_->setTextVisible(false);
+  bytesLabel_ = new QLabel(box);
+  bytesLabel_->setObjectName(QStringLiteral("transferBytes"));
+  auto* buttons = new QDialogButtonBox(box);
+  cancelButton_ =
+      buttons->addButton(pick(text::kTransferCancel, language_), QDialogButtonBox::RejectRole);
+  cancelButton_->setObjectName(QStringLiteral("transferCancel"));
+  QObject::connect(cancelButton_, &QPushButton::clicked, box, [this] { askCancel(); });
+  layout->addWidget(nameLabel_);
+  layout->addWidget(bar_);
+  layout->addWidget(bytesLabel_);
+  layout->addWidget(buttons);
+  showBytes();
+  sinceBegin_.start();
 }
 
-TransferProgressDialog::TransferProgressDialog(QWidget* parent, std::function<QString()> label)
-    : parent_(parent), label_(std::move(label)) {}
-
-TransferProgressDialog::~TransferProgressDialog() { delete dialog_.data(); }
-
-TransferProgress TransferProgressDialog::callback() {
-  return [this](qint64 done, qint64 total) { report(done, total); };
+void TransferProgressDialog::advance(qint64 done, qint64 total) {
+  done_ = done;
+  total_ = total;
+  showBytes();
 }
 
-void TransferProgressDialog::report(qint64 done, qint64 total) {
-  if (!made_) {
-    made_ = true;
-    dialog_ = new QProgressDialog(parent_);
-    dialog_->setCancelButton(nullptr);  // a block cannot stop half-way
-    dialog_->setWindowModality(Qt::WindowModal);
-    dialog_->setMinimumDuration(kShowAfterMs);
-    dialog_->setRange(0, 100);
-    dialog_->setLabelText(label_ ? label_() : QString());
-    dialog_->setValue(0);
-  }
+void TransferProgressDialog::showBytes() {
   if (!dialog_) return;
-  const int percent = total > 0 ? static_cast<int>(std::min<qint64>(100, done * 100 / total)) : 100;
-  dialog_->setValue(percent);
+  if (cancelAsked_) {
+    bytesLabel_->setText(pick(text::kTransferCancelling, language_));
+  } else if (total_ <= 0) {
+    bytesLabel_->setText(pick(text::kTransferWaiting, language_));
+  } else {
+    const QLocale locale(kLocales[language_]);
+    bytesLabel_->setText(
+        pick(text::kTransferBytes, language_).arg(locale.toString(done_), locale.toString(total_)));
+  }
+  bar_->setValue(total_ > 0 ? static_cast<int>(std::clamp<qint64>(done_ * 1000 / total_, 0, 1000))
+                            : 0);
+}
+
+void TransferProgressDialog::keepAlive() {
+  // A paint or a click handled here must not start a second round.
+  if (inKeepAlive_) return;
+  inKeepAlive_ = true;
+  if (dialog_ && !dialog_->isVisible() && sinceBegin_.isValid() &&
+      sinceBegin_.elapsed() >= showDelayMs) {
+    // The busy cursor would hide that Cancel can be clicked.
+    if (QApplication::overrideCursor()) {
+      QApplication::setOverrideCursor(Qt::ArrowCursor);
+      arrowPushed_ = true;
+    }
+    dialog_->show();
+  }
+  // Until the dialog (modal) is up, clicks and keys wait for the transfer's end.
+  const bool shown = dialog_ && dialog_->isVisible();
+  QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
+                                        : QEventLoop::ExcludeUserInputEvents);
+  inKeepAlive_ = false;
+}
+
+void TransferProgressDialog::askCancel() {
+  if (cancelAsked_) return;
+  cancelAsked_ = true;
+  if (cancelButton_) cancelButton_->setEnabled(false);
+  showBytes();
+}
+
+void TransferProgressDialog::cancelling() {
+  cancelAsked_ = true;
+  if (cancelButton_) cancelButton_->setEnabled(false);
+  showBytes();
+}
+
+void TransferProgressDialog::end() {
+  if (arrowPushed_) {
+    QApplication::restoreOverrideCursor();
+    arrowPushed_ = false;
+  }
+  delete dialog_.data();
+  nameLabel_ = nullptr;
+  bytesLabel_ = nullptr;
+  bar_ = nullptr;
+  cancelButton_ = nullptr;
+  sinceBegin_.invalidate();
 }
 
 }  // namespace karvel::ui

@@ -1,41 +1,59 @@
-// The progress of a file transfer, shown once the transfer takes more than a
-// moment. The core reports through the callback; the dialog lives as long as
-// this object.
+// The progress of a file transfer in a dialog: the file's name, the bytes
+// moved of the file's size, and Cancel. It appears once the transfer takes
+// more than a moment, and keeps the windows painting while the transfer runs
+// on the interface's thread.
 #pragma once
 
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
-#include <functional>
 
-#include "core/instrument/FileStore.h"
+#include "core/instrument/TransferProgress.h"
 
-class QProgressDialog;
+class QLabel;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace karvel::ui {
 
-class TransferProgressDialog {
+class TransferProgressDialog : public TransferProgress {
  public:
-  // `label` gives the text at the first report (the file may be chosen later).
-  TransferProgressDialog(QWidget* parent, std::function<QString()> label);
-  ~TransferProgressDialog();
+  TransferProgressDialog(QWidget* parent, int language);
+  ~TransferProgressDialog() override;
   TransferProgressDialog(const TransferProgressDialog&) = delete;
   TransferProgressDialog& operator=(const TransferProgressDialog&) = delete;
 
-  TransferProgress callback();
-  // Whether the dialog was made (the transfer reported any progress).
-  bool shown() const { return made_; }
+  void begin(const QString& name, qint64 total, Direction direction) override;
+  void advance(qint64 done, qint64 total) override;
+  void keepAlive() override;
+  bool cancelRequested() override { return cancelAsked_; }
+  void cancelling() override;
+  void end() override;
+
+  // The dialog once the transfer has begun (shown or not yet), else null.
+  QDialog* dialog() const { return dialog_.data(); }
+  // How long a transfer runs before its dialog appears; tests make it 0.
+  static void setShowDelay(int ms);
 
  private:
-  void report(qint64 done, qint64 total);
+  void askCancel();
+  void showBytes();
 
   QWidget* parent_;
-  std::function<QString()> label_;
-  QPointer<QProgressDialog> dialog_;
-  bool made_ = false;
+  int language_;
+  QPointer<QDialog> dialog_;
+  QLabel* nameLabel_ = nullptr;
+  QLabel* bytesLabel_ = nullptr;
+  QProgressBar* bar_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QElapsedTimer sinceBegin_;
+  qint64 done_ = 0;
+  qint64 total_ = 0;
+  bool cancelAsked_ = false;
+  bool arrowPushed_ = false;
+  bool inKeepAlive_ = false;
 };
-
-// "Transferring NAME ..." in the current language.
-QString transferLabel(const QString& name, int language);
 
 }  // namespace karvel::ui

@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+#include "ui/frame/Colours.h"
+
 namespace karvel::ui {
 
 QColor statusColour(Status status) {
@@ -47,16 +49,29 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
         if (!icon.isNull()) return icon;
       }
       return {};
-    case Qt::BackgroundRole:
-      // The status colour of the measurement cell is laid over the band.
-      if (column == kMeasureColumn && row.status != Status::None) return statusColour(row.status);
-      if (index.row() % 2 == 0) return QColor(kBandColour);  // rows 1, 3, 5, ...
-      return {};
+    case Qt::BackgroundRole: {
+      const QColor background = backgroundOf(index.row(), column);
+      return background.isValid() ? QVariant(background) : QVariant();
+    }
+    case Qt::ForegroundRole: {
+      // Text on a background of our own reads whatever the palette; on the
+      // palette's own background the palette's text colour stays.
+      const QColor background = backgroundOf(index.row(), column);
+      return background.isValid() ? QVariant(textColourOn(background)) : QVariant();
+    }
     case Qt::TextAlignmentRole:
       return int(Qt::AlignLeft | Qt::AlignVCenter);
     default:
       return {};
   }
+}
+
+QColor ResultTableModel::backgroundOf(int row, int column) const {
+  const Status status = table_.rows[std::size_t(row)].status;
+  // The status colour of the measurement cell is laid over the band.
+  if (column == kMeasureColumn && status != Status::None) return statusColour(status);
+  if (row % 2 == 0) return QColor(kBandColour);  // rows 1, 3, 5, ...
+  return {};
 }
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -32,6 +32,10 @@ class ResultTableModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
 
  private:
+  // The background the table paints under a cell; invalid where the
+  // palette's own shows.
+  QColor backgroundOf(int row, int column) const;
+
   const ResultTable& table_;
   QStringList headings_;
   std::array<QPixmap, 3> icons_;

@@ -12,7 +12,9 @@
 #include "core/results/ResultCommands.h"
 #include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
+#include "ui/frame/Colours.h"
 #include "ui/frame/MainWindow.h"
+#include "ui/frame/ScreenFit.h"
 #include "ui/results/ResultTableModel.h"
 #include "ui/results/ToleranceBarDelegate.h"
 #include "ui_ResultWindow.h"
@@ -75,7 +77,7 @@ void ResultWindow::fill(std::array<QPixmap, 3> icons) {
   form_->verdict->setText(table_.verdict);
   QPalette palette = form_->verdict->palette();
   palette.setColor(QPalette::Window, statusColour(table_.verdictColour));
-  palette.setColor(QPalette::WindowText, Qt::black);
+  palette.setColor(QPalette::WindowText, textColourOn(statusColour(table_.verdictColour)));
   form_->verdict->setPalette(palette);
 
   QStringList headings = TraducMenu2(language_).columnHeadings;
@@ -145,6 +147,22 @@ void ResultWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+namespace {
+
+// The window's size and its place in the cascade, on the main window's
+// screen, so that it opens wholly on that screen.
+void placeInCascade(AppState& state, QWidget& window) {
+  const QMargins margins = frameMarginsOf(window);
+  const auto* main = qobject_cast<const QWidget*>(state.mainPanel.data());
+  const QRect room = availableRoom(main ? main->frameGeometry() : QRect());
+  const QSize frame = resultWindowFrameSize(window.size().grownBy(margins),
+                                            window.minimumSize().grownBy(margins), room);
+  window.resize(frame.shrunkBy(margins));
+  window.move(takeResultWindowPosition(state, frame, room));
+}
+
+}  // namespace
+
 std::array<QPixmap, 3> loadStatusIcons(const AppState& state) {
   std::array<QPixmap, 3> icons;
   const char* const names[] = {"bitmap/smi-green.bmp", "bitmap/smi-red.bmp",
@@ -173,7 +191,7 @@ ResultWindow* ReadHTMLFile(AppState& state, const QString& path, ResultFile orig
   }
   auto* window = new ResultWindow(state, std::move(table), loadStatusIcons(state));
   if (origin == ResultFile::Temporary) window->setTemporaryFile(path);
-  window->move(takeResultWindowPosition(state));
+  placeInCascade(state, *window);
   // Windows still open when the program ends close as if the user had closed
   // them, so that no temporary result is left behind.
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QWidget::close);

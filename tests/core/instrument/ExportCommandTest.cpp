@@ -81,7 +81,10 @@ TEST(ExportCommand, FileMustSuitTheConnectedModel) {
 
     h.choose(h.file("Tagged Bus.BUS", kSecondFamilyFile));
     exportBusFile(h.state);
-    EXPECT_EQ(h.ui.messages.size(), 1);
+    // Only the confirmation was added.
+    ASSERT_EQ(h.ui.messages.size(), 2);
+    EXPECT_EQ(h.ui.lastMessage(),
+              "Tagged Bus.BUS has been sent to the oscilloscope as Tagged_Bus.bus.");
     EXPECT_EQ(h.listed(), QStringList{"Tagged_Bus.bus"});
     EXPECT_EQ(h.ui.busyDepth, 0);
   }
@@ -90,7 +93,8 @@ TEST(ExportCommand, FileMustSuitTheConnectedModel) {
     ASSERT_TRUE(h.sim.ready());
     h.choose(h.file("PLAIN.bus", kFirstFamilyFile));
     exportBusFile(h.state);
-    EXPECT_TRUE(h.ui.messages.isEmpty());
+    ASSERT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(h.ui.lastMessage(), "PLAIN.bus has been sent to the oscilloscope as PLAIN.BUS.");
     EXPECT_EQ(h.listed(), QStringList{"PLAIN.BUS"});
     h.choose(h.file("TAGGED.BUS", kSecondFamilyFile));
     exportBusFile(h.state);
@@ -146,7 +150,8 @@ TEST(ExportCommand, CatalogueChecksCompareWholeNames) {
     h.choose(h.file("LIN.bus", kSecondFamilyFile));
     exportBusFile(h.state);
     EXPECT_TRUE(h.ui.questions.isEmpty());
-    EXPECT_TRUE(h.ui.messages.isEmpty()) << h.ui.lastMessage().toStdString();
+    ASSERT_EQ(h.ui.messages.size(), 1) << h.ui.lastMessage().toStdString();
+    EXPECT_EQ(h.ui.lastMessage(), "LIN.bus has been sent to the oscilloscope.");
     EXPECT_EQ(h.listed(), (QStringList{"XLIN.bus", "LIN.bus"}));
     // The same name in another letter case is the same file: asked first.
     h.choose(h.file("xlin.bus", kSecondFamilyFile));

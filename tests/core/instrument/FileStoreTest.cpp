@@ -5,6 +5,7 @@
 
 #include "core/instrument/Catalogue.h"
 #include "core/instrument/FileTransfer.h"
+#include "support/ScriptedProgress.h"
 #include "support/StoreSession.h"
 
 using namespace karvel;
@@ -200,22 +201,16 @@ TEST_P(FileStoreFamilies, HundredKilobytesBothWays) {
   ASSERT_TRUE(s.ready());
   const QByteArray data = patternBytes(100 * 1024);
   const QString path = s.pcFile("BIG.BUS", data);
-  QList<qint64> sent;
-  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0,
-                                [&](qint64 done, qint64 total) {
-                                  EXPECT_EQ(total, data.size());
-                                  sent << done;
-                                }),
-            0);
+  ScriptedProgress sent;
+  ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0, &sent), 0);
   EXPECT_TRUE(s.ui.messages.isEmpty()) << s.ui.lastMessage().toStdString();
-  ASSERT_FALSE(sent.isEmpty());
-  EXPECT_EQ(sent.last(), data.size());
-  QList<qint64> received;
-  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "BIG.BUS", 0, 0, kKindBus, 0,
-                                [&](qint64 done, qint64) { received << done; }),
-            0);
-  ASSERT_FALSE(received.isEmpty());
-  EXPECT_EQ(received.last(), data.size());
+  ASSERT_FALSE(sent.steps.isEmpty());
+  for (const auto& step : sent.steps) EXPECT_EQ(step.total, data.size());
+  EXPECT_EQ(sent.lastDone(), data.size());
+  ScriptedProgress received;
+  ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), "BIG.BUS", 0, 0, kKindBus, 0, &received), 0);
+  ASSERT_FALSE(received.steps.isEmpty());
+  EXPECT_EQ(received.lastDone(), data.size());
   EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), data);
   // The session is left as the opening set it.
   io::ViAttrState timeout = 0, suppress = 1, termEnabled = 1;
@@ -300,7 +295,8 @@ TEST(FileStore, FirstFamilyListsBusFilesOfBothStoresAndResultsOfTheFirst) {
 }
 
 TEST(FileStore, HundredKilobytesBothWaysOverASerialLine) {
-  StoreSession s(2, {}, true);
+  // Unpaced: the line's rules are under test here, not its time.
+  StoreSession s(2, {"--unpaced"}, true);
   ASSERT_TRUE(s.ready());
   const QByteArray data = patternBytes(100 * 1024);
   ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), s.pcFile("SERIAL.BUS", data), 1, 0, 0, 0), 0);

@@ -147,3 +147,24 @@ TEST_F(BusDialog, TheVoltageDialogStartsFromTheShownVoltage) {
           "a")),
       "8");
 }
+
+TEST_F(BusDialog, TheQuestionsStayOnOneLineInEveryLanguage) {
+  for (int language = 0; language < 5; ++language) {
+    app.language = language;
+    for (bool speed : {true, false}) {
+      QDialog* dialog = panel->CreationFichier(speed);
+      ASSERT_TRUE(dialog);
+      QApplication::processEvents();
+      const QLabel* question = in<QLabel>(dialog, "questionLabel");
+      // The height its text takes at the width it has: one line, no "?"
+      // alone on a second one.
+      const int taken = question->wordWrap() ? question->heightForWidth(question->width())
+                                             : question->sizeHint().height();
+      EXPECT_LT(taken, 2 * question->fontMetrics().lineSpacing())
+          << "language " << language << (speed ? ", speed" : ", voltage");
+      EXPECT_LE(dialog->frameGeometry().width(), 1024);
+      dialog->close();
+      QApplication::processEvents();
+    }
+  }
+}

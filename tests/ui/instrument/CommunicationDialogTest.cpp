@@ -2,12 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
-#include <QFile>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include "core/frame/AppState.h"
 #include "core/instrument/Communication.h"
@@ -15,15 +21,19 @@
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
 #include "support/Simulator.h"
+#include "ui/frame/WholePaths.h"
 #include "ui/instrument/CommunicationDialog.h"
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 
 using namespace karvel;
 using karvel::ui::CommunicationDialog;
 
 namespace {
+
+// The information box as the user reads it (paths are kept whole with
+// invisible joiners).
+QString infoText(const QWidget& dialog) {
+  return ui::withoutJoiners(dialog.findChild<QPlainTextEdit*>("infoBox")->toPlainText());
+}
 
 struct DialogHarness {
   AppState state;
@@ -91,15 +101,14 @@ TEST(CommunicationDialog, ABadIpByteIsRefusedWithoutTraffic) {
   EXPECT_TRUE(h.pinged.isEmpty());
   EXPECT_TRUE(h.opened.isEmpty());
   EXPECT_EQ(h.state.ethernetAddress, before);
-  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().endsWith(
-      "Not an IP address: each byte is a number from 0 to 255."));
+  EXPECT_TRUE(infoText(d).endsWith("Not an IP address: each byte is a number from 0 to 255."));
 }
 
 TEST(CommunicationDialog, EthernetShowsPcAddressesAndTheFourBytes) {
   DialogHarness h;
   h.state.ethernetAddress = "TCPIP0::255.255.255.255::23::SOCKET";
   auto& d = h.open(Ethernet);
-  EXPECT_EQ(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().toStdString(),
+  EXPECT_EQ(infoText(d).toStdString(),
             "Enter oscilloscope IP address.\n\nPC address :  192.168.0.2\n");
   for (QLineEdit* f : {d.findChild<QLineEdit*>("addressField"), d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field")})
     EXPECT_EQ(f->text(), "255");
@@ -108,7 +117,7 @@ TEST(CommunicationDialog, EthernetShowsPcAddressesAndTheFourBytes) {
   // No address of its own: "No address".
   h.dialog->hostAddresses = [](QStringList*) { return -1; };
   h.dialog->Communication(CommunicationDialog::Control::Selector, CommunicationDialog::Commit);
-  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().endsWith("PC address :  No address\n"));
+  EXPECT_TRUE(infoText(d).endsWith("PC address :  No address\n"));
 }
 
 TEST(CommunicationDialog, EthernetConnectPingsThenOpensPort23) {
@@ -140,8 +149,8 @@ TEST(CommunicationDialog, Rs232ConnectWritesAsrlAndListsThePorts) {
   EXPECT_EQ(d.findChild<QLabel*>("addressLabel")->text(), "COM");
   EXPECT_EQ(d.findChild<QLineEdit*>("addressField")->text(), "1");
   EXPECT_TRUE(d.findChild<QLineEdit*>("byte2Field")->isHidden());
-  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().contains("/dev/ttyUSB0  CP2102 USB to UART"));
-  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().startsWith("On oscilloscope :\nhighest speed,"));
+  EXPECT_TRUE(infoText(d).contains("/dev/ttyUSB0  CP2102 USB to UART"));
+  EXPECT_TRUE(infoText(d).startsWith("On oscilloscope :\nhighest speed,"));
   d.findChild<QLineEdit*>("addressField")->setText("3");
   h.connect();
   EXPECT_EQ(h.state.serialAddress, "ASRL3");
@@ -153,7 +162,29 @@ TEST(CommunicationDialog, Rs232ConnectWritesAsrlAndListsThePorts) {
   d.findChild<QLineEdit*>("addressField")->setText("/dev/karvel-no-such-port");
   h.connect();
   EXPECT_EQ(h.state.serialAddress, "ASRL/dev/karvel-no-such-port::INSTR");
-  EXPECT_TRUE(d.findChild<QPlainTextEdit*>("infoBox")->toPlainText().contains("/dev/karvel-no-such-port does not exist on this PC."));
+  EXPECT_TRUE(infoText(d).contains("/dev/karvel-no-such-port does not exist on this PC."));
+}
+
+TEST(CommunicationDialog, TheRs232HelpNeverCutsADevicePath) {
+  for (int language = 0; language < 5; ++language) {
+    DialogHarness h;
+    h.state.language = language;
+    auto& d = h.open(RS232);
+    d.resize(340, 420);  // narrow enough for the hint to wrap
+    d.show();
+    QCoreApplication::processEvents();
+    const QTextDocument* document = d.findChild<QPlainTextEdit*>("infoBox")->document();
+    QStringList lines;
+    for (QTextBlock b = document->begin(); b.isValid(); b = b.next()) {
+      const QTextLayout* layout = b.layout();
+      for (int i = 0; layout && i < layout->lineCount(); ++i)
+        lines.append(ui::withoutJoiners(
+            b.text().mid(layout->lineAt(i).textStart(), layout->lineAt(i).textLength())));
+    }
+    // The hint ("... such as /dev/ttyUSB0.") and the port list both name it.
+    EXPECT_EQ(lines.filter("/dev/ttyUSB0").size(), 2) << language << lines.join('|').toStdString();
+    EXPECT_EQ(lines.filter("ttyUSB0").size(), 2) << language << lines.join('|').toStdString();
+  }
 }
 
 TEST(CommunicationDialog, ConnectClosesTheOpenSessionFirst) {
