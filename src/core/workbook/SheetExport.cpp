@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "core/results/CompareTexts.h"
 #include "core/results/Quantity.h"
 
 namespace karvel {
@@ -193,32 +194,28 @@ QString resultSheetName(const QString& sourcePath, const QStringList& taken) {
   }
 }
 
-bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
-                        int language, const QString& target, QString* error) {
-  if (tables.size() == 1)
-    return exportResultTable(templateFile, tables.front(), language, target, error);
-  SheetAppHandle app;
-  SheetApp::newApp(&app);
-  SheetWorkbooksHandle workbooks;
-  SheetWorkbookHandle workbook;
-  SheetCollectionHandle sheets;
-  int status = app->workbooks(&workbooks);
-  if (status == kSheetOk) status = workbooks->open(templateFile, &workbook);
-  if (status == kSheetOk) status = app->sheets(&sheets);
-  if (status != kSheetOk) {
-    *error = app->lastError();
-    return false;
-  }
+namespace {
+
+// The sheets of several results in an open workbook whose first sheet is
+// the template's layout: a summary first, then one sheet per result. Names
+// in `reserved` stay free for sheets the caller adds.
+int writeSeveral(SheetCollection& collection, const std::vector<ResultTable>& tables, int language,
+                 const QStringList& reserved, SheetWorksheetHandle* summaryOut) {
+  SheetCollection* sheets = &collection;
+  int status = kSheetOk;
   // The names first, so that every copy is made from the untouched layout.
   const QString summaryName = pick(excel::kSummarySheet, language);
   QStringList names{summaryName};
+  names << reserved;
   for (const ResultTable& table : tables) names << resultSheetName(table.sourcePath, names);
+
   std::vector<SheetWorksheetHandle> resultSheets(tables.size());
   if (status == kSheetOk) status = sheets->item(1, &resultSheets[0]);
+  const qsizetype first = names.size() - static_cast<qsizetype>(tables.size());
   for (std::size_t i = 1; i < tables.size() && status == kSheetOk; ++i)
-    status = sheets->add(names[static_cast<qsizetype>(i + 1)], static_cast<int>(i) + 1, 1,
+    status = sheets->add(names[static_cast<qsizetype>(first + i)], static_cast<int>(i) + 1, 1,
                          &resultSheets[i]);
-  if (status == kSheetOk) status = resultSheets[0]->setName(names[1]);
+  if (status == kSheetOk) status = resultSheets[0]->setName(names[first]);
   SheetWorksheetHandle summary;
   if (status == kSheetOk) status = sheets->add(summaryName, 1, 0, &summary);
 
@@ -254,7 +251,7 @@ bool exportResultTables(const QString& templateFile, const std::vector<ResultTab
         fail += r.status == Status::Red;
       }
       const QString file = QString(t.sourcePath).replace(u'\\', u'/').section(u'/', -1);
-      range->setItem(row, 1, names[static_cast<qsizetype>(i + 1)], plain);
+      range->setItem(row, 1, names[static_cast<qsizetype>(first + i)], plain);
       range->setItem(row, 2, file, plain);
       range->setItem(row, 3, t.busHeading, plain);
       CellLook verdict = statusLook(t.verdictColour);
@@ -270,11 +267,109 @@ bool exportResultTables(const QString& templateFile, const std::vector<ResultTab
     summary->setColumnWidth(5, 7, 14);
     summary->activate();
   }
-  if (status == kSheetOk) status = workbook->saveAs(target);
-  if (status != kSheetOk)
-    *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
-  app->quit();
-  return status == kSheetOk;
+  if (summaryOut) *summaryOut = summary;
+  return status;
+}
+
+// Opens a fresh copy of the template in a new engine.
+struct OpenTemplate {
+  SheetAppHandle app;
+  SheetWorkbooksHandle workbooks;
+  SheetWorkbookHandle workbook;
+  SheetCollectionHandle sheets;
+  int open(const QString& templateFile, QString* error) {
+    SheetApp::newApp(&app);
+    int status = app->workbooks(&workbooks);
+    if (status == kSheetOk) status = workbooks->open(templateFile, &workbook);
+    if (status == kSheetOk) status = app->sheets(&sheets);
+    if (status != kSheetOk) *error = app->lastError();
+    return status;
+  }
+  bool save(int status, const QString& target, QString* error) {
+    if (status == kSheetOk) status = workbook->saveAs(target);
+    if (status != kSheetOk)
+      *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
+    app->quit();
+    return status == kSheetOk;
+  }
+};
+
+}  // namespace
+
+bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
+                        int language, const QString& target, QString* error) {
+  if (tables.size() == 1)
+    return exportResultTable(templateFile, tables.front(), language, target, error);
+  OpenTemplate book;
+  if (book.open(templateFile, error) != kSheetOk) return false;
+  const int status = writeSeveral(*book.sheets, tables, language, {}, nullptr);
+  return book.save(status, target, error);
+}
+
+bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
+                      const QString& target, QString* error) {
+  using namespace comparetext;
+  OpenTemplate book;
+  if (book.open(templateFile, error) != kSheetOk) return false;
+  std::vector<ResultTable> tables;
+  for (const CompareRun& run : comparison.runs) tables.push_back(run.table);
+  const QString name = pick(kSheetName, language);
+  int status = writeSeveral(*book.sheets, tables, language, {name}, nullptr);
+  SheetWorksheetHandle sheet;
+  if (status == kSheetOk) status = book.sheets->add(name, 2, 0, &sheet);
+  SheetRangeHandle range;
+  if (status == kSheetOk) status = sheet->range(QStringLiteral("A1"), &range);
+  if (status != kSheetOk) return book.save(status, target, error);
+
+  const int runs = static_cast<int>(comparison.runs.size());
+  CellLook title;
+  title.bold = true;
+  range->setItem(1, 1, pick(kWindowTitle, language) + QStringLiteral(" - ") + comparison.bus,
+                 title);
+  // Row 3: the runs' files and dates above their columns; row 4: headings.
+  const CellLook heading = headingLook();
+  range->setItem(4, 1, pick(kMeasurement, language), heading);
+  range->setItem(4, 2, pick(kUnit, language), heading);
+  for (int r = 0; r < runs; ++r) {
+    const CompareRun& run = comparison.runs[static_cast<std::size_t>(r)];
+    const QString file = QString(run.table.sourcePath).replace(u'\\', u'/').section(u'/', -1);
+    const QString when = run.date.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    range->setItem(3, 3 + r, file, CellLook());
+    range->setItem(4, 3 + r, when, heading);
+    range->setItem(3, 3 + runs + r, file, CellLook());
+    range->setItem(4, 3 + runs + r, pick(kMargin, language).arg(r + 1), heading);
+  }
+  range->setItem(4, 3 + 2 * runs, pick(kTrend, language), heading);
+  range->setItem(4, 4 + 2 * runs, pick(kMarginShrank, language), heading);
+
+  CellLook number;
+  number.numberFormat = QLatin1String(excel::kEngineeringFormat);
+  CellLook percent;
+  percent.numberFormat = QStringLiteral("0%");
+  CellLook flagged = statusLook(Status::Yellow);
+  int row = 5;
+  for (const CompareMeasurement& m : comparison.measurements) {
+    range->setItem(row, 1, m.name, CellLook());
+    if (!m.unit.isEmpty()) range->setItem(row, 2, m.unit, CellLook());
+    for (int r = 0; r < runs; ++r) {
+      const auto i = static_cast<std::size_t>(r);
+      if (m.values[i]) range->setNumber(row, 3 + r, *m.values[i], number);
+      if (m.margins[i]) range->setNumber(row, 3 + runs + r, *m.margins[i], percent);
+    }
+    const Text5* trend = m.trend == Trend::Rising    ? &kRising
+                         : m.trend == Trend::Falling ? &kFalling
+                         : m.trend == Trend::Steady  ? &kSteady
+                                                     : &kUnknown;
+    range->setItem(row, 3 + 2 * runs, pick(*trend, language), CellLook());
+    if (m.marginShrank) status = range->setItem(row, 4 + 2 * runs, pick(kYes, language), flagged);
+    ++row;
+  }
+  sheet->setColumnWidth(1, 1, 28);
+  sheet->setColumnWidth(2, 2, 8);
+  sheet->setColumnWidth(3, 2 + 2 * runs, 16);
+  sheet->setColumnWidth(3 + 2 * runs, 4 + 2 * runs, 14);
+  sheet->activate();
+  return book.save(status, target, error);
 }
 
 bool spreadsheetApplicationInstalled() {

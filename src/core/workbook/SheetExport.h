@@ -7,9 +7,10 @@
 #include <QStringList>
 #include <vector>
 
+#include "core/frame/Texts.h"
+#include "core/results/Compare.h"
 #include "core/results/ResultTable.h"
 #include "core/workbook/SheetApp.h"
-#include "core/frame/Texts.h"
 
 namespace karvel {
 
@@ -123,6 +124,13 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
 // table gives the single-sheet workbook of exportResultTable.
 bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
                         int language, const QString& target, QString* error);
+
+// A comparison of results of one bus: the workbook of the results (summary
+// and a sheet each) with one more sheet, shown first, holding the comparison
+// table: per measurement its unit, the value and the margin of every run, the
+// trend and whether the margin shrank.
+bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
+                      const QString& target, QString* error);
 
 // A sheet name for the result read from `sourcePath`: the file name without
 // its extension, characters sheet names cannot hold replaced, at most 31

@@ -87,6 +87,8 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   // ".HTM": a result) and remembers it among the recent files. False when
   // the path names neither or the file could not be opened.
   bool openPath(const QString& path);
+  // Keeps `path` among the recent files and its folder as the one Open starts in.
+  void rememberOpened(const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -97,7 +99,6 @@ class MainWindow : public QMainWindow, public SettingsWindow {
  private:
   void buildMenuItems();
   void openFile();
-  void rememberOpened(const QString& path);
   void fillRecentMenu();
   void printWindow();
   void selectLanguage(int menuItem);

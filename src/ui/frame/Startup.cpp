@@ -92,6 +92,8 @@ bool Application::start(const StartupOptions& options) {
     } else if (commands.openBus) {
       commands.openBus(path);
     }
+    // Opened from the file manager: Open starts beside it next time.
+    window_->rememberOpened(path);
   }
   return true;
 }

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "core/frame/AppState.h"
+#include "core/results/Compare.h"
 #include "core/results/Quantity.h"
 #include "core/workbook/SheetExport.h"
 #include "support/ExportFixtures.h"
@@ -222,4 +223,41 @@ TEST_F(WorkbookNumbers, LibreOfficeOpensTheWorkbooksAndShowsTheVerdict) {
   ASSERT_TRUE(pdftotext.waitForFinished(60000));
   const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput());
   EXPECT_TRUE(printed.contains(linTable().verdict)) << printed.toStdString();
+}
+
+TEST_F(WorkbookNumbers, AComparisonAddsItsSheetToTheResults) {
+  CompareRun early, late;
+  early.table = linTable(QStringLiteral("/runs/MONDAY.HTM"));
+  early.date = QDateTime(QDate(2026, 3, 2), QTime(8, 0));
+  late.table = linTable(QStringLiteral("/runs/FRIDAY.HTM"));
+  late.table.rows[0].cells[3] = QStringLiteral("53.0 µs");
+  late.table.rows.erase(late.table.rows.begin() + 1);  // no dominant level that day
+  late.date = QDateTime(QDate(2026, 3, 6), QTime(8, 0));
+  QString error;
+  const std::optional<Comparison> c = compareRuns({late, early}, {}, &error, French);
+  ASSERT_TRUE(c) << error.toStdString();
+  ASSERT_TRUE(exportComparison(templateFile(), *c, French, target(), &error))
+      << error.toStdString();
+  const QJsonObject book = readWorkbook(target());
+  ASSERT_FALSE(book.contains("error")) << book["error"].toString().toStdString();
+  QStringList sheets;
+  for (const auto& s : book["sheets"].toArray()) sheets << s.toString();
+  EXPECT_EQ(sheets, QStringList({"Résumé", "Comparaison", "MONDAY", "FRIDAY"}));
+  EXPECT_EQ(book["active"].toString(), "Comparaison");
+  const QJsonObject cells = book["all"].toObject()["Comparaison"].toObject()["cells"].toObject();
+  auto at = [&](const char* cell) -> QJsonValue { return cells[cell].toObject()["value"]; };
+  EXPECT_EQ(at("A4").toString(), "Mesure");
+  EXPECT_EQ(at("C3").toString(), "MONDAY.HTM");
+  EXPECT_EQ(at("C4").toString(), "2026-03-02 08:00");
+  EXPECT_EQ(at("A5").toString(), "Bit time");
+  EXPECT_DOUBLE_EQ(at("C5").toDouble(), 52.1e-6);
+  EXPECT_DOUBLE_EQ(at("D5").toDouble(), 53.0e-6);
+  EXPECT_NEAR(at("F5").toDouble(), 0.2 / 2.2, 1e-9);
+  EXPECT_EQ(cells["F5"].toObject()["format"].toString(), "0%");
+  EXPECT_EQ(at("G5").toString(), "en hausse");
+  EXPECT_EQ(at("H5").toString(), "oui");
+  EXPECT_EQ(cells["H5"].toObject()["fill"].toString(), "FFFFFF00");
+  EXPECT_EQ(at("A6").toString(), "Dominant level");
+  EXPECT_DOUBLE_EQ(at("C6").toDouble(), 0.92);
+  EXPECT_TRUE(at("D6").isNull()) << "missing that day: a gap";
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "support/ScriptedInteraction.h"
@@ -137,8 +138,13 @@ TEST_F(StartupTest, CommandLineFileOnlyWhenItIsTheOneArgumentAndExists) {
   EXPECT_TRUE(run({"karvel"}).isEmpty());
   EXPECT_TRUE(run({"karvel", dir.filePath("missing.BUS")}).isEmpty());
   EXPECT_TRUE(run({"karvel", dir.filePath("present.xyz"), "second"}).isEmpty());
-  // Whatever its extension, the one file named is loaded as a bus file.
+  // Whatever its extension, the one file named is loaded as a bus file, and
+  // it is remembered like a file opened with File > Open.
   EXPECT_EQ(run({"karvel", dir.filePath("present.xyz")}), QStringList{dir.filePath("present.xyz")});
+  const QStringList recent = QSettings(dir.filePath("karvel-user.ini"), QSettings::IniFormat)
+                                 .value("open/recentFiles")
+                                 .toStringList();
+  EXPECT_EQ(recent.value(0), QDir::toNativeSeparators(dir.filePath("present.xyz")));
 }
 
 // A result file double-clicked in a file manager arrives the same way and
