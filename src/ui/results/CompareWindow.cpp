@@ -23,6 +23,9 @@
 #include "core/frame/RecentFiles.h"
 #include "core/results/CompareTexts.h"
 #include "core/results/ResultTexts.h"
+#include "core/workbook/SheetExport.h"
+#include "ui/frame/Colours.h"
+#include "ui/frame/ScreenFit.h"
 #include "ui/frame/WindowPrint.h"
 #include "ui/results/ResultTableModel.h"
 #include "ui/results/ToleranceBarDelegate.h"
@@ -178,6 +181,9 @@ void CompareWindow::buildMenu() {
   auto menu = [this](const Text5& text) { return menuText(pick(text, language_)); };
   QMenu* file = menuBar()->addMenu(menu(comparetext::kFileMenu));
   file->setObjectName(QStringLiteral("menuFile"));
+  QAction* exportItem = file->addAction(menu(comparetext::kExport));
+  exportItem->setObjectName(QStringLiteral("actionExport"));
+  connect(exportItem, &QAction::triggered, this, &CompareWindow::exportWorkbook);
   QAction* print = file->addAction(menu(comparetext::kPrint));
   print->setObjectName(QStringLiteral("actionPrint"));
   print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -217,7 +223,7 @@ void CompareWindow::fillTable() {
       // The status of the run, as its results window shows it.
       if (const QColor colour = statusColour(m.statuses[run]); colour.isValid() && m.values[run]) {
         value->setBackground(colour);
-        value->setForeground(QColor(Qt::black));
+        value->setForeground(textColourOn(colour));
       }
       table_->setItem(r, valueColumn(run), value);
       QTableWidgetItem* margin = textItem(m.margins[run] ? marginText(*m.margins[run]) : QString());
@@ -229,7 +235,7 @@ void CompareWindow::fillTable() {
         textItem(m.marginShrank ? pick(comparetext::kYes, language_) : QString());
     if (m.marginShrank) {
       shrank->setBackground(QColor(kShrankColour));
-      shrank->setForeground(QColor(Qt::black));
+      shrank->setForeground(textColourOn(QColor(kShrankColour)));
       QFont bold = shrank->font();
       bold.setBold(true);
       shrank->setFont(bold);
@@ -350,6 +356,43 @@ void CompareWindow::showMeasurement(int row) {
   chartView_->setChart(chart);
 }
 
+// The workbook of the runs with the comparison sheet first, saved where the
+// user says; an existing file is replaced only after a Yes.
+void CompareWindow::exportWorkbook() {
+  if (!state_.ui) return;
+  FileRequest request;
+  request.folder = state_.workingDir;
+  request.pattern = QStringLiteral("*.xlsx");
+  request.types = {QStringLiteral("Workbook (*.xlsx)")};
+  request.defaultFile = pick(comparetext::kSheetName, language_) + QStringLiteral(".xlsx");
+  request.title = pick(comparetext::kExport, language_).remove(QStringLiteral("__"));
+  request.confirm = FileRequest::Confirm::Save;
+  request.forceExtension = true;
+  for (;;) {
+    const FileChoice choice = state_.ui->chooseFile(request);
+    if (choice.kind == FileChoice::Kind::None) return;
+    if (choice.kind == FileChoice::Kind::Existing) {
+      const int answer =
+          state_.ui->ask(pick(excel::kQuestionTitle, language_), pick(excel::kQuestion, language_),
+                         {pick(excel::kYes, language_), pick(excel::kNo, language_)}, 1, 1);
+      if (answer != 0) continue;
+    }
+    QString error;
+    bool written = false;
+    {
+      BusyCursor busy(*state_.ui);
+      written = exportComparison(templatePath(state_.programDir), comparison_, language_,
+                                 choice.path, &error);
+    }
+    if (written)
+      state_.ui->message(pick(comparetext::kWindowTitle, language_),
+                         pick(comparetext::kSaved, language_).arg(choice.path));
+    else
+      state_.ui->message(pick(resulttext::kErrorWord, language_), error);
+    return;
+  }
+}
+
 void CompareWindow::printWindow() {
   if (!state_.ui) return;
   PrintChoice choice;
@@ -374,6 +417,7 @@ CompareWindow* openComparison(AppState& state, const QStringList& paths) {
   }
   auto* window = new CompareWindow(state, std::move(*comparison));
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QWidget::close);
+  keepOnScreen(*window);
   window->show();
   return window;
 }

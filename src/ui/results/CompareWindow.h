@@ -32,6 +32,7 @@ class CompareWindow : public QMainWindow {
   void showMeasurement(int row);
 
   // The commands of the window's File menu.
+  void exportWorkbook();
   void printWindow();
 
   // The table's columns: name, unit, one value per run, one margin per run,

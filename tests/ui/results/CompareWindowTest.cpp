@@ -11,7 +11,9 @@
 #include <QChart>
 #include <QChartView>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QJsonObject>
 #include <QLineSeries>
 #include <QMenu>
 #include <QPointer>
@@ -20,7 +22,9 @@
 #include <QTemporaryDir>
 
 #include "core/frame/AppState.h"
+#include "support/ExportFixtures.h"
 #include "support/ScriptedInteraction.h"
+#include "support/WorkbookReader.h"
 #include "ui/frame/Features.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/results/CompareWindow.h"
@@ -320,6 +324,49 @@ TEST_F(CompareWindowTest, PrintsThroughThePrintDialogAndClosesWithCtrlW) {
   close->trigger();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(CompareWindowTest, ExportsToAWorkbookAskingBeforeReplacingOne) {
+  CompareWindow* w = open(threeRuns());
+  ASSERT_NE(w, nullptr);
+  state.workingDir = dir.path();
+  QAction* exportItem = w->findChild<QAction*>("actionExport");
+  ASSERT_NE(exportItem, nullptr);
+  EXPECT_EQ(exportItem->text(), "E&xport to a workbook ...");
+
+  const QString target = dir.filePath("lin.xlsx");
+  ui.files.enqueue({FileChoice::Kind::New, target});
+  exportItem->trigger();
+  ASSERT_EQ(ui.fileRequests.size(), 1);
+  EXPECT_EQ(ui.fileRequests[0].folder, dir.path());
+  EXPECT_EQ(ui.fileRequests[0].defaultFile, "Comparison.xlsx");
+  EXPECT_EQ(ui.fileRequests[0].confirm, FileRequest::Confirm::Save);
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].text, "Workbook saved: " + target);
+  const QJsonObject book = test::readWorkbook(target);
+  ASSERT_FALSE(book.contains("error")) << book["error"].toString().toStdString();
+  EXPECT_EQ(book["active"].toString(), "Comparison");
+  EXPECT_EQ(ui.busyDepth, 0);
+
+  // An existing file: No asks for another name, cancelling there writes nothing.
+  QFile::resize(target, 0);
+  ui.files.enqueue({FileChoice::Kind::Existing, target});
+  ui.answers.enqueue(1);
+  exportItem->trigger();
+  ASSERT_EQ(ui.questions.size(), 1);
+  EXPECT_EQ(ui.questions[0].text, "Sheet already exist !    Overwrite Data ?\n");
+  EXPECT_EQ(ui.fileRequests.size(), 3);
+  EXPECT_EQ(QFileInfo(target).size(), 0);
+  EXPECT_EQ(ui.messages.size(), 1);
+
+  // A place that cannot take the file: said, with the reason.
+  const QString locked = test::unwritableFolder(dir) + "/lin.xlsx";
+  ui.files.enqueue({FileChoice::Kind::New, locked});
+  exportItem->trigger();
+  ASSERT_EQ(ui.messages.size(), 2);
+  EXPECT_EQ(ui.messages[1].title, "Error");
+  EXPECT_TRUE(ui.messages[1].text.contains(locked)) << ui.messages[1].text.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(locked));
 }
 
 TEST(DisplayScale, WritesValuesWithTheirPrefix) {
