@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -171,7 +172,7 @@ CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* pa
   }
 
   // The window fits the screen it opens on.
-  QSize size(QFontMetrics(font()).averageCharWidth() * 120, QFontMetrics(font()).height() * 40);
+  QSize size(QFontMetrics(font()).averageCharWidth() * 160, QFontMetrics(font()).height() * 40);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
   resize(size);
@@ -395,8 +396,13 @@ void CompareWindow::exportWorkbook() {
 
 void CompareWindow::printWindow() {
   if (!state_.ui) return;
+  // The print is named like the comparison's sheet, beside the latest run:
+  // the window's title holds the bus, whose "/" and ":" make no file name.
   PrintChoice choice;
-  choice.documentName = windowTitle();
+  const QString latest =
+      comparison_.runs.empty() ? QString() : comparison_.runs.back().table.sourcePath;
+  const QString folder = QFileInfo(QDir::fromNativeSeparators(latest)).absolutePath();
+  nameAfterFile(choice, QDir(folder).filePath(pick(comparetext::kSheetName, language_) + ".pdf"));
   if (!state_.ui->choosePrinter(choice)) return;
   if (!ui::printWindow(*this, choice)) {
     state_.ui->message(pick(resulttext::kErrorWord, language_),

@@ -10,6 +10,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -307,7 +308,10 @@ TEST_F(CompareWindowTest, PrintsThroughThePrintDialogAndClosesWithCtrlW) {
   ui.printAnswers.enqueue(false);
   w->findChild<QAction*>("actionPrint")->trigger();
   ASSERT_EQ(ui.printRequests.size(), 1);
-  EXPECT_EQ(ui.printRequests[0].documentName, w->windowTitle());
+  // Named like the comparison sheet, beside the latest run; no "/" of the bus.
+  EXPECT_EQ(ui.printRequests[0].documentName, "Comparison.pdf");
+  EXPECT_EQ(QDir::fromNativeSeparators(ui.printRequests[0].proposedFile),
+            QDir(dir.path()).filePath("Comparison.pdf"));
 
   const QString pdf = dir.filePath("comparison.pdf");
   ui.printAnswers.enqueue(true);
