@@ -552,10 +552,12 @@ int WorkbookFile::addSheet(const QString& name, int position, int copyOf, QStrin
     const char* blank =
         "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-        "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>"
+        "<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr><sheetViews><sheetView "
+        "workbookViewId=\"0\"/></sheetViews>"
         "<sheetFormatPr defaultRowHeight=\"12.75\"/><sheetData/>"
         "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
-        "footer=\"0.3\"/></worksheet>";
+        "footer=\"0.3\"/><pageSetup paperSize=\"9\" orientation=\"landscape\" fitToWidth=\"1\" "
+        "fitToHeight=\"0\"/></worksheet>";
     made->doc.load_string(blank);
   }
 
