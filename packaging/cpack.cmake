@@ -20,7 +20,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # The libraries the executables link to, as dpkg-shlibdeps finds them
-  # (Qt PDF among them: libqt6pdf6, libqt6pdfwidgets6).
+  # (Qt PDF among them: libqt6pdf6, libqt6pdfwidgets6; Qt Charts: libqt6charts6).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # Help documents and exported workbooks are opened with the desktop's own
   # applications; without a PDF viewer the program shows the help itself.

@@ -14,6 +14,9 @@ test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool ima
 # print tests also draw printed pages with it). pdftotext and pdfinfo
 # (poppler-utils): the print tests read the printed text back.
 packages="$packages qt6-pdf-dev"
+# Qt Charts: the chart of the comparison window. Its CMake files need those
+# of Qt OpenGL, which Debian's qt6-charts-dev does not pull in.
+packages="$packages qt6-charts-dev libqt6opengl6-dev"
 test_packages="$test_packages poppler-utils"
 # The installed icons; the package test's tools (scripts/test-package.sh).
 packages="$packages librsvg2-bin"

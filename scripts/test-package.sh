@@ -98,7 +98,7 @@ stray=$(grep -e '/\.git' -e '\.in$' "$work/contents" || true)
 [ "$(dpkg-deb -f "$deb" Package)" = karvel ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6serialport6 libqt6pdfwidgets6 libpugixml1v5 libzip4; do
+for lib in libqt6widgets6 libqt6serialport6 libqt6pdfwidgets6 libqt6charts6 libpugixml1v5 libzip4; do
   case "$depends" in *"$lib"*) ;; *) fail "Depends lacks $lib (dpkg-shlibdeps): $depends" ;; esac
 done
 # (Here-strings, not pipes, into grep -q: with pipefail, a writer cut off by

@@ -23,6 +23,7 @@ class ScriptedInteraction : public Interaction {
   QList<Shown> questions;
   QQueue<int> answers;            // button indexes for ask()
   QQueue<FileChoice> files;       // answers for chooseFile()
+  QQueue<QStringList> fileLists;  // answers for chooseFiles()
   QList<FileRequest> fileRequests;
   QQueue<QString> folders;        // answers for chooseFolder()
   QQueue<int> languages;          // answers for chooseLanguage()
@@ -49,6 +50,10 @@ class ScriptedInteraction : public Interaction {
   FileChoice chooseFile(const FileRequest& request) override {
     fileRequests.append(request);
     return files.isEmpty() ? FileChoice{} : files.dequeue();
+  }
+  QStringList chooseFiles(const FileRequest& request) override {
+    fileRequests.append(request);
+    return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
   }
   QString chooseFolder(const QString&, const QString&) override {
     return folders.isEmpty() ? QString() : folders.dequeue();

@@ -51,6 +51,12 @@ class Interaction {
   virtual int ask(const QString& title, const QString& text, const QStringList& buttons,
                   int enterButton = 0, int escapeButton = -1) = 0;
   virtual FileChoice chooseFile(const FileRequest& request) = 0;
+  // Several existing files at once (the results to compare); empty when the
+  // user cancelled. Where only one can be asked for, that one.
+  virtual QStringList chooseFiles(const FileRequest& request) {
+    const FileChoice one = chooseFile(request);
+    return one.kind == FileChoice::Kind::Existing ? QStringList{one.path} : QStringList{};
+  }
   // Returns the folder chosen, or an empty text when the user cancelled.
   virtual QString chooseFolder(const QString& title, const QString& startFolder) = 0;
   // Shows the print dialog; false when the user cancelled.

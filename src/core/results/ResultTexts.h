@@ -87,6 +87,11 @@ inline constexpr Text5 kIncomplete = {
     "Fichero de resultado incompleto: falta «%1» o está mal situado; solo se muestra el principio.",
     "File di risultato incompleto: «%1» manca o è fuori posto; viene mostrato solo l'inizio."};
 
+// ---- The tolerance bar column --------------------------------------------
+// Heading of the seventh column, beside the file's own five: the bar of each
+// measurement between its tolerances.
+inline constexpr Text5 kColumnMargin = {"Marge", "Margin", "Reserve", "Margen", "Margine"};
+
 }  // namespace resulttext
 
 // The texts TraducMenu2 puts on a results window, in one language.

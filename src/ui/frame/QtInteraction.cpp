@@ -139,6 +139,21 @@ FileChoice QtInteraction::chooseFile(const FileRequest& request) {
   return choice;
 }
 
+QStringList QtInteraction::chooseFiles(const FileRequest& request) {
+  NormalCursor normal;
+  QFileDialog dialog(parent_, request.title, request.folder);
+  QStringList filters;
+  for (const QString& type : request.types) filters.append(bothCases(type));
+  if (filters.isEmpty() && !request.pattern.isEmpty()) filters.append(bothCases(request.pattern));
+  dialog.setNameFilters(filters);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  QStringList paths;
+  for (const QString& path : dialog.selectedFiles()) paths << QDir::toNativeSeparators(path);
+  return paths;
+}
+
 QString QtInteraction::chooseFolder(const QString& title, const QString& startFolder) {
   NormalCursor normal;
   const QString folder = QFileDialog::getExistingDirectory(parent_, title, startFolder);

@@ -17,6 +17,7 @@ class QtInteraction : public Interaction {
   int ask(const QString& title, const QString& text, const QStringList& buttons,
           int enterButton = 0, int escapeButton = -1) override;
   FileChoice chooseFile(const FileRequest& request) override;
+  QStringList chooseFiles(const FileRequest& request) override;
   QString chooseFolder(const QString& title, const QString& startFolder) override;
   bool choosePrinter(PrintChoice& choice) override;
   int chooseLanguage() override;

@@ -41,7 +41,7 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
-      if (column >= 1 && column < kColumns) return row.cells[std::size_t(column - 1)];
+      if (column >= 1 && column <= int(row.cells.size())) return row.cells[std::size_t(column - 1)];
       return {};
     case Qt::DecorationRole:
       if (column == kIconColumn && row.status != Status::None) {

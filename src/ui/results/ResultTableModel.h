@@ -1,6 +1,7 @@
-// The six columns of a results window's table over a ResultTable: status
-// icon, the five texts as plain text, the 0xD0D0D0 band on odd rows and the
-// status colour of the measurement cell.
+// The columns of a results window's table over a ResultTable: status icon,
+// the five texts as plain text, the 0xD0D0D0 band on odd rows and the status
+// colour of the measurement cell; then the margin column, which holds no
+// text (ToleranceBarDelegate draws its bar).
 #pragma once
 
 #include <QAbstractTableModel>
@@ -15,9 +16,10 @@ namespace karvel::ui {
 class ResultTableModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  static constexpr int kColumns = 6;
+  static constexpr int kColumns = 7;
   static constexpr int kIconColumn = 0;     // column 1
   static constexpr int kMeasureColumn = 4;  // column 5, coloured by status
+  static constexpr int kMarginColumn = 6;   // the tolerance bar, beside the file's five
 
   // `icons` in status order: green, red, yellow (a null pixmap shows nothing).
   ResultTableModel(const ResultTable& table, QStringList headings, std::array<QPixmap, 3> icons,

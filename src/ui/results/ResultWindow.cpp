@@ -16,6 +16,7 @@
 #include "ui/frame/MainWindow.h"
 #include "ui/frame/ScreenFit.h"
 #include "ui/results/ResultTableModel.h"
+#include "ui/results/ToleranceBarDelegate.h"
 #include "ui_ResultWindow.h"
 
 namespace karvel::ui {
@@ -79,11 +80,16 @@ void ResultWindow::fill(std::array<QPixmap, 3> icons) {
   palette.setColor(QPalette::WindowText, textColourOn(statusColour(table_.verdictColour)));
   form_->verdict->setPalette(palette);
 
-  model_ =
-      new ResultTableModel(table_, TraducMenu2(language_).columnHeadings, std::move(icons), this);
+  QStringList headings = TraducMenu2(language_).columnHeadings;
+  headings << pick(resulttext::kColumnMargin, language_);
+  model_ = new ResultTableModel(table_, headings, std::move(icons), this);
   QTableView* view = form_->resultsTable;
   view->setModel(model_);
+  view->setItemDelegateForColumn(ResultTableModel::kMarginColumn,
+                                 new ToleranceBarDelegate(table_, view));
   view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  // The bar takes the room the texts leave.
+  view->horizontalHeader()->setStretchLastSection(true);
   view->resizeColumnsToContents();
   view->setColumnWidth(ResultTableModel::kIconColumn, view->iconSize().width() + 12);
   // Only rows holding a line feed need more than one line of height.

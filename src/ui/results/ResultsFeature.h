@@ -1,5 +1,6 @@
 // Attaches the results windows to the main window: File > Open of a ".HTM"
-// file opens it in a new results window (ReadHTMLFile).
+// file opens it in a new results window (ReadHTMLFile), and File > Compare
+// results ... opens several in a comparison window.
 #pragma once
 
 namespace karvel::ui {

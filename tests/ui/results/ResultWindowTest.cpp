@@ -95,7 +95,8 @@ TEST_F(ResultWindowTest, ShowsTheFailingResultWithBandsStatusColoursAndIcons) {
 
   QAbstractItemModel* m = model(w);
   ASSERT_EQ(m->rowCount(), 5);
-  ASSERT_EQ(m->columnCount(), 6);
+  // The file's five cells after the icon, then the tolerance bar's column.
+  ASSERT_EQ(m->columnCount(), 7);
   EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "Min tolerance");
   EXPECT_EQ(m->headerData(5, Qt::Horizontal).toString(), "Distance");
   EXPECT_EQ(cell(m, 1, 1).toString(), "Differential voltage");

@@ -1,0 +1,446 @@
+#include "ui/results/CompareWindow.h"
+
+#include <QAreaSeries>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScatterSeries>
+#include <QScreen>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "core/frame/Interaction.h"
+#include "core/frame/RecentFiles.h"
+#include "core/results/CompareTexts.h"
+#include "core/results/ResultTexts.h"
+#include "core/workbook/SheetExport.h"
+#include "ui/frame/Colours.h"
+#include "ui/frame/ScreenFit.h"
+#include "ui/frame/WindowPrint.h"
+#include "ui/results/ResultTableModel.h"
+#include "ui/results/ToleranceBarDelegate.h"
+
+namespace karvel::ui {
+
+namespace {
+
+QString fileName(const QString& path) {
+  return QString(path).replace(u'\\', u'/').section(u'/', -1);
+}
+
+QString dateText(const CompareRun& run) {
+  return run.date.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+// The decimals a value needs once scaled (at most six): 52.1 needs one.
+int decimalsOf(double value) {
+  QString text = QString::number(value, 'f', 6);
+  while (text.endsWith(u'0')) text.chop(1);
+  const qsizetype point = text.indexOf(u'.');
+  return point < 0 ? 0 : int(text.size() - point - 1);
+}
+
+// The decimals that write every value of a measurement alike (52.1 and 53.0).
+int decimalsFor(const CompareMeasurement& m, double factor) {
+  int decimals = 0;
+  for (const auto& v : m.values)
+    if (v) decimals = std::max(decimals, decimalsOf(*v * factor));
+  return decimals;
+}
+
+// Numbers as the instrument writes them: a point for the decimals, no exponent.
+QString numberText(double value, int decimals) { return QString::number(value, 'f', decimals); }
+
+QString marginText(double margin) {
+  return QStringLiteral("%1 %").arg(QString::number(std::round(margin * 1000) / 10, 'f', 1));
+}
+
+QString trendWord(Trend trend, int language) {
+  switch (trend) {
+    case Trend::Rising:
+      return pick(comparetext::kRising, language);
+    case Trend::Falling:
+      return pick(comparetext::kFalling, language);
+    case Trend::Steady:
+      return pick(comparetext::kSteady, language);
+    case Trend::Unknown:
+      break;
+  }
+  return pick(comparetext::kUnknown, language);
+}
+
+// The units whose numbers take a prefix (those the reader folds into the base
+// unit), as in Quantity.cpp.
+bool takesPrefix(const QString& unit) {
+  static const QStringList units = {
+      QStringLiteral("V"),     QStringLiteral("A"),   QStringLiteral("s"),
+      QStringLiteral("Hz"),    QStringLiteral("Ohm"), QString(QChar(0x03A9)),
+      QStringLiteral("bit/s"), QStringLiteral("bps"), QStringLiteral("W")};
+  return units.contains(unit);
+}
+
+QTableWidgetItem* textItem(const QString& text) {
+  auto* item = new QTableWidgetItem(text);
+  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+  return item;
+}
+
+// The largest magnitude among a measurement's values and limits.
+double largestOf(const CompareMeasurement& m) {
+  double largest = 0;
+  for (const auto* series : {&m.values, &m.minimum, &m.maximum})
+    for (const auto& v : *series)
+      if (v) largest = std::max(largest, std::fabs(*v));
+  return largest;
+}
+
+}  // namespace
+
+DisplayScale displayScale(const QString& unit, double largest) {
+  struct Prefix {
+    const char16_t* text;
+    int exponent;
+  };
+  static const Prefix prefixes[] = {{u"p", -12}, {u"n", -9}, {u"\u00B5", -6}, {u"m", -3},
+                                    {u"", 0},    {u"k", 3},  {u"M", 6},       {u"G", 9}};
+  if (!(largest > 0) || !std::isfinite(largest)) return {1, unit};
+  // The prefix that writes the largest value with one to three digits.
+  int exponent = int(std::floor(std::log10(largest) / 3)) * 3;
+  exponent = std::clamp(exponent, -12, 9);
+  QString shown;
+  const qsizetype slash = unit.indexOf(u'/');
+  if (takesPrefix(unit) && !unit.contains(u'/')) {
+    for (const Prefix& p : prefixes)
+      if (p.exponent == exponent) shown = QString::fromUtf16(p.text) + unit;
+    return {std::pow(10.0, -exponent), shown};
+  }
+  // A ratio such as V/s takes its prefix below the line: 1.9e6 V/s is 1.9 V/µs.
+  if (slash > 0 && takesPrefix(unit.left(slash)) && takesPrefix(unit.mid(slash + 1))) {
+    for (const Prefix& p : prefixes)
+      if (p.exponent == -exponent)
+        shown = unit.left(slash + 1) + QString::fromUtf16(p.text) + unit.mid(slash + 1);
+    return {std::pow(10.0, -exponent), shown};
+  }
+  return {1, unit};
+}
+
+CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* parent)
+    : QMainWindow(parent),
+      state_(state),
+      language_(state.language),
+      comparison_(std::move(comparison)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setObjectName(QStringLiteral("compareWindow"));
+  setWindowTitle(pick(comparetext::kWindowTitle, language_) + QStringLiteral(" : ") +
+                 comparison_.bus);
+
+  auto* splitter = new QSplitter(Qt::Vertical, this);
+  table_ = new QTableWidget(splitter);
+  table_->setObjectName(QStringLiteral("compareTable"));
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->verticalHeader()->hide();
+  chartView_ = new QChartView(splitter);
+  chartView_->setObjectName(QStringLiteral("compareChart"));
+  chartView_->setRenderHint(QPainter::Antialiasing);
+  chartView_->setMinimumHeight(QFontMetrics(font()).height() * 14);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
+  setCentralWidget(splitter);
+
+  buildMenu();
+  fillTable();
+  connect(table_, &QTableWidget::currentCellChanged, this,
+          [this](int row, int, int, int) { showMeasurement(row); });
+  if (table_->rowCount() > 0) {
+    table_->selectRow(0);
+    showMeasurement(0);
+  } else {
+    showMeasurement(-1);
+  }
+
+  // The window fits the screen it opens on.
+  QSize size(QFontMetrics(font()).averageCharWidth() * 160, QFontMetrics(font()).height() * 40);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  resize(size);
+}
+
+void CompareWindow::buildMenu() {
+  auto menu = [this](const Text5& text) { return menuText(pick(text, language_)); };
+  QMenu* file = menuBar()->addMenu(menu(comparetext::kFileMenu));
+  file->setObjectName(QStringLiteral("menuFile"));
+  QAction* exportItem = file->addAction(menu(comparetext::kExport));
+  exportItem->setObjectName(QStringLiteral("actionExport"));
+  connect(exportItem, &QAction::triggered, this, &CompareWindow::exportWorkbook);
+  QAction* print = file->addAction(menu(comparetext::kPrint));
+  print->setObjectName(QStringLiteral("actionPrint"));
+  print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  connect(print, &QAction::triggered, this, &CompareWindow::printWindow);
+  file->addSeparator();
+  QAction* close = file->addAction(menu(comparetext::kClose));
+  close->setObjectName(QStringLiteral("actionClose"));
+  close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+  connect(close, &QAction::triggered, this, &QWidget::close);
+}
+
+void CompareWindow::fillTable() {
+  const std::size_t runs = comparison_.runs.size();
+  table_->setColumnCount(shrankColumn() + 1);
+  table_->setRowCount(int(comparison_.measurements.size()));
+  QStringList headings = {pick(comparetext::kMeasurement, language_),
+                          pick(comparetext::kUnit, language_)};
+  for (const CompareRun& run : comparison_.runs)
+    headings << fileName(run.table.sourcePath) + u'\n' + dateText(run);
+  for (const CompareRun& run : comparison_.runs)
+    headings << pick(comparetext::kMargin, language_).arg(fileName(run.table.sourcePath)) + u'\n' +
+                    dateText(run);
+  headings << pick(comparetext::kTrend, language_) << pick(comparetext::kMarginShrank, language_);
+  table_->setHorizontalHeaderLabels(headings);
+
+  for (int r = 0; r < table_->rowCount(); ++r) {
+    const CompareMeasurement& m = comparison_.measurements[std::size_t(r)];
+    const DisplayScale scale = displayScale(m.unit, largestOf(m));
+    const int decimals = decimalsFor(m, scale.factor);
+    table_->setItem(r, 0, textItem(m.name));
+    table_->setItem(r, 1, textItem(scale.unit));
+    for (std::size_t run = 0; run < runs; ++run) {
+      // A run without the measurement (or without a number for it) leaves a gap.
+      QTableWidgetItem* value =
+          textItem(m.values[run] ? numberText(*m.values[run] * scale.factor, decimals) : QString());
+      value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      // The status of the run, as its results window shows it.
+      if (const QColor colour = statusColour(m.statuses[run]); colour.isValid() && m.values[run]) {
+        value->setBackground(colour);
+        value->setForeground(textColourOn(colour));
+      }
+      table_->setItem(r, valueColumn(run), value);
+      QTableWidgetItem* margin = textItem(m.margins[run] ? marginText(*m.margins[run]) : QString());
+      margin->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table_->setItem(r, marginColumn(run), margin);
+    }
+    table_->setItem(r, trendColumn(), textItem(trendWord(m.trend, language_)));
+    QTableWidgetItem* shrank =
+        textItem(m.marginShrank ? pick(comparetext::kYes, language_) : QString());
+    if (m.marginShrank) {
+      shrank->setBackground(QColor(kShrankColour));
+      shrank->setForeground(textColourOn(QColor(kShrankColour)));
+      QFont bold = shrank->font();
+      bold.setBold(true);
+      shrank->setFont(bold);
+      table_->item(r, 0)->setFont(bold);
+    }
+    table_->setItem(r, shrankColumn(), shrank);
+  }
+  table_->resizeColumnsToContents();
+  table_->horizontalHeader()->setStretchLastSection(true);
+}
+
+void CompareWindow::showMeasurement(int row) {
+  auto* chart = new QChart;
+  chart->legend()->hide();
+  chart->setBackgroundRoundness(0);
+  if (row < 0 || row >= int(comparison_.measurements.size())) {
+    chartView_->setChart(chart);  // the view owns it and drops the one before
+    return;
+  }
+  const CompareMeasurement& m = comparison_.measurements[std::size_t(row)];
+  const DisplayScale scale = displayScale(m.unit, largestOf(m));
+  const int runs = int(comparison_.runs.size());
+  chart->setTitle(m.name);
+
+  auto* xAxis = new QCategoryAxis;
+  xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  xAxis->setRange(-0.5, runs - 0.5);
+  xAxis->setStartValue(-0.5);
+  // Each run by its date (the table's headings name the files); an axis
+  // takes a label once only, so a date seen before takes the run's number.
+  QStringList labels;
+  for (int r = 0; r < runs; ++r) {
+    QString label = dateText(comparison_.runs[std::size_t(r)]);
+    if (labels.contains(label)) label += QStringLiteral(" (%1)").arg(r + 1);
+    labels << label;
+    xAxis->append(label, r);
+  }
+  if (runs > 4) xAxis->setLabelsAngle(-30);
+  auto* yAxis = new QValueAxis;
+  yAxis->setTitleText(scale.unit);
+  chart->addAxis(xAxis, Qt::AlignBottom);
+  chart->addAxis(yAxis, Qt::AlignLeft);
+  auto attach = [&](QAbstractSeries* series) {
+    chart->addSeries(series);
+    series->attachAxis(xAxis);
+    series->attachAxis(yAxis);
+  };
+  double low = INFINITY, high = -INFINITY;
+  auto widen = [&](double v) {
+    low = std::min(low, v);
+    high = std::max(high, v);
+  };
+
+  // The band of each run spans its place on the axis; runs without both
+  // limits break it.
+  for (int r = 0; r < runs;) {
+    if (!m.minimum[std::size_t(r)] || !m.maximum[std::size_t(r)]) {
+      ++r;
+      continue;
+    }
+    auto* upper = new QLineSeries;
+    auto* lower = new QLineSeries;
+    for (; r < runs && m.minimum[std::size_t(r)] && m.maximum[std::size_t(r)]; ++r) {
+      const double min = *m.minimum[std::size_t(r)] * scale.factor;
+      const double max = *m.maximum[std::size_t(r)] * scale.factor;
+      upper->append(r - 0.5, max);
+      upper->append(r + 0.5, max);
+      lower->append(r - 0.5, min);
+      lower->append(r + 0.5, min);
+      widen(min);
+      widen(max);
+    }
+    auto* band = new QAreaSeries(upper, lower);
+    band->setObjectName(QStringLiteral("toleranceBand"));
+    band->setColor(QColor(kToleranceBandColour));
+    band->setBorderColor(QColor(kToleranceBandColour).darker(130));
+    attach(band);
+  }
+
+  // The values, joined run to run; a run without one breaks the line.
+  for (int r = 0; r < runs;) {
+    if (!m.values[std::size_t(r)]) {
+      ++r;
+      continue;
+    }
+    auto* line = new QLineSeries;
+    line->setObjectName(QStringLiteral("valueLine"));
+    for (; r < runs && m.values[std::size_t(r)]; ++r)
+      line->append(r, *m.values[std::size_t(r)] * scale.factor);
+    QPen pen(QColor(0x1F4E9A));
+    pen.setWidthF(2);
+    line->setPen(pen);
+    attach(line);
+  }
+  // Each value as a point in its run's status colour.
+  auto* points = new QScatterSeries;
+  points->setObjectName(QStringLiteral("valuePoints"));
+  points->setMarkerSize(QFontMetrics(font()).height() * 0.7);
+  points->setPen(QPen(QColor(kToleranceOutlineColour)));
+  for (int r = 0; r < runs; ++r) {
+    if (!m.values[std::size_t(r)]) continue;
+    const double v = *m.values[std::size_t(r)] * scale.factor;
+    points->append(r, v);
+    widen(v);
+  }
+  attach(points);
+  for (int i = 0, r = 0; r < runs; ++r) {
+    if (!m.values[std::size_t(r)]) continue;
+    QColor colour = statusColour(m.statuses[std::size_t(r)]);
+    if (!colour.isValid()) colour = QColor(kToleranceOutlineColour);
+    points->setPointConfiguration(i++, {{QXYSeries::PointConfiguration::Color, colour}});
+  }
+
+  if (!std::isfinite(low)) low = 0, high = 1;
+  const double pad = high > low ? (high - low) * 0.1 : std::max(std::fabs(high) * 0.1, 1.0);
+  yAxis->setRange(low - pad, high + pad);
+  yAxis->applyNiceNumbers();
+  chartView_->setChart(chart);
+}
+
+// The workbook of the runs with the comparison sheet first, saved where the
+// user says; an existing file is replaced only after a Yes.
+void CompareWindow::exportWorkbook() {
+  if (!state_.ui) return;
+  FileRequest request;
+  request.folder = state_.workingDir;
+  request.pattern = QStringLiteral("*.xlsx");
+  request.types = {QStringLiteral("Workbook (*.xlsx)")};
+  request.defaultFile = pick(comparetext::kSheetName, language_) + QStringLiteral(".xlsx");
+  request.title = pick(comparetext::kExport, language_).remove(QStringLiteral("__"));
+  request.confirm = FileRequest::Confirm::Save;
+  request.forceExtension = true;
+  for (;;) {
+    const FileChoice choice = state_.ui->chooseFile(request);
+    if (choice.kind == FileChoice::Kind::None) return;
+    if (choice.kind == FileChoice::Kind::Existing) {
+      const int answer =
+          state_.ui->ask(pick(excel::kQuestionTitle, language_), pick(excel::kQuestion, language_),
+                         {pick(excel::kYes, language_), pick(excel::kNo, language_)}, 1, 1);
+      if (answer != 0) continue;
+    }
+    QString error;
+    bool written = false;
+    {
+      BusyCursor busy(*state_.ui);
+      written = exportComparison(templatePath(state_.programDir), comparison_, language_,
+                                 choice.path, &error);
+    }
+    if (written)
+      state_.ui->message(pick(comparetext::kWindowTitle, language_),
+                         pick(comparetext::kSaved, language_).arg(choice.path));
+    else
+      state_.ui->message(pick(resulttext::kErrorWord, language_), error);
+    return;
+  }
+}
+
+void CompareWindow::printWindow() {
+  if (!state_.ui) return;
+  // The print is named like the comparison's sheet, beside the latest run:
+  // the window's title holds the bus, whose "/" and ":" make no file name.
+  PrintChoice choice;
+  const QString latest =
+      comparison_.runs.empty() ? QString() : comparison_.runs.back().table.sourcePath;
+  const QString folder = QFileInfo(QDir::fromNativeSeparators(latest)).absolutePath();
+  nameAfterFile(choice, QDir(folder).filePath(pick(comparetext::kSheetName, language_) + ".pdf"));
+  if (!state_.ui->choosePrinter(choice)) return;
+  if (!ui::printWindow(*this, choice)) {
+    state_.ui->message(pick(resulttext::kErrorWord, language_),
+                       pick(resulttext::kCannotPrint, language_).arg(printTargetName(choice)));
+  }
+}
+
+CompareWindow* openComparison(AppState& state, const QStringList& paths) {
+  QString error;
+  std::optional<Comparison> comparison;
+  {
+    BusyCursor busy(*state.ui);
+    comparison = compareResultFiles(paths, CompareOptions{}, state.language, &error);
+  }
+  if (!comparison) {
+    state.ui->message(pick(resulttext::kErrorWord, state.language), error);
+    return nullptr;
+  }
+  auto* window = new CompareWindow(state, std::move(*comparison));
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QWidget::close);
+  keepOnScreen(*window);
+  window->show();
+  return window;
+}
+
+CompareWindow* CompareResults(AppState& state) {
+  if (!state.ui) return nullptr;
+  FileRequest request;
+  const UserMemory memory = loadUserMemory(userMemoryPath(state.settingsPath));
+  if (!memory.lastFolder.isEmpty() && QFileInfo(memory.lastFolder).isDir())
+    request.folder = memory.lastFolder;
+  request.pattern = QStringLiteral("*.HTM");
+  request.types = {QStringLiteral("HTM files (*.HTM)")};
+  request.title = pick(comparetext::kChooseFiles, state.language);
+  request.confirm = FileRequest::Confirm::Load;
+  const QStringList paths = state.ui->chooseFiles(request);
+  if (paths.isEmpty()) return nullptr;
+  return openComparison(state, paths);
+}
+
+}  // namespace karvel::ui
