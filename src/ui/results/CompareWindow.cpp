@@ -310,6 +310,9 @@ void CompareWindow::showMeasurement(int row) {
       widen(max);
     }
     auto* band = new QAreaSeries(upper, lower);
+    // The area uses its two lines but does not own them.
+    upper->setParent(band);
+    lower->setParent(band);
     band->setObjectName(QStringLiteral("toleranceBand"));
     band->setColor(QColor(kToleranceBandColour));
     band->setBorderColor(QColor(kToleranceBandColour).darker(130));
