@@ -1,12 +1,16 @@
 #include "cli/ResultCompareCommand.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QJsonArray>
 #include <cstdio>
 
 #include "cli/Console.h"
 #include "cli/Output.h"
 #include "core/frame/AppState.h"
+#include "core/frame/Installation.h"
 #include "core/results/Compare.h"
+#include "core/workbook/SheetExport.h"
 
 namespace karvel::cli {
 
@@ -119,9 +123,18 @@ int runResultCompare(const QStringList& args) {
                          QStringLiteral("The share of the margin, in percent, whose loss "
                                         "is flagged (default 25)."),
                          QStringLiteral("PERCENT"), QStringLiteral("25")));
+  line.addOption(QCommandLineOption(
+      QStringLiteral("workbook"),
+      QStringLiteral("Also writes the comparison into the workbook OUT.xlsx: the comparison sheet "
+                     "with a chart per measurement, a summary and a sheet per result."),
+      QStringLiteral("OUT.xlsx")));
   line.addFormatOption();
   line.addLanguageOption();
   if (const std::optional<int> end = line.parse(args, 1, 10000)) return *end;
+  const QString workbook = line.value(QStringLiteral("workbook"));
+  if (line.isSet(QStringLiteral("workbook")) &&
+      !workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+    return fail(QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(workbook));
   CompareOptions options;
   bool ok = false;
   const double shrink = line.value(QStringLiteral("shrink")).toDouble(&ok);
@@ -132,6 +145,13 @@ int runResultCompare(const QStringList& args) {
   const std::optional<Comparison> c =
       compareResultFiles(line.arguments(), options, line.language(English), &error);
   if (!c) return fail(error);
+  if (!workbook.isEmpty()) {
+    const QString templateFile =
+        templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
+    if (!exportComparison(templateFile, *c, line.language(English),
+                          QDir::fromNativeSeparators(workbook), &error))
+      return fail(error);
+  }
   switch (line.format()) {
     case Format::Text:
       showText(*c);

@@ -21,7 +21,8 @@ const QStringList kUsage = {
     QStringLiteral("karvel-cli result show FILE [--format F]"),
     QStringLiteral("karvel-cli result export FILE.HTM... OUT.xlsx"),
     QStringLiteral(
-        "karvel-cli result compare FILE.HTM FILE.HTM... [--shrink PERCENT] [--format F]"),
+        "karvel-cli result compare FILE.HTM FILE.HTM... [--shrink PERCENT] [--workbook OUT.xlsx] "
+        "[--format F]"),
     QStringLiteral("karvel-cli instrument identify [--address RESOURCE] [--format F]"),
     QStringLiteral("karvel-cli instrument list bus|results [--address RESOURCE] [--format F]"),
     QStringLiteral("karvel-cli instrument fetch NAME --kind bus|results [--store 0|1] --to DIR "

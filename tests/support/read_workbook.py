@@ -40,7 +40,11 @@ def read_cells(sheet):
 
 
 cells = read_cells(sheet)
-every = {s.title: {"cells": read_cells(s), "max_row": s.max_row, "max_column": s.max_column}
+every = {s.title: {"cells": read_cells(s), "max_row": s.max_row, "max_column": s.max_column,
+                   "charts": [{"title": "".join(r.t for p in c.title.tx.rich.p for r in (p.r or []))
+                               if c.title and c.title.tx and c.title.tx.rich else None,
+                               "series": [x.val.numRef.f for x in c.series]}
+                              for c in s._charts]}
          for s in book.worksheets}
 with zipfile.ZipFile(path) as package:
     xml = package.read("xl/worksheets/sheet1.xml").decode("utf-8")

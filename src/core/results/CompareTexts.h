@@ -53,6 +53,8 @@ inline constexpr Text5 kFileMenu = {"__Fichier", "__File", "__Datei", "__Fichero
 inline constexpr Text5 kSaved = {"Classeur enregistré : %1", "Workbook saved: %1",
                                  "Arbeitsmappe gespeichert: %1", "Libro guardado: %1",
                                  "Cartella salvata: %1"};
+inline constexpr Text5 kMinimumOf = {"Min %1", "Min %1", "Min %1", "Mín %1", "Min %1"};
+inline constexpr Text5 kMaximumOf = {"Max %1", "Max %1", "Max %1", "Máx %1", "Max %1"};
 inline constexpr Text5 kRun = {"Essai", "Run", "Lauf", "Prueba", "Prova"};
 
 }  // namespace karvel::comparetext

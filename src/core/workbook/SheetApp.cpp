@@ -176,6 +176,15 @@ int SheetWorksheet::activate() {
   return kSheetOk;
 }
 
+int SheetWorksheet::addLineChart(const LineChart& chart) {
+  int index = 0;
+  auto workbook = sheetWorkbook(&index);
+  if (!workbook) return kSheetGone;
+  if (!workbook->file_->addLineChart(index, chart, &workbook->lastError_)) return kSheetFileError;
+  workbook->modified_ = true;
+  return kSheetOk;
+}
+
 int SheetWorksheet::setColumnWidth(int first, int last, double width) {
   int index = 0;
   auto workbook = sheetWorkbook(&index);

@@ -140,6 +140,8 @@ class SheetWorksheet {
   int activate();
   // Column widths (in characters) for columns the sheet gives none yet.
   int setColumnWidth(int first, int last, double width);
+  // ChartObjects.Add with a line chart of cells of the workbook.
+  int addLineChart(const LineChart& chart);
   // Worksheet.Range with one reference "A1" or "A1:D13".
   int range(const QString& reference, SheetRangeHandle* out);
 

@@ -306,6 +306,14 @@ bool exportResultTables(const QString& templateFile, const std::vector<ResultTab
   return book.save(status, target, error);
 }
 
+namespace {
+// A sheet name as a cell reference writes it: always quoted here.
+QString sheetReference(const QString& name) {
+  return u'\'' + QString(name).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+QString columnLetters(int column) { return cellReference(1, column).chopped(1); }
+}  // namespace
+
 bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
                       const QString& target, QString* error) {
   using namespace comparetext;
@@ -341,6 +349,12 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   }
   range->setItem(4, 3 + 2 * runs, pick(kTrend, language), heading);
   range->setItem(4, 4 + 2 * runs, pick(kMarginShrank, language), heading);
+  // The tolerances of every run after them: what the charts draw the band from.
+  const int limits = 5 + 2 * runs;
+  for (int r = 0; r < runs; ++r) {
+    range->setItem(4, limits + r, pick(kMinimumOf, language).arg(r + 1), heading);
+    range->setItem(4, limits + runs + r, pick(kMaximumOf, language).arg(r + 1), heading);
+  }
 
   CellLook number;
   number.numberFormat = QLatin1String(excel::kEngineeringFormat);
@@ -355,6 +369,8 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
       const auto i = static_cast<std::size_t>(r);
       if (m.values[i]) range->setNumber(row, 3 + r, *m.values[i], number);
       if (m.margins[i]) range->setNumber(row, 3 + runs + r, *m.margins[i], percent);
+      if (m.minimum[i]) range->setNumber(row, limits + r, *m.minimum[i], number);
+      if (m.maximum[i]) range->setNumber(row, limits + runs + r, *m.maximum[i], number);
     }
     const Text5* trend = m.trend == Trend::Rising    ? &kRising
                          : m.trend == Trend::Falling ? &kFalling
@@ -367,7 +383,41 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   sheet->setColumnWidth(1, 1, 28);
   sheet->setColumnWidth(2, 2, 8);
   sheet->setColumnWidth(3, 2 + 2 * runs, 16);
-  sheet->setColumnWidth(3 + 2 * runs, 4 + 2 * runs, 14);
+  sheet->setColumnWidth(3 + 2 * runs, 4 + 4 * runs, 14);
+
+  // One chart per measurement below the table: its values over the runs
+  // between the lines of its tolerances.
+  const QString reference = sheetReference(name) + u'!';
+  auto cells = [&](int sheetRow, int firstColumn) {
+    return reference + QStringLiteral("$%1$%2:$%3$%2")
+                           .arg(columnLetters(firstColumn))
+                           .arg(sheetRow)
+                           .arg(columnLetters(firstColumn + runs - 1));
+  };
+  int top = 5 + static_cast<int>(comparison.measurements.size()) + 2;
+  int chartRow = 5;
+  for (const CompareMeasurement& m : comparison.measurements) {
+    bool anyValue = false;
+    for (const auto& v : m.values) anyValue |= v.has_value();
+    if (anyValue && status == kSheetOk) {
+      LineChart chart;
+      chart.title = m.unit.isEmpty() ? m.name : QStringLiteral("%1 (%2)").arg(m.name, m.unit);
+      chart.categoriesReference = cells(4, 3);
+      chart.numberFormat = QLatin1String(excel::kEngineeringFormat);
+      chart.series = {{m.name, cells(chartRow, 3), QStringLiteral("1F4E9A"), false},
+                      {pick(kMinimumOf, language).arg(QString()).trimmed(), cells(chartRow, limits),
+                       QStringLiteral("808080"), true},
+                      {pick(kMaximumOf, language).arg(QString()).trimmed(),
+                       cells(chartRow, limits + runs), QStringLiteral("808080"), true}};
+      chart.fromRow = top;
+      chart.toRow = top + 16;
+      chart.fromColumn = 1;
+      chart.toColumn = 4;
+      status = sheet->addLineChart(chart);
+      top += 18;
+    }
+    ++chartRow;
+  }
   sheet->activate();
   return book.save(status, target, error);
 }

@@ -678,6 +678,215 @@ bool WorkbookFile::activateSheet(int index) {
   return true;
 }
 
+std::string WorkbookFile::newPartName(const std::string& folder, const char* stem,
+                                      const char* extension) const {
+  for (int n = 1;; ++n) {
+    const std::string name = folder + stem + std::to_string(n) + extension;
+    if (std::find(entries_.begin(), entries_.end(), name) == entries_.end() && !parts_.count(name))
+      return name;
+  }
+}
+
+// The relationships part of `partName`, read from the package or made new.
+WorkbookFile::Part* WorkbookFile::relationshipsOf(const std::string& partName, QString* error) {
+  const std::string folder = folderOf(partName);
+  const std::string rels = folder + "_rels/" + partName.substr(folder.size()) + ".rels";
+  if (std::find(entries_.begin(), entries_.end(), rels) != entries_.end() || parts_.count(rels))
+    return part(rels, error);
+  auto made = std::make_unique<Part>();
+  made->added = made->touched = true;
+  made->doc.load_string(
+      "<Relationships "
+      "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"/>");
+  Part* raw = made.get();
+  parts_.emplace(rels, std::move(made));
+  return raw;
+}
+
+namespace {
+
+// Adds a relationship of `type` to `target`; gives its id.
+std::string addRelationship(pugi::xml_node root, const char* type, const std::string& target) {
+  std::string id;
+  for (int n = 1;; ++n) {
+    id = "rId" + std::to_string(n);
+    bool taken = false;
+    for (pugi::xml_node r : root.children())
+      if (id == r.attribute("Id").value()) taken = true;
+    if (!taken) break;
+  }
+  pugi::xml_node relation = root.append_child((elementPrefix(root) + "Relationship").c_str());
+  relation.append_attribute("Id").set_value(id.c_str());
+  relation.append_attribute("Type").set_value(type);
+  relation.append_attribute("Target").set_value(target.c_str());
+  return id;
+}
+
+void addOverride(pugi::xml_node types, const std::string& part, const char* contentType) {
+  pugi::xml_node o = types.append_child((elementPrefix(types) + "Override").c_str());
+  o.append_attribute("PartName").set_value(('/' + part).c_str());
+  o.append_attribute("ContentType").set_value(contentType);
+}
+
+QString xmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
+
+QByteArray chartXml(const LineChart& chart) {
+  QString out = QStringLiteral(
+      "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+      "<c:roundedCorners val=\"0\"/><c:chart>");
+  out += QStringLiteral(
+             "<c:title><c:tx><c:rich><a:bodyPr/><a:p><a:pPr><a:defRPr sz=\"1200\" b=\"1\"/></a:pPr>"
+             "<a:r><a:t>%1</a:t></a:r></a:p></c:rich></c:tx><c:overlay val=\"0\"/></c:title>"
+             "<c:autoTitleDeleted val=\"0\"/><c:plotArea><c:layout/><c:lineChart>"
+             "<c:grouping val=\"standard\"/><c:varyColors val=\"0\"/>")
+             .arg(xmlEscaped(chart.title));
+  int index = 0;
+  for (const ChartSeries& s : chart.series) {
+    out +=
+        QStringLiteral(
+            "<c:ser><c:idx val=\"%1\"/><c:order val=\"%1\"/><c:tx><c:v>%2</c:v></c:tx>"
+            "<c:spPr><a:ln w=\"%3\"><a:solidFill><a:srgbClr val=\"%4\"/></a:solidFill>%5</a:ln>"
+            "</c:spPr><c:marker><c:symbol val=\"%6\"/></c:marker>"
+            "<c:cat><c:strRef><c:f>%7</c:f></c:strRef></c:cat>"
+            "<c:val><c:numRef><c:f>%8</c:f></c:numRef></c:val><c:smooth val=\"0\"/></c:ser>")
+            .arg(index)
+            .arg(xmlEscaped(s.name), s.dashed ? QStringLiteral("12700") : QStringLiteral("28575"),
+                 s.colourRgb, s.dashed ? QStringLiteral("<a:prstDash val=\"dash\"/>") : QString(),
+                 s.dashed ? QStringLiteral("none") : QStringLiteral("circle"),
+                 xmlEscaped(chart.categoriesReference), xmlEscaped(s.valuesReference));
+    ++index;
+  }
+  out +=
+      QStringLiteral(
+          "<c:marker val=\"1\"/><c:axId val=\"500100\"/><c:axId val=\"500200\"/></c:lineChart>"
+          "<c:catAx><c:axId val=\"500100\"/><c:scaling><c:orientation val=\"minMax\"/>"
+          "</c:scaling><c:delete val=\"0\"/><c:axPos val=\"b\"/><c:numFmt formatCode=\"General\" "
+          "sourceLinked=\"0\"/><c:tickLblPos val=\"low\"/><c:crossAx val=\"500200\"/>"
+          "<c:crosses val=\"autoZero\"/><c:auto val=\"1\"/><c:lblAlgn val=\"ctr\"/>"
+          "<c:lblOffset val=\"100\"/><c:noMultiLvlLbl val=\"0\"/></c:catAx>"
+          "<c:valAx><c:axId val=\"500200\"/><c:scaling><c:orientation val=\"minMax\"/>"
+          "</c:scaling><c:delete val=\"0\"/><c:axPos val=\"l\"/><c:majorGridlines/>"
+          "<c:numFmt formatCode=\"%1\" sourceLinked=\"0\"/><c:tickLblPos val=\"nextTo\"/>"
+          "<c:crossAx val=\"500100\"/><c:crosses val=\"autoZero\"/>"
+          "<c:crossBetween val=\"between\"/></c:valAx></c:plotArea>"
+          "<c:legend><c:legendPos val=\"b\"/><c:overlay val=\"0\"/></c:legend>"
+          "<c:plotVisOnly val=\"1\"/><c:dispBlanksAs val=\"gap\"/></c:chart></c:chartSpace>")
+          .arg(xmlEscaped(chart.numberFormat.isEmpty() ? QStringLiteral("General")
+                                                       : chart.numberFormat));
+  return out.toUtf8();
+}
+
+}  // namespace
+
+bool WorkbookFile::addLineChart(int index, const LineChart& chart, QString* error) {
+  if (index < 0 || index >= sheetCount()) return false;
+  Sheet& sheet = *sheets_[static_cast<std::size_t>(index)];
+  if (!loadSheet(sheet, error)) return false;
+  Part* types = part("[Content_Types].xml", error);
+  if (!types) return false;
+  pugi::xml_node typesRoot = types->doc.document_element();
+
+  // The sheet's drawing, made on its first chart.
+  std::string& drawingName = drawings_[sheet.part];
+  if (drawingName.empty()) {
+    pugi::xml_node root = sheet.xml->doc.document_element();
+    for (pugi::xml_node n : root.children())
+      if (localName(n.name()) == "drawing") {
+        *error = QStringLiteral("the sheet has a drawing of its own");
+        return false;
+      }
+    Part* sheetRels = relationshipsOf(sheet.part, error);
+    if (!sheetRels) return false;
+    drawingName = newPartName("xl/drawings/", "drawing", ".xml");
+    auto drawing = std::make_unique<Part>();
+    drawing->added = drawing->touched = true;
+    drawing->doc.load_string(
+        "<xdr:wsDr "
+        "xmlns:xdr=\"http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing\" "
+        "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"/>");
+    parts_.emplace(drawingName, std::move(drawing));
+    const std::string id = addRelationship(
+        sheetRels->doc.document_element(),
+        "http://schemas.openxmlformats.org/officeDocument/2006/relationships/drawing",
+        "../drawings/" + drawingName.substr(std::strlen("xl/drawings/")));
+    sheetRels->touched = true;
+    // Its place is after the page set-up and footer, before any legacy drawing.
+    pugi::xml_node before;
+    for (pugi::xml_node n : root.children()) {
+      const std::string_view local = localName(n.name());
+      if (!before && (local == "legacyDrawing" || local == "legacyDrawingHF" ||
+                      local == "picture" || local == "oleObjects" || local == "controls" ||
+                      local == "webPublishItems" || local == "tableParts" || local == "extLst"))
+        before = n;
+    }
+    const std::string name = sheet.prefix + "drawing";
+    pugi::xml_node element =
+        before ? root.insert_child_before(name.c_str(), before) : root.append_child(name.c_str());
+    element.append_attribute((prefixFor(root, kNamespaceRelationships, "r") + "id").c_str())
+        .set_value(id.c_str());
+    addOverride(typesRoot, drawingName,
+                "application/vnd.openxmlformats-officedocument.drawing+xml");
+    sheet.xml->touched = true;
+  }
+  Part* drawing = parts_.at(drawingName).get();
+  Part* drawingRels = relationshipsOf(drawingName, error);
+  if (!drawingRels) return false;
+
+  const std::string chartName = newPartName("xl/charts/", "chart", ".xml");
+  auto chartPart = std::make_unique<Part>();
+  chartPart->added = chartPart->touched = true;
+  const QByteArray xml = chartXml(chart);
+  if (!chartPart->doc.load_buffer(xml.constData(), static_cast<std::size_t>(xml.size()))) {
+    *error = QStringLiteral("chart could not be made");
+    return false;
+  }
+  parts_.emplace(chartName, std::move(chartPart));
+  addOverride(typesRoot, chartName,
+              "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
+  types->touched = true;
+  const std::string id =
+      addRelationship(drawingRels->doc.document_element(),
+                      "http://schemas.openxmlformats.org/officeDocument/2006/relationships/chart",
+                      "../charts/" + chartName.substr(std::strlen("xl/charts/")));
+  drawingRels->touched = true;
+
+  pugi::xml_node root = drawing->doc.document_element();
+  int frames = 0;
+  for (pugi::xml_node n : root.children()) (void)n, ++frames;
+  const QString anchor =
+      QStringLiteral(
+          "<xdr:twoCellAnchor xmlns:xdr=\"http://schemas.openxmlformats.org/drawingml/2006/"
+          "spreadsheetDrawing\" xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+          "<xdr:from><xdr:col>%1</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>%2</xdr:row>"
+          "<xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>%3</xdr:col>"
+          "<xdr:colOff>0</xdr:colOff><xdr:row>%4</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:to>"
+          "<xdr:graphicFrame macro=\"\"><xdr:nvGraphicFramePr><xdr:cNvPr id=\"%5\" "
+          "name=\"Chart %5\"/><xdr:cNvGraphicFramePr/></xdr:nvGraphicFramePr><xdr:xfrm>"
+          "<a:off x=\"0\" y=\"0\"/><a:ext cx=\"0\" cy=\"0\"/></xdr:xfrm><a:graphic>"
+          "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">"
+          "<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+          "r:id=\"%6\"/></a:graphicData></a:graphic></xdr:graphicFrame><xdr:clientData/>"
+          "</xdr:twoCellAnchor>")
+          .arg(chart.fromColumn - 1)
+          .arg(chart.fromRow - 1)
+          .arg(chart.toColumn - 1)
+          .arg(chart.toRow - 1)
+          .arg(frames + 2)
+          .arg(QString::fromStdString(id));
+  pugi::xml_document fragment;
+  const QByteArray bytes = anchor.toUtf8();
+  fragment.load_buffer(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  pugi::xml_node added = root.append_copy(fragment.document_element());
+  // The namespaces are declared on the drawing's root already.
+  added.remove_attribute("xmlns:xdr");
+  added.remove_attribute("xmlns:a");
+  drawing->touched = true;
+  return true;
+}
+
 int WorkbookFile::cellStyle(const CellLook& look) {
   const QString key = look.key();
   if (auto it = styles_.find(key); it != styles_.end()) return it->second;

@@ -22,6 +22,23 @@ QString cellReference(int row, int column);
 // Parses "B12" (letters then digits); false when it is not a cell reference.
 bool parseCellReference(const QString& text, int* row, int* column);
 
+// A line chart drawn over a sheet: its series read their numbers from cells
+// of the workbook ("'Sheet'!$C$5:$E$5"); an empty cell leaves a gap.
+struct ChartSeries {
+  QString name;
+  QString valuesReference;
+  QString colourRgb;  // "RRGGBB"
+  bool dashed = false;
+};
+struct LineChart {
+  QString title;
+  QString categoriesReference;  // the labels along the horizontal axis
+  QString numberFormat;         // of the vertical axis; empty: General
+  std::vector<ChartSeries> series;
+  // The cells it covers, 1-based, from the top-left to the bottom-right one.
+  int fromRow = 1, fromColumn = 1, toRow = 16, toColumn = 8;
+};
+
 // How a cell looks: number format, fill, weight, alignment. Each different
 // look becomes one cell format in the workbook's styles.
 struct CellLook {
@@ -71,6 +88,9 @@ class WorkbookFile {
   int selectedSheet() const { return selected_; }
   // The tab shown when the workbook opens.
   bool activateSheet(int index);
+  // Adds `chart` over sheet `index`; false with `error` set when the
+  // workbook's parts cannot take it.
+  bool addLineChart(int index, const LineChart& chart, QString* error);
 
   // Writes `text` into the selected sheet's cell (row, column) as a text
   // cell. The cell keeps its style (or `style` when not -1); a new cell takes
@@ -125,6 +145,9 @@ class WorkbookFile {
   std::vector<std::unique_ptr<Sheet>> sheets_;  // in tab order
   int selected_ = 0;
   std::map<QString, int> styles_;  // cell formats added, by look
+  std::map<std::string, std::string> drawings_;  // sheet part -> its drawing part
+  std::string newPartName(const std::string& folder, const char* stem, const char* extension) const;
+  Part* relationshipsOf(const std::string& partName, QString* error);
 };
 
 }  // namespace karvel

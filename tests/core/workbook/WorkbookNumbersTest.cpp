@@ -260,4 +260,31 @@ TEST_F(WorkbookNumbers, AComparisonAddsItsSheetToTheResults) {
   EXPECT_EQ(at("A6").toString(), "Dominant level");
   EXPECT_DOUBLE_EQ(at("C6").toDouble(), 0.92);
   EXPECT_TRUE(at("D6").isNull()) << "missing that day: a gap";
+  // The tolerances of each run follow, then a chart per measurement.
+  EXPECT_EQ(at("I4").toString(), "Min 1");
+  EXPECT_DOUBLE_EQ(at("I5").toDouble(), 51.0e-6);
+  EXPECT_DOUBLE_EQ(at("L5").toDouble(), 53.2e-6);
+  const QJsonArray charts = book["all"].toObject()["Comparaison"].toObject()["charts"].toArray();
+  ASSERT_EQ(charts.size(), 3) << "one per measurement with a value";
+  const QJsonObject first = charts[0].toObject();
+  EXPECT_EQ(first["title"].toString(), "Bit time (s)");
+  const QJsonArray series = first["series"].toArray();
+  ASSERT_EQ(series.size(), 3);
+  EXPECT_EQ(series[0].toString(), "'Comparaison'!$C$5:$D$5");
+  EXPECT_EQ(series[1].toString(), "'Comparaison'!$I$5:$J$5");
+  EXPECT_EQ(series[2].toString(), "'Comparaison'!$K$5:$L$5");
+
+  // LibreOffice opens it and draws the charts on the printed page.
+  if (sofficePath().isEmpty() || QStandardPaths::findExecutable("pdftotext").isEmpty()) return;
+  QTemporaryDir profile;
+  QProcess soffice;
+  soffice.setWorkingDirectory(dir.path());
+  soffice.start(sofficePath(), {"-env:UserInstallation=file://" + profile.path(), "--headless",
+                                "--convert-to", "pdf", "--outdir", dir.path(), target()});
+  ASSERT_TRUE(soffice.waitForFinished(120000));
+  QProcess pdftotext;
+  pdftotext.start("pdftotext", {dir.filePath("out.pdf"), "-"});
+  ASSERT_TRUE(pdftotext.waitForFinished(60000));
+  const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput());
+  EXPECT_TRUE(printed.contains("Slew rate (V/s)")) << printed.toStdString();
 }
