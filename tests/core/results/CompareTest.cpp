@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -182,6 +183,20 @@ TEST(ResultCompareCommand, JsonReadsBackAndMixedBusesFail) {
   EXPECT_DOUBLE_EQ(bit["values"].toArray()[1].toDouble(), 52.9e-6);
   EXPECT_EQ(bit["trend"].toString(), "rising");
   EXPECT_TRUE(bit["margin_shrank"].toBool());
+
+  // The same comparison into a workbook; a name that is not a workbook's is refused.
+  const QString book = dir.filePath("trend.xlsx");
+  cli.start(QStringLiteral(KARVEL_APPDIR "/karvel-cli"),
+            {"result", "compare", a, b, "--workbook", book, "--format", "csv"});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  EXPECT_TRUE(cli.readAllStandardOutput().startsWith("measurement,unit,value_1,value_2,"));
+  EXPECT_TRUE(QFileInfo(book).size() > 0);
+  cli.start(QStringLiteral(KARVEL_APPDIR "/karvel-cli"),
+            {"result", "compare", a, b, "--workbook", dir.filePath("trend.csv")});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_FALSE(QFile::exists(dir.filePath("trend.csv")));
 
   QFile other(dir.filePath("c.HTM"));
   ASSERT_TRUE(QFile::copy(a, other.fileName()));
