@@ -166,7 +166,8 @@ expect_completion() { # EXPECTED WORDS...
 f="$work/files"
 expect_completion "--help --version bus help instrument result" karvel-cli ""
 expect_completion "set show speed voltage" karvel-cli bus ""
-expect_completion "export show" karvel-cli result ""
+expect_completion "compare export show" karvel-cli result ""
+expect_completion "--format --help --language --shrink --workbook" karvel-cli result compare a.htm --
 expect_completion "fetch identify list ports send" karvel-cli instrument ""
 expect_completion "0 1 2 3 4 de en es fr it" karvel-cli result export x.htm y.xlsx --language ""
 expect_completion "bus results" karvel-cli instrument fetch NAME --kind ""
@@ -180,6 +181,7 @@ expect_completion "1 2 3" karvel-cli bus set x.bus 2 ""
 expect_completion "$f/B.BUS $f/a.bus $f/sub dir" karvel-cli bus show "$f/"
 expect_completion "$f/B.BUS $f/a.bus $f/sub dir" karvel-cli bus speed --title T "$f/"
 expect_completion "$f/D.HTM $f/c.htm $f/sub dir" karvel-cli result export "$f/"
+expect_completion "$f/D.HTM $f/c.htm $f/sub dir" karvel-cli result compare a.htm "$f/"
 expect_completion "$f/B.BUS $f/D.HTM $f/a.bus $f/c.htm $f/e.txt $f/sub dir" \
   karvel-cli bus voltage x.bus 24 "$f/"
 expect_completion "$f/sub dir" karvel-cli instrument fetch NAME --to "$f/"
