@@ -154,11 +154,6 @@ int showCommand(const QStringList& args) {
 
 }  // namespace
 
-bool holdsResult(const ResultTable& table) {
-  return !table.tableLabel.isEmpty() || !table.busHeading.isEmpty() || !table.verdict.isEmpty() ||
-         !table.rows.empty();
-}
-
 QString notAResultFile(const QString& path) {
   return QStringLiteral("%1 is not a result file (no result markers found)").arg(path);
 }

@@ -5,15 +5,15 @@
 
 #include <QStringList>
 
-#include "core/results/ResultTable.h"
+#include "core/results/ResultReader.h"
 
 namespace karvel::cli {
 
 int runResult(const QStringList& args);
 
-// Whether the reader found any of a result file's markers: a file without
-// any is some other file, not an incomplete result.
-bool holdsResult(const ResultTable& table);
+// A file without any of a result file's markers (karvel::holdsResult) is
+// some other file, not an incomplete result.
+using karvel::holdsResult;
 QString notAResultFile(const QString& path);
 
 }  // namespace karvel::cli

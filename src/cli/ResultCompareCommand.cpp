@@ -10,6 +10,7 @@
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
 #include "core/results/Compare.h"
+#include "core/results/ResultReader.h"
 #include "core/workbook/SheetExport.h"
 
 namespace karvel::cli {
@@ -24,10 +25,6 @@ QString numberText(const std::optional<double>& value) {
   return value ? QString::number(*value, 'g', QLocale::FloatingPointShortest) : QString();
 }
 
-QString fileName(const QString& path) {
-  return QString(path).replace(u'\\', u'/').section(u'/', -1);
-}
-
 QString dateText(const CompareRun& run) { return run.date.toString(Qt::ISODate); }
 
 void showText(const Comparison& c) {
@@ -35,7 +32,7 @@ void showText(const Comparison& c) {
   for (std::size_t r = 0; r < c.runs.size(); ++r)
     printLine(QStringLiteral("run %1\t%2\t%3 (%4)\t%5")
                   .arg(r + 1)
-                  .arg(fileName(c.runs[r].table.sourcePath), dateText(c.runs[r]),
+                  .arg(pathFileName(c.runs[r].table.sourcePath), dateText(c.runs[r]),
                        c.runs[r].dateFromFile ? QStringLiteral("from the file")
                                               : QStringLiteral("file modified"),
                        c.runs[r].table.verdict));

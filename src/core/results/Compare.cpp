@@ -1,17 +1,29 @@
 #include "core/results/Compare.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
-#include "core/frame/BoundedRead.h"
 #include "core/results/CompareTexts.h"
 #include "core/results/Quantity.h"
 #include "core/results/ResultReader.h"
 
 namespace karvel {
+
+QString trendText(Trend trend, int language) {
+  switch (trend) {
+    case Trend::Rising:
+      return pick(comparetext::kRising, language);
+    case Trend::Falling:
+      return pick(comparetext::kFalling, language);
+    case Trend::Steady:
+      return pick(comparetext::kSteady, language);
+    case Trend::Unknown:
+      break;
+  }
+  return pick(comparetext::kUnknown, language);
+}
 
 QString trendName(Trend trend) {
   switch (trend) {
@@ -70,22 +82,18 @@ namespace {
 
 QString normalisedBus(const QString& heading) { return heading.simplified().toCaseFolded(); }
 
-QString fileName(const QString& path) {
-  return QString(path).replace(u'\\', u'/').section(u'/', -1);
-}
-
 Trend trendOf(const CompareMeasurement& m, const CompareOptions& options) {
   std::optional<double> first, last;
   std::optional<double> band;
+  int count = 0;
   for (std::size_t i = 0; i < m.values.size(); ++i) {
     if (!m.values[i]) continue;
+    ++count;
     if (!first) first = m.values[i];
     last = m.values[i];
     if (!band && m.minimum[i] && m.maximum[i] && *m.maximum[i] > *m.minimum[i])
       band = *m.maximum[i] - *m.minimum[i];
   }
-  int count = 0;
-  for (const auto& v : m.values) count += v.has_value();
   if (count < 2) return Trend::Unknown;
   // Steady within a share of the band, or of the first value without one.
   const double scale = band ? *band : std::fabs(*first);
@@ -118,9 +126,10 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
   for (const CompareRun& run : runs) {
     if (normalisedBus(run.table.busHeading) != normalisedBus(runs.front().table.busHeading)) {
       if (error)
-        *error = pick(comparetext::kDifferentBuses, language)
-                     .arg(fileName(runs.front().table.sourcePath), runs.front().table.busHeading,
-                          fileName(run.table.sourcePath), run.table.busHeading);
+        *error =
+            pick(comparetext::kDifferentBuses, language)
+                .arg(pathFileName(runs.front().table.sourcePath), runs.front().table.busHeading,
+                     pathFileName(run.table.sourcePath), run.table.busHeading);
       return std::nullopt;
     }
   }
@@ -176,16 +185,13 @@ std::optional<Comparison> compareResultFiles(const QStringList& paths,
   std::vector<CompareRun> runs;
   for (const QString& path : paths) {
     CompareRun run;
-    if (!loadResultFile(path, language, run.table, error)) return std::nullopt;
-    if (run.table.tableLabel.isEmpty() && run.table.busHeading.isEmpty() &&
-        run.table.verdict.isEmpty() && run.table.rows.empty()) {
+    QByteArray text;
+    if (!loadResultFile(path, language, run.table, error, &text)) return std::nullopt;
+    if (!holdsResult(run.table)) {
       if (error) *error = pick(comparetext::kNotAResult, language).arg(path);
       return std::nullopt;
     }
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) readBounded(file, kResultFileMax, &bytes);
-    run.date = resultDate(bytes, path, &run.dateFromFile);
+    run.date = resultDate(text, path, &run.dateFromFile);
     runs.push_back(std::move(run));
   }
   return compareRuns(std::move(runs), options, error, language);

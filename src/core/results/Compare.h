@@ -17,6 +17,8 @@ enum class Trend { Rising, Falling, Steady, Unknown };
 
 // rising, falling, steady, unknown.
 QString trendName(Trend trend);
+// The same in the user's language.
+QString trendText(Trend trend, int language);
 
 struct CompareRun {
   ResultTable table;

@@ -32,6 +32,8 @@ std::optional<int> prefixExponent(QChar c) {
   }
 }
 
+}  // namespace
+
 bool isBaseUnit(const QString& unit) {
   static const QStringList units = {
       QStringLiteral("V"),     QStringLiteral("A"),   QStringLiteral("s"),
@@ -39,8 +41,6 @@ bool isBaseUnit(const QString& unit) {
       QStringLiteral("bit/s"), QStringLiteral("bps"), QStringLiteral("W")};
   return units.contains(unit);
 }
-
-}  // namespace
 
 Quantity quantity(const QString& text) {
   Quantity q{text, std::nullopt, {}};

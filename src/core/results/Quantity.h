@@ -20,6 +20,9 @@ struct Quantity {
 };
 Quantity quantity(const QString& text);
 
+// The units above: those whose numbers take a prefix.
+bool isBaseUnit(const QString& unit);
+
 // The same, with a prefix in the denominator of a ratio of those units
 // folded in too ("1.9 V/µs" gives 1.9e6 V/s): the numbers a spreadsheet holds.
 Quantity siQuantity(const QString& text);

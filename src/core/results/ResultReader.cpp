@@ -182,10 +182,17 @@ qsizetype findPattern(const QByteArray& text, qsizetype start, qsizetype count, 
   return -1;
 }
 
+QString pathFileName(const QString& path) {
+  return path.mid(std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')) + 1);
+}
+
+bool holdsResult(const ResultTable& table) {
+  return !table.tableLabel.isEmpty() || !table.busHeading.isEmpty() || !table.verdict.isEmpty() ||
+         !table.rows.empty();
+}
+
 QString resultWindowTitle(const QString& path, int language) {
-  const QString lower = path.toLower();
-  const qsizetype slash = std::max(lower.lastIndexOf(u'\\'), lower.lastIndexOf(u'/'));
-  QString name = lower.mid(slash + 1);
+  QString name = pathFileName(path).toLower();
   const qsizetype dot = name.indexOf(u'.');
   if (dot >= 0) name.truncate(dot);
   return (pick(resulttext::kFileWord, language) + QStringLiteral(" : ") + name +
@@ -241,7 +248,8 @@ ResultTable readResultText(const QByteArray& text, const QString& path, int lang
   return table;
 }
 
-bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error) {
+bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error,
+                    QByteArray* text) {
   auto fail = [&](const QString& reason) {
     if (error) *error = pick(resulttext::kCannotRead, language).arg(path, reason);
     return false;
@@ -252,7 +260,9 @@ bool loadResultFile(const QString& path, int language, ResultTable& table, QStri
   const BoundedRead read = readBounded(file, kResultFileMax, &bytes);
   if (read == BoundedRead::TooLarge) return fail(pick(resulttext::kTooLarge, language));
   if (read == BoundedRead::Failed) return fail(file.errorString());
-  table = readResultText(resultTextFromBytes(std::move(bytes)), path, language);
+  const QByteArray walked = resultTextFromBytes(std::move(bytes));
+  table = readResultText(walked, path, language);
+  if (text) *text = walked;
   return true;
 }
 

@@ -29,6 +29,13 @@ constexpr qsizetype kResultPieceMax = 299;
 // file and is refused before it is read into memory.
 constexpr qint64 kResultFileMax = 16 * 1024 * 1024;
 
+// The file name in `path`: what follows its last "\" or "/".
+QString pathFileName(const QString& path);
+
+// Whether a read text held anything of a result (a label, the bus, a verdict
+// or a row); a file that holds none is not a result file.
+bool holdsResult(const ResultTable& table);
+
 // The window title for a result read from `path`: the "File" word, " : ",
 // the lower-cased file name up to its first dot, and ".HTM".
 QString resultWindowTitle(const QString& path, int language);
@@ -49,7 +56,9 @@ ResultTable readResultText(const QByteArray& text, const QString& path, int lang
 QByteArray resultTextFromBytes(QByteArray bytes);
 
 // Reads the file at `path` and walks it. Returns false, with a sentence for
-// the user in `error`, when the file cannot be opened or read.
-bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error);
+// the user in `error`, when the file cannot be opened or read. `text`, when
+// given, receives the text the walk went through.
+bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error,
+                    QByteArray* text = nullptr);
 
 }  // namespace karvel

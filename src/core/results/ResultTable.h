@@ -11,6 +11,22 @@ namespace karvel {
 // Status of one measurement row; the values are the row's status index.
 enum class Status : int { None = -1, Green = 0, Red = 1, Yellow = 2 };
 
+// The colour a status is shown in (0xRRGGBB), in the results window and in
+// workbooks; -1 for no status.
+constexpr int statusRgb(Status status) {
+  switch (status) {
+    case Status::Green:
+      return 0x00FF00;
+    case Status::Red:
+      return 0xFF0000;
+    case Status::Yellow:
+      return 0xFFFF00;
+    case Status::None:
+      break;
+  }
+  return -1;
+}
+
 struct ResultRow {
   // The five cells as read: name, min tolerance, max tolerance, measurement, distance.
   std::array<QString, 5> cells;

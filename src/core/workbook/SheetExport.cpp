@@ -7,6 +7,7 @@
 
 #include "core/results/CompareTexts.h"
 #include "core/results/Quantity.h"
+#include "core/results/ResultReader.h"
 
 namespace karvel {
 
@@ -16,8 +17,7 @@ QString templatePath(const QString& programDir) {
 }
 
 QString proposedSheetName(const QString& sourcePath) {
-  const qsizetype slash = std::max(sourcePath.lastIndexOf(u'\\'), sourcePath.lastIndexOf(u'/'));
-  QString name = sourcePath.mid(slash + 1);
+  QString name = pathFileName(sourcePath);
   const qsizetype dot = name.indexOf(u'.');
   if (dot >= 0) name.truncate(dot);
   const QString extension = QStringLiteral(".xlsx");
@@ -39,19 +39,8 @@ CellLook headingLook() {
 CellLook statusLook(Status status) {
   CellLook look;
   look.align = CellLook::Align::Center;
-  switch (status) {
-    case Status::Green:
-      look.fillRgb = QLatin1String(excel::kPassFill);
-      break;
-    case Status::Yellow:
-      look.fillRgb = QLatin1String(excel::kWarningFill);
-      break;
-    case Status::Red:
-      look.fillRgb = QLatin1String(excel::kFailFill);
-      break;
-    case Status::None:
-      break;
-  }
+  if (const int rgb = statusRgb(status); rgb >= 0)
+    look.fillRgb = QStringLiteral("%1").arg(rgb, 6, 16, QLatin1Char('0')).toUpper();
   return look;
 }
 
@@ -170,8 +159,7 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
 }
 
 QString resultSheetName(const QString& sourcePath, const QStringList& taken) {
-  const qsizetype slash = std::max(sourcePath.lastIndexOf(u'\\'), sourcePath.lastIndexOf(u'/'));
-  QString name = sourcePath.mid(slash + 1);
+  QString name = pathFileName(sourcePath);
   const qsizetype dot = name.lastIndexOf(u'.');
   if (dot >= 0) name.truncate(dot);
   for (QChar& c : name)
@@ -250,7 +238,7 @@ int writeSeveral(SheetCollection& collection, const std::vector<ResultTable>& ta
         warning += r.status == Status::Yellow;
         fail += r.status == Status::Red;
       }
-      const QString file = QString(t.sourcePath).replace(u'\\', u'/').section(u'/', -1);
+      const QString file = pathFileName(t.sourcePath);
       range->setItem(row, 1, names[static_cast<qsizetype>(first + i)], plain);
       range->setItem(row, 2, file, plain);
       range->setItem(row, 3, t.busHeading, plain);
@@ -340,7 +328,7 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   range->setItem(4, 2, pick(kUnit, language), heading);
   for (int r = 0; r < runs; ++r) {
     const CompareRun& run = comparison.runs[static_cast<std::size_t>(r)];
-    const QString file = QString(run.table.sourcePath).replace(u'\\', u'/').section(u'/', -1);
+    const QString file = pathFileName(run.table.sourcePath);
     const QString when = run.date.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     range->setItem(3, 3 + r, file, CellLook());
     range->setItem(4, 3 + r, when, heading);
@@ -372,11 +360,7 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
       if (m.minimum[i]) range->setNumber(row, limits + r, *m.minimum[i], number);
       if (m.maximum[i]) range->setNumber(row, limits + runs + r, *m.maximum[i], number);
     }
-    const Text5* trend = m.trend == Trend::Rising    ? &kRising
-                         : m.trend == Trend::Falling ? &kFalling
-                         : m.trend == Trend::Steady  ? &kSteady
-                                                     : &kUnknown;
-    range->setItem(row, 3 + 2 * runs, pick(*trend, language), CellLook());
+    range->setItem(row, 3 + 2 * runs, trendText(m.trend, language), CellLook());
     if (m.marginShrank) status = range->setItem(row, 4 + 2 * runs, pick(kYes, language), flagged);
     ++row;
   }

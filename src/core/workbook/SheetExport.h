@@ -81,11 +81,9 @@ inline constexpr Text5 kWarningHeading = {"Avertissements", "Warning", "Warnung"
                                           "Avvisi"};
 inline constexpr Text5 kFailHeading = {"Échecs", "Fail", "Fehler", "Fallos", "Falliti"};
 
-// The first of those columns (E) and their fill colours, the results window's own.
+// The first of those columns (E); the status cells take the results
+// window's colours (statusRgb).
 constexpr int kExtraColumn = 5;
-inline constexpr const char* kPassFill = "00FF00";
-inline constexpr const char* kWarningFill = "FFFF00";
-inline constexpr const char* kFailFill = "FF0000";
 // Numbers show their power of ten in steps of three, as prefixes do.
 inline constexpr const char* kEngineeringFormat = "##0.00E+00";
 

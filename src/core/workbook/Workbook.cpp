@@ -213,6 +213,29 @@ std::string numberText(double value) {
   return QString::number(value, 'g', QLocale::FloatingPointShortest).toStdString();
 }
 
+// Adds a relationship of `type` to `target`; gives its id.
+std::string addRelationship(pugi::xml_node root, const char* type, const std::string& target) {
+  std::string id;
+  for (int n = 1;; ++n) {
+    id = "rId" + std::to_string(n);
+    bool taken = false;
+    for (pugi::xml_node r : root.children())
+      if (id == r.attribute("Id").value()) taken = true;
+    if (!taken) break;
+  }
+  pugi::xml_node relation = root.append_child((elementPrefix(root) + "Relationship").c_str());
+  relation.append_attribute("Id").set_value(id.c_str());
+  relation.append_attribute("Type").set_value(type);
+  relation.append_attribute("Target").set_value(target.c_str());
+  return id;
+}
+
+void addOverride(pugi::xml_node types, const std::string& part, const char* contentType) {
+  pugi::xml_node o = types.append_child((elementPrefix(types) + "Override").c_str());
+  o.append_attribute("PartName").set_value(('/' + part).c_str());
+  o.append_attribute("ContentType").set_value(contentType);
+}
+
 }  // namespace
 
 QString cellReference(int row, int column) {
@@ -508,13 +531,7 @@ int WorkbookFile::addSheet(const QString& name, int position, int copyOf, QStrin
 
   // The new part: beside the first sheet, under a number no part uses.
   const std::string folder = folderOf(sheets_.front()->part);
-  std::string partName;
-  for (int n = 1;; ++n) {
-    partName = folder + "sheet" + std::to_string(n) + ".xml";
-    if (std::find(entries_.begin(), entries_.end(), partName) == entries_.end() &&
-        !parts_.count(partName))
-      break;
-  }
+  const std::string partName = newPartName(folder, "sheet", ".xml");
   auto made = std::make_unique<Part>();
   made->added = true;
   made->touched = true;
@@ -562,25 +579,9 @@ int WorkbookFile::addSheet(const QString& name, int position, int copyOf, QStrin
   }
 
   // Its relationship, content type and place among the tabs.
-  pugi::xml_node relsRoot = rels->doc.document_element();
-  std::string id;
-  for (int n = 1;; ++n) {
-    id = "rId" + std::to_string(n);
-    bool taken = false;
-    for (pugi::xml_node r : relsRoot.children())
-      if (id == r.attribute("Id").value()) taken = true;
-    if (!taken) break;
-  }
-  pugi::xml_node relation =
-      relsRoot.append_child((elementPrefix(relsRoot) + "Relationship").c_str());
-  relation.append_attribute("Id").set_value(id.c_str());
-  relation.append_attribute("Type").set_value(kRelationshipWorksheet);
-  relation.append_attribute("Target").set_value(
-      relativeTarget(folderOf(workbookPart_), partName).c_str());
-  pugi::xml_node typesRoot = types->doc.document_element();
-  pugi::xml_node override = typesRoot.append_child((elementPrefix(typesRoot) + "Override").c_str());
-  override.append_attribute("PartName").set_value(('/' + partName).c_str());
-  override.append_attribute("ContentType").set_value(kContentTypeWorksheet);
+  const std::string id = addRelationship(rels->doc.document_element(), kRelationshipWorksheet,
+                                         relativeTarget(folderOf(workbookPart_), partName));
+  addOverride(types->doc.document_element(), partName, kContentTypeWorksheet);
 
   pugi::xml_node root = workbook->doc.document_element();
   pugi::xml_node list = sheets_.front()->entry.parent();
@@ -704,29 +705,6 @@ WorkbookFile::Part* WorkbookFile::relationshipsOf(const std::string& partName, Q
 }
 
 namespace {
-
-// Adds a relationship of `type` to `target`; gives its id.
-std::string addRelationship(pugi::xml_node root, const char* type, const std::string& target) {
-  std::string id;
-  for (int n = 1;; ++n) {
-    id = "rId" + std::to_string(n);
-    bool taken = false;
-    for (pugi::xml_node r : root.children())
-      if (id == r.attribute("Id").value()) taken = true;
-    if (!taken) break;
-  }
-  pugi::xml_node relation = root.append_child((elementPrefix(root) + "Relationship").c_str());
-  relation.append_attribute("Id").set_value(id.c_str());
-  relation.append_attribute("Type").set_value(type);
-  relation.append_attribute("Target").set_value(target.c_str());
-  return id;
-}
-
-void addOverride(pugi::xml_node types, const std::string& part, const char* contentType) {
-  pugi::xml_node o = types.append_child((elementPrefix(types) + "Override").c_str());
-  o.append_attribute("PartName").set_value(('/' + part).c_str());
-  o.append_attribute("ContentType").set_value(contentType);
-}
 
 QString xmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
 

@@ -23,6 +23,8 @@
 #include "core/frame/Interaction.h"
 #include "core/frame/RecentFiles.h"
 #include "core/results/CompareTexts.h"
+#include "core/results/Quantity.h"
+#include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
 #include "core/workbook/SheetExport.h"
 #include "ui/frame/Colours.h"
@@ -34,10 +36,6 @@
 namespace karvel::ui {
 
 namespace {
-
-QString fileName(const QString& path) {
-  return QString(path).replace(u'\\', u'/').section(u'/', -1);
-}
 
 QString dateText(const CompareRun& run) {
   return run.date.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
@@ -64,30 +62,6 @@ QString numberText(double value, int decimals) { return QString::number(value, '
 
 QString marginText(double margin) {
   return QStringLiteral("%1 %").arg(QString::number(std::round(margin * 1000) / 10, 'f', 1));
-}
-
-QString trendWord(Trend trend, int language) {
-  switch (trend) {
-    case Trend::Rising:
-      return pick(comparetext::kRising, language);
-    case Trend::Falling:
-      return pick(comparetext::kFalling, language);
-    case Trend::Steady:
-      return pick(comparetext::kSteady, language);
-    case Trend::Unknown:
-      break;
-  }
-  return pick(comparetext::kUnknown, language);
-}
-
-// The units whose numbers take a prefix (those the reader folds into the base
-// unit), as in Quantity.cpp.
-bool takesPrefix(const QString& unit) {
-  static const QStringList units = {
-      QStringLiteral("V"),     QStringLiteral("A"),   QStringLiteral("s"),
-      QStringLiteral("Hz"),    QStringLiteral("Ohm"), QString(QChar(0x03A9)),
-      QStringLiteral("bit/s"), QStringLiteral("bps"), QStringLiteral("W")};
-  return units.contains(unit);
 }
 
 QTableWidgetItem* textItem(const QString& text) {
@@ -120,13 +94,13 @@ DisplayScale displayScale(const QString& unit, double largest) {
   exponent = std::clamp(exponent, -12, 9);
   QString shown;
   const qsizetype slash = unit.indexOf(u'/');
-  if (takesPrefix(unit) && !unit.contains(u'/')) {
+  if (isBaseUnit(unit) && !unit.contains(u'/')) {
     for (const Prefix& p : prefixes)
       if (p.exponent == exponent) shown = QString::fromUtf16(p.text) + unit;
     return {std::pow(10.0, -exponent), shown};
   }
   // A ratio such as V/s takes its prefix below the line: 1.9e6 V/s is 1.9 V/µs.
-  if (slash > 0 && takesPrefix(unit.left(slash)) && takesPrefix(unit.mid(slash + 1))) {
+  if (slash > 0 && isBaseUnit(unit.left(slash)) && isBaseUnit(unit.mid(slash + 1))) {
     for (const Prefix& p : prefixes)
       if (p.exponent == -exponent)
         shown = unit.left(slash + 1) + QString::fromUtf16(p.text) + unit.mid(slash + 1);
@@ -203,10 +177,10 @@ void CompareWindow::fillTable() {
   QStringList headings = {pick(comparetext::kMeasurement, language_),
                           pick(comparetext::kUnit, language_)};
   for (const CompareRun& run : comparison_.runs)
-    headings << fileName(run.table.sourcePath) + u'\n' + dateText(run);
+    headings << pathFileName(run.table.sourcePath) + u'\n' + dateText(run);
   for (const CompareRun& run : comparison_.runs)
-    headings << pick(comparetext::kMargin, language_).arg(fileName(run.table.sourcePath)) + u'\n' +
-                    dateText(run);
+    headings << pick(comparetext::kMargin, language_).arg(pathFileName(run.table.sourcePath)) +
+                    u'\n' + dateText(run);
   headings << pick(comparetext::kTrend, language_) << pick(comparetext::kMarginShrank, language_);
   table_->setHorizontalHeaderLabels(headings);
 
@@ -231,7 +205,7 @@ void CompareWindow::fillTable() {
       margin->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       table_->setItem(r, marginColumn(run), margin);
     }
-    table_->setItem(r, trendColumn(), textItem(trendWord(m.trend, language_)));
+    table_->setItem(r, trendColumn(), textItem(trendText(m.trend, language_)));
     QTableWidgetItem* shrank =
         textItem(m.marginShrank ? pick(comparetext::kYes, language_) : QString());
     if (m.marginShrank) {

@@ -7,17 +7,8 @@
 namespace karvel::ui {
 
 QColor statusColour(Status status) {
-  switch (status) {
-    case Status::Green:
-      return QColor(0x00FF00);
-    case Status::Red:
-      return QColor(0xFF0000);
-    case Status::Yellow:
-      return QColor(0xFFFF00);
-    case Status::None:
-      break;
-  }
-  return {};
+  const int rgb = statusRgb(status);
+  return rgb < 0 ? QColor() : QColor(QRgb(rgb));
 }
 
 ResultTableModel::ResultTableModel(const ResultTable& table, QStringList headings,
