@@ -47,4 +47,13 @@ bool saveUserMemory(const QString& path, const UserMemory& memory) {
   return file.status() == QSettings::NoError;
 }
 
+void startBeside(FileRequest& request, const QString& file) {
+  const QString path = QDir::fromNativeSeparators(file.trimmed());
+  const QFileInfo info(path);
+  if (info.fileName().isEmpty()) return;
+  request.defaultFile = info.fileName();
+  if (info.isAbsolute() && info.dir().exists())
+    request.folder = QDir::toNativeSeparators(info.absolutePath());
+}
+
 }  // namespace karvel

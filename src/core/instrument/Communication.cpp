@@ -352,7 +352,6 @@ int Tarvik_init(AppState& state, const QString& address, ViSession* session) {
     }
   }
   setUpInstrument(state, v, *session);
-  if (state.afficheCom) state.afficheCom(1);
   return 0;
 }
 
@@ -392,6 +391,9 @@ int OpenDev(AppState& state) {
   const int status = Tarvik_init(state, currentAddress(state), &state.session);
   if (status == 0) {
     state.sessionOpen = 1;
+    // Told only now: the main window reads sessionOpen for its status bar,
+    // whichever command (toggle, dialog, Import, Export) opened the session.
+    if (state.afficheCom) state.afficheCom(1);
     setBusy(state, false);
     return 0;
   }

@@ -1,11 +1,14 @@
 // File > Export: a bus definition file from the PC into the instrument.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "core/frame/AppState.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/frame/RecentFiles.h"
 #include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
 #include "core/instrument/FileTransfer.h"
@@ -30,7 +33,7 @@ bool busFileSuitsModel(const QString& path, int model) {
   return tagged == (model == kModelRQ6102);
 }
 
-void exportBusFile(AppState& state, TransferProgress* progress) {
+void exportBusFile(AppState& state, TransferProgress* progress, const QString& fileShown) {
   if (OpenDev(state) < 0 || !state.ui) return;
   FileRequest request;
   request.pattern = QStringLiteral("*.BUS");
@@ -38,6 +41,10 @@ void exportBusFile(AppState& state, TransferProgress* progress) {
   request.title = pick(text::kExportTitle, state.language);
   request.confirm = FileRequest::Confirm::Ok;
   request.forceExtension = true;
+  // The file shown is the one most often sent. A name fetched from the
+  // instrument is no file here: proposing it could pick another of that name.
+  const QFileInfo shown(QDir::fromNativeSeparators(fileShown));
+  if (!fileShown.isEmpty() && shown.isAbsolute() && shown.isFile()) startBeside(request, fileShown);
   const FileChoice choice = state.ui->chooseFile(request);
   if (choice.kind != FileChoice::Kind::Existing) return;
   state.exportPath = choice.path;

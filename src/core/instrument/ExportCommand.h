@@ -18,6 +18,9 @@ bool busFileSuitsModel(const QString& path, int model);
 // File > Export: opens the session, asks for a bus definition file and sends
 // it to the instrument when it suits the model, telling the user what failed,
 // or that it worked. `progress`, when given, watches the send and may cancel it.
-void exportBusFile(AppState& state, TransferProgress* progress = nullptr);
+// `fileShown`, the bus file the main window shows, is what the dialog
+// proposes when it is a file on this PC.
+void exportBusFile(AppState& state, TransferProgress* progress = nullptr,
+                   const QString& fileShown = QString());
 
 }  // namespace karvel

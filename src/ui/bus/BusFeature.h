@@ -7,7 +7,8 @@ namespace karvel::ui {
 class MainWindow;
 
 // Attaches the bus panel to the main window and fills the window's openBus,
-// save and close commands. Attaching twice keeps the first panel.
+// save and close commands; a file the panel writes and shows joins the
+// window's recent files. Attaching twice keeps the first panel.
 void attachBusFeature(MainWindow& window);
 
 }  // namespace karvel::ui

@@ -1,6 +1,8 @@
 #include "ui/bus/BusPanel.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +18,7 @@
 #include "core/bus/BusTexts.h"
 #include "core/bus/XmlDocument.h"
 #include "core/frame/Interaction.h"
+#include "core/frame/RecentFiles.h"
 #include "ui/bus/NewFileDialogs.h"
 #include "ui/frame/Colours.h"
 
@@ -59,6 +62,14 @@ class DocumentEdit : public QUndoCommand {
   std::function<void(bool undo)> show_;
   bool done_ = false;
 };
+
+// The main window's title: the program's alone, or after the name of the
+// file shown, with the place for the unsaved-edits "*".
+QString mainWindowTitle(const QString& filePath) {
+  const QString version = QString::fromUtf8(kVersionText);
+  const QString name = QFileInfo(QDir::fromNativeSeparators(filePath)).fileName();
+  return name.isEmpty() ? version : name + QStringLiteral("[*] - ") + version;
+}
 
 bool sameRaw(const XmlDocument::RawValue& a, const XmlDocument::RawValue& b) {
   return a.valid == b.valid && a.edited == b.edited && a.replacement == b.replacement &&
@@ -122,8 +133,21 @@ BusPanel::BusPanel(AppState& app, QWidget* window) : QObject(window), app_(app),
 bool BusPanel::isModified() const { return app_.xmlDocument && app_.xmlDocument->isModified(); }
 
 void BusPanel::showModified() {
+  // The title's "*" and the status bar's word say the same.
+  if (auto* main = qobject_cast<QMainWindow*>(window_)) main->setWindowModified(isModified());
   if (!modifiedLabel_) return;
   modifiedLabel_->setText(isModified() ? pick(bustext::kModified, app_.language) : QString());
+}
+
+void BusPanel::showWritten(const QString& path) {
+  screen_.view.filePath = QDir::toNativeSeparators(path);
+  render();
+  showModified();
+  if (fileWritten_) fileWritten_(screen_.view.filePath);
+}
+
+void BusPanel::startBesideFileShown(FileRequest& request) const {
+  startBeside(request, screen_.view.filePath);
 }
 
 void BusPanel::forgetEdits() {
@@ -172,6 +196,7 @@ bool BusPanel::save() {
   request.title = pick(bustext::kBusFile, app_.language);
   request.confirm = FileRequest::Confirm::Save;
   request.forceExtension = true;
+  startBesideFileShown(request);
   const FileChoice choice = app_.ui->chooseFile(request);
   if (choice.kind == FileChoice::Kind::None || choice.path.isEmpty() || !app_.xmlDocument)
     return false;
@@ -183,7 +208,8 @@ bool BusPanel::save() {
     app_.ui->message(pick(bustext::kErrorTitle, app_.language), error);
     return false;
   }
-  showModified();
+  // The document now is that file: the edits are in it, not in the one read.
+  showWritten(written);
   return true;
 }
 
@@ -191,6 +217,10 @@ void BusPanel::render() {
   rendering_ = true;
   const BusView& v = screen_.view;
   if (fileField_) fileField_->setText(v.filePath);
+  if (auto* main = qobject_cast<QMainWindow*>(window_)) {
+    main->setWindowTitle(mainWindowTitle(app_.xmlDocument ? v.filePath : QString()));
+    main->setWindowModified(isModified());
+  }
   if (busField_) busField_->setText(v.title);
   if (commentField_) commentField_->setText(v.comment);
   if (busPicture_) {

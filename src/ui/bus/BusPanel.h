@@ -5,9 +5,11 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
-#include "core/frame/AppState.h"
 #include "core/bus/BusFile.h"
+#include "core/frame/AppState.h"
+#include "core/frame/Interaction.h"
 
 class QDialog;
 class QUndoStack;
@@ -33,6 +35,7 @@ class BusPanel : public QObject {
   static BusPanel* attachedTo(AppState& app, QWidget* window);
 
   BusScreen& screen() { return screen_; }
+  const BusScreen& screen() const { return screen_; }
   QWidget* window() const { return window_; }
 
   // ConvertAndRenderXMLFileInTree on this window, once unsaved edits of the
@@ -55,8 +58,19 @@ class BusPanel : public QObject {
   void forgetEdits();
   // Undo and redo of cell, title and comment edits (Ctrl+Z, Ctrl+Shift+Z / Ctrl+Y).
   QUndoStack& undoStack() { return *undo_; }
-  // Draws the view model into the widgets.
+  // Draws the view model into the widgets, the file's name into the window's
+  // title included.
   void render();
+  // After the panel wrote the document to `path` and shows it from there
+  // (Save, a generator): the File field, the title and the unsaved state
+  // follow that file, and the window keeps it among its recent files.
+  void showWritten(const QString& path);
+  // What the window does with a file written and shown (its recent files).
+  void setFileWrittenHandler(std::function<void(const QString& path)> handler) {
+    fileWritten_ = std::move(handler);
+  }
+  // A file dialog about the file shown starts beside it and proposes its name.
+  void startBesideFileShown(FileRequest& request) const;
   // The generator buttons (CreationFichier): opens the new-speed or the
   // new-voltage dialog as a modal window and returns it.
   QDialog* CreationFichier(bool speed);
@@ -84,6 +98,7 @@ class BusPanel : public QObject {
   QLabel* modifiedLabel_ = nullptr;
   QUndoStack* undo_ = nullptr;
   bool rendering_ = false;
+  std::function<void(const QString& path)> fileWritten_;
 };
 
 // For the features that load a bus file into the main window (start-up,

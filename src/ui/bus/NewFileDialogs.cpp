@@ -17,7 +17,7 @@ namespace {
 
 // The save dialog both generators use, and the question before a file is
 // replaced; an empty text when cancelled or not to be replaced.
-QString askNewFileName(AppState& app) {
+QString askNewFileName(AppState& app, const BusPanel& panel) {
   if (!app.ui) return {};
   FileRequest request;
   request.pattern = QStringLiteral("*.BUS");
@@ -25,6 +25,7 @@ QString askNewFileName(AppState& app) {
   request.title = pick(bustext::kBackupFile, app.language);
   request.confirm = FileRequest::Confirm::Save;
   request.forceExtension = true;
+  panel.startBesideFileShown(request);
   const FileChoice choice = app.ui->chooseFile(request);
   if (choice.kind == FileChoice::Kind::None || choice.path.isEmpty()) return {};
   // The dialog asks nobody about an existing file: ask here.
@@ -93,15 +94,19 @@ void NewSpeedDialog::couple(int field) {
 
 void NewSpeedDialog::CalculNewFreq() {
   if (refused(app_, newSpeedRefusal(app_, panel_.screen(), form_->speedField->value()))) return;
-  const QString path = askNewFileName(app_);
+  const QString path = askNewFileName(app_, panel_);
   if (path.isEmpty()) {
     close();
     return;
   }
   const int result = karvel::CalculNewFreq(app_, panel_.screen(), form_->speedField->value(),
                                            form_->titleField->text(), path);
-  if (result >= 0) panel_.forgetEdits();
-  panel_.render();
+  if (result >= 0) {
+    panel_.forgetEdits();
+    panel_.showWritten(path);
+  } else {
+    panel_.render();
+  }
   // A refused value stays in the dialog to be corrected.
   if (result >= 0) close();
 }
@@ -133,15 +138,19 @@ void NewVoltageDialog::setFields(const QString& title, const QString& maxVoltage
 
 void NewVoltageDialog::CalculNewAmpl() {
   if (refused(app_, newVoltageRefusal(app_, panel_.screen(), form_->voltageField->value()))) return;
-  const QString path = askNewFileName(app_);
+  const QString path = askNewFileName(app_, panel_);
   if (path.isEmpty()) {
     close();
     return;
   }
   const int result = karvel::CalculNewAmpl(app_, panel_.screen(), form_->voltageField->value(),
                                            form_->titleField->text(), path);
-  if (result >= 0) panel_.forgetEdits();
-  panel_.render();
+  if (result >= 0) {
+    panel_.forgetEdits();
+    panel_.showWritten(path);
+  } else {
+    panel_.render();
+  }
   if (result >= 0) close();
 }
 

@@ -7,9 +7,14 @@
 
 namespace karvel::ui {
 
+// What openBus returns when the file shown is still the one shown before.
+inline constexpr int kNothingOpened = 1;
+
 struct MainCommands {
   // File > Open with a path containing ".BUS": loads the bus definition file
-  // (ConvertAndRenderXMLFileInTree). A negative result is a failure code.
+  // (ConvertAndRenderXMLFileInTree). A negative result is a failure code;
+  // kNothingOpened when no file was opened though nothing failed (the user
+  // kept the unsaved edits shown, or the file was refused with a message).
   std::function<int(const QString& path)> openBus;
   // File > Open with a path containing ".HTM": opens a results window (ReadHTMLFile).
   std::function<void(const QString& path)> openResult;

@@ -206,6 +206,9 @@ bool MainWindow::openPath(const QString& path) {
       if (state_.ui) state_.ui->message(QStringLiteral("Error"), failureText(result));
       return false;
     }
+    // Kept the edits shown, or refused the file: it is no file opened, and
+    // Recent files and the Open folder must not claim it was.
+    if (result == kNothingOpened) return false;
     state_.lastOpenKind = 0;
   } else if (path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
     if (!commands_.openResult) return false;

@@ -85,9 +85,11 @@ class MainWindow : public QMainWindow, public SettingsWindow {
 
   // Opens `path` by the Open rule (".BUS" in the path: a bus file; else
   // ".HTM": a result) and remembers it among the recent files. False when
-  // the path names neither or the file could not be opened.
+  // the path names neither or the file was not opened (a failure, a refused
+  // file, or the user kept the unsaved edits shown); nothing is remembered then.
   bool openPath(const QString& path);
-  // Keeps `path` among the recent files and its folder as the one Open starts in.
+  // Keeps `path` among the recent files and its folder as the one Open
+  // starts in: a file opened, or a file the program wrote and now shows.
   void rememberOpened(const QString& path);
 
  protected:

@@ -2,8 +2,9 @@
 
 #include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
-#include "ui/instrument/ImportDialog.h"
+#include "ui/bus/BusPanel.h"
 #include "ui/frame/MainWindow.h"
+#include "ui/instrument/ImportDialog.h"
 #include "ui/instrument/TransferProgress.h"
 
 namespace karvel::ui {
@@ -19,7 +20,8 @@ void attachFileStoreFeature(MainWindow& window) {
   c.exportFile = [w] {
     AppState& s = w->state();
     TransferProgressDialog progress(w, s.language);
-    exportBusFile(s, &progress);
+    const BusPanel* panel = BusPanel::of(w);
+    exportBusFile(s, &progress, panel && s.xmlDocument ? panel->screen().view.filePath : QString());
   };
 }
 

@@ -313,3 +313,23 @@ TEST(RecentFiles, NewestFirstOnceAndAtMostEight) {
   EXPECT_EQ(back.lastFolder, dir.path());
   EXPECT_EQ(back.recentFiles, list);
 }
+
+TEST(RecentFiles, DialogsAboutTheFileShownStartBesideIt) {
+  QTemporaryDir dir;
+  FileRequest request;
+  startBeside(request, dir.filePath("CAN.BUS"));  // need not exist yet: Save writes it
+  EXPECT_EQ(request.folder, QDir::toNativeSeparators(dir.path()));
+  EXPECT_EQ(request.defaultFile, "CAN.BUS");
+  // A folder that is gone, or a name fetched from the instrument: the name only.
+  for (const QString& file : {dir.filePath("gone/LIN.bus"), QString("LIN.bus")}) {
+    FileRequest r;
+    startBeside(r, file);
+    EXPECT_TRUE(r.folder.isEmpty()) << file.toStdString();
+    EXPECT_EQ(r.defaultFile, "LIN.bus");
+  }
+  FileRequest untouched;
+  untouched.folder = "/x";
+  startBeside(untouched, QString());
+  EXPECT_EQ(untouched.folder, "/x");
+  EXPECT_TRUE(untouched.defaultFile.isEmpty());
+}

@@ -179,3 +179,25 @@ TEST(ExportCommand, ANameTheInstrumentCannotHoldIsRefusedBeforeSending) {
   EXPECT_EQ(charactersInstrumentCannotHold(QString::fromUtf8("a\xCE\xA9\xCE\xA9\xF0\x9F\x98\x80")),
             QString::fromUtf8("\xCE\xA9\xF0\x9F\x98\x80"));
 }
+
+// The dialog starts beside the bus file shown and proposes it, when that is a
+// file on this PC; a name fetched from the instrument proposes nothing.
+TEST(ExportCommand, TheDialogProposesTheFileShown) {
+  ExportHarness h(1);
+  ASSERT_TRUE(h.sim.ready());
+  QDir(h.scratch.path()).mkpath("work");
+  const QString shown = h.file("work/CAN.BUS", kFirstFamilyFile);
+  exportBusFile(h.state, nullptr, shown);  // the dialog is cancelled
+  ASSERT_EQ(h.ui.fileRequests.size(), 1);
+  EXPECT_EQ(h.ui.fileRequests[0].folder, QDir(h.scratch.path()).filePath("work"));
+  EXPECT_EQ(h.ui.fileRequests[0].defaultFile, "CAN.BUS");
+  EXPECT_FALSE(h.sentBlock());
+
+  for (const QString& notHere :
+       {QString("CAN.BUS"), QDir(h.scratch.path()).filePath("gone.BUS"), QString()}) {
+    exportBusFile(h.state, nullptr, notHere);
+    EXPECT_TRUE(h.ui.fileRequests.last().folder.isEmpty()) << notHere.toStdString();
+    EXPECT_TRUE(h.ui.fileRequests.last().defaultFile.isEmpty()) << notHere.toStdString();
+  }
+  EXPECT_TRUE(h.ui.messages.isEmpty());
+}

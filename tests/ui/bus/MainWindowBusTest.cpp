@@ -5,6 +5,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 
 #include "core/bus/BusFile.h"
 #include "core/bus/XmlDocument.h"
+#include "core/frame/RecentFiles.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/bus/BusFeature.h"
 #include "ui/frame/MainWindow.h"
@@ -61,6 +63,12 @@ class MainWindowBus : public ::testing::Test {
   void open(const QString& path) {
     ui.files.enqueue({FileChoice::Kind::Existing, path});
     window->GestionMenu(item::Open);
+  }
+  UserMemory memory() const { return loadUserMemory(userMemoryPath(state.settingsPath)); }
+  void editACell(const QString& value) {
+    QAbstractItemModel* model = window->form().busTable->model();
+    ASSERT_TRUE(model->setData(model->index(6, 1), value));
+    ASSERT_TRUE(window->isWindowModified());
   }
 
   QTemporaryDir dir;
@@ -281,4 +289,103 @@ TEST_F(MainWindowBus, UndoGivesBackTheExactBytes) {
   // And redo brings the edit back.
   shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z))->trigger();
   EXPECT_NE(f.busTable->item(2, 0)->text(), before);
+}
+
+// After Save under a new name the window speaks of the file written: the old
+// file does not hold the edits, and nothing may suggest it does.
+TEST_F(MainWindowBus, AfterSaveTheWindowShowsTheFileWritten) {
+  const QString path = sample("RQ4102/CAN_HS.BUS", "CAN_HS.BUS");
+  const QByteArray original = read(path);
+  open(path);
+  Ui::MainWindow& f = window->form();
+  auto* marker = window->findChild<QLabel*>("modifiedLabel");
+  EXPECT_EQ(window->windowTitle(), "CAN_HS.BUS[*] - KARVEL version 2.1");
+  EXPECT_FALSE(window->isWindowModified());
+  editACell("3");
+  EXPECT_EQ(marker->text(), "Modified");
+
+  QDir(dir.path()).mkpath("copies");
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("copies/edited.bus")});
+  window->GestionMenu(item::Save);
+  // The dialog started beside the file shown, with its name.
+  EXPECT_EQ(ui.fileRequests.last().folder, dir.path());
+  EXPECT_EQ(ui.fileRequests.last().defaultFile, "CAN_HS.BUS");
+  const QString saved = dir.filePath("copies/edited.BUS");
+  ASSERT_TRUE(QFile::exists(saved));
+  EXPECT_EQ(f.fileField->text(), saved);
+  EXPECT_EQ(window->windowTitle(), "edited.BUS[*] - KARVEL version 2.1");
+  EXPECT_FALSE(window->isWindowModified());
+  EXPECT_TRUE(marker->text().isEmpty());
+  EXPECT_EQ(read(path), original);
+  EXPECT_EQ(memory().recentFiles, (QStringList{saved, path}));
+
+  // Saved again: the dialog proposes the file now shown.
+  ui.files.enqueue({});
+  window->GestionMenu(item::Save);
+  EXPECT_EQ(ui.fileRequests.last().folder, dir.filePath("copies"));
+  EXPECT_EQ(ui.fileRequests.last().defaultFile, "edited.BUS");
+
+  // A generator's backup dialog too, and the file it writes is the one shown.
+  f.speedNextButton->click();
+  auto* speed = qobject_cast<QWidget*>(state.speedPanel.data());
+  ASSERT_TRUE(speed);
+  speed->findChild<QSpinBox*>("speedField")->setValue(250000);
+  const QString generated = dir.filePath("copies/CAN_250k.BUS");
+  ui.files.enqueue({FileChoice::Kind::New, generated});
+  speed->findChild<QPushButton*>("generateButton")->click();
+  EXPECT_EQ(ui.fileRequests.last().folder, dir.filePath("copies"));
+  EXPECT_EQ(ui.fileRequests.last().defaultFile, "edited.BUS");
+  EXPECT_EQ(f.fileField->text(), generated);
+  EXPECT_EQ(window->windowTitle(), "CAN_250k.BUS[*] - KARVEL version 2.1");
+  EXPECT_EQ(memory().recentFiles.first(), generated);
+
+  // A failed save changes nothing of it.
+  editACell("5");
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("no/such/folder/x.BUS")});
+  window->GestionMenu(item::Save);
+  EXPECT_EQ(f.fileField->text(), generated);
+  EXPECT_TRUE(window->isWindowModified());
+  EXPECT_EQ(memory().recentFiles.first(), generated);
+
+  ui.answers.enqueue(1);  // Discard
+  window->GestionMenu(item::Close);
+  EXPECT_EQ(window->windowTitle(), "KARVEL version 2.1");
+}
+
+// Recent files and the Open folder keep only files actually opened.
+TEST_F(MainWindowBus, AFileNotOpenedIsNotRemembered) {
+  const QString first = sample("RQ4102/CAN_HS.BUS", "CAN_HS.BUS");
+  QDir(dir.path()).mkpath("other");
+  const QString second = sample("RQ6102/LIN.bus", "other/LIN.bus");
+  open(first);
+  ASSERT_EQ(memory().recentFiles, QStringList{first});
+  editACell("3");
+  state.lastOpenKind = 1;  // as after a result file
+
+  ui.answers.enqueue(2);  // Cancel: the edits stay shown
+  open(second);
+  EXPECT_EQ(ui.questions.size(), 1);
+  EXPECT_EQ(window->form().fileField->text(), first);
+  EXPECT_EQ(memory().recentFiles, QStringList{first});
+  EXPECT_EQ(memory().lastFolder, dir.path());
+  EXPECT_EQ(state.lastOpenKind, 1);
+
+  // Nor is a file refused in the "XML Error" box.
+  const QString bad = dir.filePath("other/bad.BUS");
+  QFile file(bad);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<BUSFILE><BUS></BUSFILE>");
+  file.close();
+  ui.answers.enqueue(1);  // Discard
+  open(bad);
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].title, "XML Error");
+  EXPECT_EQ(memory().recentFiles, QStringList{first});
+  EXPECT_EQ(memory().lastFolder, dir.path());
+  EXPECT_EQ(window->windowTitle(), "KARVEL version 2.1");
+
+  open(second);
+  EXPECT_EQ(memory().recentFiles, (QStringList{second, first}));
+  EXPECT_EQ(memory().lastFolder, dir.filePath("other"));
+  EXPECT_EQ(state.lastOpenKind, 0);
 }
