@@ -67,6 +67,8 @@ void showText(const ResultTable& table) {
   out << "label\t" << field(table.tableLabel) << '\n';
   out << "bus\t" << field(table.busHeading) << '\n';
   out << "verdict\t" << colourName(table.verdictColour) << '\t' << field(table.verdict) << '\n';
+  // Only a result that writes its date has this line.
+  if (table.date.isValid()) out << "date\t" << table.date.toString(Qt::ISODate) << '\n';
   for (const ResultRow& row : table.rows) {
     out << "row";
     for (const QString& cell : row.cells) out << '\t' << field(cell);
@@ -83,12 +85,15 @@ void showJson(const ResultTable& table) {
     row.insert("status", statusName(r.status));
     rows.append(row);
   }
+  const QJsonValue date =
+      table.date.isValid() ? QJsonValue(table.date.toString(Qt::ISODate)) : QJsonValue();
   printJson({{"file", table.sourcePath},
              {"title", table.title},
              {"table_label", table.tableLabel},
              {"bus", table.busHeading},
              {"verdict", table.verdict},
              {"verdict_status", statusName(table.verdictColour)},
+             {"date", date},
              {"rows", rows},
              {"complete", table.problemMarker.isEmpty()},
              {"missing_marker",
@@ -100,6 +105,8 @@ void showCsv(const ResultTable& table) {
                      "verdict", "verdict_status", "row",         "label"};
   for (int c = 1; c < 5; ++c) header += csvHeader(kCellNames[c]);
   header += QStringLiteral("status");
+  header += QStringLiteral("date");
+  const QString date = table.date.isValid() ? table.date.toString(Qt::ISODate) : QString();
   CsvTable csv(header);
   for (std::size_t i = 0; i < table.rows.size(); ++i) {
     const ResultRow& r = table.rows[i];
@@ -108,6 +115,7 @@ void showCsv(const ResultTable& table) {
                        QString::number(i + 1), r.cells[0]};
     for (int c = 1; c < 5; ++c) fields += csvFields(quantity(r.cells[c]));
     fields += statusName(r.status);
+    fields += date;
     csv.add(fields);
   }
   csv.print();
@@ -118,7 +126,8 @@ int showCommand(const QStringList& args) {
       QStringLiteral("result show"), QStringLiteral("FILE"),
       QStringLiteral(
           "Prints what a results window shows of a diagnostic result file. As text, "
-          "tab-separated: title, label, bus and verdict lines, then one \"row\" line per "
+          "tab-separated: title, label, bus and verdict lines, a date line when the result "
+          "writes its date (as 2026-11-23T14:02:51), then one \"row\" line per "
           "measurement with its five texts and its status (green, yellow, red or none); line "
           "feeds, tabs and backslashes inside texts are written as \\n, \\t and \\\\. In csv and "
           "json each value also has its number and unit, and statuses read pass, warning, fail "

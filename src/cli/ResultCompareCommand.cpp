@@ -27,15 +27,40 @@ QString numberText(const std::optional<double>& value) {
 
 QString dateText(const CompareRun& run) { return run.date.toString(Qt::ISODate); }
 
+// How the text output says where a run's date came from.
+QString dateSourceWords(DateSource source) {
+  return source == DateSource::Result ? QStringLiteral("written in the result")
+                                      : QStringLiteral("file time");
+}
+
+// What the trends rest on, beside each of them: nothing when every date was
+// written in its result.
+QString trendBasisWords(const Comparison& c) {
+  switch (orderBasis(c)) {
+    case OrderBasis::ResultDates:
+      break;
+    case OrderBasis::FileTimes:
+      return QStringLiteral(" (order from file times)");
+    case OrderBasis::Given:
+      return QStringLiteral(" (order given)");
+  }
+  return {};
+}
+
 void showText(const Comparison& c) {
   printLine(QStringLiteral("bus\t%1").arg(c.bus));
+  const OrderBasis basis = orderBasis(c);
+  printLine(QStringLiteral("order\t%1")
+                .arg(basis == OrderBasis::Given ? QStringLiteral("given")
+                     : basis == OrderBasis::FileTimes
+                         ? QStringLiteral("by date, some from file times")
+                         : QStringLiteral("by date")));
   for (std::size_t r = 0; r < c.runs.size(); ++r)
     printLine(QStringLiteral("run %1\t%2\t%3 (%4)\t%5")
                   .arg(r + 1)
                   .arg(pathFileName(c.runs[r].table.sourcePath), dateText(c.runs[r]),
-                       c.runs[r].dateFromFile ? QStringLiteral("from the file")
-                                              : QStringLiteral("file modified"),
-                       c.runs[r].table.verdict));
+                       dateSourceWords(c.runs[r].dateSource), c.runs[r].table.verdict));
+  const QString note = trendBasisWords(c);
   for (const CompareMeasurement& m : c.measurements) {
     QStringList values, margins;
     for (std::size_t r = 0; r < c.runs.size(); ++r) {
@@ -43,9 +68,9 @@ void showText(const Comparison& c) {
       margins << (m.margins[r] ? QStringLiteral("%1%").arg(std::round(*m.margins[r] * 1000) / 10)
                                : QStringLiteral("-"));
     }
-    printLine(QStringLiteral("%1\t%2\tvalues %3\tmargins %4\t%5%6")
+    printLine(QStringLiteral("%1\t%2\tvalues %3\tmargins %4\t%5%6%7")
                   .arg(m.name, m.unit.isEmpty() ? QStringLiteral("-") : m.unit, values.join(u' '),
-                       margins.join(u' '), trendName(m.trend),
+                       margins.join(u' '), trendName(m.trend), note,
                        m.marginShrank ? QStringLiteral("\tMARGIN SHRANK") : QString()));
   }
 }
@@ -54,14 +79,23 @@ void showCsv(const Comparison& c) {
   QStringList header = {QStringLiteral("measurement"), QStringLiteral("unit")};
   for (std::size_t r = 1; r <= c.runs.size(); ++r) header << QStringLiteral("value_%1").arg(r);
   for (std::size_t r = 1; r <= c.runs.size(); ++r) header << QStringLiteral("margin_%1").arg(r);
-  header << QStringLiteral("trend") << QStringLiteral("margin_shrank");
+  header << QStringLiteral("trend") << QStringLiteral("trend_basis")
+         << QStringLiteral("margin_shrank");
+  // Each run's file, date and where the date came from, on every row, so
+  // that a row read alone still tells what its values stand on.
+  for (std::size_t r = 1; r <= c.runs.size(); ++r)
+    header << QStringLiteral("file_%1").arg(r) << QStringLiteral("date_%1").arg(r)
+           << QStringLiteral("date_source_%1").arg(r);
   CsvTable table(header);
+  const QString basis = orderBasisName(orderBasis(c));
   for (const CompareMeasurement& m : c.measurements) {
     QStringList row = {m.name, m.unit};
     for (const auto& v : m.values) row << numberText(v);
     for (const auto& v : m.margins) row << numberText(v);
-    row << trendName(m.trend)
+    row << trendName(m.trend) << basis
         << (m.marginShrank ? QStringLiteral("true") : QStringLiteral("false"));
+    for (const CompareRun& run : c.runs)
+      row << run.table.sourcePath << dateText(run) << dateSourceName(run.dateSource);
     table.add(row);
   }
   table.print();
@@ -70,13 +104,13 @@ void showCsv(const Comparison& c) {
 void showJson(const Comparison& c) {
   QJsonArray runs;
   for (const CompareRun& run : c.runs)
-    runs.append(QJsonObject{
-        {"file", run.table.sourcePath},
-        {"date", dateText(run)},
-        {"date_source", run.dateFromFile ? QStringLiteral("file") : QStringLiteral("modified")},
-        {"verdict", run.table.verdict},
-        {"verdict_status", statusName(run.table.verdictColour)}});
+    runs.append(QJsonObject{{"file", run.table.sourcePath},
+                            {"date", dateText(run)},
+                            {"date_source", dateSourceName(run.dateSource)},
+                            {"verdict", run.table.verdict},
+                            {"verdict_status", statusName(run.table.verdictColour)}});
   QJsonArray measurements;
+  const QString basis = orderBasisName(orderBasis(c));
   for (const CompareMeasurement& m : c.measurements) {
     QJsonArray values, minimum, maximum, margins, statuses;
     for (std::size_t r = 0; r < c.runs.size(); ++r) {
@@ -96,9 +130,14 @@ void showJson(const Comparison& c) {
                                     {"margins", margins},
                                     {"statuses", statuses},
                                     {"trend", trendName(m.trend)},
+                                    {"trend_basis", basis},
                                     {"margin_shrank", m.marginShrank}});
   }
-  printJson({{"bus", c.bus}, {"runs", runs}, {"measurements", measurements}});
+  printJson(
+      {{"bus", c.bus},
+       {"order", c.order == RunOrder::Given ? QStringLiteral("given") : QStringLiteral("date")},
+       {"runs", runs},
+       {"measurements", measurements}});
 }
 
 }  // namespace
@@ -107,8 +146,10 @@ int runResultCompare(const QStringList& args) {
   CommandLine line(
       QStringLiteral("result compare"), QStringLiteral("FILE.HTM FILE.HTM..."),
       QStringLiteral(
-          "Compares results of one bus: the runs ordered by date (written in the file, else the "
-          "file's modification time), each measurement matched by name with its value per run "
+          "Compares two or more results of one bus: the runs ordered by date (written in the "
+          "result, else the file's modification time, which a copy may have changed: the output "
+          "says so beside each trend) or kept in the order given with --order given, each "
+          "measurement matched by name with its value per run "
           "(in base units), its margin to the nearer limit (a share of the band: 0 at a limit, "
           "0.5 in the middle, below 0 outside), its trend (rising, falling, steady or unknown) "
           "and whether its margin shrank by more than --shrink percent from the first run to the "
@@ -125,9 +166,22 @@ int runResultCompare(const QStringList& args) {
       QStringLiteral("Also writes the comparison into the workbook OUT.xlsx: the comparison sheet "
                      "with a chart per measurement, a summary and a sheet per result."),
       QStringLiteral("OUT.xlsx")));
+  line.addOption(QCommandLineOption(
+      QStringLiteral("order"),
+      QStringLiteral("date (the default): the runs by their dates; given: in the order of the "
+                     "files on the command line."),
+      QStringLiteral("date|given"), QStringLiteral("date")));
   line.addFormatOption();
   line.addLanguageOption();
   if (const std::optional<int> end = line.parse(args, 1, 10000)) return *end;
+  // One result has nothing to be compared with: a mistake of the command line.
+  if (line.arguments().size() < 2)
+    return line.usageError(QStringLiteral("compare needs at least two result files"));
+  const QString orderWord = line.value(QStringLiteral("order"));
+  if (orderWord != u"date" && orderWord != u"given")
+    return line.usageError(
+        QStringLiteral("--order takes date or given, not \"%1\"").arg(orderWord));
+  const RunOrder order = orderWord == u"given" ? RunOrder::Given : RunOrder::ByDate;
   const QString workbook = line.value(QStringLiteral("workbook"));
   if (line.isSet(QStringLiteral("workbook")) &&
       !workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
@@ -140,7 +194,7 @@ int runResultCompare(const QStringList& args) {
   options.shrinkShare = shrink / 100.0;
   QString error;
   const std::optional<Comparison> c =
-      compareResultFiles(line.arguments(), options, line.language(English), &error);
+      compareResultFiles(line.arguments(), options, line.language(English), &error, order);
   if (!c) return fail(error);
   if (!workbook.isEmpty()) {
     const QString templateFile =

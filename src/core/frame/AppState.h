@@ -97,6 +97,8 @@ struct AppState {
 
   // Commands' memory within one run.
   int importSource = 0;
+  // The folder a result was last saved to; a fetched result's Save proposes it.
+  QString resultSaveFolder;
   QString exportPath;
   int lastOpenKind = 0;
   int printOption1 = 2;

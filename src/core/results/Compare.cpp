@@ -1,7 +1,6 @@
 #include "core/results/Compare.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -40,29 +39,55 @@ QString trendName(Trend trend) {
 }
 
 QDateTime resultDate(const QByteArray& text, const QString& path, bool* fromFile) {
-  // Only the head of the page: a date is written near the title.
-  const QString head = QString::fromLatin1(text.left(64 * 1024));
-  static const QRegularExpression iso(
-      QStringLiteral("(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{2}):(\\d{2})(?::(\\d{2}))?)?"));
-  static const QRegularExpression dayFirst(QStringLiteral(
-      "\\b(\\d{2})[/.](\\d{2})[/.](\\d{4})(?:\\s+(\\d{2}):(\\d{2})(?::(\\d{2}))?)?"));
-  auto build = [](int year, int month, int day, const QRegularExpressionMatch& m, int first) {
-    const QDate date(year, month, day);
-    const QTime time(m.captured(first).isEmpty() ? 0 : m.captured(first).toInt(),
-                     m.captured(first + 1).isEmpty() ? 0 : m.captured(first + 1).toInt(),
-                     m.captured(first + 2).isEmpty() ? 0 : m.captured(first + 2).toInt());
-    return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();
-  };
-  QDateTime found;
-  const QRegularExpressionMatch a = iso.match(head);
-  const QRegularExpressionMatch b = dayFirst.match(head);
-  if (a.hasMatch() && (!b.hasMatch() || a.capturedStart() <= b.capturedStart()))
-    found = build(a.captured(1).toInt(), a.captured(2).toInt(), a.captured(3).toInt(), a, 4);
-  if (!found.isValid() && b.hasMatch())
-    found = build(b.captured(3).toInt(), b.captured(2).toInt(), b.captured(1).toInt(), b, 4);
-  if (fromFile) *fromFile = found.isValid();
-  if (found.isValid()) return found;
+  const QDateTime written = resultDateIn(text);
+  if (fromFile) *fromFile = written.isValid();
+  if (written.isValid()) return written;
   return QFileInfo(path).lastModified();
+}
+
+QString dateSourceName(DateSource source) {
+  return source == DateSource::Result ? QStringLiteral("file") : QStringLiteral("modified");
+}
+
+QString dateSourceText(DateSource source, int language) {
+  return pick(
+      source == DateSource::Result ? comparetext::kDateInResult : comparetext::kDateFileTime,
+      language);
+}
+
+OrderBasis orderBasis(const Comparison& comparison) {
+  if (comparison.order == RunOrder::Given) return OrderBasis::Given;
+  for (const CompareRun& run : comparison.runs)
+    if (run.dateSource == DateSource::FileTime) return OrderBasis::FileTimes;
+  return OrderBasis::ResultDates;
+}
+
+QString orderBasisName(OrderBasis basis) {
+  switch (basis) {
+    case OrderBasis::ResultDates:
+      break;
+    case OrderBasis::FileTimes:
+      return QStringLiteral("file_times");
+    case OrderBasis::Given:
+      return QStringLiteral("given");
+  }
+  return QStringLiteral("dates");
+}
+
+QString trendNote(const Comparison& comparison, int language) {
+  switch (orderBasis(comparison)) {
+    case OrderBasis::ResultDates:
+      break;
+    case OrderBasis::FileTimes: {
+      int count = 0;
+      for (const CompareRun& run : comparison.runs)
+        count += run.dateSource == DateSource::FileTime ? 1 : 0;
+      return pick(comparetext::kTrendOnFileTimes, language).arg(count).arg(comparison.runs.size());
+    }
+    case OrderBasis::Given:
+      return pick(comparetext::kTrendInGivenOrder, language);
+  }
+  return {};
 }
 
 std::optional<double> marginOf(std::optional<double> value, std::optional<double> minimum,
@@ -118,9 +143,13 @@ bool marginShrank(const CompareMeasurement& m, const CompareOptions& options) {
 }  // namespace
 
 std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const CompareOptions& options,
-                                      QString* error, int language) {
+                                      QString* error, int language, RunOrder order) {
   if (runs.empty()) {
     if (error) *error = pick(comparetext::kNoResults, language);
+    return std::nullopt;
+  }
+  if (runs.size() < 2) {
+    if (error) *error = pick(comparetext::kOneResult, language);
     return std::nullopt;
   }
   for (const CompareRun& run : runs) {
@@ -133,21 +162,23 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
       return std::nullopt;
     }
   }
-  std::stable_sort(runs.begin(), runs.end(),
-                   [](const CompareRun& a, const CompareRun& b) { return a.date < b.date; });
+  if (order == RunOrder::ByDate)
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const CompareRun& a, const CompareRun& b) { return a.date < b.date; });
   Comparison c;
+  c.order = order;
   c.bus = runs.front().table.busHeading;
   const std::size_t n = runs.size();
   // Measurements in the order they first appear, run after run.
-  std::vector<QString> order;
+  std::vector<QString> names;
   std::map<QString, std::size_t> index;
   for (const CompareRun& run : runs)
     for (const ResultRow& row : run.table.rows)
-      if (index.emplace(row.cells[0], order.size()).second) order.push_back(row.cells[0]);
-  c.measurements.resize(order.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
+      if (index.emplace(row.cells[0], names.size()).second) names.push_back(row.cells[0]);
+  c.measurements.resize(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
     CompareMeasurement& m = c.measurements[i];
-    m.name = order[i];
+    m.name = names[i];
     m.values.resize(n);
     m.minimum.resize(n);
     m.maximum.resize(n);
@@ -181,20 +212,22 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
 
 std::optional<Comparison> compareResultFiles(const QStringList& paths,
                                              const CompareOptions& options, int language,
-                                             QString* error) {
+                                             QString* error, RunOrder order) {
   std::vector<CompareRun> runs;
   for (const QString& path : paths) {
     CompareRun run;
-    QByteArray text;
-    if (!loadResultFile(path, language, run.table, error, &text)) return std::nullopt;
+    if (!loadResultFile(path, language, run.table, error)) return std::nullopt;
     if (!holdsResult(run.table)) {
       if (error) *error = pick(comparetext::kNotAResult, language).arg(path);
       return std::nullopt;
     }
-    run.date = resultDate(text, path, &run.dateFromFile);
+    // The reader has the date the result writes; the file's time stands in
+    // only when it writes none.
+    run.dateSource = run.table.date.isValid() ? DateSource::Result : DateSource::FileTime;
+    run.date = run.table.date.isValid() ? run.table.date : QFileInfo(path).lastModified();
     runs.push_back(std::move(run));
   }
-  return compareRuns(std::move(runs), options, error, language);
+  return compareRuns(std::move(runs), options, error, language, order);
 }
 
 }  // namespace karvel

@@ -20,11 +20,28 @@ QString trendName(Trend trend);
 // The same in the user's language.
 QString trendText(Trend trend, int language);
 
+// Where a run's date comes from: written in the result, or the file's
+// modification time standing in for it (which a copy may have changed).
+enum class DateSource { Result, FileTime };
+
+// "file" (the result wrote it) or "modified" (the file's time), as the
+// command line's outputs name them.
+QString dateSourceName(DateSource source);
+// The same for people, in the user's language.
+QString dateSourceText(DateSource source, int language);
+
 struct CompareRun {
   ResultTable table;
   QDateTime date;
-  bool dateFromFile = false;  // else the file's modification time
+  DateSource dateSource = DateSource::FileTime;
 };
+
+// How the runs were put in order: by their dates, or as the user gave them.
+enum class RunOrder { ByDate, Given };
+
+// What the trends rest on: dates all written in the results, dates of which
+// some are only file times (the order may be wrong), or the user's order.
+enum class OrderBasis { ResultDates, FileTimes, Given };
 
 struct CompareMeasurement {
   QString name;
@@ -44,7 +61,16 @@ struct Comparison {
   QString bus;
   std::vector<CompareRun> runs;
   std::vector<CompareMeasurement> measurements;
+  RunOrder order = RunOrder::ByDate;
 };
+
+OrderBasis orderBasis(const Comparison& comparison);
+// "dates", "file_times" or "given".
+QString orderBasisName(OrderBasis basis);
+// What to say beside the trends, in the user's language: nothing for dates
+// written in the results; otherwise how many runs stand on file times, or
+// that the order is the user's.
+QString trendNote(const Comparison& comparison, int language);
 
 struct CompareOptions {
   // A margin that lost more than this share between the first and the last
@@ -54,9 +80,9 @@ struct CompareOptions {
   double steadyShare = 0.05;
 };
 
-// The date of a result: a date and time written in its text (2026-03-01
-// 14:05, 01/03/2026 14:05 or 01.03.2026, day first), else the file's
-// modification time.
+// The date of a result: the date and time written in its text
+// (resultDateIn), else the file's modification time; `fromFile` tells
+// whether the text wrote it.
 QDateTime resultDate(const QByteArray& text, const QString& path, bool* fromFile);
 
 // The margin of `value` between `minimum` and `maximum` (either may be
@@ -65,15 +91,17 @@ QDateTime resultDate(const QByteArray& text, const QString& path, bool* fromFile
 std::optional<double> marginOf(std::optional<double> value, std::optional<double> minimum,
                                std::optional<double> maximum);
 
-// Orders the runs by date and matches their measurements. Refused (nothing,
-// with `error` set) when the runs are of different buses or fewer than one.
+// Orders the runs by date (or keeps them as given) and matches their
+// measurements. Refused (nothing, with `error` set) when the runs are of
+// different buses or fewer than two: one result has nothing to compare with.
 std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const CompareOptions& options,
-                                      QString* error, int language);
+                                      QString* error, int language,
+                                      RunOrder order = RunOrder::ByDate);
 
 // Reads the result files and compares them; `error` names the file that
 // could not be read or the buses that differ.
 std::optional<Comparison> compareResultFiles(const QStringList& paths,
                                              const CompareOptions& options, int language,
-                                             QString* error);
+                                             QString* error, RunOrder order = RunOrder::ByDate);
 
 }  // namespace karvel

@@ -57,4 +57,48 @@ inline constexpr Text5 kMinimumOf = {"Min %1", "Min %1", "Min %1", "Mín %1", "M
 inline constexpr Text5 kMaximumOf = {"Max %1", "Max %1", "Max %1", "Máx %1", "Max %1"};
 inline constexpr Text5 kRun = {"Essai", "Run", "Lauf", "Prueba", "Prova"};
 
+// ---- Where the runs' dates come from and what orders them ----------------
+inline constexpr Text5 kOneResult = {"Choisissez au moins deux résultats à comparer.",
+                                     "Choose at least two results to compare.",
+                                     "Wählen Sie mindestens zwei Ergebnisse zum Vergleichen.",
+                                     "Elija al menos dos resultados para comparar.",
+                                     "Scegliere almeno due risultati da confrontare."};
+inline constexpr Text5 kDateInResult = {"date du résultat", "date in the result",
+                                        "Datum im Ergebnis", "fecha del resultado",
+                                        "data del risultato"};
+inline constexpr Text5 kDateFileTime = {"heure du fichier", "file time", "Dateizeit",
+                                        "hora del fichero", "ora del file"};
+// Beside the trend; %1 runs of %2 have no date of their own.
+inline constexpr Text5 kTrendOnFileTimes = {
+    "ordre selon l'heure du fichier pour %1 essai(s) sur %2",
+    "order from file times for %1 of %2 runs", "Reihenfolge nach Dateizeit für %1 von %2 Läufen",
+    "orden según la hora del fichero en %1 de %2 pruebas",
+    "ordine secondo l'ora del file per %1 prove su %2"};
+inline constexpr Text5 kTrendInGivenOrder = {"dans l'ordre choisi", "in the order given",
+                                             "in der gewählten Reihenfolge", "en el orden elegido",
+                                             "nell'ordine scelto"};
+// Above the comparison table when some dates are file times.
+inline constexpr Text5 kFileTimesWarning = {
+    "Certains résultats n'écrivent pas leur date : l'heure de leur fichier les place, et une "
+    "copie a pu la changer. Vérifiez l'ordre ; Essais > Déplacer à gauche / à droite le corrige.",
+    "Some results write no date: their files' times place them, and a copy may have changed "
+    "those. Check the order; Runs > Move left / Move right puts it right.",
+    "Einige Ergebnisse schreiben kein Datum: die Zeit ihrer Datei ordnet sie ein, und eine Kopie "
+    "kann sie geändert haben. Prüfen Sie die Reihenfolge; Läufe > Nach links / Nach rechts "
+    "berichtigt sie.",
+    "Algunos resultados no escriben su fecha: la hora de su fichero los ordena, y una copia "
+    "puede haberla cambiado. Compruebe el orden; Pruebas > Mover a la izquierda / derecha lo "
+    "corrige.",
+    "Alcuni risultati non scrivono la data: l'ora del loro file li ordina, e una copia può "
+    "averla cambiata. Verificare l'ordine; Prove > Sposta a sinistra / a destra lo corregge."};
+inline constexpr Text5 kRunsMenu = {"__Essais", "__Runs", "__Läufe", "__Pruebas", "__Prove"};
+inline constexpr Text5 kMoveLeft = {"Déplacer à __gauche", "Move __left", "Nach __links",
+                                    "Mover a la __izquierda", "Sposta a __sinistra"};
+inline constexpr Text5 kMoveRight = {"Déplacer à __droite", "Move __right", "Nach __rechts",
+                                     "Mover a la __derecha", "Sposta a __destra"};
+// The comparison sheet: the row of the dates' sources, and that of the files.
+inline constexpr Text5 kDateFrom = {"Date tirée de", "Date from", "Datum aus", "Fecha tomada de",
+                                    "Data presa da"};
+inline constexpr Text5 kFileRow = {"Fichier", "File", "Datei", "Fichero", "File"};
+
 }  // namespace karvel::comparetext

@@ -12,6 +12,7 @@
 #include "core/frame/SafeWrite.h"
 #include "core/frame/Texts.h"
 #include "core/frame/WindowPlacement.h"
+#include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
 
 namespace karvel {
@@ -82,9 +83,36 @@ QPoint takeResultWindowPosition(AppState& state, const QSize& frame, const QRect
   return at;
 }
 
-QString proposedSaveName(const QString& sourcePath) {
-  const qsizetype dot = sourcePath.indexOf(u'.');
-  return (dot < 0 ? sourcePath : sourcePath.left(dot)) + QStringLiteral(".HTM");
+namespace {
+
+// A file name up to its first dot, leading dots dropped ("RES01.HTM" gives
+// RES01, ".x.htm" gives x); empty when nothing is left.
+QString visibleStem(const QString& name) {
+  qsizetype start = 0;
+  while (start < name.size() && name[start] == u'.') ++start;
+  return name.mid(start).section(u'.', 0, 0).trimmed();
+}
+
+}  // namespace
+
+QString proposedSaveName(const QString& sourcePath, const QString& instrumentName,
+                         const QString& lastSaveFolder, const QString& workingDir) {
+  const QString fallback = QStringLiteral("RESULT");
+  if (!instrumentName.trimmed().isEmpty()) {
+    QString stem = visibleStem(pathFileName(instrumentName.trimmed()));
+    if (stem.isEmpty()) stem = fallback;
+    QString folder = QDir::homePath();
+    if (!lastSaveFolder.isEmpty() && QFileInfo(lastSaveFolder).isDir())
+      folder = lastSaveFolder;
+    else if (!workingDir.isEmpty() && QFileInfo(workingDir).isDir())
+      folder = workingDir;
+    return QDir::toNativeSeparators(
+        QDir(QDir::fromNativeSeparators(folder)).filePath(stem + QStringLiteral(".HTM")));
+  }
+  const qsizetype slash = std::max(sourcePath.lastIndexOf(u'\\'), sourcePath.lastIndexOf(u'/'));
+  QString stem = visibleStem(sourcePath.mid(slash + 1));
+  if (stem.isEmpty()) stem = fallback;
+  return sourcePath.left(slash + 1) + stem + QStringLiteral(".HTM");
 }
 
 bool copyResultFile(const QString& from, const QString& to, QString* error, bool* sourceFailed) {
@@ -102,13 +130,15 @@ bool copyResultFile(const QString& from, const QString& to, QString* error, bool
   return writeFileWhole(to, bytes, error);
 }
 
-std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath) {
+std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath,
+                                    const QString& instrumentName) {
   using namespace resulttext;
   const int language = state.language;
   FileRequest request;
   request.pattern = QStringLiteral("*.HTM");
   request.types = {QStringLiteral("HTM files (*.HTM)")};
-  request.defaultFile = proposedSaveName(sourcePath);
+  request.defaultFile =
+      proposedSaveName(sourcePath, instrumentName, state.resultSaveFolder, state.workingDir);
   request.title = pick(kSaveDialogTitle, language);
   // A dialog that accepts new names; the overwrite question is asked here.
   request.confirm = FileRequest::Confirm::Save;
@@ -140,6 +170,7 @@ std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath) 
                      : pick(kCannotSave, language).arg(QDir::toNativeSeparators(target), reason));
     return std::nullopt;
   }
+  state.resultSaveFolder = QFileInfo(QDir::fromNativeSeparators(target)).absolutePath();
   return pick(kFileWord, language) + QStringLiteral(" : ") + QDir::toNativeSeparators(target);
 }
 

@@ -35,8 +35,15 @@ QPoint takeResultWindowPosition(AppState& state, const QSize& frame, const QRect
 // yet never below `minimum` nor larger than `available`.
 QSize resultWindowFrameSize(const QSize& wanted, const QSize& minimum, const QRect& available);
 
-// The proposal of the save dialog: the path up to its first dot, then ".HTM".
-QString proposedSaveName(const QString& sourcePath);
+// The proposal of the save dialog. A result the user opened: in its own
+// folder, its file name up to the name's first dot, then ".HTM" (a dot in a
+// folder's name does not cut it). A result fetched from the instrument
+// (`instrumentName` given): that name, in `lastSaveFolder` when it is a
+// folder, else in `workingDir` when it is one, else in the home folder; a
+// fetched result's own file is a temporary one and no place to save to.
+// Leading dots are dropped: the proposal is never a hidden file.
+QString proposedSaveName(const QString& sourcePath, const QString& instrumentName = {},
+                         const QString& lastSaveFolder = {}, const QString& workingDir = {});
 
 // Copies a result file through a temporary file renamed over `to`, so that an
 // existing file is only replaced by a complete copy. False, with the system's
@@ -45,11 +52,14 @@ QString proposedSaveName(const QString& sourcePath);
 bool copyResultFile(const QString& from, const QString& to, QString* error,
                     bool* sourceFailed = nullptr);
 
-// The Save command of a results window made from `sourcePath`: asks for a
+// The Save command of a results window made from `sourcePath` (a result
+// fetched from the instrument also gives its `instrumentName`): asks for a
 // name (again after a refused overwrite), copies the file under it with the
-// file name in lower case, and returns the window's new title. Nothing when
-// the user cancelled or the copy failed (the failure has been reported).
-std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath);
+// file name in lower case, remembers its folder in state.resultSaveFolder,
+// and returns the window's new title. Nothing when the user cancelled or the
+// copy failed (the failure has been reported).
+std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath,
+                                    const QString& instrumentName = {});
 
 // The bus standards that have a help document, in the order they are looked
 // for in a bus heading; each is also the first part of the document's name.

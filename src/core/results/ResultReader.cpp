@@ -1,6 +1,7 @@
 #include "core/results/ResultReader.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <cstring>
 
@@ -200,6 +201,47 @@ QString resultWindowTitle(const QString& path, int language) {
       .left(kResultPieceMax);
 }
 
+QDateTime resultDateIn(const QByteArray& text) {
+  // The instrument writes its date beside the headings; a page whose head
+  // is this long holds none there, and a longer search could only find a
+  // number of the table that looks like a date.
+  constexpr qsizetype kHead = 64 * 1024;
+  const QString head = QString::fromLatin1(text.left(kHead));
+  // Year first (2026/11/23) or day first (23.11.2026), the same separator
+  // twice, not part of a longer run of digits; then perhaps a time.
+  static const QRegularExpression pattern(QStringLiteral(
+      "(?<![\\d/.-])(?:(\\d{4})([-/.])(\\d{1,2})\\2(\\d{1,2})|(\\d{1,2})([-/"
+      ".])(\\d{1,2})\\6(\\d{4}))"
+      "(?![\\d/.-]?\\d)(?:(?:T|,? {1,3})(\\d{1,2}):(\\d{2})(?::(\\d{2}))?(?!\\d))?"));
+  static const QRegularExpression label(QStringLiteral("dat|fecha"),
+                                        QRegularExpression::CaseInsensitiveOption);
+  QDateTime first;
+  QRegularExpressionMatchIterator it = pattern.globalMatch(head);
+  while (it.hasNext()) {
+    const QRegularExpressionMatch m = it.next();
+    const bool yearFirst = !m.captured(1).isEmpty();
+    const QDate date =
+        yearFirst ? QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt())
+                  : QDate(m.captured(8).toInt(), m.captured(7).toInt(), m.captured(5).toInt());
+    QTime time(0, 0);
+    if (!m.captured(9).isEmpty())
+      time = QTime(m.captured(9).toInt(), m.captured(10).toInt(), m.captured(11).toInt());
+    if (!date.isValid() || !time.isValid()) continue;
+    const QDateTime found(date, time);
+    // "Date : ..." just before it: the result's own date line.
+    const qsizetype from = std::max<qsizetype>(0, m.capturedStart() - 24);
+    if (label.match(head.mid(from, m.capturedStart() - from)).hasMatch()) return found;
+    if (!first.isValid()) first = found;
+  }
+  return first;
+}
+
+QString resultDateText(const QDateTime& date) {
+  if (!date.isValid()) return {};
+  return date.toString(date.time().second() != 0 ? QStringLiteral("yyyy-MM-dd HH:mm:ss")
+                                                 : QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
 QByteArray resultTextFromBytes(QByteArray bytes) {
   const qsizetype zero = bytes.indexOf('\0');
   if (zero >= 0) bytes.truncate(zero);
@@ -243,6 +285,7 @@ ResultTable readResultText(const QByteArray& text, const QString& path, int lang
       if (nextRow < p) nextRow = walk.find(p, "<TR class=");
     }
   }
+  table.date = resultDateIn(text);
   table.problemMarker = walk.problem;
   if (bytesExamined) *bytesExamined = walk.examined;
   return table;

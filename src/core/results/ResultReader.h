@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QPoint>
 #include <QString>
 
@@ -39,6 +40,19 @@ bool holdsResult(const ResultTable& table);
 // The window title for a result read from `path`: the "File" word, " : ",
 // the lower-cased file name up to its first dot, and ".HTM".
 QString resultWindowTitle(const QString& path, int language);
+
+// The date and time a result text writes of itself, as the instrument's
+// "Date : 2026/11/23 14:02:51": year first with "/", "-" or "." between its
+// parts, or day first (23/11/2026, 23.11.2026, 23-11-2026), with or without
+// a time, with or without seconds. A date labelled as one ("Date", "Datum",
+// "Fecha", "Data") wins over one written elsewhere (a title's); impossible
+// dates (month 13) are passed over. Invalid when the text writes none. Only
+// the head of the text is looked at: the date stands near the headings.
+QDateTime resultDateIn(const QByteArray& text);
+
+// A date as the windows, sheets and text outputs write it:
+// 2026-11-23 14:02, with ":51" when it has seconds.
+QString resultDateText(const QDateTime& date);
 
 // Walks a result text (already read: CR LF as LF, ending at its first zero
 // byte) and fills `table`; `path` is only used for the title and kept as the

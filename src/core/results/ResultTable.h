@@ -2,6 +2,7 @@
 // results window shows and what the spreadsheet export writes.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <array>
 #include <vector>
@@ -41,6 +42,8 @@ struct ResultTable {
   QString verdict;      // the overall verdict text
   Status verdictColour = Status::Yellow;  // Green, Red or Yellow
   std::vector<ResultRow> rows;
+  // The date and time the result writes of itself; invalid when it writes none.
+  QDateTime date;
   // Empty when the file held every marker the reader walks; otherwise the
   // first marker that was missing or out of place (the reading stopped there
   // and the table holds what came before it).

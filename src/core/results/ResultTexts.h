@@ -92,6 +92,26 @@ inline constexpr Text5 kIncomplete = {
 // measurement between its tolerances.
 inline constexpr Text5 kColumnMargin = {"Marge", "Margin", "Reserve", "Margen", "Margine"};
 
+// ---- The result's date and where it came from -----------------------------
+// %1 the date the result writes of itself.
+inline constexpr Text5 kDateLine = {"Date : %1", "Date: %1", "Datum: %1", "Fecha: %1", "Data: %1"};
+// A result that writes no date: %1 the file's modification time.
+inline constexpr Text5 kDateFileTime = {
+    "Le résultat n'écrit pas sa date ; fichier modifié le %1",
+    "The result writes no date; file modified %1",
+    "Das Ergebnis schreibt kein Datum; Datei geändert am %1",
+    "El resultado no escribe su fecha; fichero modificado el %1",
+    "Il risultato non scrive la data; file modificato il %1"};
+// A fetched result that writes no date (its file's time is the fetch's).
+inline constexpr Text5 kNoDate = {"Le résultat n'écrit pas sa date", "The result writes no date",
+                                  "Das Ergebnis schreibt kein Datum",
+                                  "El resultado no escribe su fecha",
+                                  "Il risultato non scrive la data"};
+// Beside a fetched result's instrument file name.
+inline constexpr Text5 kFromInstrument = {"%1 (lu dans l'instrument)", "%1 (from the instrument)",
+                                          "%1 (aus dem Gerät)", "%1 (leído del instrumento)",
+                                          "%1 (letto dallo strumento)"};
+
 }  // namespace resulttext
 
 // The texts TraducMenu2 puts on a results window, in one language.

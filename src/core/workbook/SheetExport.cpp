@@ -322,19 +322,30 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   title.bold = true;
   range->setItem(1, 1, pick(kWindowTitle, language) + QStringLiteral(" - ") + comparison.bus,
                  title);
-  // Row 3: the runs' files and dates above their columns; row 4: headings.
+  // Row 2: where each run's date comes from; row 3: the runs' files above
+  // their columns; row 4: headings, the dates above the values.
   const CellLook heading = headingLook();
+  range->setItem(2, 1, pick(kDateFrom, language), CellLook());
+  range->setItem(3, 1, pick(kFileRow, language), CellLook());
   range->setItem(4, 1, pick(kMeasurement, language), heading);
   range->setItem(4, 2, pick(kUnit, language), heading);
   for (int r = 0; r < runs; ++r) {
     const CompareRun& run = comparison.runs[static_cast<std::size_t>(r)];
     const QString file = pathFileName(run.table.sourcePath);
-    const QString when = run.date.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    // A file's time is only a stand-in for a date: it stands out.
+    range->setItem(
+        2, 3 + r, dateSourceText(run.dateSource, language),
+        run.dateSource == DateSource::FileTime ? statusLook(Status::Yellow) : CellLook());
     range->setItem(3, 3 + r, file, CellLook());
-    range->setItem(4, 3 + r, when, heading);
+    range->setItem(4, 3 + r, resultDateText(run.date), heading);
     range->setItem(3, 3 + runs + r, file, CellLook());
     range->setItem(4, 3 + runs + r, pick(kMargin, language).arg(r + 1), heading);
   }
+  // Above the trends: what their order rests on, when not the results' own dates.
+  if (const QString note = trendNote(comparison, language); !note.isEmpty())
+    range->setItem(
+        3, 3 + 2 * runs, note,
+        orderBasis(comparison) == OrderBasis::FileTimes ? statusLook(Status::Yellow) : CellLook());
   range->setItem(4, 3 + 2 * runs, pick(kTrend, language), heading);
   range->setItem(4, 4 + 2 * runs, pick(kMarginShrank, language), heading);
   // The tolerances of every run after them: what the charts draw the band from.

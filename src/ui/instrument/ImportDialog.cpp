@@ -237,7 +237,8 @@ void ImportDialog::fetch() {
     }
   } else {
     // The temporary file goes when its results window closes.
-    ReadHTMLFile(state_, path, ResultFile::Temporary);
+    // It is shown under the instrument's name, not the temporary file's.
+    ReadHTMLFile(state_, path, ResultFile::Temporary, name);
   }
   setBusy(state_, false);
   quit();

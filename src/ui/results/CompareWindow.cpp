@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -37,9 +39,7 @@ namespace karvel::ui {
 
 namespace {
 
-QString dateText(const CompareRun& run) {
-  return run.date.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-}
+QString dateText(const CompareRun& run) { return resultDateText(run.date); }
 
 // The decimals a value needs once scaled (at most six): 52.1 needs one.
 int decimalsOf(double value) {
@@ -120,12 +120,33 @@ CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* pa
                  comparison_.bus);
 
   auto* splitter = new QSplitter(Qt::Vertical, this);
-  table_ = new QTableWidget(splitter);
+  auto* top = new QWidget(splitter);
+  auto* topLayout = new QVBoxLayout(top);
+  topLayout->setContentsMargins(0, 0, 0, 0);
+  orderNote_ = new QLabel(top);
+  orderNote_->setObjectName(QStringLiteral("orderNote"));
+  orderNote_->setTextFormat(Qt::PlainText);
+  orderNote_->setWordWrap(true);
+  orderNote_->setAutoFillBackground(true);
+  orderNote_->setMargin(4);
+  {
+    QPalette palette = orderNote_->palette();
+    palette.setColor(QPalette::Window, statusColour(Status::Yellow));
+    palette.setColor(QPalette::WindowText, textColourOn(statusColour(Status::Yellow)));
+    orderNote_->setPalette(palette);
+  }
+  topLayout->addWidget(orderNote_);
+  table_ = new QTableWidget(top);
+  topLayout->addWidget(table_);
   table_->setObjectName(QStringLiteral("compareTable"));
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
+  // A run's column heading offers to move it.
+  table_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(table_->horizontalHeader(), &QWidget::customContextMenuRequested, this,
+          &CompareWindow::runHeaderMenu);
   chartView_ = new QChartView(splitter);
   chartView_->setObjectName(QStringLiteral("compareChart"));
   chartView_->setRenderHint(QPainter::Antialiasing);
@@ -136,8 +157,10 @@ CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* pa
 
   buildMenu();
   fillTable();
-  connect(table_, &QTableWidget::currentCellChanged, this,
-          [this](int row, int, int, int) { showMeasurement(row); });
+  connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int, int oldRow, int) {
+    if (row != oldRow) showMeasurement(row);
+    updateRunActions();
+  });
   if (table_->rowCount() > 0) {
     table_->selectRow(0);
     showMeasurement(0);
@@ -168,6 +191,83 @@ void CompareWindow::buildMenu() {
   close->setObjectName(QStringLiteral("actionClose"));
   close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
   connect(close, &QAction::triggered, this, &QWidget::close);
+
+  QMenu* runs = menuBar()->addMenu(menu(comparetext::kRunsMenu));
+  runs->setObjectName(QStringLiteral("menuRuns"));
+  moveLeft_ = runs->addAction(menu(comparetext::kMoveLeft));
+  moveLeft_->setObjectName(QStringLiteral("actionMoveLeft"));
+  moveLeft_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
+  connect(moveLeft_, &QAction::triggered, this, [this] {
+    if (currentRun() >= 0) moveRun(std::size_t(currentRun()), -1);
+  });
+  moveRight_ = runs->addAction(menu(comparetext::kMoveRight));
+  moveRight_->setObjectName(QStringLiteral("actionMoveRight"));
+  moveRight_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right));
+  connect(moveRight_, &QAction::triggered, this, [this] {
+    if (currentRun() >= 0) moveRun(std::size_t(currentRun()), +1);
+  });
+  connect(runs, &QMenu::aboutToShow, this, &CompareWindow::updateRunActions);
+}
+
+int CompareWindow::currentRun() const {
+  const int column = table_->currentColumn();
+  const int runs = int(comparison_.runs.size());
+  if (column >= valueColumn(0) && column < valueColumn(0) + runs) return column - valueColumn(0);
+  if (column >= marginColumn(0) && column < marginColumn(0) + runs) return column - marginColumn(0);
+  return -1;
+}
+
+void CompareWindow::updateRunActions() {
+  if (!moveLeft_) return;
+  const int run = currentRun();
+  moveLeft_->setEnabled(run > 0);
+  moveRight_->setEnabled(run >= 0 && run + 1 < int(comparison_.runs.size()));
+}
+
+void CompareWindow::runHeaderMenu(const QPoint& at) {
+  const int column = table_->horizontalHeader()->logicalIndexAt(at);
+  if (column < 0) return;
+  table_->setCurrentCell(std::max(0, table_->currentRow()), column);
+  const int run = currentRun();
+  if (run < 0) return;
+  updateRunActions();
+  QMenu menu(this);
+  menu.addAction(moveLeft_);
+  menu.addAction(moveRight_);
+  menu.exec(table_->horizontalHeader()->mapToGlobal(at));
+}
+
+bool CompareWindow::moveRun(std::size_t run, int step) {
+  const std::size_t n = comparison_.runs.size();
+  if (step != -1 && step != 1) return false;
+  if (run >= n || (step < 0 && run == 0) || (step > 0 && run + 1 >= n)) return false;
+  const std::size_t to = step < 0 ? run - 1 : run + 1;
+  std::vector<CompareRun> runs = comparison_.runs;
+  std::swap(runs[run], runs[to]);
+  QString error;
+  std::optional<Comparison> again =
+      compareRuns(std::move(runs), options_, &error, language_, RunOrder::Given);
+  if (!again) return false;
+  // The same measurement stays selected, and the moved run stays current so
+  // that it can be moved on.
+  const int row = table_->currentRow();
+  const QString name = row >= 0 && row < int(comparison_.measurements.size())
+                           ? comparison_.measurements[std::size_t(row)].name
+                           : QString();
+  const bool onMargin = table_->currentColumn() >= marginColumn(0) &&
+                        table_->currentColumn() < marginColumn(0) + int(n);
+  comparison_ = std::move(*again);
+  fillTable();
+  int newRow = table_->rowCount() > 0 ? 0 : -1;
+  for (std::size_t i = 0; i < comparison_.measurements.size(); ++i)
+    if (comparison_.measurements[i].name == name) newRow = int(i);
+  if (newRow >= 0) {
+    const QSignalBlocker quiet(table_);
+    table_->setCurrentCell(newRow, onMargin ? marginColumn(to) : valueColumn(to));
+  }
+  showMeasurement(newRow);
+  updateRunActions();
+  return true;
 }
 
 void CompareWindow::fillTable() {
@@ -177,12 +277,24 @@ void CompareWindow::fillTable() {
   QStringList headings = {pick(comparetext::kMeasurement, language_),
                           pick(comparetext::kUnit, language_)};
   for (const CompareRun& run : comparison_.runs)
-    headings << pathFileName(run.table.sourcePath) + u'\n' + dateText(run);
+    headings << pathFileName(run.table.sourcePath) + u'\n' + dateText(run) + u'\n' +
+                    dateSourceText(run.dateSource, language_);
   for (const CompareRun& run : comparison_.runs)
     headings << pick(comparetext::kMargin, language_).arg(pathFileName(run.table.sourcePath)) +
                     u'\n' + dateText(run);
-  headings << pick(comparetext::kTrend, language_) << pick(comparetext::kMarginShrank, language_);
+  // What the trends rest on, beside them, when not the results' own dates.
+  const QString note = trendNote(comparison_, language_);
+  headings << pick(comparetext::kTrend, language_) + (note.isEmpty() ? QString() : u'\n' + note)
+           << pick(comparetext::kMarginShrank, language_);
   table_->setHorizontalHeaderLabels(headings);
+  // A date that is only a file's time stands out in its heading.
+  for (std::size_t run = 0; run < runs; ++run) {
+    QFont font = table_->font();
+    font.setItalic(comparison_.runs[run].dateSource == DateSource::FileTime);
+    table_->horizontalHeaderItem(valueColumn(run))->setFont(font);
+  }
+  orderNote_->setText(pick(comparetext::kFileTimesWarning, language_));
+  orderNote_->setVisible(orderBasis(comparison_) == OrderBasis::FileTimes);
 
   for (int r = 0; r < table_->rowCount(); ++r) {
     const CompareMeasurement& m = comparison_.measurements[std::size_t(r)];

@@ -12,6 +12,7 @@
 
 class QTableWidget;
 class QAction;
+class QLabel;
 
 QT_BEGIN_NAMESPACE
 class QChartView;
@@ -35,8 +36,20 @@ class CompareWindow : public QMainWindow {
   void exportWorkbook();
   void printWindow();
 
-  // The table's columns: name, unit, one value per run, one margin per run,
-  // trend, margin shrank.
+  // Runs > Move left / Move right: puts run `run` one place earlier (step
+  // -1) or later (+1); from then on the runs keep the order the user gave,
+  // and the trends and shrinking margins follow it. False (nothing changes)
+  // when there is no such place.
+  bool moveRun(std::size_t run, int step);
+  // The run of the table's current column (its value or its margin), or -1.
+  int currentRun() const;
+  // The sentence above the table when some runs' dates are file times.
+  QLabel* orderNote() const { return orderNote_; }
+
+  // The table's columns: name, unit, one value per run (headed by its file,
+  // its date and where the date came from), one margin per run, trend
+  // (headed by what the order rests on, when not the results' own dates),
+  // margin shrank.
   int valueColumn(std::size_t run) const { return 2 + int(run); }
   int marginColumn(std::size_t run) const { return 2 + int(comparison_.runs.size() + run); }
   int trendColumn() const { return 2 + 2 * int(comparison_.runs.size()); }
@@ -45,12 +58,18 @@ class CompareWindow : public QMainWindow {
  private:
   void buildMenu();
   void fillTable();
+  void updateRunActions();
+  void runHeaderMenu(const QPoint& at);
 
   AppState& state_;
   const int language_;  // the window keeps the language it was opened in
   Comparison comparison_;
   QTableWidget* table_ = nullptr;
   QChartView* chartView_ = nullptr;
+  QLabel* orderNote_ = nullptr;
+  QAction* moveLeft_ = nullptr;
+  QAction* moveRight_ = nullptr;
+  CompareOptions options_;
 };
 
 // The highlight of a margin that shrank.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
@@ -55,7 +56,41 @@ ResultWindow::~ResultWindow() {
   if (!temporaryFile_.isEmpty()) QFile::remove(temporaryFile_);
 }
 
-QString ResultWindow::sourcePath() const { return form_->sourcePath->text(); }
+QString ResultWindow::sourcePath() const { return table_.sourcePath; }
+
+QString ResultWindow::shownName() const {
+  return instrumentName_.isEmpty() ? table_.sourcePath : instrumentName_;
+}
+
+void ResultWindow::setInstrumentName(const QString& name) {
+  instrumentName_ = name.trimmed();
+  showName();
+}
+
+// The title, the file field and the date line: what the result is and when
+// it was made, never the name of a temporary file.
+void ResultWindow::showName() {
+  setWindowTitle(resultWindowTitle(shownName(), language_));
+  form_->sourcePath->setText(
+      instrumentName_.isEmpty()
+          ? table_.sourcePath
+          : pick(resulttext::kFromInstrument, language_).arg(instrumentName_));
+  form_->sourcePath->setCursorPosition(0);
+  QString date;
+  if (table_.date.isValid()) {
+    date = pick(resulttext::kDateLine, language_).arg(resultDateText(table_.date));
+  } else if (instrumentName_.isEmpty() && temporaryFile_.isEmpty()) {
+    // The user's own file: its time is all there is, and is said to be that.
+    const QDateTime modified = QFileInfo(table_.sourcePath).lastModified();
+    date = modified.isValid()
+               ? pick(resulttext::kDateFileTime, language_).arg(resultDateText(modified))
+               : pick(resulttext::kNoDate, language_);
+  } else {
+    // A fetched file's time is only that of the fetch.
+    date = pick(resulttext::kNoDate, language_);
+  }
+  form_->resultDate->setText(date);
+}
 
 // TraducMenu2: the menu and the column headings in the window's language.
 void ResultWindow::applyTexts() {
@@ -69,9 +104,7 @@ void ResultWindow::applyTexts() {
 }
 
 void ResultWindow::fill(std::array<QPixmap, 3> icons) {
-  setWindowTitle(table_.title);
-  form_->sourcePath->setText(table_.sourcePath);
-  form_->sourcePath->setCursorPosition(0);
+  showName();
   form_->busHeading->setText(table_.busHeading);
   form_->tableLabel->setText(table_.tableLabel);
   form_->verdict->setText(table_.verdict);
@@ -112,7 +145,7 @@ void ResultWindow::fill(std::array<QPixmap, 3> icons) {
 }
 
 void ResultWindow::saveAs() {
-  if (const std::optional<QString> title = saveResultAs(state_, sourcePath())) {
+  if (const std::optional<QString> title = saveResultAs(state_, sourcePath(), instrumentName_)) {
     setWindowTitle(*title);
   }
 }
@@ -121,7 +154,7 @@ void ResultWindow::printWindow() {
   // The results print starts from the dialog's defaults: the options the main
   // window's print remembers are not used here.
   PrintChoice choice;
-  nameAfterFile(choice, sourcePath(), !temporaryFile_.isEmpty());
+  nameAfterFile(choice, shownName(), !temporaryFile_.isEmpty());
   if (!state_.ui->choosePrinter(choice)) return;
   // The window as it shows on the screen, scaled to fit the page.
   if (!ui::printWindow(*this, choice)) {
@@ -176,7 +209,8 @@ std::array<QPixmap, 3> loadStatusIcons(const AppState& state) {
   return icons;
 }
 
-ResultWindow* ReadHTMLFile(AppState& state, const QString& path, ResultFile origin) {
+ResultWindow* ReadHTMLFile(AppState& state, const QString& path, ResultFile origin,
+                           const QString& instrumentName) {
   ResultTable table;
   QString error;
   bool read = false;
@@ -191,6 +225,7 @@ ResultWindow* ReadHTMLFile(AppState& state, const QString& path, ResultFile orig
   }
   auto* window = new ResultWindow(state, std::move(table), loadStatusIcons(state));
   if (origin == ResultFile::Temporary) window->setTemporaryFile(path);
+  if (!instrumentName.trimmed().isEmpty()) window->setInstrumentName(instrumentName);
   placeInCascade(state, *window);
   // Windows still open when the program ends close as if the user had closed
   // them, so that no temporary result is left behind.

@@ -28,12 +28,22 @@ class ResultWindow : public QMainWindow {
   ~ResultWindow() override;
 
   const ResultTable& table() const { return table_; }
-  // The path the window was made from, read back from its source path field.
+  // The path the window was made from (a fetched result's temporary file).
   QString sourcePath() const;
+  // The name of a result fetched from the instrument, as the instrument
+  // calls it; the window shows it (title, file field, print) in place of the
+  // temporary file's. Empty for a file the user opened.
+  QString instrumentName() const { return instrumentName_; }
+  void setInstrumentName(const QString& name);
+  // What the window calls its file: the instrument's name, else the path.
+  QString shownName() const;
   // A file the program made for this window alone (a fetched result): it is
   // deleted when the window closes. Empty for a file the user opened.
   QString temporaryFile() const { return temporaryFile_; }
-  void setTemporaryFile(const QString& path) { temporaryFile_ = path; }
+  void setTemporaryFile(const QString& path) {
+    temporaryFile_ = path;
+    showName();
+  }
 
   // The commands of the window's menu and help button.
   void saveAs();
@@ -49,10 +59,13 @@ class ResultWindow : public QMainWindow {
   void applyTexts();
   void fill(std::array<QPixmap, 3> icons);
 
+  void showName();
+
   AppState& state_;
   const int language_;  // the window keeps the language it was opened in
   ResultTable table_;
   QString temporaryFile_;
+  QString instrumentName_;
   std::unique_ptr<Ui::ResultWindow> form_;
   ResultTableModel* model_ = nullptr;
 };
@@ -65,8 +78,10 @@ enum class ResultFile { User, Temporary };
 // cascade of results windows and shown. A file that cannot be read is
 // reported through state.ui and gives no window (nullptr); a temporary file
 // is then deleted at once.
+// `instrumentName` is the name the instrument gave a fetched result.
 ResultWindow* ReadHTMLFile(AppState& state, const QString& path,
-                           ResultFile origin = ResultFile::User);
+                           ResultFile origin = ResultFile::User,
+                           const QString& instrumentName = {});
 
 // The three status icons (green, red, yellow) from bitmap/ in the program
 // folder; a missing icon file leaves that status without an icon.

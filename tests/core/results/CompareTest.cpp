@@ -13,6 +13,8 @@
 
 #include "core/frame/AppState.h"
 #include "core/results/Compare.h"
+#include "core/results/ResultReader.h"
+#include "support/CliRun.h"
 #include "support/ExportFixtures.h"
 
 using namespace karvel;
@@ -210,4 +212,172 @@ TEST(ResultCompareCommand, JsonReadsBackAndMixedBusesFail) {
   ASSERT_TRUE(cli.waitForFinished(60000));
   EXPECT_EQ(cli.exitCode(), 1);
   EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError()).contains("not of the same bus"));
+}
+
+namespace {
+
+// A result of the LIN bus whose "Bit time" is `value` µs, written on `date`
+// (the line as the instrument writes it, or none), its file's time `mtime`.
+QString linResult(const QTemporaryDir& dir, const char* name, const char* dateLine,
+                  const char* value, const QDateTime& mtime) {
+  const QString path = dir.filePath(QString::fromLatin1(name));
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(
+      QByteArray("<HTML><BODY><H1>BUS DIAGNOSTIC RESULT</H1>\r\n"
+                 "<H2>LIN - 19200 bit/s</H2>\r\n<H4 class=\"green\">Bus within limits</H4>\r\n") +
+      dateLine +
+      "<TABLE border=\"1\">\r\n<TBODY>\r\n"
+      "<TR class=\"row\"><TD>Bit time</TD><TD>51.0 \xB5s</TD><TD>53.2 \xB5s</TD>"
+      "<TD class=\"green\">" +
+      value + " \xB5s</TD><TD>2 %</TD></TR>\r\n</TBODY>\r\n</TABLE>\r\n</BODY></HTML>\r\n");
+  f.close();
+  EXPECT_TRUE(f.open(QIODevice::ReadWrite));
+  EXPECT_TRUE(f.setFileTime(mtime, QFileDevice::FileModificationTime));
+  return path;
+}
+
+QDateTime at(int day, int hour = 9) { return QDateTime(QDate(2026, 11, day), QTime(hour, 0)); }
+
+}  // namespace
+
+TEST(Compare, EveryDateFormOfTheResultsIsRead) {
+  auto read = [](const char* text) { return resultDateIn(QByteArray(text)); };
+  // The instrument's own line: year first with slashes, seconds.
+  EXPECT_EQ(read("<P>Date : 2026/11/23 14:02:51</P>"),
+            QDateTime(QDate(2026, 11, 23), QTime(14, 2, 51)));
+  EXPECT_EQ(read("<P>Date : 2026-11-23 14:02</P>"), QDateTime(QDate(2026, 11, 23), QTime(14, 2)));
+  EXPECT_EQ(read("<P>2026-11-23T14:02:05</P>"), QDateTime(QDate(2026, 11, 23), QTime(14, 2, 5)));
+  EXPECT_EQ(read("<P>2026.11.23</P>"), QDateTime(QDate(2026, 11, 23), QTime(0, 0)));
+  // Day first, with slashes, dots or dashes, with or without seconds.
+  EXPECT_EQ(read("<P>Datum: 23.11.2026 14:02</P>"), QDateTime(QDate(2026, 11, 23), QTime(14, 2)));
+  EXPECT_EQ(read("<P>23-11-2026 14:02:51</P>"), QDateTime(QDate(2026, 11, 23), QTime(14, 2, 51)));
+  EXPECT_EQ(read("<P>3/1/2026</P>"), QDateTime(QDate(2026, 1, 3), QTime(0, 0)));
+  // A labelled date wins over one in a title; an impossible one is passed over.
+  EXPECT_EQ(read("<H3>Plant 2026-01-01</H3><P>Date : 2026/11/23 14:02:51</P>"),
+            QDateTime(QDate(2026, 11, 23), QTime(14, 2, 51)));
+  EXPECT_EQ(read("<P>2026/13/40</P><P>24/11/2026</P>"),
+            QDateTime(QDate(2026, 11, 24), QTime(0, 0)));
+  // Not dates: mixed separators, a longer run of digits, a version number.
+  EXPECT_FALSE(read("<P>2026/11-23</P>").isValid());
+  EXPECT_FALSE(read("<P>120261123</P><P>v1.2.3</P><P>12026/11/23</P>").isValid());
+  EXPECT_FALSE(read("").isValid());
+
+  // The shipped samples carry the line; the reader keeps it with the table.
+  ResultTable table;
+  ASSERT_TRUE(loadResultFile(QStringLiteral(KARVEL_SOURCE_DIR "/resources/samples/CAN_HS_PASS.HTM"),
+                             English, table, nullptr));
+  EXPECT_EQ(table.date, QDateTime(QDate(2026, 11, 23), QTime(14, 2, 51)));
+  EXPECT_EQ(resultDateText(table.date), "2026-11-23 14:02:51");
+  EXPECT_EQ(resultDateText(at(1)), "2026-11-01 09:00");
+
+  QTemporaryDir dir;
+  bool fromFile = false;
+  const QString path = linResult(dir, "x.HTM", "", "52.0", at(2));
+  EXPECT_EQ(resultDate("<P>Date : 2026/11/23 14:02:51</P>", path, &fromFile),
+            QDateTime(QDate(2026, 11, 23), QTime(14, 2, 51)));
+  EXPECT_TRUE(fromFile) << "not the file's time";
+}
+
+TEST(Compare, CopiedResultsKeepTheOrderOfTheirOwnDates) {
+  // Values falling towards the lower limit, the files copied newest first
+  // (their times in the opposite order of their dates).
+  QTemporaryDir dir;
+  const QStringList paths = {
+      linResult(dir, "c.HTM", "<P>Date : 2026/11/23 14:02:51</P>\r\n", "51.3", at(1)),
+      linResult(dir, "a.HTM", "<P>Date : 2026/11/03 08:00:00</P>\r\n", "52.1", at(3)),
+      linResult(dir, "b.HTM", "<P>Date : 2026/11/13 10:30:00</P>\r\n", "51.6", at(2))};
+  QString error;
+  const auto c = compareResultFiles(paths, {}, English, &error);
+  ASSERT_TRUE(c) << error.toStdString();
+  ASSERT_EQ(c->runs.size(), 3u);
+  EXPECT_TRUE(c->runs[0].table.sourcePath.endsWith("a.HTM"));
+  EXPECT_TRUE(c->runs[2].table.sourcePath.endsWith("c.HTM"));
+  for (const CompareRun& run : c->runs) EXPECT_EQ(run.dateSource, DateSource::Result);
+  EXPECT_EQ(orderBasis(*c), OrderBasis::ResultDates);
+  EXPECT_TRUE(trendNote(*c, English).isEmpty());
+  ASSERT_EQ(c->measurements.size(), 1u);
+  EXPECT_EQ(c->measurements[0].trend, Trend::Falling);
+  EXPECT_TRUE(c->measurements[0].marginShrank);
+
+  // Without dates the files' times order them, and the comparison says so.
+  const QStringList undated = {linResult(dir, "u1.HTM", "", "51.3", at(1)),
+                               linResult(dir, "u2.HTM", "<P>2026/11/02</P>", "52.1", at(3))};
+  const auto u = compareResultFiles(undated, {}, English, &error);
+  ASSERT_TRUE(u) << error.toStdString();
+  EXPECT_EQ(u->runs[0].dateSource, DateSource::FileTime);
+  EXPECT_EQ(u->runs[0].date, at(1));
+  EXPECT_EQ(u->runs[1].dateSource, DateSource::Result);
+  EXPECT_EQ(orderBasis(*u), OrderBasis::FileTimes);
+  EXPECT_EQ(trendNote(*u, English), "order from file times for 1 of 2 runs");
+  EXPECT_EQ(dateSourceText(DateSource::FileTime, German), "Dateizeit");
+  EXPECT_EQ(dateSourceName(DateSource::FileTime), "modified");
+
+  // The user's order is kept as given, and the trends follow it.
+  const auto given = compareResultFiles(paths, {}, English, &error, RunOrder::Given);
+  ASSERT_TRUE(given) << error.toStdString();
+  EXPECT_TRUE(given->runs[0].table.sourcePath.endsWith("c.HTM"));
+  EXPECT_EQ(given->measurements[0].trend, Trend::Rising) << "51.3, 52.1, 51.6";
+  EXPECT_EQ(orderBasis(*given), OrderBasis::Given);
+  EXPECT_EQ(trendNote(*given, French), "dans l'ordre choisi");
+}
+
+TEST(Compare, OneResultIsNoComparison) {
+  QString error;
+  EXPECT_FALSE(compareRuns({run("a.HTM", day(1), {})}, {}, &error, Italian));
+  EXPECT_EQ(error, "Scegliere almeno due risultati da confrontare.");
+}
+
+TEST(ResultCompareCommand, DatesSourcesAndTheOrderInEveryFormat) {
+  using karvel::test::csvOf;
+  using karvel::test::jsonOf;
+  using karvel::test::runCli;
+  QTemporaryDir dir;
+  const QString dated =
+      linResult(dir, "dated.HTM", "<P>Date : 2026/11/23 14:02:51</P>", "51.3", at(1));
+  const QString undated = linResult(dir, "undated.HTM", "", "52.1", at(30));
+
+  // One file: wrong usage, nothing compared.
+  const karvel::test::CliRun one = runCli({"result", "compare", dated});
+  EXPECT_EQ(one.code, 2);
+  EXPECT_TRUE(one.err.contains("at least two")) << one.err.toStdString();
+  EXPECT_TRUE(one.out.isEmpty());
+  EXPECT_EQ(runCli({"result", "compare", dated, undated, "--order", "size"}).code, 2);
+
+  // By date: the file's time of "undated" puts it after the other.
+  QJsonObject doc = jsonOf(runCli({"result", "compare", undated, dated, "--format", "json"}));
+  ASSERT_FALSE(doc.contains("parse_error"));
+  EXPECT_EQ(doc["order"].toString(), "date");
+  QJsonArray runs = doc["runs"].toArray();
+  ASSERT_EQ(runs.size(), 2);
+  EXPECT_EQ(runs[0].toObject()["file"].toString(), dated);
+  EXPECT_EQ(runs[0].toObject()["date"].toString(), "2026-11-23T14:02:51");
+  EXPECT_EQ(runs[0].toObject()["date_source"].toString(), "file");
+  EXPECT_EQ(runs[1].toObject()["date_source"].toString(), "modified");
+  EXPECT_EQ(doc["measurements"].toArray()[0].toObject()["trend_basis"].toString(), "file_times");
+
+  // Given: the arguments' order, and the trend follows it.
+  doc =
+      jsonOf(runCli({"result", "compare", undated, dated, "--order", "given", "--format", "json"}));
+  EXPECT_EQ(doc["order"].toString(), "given");
+  EXPECT_EQ(doc["runs"].toArray()[0].toObject()["file"].toString(), undated);
+  const QJsonObject bit = doc["measurements"].toArray()[0].toObject();
+  EXPECT_EQ(bit["trend"].toString(), "falling");
+  EXPECT_EQ(bit["trend_basis"].toString(), "given");
+
+  const QJsonArray csv = csvOf(runCli({"result", "compare", undated, dated, "--format", "csv"}));
+  ASSERT_EQ(csv.size(), 1);
+  const QJsonObject row = csv[0].toObject();
+  EXPECT_EQ(row["trend_basis"].toString(), "file_times");
+  EXPECT_EQ(row["file_1"].toString(), dated);
+  EXPECT_EQ(row["date_source_1"].toString(), "file");
+  EXPECT_EQ(row["date_source_2"].toString(), "modified");
+  EXPECT_EQ(row["date_1"].toString(), "2026-11-23T14:02:51");
+
+  const karvel::test::CliRun text = runCli({"result", "compare", undated, dated});
+  EXPECT_EQ(text.code, 0) << text.err.toStdString();
+  EXPECT_TRUE(text.out.contains("order\tby date, some from file times\n"));
+  EXPECT_TRUE(text.out.contains("2026-11-23T14:02:51 (written in the result)"));
+  EXPECT_TRUE(text.out.contains("(file time)"));
+  EXPECT_TRUE(text.out.contains("rising (order from file times)")) << text.out.toStdString();
 }

@@ -58,7 +58,10 @@ TEST(ResultCascade, FirstAndTwentyFirstWindows) {
 }
 
 TEST(ResultSave, ProposalStopsAtTheFirstDotOfThePath) {
-  EXPECT_EQ(proposedSaveName("C:\\My.Data\\bus.htm"), "C:\\My.HTM");
+  // The first dot of the file's name: a dotted folder does not cut it.
+  EXPECT_EQ(proposedSaveName("C:\\My.Data\\bus.htm"), "C:\\My.Data\\bus.HTM");
+  EXPECT_EQ(proposedSaveName("/home/u/.local/run.2.htm"), "/home/u/.local/run.HTM");
+  EXPECT_EQ(proposedSaveName("/home/u/.hidden.htm"), "/home/u/hidden.HTM");
   EXPECT_EQ(proposedSaveName("C:\\karvel\\CAN_01.tmp"), "C:\\karvel\\CAN_01.HTM");
   EXPECT_EQ(proposedSaveName("/data/result"), "/data/result.HTM");
 }
@@ -224,5 +227,41 @@ TEST(ResultTexts, WindowTextsPerLanguage) {
     for (const QString& s : {t.fileMenu, t.save, t.print, t.exportExcel, t.exit}) {
       EXPECT_EQ(s.count(QStringLiteral("__")), 1) << s.toStdString();
     }
+  }
+}
+
+TEST_F(ResultSaveFlow, AFetchedResultProposesItsInstrumentNameWhereTheUserSaves) {
+  // Installed: the fetched copy waits in a hidden cache folder.
+  ASSERT_TRUE(QDir(dir.path()).mkpath(".cache/karvel"));
+  const QString fetched = dir.filePath(".cache/karvel/RES01.Ab12Cd.tmp");
+  writeFile(fetched, "<H1>result</H1>\r\n");
+  ASSERT_TRUE(QDir(dir.path()).mkpath("work"));
+  state.workingDir = dir.filePath("work");
+
+  // First the working folder, under the instrument's name.
+  answerFile(FileChoice::Kind::New, dir.filePath("Kept/RES01.HTM"));
+  ASSERT_TRUE(QDir(dir.path()).mkpath("Kept"));
+  ASSERT_TRUE(saveResultAs(state, fetched, "RES01.HTM").has_value());
+  ASSERT_EQ(ui.fileRequests.size(), 1);
+  EXPECT_EQ(ui.fileRequests[0].defaultFile,
+            QDir::toNativeSeparators(dir.filePath("work/RES01.HTM")));
+  EXPECT_EQ(readFile(dir.filePath("Kept/res01.htm")), "<H1>result</H1>\r\n");
+  EXPECT_EQ(state.resultSaveFolder, dir.filePath("Kept"));
+
+  // Then the folder saved to last.
+  ui.files.enqueue({FileChoice::Kind::None, QString()});
+  EXPECT_FALSE(saveResultAs(state, fetched, "RES01.HTM").has_value());
+  EXPECT_EQ(ui.fileRequests[1].defaultFile,
+            QDir::toNativeSeparators(dir.filePath("Kept/RES01.HTM")));
+  EXPECT_EQ(state.resultSaveFolder, dir.filePath("Kept")) << "a cancel changes nothing";
+
+  // Never a hidden name, and no folder that is gone.
+  EXPECT_EQ(proposedSaveName(fetched, "..", dir.filePath("gone"), state.workingDir),
+            QDir::toNativeSeparators(dir.filePath("work/RESULT.HTM")));
+  EXPECT_EQ(proposedSaveName(fetched, "..LIN.HTM", QString(), dir.filePath("gone")),
+            QDir::toNativeSeparators(QDir::home().filePath("LIN.HTM")));
+  for (const QString& name : {QString(), QStringLiteral("RES01.HTM"), QStringLiteral(".x")}) {
+    const QString proposal = proposedSaveName(fetched, name, QString(), state.workingDir);
+    EXPECT_FALSE(QFileInfo(proposal).fileName().startsWith(u'.')) << proposal.toStdString();
   }
 }

@@ -288,3 +288,33 @@ TEST_F(WorkbookNumbers, AComparisonAddsItsSheetToTheResults) {
   const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput());
   EXPECT_TRUE(printed.contains("Slew rate (V/s)")) << printed.toStdString();
 }
+
+TEST_F(WorkbookNumbers, TheComparisonSheetSaysWhereItsDatesCameFrom) {
+  CompareRun written, copied;
+  written.table = linTable(QStringLiteral("/runs/WRITTEN.HTM"));
+  written.date = QDateTime(QDate(2026, 11, 23), QTime(14, 2, 51));
+  written.dateSource = DateSource::Result;
+  copied.table = linTable(QStringLiteral("/runs/COPIED.HTM"));
+  copied.date = QDateTime(QDate(2026, 11, 24), QTime(8, 0));
+  copied.dateSource = DateSource::FileTime;
+  auto cellsOf = [&](RunOrder order) {
+    QString error;
+    const std::optional<Comparison> c = compareRuns({written, copied}, {}, &error, English, order);
+    EXPECT_TRUE(c) << error.toStdString();
+    EXPECT_TRUE(exportComparison(templateFile(), *c, English, target(), &error))
+        << error.toStdString();
+    return readWorkbook(target())["all"].toObject()["Comparison"].toObject()["cells"].toObject();
+  };
+  QJsonObject cells = cellsOf(RunOrder::ByDate);
+  auto at = [&](const char* cell) { return cells[cell].toObject()["value"].toString(); };
+  EXPECT_EQ(at("A2"), "Date from");
+  EXPECT_EQ(at("C2"), "date in the result");
+  EXPECT_EQ(at("D2"), "file time");
+  EXPECT_EQ(cells["D2"].toObject()["fill"].toString(), "FFFFFF00");
+  EXPECT_EQ(at("C4"), "2026-11-23 14:02:51");
+  // Above the trends, what their order rests on.
+  EXPECT_EQ(at("G3"), "order from file times for 1 of 2 runs");
+  EXPECT_EQ(at("G4"), "Trend");
+  cells = cellsOf(RunOrder::Given);
+  EXPECT_EQ(at("G3"), "in the order given");
+}

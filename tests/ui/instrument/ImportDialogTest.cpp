@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 
@@ -291,4 +293,47 @@ TEST(ImportDialog, AFolderThatCannotTakeTheFileIsAFileErrorNotALinkFailure) {
   const auto windows = resultWindows();
   ASSERT_EQ(windows.size(), 1);
   delete windows[0];
+}
+
+TEST(ImportDialog, AFetchedResultIsShownSavedAndPrintedUnderItsInstrumentName) {
+  ImportHarness h({"--sd-files", kSamples});
+  ASSERT_TRUE(h.s.ready());
+  // Installed: fetched files wait in a hidden cache folder.
+  const QString cache = h.s.scratch.filePath(".cache/karvel");
+  ASSERT_TRUE(QDir().mkpath(cache));
+  h.s.state.temporaryDir = cache;
+  h.s.state.workingDir = h.s.scratch.path();
+  h.s.state.importSource = 1;
+  std::unique_ptr<ImportDialog> d(prepareImportDialog(h.s.state, h.window.get()));
+  d->form().fileList->setCurrentRow(rowOf(d->form().fileList, "CAN_HS_PASS.HTM"));
+  d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  const auto windows = resultWindows();
+  ASSERT_EQ(windows.size(), 1);
+  ResultWindow* w = windows[0];
+  EXPECT_TRUE(w->temporaryFile().startsWith(QDir::toNativeSeparators(cache)));
+  EXPECT_EQ(w->instrumentName(), "CAN_HS_PASS.HTM");
+  EXPECT_EQ(w->windowTitle(), "File : can_hs_pass.HTM");
+  EXPECT_EQ(w->findChild<QLineEdit*>("sourcePath")->text(),
+            "CAN_HS_PASS.HTM (from the instrument)");
+  EXPECT_EQ(w->findChild<QLabel*>("resultDate")->text(), "Date: 2026-11-23 14:02:51");
+
+  // The print is named after the result, its PDF proposed in the home folder.
+  h.s.ui.printAnswers.enqueue(false);
+  w->printWindow();
+  ASSERT_EQ(h.s.ui.printRequests.size(), 1);
+  EXPECT_EQ(h.s.ui.printRequests[0].documentName, "CAN_HS_PASS.HTM");
+  EXPECT_EQ(h.s.ui.printRequests[0].proposedFile,
+            QDir::toNativeSeparators(QDir::home().filePath("CAN_HS_PASS.pdf")));
+
+  // Save proposes the instrument's name in the working folder, never the
+  // cache folder cut at its dot; Enter there writes a visible file.
+  h.s.ui.files.enqueue({FileChoice::Kind::New, h.s.scratch.filePath("CAN_HS_PASS.HTM")});
+  w->saveAs();
+  ASSERT_EQ(h.s.ui.fileRequests.size(), 1);
+  EXPECT_EQ(h.s.ui.fileRequests[0].defaultFile,
+            QDir::toNativeSeparators(h.s.scratch.filePath("CAN_HS_PASS.HTM")));
+  EXPECT_TRUE(QFileInfo::exists(h.s.scratch.filePath("can_hs_pass.htm")));
+  EXPECT_TRUE(QDir(h.s.scratch.path()).entryList({".*"}, QDir::Files | QDir::Hidden).isEmpty());
+  w->close();
+  delete w;
 }

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
 #include <QPointer>
@@ -135,8 +136,11 @@ TEST_F(CompareWindowTest, TableHoldsTheRunsInDateOrderWithGapsMarginsAndTrends) 
   ASSERT_EQ(t->columnCount(), 2 + 3 + 3 + 2);
   EXPECT_EQ(t->horizontalHeaderItem(0)->text(), "Measurement");
   EXPECT_EQ(t->horizontalHeaderItem(1)->text(), "Unit");
-  EXPECT_EQ(t->horizontalHeaderItem(w->valueColumn(0))->text(), "a.HTM\n2026-03-01 09:00");
-  EXPECT_EQ(t->horizontalHeaderItem(w->valueColumn(2))->text(), "c.HTM\n2026-03-20 09:00");
+  // Each run's heading says where its date came from.
+  EXPECT_EQ(t->horizontalHeaderItem(w->valueColumn(0))->text(),
+            "a.HTM\n2026-03-01 09:00\ndate in the result");
+  EXPECT_EQ(t->horizontalHeaderItem(w->valueColumn(2))->text(),
+            "c.HTM\n2026-03-20 09:00\ndate in the result");
   EXPECT_EQ(t->horizontalHeaderItem(w->marginColumn(1))->text(), "Margin b.HTM\n2026-03-10 09:00");
   EXPECT_EQ(t->horizontalHeaderItem(w->trendColumn())->text(), "Trend");
   EXPECT_EQ(t->horizontalHeaderItem(w->shrankColumn())->text(), "Margin shrank");
@@ -388,4 +392,73 @@ TEST(DisplayScale, WritesValuesWithTheirPrefix) {
   EXPECT_EQ(displayScale("%", 153).unit, "%");
   EXPECT_DOUBLE_EQ(displayScale("%", 153).factor, 1);
   EXPECT_EQ(displayScale("s", 0).unit, "s");
+}
+
+TEST_F(CompareWindowTest, RunsWithoutTheirOwnDateAreFlaggedAndCanBeMovedIntoOrder) {
+  const char* bus = "LIN - 19200 bit/s";
+  // The instrument's own date line, and two results that write none: their
+  // files' times (copied in the wrong order) place them.
+  const QString dated = result("dated.HTM", bus, "2026/11/23 14:02:51",
+                               {{"Bit time", "51.0 µs", "53.2 µs", "51.3 µs", "green"}});
+  const QString early =
+      result("early.HTM", bus, "", {{"Bit time", "51.0 µs", "53.2 µs", "52.1 µs", "green"}});
+  const QString mid =
+      result("mid.HTM", bus, "", {{"Bit time", "51.0 µs", "53.2 µs", "51.7 µs", "green"}});
+  auto touch = [](const QString& path, int day) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime(QDate(2026, 11, day), QTime(9, 0)),
+                              QFileDevice::FileModificationTime));
+  };
+  touch(early, 25);
+  touch(mid, 24);
+  CompareWindow* w = open({early, dated, mid});
+  ASSERT_NE(w, nullptr);
+  QTableWidget* t = w->table();
+  EXPECT_EQ(t->horizontalHeaderItem(w->valueColumn(0))->text(),
+            "dated.HTM\n2026-11-23 14:02:51\ndate in the result");
+  EXPECT_EQ(t->horizontalHeaderItem(w->valueColumn(1))->text(),
+            "mid.HTM\n2026-11-24 09:00\nfile time");
+  EXPECT_TRUE(t->horizontalHeaderItem(w->valueColumn(1))->font().italic());
+  EXPECT_EQ(t->horizontalHeaderItem(w->trendColumn())->text(),
+            "Trend\norder from file times for 2 of 3 runs");
+  EXPECT_FALSE(w->orderNote()->isHidden());
+  EXPECT_TRUE(w->orderNote()->text().contains("Check the order"));
+  EXPECT_EQ(text(w, 0, w->trendColumn()), "rising") << "51.3, 51.7, 52.1 by the files' times";
+
+  // The user knows "early" came first: Runs > Move left on its column, twice.
+  QAction* left = w->findChild<QAction*>("actionMoveLeft");
+  QAction* right = w->findChild<QAction*>("actionMoveRight");
+  ASSERT_TRUE(left && right);
+  t->setCurrentCell(0, w->valueColumn(2));
+  EXPECT_EQ(w->currentRun(), 2);
+  EXPECT_TRUE(left->isEnabled());
+  EXPECT_FALSE(right->isEnabled()) << "the last run goes no further right";
+  left->trigger();
+  EXPECT_EQ(w->currentRun(), 1) << "the moved run stays current";
+  left->trigger();
+  ASSERT_EQ(w->comparison().runs.size(), 3u);
+  EXPECT_TRUE(w->comparison().runs[0].table.sourcePath.endsWith("early.HTM"));
+  EXPECT_TRUE(w->comparison().runs[1].table.sourcePath.endsWith("dated.HTM"));
+  EXPECT_EQ(w->comparison().order, RunOrder::Given);
+  EXPECT_EQ(text(w, 0, w->trendColumn()), "falling");
+  EXPECT_EQ(t->horizontalHeaderItem(w->trendColumn())->text(), "Trend\nin the order given");
+  EXPECT_TRUE(w->orderNote()->isHidden());
+  EXPECT_FALSE(left->isEnabled()) << "the first run goes no further left";
+  EXPECT_FALSE(w->moveRun(0, -1));
+  EXPECT_FALSE(w->moveRun(3, 1));
+  // The chart follows the new order.
+  const QList<QLineSeries*> lines = seriesOf<QLineSeries>(w, "valueLine");
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_NEAR(lines[0]->at(0).y(), 52.1, 1e-9);
+  EXPECT_TRUE(w->moveRun(0, 1));
+  EXPECT_TRUE(w->comparison().runs[1].table.sourcePath.endsWith("early.HTM"));
+}
+
+TEST_F(CompareWindowTest, OneResultIsRefused) {
+  const QString lin = result("lin.HTM", "LIN - 19200 bit/s", "2026-03-01 09:00",
+                             {{"Bit time", "51.0 µs", "53.2 µs", "52.1 µs", "green"}});
+  EXPECT_EQ(open({lin}), nullptr);
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].text, "Choose at least two results to compare.");
 }
