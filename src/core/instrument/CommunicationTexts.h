@@ -109,6 +109,29 @@ inline constexpr Text5 kLinkOther{"Erreur de liaison : %1", "Link error: %1",
                                   "Verbindungsfehler: %1", "Error de enlace: %1",
                                   "Errore di collegamento: %1"};
 
+// A serial instrument that answered, took the command to change its speed
+// and then answered neither at the new speed nor at the old one (%2).
+inline constexpr Text5 kLinkSpeedChange{
+    "Plus de réponse après le passage à 115200 bauds, ni à %2 bauds : %1",
+    "No answer after the change to 115200 baud, nor at %2 baud: %1",
+    "Keine Antwort nach dem Wechsel auf 115200 Baud, auch nicht mit %2 Baud: %1",
+    "Sin respuesta tras el cambio a 115200 baudios, ni a %2 baudios: %1",
+    "Nessuna risposta dopo il passaggio a 115200 baud, né a %2 baud: %1"};
+// The instrument kept its serial speed: %1 the speed asked for, %2 the one
+// the session goes on at.
+inline constexpr Text5 kSpeedKept{
+    "L'oscilloscope n'a pas accepté la vitesse de %1 bauds : la liaison reste à %2 bauds.\n"
+    "Les transferts seront plus lents. Pour aller plus vite, réglez l'oscilloscope sur %1 bauds.",
+    "The oscilloscope did not take the speed of %1 baud: the link stays at %2 baud.\n"
+    "Transfers will be slower. For faster ones, set the oscilloscope to %1 baud.",
+    "Das Oszilloskop hat die Geschwindigkeit von %1 Baud nicht übernommen: die Verbindung "
+    "bleibt bei %2 Baud.\nÜbertragungen werden langsamer. Für schnellere stellen Sie das "
+    "Oszilloskop auf %1 Baud ein.",
+    "El osciloscopio no aceptó la velocidad de %1 baudios: el enlace sigue a %2 baudios.\n"
+    "Las transferencias serán más lentas. Para más rapidez, ajuste el osciloscopio a %1 baudios.",
+    "L'oscilloscopio non ha accettato la velocità di %1 baud: il collegamento resta a %2 baud.\n"
+    "I trasferimenti saranno più lenti. Per velocizzarli, impostare l'oscilloscopio a %1 baud."};
+
 // The main window's status bar: where the session stands.
 inline constexpr Text5 kSessionClosed{"Non connecté", "Not connected", "Nicht verbunden",
                                       "No conectado", "Non connesso"};
