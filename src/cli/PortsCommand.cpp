@@ -147,9 +147,10 @@ int runPorts(const QStringList& args) {
   instrument.prepare(line);
   const int language = instrument.state().language;
   QList<PortReport> reports;
-  for (const SerialDevice& port : listSerialDevices(line.value(QStringLiteral("sysfs-root")),
-                                                    line.value(QStringLiteral("dev-root")))) {
-    PortReport r{port, diagnoseSerialPort(port.device), {}, false, kModelNone, {}};
+  const QString sysRoot = line.value(QStringLiteral("sysfs-root"));
+  for (const SerialDevice& port :
+       listSerialDevices(sysRoot, line.value(QStringLiteral("dev-root")))) {
+    PortReport r{port, diagnoseSerialPort(port.device, sysRoot), {}, false, kModelNone, {}};
     r.advice = portAdvice(r.problem, port.device, language);
     reports.append(r);
   }

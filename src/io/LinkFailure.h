@@ -20,6 +20,7 @@ enum class LinkCause {
   Lost,          // the peer went away
   Unrecognised,  // something answered, but not as a supported instrument
   NoPort,        // the USB search found no port to try
+  SpeedChange,   // answered, then at neither speed after the change; `detail`: the old one
   Other,         // anything else; `detail` holds the system's words
 };
 

@@ -233,6 +233,8 @@ void Instrument::execute(const QByteArray& raw) {
     const qint64 rate = arg.toLongLong(&ok);
     if (!ok || !validBaud(rate)) return pushError("-222,Data out of range");
     if (!s_.fixedSpeed) s_.baud = static_cast<qint32>(rate);
+    // A line that fails at the new speed: nothing answers any more.
+    if (s_.deafAfterSpeedChange) fault_ = Fault::Silent;
     return;
   }
   if (header == "SYST:COMM:SER:CONT:DTR") return;

@@ -25,6 +25,7 @@ struct Settings {
   int transform = 0;
   qint32 baud = 115200;         // the instrument's serial speed
   bool fixedSpeed = false;      // ignores speed changes
+  bool deafAfterSpeedChange = false;  // takes a speed change, then answers at no speed
   bool anySpeed = false;        // a USB CDC port: the line speed does not matter
   bool sdCard = true;
   bool memoryFull = false;  // file blocks arrive but nothing new is stored

@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
       {"baud", "The instrument's serial speed.", "rate", "115200"},
       {"cdc", "Behave as a USB CDC port: answer at any line speed."},
       {"fixed-speed", "Refuse serial speed changes (answers only at --baud)."},
+      {"deaf-after-speed-change",
+       "Take a serial speed change, then answer at no speed (as a fault 'silent')."},
       {"mode", "Initial instrument mode (BUS, SCOPE, METER, EYE).", "name", "BUS"},
       {"refuse-bus", "Refuse bus-analysis mode."},
       {"calibration", "Calibration word, hexadecimal (first family).", "hex", "800000"},
@@ -108,6 +110,7 @@ int main(int argc, char** argv) {
   s.idn = p.value("idn").toLatin1();
   s.baud = p.value("baud").toInt();
   s.fixedSpeed = p.isSet("fixed-speed");
+  s.deafAfterSpeedChange = p.isSet("deaf-after-speed-change");
   s.anySpeed = p.isSet("cdc");
   s.mode = p.value("mode").toLatin1().toUpper();
   s.refuseBus = p.isSet("refuse-bus");

@@ -3,6 +3,7 @@
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
 #include "core/frame/Interaction.h"
+#include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
 #include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/IdentModelScope.h"
@@ -149,10 +150,24 @@ int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session, int* t
   return last;
 }
 
+// The speed the last serial opening had to keep because the instrument
+// refused 115200 (0: none); OpenDev tells the user once the session is open.
+int keptBaudRate = 0;
+
+// Whether the instrument answers the identification query at the port's
+// present speed, within the time-out in effect.
+bool answersHere(Visa& v, ViSession vi) {
+  QByteArray reply;
+  v.viWrite(vi, scpi::kIdentify);
+  return v.viRead(vi, &reply, kIdentifyReadMax) == VI_SUCCESS && namesSupportedModel(reply);
+}
+
 // Step 6: the stored address (RS232 or Ethernet).
-// `answered` tells whether a whole reply came that named no supported model.
+// `answered` tells whether a whole reply came that named no supported model;
+// `lostAt` receives the speed at which an instrument answered before it was
+// lost through the change to 115200.
 int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, ViSession* session,
-                bool* answered) {
+                bool* answered, int* lostAt) {
   ViSession vi = VI_NULL;
   const ViStatus opened = v.viOpen(rm, address, VI_NO_LOCK, 0, &vi);
   if (opened < VI_SUCCESS) {
@@ -188,6 +203,19 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
         wait(state, 100);
         v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(kBaudRates[0]));
         v.viWrite(vi, scpi::kClearAfterBaud);
+        // An instrument that kept its speed would leave a session whose
+        // first command times out: it must answer at the new one, else the
+        // port goes back to the speed it answered at.
+        if (!answersHere(v, vi)) {
+          v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
+          if (!answersHere(v, vi)) {
+            // Neither speed: another speed would only find it by chance.
+            *lostAt = rate;
+            status = -1;
+            break;
+          }
+          keptBaudRate = rate;
+        }
       }
       v.viWrite(vi, scpi::kDtrOn);
       wait(state, 500);
@@ -315,6 +343,7 @@ int Tarvik_init(AppState& state, const QString& address, ViSession* session) {
   if (!state.visa) return VI_ERROR_SYSTEM_ERROR;
   Visa& v = *state.visa;
   v.clearLastFailure();
+  keptBaudRate = 0;
   ViSession rm = VI_NULL;
   const ViStatus opened = v.viOpenDefaultRM(&rm);
   if (opened < VI_SUCCESS) return opened;
@@ -341,12 +370,15 @@ int Tarvik_init(AppState& state, const QString& address, ViSession* session) {
     }
   } else {
     bool answered = false;
-    status = openAddress(state, v, rm, address, session, &answered);
+    int lostAt = 0;
+    status = openAddress(state, v, rm, address, session, &answered, &lostAt);
     if (status != 0) {
       // An answer that named no supported model, else the last thing that
       // went wrong on the link (the opening itself, or the time-outs).
       state.linkFailure = v.lastFailure();
-      if (answered || !state.linkFailure.failed())
+      if (lostAt != 0)
+        state.linkFailure = {LinkCause::SpeedChange, address, {}, QString::number(lostAt)};
+      else if (answered || !state.linkFailure.failed())
         state.linkFailure = {LinkCause::Unrecognised, address, {}, {}};
       return status;
     }
@@ -395,6 +427,11 @@ int OpenDev(AppState& state) {
     // whichever command (toggle, dialog, Import, Export) opened the session.
     if (state.afficheCom) state.afficheCom(1);
     setBusy(state, false);
+    // The session works, but slower than the program asked for.
+    if (keptBaudRate != 0 && state.ui)
+      state.ui->message(pick(text::kCommTitle, state.language),
+                        pick(text::kSpeedKept, state.language)
+                            .arg(QString::number(kBaudRates[0]), QString::number(keptBaudRate)));
     return 0;
   }
   setBusy(state, false);

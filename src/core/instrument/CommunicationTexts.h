@@ -66,6 +66,35 @@ inline constexpr Text5 kCommPortBusy{
 inline constexpr Text5 kCommPortMissing{
     "%1 n'existe pas sur ce PC.", "%1 does not exist on this PC.", "%1 gibt es auf diesem PC nicht.",
     "%1 no existe en este PC.", "%1 non esiste su questo PC."};
+// No group that the user should join may open the device: %1 device,
+// %2 its group, %3 its mode, %4 the udev rule line, %5 user.
+inline constexpr Text5 kCommPortPermissionRule{
+    "%1 existe mais vous n'avez pas le droit de l'ouvrir, et aucun groupe à rejoindre "
+    "ne peut le lire et l'écrire (groupe \"%2\", droits %3) : ses droits doivent changer. "
+    "En administrateur, ajoutez la ligne\n%4\nau fichier /etc/udev/rules.d/99-karvel.rules, "
+    "lancez sudo udevadm control --reload-rules && sudo udevadm trigger, ajoutez votre "
+    "compte au groupe dialout (sudo usermod -aG dialout %5), puis fermez et rouvrez la session.",
+    "%1 exists but you may not open it, and no group you should join may read and write it "
+    "(group \"%2\", mode %3): its permissions must change. As administrator, add the line\n"
+    "%4\nto the file /etc/udev/rules.d/99-karvel.rules, run sudo udevadm control "
+    "--reload-rules && sudo udevadm trigger, add your account to the group dialout "
+    "(sudo usermod -aG dialout %5), then log out and in again.",
+    "%1 ist vorhanden, darf aber nicht geöffnet werden, und keine Gruppe, der Sie "
+    "beitreten sollten, darf es lesen und schreiben (Gruppe \"%2\", Rechte %3): seine "
+    "Rechte müssen sich ändern. Fügen Sie als Administrator die Zeile\n%4\nin die Datei "
+    "/etc/udev/rules.d/99-karvel.rules ein, führen Sie sudo udevadm control --reload-rules "
+    "&& sudo udevadm trigger aus, fügen Sie Ihr Konto der Gruppe dialout hinzu "
+    "(sudo usermod -aG dialout %5) und melden Sie sich neu an.",
+    "%1 existe pero no tiene permiso para abrirlo, y ningún grupo al que deba unirse "
+    "puede leerlo y escribirlo (grupo \"%2\", permisos %3): sus permisos deben cambiar. "
+    "Como administrador, añada la línea\n%4\nal fichero /etc/udev/rules.d/99-karvel.rules, "
+    "ejecute sudo udevadm control --reload-rules && sudo udevadm trigger, añada su cuenta "
+    "al grupo dialout (sudo usermod -aG dialout %5) y vuelva a iniciar la sesión.",
+    "%1 esiste ma non si ha il permesso di aprirlo, e nessun gruppo a cui unirsi può "
+    "leggerlo e scriverlo (gruppo \"%2\", permessi %3): i suoi permessi devono cambiare. "
+    "Come amministratore, aggiungere la riga\n%4\nal file /etc/udev/rules.d/99-karvel.rules, "
+    "eseguire sudo udevadm control --reload-rules && sudo udevadm trigger, aggiungere il "
+    "proprio account al gruppo dialout (sudo usermod -aG dialout %5), poi uscire e rientrare."};
 
 // The line that the communication failure message gains: the cause, then
 // the address tried (%1).
@@ -108,6 +137,29 @@ inline constexpr Text5 kLinkNoPort{"Aucun port USB d'oscilloscope trouvé : %1",
 inline constexpr Text5 kLinkOther{"Erreur de liaison : %1", "Link error: %1",
                                   "Verbindungsfehler: %1", "Error de enlace: %1",
                                   "Errore di collegamento: %1"};
+
+// A serial instrument that answered, took the command to change its speed
+// and then answered neither at the new speed nor at the old one (%2).
+inline constexpr Text5 kLinkSpeedChange{
+    "Plus de réponse après le passage à 115200 bauds, ni à %2 bauds : %1",
+    "No answer after the change to 115200 baud, nor at %2 baud: %1",
+    "Keine Antwort nach dem Wechsel auf 115200 Baud, auch nicht mit %2 Baud: %1",
+    "Sin respuesta tras el cambio a 115200 baudios, ni a %2 baudios: %1",
+    "Nessuna risposta dopo il passaggio a 115200 baud, né a %2 baud: %1"};
+// The instrument kept its serial speed: %1 the speed asked for, %2 the one
+// the session goes on at.
+inline constexpr Text5 kSpeedKept{
+    "L'oscilloscope n'a pas accepté la vitesse de %1 bauds : la liaison reste à %2 bauds.\n"
+    "Les transferts seront plus lents. Pour aller plus vite, réglez l'oscilloscope sur %1 bauds.",
+    "The oscilloscope did not take the speed of %1 baud: the link stays at %2 baud.\n"
+    "Transfers will be slower. For faster ones, set the oscilloscope to %1 baud.",
+    "Das Oszilloskop hat die Geschwindigkeit von %1 Baud nicht übernommen: die Verbindung "
+    "bleibt bei %2 Baud.\nÜbertragungen werden langsamer. Für schnellere stellen Sie das "
+    "Oszilloskop auf %1 Baud ein.",
+    "El osciloscopio no aceptó la velocidad de %1 baudios: el enlace sigue a %2 baudios.\n"
+    "Las transferencias serán más lentas. Para más rapidez, ajuste el osciloscopio a %1 baudios.",
+    "L'oscilloscopio non ha accettato la velocità di %1 baud: il collegamento resta a %2 baud.\n"
+    "I trasferimenti saranno più lenti. Per velocizzarli, impostare l'oscilloscopio a %1 baud."};
 
 // The main window's status bar: where the session stands.
 inline constexpr Text5 kSessionClosed{"Non connecté", "Not connected", "Nicht verbunden",

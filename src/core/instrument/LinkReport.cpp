@@ -55,8 +55,13 @@ QString linkFailureLine(const io::LinkFailure& failure, int language) {
     case LinkCause::Other:
       text = &text::kLinkOther;
       break;
+    case LinkCause::SpeedChange:
+      text = &text::kLinkSpeedChange;
+      break;
   }
-  QString line = pick(*text, language).arg(failure.address) + u'.';
+  QString line = failure.cause == LinkCause::SpeedChange
+                     ? pick(*text, language).arg(failure.address, failure.detail) + u'.'
+                     : pick(*text, language).arg(failure.address) + u'.';
   if (failure.cause == LinkCause::Other && !failure.detail.isEmpty())
     line.insert(line.size() - 1, QStringLiteral(" (%1)").arg(failure.detail));
   // Who holds the port, or which group may open it, is asked of the system

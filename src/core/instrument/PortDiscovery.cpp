@@ -47,6 +47,17 @@ QString usbDeviceFolder(const QString& ttyFolder, const QString& sysRoot) {
 
 }  // namespace
 
+bool usbIdsOfTty(const QString& sysRoot, const QString& name, int* vendorId, int* productId) {
+  const QString folder =
+      QFileInfo(QDir(sysRoot).filePath(QStringLiteral("class/tty/") + name)).canonicalFilePath();
+  if (name.isEmpty() || folder.isEmpty()) return false;
+  const QString usb = usbDeviceFolder(folder, sysRoot);
+  if (usb.isEmpty()) return false;
+  *vendorId = readHexId(QDir(usb).filePath(QStringLiteral("idVendor")));
+  *productId = readHexId(QDir(usb).filePath(QStringLiteral("idProduct")));
+  return *vendorId >= 0 && *productId >= 0;
+}
+
 #ifndef Q_OS_WIN
 QList<BridgeDevice> listBridgeDevices(const QString& sysRoot, const QString& devRoot) {
   // tty name -> its sysfs folder; every driver folder lists the ports it owns.

@@ -54,4 +54,8 @@ QList<SerialDevice> listSerialDevices(const QString& sysRoot, const QString& dev
 // Reads a sysfs number written in hexadecimal ("10c4\n"); -1 when unreadable.
 int readHexId(const QString& path);
 
+// The USB vendor and product ids of the device behind the tty `name`
+// ("ttyUSB0") below `sysRoot`; false for a port that is no USB device.
+bool usbIdsOfTty(const QString& sysRoot, const QString& name, int* vendorId, int* productId);
+
 }  // namespace karvel

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "core/instrument/CommunicationTexts.h"
+#include "core/instrument/PortDiscovery.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -68,7 +69,7 @@ QString openedBy(const QString& device) {
 
 }  // namespace
 
-PortProblem diagnoseSerialPort(const QString& device) {
+PortProblem diagnoseSerialPort(const QString& device, const QString& sysRoot) {
   PortProblem p;
 #ifdef Q_OS_UNIX
   const QByteArray path = QFile::encodeName(device);
@@ -77,13 +78,8 @@ PortProblem diagnoseSerialPort(const QString& device) {
     p.kind = PortProblem::Kind::Missing;
     return p;
   }
-  if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES) {
-    p.kind = PortProblem::Kind::Permission;
-    if (const group* g = ::getgrgid(st.st_gid)) p.group = QString::fromLocal8Bit(g->gr_name);
-    else p.group = QString::number(st.st_gid);
-    if (const passwd* pw = ::getpwuid(::geteuid())) p.user = QString::fromLocal8Bit(pw->pw_name);
-    return p;
-  }
+  if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+    return permissionProblem(device, st.st_mode, st.st_gid, sysRoot);
   p.holder = lockHolder(device);
   if (!p.holder.isEmpty()) {
     p.kind = PortProblem::Kind::Busy;
@@ -95,15 +91,53 @@ PortProblem diagnoseSerialPort(const QString& device) {
       p.kind = PortProblem::Kind::Busy;
       p.holder = openedBy(device);
     } else if (errno == EACCES) {
-      p.kind = PortProblem::Kind::Permission;
+      p = permissionProblem(device, st.st_mode, st.st_gid, sysRoot);
     }
     return p;
   }
   ::close(fd);
 #else
   Q_UNUSED(device);
+  Q_UNUSED(sysRoot);
 #endif
   return p;
+}
+
+PortProblem permissionProblem(const QString& device, unsigned mode, unsigned gid,
+                              const QString& sysRoot) {
+  PortProblem p;
+  p.kind = PortProblem::Kind::Permission;
+  p.group = QString::number(gid);
+  p.mode = QStringLiteral("%1").arg(mode & 07777u, 4, 8, QLatin1Char('0'));
+#ifdef Q_OS_UNIX
+  if (const group* g = ::getgrgid(gid)) p.group = QString::fromLocal8Bit(g->gr_name);
+  if (const passwd* pw = ::getpwuid(::geteuid())) p.user = QString::fromLocal8Bit(pw->pw_name);
+  // Joining a group that may only read (or nothing) changes nothing, and
+  // joining root's group would hand the account far more than a port.
+  p.groupMayOpen = gid != 0 && (mode & S_IRGRP) && (mode & S_IWGRP);
+#else
+  p.groupMayOpen = gid != 0 && (mode & 040u) && (mode & 020u);
+#endif
+  if (!p.groupMayOpen) p.rule = udevRuleFor(device, sysRoot);
+  return p;
+}
+
+QString udevRuleFor(const QString& device, const QString& sysRoot) {
+  // The kernel's name of the device: links such as /dev/serial/by-id/...
+  // lead to it.
+  QString name = QFileInfo(device).canonicalFilePath();
+  if (name.isEmpty()) name = device;
+  name = name.startsWith(QLatin1String("/dev/")) ? name.mid(5) : QFileInfo(name).fileName();
+  int vid = -1;
+  int pid = -1;
+  if (usbIdsOfTty(sysRoot, name, &vid, &pid))
+    return QStringLiteral(
+               "SUBSYSTEM==\"tty\", ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"%2\", "
+               "GROUP=\"dialout\", MODE=\"0660\"")
+        .arg(vid, 4, 16, QLatin1Char('0'))
+        .arg(pid, 4, 16, QLatin1Char('0'));
+  return QStringLiteral("SUBSYSTEM==\"tty\", KERNEL==\"%1\", GROUP=\"dialout\", MODE=\"0660\"")
+      .arg(name);
 }
 
 QString portAdvice(const PortProblem& problem, const QString& device, int language) {
@@ -111,6 +145,10 @@ QString portAdvice(const PortProblem& problem, const QString& device, int langua
     case PortProblem::Kind::Missing:
       return pick(text::kCommPortMissing, language).arg(device);
     case PortProblem::Kind::Permission:
+      if (!problem.groupMayOpen && !problem.rule.isEmpty())
+        return pick(text::kCommPortPermissionRule, language)
+            .arg(device, problem.group, problem.mode, problem.rule,
+                 problem.user.isEmpty() ? QStringLiteral("$USER") : problem.user);
       return pick(text::kCommPortPermission, language)
           .arg(device, problem.group.isEmpty() ? QStringLiteral("dialout") : problem.group,
                problem.user.isEmpty() ? QStringLiteral("$USER") : problem.user);

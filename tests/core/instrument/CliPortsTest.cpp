@@ -3,6 +3,8 @@
 // search's own routine (the simulator behind the device links).
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -99,8 +101,11 @@ TEST(CliPorts, EveryPortWithIdsAccessAndRole) {
   EXPECT_EQ(legacy["resource"].toString(), "ASRL" + t.dev + "/ttyS0::INSTR");
   EXPECT_EQ(legacy["access"].toString(), "permission-denied");
   EXPECT_FALSE(legacy["group"].toString().isEmpty());
-  EXPECT_TRUE(
+  // Its group may not read and write it: joining that group would not help.
+  EXPECT_FALSE(
       legacy["advice"].toString().contains("sudo usermod -aG " + legacy["group"].toString()));
+  EXPECT_TRUE(legacy["advice"].toString().contains(
+      "SUBSYSTEM==\"tty\", KERNEL==\"ttyS0\", GROUP=\"dialout\", MODE=\"0660\""));
   EXPECT_TRUE(legacy["candidate"].isNull());
   EXPECT_TRUE(legacy["vendor_id"].isNull());
   const QJsonObject usb = byDevice(ports, t.dev + "/ttyUSB0");
@@ -132,5 +137,47 @@ TEST(CliPorts, EveryPortWithIdsAccessAndRole) {
   EXPECT_TRUE(text.out.contains("device\t" + t.dev + "/ttyUSB0\n"));
   EXPECT_TRUE(text.out.contains("candidate\tUSB bridge\n"));
   EXPECT_TRUE(text.out.contains("usb\t10c4:ea60\n"));
+}
+
+// Refused ports as an ordinary account sees them: a group that may read and
+// write the port is worth joining; root's own group, or a device no group may
+// write, needs a udev rule, by USB ids when the port is a USB device.
+TEST(CliPorts, AdviceNamesOnlyAGroupThatOpensThePort) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving devices to other groups needs root";
+  FakeTree t;
+  write(t.tty("ttyS0", "pnp0/00:01") + "/type", "4\n");
+  write(t.tty("ttyS1", "pnp0/00:02") + "/type", "4\n");
+  t.tty("ttyUSB1", "usb1/1-3/1-3:1.0/ttyUSB1");
+  t.usb("usb1/1-3", "0403", "6001", "FT1", "FT232R USB UART");
+  for (const char* name : {"ttyS0", "ttyS1", "ttyUSB1"}) write(t.dev + "/" + name, "");
+  const QByteArray dev = QFile::encodeName(t.dev);
+  ASSERT_EQ(::chown((dev + "/ttyS0").constData(), 0, 20), 0);  // dialout
+  ASSERT_EQ(::chmod((dev + "/ttyS0").constData(), 0660), 0);
+  ASSERT_EQ(::chown((dev + "/ttyS1").constData(), 0, 0), 0);
+  ASSERT_EQ(::chmod((dev + "/ttyS1").constData(), 0660), 0);
+  ASSERT_EQ(::chown((dev + "/ttyUSB1").constData(), 0, 20), 0);
+  ASSERT_EQ(::chmod((dev + "/ttyUSB1").constData(), 0640), 0);
+
+  const CliRun run =
+      runCli(QStringList{"instrument", "ports", "--format", "json"} + t.roots(), true);
+  ASSERT_EQ(run.code, 0) << run.err.toStdString();
+  const QJsonArray ports = jsonOf(run)["ports"].toArray();
+  const QJsonObject dialout = byDevice(ports, t.dev + "/ttyS0");
+  EXPECT_EQ(dialout["access"].toString(), "permission-denied");
+  EXPECT_EQ(dialout["group"].toString(), "dialout");
+  EXPECT_TRUE(dialout["advice"].toString().contains("sudo usermod -aG dialout nobody"));
+  EXPECT_FALSE(dialout["advice"].toString().contains("99-karvel.rules"));
+
+  const QJsonObject rootOnly = byDevice(ports, t.dev + "/ttyS1");
+  EXPECT_EQ(rootOnly["access"].toString(), "permission-denied");
+  EXPECT_EQ(rootOnly["group"].toString(), "root");
+  EXPECT_FALSE(rootOnly["advice"].toString().contains("usermod -aG root"));
+  EXPECT_TRUE(rootOnly["advice"].toString().contains("KERNEL==\"ttyS1\""));
+
+  const QJsonObject readOnly = byDevice(ports, t.dev + "/ttyUSB1");
+  EXPECT_TRUE(readOnly["advice"].toString().contains("99-karvel.rules"));
+  EXPECT_TRUE(readOnly["advice"].toString().contains(
+      "ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6001\""));
+  EXPECT_TRUE(readOnly["advice"].toString().contains("0640"));
 }
 #endif

@@ -247,7 +247,8 @@ TEST(SessionOpening, FirstFamilyAt19200IsMovedTo115200) {
   const QStringList search = {"baud 115200", "W:\\r*IDN?\\r", "baud 57600", "W:\\r*IDN?\\r",
                               "baud 38400", "W:\\r*IDN?\\r", "baud 19200", "W:\\r*IDN?\\r",
                               "W:SYST:COMM:SER:BAUD 115200\\r", "wait 100", "baud 115200",
-                              "W:\\r*CLS\\r", "W:SYST:COMM:SER:CONT:DTR 1\\r", "wait 500", "W:\\r\\r\\r"};
+                              "W:\\r*CLS\\r", "W:\\r*IDN?\\r",  // it answers at the new speed
+                              "W:SYST:COMM:SER:CONT:DTR 1\\r", "wait 500", "W:\\r\\r\\r"};
   // Calibration word without bit 0x80 and a stopped acquisition: 2500 points, no restart.
   const QStringList setup = {"W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r", "W:TRIG:RUN:STAT?\\r",
                              "W:FORM HEX\\rZC:CAL:CONFIG?\\rFORM INT\\r", "wait 500",
@@ -255,6 +256,77 @@ TEST(SessionOpening, FirstFamilyAt19200IsMovedTo115200) {
   EXPECT_EQ(seq(h.log), seq(search + setup));
   // The instrument now talks at 115200: the link check answers.
   EXPECT_EQ(OpenDev(h.state), 0);
+}
+
+// The speed change is confirmed with the identification query: an instrument
+// that kept its speed goes on at that speed, and the user hears why; one that
+// answers at neither speed ends the opening with the cause named.
+TEST(SessionOpening, InstrumentKeepingItsSpeedGoesOnAtItAndTheUserIsTold) {
+  Simulator sim({"--pty", "--family", "1", "--baud", "19200", "--fixed-speed", "--calibration",
+                 "000000", "--run", "0"});
+  ASSERT_TRUE(sim.ready());
+  Harness h;
+  ASSERT_EQ(h.openOver(RS232, sim.ptyResource()), 0);
+  EXPECT_EQ(h.state.instrumentModel, kModelRQ4102);
+  const QStringList change = {"W:SYST:COMM:SER:BAUD 115200\\r",
+                              "wait 100",
+                              "baud 115200",
+                              "W:\\r*CLS\\r",
+                              "W:\\r*IDN?\\r",
+                              "baud 19200",
+                              "W:\\r*IDN?\\r",
+                              "W:SYST:COMM:SER:CONT:DTR 1\\r",
+                              "wait 500",
+                              "W:\\r\\r\\r",
+                              "W:*CLS\\r"};
+  const int at = static_cast<int>(h.log.indexOf("W:SYST:COMM:SER:BAUD 115200\\r"));
+  ASSERT_GE(at, 0) << seq(h.log);
+  EXPECT_EQ(seq(h.log.mid(at, change.size())), seq(change));
+  ASSERT_EQ(h.ui.messages.size(), 1);
+  EXPECT_EQ(h.ui.messages[0].title, "Communication");
+  EXPECT_EQ(
+      h.ui.messages[0].text,
+      "The oscilloscope did not take the speed of 115200 baud: the link stays at 19200 baud.\n"
+      "Transfers will be slower. For faster ones, set the oscilloscope to 115200 baud.");
+  EXPECT_EQ(h.ui.busyDepth, 0);
+  // The session really talks: the link check answers, nothing more is said.
+  h.log.clear();
+  EXPECT_EQ(OpenDev(h.state), 0);
+  EXPECT_EQ(seq(h.log), seq(QStringList{"W:\\r*IDN?\\r"}));
+  EXPECT_EQ(h.ui.messages.size(), 1);
+  EXPECT_EQ(Tarvik_close(h.state, h.state.session), VI_SUCCESS);
+
+  // A later opening that needs no change says nothing about speeds.
+  ASSERT_TRUE(sim.control("baud 115200"));
+  h.ui.messages.clear();
+  ASSERT_EQ(h.openOver(RS232, sim.ptyResource()), 0);
+  EXPECT_TRUE(h.ui.messages.isEmpty());
+}
+
+TEST(SessionOpening, InstrumentLostAfterTheSpeedChangeIsClosedWithTheCause) {
+  Simulator sim({"--pty", "--family", "1", "--baud", "38400", "--deaf-after-speed-change"});
+  ASSERT_TRUE(sim.ready());
+  Harness h;
+  EXPECT_EQ(h.openOver(RS232, sim.ptyResource()), -1);
+  EXPECT_EQ(h.state.sessionOpen, 0);
+  EXPECT_EQ(h.visa.openObjectCount(), 0);
+  EXPECT_EQ(h.toolbar, QList<int>{0});
+  EXPECT_EQ(h.menu, QList<int>{14});
+  // Both speeds asked once, no other speed tried, no set-up sent.
+  const QStringList tail = {"W:SYST:COMM:SER:BAUD 115200\\r",
+                            "wait 100",
+                            "baud 115200",
+                            "W:\\r*CLS\\r",
+                            "W:\\r*IDN?\\r",
+                            "baud 38400",
+                            "W:\\r*IDN?\\r"};
+  EXPECT_EQ(seq(h.log.mid(h.log.size() - tail.size())), seq(tail));
+  EXPECT_FALSE(h.log.contains("baud 19200"));
+  ASSERT_EQ(h.ui.messages.size(), 1);
+  EXPECT_EQ(h.ui.messages[0].text,
+            messageText(20, English) +
+                "\nNo answer after the change to 115200 baud, nor at 38400 baud: " +
+                sim.ptyResource() + ".\n");
 }
 
 TEST(SessionOpening, FirstFamilyReplyWithoutV5IsRejected) {
