@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
   options.programDir = QCoreApplication::applicationDirPath();
   options.programFile = QCoreApplication::applicationFilePath();
   options.arguments = QCoreApplication::arguments();
+  // A file opened from the file manager goes to the program already running.
+  options.singleInstance = true;
   if (application.start(options)) app.exec();
   application.shutdown();
   return 0;

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <QDir>
-#include <QPointer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -21,6 +21,7 @@ class Visa;
 class Interaction;
 class Clock;
 class XmlDocument;
+struct SettingsValues;
 
 // Language index: the order of every five-string text table.
 enum Language : int { French = 0, English = 1, German = 2, Spanish = 3, Italian = 4 };
@@ -75,6 +76,9 @@ struct AppState {
   bool settingsCrLf = false;
   // A failed settings write is told once per run, not at every quit request.
   bool settingsWriteReported = false;
+  // The settings as last read from or written to the file (Settings.h): a
+  // write changes on disk only what changed since. Null before either.
+  std::shared_ptr<const SettingsValues> settingsOnDisk;
 
   // The open bus definition document; null when none.
   std::shared_ptr<XmlDocument> xmlDocument;

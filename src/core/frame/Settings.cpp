@@ -47,6 +47,39 @@ QString withoutLineEnd(QString line) {
   return line;
 }
 
+// What the file would hold from `state` alone.
+SettingsValues valuesOf(const QString& path, const AppState& state, const WindowGeometry& window) {
+  SettingsValues v;
+  v.path = path;
+  v.languageChosen = state.languageChosen;
+  v.workingDir = state.workingDir;
+  v.language = state.language;
+  v.connectionType = state.connectionType;
+  v.serialAddress = state.serialAddress;
+  v.usbAddress = state.usbAddress;
+  v.ethernetAddress = state.ethernetAddress;
+  v.window = window;
+  return v;
+}
+
+// `now` (the file on disk) with every value that `mine` changed since `base`.
+SettingsValues mergedOver(const SettingsValues& now, const SettingsValues& base,
+                          const SettingsValues& mine) {
+  SettingsValues out = now;
+  auto take = [](auto& into, const auto& before, const auto& after) {
+    if (!(after == before)) into = after;
+  };
+  take(out.languageChosen, base.languageChosen, mine.languageChosen);
+  take(out.workingDir, base.workingDir, mine.workingDir);
+  take(out.language, base.language, mine.language);
+  take(out.connectionType, base.connectionType, mine.connectionType);
+  take(out.serialAddress, base.serialAddress, mine.serialAddress);
+  take(out.usbAddress, base.usbAddress, mine.usbAddress);
+  take(out.ethernetAddress, base.ethernetAddress, mine.ethernetAddress);
+  take(out.window, base.window, mine.window);
+  return out;
+}
+
 }  // namespace
 
 void ValeurParDefaut(AppState& state) {
@@ -115,35 +148,52 @@ bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geom
     return false;
   }
   geometry = g;
+  state.settingsOnDisk = std::make_shared<const SettingsValues>(valuesOf(path, state, g));
   return true;
 }
 
-bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeometry& window,
+bool SauvegardeIni(const QString& path, AppState& state, const WindowGeometry& window,
                    QString* error) {
   WindowGeometry g = window;
   if (window.zoom != kZoomNormal) {
     g = kZoomedGeometry;
     g.zoom = window.zoom;
   }
+  const SettingsValues mine = valuesOf(path, state, g);
+  SettingsValues v = mine;
+  bool crLf = state.settingsCrLf;
+  bool windows1252 = state.settingsWindows1252;
+  // Another copy of the program (a second window, a file opened from the
+  // file manager) may have saved since: keep its values, change only ours.
+  if (state.settingsOnDisk && state.settingsOnDisk->path == path) {
+    AppState disk;
+    WindowGeometry unused;
+    if (readSettingsFile(path, disk, unused)) {
+      v = mergedOver(*disk.settingsOnDisk, *state.settingsOnDisk, mine);
+      crLf = disk.settingsCrLf;
+      windows1252 = disk.settingsWindows1252;
+    }
+  }
+
   QString text;
   QTextStream out(&text);
-  out << state.languageChosen << " 1\n";
-  out << state.workingDir << '\n';
-  out << state.language << '\n'
-      << state.connectionType << '\n'
-      << state.serialAddress << '\n'
-      << state.usbAddress << '\n'
-      << state.ethernetAddress << '\n'
-      << g.top << '\n'
-      << g.left << '\n'
-      << g.height << '\n'
-      << g.width << '\n'
-      << g.zoom << '\n';
+  out << v.languageChosen << " 1\n";
+  out << v.workingDir << '\n';
+  out << v.language << '\n'
+      << v.connectionType << '\n'
+      << v.serialAddress << '\n'
+      << v.usbAddress << '\n'
+      << v.ethernetAddress << '\n'
+      << v.window.top << '\n'
+      << v.window.left << '\n'
+      << v.window.height << '\n'
+      << v.window.width << '\n'
+      << v.window.zoom << '\n';
   out.flush();
-  if (state.settingsCrLf) text.replace(u'\n', QStringLiteral("\r\n"));
+  if (crLf) text.replace(u'\n', QStringLiteral("\r\n"));
 
   QByteArray bytes;
-  if (state.settingsWindows1252) {
+  if (windows1252) {
     QStringEncoder cp1252("windows-1252");
     bytes = cp1252.isValid() ? QByteArray(cp1252.encode(text)) : text.toLatin1();
     // A folder name the code page cannot hold would come back changed; so
@@ -161,7 +211,14 @@ bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeome
 
   // Written beside the old file and renamed over it: a failed write (a full
   // disk, a folder that cannot be written) keeps the settings there were.
-  return writeFileWhole(path, bytes, error);
+  if (!writeFileWhole(path, bytes, error)) return false;
+  // What this program holds now is on disk: the next write changes only
+  // what differs from it (not from the merged file, or the next write would
+  // take back the other program's values).
+  state.settingsOnDisk = std::make_shared<const SettingsValues>(mine);
+  state.settingsCrLf = crLf;
+  state.settingsWindows1252 = windows1252;
+  return true;
 }
 
 bool saveSettings(AppState& state, const WindowGeometry& window) {
@@ -187,9 +244,10 @@ void ChargeConfig(AppState& state, SettingsWindow& window) {
     PopupErreur(state, 0);
     QFile::remove(state.settingsPath);
     ValeurParDefaut(state);
-    // A rebuilt file is new: UTF-8 with the system's line ends.
+    // A rebuilt file is new: UTF-8 with the system's line ends, every line ours.
     state.settingsWindows1252 = false;
     state.settingsCrLf = false;
+    state.settingsOnDisk.reset();
     // The rebuilt file holds the window as it was loaded.
     saveSettings(state, window.windowGeometry());
   }

@@ -36,20 +36,40 @@ class SettingsWindow {
   virtual void runMenuItem(int item) = 0;
 };
 
+// Every value the settings file holds, and the file it came from. Kept as
+// this program last read or wrote the file: a later write replaces on disk
+// only the values that differ from these, so that what another copy of the
+// program saved meanwhile stays.
+struct SettingsValues {
+  QString path;
+  int languageChosen = 0;
+  QString workingDir;
+  int language = English;
+  int connectionType = USB;
+  QString serialAddress;
+  QString usbAddress;
+  QString ethernetAddress;
+  WindowGeometry window;  // one value: a place is not mixed from two windows
+};
+
 // Puts the default settings into `state` (every one but the window's place).
 void ValeurParDefaut(AppState& state);
 
 // Reads the file at `path` into `state` and `geometry`. False when the file
 // cannot be opened or does not hold every value, or holds a language or a
 // connection type that names no entry; `state` may then be partly filled.
+// A file read whole becomes the one later writes merge over.
 bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry);
 
 // Writes the twelve lines into `path`, in the code page and with the line
-// ends the file was read with (UTF-8 and "\n" for a new file), through a
-// temporary file renamed over the old one. A zoomed window is stored with the
-// fixed geometry. False, with the reason in `error`, when the file cannot be
-// written; the old file is then as it was.
-bool SauvegardeIni(const QString& path, const AppState& state, const WindowGeometry& window,
+// ends the file has (UTF-8 and "\n" for a new file), through a temporary file
+// renamed over the old one. A zoomed window is stored with the fixed
+// geometry. When `path` was read or written before by `state`, only the
+// values that changed since then are written over the file as it is now on
+// disk; every other line keeps what is there (another copy of the program
+// may have saved it). False, with the reason in `error`, when the file cannot
+// be written; the old file is then as it was.
+bool SauvegardeIni(const QString& path, AppState& state, const WindowGeometry& window,
                    QString* error = nullptr);
 
 // SauvegardeIni to state.settingsPath; the first failure of the run is told

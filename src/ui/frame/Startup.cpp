@@ -1,8 +1,10 @@
 #include "ui/frame/Startup.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QResource>
+#include <QTimer>
 
 #include "core/frame/Clock.h"
 #include "core/frame/Interaction.h"
@@ -13,6 +15,11 @@
 #include "ui/frame/QtInteraction.h"
 
 namespace karvel::ui {
+
+namespace {
+// How often handed-over files look again whether the dialog in the way is gone.
+constexpr int kHandedRetryMs = 250;
+}  // namespace
 
 QString buildDateText(const QDate& date) {
   if (!date.isValid()) return {};
@@ -39,6 +46,31 @@ bool Application::start(const StartupOptions& options) {
   QString unmade;
   if (!prepareInstallation(where, &unmade))
     qWarning("karvel: cannot create the folder %s", qUtf8Printable(unmade));
+
+  // A program already running for this user and display takes the file (or
+  // only comes to the front): this start ends before any window shows.
+  if (options.singleInstance) {
+    QString handed;
+    // Absolute: the running program has a working folder of its own.
+    if (options.arguments.size() == 2) handed = QFileInfo(options.arguments[1]).absoluteFilePath();
+    instance_ = std::make_unique<SingleInstance>(
+        options.instanceName.isEmpty() ? instanceNameHere(where) : options.instanceName);
+    switch (instance_->claim(handed)) {
+      case SingleInstance::Outcome::HandedOver:
+        instance_.reset();
+        handedOver_ = true;
+        ui.setBusy(false);
+        return false;
+      case SingleInstance::Outcome::Running:
+        QObject::connect(instance_.get(), &SingleInstance::requested, instance_.get(),
+                         [this](const QString& path) { openHandedOver(path); });
+        break;
+      case SingleInstance::Outcome::Alone:
+        // Runs on its own; the settings file still keeps both programs' values.
+        instance_.reset();
+        break;
+    }
+  }
 
   // Every panel's pictures live in the resource bundle among the resources.
   const QString bundle = QDir(where.resourceDir).filePath(QStringLiteral("KARVEL.UIR"));
@@ -95,10 +127,51 @@ bool Application::start(const StartupOptions& options) {
     // Opened from the file manager: Open starts beside it next time.
     window_->rememberOpened(path);
   }
+  started_ = true;
+  // Files handed over during the splash or the first-start questions.
+  openHandedPaths();
   return true;
 }
 
+void Application::openHandedOver(const QString& path) {
+  handedPaths_.append(path);
+  openHandedPaths();
+}
+
+void Application::openHandedPaths() {
+  if (!started_ || !window_ || openingHanded_) return;
+  // Not under a dialog the user is answering (nor inside the question an
+  // opening asks): once it is closed.
+  if (QApplication::activeModalWidget()) {
+    QTimer::singleShot(kHandedRetryMs, window_, [this] { openHandedPaths(); });
+    return;
+  }
+  openingHanded_ = true;
+  while (!handedPaths_.isEmpty() && window_) {
+    const QString path = handedPaths_.takeFirst();
+    if (window_->isMinimized())
+      window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    // A missing file is ignored as on the command line of a first start.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) continue;
+    if (path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive) ||
+        path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
+      window_->openPath(path);  // File > Open's way, unsaved edits asked first
+    } else if (window_->commands().openBus && window_->commands().openBus(path) >= 0) {
+      // As a first start does: any other name is a bus definition file.
+      window_->rememberOpened(path);
+    }
+  }
+  openingHanded_ = false;
+}
+
 void Application::shutdown() {
+  // Later starts find nobody from now on and run on their own.
+  instance_.reset();
+  handedPaths_.clear();
+  started_ = false;
   state_.xmlDocument.reset();
   if (state_.sessionOpen && window_ && window_->commands().closeSession) {
     window_->commands().closeSession();
