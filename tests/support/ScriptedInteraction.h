@@ -25,22 +25,27 @@ class ScriptedInteraction : public Interaction {
   QQueue<FileChoice> files;       // answers for chooseFile()
   QQueue<QStringList> fileLists;  // answers for chooseFiles()
   QList<FileRequest> fileRequests;
-  QQueue<QString> folders;        // answers for chooseFolder()
-  QQueue<int> languages;          // answers for chooseLanguage()
-  QQueue<bool> printAnswers;      // answers for choosePrinter()
-  PrintChoice printReply;         // copied into the choice when accepted
+  QQueue<QString> folders;           // answers for chooseFolder()
+  QQueue<int> languages;             // answers for chooseLanguage()
+  QQueue<bool> printAnswers;         // answers for choosePrinter()
+  PrintChoice printReply;            // copied into the choice when accepted
   QList<PrintChoice> printRequests;  // what each choosePrinter() was handed
   QList<QUrl> opened;
   bool openSucceeds = true;  // what openExternally() answers: false, no desktop viewer
   int busyDepth = 0;
   int busyCalls = 0;
   int defaultAnswer = -1;  // used when `answers` is empty; -1 throws
+  // The dialog owner (Interaction::dialogOwner) at each message, question,
+  // file, folder and print dialog, in order.
+  QList<QObject*> owners;
 
   void message(const QString& title, const QString& text) override {
     messages.append({title, text});
+    owners.append(dialogOwner());
   }
   int ask(const QString& title, const QString& text, const QStringList&, int, int) override {
     questions.append({title, text});
+    owners.append(dialogOwner());
     if (answers.isEmpty()) {
       if (defaultAnswer >= 0) return defaultAnswer;
       throw std::runtime_error("unexpected question: " + text.toStdString());
@@ -49,17 +54,21 @@ class ScriptedInteraction : public Interaction {
   }
   FileChoice chooseFile(const FileRequest& request) override {
     fileRequests.append(request);
+    owners.append(dialogOwner());
     return files.isEmpty() ? FileChoice{} : files.dequeue();
   }
   QStringList chooseFiles(const FileRequest& request) override {
     fileRequests.append(request);
+    owners.append(dialogOwner());
     return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
   }
   QString chooseFolder(const QString&, const QString&) override {
+    owners.append(dialogOwner());
     return folders.isEmpty() ? QString() : folders.dequeue();
   }
   bool choosePrinter(PrintChoice& choice) override {
     printRequests.append(choice);
+    owners.append(dialogOwner());
     const bool accept = printAnswers.isEmpty() ? false : printAnswers.dequeue();
     if (accept) choice = printReply;
     return accept;

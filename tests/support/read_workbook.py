@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads a workbook with openpyxl, an independent reader, and prints what the
 tests check as JSON: every cell of the first sheet with its text and
-formatting, the column widths, the frozen panes, the footer, and the sheet's
+formatting, the column widths (of A to D, and under "column_widths" of every
+column given one), the frozen panes, the footer, and the sheet's
 <dimension> element; under "all", the cells of every sheet by sheet name;
 the document's creation and modification dates."""
 import json
@@ -10,6 +11,7 @@ import sys
 import zipfile
 
 import openpyxl
+from openpyxl.utils import get_column_letter
 
 path = sys.argv[1]
 # A file object: openpyxl judges a path by its extension (the template is ".xl").
@@ -39,7 +41,21 @@ def read_cells(sheet):
     return cells
 
 
+def column_widths(sheet):
+    """The width each column of the sheet is given, by letter; a <col>
+    element covers a range of columns."""
+    widths = {}
+    for dimension in sheet.column_dimensions.values():
+        if not dimension.customWidth or dimension.min is None:
+            continue
+        for column in range(dimension.min, dimension.max + 1):
+            widths[get_column_letter(column)] = dimension.width
+    return widths
+
+
 cells = read_cells(sheet)
+# Before anything asks for a column: asking makes one with a default width.
+widths = column_widths(sheet)
 every = {s.title: {"cells": read_cells(s), "max_row": s.max_row, "max_column": s.max_column,
                    "charts": [{"title": "".join(r.t for p in c.title.tx.rich.p for r in (p.r or []))
                                if c.title and c.title.tx and c.title.tx.rich else None,
@@ -56,6 +72,7 @@ print(json.dumps({
     "max_column": sheet.max_column,
     "cells": cells,
     "widths": {c: sheet.column_dimensions[c].width for c in "ABCD"},
+    "column_widths": widths,
     "freeze": sheet.freeze_panes,
     "footer": sheet.oddFooter.left.text,
     "dimension": dimension.group(1) if dimension else None,

@@ -5,6 +5,8 @@
 // interface ever blocks on a widget.
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -68,6 +70,32 @@ class Interaction {
   virtual void setBusy(bool busy) = 0;
   // Opens a document or web page with the desktop's default application.
   virtual bool openExternally(const QUrl& url) = 0;
+
+  // The window whose command asks (a results window's Print or Export): its
+  // dialogs open over it, not over the main window, which would otherwise
+  // come to the front and hide it. Null: no window in particular. Set it
+  // through DialogOwner.
+  QObject* dialogOwner() const { return dialogOwner_.data(); }
+  void setDialogOwner(QObject* window) { dialogOwner_ = window; }
+
+ private:
+  QPointer<QObject> dialogOwner_;
+};
+
+// Makes `window` the owner of the dialogs asked for during the object's
+// lifetime; the owner before it comes back afterwards.
+class DialogOwner {
+ public:
+  DialogOwner(Interaction& ui, QObject* window) : ui_(ui), before_(ui.dialogOwner()) {
+    ui_.setDialogOwner(window);
+  }
+  ~DialogOwner() { ui_.setDialogOwner(before_.data()); }
+  DialogOwner(const DialogOwner&) = delete;
+  DialogOwner& operator=(const DialogOwner&) = delete;
+
+ private:
+  Interaction& ui_;
+  QPointer<QObject> before_;
 };
 
 // Shows the busy cursor for the lifetime of the object.

@@ -121,14 +121,23 @@ int writeResultSheet(SheetRange& range, const ResultTable& table, int language) 
   return status != kSheetOk ? status : extra;
 }
 
-namespace {
-// Widths of the columns beside the fixed layout, for a template without them.
-void widenNumberColumns(SheetWorksheet& sheet) {
-  sheet.setColumnWidth(excel::kExtraColumn, excel::kExtraColumn + 2, 13);
-  sheet.setColumnWidth(excel::kExtraColumn + 3, excel::kExtraColumn + 3, 8);
-  sheet.setColumnWidth(excel::kExtraColumn + 4, excel::kExtraColumn + 5, 11);
+int exportResultSheet(SheetWorksheet& sheet, const ResultTable& table, int language,
+                      SheetRangeHandle* rangeOut) {
+  SheetRangeHandle range;
+  int status = sheet.range(exportRangeReference(static_cast<int>(table.rows.size())), &range);
+  if (status == kSheetOk) status = writeResultSheet(*range, table, language);
+  if (status == kSheetOk) {
+    // The number columns, for a template that gives them no width: value,
+    // minimum and maximum, then the unit, then the distance and the status.
+    status = sheet.setColumnWidth(excel::kExtraColumn, excel::kExtraColumn + 2, 13);
+    if (status == kSheetOk)
+      status = sheet.setColumnWidth(excel::kExtraColumn + 3, excel::kExtraColumn + 3, 8);
+    if (status == kSheetOk)
+      status = sheet.setColumnWidth(excel::kExtraColumn + 4, excel::kExtraColumn + 5, 11);
+  }
+  if (rangeOut) *rangeOut = range;
+  return status;
 }
-}  // namespace
 
 bool exportResultTable(const QString& templateFile, const ResultTable& table, int language,
                        const QString& target, QString* error) {
@@ -138,7 +147,6 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
   SheetWorkbookHandle workbook;
   SheetCollectionHandle sheets;
   SheetWorksheetHandle sheet;
-  SheetRangeHandle range;
   int status = app->workbooks(&workbooks);
   if (status == kSheetOk) status = workbooks->open(templateFile, &workbook);
   if (status != kSheetOk) {
@@ -147,10 +155,7 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
   }
   status = app->sheets(&sheets);
   if (status == kSheetOk) status = sheets->item(1, &sheet);
-  if (status == kSheetOk)
-    status = sheet->range(exportRangeReference(static_cast<int>(table.rows.size())), &range);
-  if (status == kSheetOk) status = writeResultSheet(*range, table, language);
-  if (status == kSheetOk) widenNumberColumns(*sheet);
+  if (status == kSheetOk) status = exportResultSheet(*sheet, table, language);
   if (status == kSheetOk) status = workbook->saveAs(target);
   if (status != kSheetOk)
     *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
@@ -158,14 +163,31 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
   return status == kSheetOk;
 }
 
+namespace {
+// The first `length` UTF-16 units of `text`, without half a character at the end.
+QString leftWhole(const QString& text, qsizetype length) {
+  QString out = text.left(length);
+  if (!out.isEmpty() && out.back().isHighSurrogate()) out.chop(1);
+  return out;
+}
+}  // namespace
+
 QString resultSheetName(const QString& sourcePath, const QStringList& taken) {
   QString name = pathFileName(sourcePath);
   const qsizetype dot = name.lastIndexOf(u'.');
   if (dot >= 0) name.truncate(dot);
-  for (QChar& c : name)
-    if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20) c = u'_';
+  // Characters a sheet name cannot hold, and those XML forbids, become "_".
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const QChar c = name[i];
+    if (c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+      ++i;
+      continue;
+    }
+    if (QStringLiteral("[]:*?/\\").contains(c) || c.isSurrogate() || !xmlAllows(c.unicode()))
+      name[i] = u'_';
+  }
   while (name.startsWith(u'\'')) name.remove(0, 1);
-  name = name.left(WorkbookFile::kMaxSheetName);
+  name = leftWhole(name, WorkbookFile::kMaxSheetName);
   while (name.endsWith(u'\'')) name.chop(1);
   if (name.trimmed().isEmpty()) name = QStringLiteral("Result");
   auto free = [&](const QString& candidate) {
@@ -177,7 +199,7 @@ QString resultSheetName(const QString& sourcePath, const QStringList& taken) {
   if (free(name)) return name;
   for (int n = 2;; ++n) {
     const QString suffix = QStringLiteral(" (%1)").arg(n);
-    const QString candidate = name.left(WorkbookFile::kMaxSheetName - suffix.size()) + suffix;
+    const QString candidate = leftWhole(name, WorkbookFile::kMaxSheetName - suffix.size()) + suffix;
     if (free(candidate)) return candidate;
   }
 }
@@ -207,13 +229,8 @@ int writeSeveral(SheetCollection& collection, const std::vector<ResultTable>& ta
   SheetWorksheetHandle summary;
   if (status == kSheetOk) status = sheets->add(summaryName, 1, 0, &summary);
 
-  for (std::size_t i = 0; i < tables.size() && status == kSheetOk; ++i) {
-    SheetRangeHandle range;
-    status = resultSheets[i]->range(exportRangeReference(static_cast<int>(tables[i].rows.size())),
-                                    &range);
-    if (status == kSheetOk) status = writeResultSheet(*range, tables[i], language);
-    if (status == kSheetOk) widenNumberColumns(*resultSheets[i]);
-  }
+  for (std::size_t i = 0; i < tables.size() && status == kSheetOk; ++i)
+    status = exportResultSheet(*resultSheets[i], tables[i], language);
 
   SheetRangeHandle range;
   if (status == kSheetOk) status = summary->range(QStringLiteral("A1"), &range);

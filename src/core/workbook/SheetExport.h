@@ -109,6 +109,15 @@ QString exportRangeReference(int rows);
 // failing status, or kSheetOk.
 int writeResultSheet(SheetRange& range, const ResultTable& table, int language);
 
+// One result into `sheet`, a copy of the template's first sheet: the range
+// of exportRangeReference (handed back in `range` when asked), the layout of
+// writeResultSheet, and the widths of the number columns where the template
+// gives none (a number in a column too narrow for it shows as "###"). The
+// dialog, the command line and each result sheet of a workbook of several
+// export through here. Returns the first failing status, or kSheetOk.
+int exportResultSheet(SheetWorksheet& sheet, const ResultTable& table, int language,
+                      SheetRangeHandle* range = nullptr);
+
 // One export without the dialog: a fresh copy of the template, the sheet
 // written, saved as `target` (replacing it). False with `error` set when the
 // template cannot be read or the target cannot be written; a failed save

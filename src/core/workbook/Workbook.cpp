@@ -134,38 +134,84 @@ std::string relationshipTarget(const std::string& relsXml, const char* type, con
   return {};
 }
 
-bool isXmlChar(char32_t c) {
-  return c == 0x9 || c == 0xA || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-         (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-bool isHex(QChar c) {
+bool isHex(char32_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
-// Cell texts may not hold characters that XML forbids (control characters
-// copied verbatim from a result file would make the whole workbook
-// unreadable). Spreadsheet files write those as "_xHHHH_", and a literal
-// "_xHHHH_" in the text gets its underscore escaped so it reads back as written.
-// A carriage return is escaped too: XML parsers would turn it into a line feed.
-std::string cellXmlText(const QString& text) {
+// How a text's characters that XML forbids are written.
+enum class Forbidden {
+  // Spreadsheet programs read "_xHHHH_" back in cells (and in the other
+  // texts of the sheet data), so the text comes back as written.
+  CellEscape,
+  // Chart texts and names have no such escape: the character becomes
+  // U+FFFD, the mark of one that cannot be shown.
+  Replace,
+};
+
+// Every text that goes into the workbook's XML (cells, sheet and defined
+// names, chart titles, series and references, number formats) is written
+// here, so that no part ever holds a character XML forbids: a control
+// character copied from a result file would make the whole workbook
+// unreadable. In cells a literal "_xHHHH_" gets its underscore escaped so it
+// reads back as written, and a carriage return is escaped too, since XML
+// parsers turn it into a line feed. A lone surrogate has no character to
+// stand for and becomes U+FFFD either way.
+std::string sheetXmlText(const QString& text, Forbidden how) {
   QString out;
   out.reserve(text.size());
-  const auto ucs4 = text.left(WorkbookFile::kMaxCellText).toUcs4();
+  const auto ucs4 = text.toUcs4();
   for (qsizetype i = 0; i < ucs4.size(); ++i) {
     const char32_t c = ucs4[i];
-    if (c == u'_' && i + 6 < ucs4.size() && ucs4[i + 1] == u'x' && ucs4[i + 6] == u'_' &&
-        isHex(QChar(ucs4[i + 2])) && isHex(QChar(ucs4[i + 3])) && isHex(QChar(ucs4[i + 4])) &&
-        isHex(QChar(ucs4[i + 5]))) {
+    if (how == Forbidden::CellEscape && c == u'_' && i + 6 < ucs4.size() && ucs4[i + 1] == u'x' &&
+        ucs4[i + 6] == u'_' && isHex(ucs4[i + 2]) && isHex(ucs4[i + 3]) && isHex(ucs4[i + 4]) &&
+        isHex(ucs4[i + 5])) {
       out += QStringLiteral("_x005F_");
-    } else if (!isXmlChar(c) || c == 0xD) {
+    } else if (how == Forbidden::CellEscape && (!xmlAllows(c) || c == 0xD)) {
       out += QStringLiteral("_x%1_").arg(QString::number(static_cast<uint>(c), 16).toUpper(), 4,
                                          QChar(u'0'));
+    } else if (!xmlAllows(c)) {
+      out += QChar::ReplacementCharacter;
     } else {
       out += QString::fromUcs4(&c, 1);
     }
   }
   return out.toStdString();
+}
+
+// The same text escaped for markup that is assembled as text (a chart).
+QString sheetXmlMarkup(const QString& text) {
+  return QString::fromStdString(sheetXmlText(text, Forbidden::Replace)).toHtmlEscaped();
+}
+
+// The first character XML forbids in UTF-8 text (or the first byte that is
+// not UTF-8), as "U+HHHH at byte N"; empty when there is none.
+QString forbiddenCharacterIn(const std::string& utf8) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t size = utf8.size();
+  for (std::size_t i = 0; i < size;) {
+    const unsigned char lead = bytes[i];
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
+    char32_t c = length == 1   ? lead
+                 : length == 2 ? lead & 0x1F
+                 : length == 3 ? lead & 0x0F
+                               : lead & 0x07;
+    bool valid = length != 0 && i + length <= size;
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      valid = (bytes[i + k] & 0xC0) == 0x80;
+      c = (c << 6) | (bytes[i + k] & 0x3F);
+    }
+    if (!valid) return QStringLiteral("a byte that is not UTF-8 at byte %1").arg(i);
+    if (!xmlAllows(c))
+      return QStringLiteral("U+%1 at byte %2")
+          .arg(QString::number(static_cast<uint>(c), 16).toUpper(), 4, QChar(u'0'))
+          .arg(i);
+    i += length;
+  }
+  return {};
 }
 
 struct StringWriter : pugi::xml_writer {
@@ -237,6 +283,11 @@ void addOverride(pugi::xml_node types, const std::string& part, const char* cont
 }
 
 }  // namespace
+
+bool xmlAllows(char32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
 
 QString cellReference(int row, int column) {
   QString letters;
@@ -486,6 +537,10 @@ bool allowedSheetName(const QString& name) {
   if (name.startsWith(u'\'') || name.endsWith(u'\'')) return false;
   for (QChar c : name)
     if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20) return false;
+  // A name is shown as written, or not at all.
+  if (!name.isValidUtf16()) return false;
+  for (char32_t c : name.toUcs4())
+    if (!xmlAllows(c)) return false;
   return name.compare(QLatin1String("History"), Qt::CaseInsensitive) != 0;
 }
 }  // namespace
@@ -498,7 +553,9 @@ void WorkbookFile::renameReferences(const QString& oldName, const QString& newNa
     for (pugi::xml_node d : n.children()) {
       const QString text = QString::fromUtf8(d.text().get());
       if (text.startsWith(from))
-        d.text().set((sheetReference(newName) + u'!' + text.mid(from.size())).toUtf8().constData());
+        d.text().set(
+            sheetXmlText(sheetReference(newName) + u'!' + text.mid(from.size()), Forbidden::Replace)
+                .c_str());
     }
   }
 }
@@ -511,7 +568,7 @@ bool WorkbookFile::renameSheet(int index, const QString& name, QString* error) {
   }
   const QString old = sheetName(index);
   Sheet& sheet = *sheets_[static_cast<std::size_t>(index)];
-  sheet.entry.attribute("name").set_value(name.toUtf8().constData());
+  sheet.entry.attribute("name").set_value(sheetXmlText(name, Forbidden::Replace).c_str());
   renameReferences(old, name);
   parts_.at(workbookPart_)->touched = true;
   return true;
@@ -594,7 +651,7 @@ int WorkbookFile::addSheet(const QString& name, int position, int copyOf, QStrin
           ? list.insert_child_before(element.c_str(),
                                      sheets_[static_cast<std::size_t>(position)]->entry)
           : list.insert_child_after(element.c_str(), sheets_.back()->entry);
-  entry.append_attribute("name").set_value(name.toUtf8().constData());
+  entry.append_attribute("name").set_value(sheetXmlText(name, Forbidden::Replace).c_str());
   entry.append_attribute("sheetId").set_value(sheetId + 1);
   entry.append_attribute((prefixFor(root, kNamespaceRelationships, "r") + "id").c_str())
       .set_value(id.c_str());
@@ -617,7 +674,9 @@ int WorkbookFile::addSheet(const QString& name, int position, int copyOf, QStrin
       copy.attribute("localSheetId").set_value(position);
       const QString text = QString::fromUtf8(copy.text().get());
       if (text.startsWith(from))
-        copy.text().set((sheetReference(name) + u'!' + text.mid(from.size())).toUtf8().constData());
+        copy.text().set(
+            sheetXmlText(sheetReference(name) + u'!' + text.mid(from.size()), Forbidden::Replace)
+                .c_str());
     }
     // Defined names are kept in order of name, then sheet.
   }
@@ -706,8 +765,6 @@ WorkbookFile::Part* WorkbookFile::relationshipsOf(const std::string& partName, Q
 
 namespace {
 
-QString xmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
-
 QByteArray chartXml(const LineChart& chart) {
   QString out = QStringLiteral(
       "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
@@ -719,21 +776,21 @@ QByteArray chartXml(const LineChart& chart) {
              "<a:r><a:t>%1</a:t></a:r></a:p></c:rich></c:tx><c:overlay val=\"0\"/></c:title>"
              "<c:autoTitleDeleted val=\"0\"/><c:plotArea><c:layout/><c:lineChart>"
              "<c:grouping val=\"standard\"/><c:varyColors val=\"0\"/>")
-             .arg(xmlEscaped(chart.title));
+             .arg(sheetXmlMarkup(chart.title));
   int index = 0;
   for (const ChartSeries& s : chart.series) {
-    out +=
-        QStringLiteral(
-            "<c:ser><c:idx val=\"%1\"/><c:order val=\"%1\"/><c:tx><c:v>%2</c:v></c:tx>"
-            "<c:spPr><a:ln w=\"%3\"><a:solidFill><a:srgbClr val=\"%4\"/></a:solidFill>%5</a:ln>"
-            "</c:spPr><c:marker><c:symbol val=\"%6\"/></c:marker>"
-            "<c:cat><c:strRef><c:f>%7</c:f></c:strRef></c:cat>"
-            "<c:val><c:numRef><c:f>%8</c:f></c:numRef></c:val><c:smooth val=\"0\"/></c:ser>")
-            .arg(index)
-            .arg(xmlEscaped(s.name), s.dashed ? QStringLiteral("12700") : QStringLiteral("28575"),
-                 s.colourRgb, s.dashed ? QStringLiteral("<a:prstDash val=\"dash\"/>") : QString(),
-                 s.dashed ? QStringLiteral("none") : QStringLiteral("circle"),
-                 xmlEscaped(chart.categoriesReference), xmlEscaped(s.valuesReference));
+    out += QStringLiteral(
+               "<c:ser><c:idx val=\"%1\"/><c:order val=\"%1\"/><c:tx><c:v>%2</c:v></c:tx>"
+               "<c:spPr><a:ln w=\"%3\"><a:solidFill><a:srgbClr val=\"%4\"/></a:solidFill>%5</a:ln>"
+               "</c:spPr><c:marker><c:symbol val=\"%6\"/></c:marker>"
+               "<c:cat><c:strRef><c:f>%7</c:f></c:strRef></c:cat>"
+               "<c:val><c:numRef><c:f>%8</c:f></c:numRef></c:val><c:smooth val=\"0\"/></c:ser>")
+               .arg(index)
+               .arg(sheetXmlMarkup(s.name),
+                    s.dashed ? QStringLiteral("12700") : QStringLiteral("28575"), s.colourRgb,
+                    s.dashed ? QStringLiteral("<a:prstDash val=\"dash\"/>") : QString(),
+                    s.dashed ? QStringLiteral("none") : QStringLiteral("circle"),
+                    sheetXmlMarkup(chart.categoriesReference), sheetXmlMarkup(s.valuesReference));
     ++index;
   }
   out +=
@@ -751,8 +808,8 @@ QByteArray chartXml(const LineChart& chart) {
           "<c:crossBetween val=\"between\"/></c:valAx></c:plotArea>"
           "<c:legend><c:legendPos val=\"b\"/><c:overlay val=\"0\"/></c:legend>"
           "<c:plotVisOnly val=\"1\"/><c:dispBlanksAs val=\"gap\"/></c:chart></c:chartSpace>")
-          .arg(xmlEscaped(chart.numberFormat.isEmpty() ? QStringLiteral("General")
-                                                       : chart.numberFormat));
+          .arg(sheetXmlMarkup(chart.numberFormat.isEmpty() ? QStringLiteral("General")
+                                                           : chart.numberFormat));
   return out.toUtf8();
 }
 
@@ -899,7 +956,7 @@ int WorkbookFile::cellStyle(const CellLook& look) {
     pugi::xml_node formats = child("numFmts");
     if (!formats) formats = root.prepend_child((prefix + "numFmts").c_str());
     int highest = 163;
-    const std::string code = look.numberFormat.toStdString();
+    const std::string code = sheetXmlText(look.numberFormat, Forbidden::Replace);
     for (pugi::xml_node f : formats.children()) {
       highest = std::max(highest, f.attribute("numFmtId").as_int());
       if (code == f.attribute("formatCode").value()) numFmtId = f.attribute("numFmtId").as_int();
@@ -1039,7 +1096,8 @@ bool WorkbookFile::setText(int row, int column, const QString& text, int style) 
   cell.append_attribute("t").set_value("inlineStr");
   pugi::xml_node t =
       cell.append_child((prefix + "is").c_str()).append_child((prefix + "t").c_str());
-  const std::string value = cellXmlText(text);
+  const std::string value =
+      sheetXmlText(text.left(WorkbookFile::kMaxCellText), Forbidden::CellEscape);
   if (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
                          std::isspace(static_cast<unsigned char>(value.back()))))
     t.append_attribute("xml:space").set_value("preserve");
@@ -1133,6 +1191,13 @@ QByteArray WorkbookFile::toBytes(QString* error) {
     StringWriter writer;
     writer.out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
     p->doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    // Spreadsheet programs refuse the whole workbook over one such
+    // character: better no file and a reason than a file nobody can open.
+    if (const QString bad = forbiddenCharacterIn(writer.out); !bad.isEmpty()) {
+      *error = QStringLiteral("part %1 would hold a character XML forbids (%2)")
+                   .arg(QString::fromStdString(name), bad);
+      return {};
+    }
     written[name] = std::move(writer.out);
   }
 

@@ -17,6 +17,10 @@
 
 namespace karvel {
 
+// Whether XML 1.0 allows the character in a document. Every text the
+// workbook's parts receive is written so that they hold no other.
+bool xmlAllows(char32_t c);
+
 // "A1"-style reference of a cell; row and column are 1-based.
 QString cellReference(int row, int column);
 // Parses "B12" (letters then digits); false when it is not a cell reference.
@@ -135,7 +139,7 @@ class WorkbookFile {
   bool sheetNameFree(const QString& name, int except) const;
   void renameReferences(const QString& oldName, const QString& newName);
 
-  QByteArray package_;  // the workbook file as read
+  QByteArray package_;                                  // the workbook file as read
   std::vector<std::string> entries_;                    // the package's part names, in order
   std::map<std::string, std::unique_ptr<Part>> parts_;  // parts read as XML, by name
   std::string workbookPart_;
@@ -144,7 +148,7 @@ class WorkbookFile {
   std::string corePart_;
   std::vector<std::unique_ptr<Sheet>> sheets_;  // in tab order
   int selected_ = 0;
-  std::map<QString, int> styles_;  // cell formats added, by look
+  std::map<QString, int> styles_;                // cell formats added, by look
   std::map<std::string, std::string> drawings_;  // sheet part -> its drawing part
   std::string newPartName(const std::string& folder, const char* stem, const char* extension) const;
   Part* relationshipsOf(const std::string& partName, QString* error);

@@ -67,16 +67,26 @@ QString bothCases(const QString& filter) {
 
 }  // namespace
 
+QWidget* QtInteraction::dialogParent() const {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (auto* owner = qobject_cast<QWidget*>(dialogOwner()); owner && owner->isVisible())
+    return owner->window();
+  // A command of a window that did not say so is still asked over it.
+  QWidget* active = QApplication::activeWindow();
+  if (active && active->isVisible() && !(active->windowType() == Qt::Popup)) return active;
+  return parent_;
+}
+
 void QtInteraction::message(const QString& title, const QString& text) {
   NormalCursor normal;
-  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, dialogParent());
   box.exec();
 }
 
 int QtInteraction::ask(const QString& title, const QString& text, const QStringList& buttons,
                        int enterButton, int escapeButton) {
   NormalCursor normal;
-  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent_);
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, dialogParent());
   QList<QPushButton*> added;
   for (const QString& label : buttons) {
     added.append(box.addButton(label, QMessageBox::ActionRole));
@@ -94,7 +104,7 @@ int QtInteraction::ask(const QString& title, const QString& text, const QStringL
 
 FileChoice QtInteraction::chooseFile(const FileRequest& request) {
   NormalCursor normal;
-  QFileDialog dialog(parent_, request.title, request.folder);
+  QFileDialog dialog(dialogParent(), request.title, request.folder);
   QStringList filters;
   for (const QString& type : request.types) filters.append(bothCases(type));
   if (filters.isEmpty() && !request.pattern.isEmpty()) filters.append(bothCases(request.pattern));
@@ -141,7 +151,7 @@ FileChoice QtInteraction::chooseFile(const FileRequest& request) {
 
 QStringList QtInteraction::chooseFiles(const FileRequest& request) {
   NormalCursor normal;
-  QFileDialog dialog(parent_, request.title, request.folder);
+  QFileDialog dialog(dialogParent(), request.title, request.folder);
   QStringList filters;
   for (const QString& type : request.types) filters.append(bothCases(type));
   if (filters.isEmpty() && !request.pattern.isEmpty()) filters.append(bothCases(request.pattern));
@@ -156,7 +166,7 @@ QStringList QtInteraction::chooseFiles(const FileRequest& request) {
 
 QString QtInteraction::chooseFolder(const QString& title, const QString& startFolder) {
   NormalCursor normal;
-  const QString folder = QFileDialog::getExistingDirectory(parent_, title, startFolder);
+  const QString folder = QFileDialog::getExistingDirectory(dialogParent(), title, startFolder);
   return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
 }
 
@@ -177,7 +187,7 @@ bool QtInteraction::choosePrinter(PrintChoice& choice) {
     printer.setOutputFileName(QDir::fromNativeSeparators(choice.proposedFile));
     if (toPrinter) printer.setOutputFormat(QPrinter::NativeFormat);
   }
-  QPrintDialog dialog(&printer, parent_);
+  QPrintDialog dialog(&printer, dialogParent());
   if (dialog.exec() != QDialog::Accepted) return false;
 
   choice.printerName = printer.printerName();
@@ -207,7 +217,7 @@ bool QtInteraction::choosePrinter(PrintChoice& choice) {
 
 int QtInteraction::chooseLanguage() {
   NormalCursor normal;
-  LanguageDialog dialog(parent_);
+  LanguageDialog dialog(dialogParent());
   dialog.exec();
   return dialog.chosen();
 }

@@ -10,8 +10,13 @@ namespace karvel::ui {
 
 class QtInteraction : public Interaction {
  public:
-  // Dialogs open over `parent` (the main window once it exists).
+  // Dialogs open over `parent` (the main window once it exists) unless they
+  // come from another window (see dialogParent).
   void setParent(QWidget* parent) { parent_ = parent; }
+  // The window a dialog opens over: the modal dialog that is up (a question
+  // it asks belongs to it), else the window that asks (dialogOwner), else the
+  // active window of the program, else `parent`.
+  QWidget* dialogParent() const;
 
   void message(const QString& title, const QString& text) override;
   int ask(const QString& title, const QString& text, const QStringList& buttons,

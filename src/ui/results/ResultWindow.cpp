@@ -155,15 +155,20 @@ void ResultWindow::printWindow() {
   // window's print remembers are not used here.
   PrintChoice choice;
   nameAfterFile(choice, shownName(), !temporaryFile_.isEmpty());
+  // The print dialog and any failure belong to this window, which stays in front.
+  DialogOwner owner(*state_.ui, this);
   if (!state_.ui->choosePrinter(choice)) return;
   // The window as it shows on the screen, scaled to fit the page.
   if (!ui::printWindow(*this, choice)) {
-    state_.ui->message(pick(resulttext::kErrorWord, state_.language),
-                       pick(resulttext::kCannotPrint, state_.language).arg(printTargetName(choice)));
+    state_.ui->message(
+        pick(resulttext::kErrorWord, state_.language),
+        pick(resulttext::kCannotPrint, state_.language).arg(printTargetName(choice)));
   }
 }
 
 void ResultWindow::exportTable() {
+  // The export dialog and its questions belong to this window.
+  DialogOwner owner(*state_.ui, this);
   if (state_.exportResults) state_.exportResults(this);
 }
 

@@ -2,14 +2,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 #include <optional>
 
 #include "core/frame/Interaction.h"
 #include "core/frame/Messages.h"
-#include "core/workbook/SheetExport.h"
 #include "core/frame/Texts.h"
+#include "core/workbook/SheetExport.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/results/ResultWindow.h"
 #include "ui_ExcelDialog.h"
@@ -96,7 +97,17 @@ void ExcelDialog::prepareFor(QObject* resultWindow) {
 
 void ExcelDialog::exportFrom(QObject* resultWindow) {
   prepareFor(resultWindow);
+  // The dialog opens over the results window it came from, modal to it: as a
+  // child of the main window it would bring the main window to the front,
+  // over that results window. It goes back afterwards, since a results window
+  // takes its children along when it closes and the dialog lives for the run.
+  QPointer<QWidget> home = parentWidget();
+  auto* owner = qobject_cast<QWidget*>(resultWindow);
+  if (owner) owner = owner->window();
+  if (owner && owner != home) setParent(owner, windowFlags());
+  QPointer<ExcelDialog> self(this);
   exec();
+  if (self && owner && parentWidget() != home) setParent(home, windowFlags());
 }
 
 int ExcelDialog::LancerExcel(QObject* control) {
@@ -205,12 +216,9 @@ int ExcelDialog::ExporterExcel() {
             app_->sheets(&sheets_) == kSheetOk && sheets_->item(1, &sheet_) == kSheetOk;
   if (ok) {
     sheet_->setVisible(-1);
-    ok = sheet_->range(exportRangeReference(static_cast<int>(table.rows.size())), &range_) ==
-         kSheetOk;
-  }
-  if (ok) {
     busy.emplace(*state_.ui);
-    ok = writeResultSheet(*range_, table, state_.language) == kSheetOk;
+    // The same sheet as karvel-cli result export writes, widths included.
+    ok = exportResultSheet(*sheet_, table, state_.language, &range_) == kSheetOk;
   }
   if (ok) {
     appendMessage(pick(excel::kFormatting, state_.language));

@@ -275,6 +275,25 @@ TEST_F(ResultWindowTest, PrintGoesThroughThePrintDialog) {
   EXPECT_TRUE(ui.messages.isEmpty());
 }
 
+TEST_F(ResultWindowTest, PrintAndExportAskOverTheResultsWindow) {
+  // Asked over the main window, their dialogs would bring it to the front
+  // and hide the window they came from.
+  ResultWindow* w = open(copySample("CAN_HS_PASS.HTM", "CAN.HTM"));
+  ui.printAnswers.enqueue(true);
+  ui.printReply.outputFile = QStringLiteral("/proc/karvel/no.pdf");  // cannot be written
+  action(w, "actionPrint")->trigger();
+  ASSERT_EQ(ui.printRequests.size(), 1);
+  ASSERT_EQ(ui.messages.size(), 1) << "the failure is said";
+  EXPECT_EQ(ui.owners, QList<QObject*>({w, w}));
+
+  QObject* ownerDuringExport = nullptr;
+  state.exportResults = [&](QObject*) { ownerDuringExport = ui.dialogOwner(); };
+  w->findChild<QMenu*>("menuFile")->aboutToShow();
+  action(w, "actionExport")->trigger();
+  EXPECT_EQ(ownerDuringExport, w);
+  EXPECT_EQ(ui.dialogOwner(), nullptr) << "only for the command's own dialogs";
+}
+
 TEST_F(ResultWindowTest, WindowKeepsTheLanguageItOpenedIn) {
   state.language = French;
   ResultWindow* w = open(copySample("LIN_PASS.HTM", "LIN.HTM"));

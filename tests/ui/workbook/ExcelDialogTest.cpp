@@ -2,22 +2,24 @@
 // the workbooks it writes are read back with openpyxl.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "core/frame/AppState.h"
 #include "core/workbook/SheetExport.h"
 #include "support/ExportFixtures.h"
 #include "support/ScriptedInteraction.h"
 #include "support/WorkbookReader.h"
-#include "ui/workbook/ExcelDialog.h"
-#include "ui/workbook/WorkbookFeature.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/results/ResultWindow.h"
+#include "ui/workbook/ExcelDialog.h"
+#include "ui/workbook/WorkbookFeature.h"
 
 using namespace karvel;
 using namespace karvel::test;
@@ -116,6 +118,28 @@ TEST_F(ExcelDialogTest, RunThenExportWritesTheWorkbookAndOpensIt) {
   EXPECT_EQ(cellInfo(book, "E5")["type"].toString(), "n");
   EXPECT_EQ(cellText(book, "J6"), "warning");
   EXPECT_EQ(cellInfo(book, "J6")["fill"].toString(), "FFFFFF00");
+}
+
+TEST_F(ExcelDialogTest, NumberColumnsGetTheWidthsOfTheCommandLinesWorkbook) {
+  // Engineering numbers such as "-120.00E-03" show as "###" in a column of
+  // the default width: the dialog's sheet is the command line's, widths too.
+  openFromWindow();
+  run();
+  exportNow();
+  const QString batch = dir.filePath(QStringLiteral("batch.xlsx"));
+  QString error;
+  ASSERT_TRUE(
+      exportResultTables(templatePath(state.programDir), {threeRowTable()}, English, batch, &error))
+      << error.toStdString();
+  const QJsonObject fromDialog = readWorkbook(target())["column_widths"].toObject();
+  const QJsonObject fromBatch = readWorkbook(batch)["column_widths"].toObject();
+  EXPECT_EQ(fromDialog, fromBatch);
+  const int longest = static_cast<int>(QStringLiteral("-888.88E-18").size());
+  for (const char* column : {"E", "F", "G"})
+    EXPECT_GE(fromDialog[column].toDouble(), longest) << column;
+  for (const char* column : {"H", "I", "J"}) EXPECT_GE(fromDialog[column].toDouble(), 8) << column;
+  // The template's own widths stay.
+  EXPECT_NEAR(fromDialog["A"].toDouble(), 44.71, 0.01);
 }
 
 TEST_F(ExcelDialogTest, WithoutASpreadsheetApplicationNothingIsOpened) {
@@ -335,4 +359,48 @@ TEST(ExcelDialogAttach, ResultsWindowsExportAndQuitWarnsOnlyWhenASpreadsheetWasS
   EXPECT_TRUE(ui.messages.isEmpty()) << "no spreadsheet application was started";
   EXPECT_FALSE(dialog->workbookOpen());
   delete window.data();
+}
+
+TEST(ExcelDialogAttach, ExportOpensOverTheResultsWindowAndStaysForTheRun) {
+  QTemporaryDir dir;
+  ScriptedInteraction ui;
+  RecordingClock clock;
+  AppState state;
+  state.ui = &ui;
+  state.clock = &clock;
+  state.programDir = QStringLiteral(KARVEL_APPDIR);
+  state.workingDir = dir.path();
+  auto main = std::make_unique<ui::MainWindow>(state);
+  ui::attachWorkbookFeature(*main);
+  auto* dialog = qobject_cast<ExcelDialog*>(state.excelPanel.data());
+  ASSERT_NE(dialog, nullptr);
+  main->show();
+  QPointer<ResultWindow> window = new ResultWindow(state, threeRowTable(), {});
+  window->show();
+
+  QWidget* over = nullptr;
+  bool modal = false;
+  // Inside the application's loop: a test before may have ended it, and a
+  // modal dialog's own loop then returns at once.
+  QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, dialog, [&] {
+      over = dialog->parentWidget();
+      modal = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
+      dialog->browseButton()->click();  // its folder dialog belongs to the same window
+      dialog->quitButton()->click();
+    });
+    window->findChild<QAction*>("actionExport")->trigger();
+    QCoreApplication::exit(0);
+  });
+  QApplication::exec();
+  EXPECT_EQ(over, window.data()) << "over the results window, not the main window";
+  EXPECT_TRUE(modal);
+  EXPECT_EQ(ui.owners, QList<QObject*>({window.data()}));
+
+  // Back with the main window: closing the results window leaves it alive.
+  EXPECT_EQ(dialog->parentWidget(), main.get());
+  window->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_EQ(state.excelPanel.data(), dialog);
 }
