@@ -3,6 +3,7 @@
 
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
+#include "ui/frame/FocusStyle.h"
 #include "ui/frame/QtInteraction.h"
 #include "ui/frame/Startup.h"
 
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
   // launcher and icon by it.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.karvel.Karvel"));
   // One look on every desktop, close to the instrument's own screens.
-  QApplication::setStyle(QStringLiteral("Fusion"));
+  // Fusion, with a focus ring that shows on any palette.
+  karvel::ui::useProgramStyle();
   // The program ends only through the quit question of the main window.
   app.setQuitOnLastWindowClosed(false);
 

@@ -149,4 +149,21 @@ inline constexpr Text5 kNotEncodable = {
     "Il testo contiene caratteri che la codifica del file non può memorizzare; non è stato "
     "salvato."};
 
+// Names of the generator dialogs' number fields, read by screen readers.
+inline constexpr Text5 kNameSpeedBits = {
+    "Nouvelle vitesse en bit/s (Hz)", "New speed in bit/s (Hz)",
+    "Neue Geschwindigkeit in bit/s (Hz)", "Nueva velocidad en bit/s (Hz)",
+    "Nuova velocità in bit/s (Hz)"};
+inline constexpr Text5 kNameSpeedKilo = {
+    "Nouvelle vitesse en kbit/s (kHz)", "New speed in kbit/s (kHz)",
+    "Neue Geschwindigkeit in kbit/s (kHz)", "Nueva velocidad en kbit/s (kHz)",
+    "Nuova velocità in kbit/s (kHz)"};
+inline constexpr Text5 kNameSpeedMega = {
+    "Nouvelle vitesse en Mbit/s (MHz)", "New speed in Mbit/s (MHz)",
+    "Neue Geschwindigkeit in Mbit/s (MHz)", "Nueva velocidad en Mbit/s (MHz)",
+    "Nuova velocità in Mbit/s (MHz)"};
+inline constexpr Text5 kNameVoltage = {"Nouvelle tension max. en V", "New max. voltage in V",
+                                       "Neue max. Spannung in V", "Nueva tensión máx. en V",
+                                       "Nuova tensione max. in V"};
+
 }  // namespace karvel::bustext

@@ -81,6 +81,52 @@ inline constexpr Text5 kToolHelp{"Aide", "Help", "Hilfe", "Ayunda", "Aiuto"};
 inline constexpr Text5 kToolCommunication{"Communication", "Communication", "Kommunikation",
                                           "Communicación", "Comunicazione"};
 
+// ---- Main window: Edit menu ---------------------------------------------------
+// Its items' mnemonics share no letter with each other nor with File, Options
+// and "?" in the same language.
+inline constexpr Text5 kMenuEdit{"É__dition", "__Edit", "__Bearbeiten", "__Edición", "__Modifica"};
+inline constexpr Text5 kItemUndo{"__Annuler", "__Undo", "__Rückgängig", "__Deshacer", "__Annulla"};
+inline constexpr Text5 kItemRedo{"__Rétablir", "__Redo", "__Wiederholen", "__Rehacer", "__Ripeti"};
+inline constexpr Text5 kItemNewSpeed{
+    "Nouveau fichier pour une autre __vitesse...", "New file for another __speed...",
+    "Neue Datei für eine andere __Geschwindigkeit...", "Nuevo fichero para otra __velocidad...",
+    "Nuovo file per un'altra __velocità..."};
+inline constexpr Text5 kItemNewVoltage{
+    "Nouveau fichier pour une autre __tension...", "New file for another __voltage...",
+    "Neue Datei für eine andere __Spannung...", "Nuevo fichero para otra __tensión...",
+    "Nuovo file per un'altra __tensione..."};
+
+// ---- Main window: names read by screen readers --------------------------------
+inline constexpr Text5 kNameBusTable{"Limites des mesures", "Measurement limits",
+                                     "Grenzwerte der Messungen", "Límites de las medidas",
+                                     "Limiti delle misure"};
+inline constexpr Text5 kDescriptionBusTable{
+    "Une ligne par mesure : minimum, maximum et avertissement. Les flèches passent d'une "
+    "cellule à l'autre, F2 modifie la cellule, Tab quitte le tableau.",
+    "One row per measurement: minimum, maximum and warning. Arrow keys move between cells, "
+    "F2 edits the cell, Tab leaves the table.",
+    "Eine Zeile je Messung: Minimum, Maximum und Warnung. Pfeiltasten wechseln die Zelle, "
+    "F2 bearbeitet sie, Tab verlässt die Tabelle.",
+    "Una fila por medida: mínimo, máximo y aviso. Las flechas pasan de una celda a otra, "
+    "F2 modifica la celda, Tab sale de la tabla.",
+    "Una riga per misura: minimo, massimo e avviso. Le frecce passano da una cella all'altra, "
+    "F2 modifica la cella, Tab esce dalla tabella."};
+// The generator buttons read "Next >>>": their names say what comes next.
+inline constexpr Text5 kNameSpeedNext{
+    "Suivant : nouveau fichier pour une autre vitesse", "Next: new file for another speed",
+    "Weiter: neue Datei für eine andere Geschwindigkeit",
+    "Siguiente: nuevo fichero para otra velocidad", "Avanti: nuovo file per un'altra velocità"};
+inline constexpr Text5 kNameVoltageNext{
+    "Suivant : nouveau fichier pour une autre tension", "Next: new file for another voltage",
+    "Weiter: neue Datei für eine andere Spannung", "Siguiente: nuevo fichero para otra tensión",
+    "Avanti: nuovo file per un'altra tensione"};
+inline constexpr Text5 kNameBusPicture{"Image du bus", "Bus picture", "Bild des Busses",
+                                       "Imagen del bus", "Immagine del bus"};
+inline constexpr Text5 kNoBusPicture{"Aucune image", "No picture", "Kein Bild", "Sin imagen",
+                                     "Nessuna immagine"};
+inline constexpr Text5 kNameToolbar{"Barre d'outils", "Toolbar", "Werkzeugleiste",
+                                    "Barra de herramientas", "Barra degli strumenti"};
+
 // ---- File dialogs of the main menu ------------------------------------------
 inline constexpr Text5 kBusFileTitle{"Fichier BUS", "BUS File", "Datei BUS", "Fichero BUS",
                                      "File BUS"};

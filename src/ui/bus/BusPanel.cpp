@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,9 +19,11 @@
 #include "core/bus/BusTexts.h"
 #include "core/bus/XmlDocument.h"
 #include "core/frame/Interaction.h"
+#include "core/frame/Langue.h"
 #include "core/frame/RecentFiles.h"
 #include "ui/bus/NewFileDialogs.h"
 #include "ui/frame/Colours.h"
+#include "ui/frame/MainWindow.h"
 
 namespace karvel::ui {
 
@@ -28,7 +31,7 @@ namespace {
 const char kPanelName[] = "karvelBusPanel";
 
 template <typename T>
-T* widget(QWidget* window, const char* name) {
+T* widget(QObject* window, const char* name) {
   return window ? window->findChild<T*>(QString::fromLatin1(name)) : nullptr;
 }
 
@@ -97,6 +100,7 @@ BusPanel::BusPanel(AppState& app, QWidget* window) : QObject(window), app_(app),
   if (commentField_) commentField_->setMaxLength(kTextMax);
   if (busTable_) {
     if (busTable_->columnCount() < 3) busTable_->setColumnCount(3);
+    busTable_->installEventFilter(this);
     connect(busTable_, &QTableWidget::cellChanged, this,
             [this](int row, int column) { modifValXML(row, column); });
   }
@@ -110,15 +114,43 @@ BusPanel::BusPanel(AppState& app, QWidget* window) : QObject(window), app_(app),
 
   undo_ = new QUndoStack(this);
   if (window_) {
-    QAction* undo = undo_->createUndoAction(this);
-    undo->setShortcuts(QKeySequence::Undo);
-    QAction* redo = undo_->createRedoAction(this);
-    redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    for (QAction* a : {undo, redo}) {
-      a->setShortcutContext(Qt::WindowShortcut);
-      window_->addAction(a);
+    // The main window's Edit menu holds Undo, Redo and the generators; a
+    // window without it still has Undo and Redo as shortcuts.
+    QAction* undo = widget<QAction>(window_, "actionUndo");
+    QAction* redo = widget<QAction>(window_, "actionRedo");
+    if (undo && redo) {
+      connect(undo, &QAction::triggered, undo_, &QUndoStack::undo);
+      connect(redo, &QAction::triggered, undo_, &QUndoStack::redo);
+      connect(undo_, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+      connect(undo_, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+      undo->setEnabled(undo_->canUndo());
+      redo->setEnabled(undo_->canRedo());
+    } else {
+      undo = undo_->createUndoAction(this);
+      undo->setShortcuts(QKeySequence::Undo);
+      redo = undo_->createRedoAction(this);
+      redo->setShortcuts(
+          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+      for (QAction* a : {undo, redo}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        window_->addAction(a);
+      }
     }
+    newSpeedItem_ = widget<QAction>(window_, "actionNewSpeed");
+    newVoltageItem_ = widget<QAction>(window_, "actionNewVoltage");
+    // The items run what the buttons run, and only when the buttons can.
+    if (newSpeedItem_)
+      connect(newSpeedItem_, &QAction::triggered, this, [this] {
+        if (speedNextButton_ ? speedNextButton_->isEnabled() : screen_.view.speedEnabled)
+          CreationFichier(true);
+      });
+    if (newVoltageItem_)
+      connect(newVoltageItem_, &QAction::triggered, this, [this] {
+        if (voltageNextButton_ ? voltageNextButton_->isEnabled() : screen_.view.voltageEnabled)
+          CreationFichier(false);
+      });
+    if (auto* main = qobject_cast<MainWindow*>(window_))
+      connect(main, &MainWindow::languageChanged, this, [this] { describePicture(); });
     // The marker of unsaved edits; the window's title stays as it is.
     if (auto* main = qobject_cast<QMainWindow*>(window_)) {
       modifiedLabel_ = new QLabel(main);
@@ -235,9 +267,13 @@ void BusPanel::render() {
               ? picture.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)
               : picture);
     }
+    describePicture();
   }
   if (busTable_) {
     const QSignalBlocker blocker(busTable_);
+    // The keyboard user stays on the cell after an edit, an undo or a save.
+    const int currentRow = busTable_->currentRow();
+    const int currentColumn = busTable_->currentColumn();
     busTable_->setUpdatesEnabled(false);
     busTable_->setRowCount(0);
     busTable_->setRowCount(static_cast<int>(v.rows.size()));
@@ -257,6 +293,8 @@ void BusPanel::render() {
         busTable_->setItem(r, c, item);
       }
     }
+    if (currentRow >= 0 && currentRow < busTable_->rowCount() && currentColumn >= 0)
+      busTable_->setCurrentCell(currentRow, currentColumn);
     busTable_->setUpdatesEnabled(true);
   }
   if (frequencyField_) frequencyField_->setText(v.frequencyText);
@@ -266,7 +304,27 @@ void BusPanel::render() {
   if (speedNextButton_) speedNextButton_->setEnabled(v.speedEnabled);
   if (voltageCaption_) voltageCaption_->setEnabled(v.voltageEnabled);
   if (voltageNextButton_) voltageNextButton_->setEnabled(v.voltageEnabled);
+  if (newSpeedItem_) newSpeedItem_->setEnabled(v.speedEnabled);
+  if (newVoltageItem_) newVoltageItem_->setEnabled(v.voltageEnabled);
   rendering_ = false;
+}
+
+bool BusPanel::eventFilter(QObject* watched, QEvent* event) {
+  // Tab into the table lands on a cell the user sees: Qt leaves none current
+  // once the rows were rebuilt.
+  if (watched == busTable_ && event->type() == QEvent::FocusIn && busTable_->rowCount() > 0 &&
+      !busTable_->currentIndex().isValid() &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+    busTable_->setCurrentCell(0, 0);
+  return QObject::eventFilter(watched, event);
+}
+
+void BusPanel::describePicture() {
+  // A screen reader cannot see the picture: it hears which bus it shows.
+  if (!busPicture_) return;
+  const bool shown = !busPicture_->pixmap().isNull();
+  busPicture_->setAccessibleDescription(shown ? screen_.view.title
+                                              : pick(text::kNoBusPicture, app_.language));
 }
 
 void BusPanel::modifValXML(int row, int column) {
@@ -346,6 +404,8 @@ QDialog* BusPanel::CreationFichier(bool speed) {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowModality(Qt::ApplicationModal);
   dialog->show();
+  // The keyboard goes to the dialog at once, opened from the menu or a button.
+  dialog->activateWindow();
   return dialog;
 }
 

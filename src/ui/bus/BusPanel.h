@@ -11,6 +11,7 @@
 #include "core/frame/AppState.h"
 #include "core/frame/Interaction.h"
 
+class QAction;
 class QDialog;
 class QUndoStack;
 class QLabel;
@@ -75,10 +76,14 @@ class BusPanel : public QObject {
   // new-voltage dialog as a modal window and returns it.
   QDialog* CreationFichier(bool speed);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void modifValXML(int row, int column);
   void ModifTitle();
   void showModified();
+  void describePicture();
 
   AppState& app_;
   QWidget* window_;
@@ -96,6 +101,8 @@ class BusPanel : public QObject {
   QLabel* voltageCaption_ = nullptr;
   QPushButton* voltageNextButton_ = nullptr;
   QLabel* modifiedLabel_ = nullptr;
+  QAction* newSpeedItem_ = nullptr;
+  QAction* newVoltageItem_ = nullptr;
   QUndoStack* undo_ = nullptr;
   bool rendering_ = false;
   std::function<void(const QString& path)> fileWritten_;

@@ -71,6 +71,10 @@ void NewSpeedDialog::TraducNewFichier() {
   form_->titleLabel->setText(pick(bustext::kTitleField, l));
   form_->quitButton->setText(pick(bustext::kQuit, l));
   form_->generateButton->setText(pick(bustext::kGenerate, l));
+  // The unit beside a field is too little for a screen reader to go by.
+  form_->speedField->setAccessibleName(pick(bustext::kNameSpeedBits, l));
+  form_->kiloField->setAccessibleName(pick(bustext::kNameSpeedKilo, l));
+  form_->megaField->setAccessibleName(pick(bustext::kNameSpeedMega, l));
 }
 
 void NewSpeedDialog::setFields(const QString& title, int speed) {
@@ -129,6 +133,7 @@ void NewVoltageDialog::TraducNewFichier2() {
   form_->titleLabel->setText(pick(bustext::kTitleField, l));
   form_->quitButton->setText(pick(bustext::kQuit, l));
   form_->generateButton->setText(pick(bustext::kGenerate, l));
+  form_->voltageField->setAccessibleName(pick(bustext::kNameVoltage, l));
 }
 
 void NewVoltageDialog::setFields(const QString& title, const QString& maxVoltageText) {

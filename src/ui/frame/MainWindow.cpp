@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
@@ -74,6 +75,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   form_->busTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   form_->busTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   buildMenuItems();
+  // Edit: the bus panel runs these and says when they can run; they have no
+  // item number of the dispatcher.
+  form_->actionUndo->setShortcuts(QKeySequence::Undo);
+  form_->actionRedo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  form_->actionNewSpeed->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+  form_->actionNewVoltage->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
   // File > Recent files, before Exit; it has no item number of the dispatcher.
   recentMenu_ = new QMenu(this);
   recentMenu_->setObjectName(QStringLiteral("menuRecent"));
@@ -344,6 +352,11 @@ void MainWindow::ChangementLangue() {
   Ui::MainWindow& f = *form_;
 
   f.menuFile->setTitle(menu(text::kMenuFile));
+  f.menuEdit->setTitle(menu(text::kMenuEdit));
+  f.actionUndo->setText(menu(text::kItemUndo));
+  f.actionRedo->setText(menu(text::kItemRedo));
+  f.actionNewSpeed->setText(menu(text::kItemNewSpeed));
+  f.actionNewVoltage->setText(menu(text::kItemNewVoltage));
   if (recentMenu_) recentMenu_->setTitle(menu(text::kItemRecent));
   f.menuOptions->setTitle(menu(text::kMenuOptions));
   f.actionOpen->setText(menu(text::kItemOpen));
@@ -375,6 +388,7 @@ void MainWindow::ChangementLangue() {
   f.voltageCaption->setText(plain(text::kCaptionVoltage));
   f.speedGroup->setTitle(plain(text::kGroupFrequency));
   f.voltageGroup->setTitle(plain(text::kGroupVoltage));
+  nameForScreenReaders();
   fitSideColumn(f);
 
   // A new toolbar in place of the old one.
@@ -414,8 +428,29 @@ void MainWindow::ChangementLangue() {
   toolbar_->addSeparator();
   toolbar_->addSeparator();
 
+  toolbar_->setWindowTitle(plain(text::kNameToolbar));
+  toolbar_->setAccessibleName(plain(text::kNameToolbar));
+
   AfficheCom(state_.sessionOpen);
   toolbar_->show();
+  emit languageChanged();
+}
+
+void MainWindow::nameForScreenReaders() {
+  const int language = state_.language;
+  auto plain = [language](const Text5& text) { return pick(text, language); };
+  // A caption's line breaks are for the eye only.
+  auto oneLine = [](const QString& text) { return text.simplified(); };
+  Ui::MainWindow& f = *form_;
+  f.busTable->setAccessibleName(plain(text::kNameBusTable));
+  f.busTable->setAccessibleDescription(plain(text::kDescriptionBusTable));
+  // Both buttons read "Next >>>": the name says which file comes next, the
+  // description repeats the caption above the button.
+  f.speedNextButton->setAccessibleName(plain(text::kNameSpeedNext));
+  f.speedNextButton->setAccessibleDescription(oneLine(f.speedCaption->text()));
+  f.voltageNextButton->setAccessibleName(plain(text::kNameVoltageNext));
+  f.voltageNextButton->setAccessibleDescription(oneLine(f.voltageCaption->text()));
+  f.busPicture->setAccessibleName(plain(text::kNameBusPicture));
 }
 
 QAction* MainWindow::addToolButton(const char* image, const QString& description) {
@@ -511,6 +546,20 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // Only the quit routine ends the program; the shutdown discards the window.
   event->ignore();
   Sortir();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // Qt moves the focus on Tab alone; a table or an editor that keeps Tab for
+  // itself lets Ctrl+Tab come up to here, and the user still gets out.
+  const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  if (tab && (event->modifiers() & Qt::ControlModifier) &&
+      !(event->modifiers() & Qt::AltModifier)) {
+    const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    focusNextPrevChild(!back);
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 // ---- Settings window -----------------------------------------------------

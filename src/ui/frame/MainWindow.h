@@ -78,6 +78,11 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   // The about panel the About item shows; the start-up code passes the splash.
   void setAboutPanel(AboutDialog* about);
 
+ signals:
+  // After ChangementLangue: parts that keep texts of their own follow it.
+  void languageChanged();
+
+ public:
   // SettingsWindow
   WindowGeometry windowGeometry() const override;
   void placeWindow(const WindowGeometry& geometry) override;
@@ -94,6 +99,8 @@ class MainWindow : public QMainWindow, public SettingsWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Ctrl+Tab and Ctrl+Shift+Tab move on from a control that keeps Tab.
+  void keyPressEvent(QKeyEvent* event) override;
   // Bus and result files dropped on the window open as with File > Open.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -109,6 +116,8 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   QAction* addToolButton(const char* image, const QString& description);
   void removeLastToolItem();
   void showSessionStatus(bool opening);
+  // Accessible names and descriptions in the current language.
+  void nameForScreenReaders();
 
   AppState& state_;
   std::unique_ptr<Ui::MainWindow> form_;
