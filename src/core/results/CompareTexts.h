@@ -101,4 +101,27 @@ inline constexpr Text5 kDateFrom = {"Date tirée de", "Date from", "Datum aus", 
                                     "Data presa da"};
 inline constexpr Text5 kFileRow = {"Fichier", "File", "Datei", "Fichero", "File"};
 
+// ---- What a screen reader says of the comparison window -------------------
+inline constexpr Text5 kTableName = {"Tableau de comparaison", "Comparison table",
+                                     "Vergleichstabelle", "Tabla de comparación",
+                                     "Tabella di confronto"};
+// %1 the measurement shown.
+inline constexpr Text5 kChartName = {"Graphique : %1", "Chart: %1", "Diagramm: %1", "Gráfico: %1",
+                                     "Grafico: %1"};
+inline constexpr Text5 kChartEmpty = {
+    "Graphique (aucune mesure choisie)", "Chart (no measurement selected)",
+    "Diagramm (keine Messung gewählt)", "Gráfico (ninguna medida elegida)",
+    "Grafico (nessuna misura scelta)"};
+// %1 the measurement, %2 the number of runs, %3 the runs one by one.
+inline constexpr Text5 kChartRuns = {"%1 sur %2 essais : %3", "%1 over %2 runs: %3",
+                                     "%1 über %2 Läufe: %3", "%1 en %2 pruebas: %3",
+                                     "%1 su %2 prove: %3"};
+// One run: %1 its date, %2 what it measured.
+inline constexpr Text5 kChartRun = {"%1 : %2", "%1: %2", "%1: %2", "%1: %2", "%1: %2"};
+inline constexpr Text5 kChartNoValue = {"aucune valeur", "no value", "kein Wert", "sin valor",
+                                        "nessun valore"};
+// %1 the minimum, %2 the maximum.
+inline constexpr Text5 kChartBand = {"bande %1 à %2", "band %1 to %2", "Band %1 bis %2",
+                                     "banda %1 a %2", "banda da %1 a %2"};
+
 }  // namespace karvel::comparetext

@@ -21,4 +21,19 @@ ResultWindowTexts TraducMenu2(int language) {
   return t;
 }
 
+QString statusText(Status status, int language) {
+  using namespace resulttext;
+  switch (status) {
+    case Status::Green:
+      return pick(kStatusPass, language);
+    case Status::Yellow:
+      return pick(kStatusWarning, language);
+    case Status::Red:
+      return pick(kStatusFail, language);
+    case Status::None:
+      break;
+  }
+  return pick(kStatusNone, language);
+}
+
 }  // namespace karvel

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "core/frame/Texts.h"
+#include "core/results/ResultTable.h"
 
 namespace karvel {
 
@@ -112,6 +113,60 @@ inline constexpr Text5 kFromInstrument = {"%1 (lu dans l'instrument)", "%1 (from
                                           "%1 (aus dem Gerät)", "%1 (leído del instrumento)",
                                           "%1 (letto dallo strumento)"};
 
+// ---- What a screen reader says of a results window ------------------------
+// A row's status in words (the icon and the colours say it to the eye).
+inline constexpr Text5 kStatusPass = {"Conforme", "Pass", "Bestanden", "Correcto", "Superato"};
+inline constexpr Text5 kStatusWarning = {"Avertissement", "Warning", "Warnung", "Advertencia",
+                                         "Avviso"};
+inline constexpr Text5 kStatusFail = {"Échec", "Fail", "Fehler", "Fallo", "Fallito"};
+inline constexpr Text5 kStatusNone = {"Sans statut", "No status", "Kein Status", "Sin estado",
+                                      "Nessuno stato"};
+// The names of the two columns whose headings show nothing.
+inline constexpr Text5 kColumnStatus = {"Statut", "Status", "Status", "Estado", "Stato"};
+inline constexpr Text5 kColumnName = {"Nom de la mesure", "Measurement name", "Name der Messung",
+                                      "Nombre de la medida", "Nome della misura"};
+// A cell the file left empty.
+inline constexpr Text5 kEmptyCell = {"Vide", "Empty", "Leer", "Vacío", "Vuoto"};
+// The tolerance bar in words: %1 the value, %2 the minimum, %3 the maximum,
+// %4 the distance to the nearer limit as a share of the band.
+inline constexpr Text5 kBarInside = {
+    "%1, bande de %2 à %3, %4 % à l'intérieur", "%1, band %2 to %3, %4 % inside",
+    "%1, Band %2 bis %3, %4 % innerhalb", "%1, banda de %2 a %3, %4 % dentro",
+    "%1, banda da %2 a %3, %4 % all'interno"};
+inline constexpr Text5 kBarAbove = {
+    "%1, bande de %2 à %3, %4 % au-dessus du maximum", "%1, band %2 to %3, %4 % above the maximum",
+    "%1, Band %2 bis %3, %4 % über dem Maximum", "%1, banda de %2 a %3, %4 % por encima del máximo",
+    "%1, banda da %2 a %3, %4 % sopra il massimo"};
+inline constexpr Text5 kBarBelow = {"%1, bande de %2 à %3, %4 % au-dessous du minimum",
+                                    "%1, band %2 to %3, %4 % below the minimum",
+                                    "%1, Band %2 bis %3, %4 % unter dem Minimum",
+                                    "%1, banda de %2 a %3, %4 % por debajo del mínimo",
+                                    "%1, banda da %2 a %3, %4 % sotto il minimo"};
+inline constexpr Text5 kBarNone = {"Pas de barre : une limite ou la valeur n'est pas un nombre",
+                                   "No bar: a limit or the value is not a number",
+                                   "Kein Balken: eine Grenze oder der Wert ist keine Zahl",
+                                   "Sin barra: un límite o el valor no es un número",
+                                   "Nessuna barra: un limite o il valore non è un numero"};
+inline constexpr Text5 kBarDescription = {
+    "Place de la valeur dans sa bande de tolérance : distance à la limite la plus proche, en part "
+    "de la bande",
+    "Where the value lies in its tolerance band: the distance to the nearer limit, as a share of "
+    "the band",
+    "Lage des Werts in seinem Toleranzband: Abstand zur näheren Grenze, als Anteil des Bands",
+    "Posición del valor en su banda de tolerancia: distancia al límite más cercano, como parte "
+    "de la banda",
+    "Posizione del valore nella sua banda di tolleranza: distanza dal limite più vicino, come "
+    "quota della banda"};
+inline constexpr Text5 kTableName = {"Tableau des résultats", "Results table", "Ergebnistabelle",
+                                     "Tabla de resultados", "Tabella dei risultati"};
+inline constexpr Text5 kFileFieldName = {"Fichier du résultat", "Result file", "Ergebnisdatei",
+                                         "Fichero del resultado", "File del risultato"};
+// What the help button and F1 do.
+inline constexpr Text5 kHelpDescription = {
+    "Ouvre le document d'aide de ce bus (F1)", "Opens the help document of this bus (F1)",
+    "Öffnet das Hilfedokument dieses Busses (F1)", "Abre el documento de ayuda de este bus (F1)",
+    "Apre il documento di aiuto di questo bus (F1)"};
+
 }  // namespace resulttext
 
 // The texts TraducMenu2 puts on a results window, in one language.
@@ -122,5 +177,8 @@ struct ResultWindowTexts {
 };
 
 ResultWindowTexts TraducMenu2(int language);
+
+// A row's status in words, in `language`.
+QString statusText(Status status, int language);
 
 }  // namespace karvel

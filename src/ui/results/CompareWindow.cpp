@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
@@ -33,6 +34,7 @@
 #include "ui/frame/ScreenFit.h"
 #include "ui/frame/WindowPrint.h"
 #include "ui/results/ResultTableModel.h"
+#include "ui/results/TableFocus.h"
 #include "ui/results/ToleranceBarDelegate.h"
 
 namespace karvel::ui {
@@ -143,6 +145,8 @@ CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* pa
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
+  table_->setAccessibleName(pick(comparetext::kTableName, language_));
+  letTabLeave(*table_);
   // A run's column heading offers to move it.
   table_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(table_->horizontalHeader(), &QWidget::customContextMenuRequested, this,
@@ -151,6 +155,15 @@ CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* pa
   chartView_->setObjectName(QStringLiteral("compareChart"));
   chartView_->setRenderHint(QPainter::Antialiasing);
   chartView_->setMinimumHeight(QFontMetrics(font()).height() * 14);
+  // Tab stops on the chart, where a screen reader reads what it draws.
+  chartView_->setFocusPolicy(Qt::StrongFocus);
+  // Its drawing area hands its focus to the view: it is no second, nameless
+  // control to a screen reader. (A policy set through a focus proxy would
+  // reach the view, hence the proxy is set again afterwards.)
+  QWidget* area = chartView_->viewport();
+  area->setFocusProxy(nullptr);
+  area->setFocusPolicy(Qt::NoFocus);
+  area->setFocusProxy(chartView_);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 1);
   setCentralWidget(splitter);
@@ -307,10 +320,14 @@ void CompareWindow::fillTable() {
       QTableWidgetItem* value =
           textItem(m.values[run] ? numberText(*m.values[run] * scale.factor, decimals) : QString());
       value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      // The status of the run, as its results window shows it.
+      // The status of the run, as its results window shows it, and in words
+      // for those who do not see the colour.
       if (const QColor colour = statusColour(m.statuses[run]); colour.isValid() && m.values[run]) {
         value->setBackground(colour);
         value->setForeground(textColourOn(colour));
+        const QString status = statusText(m.statuses[run], language_);
+        value->setData(Qt::AccessibleTextRole, value->text() + QStringLiteral(", ") + status);
+        value->setToolTip(status);
       }
       table_->setItem(r, valueColumn(run), value);
       QTableWidgetItem* margin = textItem(m.margins[run] ? marginText(*m.margins[run]) : QString());
@@ -334,17 +351,50 @@ void CompareWindow::fillTable() {
   table_->horizontalHeader()->setStretchLastSection(true);
 }
 
+// What the chart draws, run by run, for a screen reader: the date, the
+// value with its status, and the band.
+QString CompareWindow::chartDescription(const CompareMeasurement& m,
+                                        const DisplayScale& scale) const {
+  const int decimals = decimalsFor(m, scale.factor);
+  // Limits take at least the values' decimals: "51.0 to 53.2" as the band shows.
+  auto withUnit = [&](double v, int places) {
+    const QString number =
+        numberText(v * scale.factor, std::max(places, decimalsOf(v * scale.factor)));
+    return scale.unit.isEmpty() ? number : number + u' ' + scale.unit;
+  };
+  QStringList parts;
+  for (std::size_t r = 0; r < comparison_.runs.size(); ++r) {
+    QString what = pick(comparetext::kChartNoValue, language_);
+    if (r < m.values.size() && m.values[r]) {
+      what = withUnit(*m.values[r], decimals) + QStringLiteral(", ") +
+             statusText(m.statuses[r], language_);
+    }
+    if (r < m.minimum.size() && m.minimum[r] && m.maximum[r]) {
+      what += QStringLiteral(", ") +
+              pick(comparetext::kChartBand, language_)
+                  .arg(withUnit(*m.minimum[r], decimals), withUnit(*m.maximum[r], decimals));
+    }
+    parts << pick(comparetext::kChartRun, language_).arg(dateText(comparison_.runs[r]), what);
+  }
+  return pick(comparetext::kChartRuns, language_)
+      .arg(m.name, QString::number(comparison_.runs.size()), parts.join(QStringLiteral("; ")));
+}
+
 void CompareWindow::showMeasurement(int row) {
   auto* chart = new QChart;
   chart->legend()->hide();
   chart->setBackgroundRoundness(0);
   if (row < 0 || row >= int(comparison_.measurements.size())) {
     chartView_->setChart(chart);  // the view owns it and drops the one before
+    chartView_->setAccessibleName(pick(comparetext::kChartEmpty, language_));
+    chartView_->setAccessibleDescription(QString());
     return;
   }
   const CompareMeasurement& m = comparison_.measurements[std::size_t(row)];
   const DisplayScale scale = displayScale(m.unit, largestOf(m));
   const int runs = int(comparison_.runs.size());
+  chartView_->setAccessibleName(pick(comparetext::kChartName, language_).arg(m.name));
+  chartView_->setAccessibleDescription(chartDescription(m, scale));
   chart->setTitle(m.name);
 
   auto* xAxis = new QCategoryAxis;
@@ -497,6 +547,14 @@ void CompareWindow::printWindow() {
     state_.ui->message(pick(resulttext::kErrorWord, language_),
                        pick(resulttext::kCannotPrint, language_).arg(printTargetName(choice)));
   }
+}
+
+void CompareWindow::keyPressEvent(QKeyEvent* event) {
+  if (const std::optional<bool> next = ctrlTabDirection(*event)) {
+    focusNextPrevChild(*next);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 CompareWindow* openComparison(AppState& state, const QStringList& paths) {

@@ -20,6 +20,8 @@ QT_END_NAMESPACE
 
 namespace karvel::ui {
 
+struct DisplayScale;
+
 class CompareWindow : public QMainWindow {
   Q_OBJECT
  public:
@@ -55,11 +57,16 @@ class CompareWindow : public QMainWindow {
   int trendColumn() const { return 2 + 2 * int(comparison_.runs.size()); }
   int shrankColumn() const { return trendColumn() + 1; }
 
+ protected:
+  // Ctrl+Tab and Ctrl+Shift+Tab move on from any control, as Tab does.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void buildMenu();
   void fillTable();
   void updateRunActions();
   void runHeaderMenu(const QPoint& at);
+  QString chartDescription(const CompareMeasurement& m, const DisplayScale& scale) const;
 
   AppState& state_;
   const int language_;  // the window keeps the language it was opened in

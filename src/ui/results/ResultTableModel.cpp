@@ -2,7 +2,9 @@
 
 #include <QColor>
 
+#include "core/results/ResultTexts.h"
 #include "ui/frame/Colours.h"
+#include "ui/results/ToleranceBar.h"
 
 namespace karvel::ui {
 
@@ -12,11 +14,12 @@ QColor statusColour(Status status) {
 }
 
 ResultTableModel::ResultTableModel(const ResultTable& table, QStringList headings,
-                                   std::array<QPixmap, 3> icons, QObject* parent)
+                                   std::array<QPixmap, 3> icons, int language, QObject* parent)
     : QAbstractTableModel(parent),
       table_(table),
       headings_(std::move(headings)),
-      icons_(std::move(icons)) {}
+      icons_(std::move(icons)),
+      language_(language) {}
 
 int ResultTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : int(table_.rows.size());
@@ -52,9 +55,33 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::TextAlignmentRole:
       return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::AccessibleTextRole: {
+      const QString text = accessibleText(row, column);
+      return text.isNull() ? QVariant() : QVariant(text);
+    }
+    case Qt::AccessibleDescriptionRole:
+      // The measurement's colour is its status; the bar needs its key.
+      if (column == kMeasureColumn && row.status != Status::None)
+        return statusText(row.status, language_);
+      if (column == kMarginColumn) return pick(resulttext::kBarDescription, language_);
+      return {};
+    case Qt::ToolTipRole:
+      // The icon and the bar tell the mouse too what they tell a screen reader.
+      if (column == kIconColumn || column == kMarginColumn) return accessibleText(row, column);
+      return {};
     default:
       return {};
   }
+}
+
+QString ResultTableModel::accessibleText(const ResultRow& row, int column) const {
+  if (column == kIconColumn) return statusText(row.status, language_);
+  if (column == kMarginColumn) return toleranceBarText(row, language_);
+  // An empty cell on a banded row would otherwise be said as nothing at all.
+  if (column >= 1 && column <= int(row.cells.size()) &&
+      row.cells[std::size_t(column - 1)].trimmed().isEmpty())
+    return pick(resulttext::kEmptyCell, language_);
+  return {};
 }
 
 QColor ResultTableModel::backgroundOf(int row, int column) const {
@@ -67,6 +94,13 @@ QColor ResultTableModel::backgroundOf(int row, int column) const {
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+    return section >= 0 && section < headings_.size() ? headings_[section] : QString();
+  }
+  // The status and name columns show no heading, but are named to a screen
+  // reader; the others are read as shown.
+  if (orientation == Qt::Horizontal && role == Qt::AccessibleTextRole) {
+    if (section == kIconColumn) return pick(resulttext::kColumnStatus, language_);
+    if (section == 1) return pick(resulttext::kColumnName, language_);
     return section >= 0 && section < headings_.size() ? headings_[section] : QString();
   }
   return QAbstractTableModel::headerData(section, orientation, role);

@@ -1,11 +1,13 @@
 #include "ui/results/ResultWindow.h"
 #include "ui/frame/WindowPrint.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -17,6 +19,7 @@
 #include "ui/frame/MainWindow.h"
 #include "ui/frame/ScreenFit.h"
 #include "ui/results/ResultTableModel.h"
+#include "ui/results/TableFocus.h"
 #include "ui/results/ToleranceBarDelegate.h"
 #include "ui_ResultWindow.h"
 
@@ -45,6 +48,19 @@ ResultWindow::ResultWindow(AppState& state, ResultTable table, std::array<QPixma
   connect(form_->actionExport, &QAction::triggered, this, &ResultWindow::exportTable);
   connect(form_->actionExit, &QAction::triggered, this, &QWidget::close);
   connect(form_->helpButton, &QToolButton::clicked, this, &ResultWindow::showHelp);
+  // F1 asks for help where the user is: the help of this window's bus.
+  auto* help = new QAction(this);
+  help->setObjectName(QStringLiteral("actionHelp"));
+  help->setText(pick(resulttext::kHelpButton, language_));
+  help->setShortcut(QKeySequence(Qt::Key_F1));
+  help->setShortcutContext(Qt::WindowShortcut);
+  connect(help, &QAction::triggered, this, &ResultWindow::showHelp);
+  addAction(help);
+  // Reading order: the help button beside the heading, the table, the file.
+  letTabLeave(*form_->resultsTable);
+  setTabOrder(form_->helpButton, form_->resultsTable);
+  setTabOrder(form_->resultsTable, form_->sourcePath);
+  form_->resultsTable->setFocus();
   // The spreadsheet export may be attached after the window opened.
   connect(form_->menuFile, &QMenu::aboutToShow, this,
           [this] { form_->actionExport->setEnabled(bool(state_.exportResults)); });
@@ -101,6 +117,11 @@ void ResultWindow::applyTexts() {
   form_->actionExport->setText(menuText(texts.exportExcel));
   form_->actionExit->setText(menuText(texts.exit));
   form_->helpButton->setToolTip(texts.helpTooltip);
+  // A screen reader would say "?": the button says what it opens.
+  form_->helpButton->setAccessibleName(texts.helpTooltip);
+  form_->helpButton->setAccessibleDescription(pick(resulttext::kHelpDescription, language_));
+  form_->resultsTable->setAccessibleName(pick(resulttext::kTableName, language_));
+  form_->sourcePath->setAccessibleName(pick(resulttext::kFileFieldName, language_));
 }
 
 void ResultWindow::fill(std::array<QPixmap, 3> icons) {
@@ -115,8 +136,10 @@ void ResultWindow::fill(std::array<QPixmap, 3> icons) {
 
   QStringList headings = TraducMenu2(language_).columnHeadings;
   headings << pick(resulttext::kColumnMargin, language_);
-  model_ = new ResultTableModel(table_, headings, std::move(icons), this);
+  model_ = new ResultTableModel(table_, headings, std::move(icons), language_, this);
   QTableView* view = form_->resultsTable;
+  // The file's own caption of its table tells which result it holds.
+  view->setAccessibleDescription(table_.tableLabel.simplified());
   view->setModel(model_);
   view->setItemDelegateForColumn(ResultTableModel::kMarginColumn,
                                  new ToleranceBarDelegate(table_, view));
@@ -183,6 +206,14 @@ void ResultWindow::closeEvent(QCloseEvent* event) {
     temporaryFile_.clear();
   }
   event->accept();
+}
+
+void ResultWindow::keyPressEvent(QKeyEvent* event) {
+  if (const std::optional<bool> next = ctrlTabDirection(*event)) {
+    focusNextPrevChild(*next);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 namespace {

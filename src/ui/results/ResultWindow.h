@@ -54,6 +54,8 @@ class ResultWindow : public QMainWindow {
  protected:
   // Closing the window (also its Exit command) removes its temporary file.
   void closeEvent(QCloseEvent* event) override;
+  // Ctrl+Tab and Ctrl+Shift+Tab move on from any control, as Tab does.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void applyTexts();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/results/Quantity.h"
+#include "core/results/ResultTexts.h"
 
 namespace karvel::ui {
 
@@ -32,7 +33,33 @@ double placeInBand(const ToleranceValues& v) {
   return (v.value - v.minimum) / (v.maximum - v.minimum);
 }
 
+// A share of the band in percent: whole numbers, but one decimal below 1 %
+// so that a value just past a limit never reads "0 % above".
+QString percentText(double share) {
+  const double percent = share * 100;
+  if (percent > 0 && percent < 0.95) return QString::number(percent, 'f', 1);
+  return QString::number(std::round(percent), 'f', 0);
+}
+
 }  // namespace
+
+QString toleranceBarText(const ResultRow& row, int language) {
+  const std::optional<ToleranceValues> values = toleranceValues(row);
+  if (!values) return pick(resulttext::kBarNone, language);
+  const double t = placeInBand(*values);
+  const Text5* words = &resulttext::kBarInside;
+  double share = std::min(t, 1.0 - t);
+  if (t > 1) {
+    words = &resulttext::kBarAbove;
+    share = t - 1;
+  } else if (t < 0) {
+    words = &resulttext::kBarBelow;
+    share = -t;
+  }
+  return pick(*words, language)
+      .arg(row.cells[3].simplified(), row.cells[1].simplified(), row.cells[2].simplified(),
+           percentText(share));
+}
 
 double warningZoneShare(const ToleranceValues& values) {
   const double t = placeInBand(values);

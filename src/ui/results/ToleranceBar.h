@@ -6,6 +6,7 @@
 
 #include <QPolygonF>
 #include <QRectF>
+#include <QString>
 #include <optional>
 
 #include "core/results/ResultTable.h"
@@ -33,6 +34,12 @@ std::optional<ToleranceValues> toleranceValues(const ResultRow& row);
 inline constexpr double kDefaultZoneShare = 0.10;
 inline constexpr double kZoneClearance = 0.02;
 double warningZoneShare(const ToleranceValues& values);
+
+// The bar in words, for those who do not see it (screen readers, tooltips):
+// the value, the band and the distance to the nearer limit as a share of the
+// band ("2.51 V, band 2.00 V to 3.00 V, 49 % inside"), or how far beyond
+// which limit the value lies. A row without a bar says why.
+QString toleranceBarText(const ResultRow& row, int language);
 
 // Which end a value beyond the band is held at.
 enum class Clamp { None, Below, Above };
