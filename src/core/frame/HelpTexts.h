@@ -53,4 +53,11 @@ inline constexpr Text5 kViewerFitWidth{"Pleine largeur", "Fit width", "Seitenbre
                                        "Ajustar al ancho", "Adatta alla larghezza"};
 inline constexpr Text5 kViewerClose{"Fermer", "Close", "Schließen", "Cerrar", "Chiudi"};
 
+// ---- The viewer: what a screen reader says -----------------------------------
+inline constexpr Text5 kViewerPageName{"Numéro de page", "Page number", "Seitenzahl",
+                                       "Número de página", "Numero di pagina"};
+inline constexpr Text5 kViewerToolbarName{"Navigation du document", "Document navigation",
+                                          "Navigation im Dokument", "Navegación del documento",
+                                          "Navigazione del documento"};
+
 }  // namespace karvel::text

@@ -206,6 +206,34 @@ inline constexpr Text5 kStoreCard{"Carte SD", "SD card", "SD-Karte", "Tarjeta SD
 inline constexpr Text5 kImportFileType{"Type de fichiers", "Type of Files", "Dateityp",
                                        "Tipo de ficheros", "Tipo di file"};
 
+// ---- Import dialog: what a screen reader says ---------------------------------
+inline constexpr Text5 kImportListName{"Fichiers de l'oscilloscope", "Files on the oscilloscope",
+                                       "Dateien auf dem Oszilloskop", "Ficheros del osciloscopio",
+                                       "File dell'oscilloscopio"};
+// A listed file: its name, then where it is stored (kStoreInMemory, kStoreOnCard).
+inline constexpr Text5 kImportEntry{"%1, %2", "%1, %2", "%1, %2", "%1, %2", "%1, %2"};
+inline constexpr Text5 kStoreInMemory{"dans la mémoire interne", "in the internal memory",
+                                      "im internen Speicher", "en la memoria interna",
+                                      "nella memoria interna"};
+inline constexpr Text5 kStoreOnCard{"sur la carte SD", "on the SD card", "auf der SD-Karte",
+                                    "en la tarjeta SD", "sulla scheda SD"};
+inline constexpr Text5 kImportFetchHint{
+    "Copie dans le programme le fichier nommé sous Nom du fichier.",
+    "Fetches the file named under File Name into the program.",
+    "Holt die unter Dateiname genannte Datei in das Programm.",
+    "Trae al programa el fichero indicado en Nombre del fichero.",
+    "Carica nel programma il file indicato in Nome del file."};
+
+// ---- About panel: its links by keyboard ------------------------------------------
+inline constexpr Text5 kAboutMakerHint{
+    "Ouvre le site de KARVEL dans le navigateur.", "Opens the KARVEL web site in the browser.",
+    "Öffnet die KARVEL-Website im Browser.", "Abre el sitio web de KARVEL en el navegador.",
+    "Apre il sito web di KARVEL nel browser."};
+inline constexpr Text5 kAboutSupportHint{
+    "Ouvre la page d'assistance dans le navigateur.", "Opens the support page in the browser.",
+    "Öffnet die Support-Seite im Browser.", "Abre la página de asistencia en el navegador.",
+    "Apre la pagina di assistenza nel browser."};
+
 // ---- Connection types, by connection type ------------------------------------
 inline constexpr std::array<const char*, 3> kConnectionNames{"RS232", "USB", "Ethernet"};
 inline constexpr std::array<const char*, 3> kConnectionImages{

@@ -96,6 +96,33 @@ inline constexpr Text5 kCommPortPermissionRule{
     "eseguire sudo udevadm control --reload-rules && sudo udevadm trigger, aggiungere il "
     "proprio account al gruppo dialout (sudo usermod -aG dialout %5), poi uscire e rientrare."};
 
+// ---- Communication settings dialog: what a screen reader says ---------------
+// The information box.
+inline constexpr Text5 kCommInfoName{"Aide de la connexion", "Connection help",
+                                     "Hilfe zur Verbindung", "Ayuda de la conexión",
+                                     "Guida alla connessione"};
+// The address field under RS232, where its label reads only "COM".
+inline constexpr Text5 kCommSerialName{
+    "Port série (numéro COM ou périphérique)", "Serial port (COM number or device)",
+    "Serielle Schnittstelle (COM-Nummer oder Gerät)", "Puerto serie (número COM o dispositivo)",
+    "Porta seriale (numero COM o dispositivo)"};
+// The four IP address fields; %1 the byte's position, 1 to 4.
+inline constexpr Text5 kCommIpByteName{"Adresse IP, octet %1", "IP address, byte %1",
+                                       "IP-Adresse, Byte %1", "Dirección IP, byte %1",
+                                       "Indirizzo IP, byte %1"};
+inline constexpr Text5 kCommIpByteHint{
+    "Un nombre de 0 à 255 ; un point passe à l'octet suivant.",
+    "A number from 0 to 255; a full stop moves on to the next byte.",
+    "Eine Zahl von 0 bis 255; ein Punkt springt zum nächsten Byte.",
+    "Un número de 0 a 255; un punto pasa al byte siguiente.",
+    "Un numero da 0 a 255; un punto passa al byte successivo."};
+inline constexpr Text5 kCommConnectHint{
+    "Enregistre ces réglages et ouvre la connexion à l'oscilloscope.",
+    "Keeps these settings and opens the connection to the oscilloscope.",
+    "Übernimmt diese Einstellungen und öffnet die Verbindung zum Oszilloskop.",
+    "Guarda estos ajustes y abre la conexión con el osciloscopio.",
+    "Salva queste impostazioni e apre la connessione all'oscilloscopio."};
+
 // The line that the communication failure message gains: the cause, then
 // the address tried (%1).
 inline constexpr Text5 kLinkRefused{"Connexion refusée : %1", "Connection refused: %1",

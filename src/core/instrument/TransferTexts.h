@@ -31,6 +31,11 @@ inline constexpr Text5 kTransferCancelling{"Annulation ...", "Cancelling ...",
                                            "Wird abgebrochen ...", "Cancelando ...",
                                            "Annullamento ..."};
 
+// ---- Transfer progress dialog: what a screen reader says -------------------
+inline constexpr Text5 kTransferBarName{
+    "Progression du transfert", "Transfer progress", "Fortschritt der Übertragung",
+    "Progreso de la transferencia", "Avanzamento del trasferimento"};
+
 // ---- A cancelled send ------------------------------------------------------
 // The file's name on the instrument, twice.
 inline constexpr Text5 kPartialFileLeft{

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QUrl>
@@ -20,7 +19,17 @@ namespace karvel::ui {
 
 namespace {
 constexpr int kWaitAfterLinkMs = 2000;
-const char* const kVisitedLinkStyle = "color: #800080; text-decoration: underline;";
+// The links are buttons, so that Tab reaches them and Return or Space opens
+// them, drawn as links; the dotted frame shows which one has the focus.
+QString linkStyle(const char* colour) {
+  return QStringLiteral(
+             "QPushButton { color: %1; text-decoration: underline; background: transparent;"
+             " border: 1px solid transparent; padding: 1px 2px; }"
+             " QPushButton:focus { border: 1px dotted %1; }")
+      .arg(QLatin1String(colour));
+}
+const char* const kLinkColour = "#1a5fb4";
+const char* const kVisitedLinkColour = "#800080";
 }  // namespace
 
 AboutDialog::AboutDialog(AppState& state, QWidget* parent)
@@ -40,8 +49,12 @@ AboutDialog::AboutDialog(AppState& state, QWidget* parent)
   form_->makerLink->setText(QUrl(QString::fromLatin1(kHomePage)).host());
   form_->makerLink->setToolTip(QString::fromLatin1(kHomePage));
   form_->supportLink->setToolTip(supportPageFor(English));
-  form_->makerLink->installEventFilter(this);
-  form_->supportLink->installEventFilter(this);
+  for (QPushButton* link : {form_->makerLink, form_->supportLink})
+    link->setStyleSheet(linkStyle(kLinkColour));
+  connect(form_->makerLink, &QPushButton::clicked, this,
+          [this] { Presentation(Control::MakerLink); });
+  connect(form_->supportLink, &QPushButton::clicked, this,
+          [this] { Presentation(Control::SupportLink); });
   connect(form_->closeButton, &QPushButton::clicked, this,
           [this] { Presentation(Control::Close); });
   fitToTexts();
@@ -95,6 +108,8 @@ void AboutDialog::showFromMenu() {
         u'\n' + QDir::toNativeSeparators(state_.settingsPath));
   }
   form_->installText->setVisible(!state_.settingsPath.isEmpty());
+  form_->makerLink->setAccessibleDescription(pick(text::kAboutMakerHint, state_.language));
+  form_->supportLink->setAccessibleDescription(pick(text::kAboutSupportHint, state_.language));
   form_->dateText->setVisible(true);
   form_->startupText->setVisible(false);
   form_->closeButton->setVisible(true);
@@ -112,8 +127,8 @@ void AboutDialog::Presentation(Control control) {
       return;
     case Control::MakerLink:
     case Control::SupportLink: {
-      QLabel* link = control == Control::MakerLink ? form_->makerLink : form_->supportLink;
-      link->setStyleSheet(QString::fromLatin1(kVisitedLinkStyle));
+      QPushButton* link = control == Control::MakerLink ? form_->makerLink : form_->supportLink;
+      link->setStyleSheet(linkStyle(kVisitedLinkColour));
       link->repaint();
       const QString address = control == Control::MakerLink ? QString::fromLatin1(kHomePage)
                                                             : supportPageFor(state_.language);
@@ -122,21 +137,6 @@ void AboutDialog::Presentation(Control control) {
       return;
     }
   }
-}
-
-bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonPress &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    if (watched == form_->makerLink) {
-      Presentation(Control::MakerLink);
-      return true;
-    }
-    if (watched == form_->supportLink) {
-      Presentation(Control::SupportLink);
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace karvel::ui

@@ -31,11 +31,8 @@ class AboutDialog : public QDialog {
   // From the About item: date shown, start-up text hidden.
   void showFromMenu();
 
-  // A left click on one of the panel's controls.
+  // A click (or Return, Space) on one of the panel's controls.
   void Presentation(Control control);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void fitToTexts();

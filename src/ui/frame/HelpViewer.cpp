@@ -72,15 +72,8 @@ HelpViewer::HelpViewer(int language, QWidget* parent) : QMainWindow(parent), lan
   setObjectName(QStringLiteral("helpViewer"));
   setAttribute(Qt::WA_DeleteOnClose);
 
+  // First made, first gone: its closing still updates the toolbar.
   document_ = new QPdfDocument(this);
-  view_ = new QPdfView(this);
-  view_->setObjectName(QStringLiteral("pdfView"));
-  view_->setDocument(document_);
-  view_->setPageMode(QPdfView::PageMode::MultiPage);
-  view_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
-  view_->setPageSpacing(8);
-  setCentralWidget(view_);
-
   auto* bar = addToolBar(QString());
   bar->setObjectName(QStringLiteral("viewerBar"));
   bar->setMovable(false);
@@ -119,6 +112,30 @@ HelpViewer::HelpViewer(int language, QWidget* parent) : QMainWindow(parent), lan
   closeAction->setObjectName(QStringLiteral("closeViewer"));
   closeAction->setToolTip(text(text::kViewerClose));
   connect(closeAction, &QAction::triggered, this, &QWidget::close);
+  bar->setWindowTitle(text(text::kViewerToolbarName));
+  pageBox_->setAccessibleName(text(text::kViewerPageName));
+  // Tab reaches the toolbar's buttons too, in reading order (the toolbar,
+  // then the page), so that each of them works from the keyboard; the page
+  // has the focus first, for the arrow and page keys.
+  QWidget* last = nullptr;
+  for (QAction* action : bar->actions()) {
+    QWidget* control = bar->widgetForAction(action);
+    if (!control || action->isSeparator() || qobject_cast<QLabel*>(control)) continue;
+    if (!qobject_cast<QSpinBox*>(control)) control->setFocusPolicy(Qt::TabFocus);
+    if (last) setTabOrder(last, control);
+    last = control;
+  }
+
+  // Made after the toolbar, so that Tab meets it after the toolbar's controls.
+  view_ = new QPdfView(this);
+  view_->setObjectName(QStringLiteral("pdfView"));
+  view_->setDocument(document_);
+  view_->setPageMode(QPdfView::PageMode::MultiPage);
+  view_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
+  view_->setPageSpacing(8);
+  setCentralWidget(view_);
+  view_->setAccessibleName(text(text::kHelpWord));
+  view_->setFocus();
 
   // Esc and Ctrl+W close the window, as in the desktop's own viewers, and
   // the platform's Close keys (Ctrl+F4). Each key once: two shortcuts on one
@@ -181,6 +198,8 @@ bool HelpViewer::load(const QString& path, QString* problem) {
       QStringLiteral("%1 - %2").arg(QFileInfo(file).fileName(), pick(text::kHelpWord, language_)));
   pageBox_->setRange(1, document_->pageCount());
   pageCountLabel_->setText(pick(text::kViewerPageCount, language_).arg(document_->pageCount()));
+  view_->setAccessibleName(windowTitle());
+  pageBox_->setAccessibleDescription(pageCountLabel_->text());
   showPage(0);
   return true;
 }

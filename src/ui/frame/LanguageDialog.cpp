@@ -17,6 +17,10 @@ LanguageDialog::LanguageDialog(QWidget* parent)
   for (int i = 0; i < 5; ++i) {
     connect(buttons[i], &QPushButton::clicked, this, [this, i] { choose(i); });
   }
+  // Return takes English, the language used until one is chosen; Return on
+  // another language's button (reached by Tab) takes that one. Escape does
+  // nothing: the first start needs an answer.
+  form_->englishButton->setDefault(true);
   form_->englishButton->setFocus();
   // As large as its texts in the desktop's font: the prompt stays on one
   // line, so the window's minimum holds the last button whole.

@@ -15,6 +15,7 @@
 #include "io/ResourceName.h"
 #include "io/Visa.h"
 #include "ui/frame/Colours.h"
+#include "ui/frame/LabelledFields.h"
 #include "ui_CommunicationDialog.h"
 
 namespace karvel::ui {
@@ -97,6 +98,9 @@ CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
     byte->setValidator(new QIntValidator(0, 255, byte));
   for (QLineEdit* field : {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field})
     field->installEventFilter(this);
+  // The help (and what went wrong after Connect) can be reached and read by
+  // keyboard; Tab still moves on, as the box is read-only.
+  form_->infoBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   // The selector shows the chosen type at once; only Connect applies it.
   const QColor selectorColour(0xFF9900);
   form_->typeSelector->setStyleSheet(
@@ -123,6 +127,27 @@ void CommunicationDialog::TraducCom() {
   form_->addressLabel->setText(pick(text::kCommAddress, lang));
   form_->typeLabel->setText(pick(text::kCommType, lang));
   form_->connectButton->setText(pick(text::kCommConnect, lang));
+  nameFields();
+}
+
+void CommunicationDialog::nameFields() {
+  const int lang = state_.language;
+  nameFieldsAfterLabels(this);
+  form_->infoBox->setAccessibleName(pick(text::kCommInfoName, lang));
+  form_->connectButton->setAccessibleDescription(pick(text::kCommConnectHint, lang));
+  // The address label says only "COM" or "Address": each field says which
+  // port or which byte it holds.
+  if (form_->typeSelector->currentIndex() == RS232) {
+    form_->addressField->setAccessibleName(pick(text::kCommSerialName, lang));
+    form_->addressField->setAccessibleDescription(QString());
+  } else {
+    QLineEdit* fields[] = {form_->addressField, form_->byte2Field, form_->byte3Field,
+                           form_->byte4Field};
+    for (int i = 0; i < 4; ++i) {
+      fields[i]->setAccessibleName(pick(text::kCommIpByteName, lang).arg(i + 1));
+      fields[i]->setAccessibleDescription(pick(text::kCommIpByteHint, lang));
+    }
+  }
 }
 
 void CommunicationDialog::showType(int type) {
@@ -180,6 +205,7 @@ void CommunicationDialog::showType(int type) {
       fields[i]->setVisible(true);
     }
   }
+  nameFields();
 }
 
 QString CommunicationDialog::addressFieldText() const { return form_->addressField->text(); }

@@ -44,6 +44,8 @@ class CommunicationDialog : public QDialog {
 
  private:
   void showType(int type);
+  // Accessible names in the current language, for the type shown.
+  void nameFields();
   QString addressFieldText() const;
 
   AppState& state_;

@@ -7,14 +7,15 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
-#include "core/instrument/Catalogue.h"
-#include "core/instrument/FileTransfer.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/FileTransfer.h"
 #include "ui/bus/BusPanel.h"
-#include "ui/results/ResultWindow.h"
+#include "ui/frame/LabelledFields.h"
 #include "ui/instrument/TransferProgress.h"
+#include "ui/results/ResultWindow.h"
 #include "ui_ImportDialog.h"
 
 namespace karvel::ui {
@@ -90,6 +91,9 @@ void ImportDialog::TraducImporter() {
   form_->quitButton->setText(pick(text::kQuitButton, language));
   form_->fileNameLabel->setText(pick(text::kImportFileName, language));
   form_->typeLabel->setText(pick(text::kImportFileType, language));
+  nameFieldsAfterLabels(this);
+  form_->fileList->setAccessibleName(pick(text::kImportListName, language));
+  form_->fetchButton->setAccessibleDescription(pick(text::kImportFetchHint, language));
 }
 
 bool ImportDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -161,6 +165,12 @@ void ImportDialog::listFiles() {
       item->setData(kStoreRole, file.store);
       item->setData(kStoreNameRole,
                     pick(file.store == 0 ? text::kStoreMemory : text::kStoreCard, state_.language));
+      // The store is painted beside the name, which a screen reader does not
+      // see: it reads the store in the item's accessible text instead.
+      const QString where =
+          pick(file.store == 0 ? text::kStoreInMemory : text::kStoreOnCard, state_.language);
+      item->setData(Qt::AccessibleTextRole,
+                    pick(text::kImportEntry, state_.language).arg(file.name, where));
     }
   }
   setBusy(state_, false);

@@ -66,19 +66,26 @@ void TransferProgressDialog::begin(const QString& name, qint64 total, Direction 
   nameLabel_ = new QLabel(box);
   nameLabel_->setObjectName(QStringLiteral("transferName"));
   nameLabel_->setWordWrap(true);
-  nameLabel_->setText(
+  const QString moving =
       pick(direction == Direction::ToInstrument ? text::kTransferSending : text::kTransferFetching,
            language_)
-          .arg(name));
+          .arg(name);
+  nameLabel_->setText(moving);
   bar_ = new QProgressBar(box);
+  bar_->setObjectName(QStringLiteral("transferBar"));
   bar_->setRange(0, 1000);
   bar_->setTextVisible(false);
+  // A screen reader meets the bar alone: it says what moves, and where.
+  bar_->setAccessibleName(pick(text::kTransferBarName, language_));
+  bar_->setAccessibleDescription(moving);
   bytesLabel_ = new QLabel(box);
   bytesLabel_->setObjectName(QStringLiteral("transferBytes"));
   auto* buttons = new QDialogButtonBox(box);
   cancelButton_ =
       buttons->addButton(pick(text::kTransferCancel, language_), QDialogButtonBox::RejectRole);
   cancelButton_->setObjectName(QStringLiteral("transferCancel"));
+  // Cancel is the one thing to do here: Return presses it, as Escape does.
+  cancelButton_->setDefault(true);
   QObject::connect(cancelButton_, &QPushButton::clicked, box, [this] { askCancel(); });
   layout->addWidget(nameLabel_);
   layout->addWidget(bar_);

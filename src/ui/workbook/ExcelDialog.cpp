@@ -11,6 +11,7 @@
 #include "core/frame/Messages.h"
 #include "core/frame/Texts.h"
 #include "core/workbook/SheetExport.h"
+#include "ui/frame/LabelledFields.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/results/ResultWindow.h"
 #include "ui_ExcelDialog.h"
@@ -36,6 +37,9 @@ ExcelDialog::ExcelDialog(AppState& state, QWidget* parent)
       spreadsheetInstalled_(&spreadsheetApplicationInstalled) {
   form_->setupUi(this);
   form_->messageBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // The messages can be reached and read by keyboard; Tab still moves on.
+  form_->messageBox->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                             Qt::TextSelectableByKeyboard);
   for (QPushButton* button : {form_->runButton, form_->browseButton, form_->quitButton})
     connect(button, &QPushButton::clicked, this, [this, button] { LancerExcel(button); });
   connect(form_->exportButton, &QPushButton::clicked, this, [this] { ExporterExcel(); });
@@ -65,6 +69,7 @@ void ExcelDialog::applyTexts() {
   form_->quitButton->setText(pick(excel::kQuit, language));
   form_->fileNameLabel->setText(pick(excel::kSheetField, language));
   form_->messageLabel->setText(pick(excel::kMessage, language));
+  nameFieldsAfterLabels(this);
 }
 
 void ExcelDialog::setMode(Mode mode) {
@@ -74,6 +79,9 @@ void ExcelDialog::setMode(Mode mode) {
   form_->browseButton->setEnabled(notStarted);
   form_->exportButton->setEnabled(mode == Mode::Started || mode == Mode::Exported);
   form_->quitButton->setEnabled(mode != Mode::Exporting);
+  // Return presses the step that comes next: Run, then Export.
+  form_->runButton->setDefault(notStarted);
+  form_->exportButton->setDefault(mode == Mode::Started || mode == Mode::Exported);
   if (mode == Mode::Started) form_->exportButton->setFocus();
   if (mode == Mode::Exported) form_->quitButton->setFocus();
 }
