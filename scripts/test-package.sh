@@ -167,7 +167,8 @@ f="$work/files"
 expect_completion "--help --version bus help instrument result" karvel-cli ""
 expect_completion "set show speed voltage" karvel-cli bus ""
 expect_completion "compare export show" karvel-cli result ""
-expect_completion "--format --help --language --shrink --workbook" karvel-cli result compare a.htm --
+expect_completion "--format --help --language --order --shrink --workbook" karvel-cli result compare a.htm --
+expect_completion "date given" karvel-cli result compare a.htm b.htm --order ""
 expect_completion "fetch identify list ports send" karvel-cli instrument ""
 expect_completion "0 1 2 3 4 de en es fr it" karvel-cli result export x.htm y.xlsx --language ""
 expect_completion "bus results" karvel-cli instrument fetch NAME --kind ""
