@@ -118,14 +118,16 @@ bool Application::start(const StartupOptions& options) {
   if (options.arguments.size() == 2 && QFileInfo(options.arguments[1]).isFile()) {
     const QString& path = options.arguments[1];
     const MainCommands& commands = window_->commands();
+    bool opened = true;
     if (!path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive) &&
         path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
       if (commands.openResult) commands.openResult(path);
     } else if (commands.openBus) {
-      commands.openBus(path);
+      // A file the loader refused must not join the recent files.
+      opened = commands.openBus(path) == 0;
     }
     // Opened from the file manager: Open starts beside it next time.
-    window_->rememberOpened(path);
+    if (opened) window_->rememberOpened(path);
   }
   started_ = true;
   // Files handed over during the splash or the first-start questions.
@@ -159,7 +161,7 @@ void Application::openHandedPaths() {
     if (path.contains(QStringLiteral(".BUS"), Qt::CaseInsensitive) ||
         path.contains(QStringLiteral(".HTM"), Qt::CaseInsensitive)) {
       window_->openPath(path);  // File > Open's way, unsaved edits asked first
-    } else if (window_->commands().openBus && window_->commands().openBus(path) >= 0) {
+    } else if (window_->commands().openBus && window_->commands().openBus(path) == 0) {
       // As a first start does: any other name is a bus definition file.
       window_->rememberOpened(path);
     }

@@ -147,6 +147,30 @@ TEST_F(StartupTest, CommandLineFileOnlyWhenItIsTheOneArgumentAndExists) {
   EXPECT_EQ(recent.value(0), QDir::toNativeSeparators(dir.filePath("present.xyz")));
 }
 
+// A bus file the loader refuses (or that the user does not open) is shown no
+// more than it is remembered: Recent files keeps only what was opened.
+TEST_F(StartupTest, ACommandLineFileNotOpenedIsNotRemembered) {
+  installBundle();
+  QFile::copy(QString(KARVEL_APPDIR) + "/KARVEL.UIR", dir.filePath("broken.BUS"));
+  for (const int answer : {-1, kNothingOpened}) {
+    AppState s;
+    StartInteraction answers;
+    answers.state = &s;
+    answers.defaultAnswer = 0;
+    answers.languages.enqueue(English);
+    s.ui = &answers;
+    s.clock = &clock;
+    Application app(s);
+    StartupOptions o = options({"karvel", dir.filePath("broken.BUS")});
+    o.attach = [&](MainWindow& w) { w.commands().openBus = [&](const QString&) { return answer; }; };
+    EXPECT_TRUE(app.start(o));
+    const QStringList recent = QSettings(dir.filePath("karvel-user.ini"), QSettings::IniFormat)
+                                   .value("open/recentFiles")
+                                   .toStringList();
+    EXPECT_TRUE(recent.isEmpty()) << answer;
+  }
+}
+
 // A result file double-clicked in a file manager arrives the same way and
 // opens a results window; the path decides as File > Open's does.
 TEST_F(StartupTest, CommandLineResultFileOpensAResultsWindow) {
