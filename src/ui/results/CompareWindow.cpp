@@ -500,6 +500,8 @@ void CompareWindow::showMeasurement(int row) {
 // user says; an existing file is replaced only after a Yes.
 void CompareWindow::exportWorkbook() {
   if (!state_.ui) return;
+  // Its questions belong to this window, which stays in front.
+  DialogOwner owner(*state_.ui, this);
   FileRequest request;
   request.folder = state_.workingDir;
   request.pattern = QStringLiteral("*.xlsx");
@@ -542,6 +544,7 @@ void CompareWindow::printWindow() {
       comparison_.runs.empty() ? QString() : comparison_.runs.back().table.sourcePath;
   const QString folder = QFileInfo(QDir::fromNativeSeparators(latest)).absolutePath();
   nameAfterFile(choice, QDir(folder).filePath(pick(comparetext::kSheetName, language_) + ".pdf"));
+  DialogOwner owner(*state_.ui, this);
   if (!state_.ui->choosePrinter(choice)) return;
   if (!ui::printWindow(*this, choice)) {
     state_.ui->message(pick(resulttext::kErrorWord, language_),

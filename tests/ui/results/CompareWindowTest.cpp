@@ -325,6 +325,9 @@ TEST_F(CompareWindowTest, PrintsThroughThePrintDialogAndClosesWithCtrlW) {
   ASSERT_TRUE(out.open(QIODevice::ReadOnly));
   EXPECT_TRUE(out.read(4) == "%PDF");
   EXPECT_TRUE(ui.messages.isEmpty());
+  // Asked over this window, not over the main window that would hide it.
+  EXPECT_EQ(ui.owners, QList<QObject*>({w, w}));
+  EXPECT_EQ(ui.dialogOwner(), nullptr);
 
   QAction* close = w->findChild<QAction*>("actionClose");
   EXPECT_EQ(close->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -355,6 +358,7 @@ TEST_F(CompareWindowTest, ExportsToAWorkbookAskingBeforeReplacingOne) {
   ASSERT_FALSE(book.contains("error")) << book["error"].toString().toStdString();
   EXPECT_EQ(book["active"].toString(), "Comparison");
   EXPECT_EQ(ui.busyDepth, 0);
+  EXPECT_EQ(ui.owners, QList<QObject*>({w, w}));
 
   // An existing file: No asks for another name, cancelling there writes nothing.
   QFile::resize(target, 0);
