@@ -134,11 +134,8 @@ TEST(KeyboardWalkthrough, OpenEditUndoGenerateOpenAResultAndClose) {
   results->activateWindow();
   ASSERT_TRUE(becomesActive(results));
 
-  // F1 reads the help of the result's bus, where the results window has it.
-  bool hasHelpKey = false;
-  for (QAction* a : results->findChildren<QAction*>())
-    hasHelpKey = hasHelpKey || a->shortcuts().contains(QKeySequence(Qt::Key_F1));
-  if (hasHelpKey) {
+  // F1 reads the help of the result's bus (or says why it cannot).
+  {
     const qsizetype opened = ui.opened.size();
     const qsizetype said = ui.messages.size();
     press(Qt::Key_F1);
