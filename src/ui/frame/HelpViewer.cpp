@@ -163,7 +163,11 @@ HelpViewer::HelpViewer(int language, QWidget* parent) : QMainWindow(parent), lan
   resize(size);
 }
 
-HelpViewer::~HelpViewer() = default;
+HelpViewer::~HelpViewer() {
+  // The view tells its page navigator's changes while it is being destroyed,
+  // after this window has stopped being a HelpViewer: stop listening first.
+  if (view_) disconnect(view_->pageNavigator(), nullptr, this, nullptr);
+}
 
 bool HelpViewer::load(const QString& path, QString* problem) {
   const QString file = QDir::fromNativeSeparators(path);
