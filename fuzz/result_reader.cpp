@@ -46,8 +46,8 @@ void exportAndCheck(const ResultTable& table) {
 
   // Two runs of the same result a day apart: a comparison with a chart per
   // measurement, whose titles and series carry the names as read.
-  CompareRun first{table, QDateTime(QDate(2026, 3, 1), QTime(14, 5)), true};
-  CompareRun second{table, first.date.addDays(1), true};
+  CompareRun first{table, QDateTime(QDate(2026, 3, 1), QTime(14, 5)), DateSource::Result};
+  CompareRun second{table, first.date.addDays(1), DateSource::Result};
   const std::optional<Comparison> comparison =
       compareRuns({first, second}, CompareOptions{}, &error, English);
   if (!comparison) return;
