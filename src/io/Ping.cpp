@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <algorithm>
+#include <cerrno>
 
 #ifdef Q_OS_UNIX
 #include <arpa/inet.h>
@@ -18,6 +20,9 @@ namespace karvel::io {
 
 namespace {
 
+// Slices of a wait between two calls of keepGoing.
+constexpr int kPingSliceMs = 20;
+
 #ifdef Q_OS_UNIX
 quint16 checksum(const unsigned char* data, size_t size) {
   quint32 sum = 0;
@@ -28,7 +33,8 @@ quint16 checksum(const unsigned char* data, size_t size) {
 }
 
 // 1 answered, 0 no answer in time, -1 this kind of socket is not allowed here.
-int icmpEcho(const in_addr& target, int type, int timeoutMs) {
+int icmpEcho(const in_addr& target, int type, int timeoutMs,
+             const std::function<bool()>& keepGoing) {
   const int fd = ::socket(AF_INET, type, IPPROTO_ICMP);
   if (fd < 0) return -1;
   const quint16 id = static_cast<quint16>(::getpid() & 0xFFFF);
@@ -49,7 +55,15 @@ int icmpEcho(const in_addr& target, int type, int timeoutMs) {
   int result = 0;
   while (!deadline.hasExpired()) {
     pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) <= 0) break;
+    qint64 slice = std::max<qint64>(1, deadline.remainingTime());
+    if (keepGoing) slice = std::min<qint64>(slice, kPingSliceMs);
+    const int ready = ::poll(&p, 1, static_cast<int>(slice));
+    if (ready < 0) break;
+    if (ready == 0) {
+      if (keepGoing && !keepGoing()) break;
+      if (!keepGoing) break;
+      continue;
+    }
     unsigned char reply[1500];
     sockaddr_in from{};
     socklen_t fromSize = sizeof from;
@@ -71,11 +85,48 @@ int icmpEcho(const in_addr& target, int type, int timeoutMs) {
   ::close(fd);
   return result;
 }
+
+// The TCP connect of the last resort in slices (a QTcpSocket gives up its
+// connection at the end of each wait): 1 when the host accepted or refused.
+int tcpProbe(const in_addr& target, quint16 port, int timeoutMs,
+             const std::function<bool()>& keepGoing) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr = target;
+  addr.sin_port = htons(port);
+  int result = 0;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 ||
+      errno == ECONNREFUSED) {
+    result = 1;
+  } else if (errno == EINPROGRESS) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+      pollfd p{fd, POLLOUT, 0};
+      const int ready = ::poll(&p, 1,
+                               static_cast<int>(std::min<qint64>(
+                                   kPingSliceMs, std::max<qint64>(1, deadline.remainingTime()))));
+      if (ready < 0) break;
+      if (ready > 0) {
+        int error = 0;
+        socklen_t size = sizeof error;
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+        result = (error == 0 || error == ECONNREFUSED) ? 1 : 0;
+        break;
+      }
+      if (!keepGoing()) break;
+    }
+  }
+  ::close(fd);
+  return result;
+}
 #endif
 
 }  // namespace
 
-int InetPing(const QString& host, int* reachable, int timeoutMs, quint16 tcpPort, PingMethod* used) {
+int InetPing(const QString& host, int* reachable, int timeoutMs, quint16 tcpPort, PingMethod* used,
+             const std::function<bool()>& keepGoing) {
   if (reachable) *reachable = 0;
   if (used) *used = PingMethod::None;
   QHostAddress address;
@@ -85,10 +136,17 @@ int InetPing(const QString& host, int* reachable, int timeoutMs, quint16 tcpPort
   if (::inet_pton(AF_INET, host.trimmed().toLatin1().constData(), &target) != 1) return -1;
   for (const auto& [type, method] : {std::pair{SOCK_DGRAM, PingMethod::IcmpDatagram},
                                      std::pair{SOCK_RAW, PingMethod::IcmpRaw}}) {
-    const int r = icmpEcho(target, type, timeoutMs);
+    const int r = icmpEcho(target, type, timeoutMs, keepGoing);
     if (r < 0) continue;
     if (used) *used = method;
     if (reachable) *reachable = r;
+    return 0;
+  }
+#endif
+#ifdef Q_OS_UNIX
+  if (keepGoing) {
+    if (used) *used = PingMethod::TcpConnect;
+    if (reachable) *reachable = tcpProbe(target, tcpPort, timeoutMs, keepGoing);
     return 0;
   }
 #endif

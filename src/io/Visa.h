@@ -67,6 +67,7 @@ class Visa {
   // waits for its link, so that a program with windows keeps them painted
   // during a long transfer. Empty (the default): every wait is one piece.
   void setWaitHook(std::function<void()> hook);
+  const std::function<void()>& waitHook() const { return waitHook_; }
 
   ViStatus viOpenDefaultRM(ViSession* rm);
   ViStatus viFindRsrc(ViSession rm, const QString& expression, ViFindList* list,

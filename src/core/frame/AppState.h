@@ -20,6 +20,7 @@ class Visa;
 
 class Interaction;
 class Clock;
+class OperationProgress;
 class XmlDocument;
 struct SettingsValues;
 
@@ -130,6 +131,18 @@ struct AppState {
   // calls it with 1 once a session is open and with 0 once it is closed.
   // Empty while no main window exists (command-line tools, core tests).
   std::function<void(int open)> afficheCom;
+
+  // The instrument operation under way (core/frame/OperationProgress.h): who
+  // watches it (the main window's dialog; null: nobody, the command-line
+  // tool), how deeply its scopes are nested (0: none runs), whether it was
+  // told to stop (Exit does so), and who hears it start and end (the main
+  // window dims the commands that would start another).
+  OperationProgress* operation = nullptr;
+  int operationDepth = 0;
+  bool operationStopped = false;
+  std::function<void(bool running)> operationRunning;
+  // Whether the last operation that ended had been told to stop.
+  bool lastOperationCancelled = false;
 };
 
 // The working folder that a fresh settings file proposes.

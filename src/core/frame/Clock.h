@@ -20,6 +20,13 @@ class Clock {
     wait(milliseconds);
     if (keepAlive) keepAlive();
   }
+  // The same wait, given up as soon as `cancelled` says so; false then. A
+  // clock that does not really wait asks once, after the wait.
+  virtual bool waitUnlessCancelled(int milliseconds, const std::function<void()>& keepAlive,
+                                   const std::function<bool()>& cancelled) {
+    waitKeepingAlive(milliseconds, keepAlive);
+    return !(cancelled && cancelled());
+  }
 };
 
 class SystemClock : public Clock {
@@ -35,6 +42,18 @@ class SystemClock : public Clock {
       keepAlive();
       const qint64 left = milliseconds - timer.elapsed();
       if (left <= 0) return;
+      QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStepMs)));
+    }
+  }
+  bool waitUnlessCancelled(int milliseconds, const std::function<void()>& keepAlive,
+                           const std::function<bool()>& cancelled) override {
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+      if (keepAlive) keepAlive();
+      if (cancelled && cancelled()) return false;
+      const qint64 left = milliseconds - timer.elapsed();
+      if (left <= 0) return true;
       QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, kStepMs)));
     }
   }

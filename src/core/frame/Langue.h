@@ -239,4 +239,12 @@ inline constexpr std::array<const char*, 3> kConnectionNames{"RS232", "USB", "Et
 inline constexpr std::array<const char*, 3> kConnectionImages{
     "toolbar/RS232.bmp", "toolbar/USB.bmp", "toolbar/Ethernet.bmp"};
 
+// ---- An instrument operation under way (its dialog) ---------------------------
+inline constexpr Text5 kOperationTitle{"Oscilloscope", "Instrument", "Oszilloskop", "Osciloscopio",
+                                       "Oscilloscopio"};
+inline constexpr Text5 kOperationCancel{"Annuler", "Cancel", "Abbrechen", "Cancelar", "Annulla"};
+inline constexpr Text5 kOperationCancelling{"Annulation ...", "Cancelling ...",
+                                            "Wird abgebrochen ...", "Cancelando ...",
+                                            "Annullamento ..."};
+
 }  // namespace karvel::text

@@ -1,6 +1,8 @@
 // Listing the files of one kind that the instrument's stores hold.
-#include "core/frame/AppState.h"
 #include "core/instrument/Catalogue.h"
+#include "core/frame/AppState.h"
+#include "core/frame/OperationProgress.h"
+#include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/FileTransfer.h"
 #include "core/instrument/ScpiCommands.h"
 #include "io/Visa.h"
@@ -65,13 +67,17 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
   Visa& v = *state.visa;
   const ViSession vi = state.session;
   ViStatus status = VI_SUCCESS;
+  // A cancel is heard between two stores; a store's listing under way ends
+  // first, so that the instrument is left on its internal memory.
+  operationSay(state, pick(text::kActivityMemoryCatalogue, state.language));
   if (state.instrumentModel == kModelRQ4102) {
     v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));
     catalogueReads(v, vi);
     QByteArray local;
     status = readCatalogue(v, vi, &local);
     AfficheCatalog(kind, local, ',', 0, list);
-    if (kind == kKindBus && status >= VI_SUCCESS) {
+    if (kind == kKindBus && status >= VI_SUCCESS && !operationCancelled(state)) {
+      operationSay(state, pick(text::kActivityCardCatalogue, state.language));
       v.viWrite(vi, QByteArray(scpi::kListSecondStore));
       QByteArray second;
       readCatalogue(v, vi, &second);
@@ -86,7 +92,8 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
     QByteArray local;
     status = readCatalogue(v, vi, &local);
     AfficheCatalog(kind, local, ',', 0, list);
-    if (status >= VI_SUCCESS) {
+    if (status >= VI_SUCCESS && !operationCancelled(state)) {
+      operationSay(state, pick(text::kActivityCardCatalogue, state.language));
       v.viWrite(vi, QByteArray(scpi::kListStorage).replace("%s", "SDCARD"));
       v.viWrite(vi, folder);
       v.viWrite(vi, QByteArray(scpi::kListClear));

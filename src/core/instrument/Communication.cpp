@@ -5,6 +5,7 @@
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/frame/OperationProgress.h"
 #include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/IdentModelScope.h"
 #include "core/instrument/PortDiscovery.h"
@@ -19,8 +20,24 @@ using io::LinkFailure;
 
 namespace {
 
-void wait(AppState& state, int ms) {
-  if (state.clock) state.clock->wait(ms);
+// A pause of the protocol; false when the user cancelled during it.
+bool wait(AppState& state, int ms) { return operationWait(state, ms); }
+
+bool stopped(AppState& state) { return operationCancelled(state); }
+
+// An address as the user knows it: without the resource's "::INSTR".
+QString shownAddress(const QString& address) {
+  QString shown = address;
+  if (shown.endsWith(QLatin1String("::INSTR"), Qt::CaseInsensitive)) shown.chop(7);
+  return shown;
+}
+
+void saySearching(AppState& state, const QString& address, int rate) {
+  if (state.operationDepth == 0 || !state.operation) return;
+  state.operation->say(
+      rate > 0 ? pick(text::kActivitySerialSearch, state.language)
+                     .arg(shownAddress(address), QString::number(rate))
+               : pick(text::kActivityPortSearch, state.language).arg(shownAddress(address)));
 }
 
 void setBusy(AppState& state, bool busy) {
@@ -78,10 +95,13 @@ bool identifyCdc(AppState& state, Visa& v, ViSession vi, int* last, QByteArray* 
 
 // A bridge port, open: the query at each bridge speed; only a reply with
 // "V5." goes to the identification, whose status `last` then receives.
-bool identifyBridge(AppState& state, Visa& v, ViSession vi, int* last, QByteArray* reply) {
+bool identifyBridge(AppState& state, Visa& v, ViSession vi, const QString& resource, int* last,
+                    QByteArray* reply) {
   probeSetup(v, vi, kUsbProbeTimeoutMs);
   serialSetup(v, vi);
   for (int rate : kBridgeBaudRates) {
+    if (stopped(state)) return false;
+    saySearching(state, resource, rate);
     v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
     v.viWrite(vi, scpi::kIdentify);
     QByteArray answer;
@@ -108,7 +128,8 @@ int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session, int* t
   QString name;
   if (v.viFindRsrc(rm, kSerialSearch, &list, &count, &name) >= VI_SUCCESS) {
     bool more = true;
-    while (more) {
+    while (more && !stopped(state)) {
+      saySearching(state, name, 0);
       ViSession vi = VI_NULL;
       if (v.viOpen(rm, name, VI_NO_LOCK, 0, &vi) >= VI_SUCCESS) {
         QString interface;
@@ -130,16 +151,17 @@ int searchUsb(AppState& state, Visa& v, ViSession rm, ViSession* session, int* t
     }
     v.viClose(list);
   }
-  if (state.instrumentModel != kModelNone) return last;
+  if (state.instrumentModel != kModelNone || stopped(state)) return last;
 
   for (const BridgeDevice& device : listBridgeDevices(state.sysfsRoot, state.deviceRoot)) {
+    if (stopped(state)) break;
     ViSession vi = VI_NULL;
     ++*tried;
     const bool opened = !device.resource.isEmpty() &&
                         v.viOpen(rm, device.resource, VI_NO_LOCK, 0, &vi) >= VI_SUCCESS;
     if (!opened) continue;  // fails both tries: passed over
     QByteArray reply;
-    if (identifyBridge(state, v, vi, &last, &reply)) {
+    if (identifyBridge(state, v, vi, device.resource, &last, &reply)) {
       state.usbAddress = device.resource;
       *session = vi;
       return 0;
@@ -190,6 +212,8 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
     status = -1;
     for (int rate : kBaudRates) {
       if (status == 0) break;
+      if (stopped(state)) break;
+      saySearching(state, address, rate);
       QByteArray reply;
       v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
       v.viWrite(vi, scpi::kIdentify);
@@ -198,9 +222,17 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
       if (!namesSupportedModel(reply)) continue;
       status = IdentModelScope(state, reply, vi);
       if (status != 0) continue;
+      // Cancelled once found: the port is closed as after a failure.
+      if (stopped(state)) {
+        status = -1;
+        break;
+      }
       if (rate != kBaudRates[0]) {
         v.viWrite(vi, scpi::kBaud115200);
-        wait(state, 100);
+        if (!wait(state, 100)) {
+          status = -1;
+          break;
+        }
         v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(kBaudRates[0]));
         v.viWrite(vi, scpi::kClearAfterBaud);
         // An instrument that kept its speed would leave a session whose
@@ -218,54 +250,70 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
         }
       }
       v.viWrite(vi, scpi::kDtrOn);
-      wait(state, 500);
+      if (!wait(state, 500)) {
+        status = -1;
+        break;
+      }
       v.viWrite(vi, scpi::kThreeReturns);
     }
   } else if (type == VI_INTF_TCPIP) {
+    saySearching(state, address, 0);
     QByteArray reply;
     v.viWrite(vi, scpi::kIdentify);
     if (v.viRead(vi, &reply, kIdentifyReadMax) == VI_SUCCESS && namesSupportedModel(reply))
       status = IdentModelScope(state, reply, vi);
+    if (stopped(state)) status = -1;
   }
   return status;
 }
 
 // Step 8: set-up of the identified instrument. Statuses are not examined: a
-// missing reply reads as empty.
-void setUpInstrument(AppState& state, Visa& v, ViSession vi) {
+// missing reply reads as empty. False when the user cancelled between two
+// steps (the session is then closed as after a failure).
+bool setUpInstrument(AppState& state, Visa& v, ViSession vi) {
+  if (stopped(state)) return false;
+  if (state.operationDepth > 0 && state.operation)
+    state.operation->say(pick(text::kActivitySetup, state.language));
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kSessionTimeoutMs);
   Tarvik_defaultInstrSetup(state, vi);
   int traceLength = 100000;
   if (state.instrumentModel == kModelRQ4102) {
     QByteArray reply;
+    if (stopped(state)) return false;
     v.viWrite(vi, scpi::kRunStateQuery);
     v.viRead(vi, &reply, kReadMax);
     const int running = leadingInteger(reply);
+    if (stopped(state)) return false;
     v.viWrite(vi, scpi::kCalibrationQuery);
-    wait(state, 500);
+    if (!wait(state, 500)) return false;
     v.viRead(vi, &reply, kCalibrationReadMax);
     traceLength = traceLengthFromCalibration(reply);
     if (running != 0) {
+      if (stopped(state)) return false;
       v.viWrite(vi, scpi::kRestartRun);
-      wait(state, 500);
+      if (!wait(state, 500)) return false;
     }
   }
+  if (stopped(state)) return false;
   v.viWrite(vi, QByteArray(scpi::kTraceLimits).replace("%i", QByteArray::number(traceLength - 1)));
   QByteArray mode;
   v.viWrite(vi, scpi::kModeQuery);
   v.viRead(vi, &mode, kReadMax);
+  if (stopped(state)) return false;
   if (replyContains(mode, "SCOP") || replyContains(mode, "BUS") || replyContains(mode, "EYE")) {
     QByteArray transform;
     v.viWrite(vi, scpi::kTransformQuery);
     v.viRead(vi, &transform, kReadMax);
     if (!transform.isEmpty() && transform[0] == '1') {
+      if (stopped(state)) return false;
       v.viWrite(vi, scpi::kTransformOff);
-      wait(state, 1000);
+      if (!wait(state, 1000)) return false;
     }
   } else {
     v.viWrite(vi, scpi::kModeBus);
-    wait(state, state.instrumentModel == kModelRQ4102 ? 5000 : 3000);
+    if (!wait(state, state.instrumentModel == kModelRQ4102 ? 5000 : 3000)) return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -283,8 +331,9 @@ int probeUsbPort(AppState& state, ViSession rm, const QString& resource, UsbPort
   const ViStatus opened = v.viOpen(rm, resource, VI_NO_LOCK, 0, &vi);
   if (opened < VI_SUCCESS) return opened;
   int last = -1;
-  const bool identified = kind == UsbPortKind::Cdc ? identifyCdc(state, v, vi, &last, reply)
-                                                   : identifyBridge(state, v, vi, &last, reply);
+  const bool identified = kind == UsbPortKind::Cdc
+                              ? identifyCdc(state, v, vi, &last, reply)
+                              : identifyBridge(state, v, vi, resource, &last, reply);
   if (identified) {
     *session = vi;
     return 0;
@@ -383,7 +432,8 @@ int Tarvik_init(AppState& state, const QString& address, ViSession* session) {
       return status;
     }
   }
-  setUpInstrument(state, v, *session);
+  // A cancel leaves the session to the caller, which closes it.
+  if (!setUpInstrument(state, v, *session)) return -1;
   return 0;
 }
 
@@ -405,28 +455,52 @@ ViStatus Tarvik_close(AppState& state, ViSession session) {
 }
 
 int OpenDev(AppState& state) {
+  // Messages come once the operation is over: its dialog is gone, and the
+  // communication dialog that message 20 leads to may open.
   if (state.sessionOpen) {
     ViStatus status = VI_ERROR_SYSTEM_ERROR;
-    if (state.visa) {
-      QByteArray reply;
-      state.visa->viWrite(state.session, scpi::kIdentify);
-      status = state.visa->viRead(state.session, &reply, kIdentifyReadMax);
+    bool cancelled = false;
+    {
+      OperationScope operation(
+          state,
+          pick(text::kActivityCheck, state.language).arg(shownAddress(currentAddress(state))));
+      if (state.visa) {
+        QByteArray reply;
+        state.visa->viWrite(state.session, scpi::kIdentify);
+        status = state.visa->viRead(state.session, &reply, kIdentifyReadMax);
+      }
+      cancelled = stopped(state);
     }
     if (status != VI_SUCCESS) {
       state.linkFailure = state.visa ? state.visa->lastFailure() : LinkFailure{};
       PopupErreur(state, -1);  // closes the session
       return -1;
     }
-    return 0;
+    // The instrument answered: the session stays usable, the command that
+    // asked for the check is not run.
+    return cancelled ? -1 : 0;
   }
-  setBusy(state, true);
-  const int status = Tarvik_init(state, currentAddress(state), &state.session);
-  if (status == 0) {
-    state.sessionOpen = 1;
-    // Told only now: the main window reads sessionOpen for its status bar,
-    // whichever command (toggle, dialog, Import, Export) opened the session.
-    if (state.afficheCom) state.afficheCom(1);
+  int status = -1;
+  bool cancelled = false;
+  {
+    OperationScope operation(
+        state, pick(text::kSessionOpening, state.language)
+                   .arg(state.connectionType == USB ? QStringLiteral("USB")
+                                                    : shownAddress(currentAddress(state))));
+    setBusy(state, true);
+    status = Tarvik_init(state, currentAddress(state), &state.session);
+    cancelled = stopped(state);
     setBusy(state, false);
+    if (status == 0 && !cancelled) {
+      state.sessionOpen = 1;
+      // Told only now: the main window reads sessionOpen for its status bar,
+      // whichever command (toggle, dialog, Import, Export) opened the session.
+      if (state.afficheCom) state.afficheCom(1);
+    } else {
+      Tarvik_close(state, state.session);
+    }
+  }
+  if (status == 0 && !cancelled) {
     // The session works, but slower than the program asked for.
     if (keptBaudRate != 0 && state.ui)
       state.ui->message(pick(text::kCommTitle, state.language),
@@ -434,8 +508,11 @@ int OpenDev(AppState& state) {
                             .arg(QString::number(kBaudRates[0]), QString::number(keptBaudRate)));
     return 0;
   }
-  setBusy(state, false);
-  Tarvik_close(state, state.session);
+  // The user stopped it: nothing to tell, and the settings stay as they are.
+  if (cancelled) {
+    state.linkFailure = {};
+    return -1;
+  }
   PopupErreur(state, status == -2 ? 16 : 20);
   if (state.gestionMenu) state.gestionMenu(14);
   return -1;

@@ -200,4 +200,34 @@ inline constexpr Text5 kSessionOpen{"Connecté : %1 sur %2", "Connected: %1 on %
 inline constexpr Text5 kUnknownModel{"oscilloscope", "oscilloscope", "Oszilloskop", "osciloscopio",
                                      "oscilloscopio"};
 
+// What an instrument operation of the windows is doing, shown while it runs.
+inline constexpr Text5 kActivitySerialSearch{"Recherche de l'oscilloscope sur %1 à %2 bauds ...",
+                                             "Searching the instrument on %1 at %2 baud ...",
+                                             "Suche nach dem Oszilloskop an %1 mit %2 Baud ...",
+                                             "Buscando el osciloscopio en %1 a %2 baudios ...",
+                                             "Ricerca dell'oscilloscopio su %1 a %2 baud ..."};
+inline constexpr Text5 kActivityPortSearch{
+    "Recherche de l'oscilloscope sur %1 ...", "Searching the instrument on %1 ...",
+    "Suche nach dem Oszilloskop an %1 ...", "Buscando el osciloscopio en %1 ...",
+    "Ricerca dell'oscilloscopio su %1 ..."};
+inline constexpr Text5 kActivitySetup{
+    "Préparation de l'oscilloscope ...", "Setting the instrument up ...",
+    "Oszilloskop wird eingerichtet ...", "Preparando el osciloscopio ...",
+    "Preparazione dell'oscilloscopio ..."};
+inline constexpr Text5 kActivityCheck{
+    "Vérification de l'oscilloscope sur %1 ...", "Checking the instrument on %1 ...",
+    "Oszilloskop an %1 wird geprüft ...", "Comprobando el osciloscopio en %1 ...",
+    "Verifica dell'oscilloscopio su %1 ..."};
+inline constexpr Text5 kActivityMemoryCatalogue{"Lecture du catalogue de la mémoire interne ...",
+                                                "Reading the internal memory catalogue ...",
+                                                "Katalog des internen Speichers wird gelesen ...",
+                                                "Leyendo el catálogo de la memoria interna ...",
+                                                "Lettura del catalogo della memoria interna ..."};
+inline constexpr Text5 kActivityCardCatalogue{
+    "Lecture du catalogue de la carte SD ...", "Reading the SD card catalogue ...",
+    "Katalog der SD-Karte wird gelesen ...", "Leyendo el catálogo de la tarjeta SD ...",
+    "Lettura del catalogo della scheda SD ..."};
+inline constexpr Text5 kActivityPing{"Ping de %1 ...", "Pinging %1 ...", "Ping an %1 ...",
+                                     "Ping a %1 ...", "Ping di %1 ..."};
+
 }  // namespace karvel::text

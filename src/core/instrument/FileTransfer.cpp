@@ -43,11 +43,15 @@ class TransferScope {
  public:
   TransferScope(AppState& state, TransferProgress* progress, bool ownsHook = true)
       : state_(state), progress_(progress), ownsHook_(ownsHook && progress && state.visa) {
-    if (ownsHook_) state_.visa->setWaitHook([p = progress_] { p->keepAlive(); });
+    if (ownsHook_) {
+      // An instrument operation around the transfer gets its hook back after.
+      previousHook_ = state_.visa->waitHook();
+      state_.visa->setWaitHook([p = progress_] { p->keepAlive(); });
+    }
   }
   ~TransferScope() {
     if (ownsHook_) {
-      state_.visa->setWaitHook({});
+      state_.visa->setWaitHook(previousHook_);
       progress_->end();
     }
   }
@@ -81,6 +85,7 @@ class TransferScope {
   TransferProgress* progress_;
   bool ownsHook_;
   bool cancelled_ = false;
+  std::function<void()> previousHook_;
 };
 
 // What a serial port's buffers (the driver's, a pseudo-terminal's) may still

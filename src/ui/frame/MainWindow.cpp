@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QTranslator>
 #include <QUrl>
@@ -97,11 +98,39 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   state_.menuBar = menuBar();
   state_.afficheCom = [this](int open) { AfficheCom(open); };
   state_.showDocument = [this](const QString& path) { return showHelpViewer(state_, path); };
+  operation_ = std::make_unique<OperationDialog>(this, &state_.language);
+  state_.operation = operation_.get();
+  state_.operationRunning = [this](bool running) { operationRunning(running); };
 }
 
 MainWindow::~MainWindow() {
   state_.afficheCom = nullptr;
   state_.showDocument = nullptr;
+  if (state_.operation == operation_.get()) state_.operation = nullptr;
+  state_.operationRunning = nullptr;
+}
+
+void MainWindow::operationRunning(bool running) {
+  dimInstrumentCommands();
+  if (running || !quitAfterOperation_) return;
+  quitAfterOperation_ = false;
+  // Once the operation has unwound, not from inside it.
+  QTimer::singleShot(0, this, [this] { Sortir(); });
+}
+
+void MainWindow::dimInstrumentCommands() {
+  const bool free = state_.operationDepth == 0;
+  form_->actionImport->setEnabled(free);
+  form_->actionExport->setEnabled(free);
+  form_->actionCommunication->setEnabled(free);
+  if (!toolbar_) return;
+  const auto actions = toolbar_->actions();
+  for (QAction* action : actions) {
+    const int n = action->property("karvelToolItem").toInt();
+    if (n == item::Import || n == item::Export || action->objectName() == "goButton" ||
+        action->objectName() == "stopButton")
+      action->setEnabled(free);
+  }
 }
 
 void MainWindow::buildMenuItems() {
@@ -155,10 +184,10 @@ void MainWindow::GestionMenu(int number) {
       run(commands_.close);
       break;
     case item::Import:
-      run(commands_.importFiles);
+      if (state_.operationDepth == 0) run(commands_.importFiles);
       break;
     case item::Export:
-      run(commands_.exportFile);
+      if (state_.operationDepth == 0) run(commands_.exportFile);
       break;
     case item::Print:
       printWindow();
@@ -167,7 +196,7 @@ void MainWindow::GestionMenu(int number) {
       Sortir();
       break;
     case item::Communication:
-      run(commands_.communication);
+      if (state_.operationDepth == 0) run(commands_.communication);
       break;
     case item::FirstLanguage + French:
     case item::FirstLanguage + English:
@@ -420,6 +449,7 @@ void MainWindow::ChangementLangue() {
   };
   for (const Button& b : buttons) {
     QAction* action = addToolButton(b.image, plain(*b.description));
+    action->setProperty("karvelToolItem", b.menuItem);
     connect(action, &QAction::triggered, this, [this, n = b.menuItem] { GestionMenu(n); });
   }
   toolbar_->addSeparator();
@@ -432,6 +462,7 @@ void MainWindow::ChangementLangue() {
   toolbar_->setAccessibleName(plain(text::kNameToolbar));
 
   AfficheCom(state_.sessionOpen);
+  dimInstrumentCommands();
   toolbar_->show();
   emit languageChanged();
 }
@@ -483,6 +514,7 @@ void MainWindow::AfficheCom(int open) {
   toggle->setCheckable(true);
   toggle->setChecked(open != 0);
   connect(toggle, &QAction::triggered, this, [this] { InitCom(); });
+  toggle->setEnabled(state_.operationDepth == 0);
   if (!open) return;
 
   const int type = (state_.connectionType >= RS232 && state_.connectionType <= Ethernet)
@@ -513,6 +545,11 @@ void MainWindow::showSessionStatus(bool opening) {
 }
 
 void MainWindow::InitCom() {
+  // One operation at a time on the link.
+  if (state_.operationDepth > 0) {
+    AfficheCom(state_.sessionOpen);
+    return;
+  }
   if (!state_.sessionOpen && sessionLabel_) {
     // The search can take seconds: say what is going on before it starts.
     showSessionStatus(true);
@@ -526,6 +563,14 @@ void MainWindow::InitCom() {
 // ---- Quit ----------------------------------------------------------------
 
 bool MainWindow::Sortir() {
+  // The program cannot end under an operation that holds the link: it is
+  // stopped, and the quit goes on once it has.
+  if (state_.operationDepth > 0) {
+    quitAfterOperation_ = true;
+    state_.operationStopped = true;
+    if (state_.operation == operation_.get()) operation_->askCancel();
+    return false;
+  }
   // The settings are written first, whatever the answer.
   if (!state_.settingsPath.isEmpty()) saveSettings(state_, windowGeometry());
   if (!state_.ui) return false;

@@ -9,6 +9,7 @@
 #include "core/frame/AppState.h"
 #include "core/frame/Settings.h"
 #include "ui/frame/MainCommands.h"
+#include "ui/frame/OperationDialog.h"
 
 #include <QToolBar>
 class QAction;
@@ -73,6 +74,8 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   bool Sortir();
 
   QToolBar* toolbar() const { return toolbar_; }
+  // The watcher of the instrument operations started from the windows.
+  OperationDialog& operation() { return *operation_; }
   bool quitRequested() const { return quitRequested_; }
 
   // The about panel the About item shows; the start-up code passes the splash.
@@ -118,6 +121,10 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   void showSessionStatus(bool opening);
   // Accessible names and descriptions in the current language.
   void nameForScreenReaders();
+  // While an instrument operation runs, the commands that would start
+  // another (Import, Export, Communication, the connect toggle) are dimmed.
+  void dimInstrumentCommands();
+  void operationRunning(bool running);
 
   AppState& state_;
   std::unique_ptr<Ui::MainWindow> form_;
@@ -127,6 +134,9 @@ class MainWindow : public QMainWindow, public SettingsWindow {
   QMenu* recentMenu_ = nullptr;
   QLabel* sessionLabel_ = nullptr;
   bool quitRequested_ = false;
+  std::unique_ptr<OperationDialog> operation_;
+  // Exit chosen while an operation ran: asked again once it has stopped.
+  bool quitAfterOperation_ = false;
 };
 
 }  // namespace karvel::ui

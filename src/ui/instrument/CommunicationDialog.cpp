@@ -8,6 +8,7 @@
 
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/frame/OperationProgress.h"
 #include "core/instrument/Communication.h"
 #include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/SerialPortAccess.h"
@@ -37,9 +38,16 @@ int defaultHostAddresses(QStringList* out) {
   return static_cast<int>(out->size());
 }
 
-bool defaultPing(const QString& address, int timeoutMs) {
+// The ping turns the event loop through the operation's watcher, and stops
+// waiting at a cancel.
+bool defaultPing(AppState& state, const QString& address, int timeoutMs) {
   int reachable = 0;
-  return io::InetPing(address, &reachable, timeoutMs) == 0 && reachable == 1;
+  const auto keepGoing = [&state] {
+    if (state.operationDepth > 0 && state.operation) state.operation->keepAlive();
+    return !operationCancelled(state);
+  };
+  return io::InetPing(address, &reachable, timeoutMs, 23, nullptr, keepGoing) == 0 &&
+         reachable == 1;
 }
 
 QStringList defaultSerialPorts() {
@@ -92,7 +100,9 @@ CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
     : QDialog(parent), state_(state), form_(std::make_unique<Ui::CommunicationDialog>()) {
   form_->setupUi(this);
   hostAddresses = defaultHostAddresses;
-  ping = defaultPing;
+  ping = [this](const QString& address, int timeoutMs) {
+    return defaultPing(state_, address, timeoutMs);
+  };
   serialPorts = defaultSerialPorts;
   for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field})
     byte->setValidator(new QIntValidator(0, 255, byte));
@@ -234,6 +244,17 @@ int CommunicationDialog::Communication(Control control, int event) {
         break;
       }
       if (state_.sessionOpen) Tarvik_close(state_, state_.session);
+      const int formerType = state_.connectionType;
+      const QString formerSerial = state_.serialAddress;
+      const QString formerUsb = state_.usbAddress;
+      const QString formerEthernet = state_.ethernetAddress;
+      // A cancelled connection leaves the settings as they were.
+      const auto restore = [&] {
+        state_.connectionType = formerType;
+        state_.serialAddress = formerSerial;
+        state_.usbAddress = formerUsb;
+        state_.ethernetAddress = formerEthernet;
+      };
       state_.connectionType = type;
       if (type == RS232) {
         state_.serialAddress = address;
@@ -241,7 +262,20 @@ int CommunicationDialog::Communication(Control control, int event) {
         state_.usbAddress = address;
       } else {
         state_.ethernetAddress = address;
-        const bool reachable = ping && ping(address.mid(8), kPingTimeoutMs);
+        bool reachable = false;
+        bool cancelled = false;
+        {
+          OperationScope operation(state_,
+                                   pick(text::kActivityPing, state_.language).arg(address.mid(8)));
+          reachable = ping && ping(address.mid(8), kPingTimeoutMs);
+          cancelled = operationCancelled(state_);
+        }
+        // Stopped by the user: the settings stay as they were, the dialog as
+        // it is, for another try.
+        if (cancelled) {
+          restore();
+          break;
+        }
         if (!reachable) {
           PopupErreur(state_, 32);
           break;
@@ -251,6 +285,8 @@ int CommunicationDialog::Communication(Control control, int event) {
       QPointer<CommunicationDialog> self(this);
       if (OpenDev(state_) == 0) {
         if (self) Communication(Control::Quit, Commit);
+      } else if (state_.lastOperationCancelled) {
+        if (self) restore();
       } else if (self && type == RS232) {
         // Say why the port could not be used when the system can tell.
         const QString help = serialPortHelp(state_);

@@ -10,7 +10,9 @@
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
+#include "core/frame/OperationProgress.h"
 #include "core/instrument/Catalogue.h"
+#include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/FileTransfer.h"
 #include "ui/bus/BusPanel.h"
 #include "ui/frame/LabelledFields.h"
@@ -157,7 +159,17 @@ void ImportDialog::listFiles() {
   f.fileList->setEnabled(true);
   f.fileNameField->setText(QString::fromLatin1(kImportPatterns[state_.importSource]));
   QList<CatalogueEntry> files;
-  const int result = RetourneCatalogue(state_, state_.importSource, files);
+  int result = 0;
+  {
+    OperationScope operation(state_, pick(text::kActivityMemoryCatalogue, state_.language));
+    result = RetourneCatalogue(state_, state_.importSource, files);
+    // Stopped by the user: a list cut short would say the store holds less
+    // than it does; the session stays open for another try.
+    if (operationCancelled(state_)) {
+      files.clear();
+      result = 0;
+    }
+  }
   {
     const QSignalBlocker quiet(f.fileList);
     for (const CatalogueEntry& file : files) {

@@ -1,0 +1,123 @@
+#include "ui/frame/OperationDialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "core/frame/Langue.h"
+
+namespace karvel::ui {
+
+namespace {
+
+// Quick operations end before the dialog would appear.
+int showDelayMs = 400;
+
+// Escape and the window's close button ask for a cancel like the button
+// does; the dialog stays until the operation is over.
+class OperationBox : public QDialog {
+ public:
+  OperationBox(QWidget* parent, std::function<void()> cancel)
+      : QDialog(parent), cancel_(std::move(cancel)) {}
+  void reject() override { cancel_(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    cancel_();
+  }
+
+ private:
+  std::function<void()> cancel_;
+};
+
+}  // namespace
+
+void OperationDialog::setShowDelay(int ms) { showDelayMs = std::max(0, ms); }
+
+OperationDialog::OperationDialog(QWidget* parent, const int* language)
+    : parent_(parent), language_(language) {}
+
+OperationDialog::~OperationDialog() { end(); }
+
+void OperationDialog::begin(const QString& activity) {
+  end();
+  cancelAsked_ = false;
+  const int l = clampLanguage(language_ ? *language_ : 0);
+  // Over the modal dialog that started it (communication, import), if any.
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner) owner = parent_;
+  auto* box = new OperationBox(owner, [this] { askCancel(); });
+  dialog_ = box;
+  box->setObjectName(QStringLiteral("operationProgress"));
+  box->setWindowTitle(pick(text::kOperationTitle, l));
+  // Nothing else takes input while the operation holds the link.
+  box->setWindowModality(Qt::ApplicationModal);
+  box->setMinimumWidth(380);
+  auto* layout = new QVBoxLayout(box);
+  activityLabel_ = new QLabel(box);
+  activityLabel_->setObjectName(QStringLiteral("operationActivity"));
+  activityLabel_->setWordWrap(true);
+  auto* buttons = new QDialogButtonBox(box);
+  cancelButton_ = buttons->addButton(pick(text::kOperationCancel, l), QDialogButtonBox::RejectRole);
+  cancelButton_->setObjectName(QStringLiteral("operationCancel"));
+  // Cancel is the one thing to do here: Return presses it, as Escape does.
+  cancelButton_->setDefault(true);
+  QObject::connect(cancelButton_, &QPushButton::clicked, box, [this] { askCancel(); });
+  layout->addWidget(activityLabel_);
+  layout->addWidget(buttons);
+  say(activity);
+  sinceBegin_.start();
+}
+
+void OperationDialog::say(const QString& activity) {
+  if (!activityLabel_) return;
+  const int l = clampLanguage(language_ ? *language_ : 0);
+  activityLabel_->setText(cancelAsked_ ? pick(text::kOperationCancelling, l) : activity);
+  activityLabel_->setAccessibleName(activityLabel_->text());
+}
+
+void OperationDialog::keepAlive() {
+  // A paint or a click handled here must not start a second round.
+  if (inKeepAlive_) return;
+  inKeepAlive_ = true;
+  if (dialog_ && !dialog_->isVisible() && sinceBegin_.isValid() &&
+      sinceBegin_.elapsed() >= showDelayMs) {
+    // The busy cursor would hide that Cancel can be clicked.
+    if (QApplication::overrideCursor()) {
+      QApplication::setOverrideCursor(Qt::ArrowCursor);
+      arrowPushed_ = true;
+    }
+    dialog_->show();
+  }
+  // Until the dialog (modal) is up, clicks and keys wait for the end.
+  const bool shown = dialog_ && dialog_->isVisible();
+  QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
+                                        : QEventLoop::ExcludeUserInputEvents);
+  inKeepAlive_ = false;
+}
+
+void OperationDialog::askCancel() {
+  if (cancelAsked_) return;
+  cancelAsked_ = true;
+  if (cancelButton_) cancelButton_->setEnabled(false);
+  say(QString());
+}
+
+void OperationDialog::end() {
+  if (arrowPushed_) {
+    QApplication::restoreOverrideCursor();
+    arrowPushed_ = false;
+  }
+  delete dialog_.data();
+  activityLabel_ = nullptr;
+  cancelButton_ = nullptr;
+  sinceBegin_.invalidate();
+}
+
+}  // namespace karvel::ui

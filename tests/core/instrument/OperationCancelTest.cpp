@@ -1,0 +1,270 @@
+// Instrument operations stopped by the user at chosen points (no timing): the
+// session opening's speed search and set-up, the link check, a catalogue
+// listing between its two stores, and the ping. Each ends as a failure would,
+// without a message, with the same bytes on the line up to the stop.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "core/frame/AppState.h"
+#include "core/frame/OperationProgress.h"
+#include "core/instrument/Catalogue.h"
+#include "core/instrument/Communication.h"
+#include "io/Ping.h"
+#include "io/Visa.h"
+#include "support/ScriptedInteraction.h"
+#include "support/ScriptedOperation.h"
+#include "support/Simulator.h"
+#include "support/StoreSession.h"
+
+using namespace karvel;
+using namespace karvel::io;
+using karvel::test::Simulator;
+
+namespace {
+
+QString printable(const QByteArray& bytes) {
+  QString out;
+  for (char c : bytes) {
+    if (c == '\r')
+      out += "\\r";
+    else
+      out += QChar::fromLatin1(c);
+  }
+  return out;
+}
+
+class LogClock : public test::RecordingClock {
+ public:
+  QStringList* log = nullptr;
+  void wait(int ms) override {
+    RecordingClock::wait(ms);
+    log->append(QStringLiteral("wait %1").arg(ms));
+    if (ms <= 100) QThread::msleep(static_cast<unsigned long>(ms));
+  }
+};
+
+std::string seq(const QStringList& list) { return list.join(" | ").toStdString(); }
+
+struct Harness {
+  AppState state;
+  Visa visa;
+  test::ScriptedInteraction ui;
+  test::ScriptedOperation operation;
+  LogClock clock;
+  QStringList log;
+  QList<int> toolbar;
+  QList<int> menu;
+  QList<bool> running;
+  QTemporaryDir emptySys;
+
+  Harness() {
+    test::ensureCoreApp();
+    state.visa = &visa;
+    state.ui = &ui;
+    state.clock = &clock;
+    state.operation = &operation;
+    state.language = English;
+    clock.log = &log;
+    state.sysfsRoot = emptySys.path();
+    state.afficheCom = [this](int open) { toolbar.append(open); };
+    state.gestionMenu = [this](int item) { menu.append(item); };
+    state.operationRunning = [this](bool on) { running.append(on); };
+    visa.setPortLister([] { return QList<SerialPortEntry>{}; });
+    visa.setTrace([this](const TraceEvent& e) {
+      if (e.kind == TraceEvent::Kind::Write) log.append("W:" + printable(e.data));
+      if (e.kind == TraceEvent::Kind::SetAttribute && e.attribute == VI_ATTR_ASRL_BAUD)
+        log.append(QStringLiteral("baud %1").arg(e.value));
+    });
+  }
+  int openOver(ConnectionType type, const QString& address) {
+    state.connectionType = type;
+    if (type == RS232) state.serialAddress = address;
+    if (type == Ethernet) state.ethernetAddress = address;
+    return OpenDev(state);
+  }
+  // Nothing told, nothing left open, the watcher and the I/O layer as before.
+  void expectQuietStop() {
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(menu.isEmpty());  // no communication dialog either
+    EXPECT_EQ(state.sessionOpen, 0);
+    EXPECT_EQ(state.session, VI_NULL);
+    EXPECT_EQ(visa.openObjectCount(), 0);
+    EXPECT_EQ(operation.begins, 1);
+    EXPECT_EQ(operation.ends, 1);
+    EXPECT_EQ(state.operationDepth, 0);
+    EXPECT_TRUE(state.lastOperationCancelled);
+    EXPECT_FALSE(bool(visa.waitHook()));
+    EXPECT_EQ(running, (QList<bool>{true, false}));
+  }
+};
+
+}  // namespace
+
+#ifndef Q_OS_WIN
+TEST(OperationCancel, SpeedSearchStopsBeforeTheNextSpeed) {
+  Simulator sim({"--pty", "--family", "1", "--baud", "19200"});
+  ASSERT_TRUE(sim.ready());
+  Harness h;
+  h.operation.cancelAt = "at 57600 baud";
+  const QString address = sim.ptyResource();
+  EXPECT_EQ(h.openOver(RS232, address), -1);
+  // The try at 57600 was under way when the cancel came: it ends, no other starts.
+  EXPECT_EQ(seq(h.log), seq({"baud 115200", "W:\\r*IDN?\\r", "baud 57600", "W:\\r*IDN?\\r"}));
+  h.expectQuietStop();
+  EXPECT_EQ(h.state.serialAddress, address);
+  QString shown = address;
+  shown.chop(7);  // "::INSTR"
+  ASSERT_GE(h.operation.activities.size(), 3);
+  EXPECT_EQ(h.operation.activities[0], "Connecting to " + shown + " ...");
+  EXPECT_EQ(h.operation.activities[1],
+            "Searching the instrument on " + shown + " at 115200 baud ...");
+  // The reads waited on the line: the watcher kept the windows alive there.
+  EXPECT_GT(h.operation.keepAlives, 0);
+
+  // Nothing stays wrong: the next opening finds it.
+  h.operation.cancelAt.clear();
+  h.running.clear();
+  EXPECT_EQ(h.openOver(RS232, address), 0);
+  EXPECT_EQ(h.state.sessionOpen, 1);
+}
+#endif
+
+TEST(OperationCancel, SetUpStopsBetweenTwoCommandsAndClosesTheSession) {
+  Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  Harness h;
+  h.operation.cancelAt = "Setting the instrument up";
+  EXPECT_EQ(h.openOver(Ethernet, sim.tcpResource()), -1);
+  EXPECT_EQ(seq(h.log), seq({"W:\\r*IDN?\\r", "W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r"}));
+  h.expectQuietStop();
+  EXPECT_EQ(h.toolbar, QList<int>{0});
+  EXPECT_FALSE(h.state.linkFailure.failed());
+}
+
+TEST(OperationCancel, ModePauseIsGivenUp) {
+  // An instrument in another mode is switched to bus mode and given seconds;
+  // a cancel in that pause ends the opening there.
+  Simulator sim({"--tcp", "0", "--family", "2", "--mode", "METER"});
+  ASSERT_TRUE(sim.ready());
+  Harness h;
+  // The recording clock asks after its wait: stop once bus mode is asked for.
+  h.visa.setTrace([&h](const TraceEvent& e) {
+    if (e.kind == TraceEvent::Kind::Write) {
+      h.log.append("W:" + printable(e.data));
+      if (e.data.startsWith("DEV:MOD BUS")) h.operation.cancelled = true;
+    }
+  });
+  EXPECT_EQ(h.openOver(Ethernet, sim.tcpResource()), -1);
+  ASSERT_GE(h.log.size(), 2);
+  EXPECT_TRUE(h.log.last().startsWith("wait ")) << seq(h.log);
+  h.expectQuietStop();
+}
+
+TEST(OperationCancel, LinkCheckCancelledKeepsTheSessionUsable) {
+  Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  Harness h;
+  ASSERT_EQ(h.openOver(Ethernet, sim.tcpResource()), 0);
+  h.log.clear();
+  h.operation.cancelAt = "Checking the instrument";
+  EXPECT_EQ(OpenDev(h.state), -1);
+  EXPECT_EQ(seq(h.log), seq({"W:\\r*IDN?\\r"}));
+  EXPECT_EQ(h.state.sessionOpen, 1);
+  EXPECT_TRUE(h.ui.messages.isEmpty());
+  h.operation.cancelAt.clear();
+  EXPECT_EQ(OpenDev(h.state), 0);
+}
+
+TEST(OperationCancel, UncancelledOpeningWritesTheSameBytesWithOrWithoutWatcher) {
+  Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  Harness watched;
+  ASSERT_EQ(watched.openOver(Ethernet, sim.tcpResource()), 0);
+  Tarvik_close(watched.state, watched.state.session);
+  Harness bare;
+  bare.state.operation = nullptr;
+  ASSERT_EQ(bare.openOver(Ethernet, sim.tcpResource()), 0);
+  EXPECT_EQ(seq(watched.log), seq(bare.log));
+  EXPECT_EQ(watched.clock.waits, bare.clock.waits);
+  EXPECT_EQ(watched.operation.begins, 1);
+  EXPECT_EQ(watched.operation.ends, 1);
+}
+
+TEST(OperationScopes, NestedStepsShareOneWatcherAndGiveTheHookBack) {
+  test::ensureCoreApp();
+  AppState state;
+  Visa visa;
+  test::ScriptedOperation operation;
+  state.visa = &visa;
+  state.operation = &operation;
+  int before = 0;
+  visa.setWaitHook([&before] { ++before; });
+  {
+    OperationScope outer(state, "outer");
+    EXPECT_EQ(state.operationDepth, 1);
+    visa.waitHook()();
+    EXPECT_EQ(operation.keepAlives, 1);
+    {
+      OperationScope inner(state, "inner");
+      EXPECT_EQ(state.operationDepth, 2);
+    }
+    EXPECT_EQ(operation.ends, 0);
+    operation.cancelled = true;
+    EXPECT_TRUE(operationCancelled(state));
+    operation.cancelled = false;
+    EXPECT_TRUE(operationCancelled(state));  // a cancel, once heard, stays
+    EXPECT_FALSE(operationWait(state, 10));
+  }
+  EXPECT_EQ(operation.begins, 1);
+  EXPECT_EQ(operation.ends, 1);
+  EXPECT_EQ(operation.activities, (QStringList{"outer", "inner"}));
+  EXPECT_FALSE(operationCancelled(state));  // none runs
+  visa.waitHook()();
+  EXPECT_EQ(before, 1);
+}
+
+TEST(CatalogueCancel, SdCardIsLeftOutAndTheInstrumentStaysOnItsMemory) {
+  test::StoreSession s(2);
+  ASSERT_TRUE(s.ready());
+  test::ScriptedOperation operation;
+  s.state.operation = &operation;
+  s.state.language = English;
+  operation.cancelAt = "internal memory";
+  const qsizetype from = s.writes.size();
+  QList<CatalogueEntry> list;
+  {
+    OperationScope scope(s.state, "list");
+    EXPECT_EQ(RetourneCatalogue(s.state, kKindBus, list), 0);
+    EXPECT_TRUE(operationCancelled(s.state));
+  }
+  const QByteArray written = s.writtenSince(from);
+  EXPECT_TRUE(written.contains("LOCAL")) << written.constData();
+  EXPECT_FALSE(written.contains("SDCARD")) << written.constData();
+  EXPECT_FALSE(operation.activities.join('|').contains("SD card"));
+  // The session answers as before.
+  EXPECT_FALSE(s.ask("*IDN?\r").isEmpty());
+
+  // Not cancelled: both stores are read.
+  operation.cancelAt.clear();
+  {
+    OperationScope scope(s.state, "list");
+    RetourneCatalogue(s.state, kKindBus, list);
+  }
+  EXPECT_TRUE(operation.activities.join('|').contains("Reading the SD card catalogue ..."));
+}
+
+TEST(PingCancel, LoopbackStillAnswersThroughTheSlicedWait) {
+  int calls = 0;
+  int reachable = -1;
+  PingMethod used = PingMethod::None;
+  EXPECT_EQ(InetPing("127.0.0.1", &reachable, 2000, 23, &used,
+                     [&calls] {
+                       ++calls;
+                       return true;
+                     }),
+            0);
+  EXPECT_EQ(reachable, 1);
+  EXPECT_NE(used, PingMethod::None);
+}
