@@ -22,6 +22,7 @@
 #include "support/ScriptedInteraction.h"
 #include "support/StoreSession.h"
 #include "ui/frame/MainWindow.h"
+#include "ui/frame/OperationDialog.h"
 #include "ui/instrument/CommunicationDialog.h"
 #include "ui/instrument/ImportDialog.h"
 #include "ui/instrument/TransferProgress.h"
@@ -310,4 +311,25 @@ TEST(TransferProgressAccess, TheBarSaysWhatMovesAndReturnCancels) {
   EXPECT_TRUE(progress.cancelRequested());
   progress.end();
   TransferProgressDialog::setShowDelay(400);
+}
+
+// The dialog of an instrument operation: its activity and Cancel are read out
+// and reached in every language, the activity line being the dialog's words.
+TEST(OperationDialogAccess, ActivityAndCancelNamedAndReachedInEveryLanguage) {
+  QWidget owner;
+  OperationDialog::setShowDelay(0);
+  for (int language = French; language <= Italian; ++language) {
+    SCOPED_TRACE(testing::Message() << "language " << language);
+    OperationDialog progress(&owner, &language);
+    progress.begin("Reading the SD card catalogue ...");
+    progress.keepAlive();
+    QDialog* dialog = progress.dialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(joinProblems(auditAccessibility(dialog)), "");
+    EXPECT_EQ(joinProblems(auditFocusChain(dialog)), "");
+    EXPECT_FALSE(dialog->windowTitle().isEmpty());
+    progress.end();
+  }
+  OperationDialog::setShowDelay(400);
 }
