@@ -72,7 +72,7 @@ void OperationDialog::begin(const QString& activity) {
   layout->addWidget(activityLabel_);
   layout->addWidget(buttons);
   say(activity);
-  sinceBegin_.start();
+  keepAlive_.start();
 }
 
 void OperationDialog::say(const QString& activity) {
@@ -82,25 +82,7 @@ void OperationDialog::say(const QString& activity) {
   activityLabel_->setAccessibleName(activityLabel_->text());
 }
 
-void OperationDialog::keepAlive() {
-  // A paint or a click handled here must not start a second round.
-  if (inKeepAlive_) return;
-  inKeepAlive_ = true;
-  if (dialog_ && !dialog_->isVisible() && sinceBegin_.isValid() &&
-      sinceBegin_.elapsed() >= showDelayMs) {
-    // The busy cursor would hide that Cancel can be clicked.
-    if (QApplication::overrideCursor()) {
-      QApplication::setOverrideCursor(Qt::ArrowCursor);
-      arrowPushed_ = true;
-    }
-    dialog_->show();
-  }
-  // Until the dialog (modal) is up, clicks and keys wait for the end.
-  const bool shown = dialog_ && dialog_->isVisible();
-  QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
-                                        : QEventLoop::ExcludeUserInputEvents);
-  inKeepAlive_ = false;
-}
+void OperationDialog::keepAlive() { keepAlive_.turn(dialog_.data(), showDelayMs); }
 
 void OperationDialog::askCancel() {
   if (cancelAsked_) return;
@@ -110,14 +92,10 @@ void OperationDialog::askCancel() {
 }
 
 void OperationDialog::end() {
-  if (arrowPushed_) {
-    QApplication::restoreOverrideCursor();
-    arrowPushed_ = false;
-  }
+  keepAlive_.finish();
   delete dialog_.data();
   activityLabel_ = nullptr;
   cancelButton_ = nullptr;
-  sinceBegin_.invalidate();
 }
 
 }  // namespace karvel::ui

@@ -5,11 +5,11 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
 #include "core/frame/OperationProgress.h"
+#include "ui/frame/KeepAlive.h"
 
 class QLabel;
 class QPushButton;
@@ -44,10 +44,8 @@ class OperationDialog : public OperationProgress {
   QPointer<QDialog> dialog_;
   QLabel* activityLabel_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
-  QElapsedTimer sinceBegin_;
+  DialogKeepAlive keepAlive_;
   bool cancelAsked_ = false;
-  bool arrowPushed_ = false;
-  bool inKeepAlive_ = false;
 };
 
 }  // namespace karvel::ui

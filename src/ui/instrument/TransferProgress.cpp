@@ -92,7 +92,7 @@ void TransferProgressDialog::begin(const QString& name, qint64 total, Direction 
   layout->addWidget(bytesLabel_);
   layout->addWidget(buttons);
   showBytes();
-  sinceBegin_.start();
+  keepAlive_.start();
 }
 
 void TransferProgressDialog::advance(qint64 done, qint64 total) {
@@ -116,25 +116,7 @@ void TransferProgressDialog::showBytes() {
                             : 0);
 }
 
-void TransferProgressDialog::keepAlive() {
-  // A paint or a click handled here must not start a second round.
-  if (inKeepAlive_) return;
-  inKeepAlive_ = true;
-  if (dialog_ && !dialog_->isVisible() && sinceBegin_.isValid() &&
-      sinceBegin_.elapsed() >= showDelayMs) {
-    // The busy cursor would hide that Cancel can be clicked.
-    if (QApplication::overrideCursor()) {
-      QApplication::setOverrideCursor(Qt::ArrowCursor);
-      arrowPushed_ = true;
-    }
-    dialog_->show();
-  }
-  // Until the dialog (modal) is up, clicks and keys wait for the transfer's end.
-  const bool shown = dialog_ && dialog_->isVisible();
-  QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
-                                        : QEventLoop::ExcludeUserInputEvents);
-  inKeepAlive_ = false;
-}
+void TransferProgressDialog::keepAlive() { keepAlive_.turn(dialog_.data(), showDelayMs); }
 
 void TransferProgressDialog::askCancel() {
   if (cancelAsked_) return;
@@ -150,16 +132,12 @@ void TransferProgressDialog::cancelling() {
 }
 
 void TransferProgressDialog::end() {
-  if (arrowPushed_) {
-    QApplication::restoreOverrideCursor();
-    arrowPushed_ = false;
-  }
+  keepAlive_.finish();
   delete dialog_.data();
   nameLabel_ = nullptr;
   bytesLabel_ = nullptr;
   bar_ = nullptr;
   cancelButton_ = nullptr;
-  sinceBegin_.invalidate();
 }
 
 }  // namespace karvel::ui

@@ -5,11 +5,11 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
 #include "core/instrument/TransferProgress.h"
+#include "ui/frame/KeepAlive.h"
 
 class QLabel;
 class QProgressBar;
@@ -48,12 +48,10 @@ class TransferProgressDialog : public TransferProgress {
   QLabel* bytesLabel_ = nullptr;
   QProgressBar* bar_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
-  QElapsedTimer sinceBegin_;
+  DialogKeepAlive keepAlive_;
   qint64 done_ = 0;
   qint64 total_ = 0;
   bool cancelAsked_ = false;
-  bool arrowPushed_ = false;
-  bool inKeepAlive_ = false;
 };
 
 }  // namespace karvel::ui
