@@ -28,8 +28,12 @@ Instrument::~Instrument() {
 void Instrument::prepare(const CommandLine& line) {
   ValeurParDefaut(state_);
   WindowGeometry unused;
-  readSettingsFile(state_.settingsPath, state_, unused);
+  const SettingsLoad load = loadSettings(state_.settingsPath, state_, unused);
   state_.language = line.language(state_.language);
+  // Commands go on with what could be read; the user learns which values
+  // those were rather than meeting a surprising address.
+  const QString warning = settingsLoadMessage(load, state_.settingsPath, state_.language);
+  if (!warning.isEmpty()) note(QString(warning).replace(u'\n', u' '));
 }
 
 bool Instrument::open(const QString& address) {

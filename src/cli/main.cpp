@@ -7,6 +7,7 @@
 #include "cli/InstrumentCommand.h"
 #include "cli/ResultCommand.h"
 #include "cli/Version.h"
+#include "core/frame/SafeWrite.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ QString description() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  karvel::keepRunningPastFileSizeLimit();
   QCoreApplication app(argc, argv);
   // The program's name, not the file's: both share ~/.config/karvel.
   QCoreApplication::setApplicationName(QStringLiteral("karvel"));

@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "core/frame/AppState.h"
+#include "core/frame/BoundedRead.h"
 #include "core/frame/Clock.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Messages.h"
@@ -245,9 +246,10 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
   // The PC file is read before anything on the instrument is deleted or
   // stopped: a file that cannot be read leaves the instrument as it was.
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBlockLength) return SendOutcome::Refused;
-  const QByteArray data = file.readAll();
-  if (file.error() != QFileDevice::NoError) return SendOutcome::Refused;
+  if (!file.open(QIODevice::ReadOnly)) return SendOutcome::Refused;
+  // Never a file cut short by a read error taken for the whole of it.
+  QByteArray data;
+  if (readBounded(file, kMaxBlockLength, &data) != BoundedRead::Done) return SendOutcome::Refused;
   file.close();
 
   const QByteArray wireName = toInstrument(name);
@@ -257,12 +259,13 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
   QByteArray catalogue;
   readReply(v, vi, &catalogue, kTransferBufferSize);
   if (catalogueHasName(catalogue, wireName)) {
-    const int answer =
-        state.ui
-            ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
-                            pick(resulttext::kSaveQuestion, state.language),
-                            {pick(resulttext::kYes, state.language), pick(resulttext::kNo, state.language)}, 1, 1)
-            : 1;
+    const int answer = state.ui
+                           ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
+                                           pick(resulttext::kSaveQuestion, state.language),
+                                           {pick(resulttext::kYes, state.language),
+                                            pick(resulttext::kNo, state.language)},
+                                           1, 1)
+                           : 1;
     if (answer != 0) return SendOutcome::Declined;
   }
 
@@ -329,8 +332,9 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
 
 // Writes the fetched bytes whole or not at all; the system's reason in
 // `error` when it could not.
-bool writeWhole(const QString& target, const QByteArray& bytes, qsizetype size, QString* error) {
-  return writeFileWhole(target, QByteArrayView(bytes.constData(), size), error);
+bool writeWhole(const QString& target, const QByteArray& bytes, qsizetype size, QString* error,
+                int language) {
+  return writeFileWhole(target, QByteArrayView(bytes.constData(), size), error, language);
 }
 
 }  // namespace
@@ -587,7 +591,7 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
     } else if (count >= 2) {
       // The block came whole: the link is fine whatever happens to the file.
       QString reason;
-      if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &reason)) {
+      if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &reason, state.language)) {
         result = status;
       } else {
         result = kDownloadCannotWrite;

@@ -1,4 +1,5 @@
 #include "core/workbook/Workbook.h"
+#include "core/frame/BoundedRead.h"
 #include "core/frame/SafeWrite.h"
 
 #include <zip.h>
@@ -349,11 +350,17 @@ std::unique_ptr<WorkbookFile> WorkbookFile::load(const QString& path, QString* e
     *error = QStringLiteral("%1: %2").arg(path, file.errorString());
     return nullptr;
   }
-  if (file.size() > kMaxFileSize) {
+  // readAll() would take a read error half-way for the end of the file.
+  QByteArray bytes;
+  const BoundedRead read = readBounded(file, kMaxFileSize, &bytes);
+  if (read == BoundedRead::TooLarge) {
     *error = QStringLiteral("%1: file too large for a workbook").arg(path);
     return nullptr;
   }
-  const QByteArray bytes = file.readAll();
+  if (read == BoundedRead::Failed) {
+    *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    return nullptr;
+  }
   auto book = fromBytes(bytes, error);
   if (!book) *error = QStringLiteral("%1: %2").arg(path, *error);
   return book;
