@@ -394,7 +394,7 @@ TEST(ImportDialog, HostileNamesAreShownEscapedAndRefusedWithoutClosingTheSession
   // written visibly.
   const QStringList shown = labels(f.fileList);
   for (const char* name : {"\\x1b]0;owned\\x07TITLE.HTM", "\\x1b[2J\\x1b[HCLEAR.HTM",
-                              "LINE\\nFEED.HTM", "CARRIAGE\\rRETURN.HTM", "QUOTE\"D.HTM"})
+                           "LINE\\nFEED.HTM", "CARRIAGE\\rRETURN.HTM", "QUOTE\"D.HTM"})
     EXPECT_TRUE(shown.contains(name)) << shown.join(" | ").toStdString();
   for (const QString& label : shown)
     for (QChar c : label) EXPECT_GE(c.unicode(), 0x20) << label.toStdString();
