@@ -19,6 +19,7 @@
 #include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
 #include "core/instrument/FileTransfer.h"
+#include "core/instrument/TransferTexts.h"
 #include "io/Visa.h"
 
 namespace karvel::cli {
@@ -73,17 +74,6 @@ int identify(const QStringList& args) {
   while (!reply.isEmpty() && (reply.endsWith('\r') || reply.endsWith('\n'))) reply.chop(1);
   const QString identification = QString::fromLatin1(reply);
   const QString resource = currentAddress(state);
-  // A peer that takes the connection but names no supported model opens a
-  // session for the windows; a script must not take it for an instrument.
-  if (state.instrumentModel == kModelNone) {
-    return fail(identification.isEmpty()
-                    ? QStringLiteral("no instrument identified at %1: nothing answered the "
-                                     "identification query within the time-out")
-                          .arg(resource)
-                    : QStringLiteral("no instrument identified at %1: the answer \"%2\" names no "
-                                     "supported model")
-                          .arg(resource, identification));
-  }
   switch (line.format()) {
     case Format::Text:
       std::printf("model %d\n", state.instrumentModel);
@@ -127,8 +117,10 @@ int list(const QStringList& args) {
   const int model = state.instrumentModel;
   switch (line.format()) {
     case Format::Text:
+      // A name's escape sequences must not reach the terminal, nor its line
+      // feeds and tabs split a record; csv and json carry it exactly.
       for (const CatalogueEntry& file : files)
-        std::printf("%s\t%d\n", qUtf8Printable(file.name), file.store);
+        std::printf("%s\t%d\n", qUtf8Printable(visibleName(file.name)), file.store);
       break;
     case Format::Csv: {
       CsvTable table({"name", "store", "store_name"});
@@ -179,10 +171,17 @@ int fetch(const QStringList& args) {
   if (!QFileInfo(dir).isDir()) return fail(QStringLiteral("%1 is not a folder").arg(dir));
   // The instrument's name never picks a place outside DIR.
   const QString local = safeLocalName(name);
-  if (local.isEmpty()) return fail(QStringLiteral("%1 cannot be a file name").arg(name));
+  if (local.isEmpty())
+    return fail(QStringLiteral("%1 cannot be a file name").arg(visibleName(name)));
   const QString target = QDir::toNativeSeparators(QDir(dir).absoluteFilePath(local));
   Instrument instrument;
-  if (!open(instrument, line)) return kExitFailure;
+  instrument.prepare(line);
+  // A name that no command can carry is refused before the instrument is asked.
+  if (const QString refusal = fetchNameRefusal(name, instrument.state().language);
+      !refusal.isEmpty())
+    return fail(
+        pick(text::kFetchNameRefused, instrument.state().language).arg(visibleName(name), refusal));
+  if (!instrument.open(line.value(QStringLiteral("address")))) return kExitFailure;
   AppState& state = instrument.state();
   // Listed first, as the import dialog does: the listing also leaves the
   // instrument on its internal memory, where the stores' folders start.
@@ -193,13 +192,16 @@ int fetch(const QStringList& args) {
   const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const CatalogueEntry& e) {
     return e.store == storeText.toInt() && e.name.compare(name, Qt::CaseInsensitive) == 0;
   });
-  if (!listed) return fail(QStringLiteral("%1 is not in store %2").arg(name, storeText));
-  QString fileError;
+  if (!listed)
+    return fail(QStringLiteral("%1 is not in store %2").arg(visibleName(name), storeText));
+  QString reason;
   const int fetched =
       downloadFile(state, state.session, name, static_cast<io::ViUInt16>(storeText.toInt()),
-                   static_cast<io::ViInt16>(kind), target, {}, &fileError);
+                   static_cast<io::ViInt16>(kind), target, {}, &reason);
   if (fetched == kDownloadCannotWrite)
-    return fail(QStringLiteral("cannot write %1: %2").arg(target, fileError));
+    return fail(QStringLiteral("cannot write %1: %2").arg(target, reason));
+  if (fetched == kDownloadBadReply)
+    return fail(pick(text::kFetchBadReply, state.language).arg(visibleName(name), reason));
   if (fetched < 0)
     return instrument.linkFailed(
         QStringLiteral("%1 could not be fetched from store %2 (not listed there, or the transfer "

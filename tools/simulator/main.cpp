@@ -100,6 +100,9 @@ int main(int argc, char** argv) {
       {"sd-files",
        "Preload the SD card (second store of the first family) from this folder (repeatable).",
        "dir"},
+      {"hostile-names",
+       "Also hold files whose names carry terminal escape sequences, a line feed, a carriage "
+       "return and a double quote, in the internal memory."},
       {"no-sdcard", "No SD card inserted."},
       {"memory-full", "The stores are full: file blocks are taken, nothing new is stored."},
       {"refuse-delete", "Refuse to delete files (MMEM:DEL answers with an error)."},
@@ -163,6 +166,19 @@ int main(int argc, char** argv) {
   for (const QString& dir : p.values("sd-files"))
     instrument.files().preload(dir, s.family, sim::Instrument::kSdRoot,
                                sim::Instrument::kSecondStore);
+  if (p.isSet("hostile-names")) {
+    // Names a damaged or hostile store might list: a new terminal title, a
+    // cleared screen, a record split in two, a reply cut short, a broken
+    // command.
+    const QList<QByteArray> stems = {"\x1b]0;owned\x07TITLE", "\x1b[2J\x1b[HCLEAR", "LINE\nFEED",
+                                     "CARRIAGE\rRETURN", "QUOTE\"D"};
+    for (const QByteArray& stem : stems) {
+      const QString results = QString::fromLatin1(stem + ".HTM");
+      const QString bus = QString::fromLatin1(stem + ".BUS");
+      instrument.files().folder(s.family == 1 ? "LOCAL" : "/bus").put(results, "<html></html>");
+      instrument.files().folder(s.family == 1 ? "LOCAL" : "/bus-limits").put(bus, "<bus/>");
+    }
+  }
 
   std::unique_ptr<QFile> logFile;
   if (p.isSet("log")) {

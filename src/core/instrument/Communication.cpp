@@ -260,8 +260,15 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
     saySearching(state, address, 0);
     QByteArray reply;
     v.viWrite(vi, scpi::kIdentify);
-    if (v.viRead(vi, &reply, kIdentifyReadMax) == VI_SUCCESS && namesSupportedModel(reply))
+    // A peer that takes the connection but names no supported model is no
+    // instrument: going on would only wait out the set-up's and the
+    // catalogue's long time-outs, and then send it commands of no family.
+    status = -1;
+    const ViStatus read = v.viRead(vi, &reply, kIdentifyReadMax);
+    if (read == VI_SUCCESS && namesSupportedModel(reply))
       status = IdentModelScope(state, reply, vi);
+    else if (read >= VI_SUCCESS || !reply.isEmpty())
+      *answered = true;
     if (stopped(state)) status = -1;
   }
   return status;

@@ -14,6 +14,7 @@
 #include "core/frame/Interaction.h"
 #include "core/frame/Messages.h"
 #include "core/frame/SafeWrite.h"
+#include "core/instrument/Catalogue.h"
 #include "core/instrument/FileTransfer.h"
 #include "core/instrument/ScpiCommands.h"
 #include "core/instrument/TransferTexts.h"
@@ -228,10 +229,18 @@ bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
   return !catalogue.isEmpty() && !catalogueHasName(catalogue, wireName);
 }
 
+bool isControl(QChar c) {
+  const char16_t u = c.unicode();
+  return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
+// A name travels between double quotes and ends with its command's carriage
+// return: a quote or a control character would end it early or start
+// another command.
 bool isUsableInstrumentName(const QString& name) {
   if (name.isEmpty()) return false;
   for (QChar c : name)
-    if (c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
+    if (c == u'"' || isControl(c)) return false;
   return true;
 }
 
@@ -338,6 +347,33 @@ bool writeWhole(const QString& target, const QByteArray& bytes, qsizetype size, 
 }
 
 }  // namespace
+
+QString visibleName(const QString& name) {
+  QString out;
+  out.reserve(name.size());
+  for (QChar c : name) {
+    if (c == u'\n')
+      out += QLatin1String("\\n");
+    else if (c == u'\r')
+      out += QLatin1String("\\r");
+    else if (c == u'\t')
+      out += QLatin1String("\\t");
+    else if (isControl(c))
+      out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+    else
+      out += c;
+  }
+  return out;
+}
+
+QString fetchNameRefusal(const QString& name, int language) {
+  for (QChar c : name)
+    if (isControl(c)) return pick(text::kNameHasControlCharacters, language);
+  if (name.contains(u'"')) return pick(text::kNameHasQuote, language);
+  const QString foreign = charactersInstrumentCannotHold(name);
+  if (!foreign.isEmpty()) return pick(text::kNameNotInCodePage, language).arg(foreign);
+  return {};
+}
 
 QString fromInstrument(const QByteArray& bytes) {
   QStringDecoder decode("windows-1252");
@@ -471,8 +507,12 @@ void abandonBlock(Visa& v, ViSession vi, qint64 remaining) {
 }
 
 ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
-                   TransferScope& scope) {
+                   TransferScope& scope, QString* malformed) {
   Visa& v = *state.visa;
+  // What came but is no block header, as opposed to nothing at all.
+  const auto refuse = [&](const Text5& text, const QString& what) {
+    if (malformed) *malformed = pick(text, state.language).arg(what);
+  };
   buffer->clear();
   *count = 0;
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kBlockTimeoutMs);
@@ -485,20 +525,35 @@ ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* 
 
   QByteArray head;
   readExactly(v, vi, &head, 2);
-  if (head.size() < 2 || head[0] != '#') return finish(-1);
+  if (!head.isEmpty() && head[0] != '#') {
+    refuse(text::kBlockNoHash, visibleName(QString::fromLatin1(head)));
+    return finish(-1);
+  }
+  if (head.size() < 2) return finish(-1);
   // Only the definite form: "#0" (indefinite) and anything not a digit is refused.
   const int digits = head[1] - '0';
-  if (digits < 1 || digits > 9) return finish(-1);
+  if (digits < 1 || digits > 9) {
+    refuse(text::kBlockBadDigitCount, visibleName(QString::fromLatin1(head.mid(1))));
+    return finish(-1);
+  }
   QByteArray lengthText;
   readExactly(v, vi, &lengthText, static_cast<ViUInt32>(digits));
-  if (lengthText.size() != digits) return finish(-1);
   qint64 length = 0;
   for (char c : lengthText) {
-    if (c < '0' || c > '9') return finish(-1);
+    if (c < '0' || c > '9') {
+      refuse(text::kBlockBadLength, visibleName(QString::fromLatin1(lengthText)));
+      return finish(-1);
+    }
     length = length * 10 + (c - '0');
   }
+  if (lengthText.size() != digits) return finish(-1);
   // Refused before anything is allocated for it.
-  if (length > kMaxBlockLength) return finish(-1);
+  if (length > kMaxBlockLength) {
+    if (malformed)
+      *malformed = pick(text::kBlockTooLong, state.language)
+                       .arg(QString::number(length), QString::number(kMaxBlockLength));
+    return finish(-1);
+  }
   scope.advance(0, length);
 
   v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
@@ -535,15 +590,20 @@ ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* 
 }  // namespace
 
 ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
-                                 TransferProgress* progress) {
+                                 TransferProgress* progress, QString* malformed) {
   TransferScope scope(state, progress);
-  return readBlock(state, vi, buffer, count, scope);
+  return readBlock(state, vi, buffer, count, scope, malformed);
 }
 
 int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 storage, ViInt16 kind,
-                 const QString& target, TransferProgress* progress, QString* fileError) {
-  if (!state.visa || target.isEmpty() || !isUsableInstrumentName(name)) return -1;
+                 const QString& target, TransferProgress* progress, QString* reason) {
+  if (!state.visa || target.isEmpty()) return -1;
   if (kind != kKindBus && kind != kKindResult) return -1;
+  // Refused before anything is sent: the session stays in step.
+  if (const QString refusal = fetchNameRefusal(name, state.language); !refusal.isEmpty()) {
+    if (reason) *reason = refusal;
+    return kDownloadNameRefused;
+  }
   Visa& v = *state.visa;
   const int model = state.instrumentModel;
   const QByteArray wireName = toInstrument(name);
@@ -563,7 +623,7 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kCatalogueTimeoutMs);
   QByteArray catalogue;
-  readReply(v, vi, &catalogue, kTransferBufferSize);
+  readCatalogueReply(v, vi, &catalogue);
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kNormalTimeoutMs);
   v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_FALSE);
   v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_FALSE);
@@ -583,19 +643,25 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
     v.viWrite(vi, command(secondStore ? scpi::kSecondStoreData : scpi::kData, {wireName}));
     QByteArray block;
     ViUInt32 count = 0;
-    const ViStatus status = readBlock(state, vi, &block, &count, scope);
+    QString malformed;
+    const ViStatus status = readBlock(state, vi, &block, &count, scope, &malformed);
     if (status == kTransferCancelled) {
       result = kTransferCancelled;
     } else if (status != VI_SUCCESS && status != VI_SUCCESS_MAX_CNT) {
       drainInput(v, vi);
+      // Drained, the link is in step again: the reply was wrong, not the link.
+      if (!malformed.isEmpty()) {
+        result = kDownloadBadReply;
+        if (reason) *reason = malformed;
+      }
     } else if (count >= 2) {
       // The block came whole: the link is fine whatever happens to the file.
-      QString reason;
-      if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &reason, state.language)) {
+      QString why;
+      if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &why, state.language)) {
         result = status;
       } else {
         result = kDownloadCannotWrite;
-        if (fileError) *fileError = reason;
+        if (reason) *reason = why;
       }
     }
   }
@@ -628,8 +694,10 @@ int Tarvik_fileTransfer(AppState& state, ViSession session, const QString& file,
         return kTransferCancelled;
     }
   }
-  return downloadFile(state, session, file, storage, kind,
-                      temporaryPath(temporaryFolder(state), file, kind), progress);
+  const int fetched = downloadFile(state, session, file, storage, kind,
+                                   temporaryPath(temporaryFolder(state), file, kind), progress);
+  // Its callers know a failed fetch by -1 only.
+  return fetched == kDownloadNameRefused || fetched == kDownloadBadReply ? -1 : fetched;
 }
 
 }  // namespace karvel
