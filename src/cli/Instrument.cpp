@@ -22,6 +22,7 @@ Instrument::Instrument() {
 }
 
 Instrument::~Instrument() {
+  operation_.reset();
   if (state_.sessionOpen) Tarvik_close(state_, state_.session);
 }
 
@@ -50,12 +51,26 @@ bool Instrument::open(const QString& address) {
       state_.serialAddress = address;
     }
   }
+  interrupts_.emplace();
+  state_.operation = &watch_;
+  operation_.emplace(state_, QString());
   if (OpenDev(state_) == 0) return true;
+  if (interrupted()) {
+    const QString address = currentAddress(state_);
+    stopped(QStringLiteral("the session at %1 was not opened; nothing was fetched or sent")
+                .arg(address.isEmpty() ? QStringLiteral("USB") : address));
+    return false;
+  }
   if (ui_.messages.isEmpty())
     fail(QStringLiteral("the instrument could not be opened at %1").arg(currentAddress(state_)));
   // The program's own message, its cause and address on the last line.
   for (const QString& message : ui_.messages) fail(message);
   return false;
+}
+
+int Instrument::stopped(const QString& left) {
+  fail(QStringLiteral("interrupted: ") + left);
+  return kExitInterrupted;
 }
 
 int Instrument::linkFailed(const QString& text) {

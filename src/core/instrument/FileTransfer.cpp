@@ -205,9 +205,26 @@ bool writeBlock(Visa& v, ViSession vi, const QByteArray& block, qint64 dataStart
   return true;
 }
 
+// Whether a reply is a catalogue at all: it starts with the bytes used and
+// the bytes free ("12345,67890..."). A stray reply, noise or nothing proves
+// nothing about the files.
+bool looksLikeCatalogue(const QByteArray& reply) {
+  qsizetype i = 0;
+  while (i < reply.size() && (reply[i] == ' ' || reply[i] == '\r' || reply[i] == '\n')) ++i;
+  const auto digits = [&] {
+    const qsizetype start = i;
+    while (i < reply.size() && reply[i] >= '0' && reply[i] <= '9') ++i;
+    return i > start;
+  };
+  if (!digits() || i >= reply.size() || reply[i] != ',') return false;
+  ++i;
+  return digits();
+}
+
 // After a send cut short: what is still queued on the PC is dropped, the
 // instrument is given the time to give up the block, and the part it may
-// have kept is deleted. True when the store no longer lists the name.
+// have kept is deleted. True only when a catalogue came that no longer lists
+// the name.
 bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
                            TransferScope& scope) {
   v.viFlush(vi, VI_IO_OUT_BUF_DISCARD);
@@ -226,7 +243,7 @@ bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
   scope.wait(kTransferWaitMs);
   QByteArray catalogue;
   readReply(v, vi, &catalogue, kTransferBufferSize);
-  return !catalogue.isEmpty() && !catalogueHasName(catalogue, wireName);
+  return looksLikeCatalogue(catalogue) && !catalogueHasName(catalogue, wireName);
 }
 
 bool isControl(QChar c) {
