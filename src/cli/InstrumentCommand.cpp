@@ -217,8 +217,8 @@ int fetch(const QStringList& args) {
   if (instrument.interrupted()) {
     if (fetched < 0) return instrument.stopped(notFetched);
     std::printf("%s\n", qUtf8Printable(target));
-    return instrument.stopped(
-        QStringLiteral("%1 had already arrived whole and was written to %2").arg(visibleName(name), target));
+    return instrument.stopped(QStringLiteral("%1 had already arrived whole and was written to %2")
+                                  .arg(visibleName(name), target));
   }
   if (fetched == kDownloadCannotWrite)
     return fail(QStringLiteral("cannot write %1: %2").arg(target, reason));
