@@ -264,7 +264,11 @@ int writeSeveral(SheetCollection& collection, const QStringList& sourcePaths,
   for (std::size_t i = 0; i < count && status == kSheetOk; ++i) {
     const ResultTable* t = source(i, sourceError);
     if (!t) return kSheetFileError;
-    status = exportResultSheet(*resultSheets[i], *t, language);
+    SheetRangeHandle written;
+    status = exportResultSheet(*resultSheets[i], *t, language, &written);
+    // Nothing more goes into it: its last rows are packed too, so that no
+    // sheet keeps rows as XML trees until the save.
+    if (status == kSheetOk) written->packRowsAbove(5 + static_cast<int>(t->rows.size()));
     SummaryLine line{pathFileName(t->sourcePath), t->busHeading, t->verdict, t->verdictColour};
     for (const ResultRow& r : t->rows) {
       line.pass += r.status == Status::Green;

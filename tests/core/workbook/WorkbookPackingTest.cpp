@@ -7,7 +7,9 @@
 #include <zip.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <map>
 
@@ -215,4 +217,84 @@ TEST(WorkbookPacking, ExportPeakMemoryStaysWithinTenTimesTheInput) {
   const double ratio =
       static_cast<double>(big.peakKiB - small.peakKiB) * 1024 / static_cast<double>(text.size());
   EXPECT_LE(ratio, 10.0) << "peak " << big.peakKiB << " KiB, start-up " << small.peakKiB << " KiB";
+}
+
+// Packed rows wait in a temporary file rather than in memory, and the save
+// streams the package into its file: the same parts as the package in
+// memory, whether or not a temporary folder could be had.
+TEST(WorkbookPacking, PackedRowsWaitOnDiskAndTheSaveStreamsTheSamePackage) {
+  QTemporaryDir spool, dir;
+  const QByteArray oldTemp = qgetenv("TMPDIR");
+  auto book = [&](const QByteArray& temp) {
+    qputenv("TMPDIR", temp);
+    QString error;
+    auto b = WorkbookFile::load(templateFile(), &error);
+    EXPECT_TRUE(b) << error.toStdString();
+    if (b) writeRows(*b, true);
+    return b;
+  };
+  auto spooled = book(spool.path().toLocal8Bit());
+  auto held = book(dir.filePath("missing").toLocal8Bit());
+  qputenv("TMPDIR", oldTemp);
+  ASSERT_TRUE(spooled && held);
+  // The spool file may have no name (Linux makes it unnamed): look for it
+  // among the open files.
+  auto spoolSize = [&] {
+    qint64 size = 0;
+#ifdef Q_OS_LINUX
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
+      if (fd.symLinkTarget().startsWith(spool.path())) size += QFileInfo(fd.filePath()).size();
+#endif
+    return size;
+  };
+#ifdef Q_OS_LINUX
+  EXPECT_GT(spoolSize(), 1000);
+#endif
+  QString error;
+  const auto expected = partsOf(held->toBytes(&error));
+  ASSERT_GT(expected.size(), 3u) << error.toStdString();
+  for (WorkbookFile* b : {spooled.get(), held.get()}) {
+    const QString path = dir.filePath(b == held.get() ? "held.xlsx" : "spooled.xlsx");
+    ASSERT_TRUE(b->saveTo(path, &error)) << error.toStdString();
+    auto parts = partsOfFile(path);
+    auto wanted = expected;
+    wanted.erase("docProps/core.xml");
+    EXPECT_TRUE(parts == wanted);
+  }
+  EXPECT_TRUE(partsOf(spooled->toBytes(&error)) == expected);
+  // Nothing but the two workbooks is left in their folder.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"held.xlsx", "spooled.xlsx"}));
+  spooled.reset();
+  EXPECT_EQ(spoolSize(), 0);
+  EXPECT_TRUE(QDir(spool.path()).entryList({"karvel-rows-*"}, QDir::Files).isEmpty());
+}
+
+// More results in one workbook do not take more memory: the packed rows
+// and the package go to disk as they are made.
+TEST(WorkbookPacking, PeakMemoryDoesNotGrowWithTheNumberOfResults) {
+  QTemporaryDir dir;
+  constexpr qsizetype kSize = 3 * 1024 * 1024;
+  QStringList inputs;
+  for (int day = 21; day <= 27; ++day) {
+    inputs << dir.filePath(QStringLiteral("RUN_%1.HTM").arg(day));
+    ASSERT_TRUE(writeBytes(inputs.last(), bigResultText(kSize, day)));
+  }
+  const QString cli = QStringLiteral(KARVEL_APPDIR "/karvel-cli");
+  const QString out = dir.filePath("out.xlsx");
+  const PeakRun start = runForPeakMemory(
+      cli, {"result", "export", KARVEL_SOURCE_DIR "/resources/samples/LIN_PASS.HTM", out});
+  const PeakRun three =
+      runForPeakMemory(cli, QStringList{"result", "export"} + inputs.mid(0, 3) + QStringList{out});
+  const PeakRun seven =
+      runForPeakMemory(cli, QStringList{"result", "export"} + inputs + QStringList{out});
+  ASSERT_EQ(start.exitCode, 0);
+  ASSERT_EQ(three.exitCode, 0);
+  ASSERT_EQ(seven.exitCode, 0);
+  auto beyondStart = [&](const PeakRun& run) {
+    return static_cast<double>(run.peakKiB - start.peakKiB) * 1024 / static_cast<double>(kSize);
+  };
+  // Four more files once took about nine more inputs' worth.
+  EXPECT_LE(beyondStart(seven) - beyondStart(three), 1.5)
+      << "three " << three.peakKiB << " KiB, seven " << seven.peakKiB << " KiB";
 }
