@@ -1,5 +1,5 @@
-// Peak memory of karvel-cli on large results: the export of one and of three
-// results of 15 MB, and their comparison written into a workbook. Each run
+// Peak memory of karvel-cli on large results: the export of one, three and
+// six results of 15 MB, and the comparison of three written into a workbook. Each run
 // is a child process whose largest resident set the kernel reports. Target:
 // at most 10 times the largest input, whatever the number of files; the
 // program fails (exit 1) above it.
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   constexpr qsizetype kSize = 15 * 1024 * 1024;
   QStringList inputs;
-  for (int day = 21; day <= 23; ++day) {
+  for (int day = 21; day <= 26; ++day) {
     const QString path = dir.filePath(QStringLiteral("RUN_%1.HTM").arg(day));
     if (!writeBytes(path, bigResultText(kSize, day))) {
       std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -32,9 +32,11 @@ int main(int argc, char** argv) {
   };
   const Case cases[] = {
       {"result export, 1 file", {"result", "export", inputs[0], out}},
-      {"result export, 3 files", QStringList{"result", "export"} + inputs + QStringList{out}},
+      {"result export, 3 files",
+       QStringList{"result", "export"} + inputs.mid(0, 3) + QStringList{out}},
+      {"result export, 6 files", QStringList{"result", "export"} + inputs + QStringList{out}},
       {"result compare --workbook, 3 files",
-       QStringList{"result", "compare"} + inputs + QStringList{"--workbook", out}},
+       QStringList{"result", "compare"} + inputs.mid(0, 3) + QStringList{"--workbook", out}},
   };
   const double largestMiB = static_cast<double>(kSize) / (1024 * 1024);
   bool ok = true;

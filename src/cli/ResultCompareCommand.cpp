@@ -197,14 +197,15 @@ int runResultCompare(const QStringList& args) {
   // again for its sheet.
   options.keepRows = false;
   QString error;
-  const std::optional<Comparison> c =
+  std::optional<Comparison> c =
       compareResultFiles(line.arguments(), options, line.language(English), &error, order);
   if (!c) return fail(error);
   if (!workbook.isEmpty()) {
     const QString templateFile =
         templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
-    if (!exportComparison(templateFile, *c, line.language(English),
-                          QDir::fromNativeSeparators(workbook), &error))
+    // Its measurements packed while each result is read again for its sheet.
+    if (!exportComparisonReleasing(templateFile, *c, line.language(English),
+                                   QDir::fromNativeSeparators(workbook), &error))
       return fail(error);
   }
   switch (line.format()) {

@@ -145,7 +145,83 @@ namespace detail {
 void setRenameForTesting(RenameFunction rename) { renameOverride = rename; }
 }  // namespace detail
 
+namespace {
+#ifndef Q_OS_WIN
+// The temporary file by its descriptor; the first failing call's errno stays.
+class DescriptorSink : public WholeFileSink {
+ public:
+  explicit DescriptorSink(int fd) : fd_(fd) {}
+  bool write(const char* data, qint64 size) override {
+    qint64 done = 0;
+    while (done < size) {
+      const ssize_t n = ::write(fd_, data + done, size_t(size - done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return fail(errno);
+      }
+      // A short count is not an error yet: the next write tells why it stopped.
+      if (n == 0) return fail(EIO);
+      done += n;
+      position_ += n;
+    }
+    return true;
+  }
+  bool seek(qint64 offset) override {
+    if (::lseek(fd_, off_t(offset), SEEK_SET) < 0) return fail(errno);
+    position_ = offset;
+    return true;
+  }
+  qint64 position() const override { return position_; }
+  bool failed() const override { return errorNumber_ != 0; }
+  int errorNumber() const { return errorNumber_; }
+
+ private:
+  bool fail(int errorNumber) {
+    if (!errorNumber_) errorNumber_ = errorNumber;
+    return false;
+  }
+  int fd_;
+  qint64 position_ = 0;
+  int errorNumber_ = 0;
+};
+#else
+class FileSink : public WholeFileSink {
+ public:
+  explicit FileSink(QFile& file) : file_(file) {}
+  bool write(const char* data, qint64 size) override {
+    qint64 done = 0;
+    while (done < size) {
+      const qint64 n = file_.write(data + done, size - done);
+      if (n <= 0) return fail();
+      done += n;
+    }
+    return true;
+  }
+  bool seek(qint64 offset) override { return file_.seek(offset) || fail(); }
+  qint64 position() const override { return file_.pos(); }
+  bool failed() const override { return !reason_.isEmpty(); }
+  QString reason() const { return reason_; }
+
+ private:
+  bool fail() {
+    if (reason_.isEmpty()) reason_ = file_.errorString();
+    if (reason_.isEmpty()) reason_ = QStringLiteral("write error");
+    return false;
+  }
+  QFile& file_;
+  QString reason_;
+};
+#endif
+}  // namespace
+
 bool writeFileWhole(const QString& path, QByteArrayView bytes, QString* error, int language) {
+  return writeFileWholeFrom(
+      path, [&](WholeFileSink& sink, QString*) { return sink.write(bytes.data(), bytes.size()); },
+      error, language);
+}
+
+bool writeFileWholeFrom(const QString& path, const WholeFileProducer& produce, QString* error,
+                        int language) {
   // A link is followed, so that the link stays and its file gets the content.
   QString target = path;
   QFileInfo info(path);
@@ -191,16 +267,16 @@ bool writeFileWhole(const QString& path, QByteArrayView bytes, QString* error, i
     return fail(errorNumber);
   };
 
-  qsizetype done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return abandon(errno);
+  {
+    DescriptorSink sink(fd);
+    QString why;
+    if (!produce(sink, &why)) {
+      if (sink.errorNumber() || why.isEmpty())
+        return abandon(sink.errorNumber() ? sink.errorNumber() : EIO);
+      abandon(EIO);
+      if (error) *error = why;
+      return false;
     }
-    // A short count is not an error yet: the next write tells why it stopped.
-    if (n == 0) return abandon(EIO);
-    done += qsizetype(n);
   }
   if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) return abandon(errno);
   // A network file system may tell of a failed write only here.
@@ -236,11 +312,10 @@ bool writeFileWhole(const QString& path, QByteArrayView bytes, QString* error, i
     file.remove();
     return fail(why);
   };
-  qsizetype done = 0;
-  while (done < bytes.size()) {
-    const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
-    if (n <= 0) return abandon(file.errorString());
-    done += qsizetype(n);
+  {
+    FileSink sink(file);
+    QString why;
+    if (!produce(sink, &why)) return abandon(!sink.reason().isEmpty() ? sink.reason() : why);
   }
   if (!file.flush()) return abandon(file.errorString());
   file.close();

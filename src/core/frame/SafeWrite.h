@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
 #include "core/frame/AppState.h"
 
@@ -21,6 +22,29 @@ namespace karvel {
 // half-way through) would otherwise be renamed over the old file as if whole.
 bool writeFileWhole(const QString& path, QByteArrayView bytes, QString* error,
                     int language = English);
+
+// The temporary file of writeFileWholeFrom as its producer sees it. A write
+// goes at the current place; a zip archive moves back to complete the
+// headers of its entries, hence seek.
+class WholeFileSink {
+ public:
+  virtual ~WholeFileSink() = default;
+  // False when not every byte could be written (the reason is kept).
+  virtual bool write(const char* data, qint64 size) = 0;
+  virtual bool seek(qint64 offset) = 0;
+  virtual qint64 position() const = 0;
+  // Whether a write or a seek failed.
+  virtual bool failed() const = 0;
+};
+// Fills the file; false on failure, with `why` set unless the sink failed
+// (whose own reason is then given).
+using WholeFileProducer = std::function<bool(WholeFileSink& sink, QString* why)>;
+
+// writeFileWhole for content made while it is written (a large workbook),
+// which then never has to be held whole in memory: the same temporary
+// file, checks and rename, and the same failures.
+bool writeFileWholeFrom(const QString& path, const WholeFileProducer& produce, QString* error,
+                        int language = English);
 
 // The temporary file's name is the target's, then ".karvel-PID-XXXXXX.part":
 // a leftover of a copy of the program that was killed before its rename is

@@ -159,9 +159,9 @@ namespace {
 
 // Adds run `r` of `n` to the measurements, which appear in the order they
 // are first met, run after run; `index` finds a measurement by its name.
-void addRun(Comparison& c, QHash<QString, std::size_t>& index, std::size_t r, std::size_t n,
-            const ResultTable& table) {
-  for (const ResultRow& row : table.rows) {
+void addRow(Comparison& c, QHash<QString, std::size_t>& index, std::size_t r, std::size_t n,
+            const ResultRow& row) {
+  {
     auto found = index.constFind(row.cells[0]);
     if (found == index.constEnd()) {
       found = index.insert(row.cells[0], c.measurements.size());
@@ -176,7 +176,7 @@ void addRun(Comparison& c, QHash<QString, std::size_t>& index, std::size_t r, st
     }
     CompareMeasurement& m = c.measurements[*found];
     // A name twice in one run: the first row counts.
-    if (m.values[r] || m.statuses[r] != Status::None) continue;
+    if (m.values[r] || m.statuses[r] != Status::None) return;
     const Quantity value = siQuantity(row.cells[3]);
     const Quantity min = siQuantity(row.cells[1]);
     const Quantity max = siQuantity(row.cells[2]);
@@ -188,6 +188,11 @@ void addRun(Comparison& c, QHash<QString, std::size_t>& index, std::size_t r, st
     for (const Quantity* q : {&value, &min, &max})
       if (m.unit.isEmpty() && q->number) m.unit = q->unit;
   }
+}
+
+void addRun(Comparison& c, QHash<QString, std::size_t>& index, std::size_t r, std::size_t n,
+            const ResultTable& table) {
+  for (const ResultRow& row : table.rows) addRow(c, index, r, n, row);
 }
 
 void addTrends(Comparison& c, const CompareOptions& options) {
@@ -292,14 +297,23 @@ std::optional<Comparison> compareResultFiles(const QStringList& paths,
   for (std::size_t r = 0; r < n; ++r) {
     CompareRun& run = given[runOrder[r]];
     const QString path = run.table.sourcePath;
-    if (!loadResultFile(path, language, run.table, error)) return std::nullopt;
-    if (!holdsResult(run.table)) {
+    // Without rows kept, each row goes into the figures as it is read: the
+    // run's rows are never all held.
+    std::size_t rowsRead = 0;
+    const ResultRowSink figures = [&](const ResultRow& row) {
+      addRow(c, index, r, n, row);
+      ++rowsRead;
+    };
+    if (!loadResultFile(path, language, run.table, error, nullptr,
+                        options.keepRows ? ResultRowSink() : figures))
+      return std::nullopt;
+    if (!holdsResult(run.table) && rowsRead == 0) {
       if (error) *error = pick(comparetext::kNotAResult, language).arg(path);
       return std::nullopt;
     }
-    addRun(c, index, r, n, run.table);
-    if (!options.keepRows) {
-      run.table.rows = std::vector<ResultRow>();
+    if (options.keepRows) {
+      addRun(c, index, r, n, run.table);
+    } else {
       run.rowsReleased = true;
       returnFreedMemory();
     }

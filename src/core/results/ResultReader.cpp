@@ -249,7 +249,7 @@ QByteArray resultTextFromBytes(QByteArray bytes) {
 }
 
 ResultTable readResultText(const QByteArray& text, const QString& path, int language,
-                           qint64* bytesExamined) {
+                           qint64* bytesExamined, const ResultRowSink& rows) {
   ResultTable table;
   table.sourcePath = path;
   table.title = resultWindowTitle(path, language);
@@ -278,9 +278,16 @@ ResultTable readResultText(const QByteArray& text, const QString& path, int lang
     // same bytes once per row.
     qsizetype nextRow = walk.find(p, "<TR class=");
     while (nextRow >= 0) {
-      table.rows.emplace_back();
       // A row cut short keeps what it holds; the walk ends there.
-      if (!readRow(walk, p, table.rows.back())) break;
+      if (rows) {
+        ResultRow row;
+        const bool whole = readRow(walk, p, row);
+        rows(row);
+        if (!whole) break;
+      } else {
+        table.rows.emplace_back();
+        if (!readRow(walk, p, table.rows.back())) break;
+      }
       if (nextRow < p) nextRow = walk.find(p, "<TR class=");
     }
   }
@@ -291,7 +298,7 @@ ResultTable readResultText(const QByteArray& text, const QString& path, int lang
 }
 
 bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error,
-                    QByteArray* text) {
+                    QByteArray* text, const ResultRowSink& rows) {
   auto fail = [&](const QString& reason) {
     if (error) *error = pick(resulttext::kCannotRead, language).arg(path, reason);
     return false;
@@ -303,7 +310,7 @@ bool loadResultFile(const QString& path, int language, ResultTable& table, QStri
   if (read == BoundedRead::TooLarge) return fail(pick(resulttext::kTooLarge, language));
   if (read == BoundedRead::Failed) return fail(file.errorString());
   const QByteArray walked = resultTextFromBytes(std::move(bytes));
-  table = readResultText(walked, path, language);
+  table = readResultText(walked, path, language, nullptr, rows);
   if (text) *text = walked;
   return true;
 }

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QPoint>
 #include <QString>
+#include <functional>
 
 #include "core/results/ResultTable.h"
 
@@ -64,8 +65,13 @@ QString resultDateText(const QDateTime& date);
 // The walk looks at each byte of the text a bounded number of times, so its
 // time grows linearly with the text; `bytesExamined`, when given, receives
 // how many bytes its searches went through (to check that bound).
+//
+// With `rows`, each row goes there as it is read instead of into the table
+// (whose rows then stay empty): a caller that keeps only figures of them
+// never holds them all.
+using ResultRowSink = std::function<void(const ResultRow& row)>;
 ResultTable readResultText(const QByteArray& text, const QString& path, int language,
-                           qint64* bytesExamined = nullptr);
+                           qint64* bytesExamined = nullptr, const ResultRowSink& rows = {});
 
 // The text of a result file as the reader sees it: the bytes up to the first
 // zero byte, with every CR LF pair turned into a single LF.
@@ -74,7 +80,8 @@ QByteArray resultTextFromBytes(QByteArray bytes);
 // Reads the file at `path` and walks it. Returns false, with a sentence for
 // the user in `error`, when the file cannot be opened or read. `text`, when
 // given, receives the text the walk went through.
+// `rows` as for readResultText.
 bool loadResultFile(const QString& path, int language, ResultTable& table, QString* error,
-                    QByteArray* text = nullptr);
+                    QByteArray* text = nullptr, const ResultRowSink& rows = {});
 
 }  // namespace karvel

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cstdint>
+#include <map>
 
 #include "core/frame/FreedMemory.h"
 #include "core/results/CompareTexts.h"
@@ -264,7 +266,11 @@ int writeSeveral(SheetCollection& collection, const QStringList& sourcePaths,
   for (std::size_t i = 0; i < count && status == kSheetOk; ++i) {
     const ResultTable* t = source(i, sourceError);
     if (!t) return kSheetFileError;
-    status = exportResultSheet(*resultSheets[i], *t, language);
+    SheetRangeHandle written;
+    status = exportResultSheet(*resultSheets[i], *t, language, &written);
+    // Nothing more goes into it: its last rows are packed too, so that no
+    // sheet keeps rows as XML trees until the save.
+    if (status == kSheetOk) written->packRowsAbove(5 + static_cast<int>(t->rows.size()));
     SummaryLine line{pathFileName(t->sourcePath), t->busHeading, t->verdict, t->verdictColour};
     for (const ResultRow& r : t->rows) {
       line.pass += r.status == Status::Green;
@@ -372,8 +378,121 @@ QString sheetReference(const QString& name) {
 QString columnLetters(int column) { return cellReference(1, column).chopped(1); }
 }  // namespace
 
-bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
-                      const QString& target, QString* error) {
+namespace {
+
+// A comparison's measurements packed while its workbook is written: per
+// measurement a block of numbers (value, minimum, maximum and margin of
+// each run) with a bit per number that is there, the statuses, the trend,
+// and the name and unit in shared blocks of text. About a fifth of the
+// memory of the measurements themselves, and they come back exactly.
+class PackedMeasurements {
+ public:
+  // False when the measurements do not have one entry per run everywhere;
+  // they are then left as they are.
+  bool pack(const std::vector<CompareMeasurement>& measurements, std::size_t runs) {
+    runs_ = runs;
+    for (const CompareMeasurement& m : measurements)
+      if (m.values.size() != runs || m.minimum.size() != runs || m.maximum.size() != runs ||
+          m.margins.size() != runs || m.statuses.size() != runs)
+        return false;
+    const std::size_t count = measurements.size();
+    numbers_.assign(count * runs * kKinds, 0.0);
+    present_.assign((count * runs * kKinds + 7) / 8, 0);
+    statuses_.resize(count * runs);
+    trends_.resize(count);
+    shrank_.resize(count);
+    nameEnds_.resize(count);
+    units_.resize(count);
+    qsizetype names = 0;
+    for (const CompareMeasurement& m : measurements) names += m.name.size();
+    names_.reserve(names);
+    std::map<QString, std::uint32_t> unitIndex;
+    for (std::size_t i = 0; i < count; ++i) {
+      const CompareMeasurement& m = measurements[i];
+      names_ += m.name;
+      nameEnds_[i] = names_.size();
+      const auto [unit, added] =
+          unitIndex.emplace(m.unit, static_cast<std::uint32_t>(unitTexts_.size()));
+      if (added) unitTexts_.push_back(m.unit);
+      units_[i] = unit->second;
+      trends_[i] = m.trend;
+      shrank_[i] = m.marginShrank;
+      for (std::size_t r = 0; r < runs; ++r) {
+        statuses_[i * runs + r] = m.statuses[r];
+        const std::optional<double>* kinds[kKinds] = {&m.values[r], &m.minimum[r], &m.maximum[r],
+                                                      &m.margins[r]};
+        for (int k = 0; k < kKinds; ++k) {
+          if (!*kinds[k]) continue;
+          const std::size_t at = slot(i, r, k);
+          numbers_[at] = **kinds[k];
+          present_[at / 8] |= static_cast<std::uint8_t>(1u << (at % 8));
+        }
+      }
+    }
+    return true;
+  }
+  std::size_t size() const { return trends_.size(); }
+  QString name(std::size_t i) const {
+    const qsizetype from = i ? nameEnds_[i - 1] : 0;
+    return names_.mid(from, nameEnds_[i] - from);
+  }
+  const QString& unit(std::size_t i) const { return unitTexts_[units_[i]]; }
+  std::optional<double> value(std::size_t i, std::size_t run) const { return number(i, run, 0); }
+  std::optional<double> minimum(std::size_t i, std::size_t run) const { return number(i, run, 1); }
+  std::optional<double> maximum(std::size_t i, std::size_t run) const { return number(i, run, 2); }
+  std::optional<double> margin(std::size_t i, std::size_t run) const { return number(i, run, 3); }
+  Trend trend(std::size_t i) const { return trends_[i]; }
+  bool marginShrank(std::size_t i) const { return shrank_[i]; }
+  bool anyValue(std::size_t i) const {
+    for (std::size_t r = 0; r < runs_; ++r)
+      if (value(i, r)) return true;
+    return false;
+  }
+  // The measurements as they were packed.
+  std::vector<CompareMeasurement> unpack() const {
+    std::vector<CompareMeasurement> out(size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      CompareMeasurement& m = out[i];
+      m.name = name(i);
+      m.unit = unit(i);
+      m.trend = trend(i);
+      m.marginShrank = marginShrank(i);
+      for (std::size_t r = 0; r < runs_; ++r) {
+        m.values.push_back(value(i, r));
+        m.minimum.push_back(minimum(i, r));
+        m.maximum.push_back(maximum(i, r));
+        m.margins.push_back(margin(i, r));
+        m.statuses.push_back(statuses_[i * runs_ + r]);
+      }
+    }
+    return out;
+  }
+
+ private:
+  static constexpr int kKinds = 4;
+  std::size_t slot(std::size_t i, std::size_t run, int kind) const {
+    return (i * runs_ + run) * kKinds + static_cast<std::size_t>(kind);
+  }
+  std::optional<double> number(std::size_t i, std::size_t run, int kind) const {
+    const std::size_t at = slot(i, run, kind);
+    if (!(present_[at / 8] & (1u << (at % 8)))) return std::nullopt;
+    return numbers_[at];
+  }
+  std::size_t runs_ = 0;
+  std::vector<double> numbers_;
+  std::vector<std::uint8_t> present_;
+  std::vector<Status> statuses_;
+  std::vector<Trend> trends_;
+  std::vector<bool> shrank_;
+  QString names_;
+  std::vector<qsizetype> nameEnds_;
+  std::vector<QString> unitTexts_;
+  std::vector<std::uint32_t> units_;
+};
+
+bool writeComparisonWorkbook(const QString& templateFile, const Comparison& comparison,
+                             const PackedMeasurements& measurements, int language,
+                             const QString& target, QString* error) {
   using namespace comparetext;
   OpenTemplate book;
   if (book.open(templateFile, error) != kSheetOk) return false;
@@ -444,18 +563,23 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   percent.numberFormat = QStringLiteral("0%");
   CellLook flagged = statusLook(Status::Yellow);
   int row = 5;
-  for (const CompareMeasurement& m : comparison.measurements) {
-    range->setItem(row, 1, m.name, CellLook());
-    if (!m.unit.isEmpty()) range->setItem(row, 2, m.unit, CellLook());
+  const std::size_t count = measurements.size();
+  for (std::size_t m = 0; m < count; ++m) {
+    range->setItem(row, 1, measurements.name(m), CellLook());
+    const QString& unit = measurements.unit(m);
+    if (!unit.isEmpty()) range->setItem(row, 2, unit, CellLook());
     for (int r = 0; r < runs; ++r) {
       const auto i = static_cast<std::size_t>(r);
-      if (m.values[i]) range->setNumber(row, 3 + r, *m.values[i], number);
-      if (m.margins[i]) range->setNumber(row, 3 + runs + r, *m.margins[i], percent);
-      if (m.minimum[i]) range->setNumber(row, limits + r, *m.minimum[i], number);
-      if (m.maximum[i]) range->setNumber(row, limits + runs + r, *m.maximum[i], number);
+      if (const auto v = measurements.value(m, i)) range->setNumber(row, 3 + r, *v, number);
+      if (const auto v = measurements.margin(m, i))
+        range->setNumber(row, 3 + runs + r, *v, percent);
+      if (const auto v = measurements.minimum(m, i)) range->setNumber(row, limits + r, *v, number);
+      if (const auto v = measurements.maximum(m, i))
+        range->setNumber(row, limits + runs + r, *v, number);
     }
-    range->setItem(row, 3 + 2 * runs, trendText(m.trend, language), CellLook());
-    if (m.marginShrank) status = range->setItem(row, 4 + 2 * runs, pick(kYes, language), flagged);
+    range->setItem(row, 3 + 2 * runs, trendText(measurements.trend(m), language), CellLook());
+    if (measurements.marginShrank(m))
+      status = range->setItem(row, 4 + 2 * runs, pick(kYes, language), flagged);
     ++row;
     if ((row - 5) % kRowsPerPack == 0) range->packRowsAbove(row);
   }
@@ -473,26 +597,27 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
                            .arg(sheetRow)
                            .arg(columnLetters(firstColumn + runs - 1));
   };
-  int top = 5 + static_cast<int>(comparison.measurements.size()) + 2;
+  int top = 5 + static_cast<int>(count) + 2;
   int chartRow = 5;
   int charts = 0;
-  for (const CompareMeasurement& m : comparison.measurements) {
-    bool anyValue = false;
-    for (const auto& v : m.values) anyValue |= v.has_value();
+  for (std::size_t m = 0; m < count; ++m) {
+    const bool anyValue = measurements.anyValue(m);
     if (anyValue && charts == excel::kMaxCharts && status == kSheetOk) {
       // Past that many, charts only weigh the workbook down: the table
       // holds every measurement, and a line above the charts says so.
-      range->setItem(5 + static_cast<int>(comparison.measurements.size()) + 1, 1,
+      range->setItem(5 + static_cast<int>(count) + 1, 1,
                      pick(kChartsCapped, language).arg(excel::kMaxCharts), flagged);
       break;
     }
     if (anyValue && status == kSheetOk) {
       ++charts;
+      const QString name = measurements.name(m);
+      const QString& unit = measurements.unit(m);
       LineChart chart;
-      chart.title = m.unit.isEmpty() ? m.name : QStringLiteral("%1 (%2)").arg(m.name, m.unit);
+      chart.title = unit.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, unit);
       chart.categoriesReference = cells(4, 3);
       chart.numberFormat = QLatin1String(excel::kEngineeringFormat);
-      chart.series = {{m.name, cells(chartRow, 3), QStringLiteral("1F4E9A"), false},
+      chart.series = {{name, cells(chartRow, 3), QStringLiteral("1F4E9A"), false},
                       {pick(kMinimumOf, language).arg(QString()).trimmed(), cells(chartRow, limits),
                        QStringLiteral("808080"), true},
                       {pick(kMaximumOf, language).arg(QString()).trimmed(),
@@ -508,6 +633,31 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   }
   sheet->activate();
   return book.save(status, target, error);
+}
+
+}  // namespace
+
+bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
+                      const QString& target, QString* error) {
+  PackedMeasurements measurements;
+  if (!measurements.pack(comparison.measurements, comparison.runs.size())) {
+    *error = QStringLiteral("the comparison's measurements do not match its runs");
+    return false;
+  }
+  return writeComparisonWorkbook(templateFile, comparison, measurements, language, target, error);
+}
+
+bool exportComparisonReleasing(const QString& templateFile, Comparison& comparison, int language,
+                               const QString& target, QString* error) {
+  PackedMeasurements measurements;
+  if (!measurements.pack(comparison.measurements, comparison.runs.size()))
+    return exportComparison(templateFile, comparison, language, target, error);
+  std::vector<CompareMeasurement>().swap(comparison.measurements);
+  returnFreedMemory();
+  const bool written =
+      writeComparisonWorkbook(templateFile, comparison, measurements, language, target, error);
+  comparison.measurements = measurements.unpack();
+  return written;
 }
 
 bool spreadsheetApplicationInstalled() {

@@ -158,6 +158,12 @@ bool exportResultSources(const QString& templateFile, const QStringList& sourceP
 bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
                       const QString& target, QString* error);
 
+// The same for a comparison that may be lent: while the workbook is written
+// its measurements are held packed (a fraction of their memory), and they
+// are given back as they were before it returns, whatever the outcome.
+bool exportComparisonReleasing(const QString& templateFile, Comparison& comparison, int language,
+                               const QString& target, QString* error);
+
 // A sheet name for the result read from `sourcePath`: the file name without
 // its extension, characters sheet names cannot hold replaced, at most 31
 // characters, and different (ignoring case) from every name in `taken`.

@@ -4,8 +4,10 @@
 
 #include <zip.h>
 #include <zlib.h>
+#include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QTemporaryFile>
 #include <QTimeZone>
 #include <algorithm>
 #include <cctype>
@@ -291,8 +293,12 @@ void addOverride(pugi::xml_node types, const std::string& part, const char* cont
 }
 
 // A piece of a sheet's packed rows: their text deflated, and its length.
+// The deflated bytes wait in the workbook's spool file (at `offset`, of
+// `length` bytes), or here when no spool file could be had.
 struct PackedChunk {
   QByteArray deflated;
+  qint64 offset = -1;
+  qint64 length = 0;
   std::size_t size = 0;
 };
 
@@ -303,6 +309,8 @@ struct PackedChunk {
 struct PackedReader {
   std::string_view head, tail;
   const std::vector<PackedChunk>* chunks = nullptr;
+  QFile* spool = nullptr;
+  QByteArray spooled;       // the deflated chunk read back from the spool file
   std::size_t segment = 0;  // 0 the head, 1..n the chunks, n + 1 the tail
   std::size_t offset = 0;
   std::string unpacked;  // the chunk being read
@@ -317,11 +325,18 @@ struct PackedReader {
     } else if (segment <= chunks->size()) {
       const PackedChunk& chunk = (*chunks)[segment - 1];
       if (unpacked.size() != chunk.size) {
+        const QByteArray* deflated = &chunk.deflated;
+        if (chunk.offset >= 0) {
+          if (!spool || !spool->seek(chunk.offset)) return false;
+          spooled.resize(static_cast<qsizetype>(chunk.length));
+          if (spool->read(spooled.data(), chunk.length) != chunk.length) return false;
+          deflated = &spooled;
+        }
         unpacked.assign(chunk.size, '\0');
         uLongf length = static_cast<uLongf>(chunk.size);
         if (uncompress(reinterpret_cast<Bytef*>(unpacked.data()), &length,
-                       reinterpret_cast<const Bytef*>(chunk.deflated.constData()),
-                       static_cast<uLong>(chunk.deflated.size())) != Z_OK ||
+                       reinterpret_cast<const Bytef*>(deflated->constData()),
+                       static_cast<uLong>(deflated->size())) != Z_OK ||
             length != chunk.size) {
           unpacked.clear();
           return false;
@@ -369,6 +384,7 @@ zip_int64_t packedReaderCommand(void* state, void* data, zip_uint64_t length,
       return reader->read(static_cast<char*>(data), length);
     case ZIP_SOURCE_CLOSE:
       reader->unpacked = std::string();
+      reader->spooled = QByteArray();
       return 0;
     case ZIP_SOURCE_STAT: {
       if (length < sizeof(zip_stat_t)) {
@@ -403,11 +419,13 @@ zip_int64_t packedReaderCommand(void* state, void* data, zip_uint64_t length,
 
 // The source of a sheet with packed rows; the texts must outlive the archive's closing.
 zip_source_t* packedSource(zip_t* zip, std::string_view head,
-                           const std::vector<PackedChunk>& chunks, std::string_view tail) {
+                           const std::vector<PackedChunk>& chunks, QFile* spool,
+                           std::string_view tail) {
   auto* reader = new PackedReader;
   reader->head = head;
   reader->tail = tail;
   reader->chunks = &chunks;
+  reader->spool = spool;
   reader->size = head.size() + tail.size();
   for (const PackedChunk& chunk : chunks) reader->size += chunk.size;
   reader->mtime = time(nullptr);
@@ -416,6 +434,91 @@ zip_source_t* packedSource(zip_t* zip, std::string_view head,
   if (!source) {
     zip_error_fini(&reader->error);
     delete reader;
+  }
+  return source;
+}
+
+// A new archive written straight into a file as libzip makes it, instead of
+// into memory first: it goes back only to complete entries' headers.
+struct SinkTarget {
+  WholeFileSink* sink = nullptr;
+  qint64 end = 0;  // the furthest byte written
+  zip_error_t error;
+};
+
+zip_int64_t sinkTargetCommand(void* state, void* data, zip_uint64_t length,
+                              zip_source_cmd_t command) {
+  auto* target = static_cast<SinkTarget*>(state);
+  WholeFileSink& sink = *target->sink;
+  switch (command) {
+    case ZIP_SOURCE_STAT: {
+      // Empty: the archive is a new one.
+      if (length < sizeof(zip_stat_t)) {
+        zip_error_set(&target->error, ZIP_ER_INVAL, 0);
+        return -1;
+      }
+      auto* st = static_cast<zip_stat_t*>(data);
+      zip_stat_init(st);
+      st->size = 0;
+      st->valid = ZIP_STAT_SIZE;
+      return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_OPEN:
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_READ:
+    case ZIP_SOURCE_SEEK:
+    case ZIP_SOURCE_TELL:
+    case ZIP_SOURCE_BEGIN_WRITE:
+    case ZIP_SOURCE_COMMIT_WRITE:
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+    case ZIP_SOURCE_REMOVE:
+      return 0;
+    case ZIP_SOURCE_WRITE:
+      if (!sink.write(static_cast<const char*>(data), static_cast<qint64>(length))) {
+        zip_error_set(&target->error, ZIP_ER_WRITE, 0);
+        return -1;
+      }
+      target->end = std::max(target->end, sink.position());
+      return static_cast<zip_int64_t>(length);
+    case ZIP_SOURCE_SEEK_WRITE: {
+      const zip_int64_t offset = zip_source_seek_compute_offset(
+          static_cast<zip_uint64_t>(sink.position()), static_cast<zip_uint64_t>(target->end), data,
+          length, &target->error);
+      if (offset < 0) return -1;
+      if (!sink.seek(offset)) {
+        zip_error_set(&target->error, ZIP_ER_SEEK, 0);
+        return -1;
+      }
+      return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE:
+      return sink.position();
+    case ZIP_SOURCE_ERROR:
+      return zip_error_to_data(&target->error, data, length);
+    case ZIP_SOURCE_FREE:
+      zip_error_fini(&target->error);
+      delete target;
+      return 0;
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(
+          ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+          ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_BEGIN_WRITE,
+          ZIP_SOURCE_WRITE, ZIP_SOURCE_COMMIT_WRITE, ZIP_SOURCE_ROLLBACK_WRITE,
+          ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE, -1);
+    default:
+      zip_error_set(&target->error, ZIP_ER_OPNOTSUPP, 0);
+      return -1;
+  }
+}
+
+zip_source_t* sinkTarget(WholeFileSink& sink, zip_error_t* error) {
+  auto* target = new SinkTarget;
+  target->sink = &sink;
+  zip_error_init(&target->error);
+  zip_source_t* source = zip_source_function_create(sinkTargetCommand, target, error);
+  if (!source) {
+    zip_error_fini(&target->error);
+    delete target;
   }
   return source;
 }
@@ -1345,8 +1448,26 @@ void WorkbookFile::packRowsAbove(int row) {
     compress2(reinterpret_cast<Bytef*>(deflated.data()), &length,
               reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size()), 1);
     deflated.truncate(static_cast<qsizetype>(length));
-    deflated.squeeze();
-    sheet.packed.push_back({std::move(deflated), text.size()});
+    PackedChunk chunk;
+    chunk.size = text.size();
+    if (!spool_ && !spoolRefused_) {
+      auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                   QStringLiteral("/karvel-rows-XXXXXX"));
+      if (file->open())
+        spool_ = std::move(file);
+      else
+        spoolRefused_ = true;
+    }
+    const qint64 at = spool_ ? spool_->size() : -1;
+    if (spool_ && spool_->seek(at) && spool_->write(deflated) == deflated.size()) {
+      chunk.offset = at;
+      chunk.length = deflated.size();
+    } else {
+      // A full or missing temporary folder: the rows stay in memory instead.
+      deflated.squeeze();
+      chunk.deflated = std::move(deflated);
+    }
+    sheet.packed.push_back(std::move(chunk));
     sheet.packedSize += text.size();
     text.clear();
   };
@@ -1398,7 +1519,15 @@ QString WorkbookFile::usedRange() const {
   return first == last ? first : first + u':' + last;
 }
 
-QByteArray WorkbookFile::toBytes(QString* error) {
+// A part's text; a sheet with packed rows is its text up to them, the
+// rows, and its text after them.
+struct WorkbookFile::Written {
+  std::string text;
+  const Sheet* packed = nullptr;
+  std::string tail;
+};
+
+bool WorkbookFile::prepareParts(WrittenParts* out, QString* error) {
   // Every sheet written into gets its used range.
   const int selected = selected_;
   for (int i = 0; i < sheetCount(); ++i) {
@@ -1423,17 +1552,10 @@ QByteArray WorkbookFile::toBytes(QString* error) {
   }
   selected_ = selected;
 
-  // A part's text; a sheet with packed rows is its text up to them, the
-  // rows, and its text after them.
-  struct Written {
-    std::string text;
-    const Sheet* packed = nullptr;
-    std::string tail;
-  };
   std::map<std::string, const Sheet*> packedSheets;
   for (const auto& sheet : sheets_)
     if (!sheet->packed.empty()) packedSheets[sheet->part] = sheet.get();
-  std::map<std::string, Written> written;
+  WrittenParts& written = *out;
   for (const auto& [name, p] : parts_) {
     if (!p->touched) continue;
     Written w;
@@ -1463,37 +1585,41 @@ QByteArray WorkbookFile::toBytes(QString* error) {
     if (!bad.isEmpty()) {
       *error = QStringLiteral("part %1 would hold a character XML forbids (%2)")
                    .arg(QString::fromStdString(name), bad);
-      return {};
+      return false;
     }
     written[name] = std::move(w);
   }
+  return true;
+}
 
+bool WorkbookFile::writePackage(zip_source* output, const WrittenParts& written, QString* error) {
+  ZipSource taken;
+  taken.source = output;
   ZipArchive source;
   source.zip = openArchive(package_, error);
-  if (!source.zip) return {};
+  if (!source.zip) return false;
 
   zip_error_t zerr;
   zip_error_init(&zerr);
-  ZipSource buffer;
-  buffer.source = zip_source_buffer_create(nullptr, 0, 0, &zerr);
   ZipArchive target;
-  if (buffer.source) target.zip = zip_open_from_source(buffer.source, ZIP_TRUNCATE, &zerr);
+  target.zip = zip_open_from_source(output, ZIP_TRUNCATE, &zerr);
   if (!target.zip) {
     *error = QString::fromUtf8(zip_error_strerror(&zerr));
     zip_error_fini(&zerr);
-    return {};
+    return false;
   }
+  taken.source = nullptr;  // the archive has it now
   zip_error_fini(&zerr);
-  zip_source_keep(buffer.source);  // read the result back after zip_close
 
   auto fail = [&](zip_t* zip) {
     *error = QString::fromUtf8(zip_error_strerror(zip_get_error(zip)));
-    return QByteArray();
+    return false;
   };
   auto addWritten = [&](const std::string& name) -> bool {
     const Written& w = written.at(name);
-    zip_source_t* part = w.packed ? packedSource(target.zip, w.text, w.packed->packed, w.tail)
-                                  : zip_source_buffer(target.zip, w.text.data(), w.text.size(), 0);
+    zip_source_t* part =
+        w.packed ? packedSource(target.zip, w.text, w.packed->packed, spool_.get(), w.tail)
+                 : zip_source_buffer(target.zip, w.text.data(), w.text.size(), 0);
     if (!part) return false;
     const zip_int64_t index = zip_file_add(target.zip, name.c_str(), part, ZIP_FL_ENC_RAW);
     if (index < 0) {
@@ -1526,6 +1652,24 @@ QByteArray WorkbookFile::toBytes(QString* error) {
     if (p->added && !addWritten(name)) return fail(target.zip);
   if (zip_close(target.zip) != 0) return fail(target.zip);
   target.zip = nullptr;
+  return true;
+}
+
+QByteArray WorkbookFile::toBytes(QString* error) {
+  WrittenParts written;
+  if (!prepareParts(&written, error)) return {};
+  zip_error_t zerr;
+  zip_error_init(&zerr);
+  ZipSource buffer;
+  buffer.source = zip_source_buffer_create(nullptr, 0, 0, &zerr);
+  if (!buffer.source) {
+    *error = QString::fromUtf8(zip_error_strerror(&zerr));
+    zip_error_fini(&zerr);
+    return {};
+  }
+  zip_error_fini(&zerr);
+  zip_source_keep(buffer.source);  // read the result back after the archive's closing
+  if (!writePackage(buffer.source, written, error)) return {};
 
   zip_stat_t st;
   zip_stat_init(&st);
@@ -1544,12 +1688,29 @@ QByteArray WorkbookFile::toBytes(QString* error) {
 }
 
 bool WorkbookFile::saveTo(const QString& path, QString* error) {
-  const QByteArray bytes = toBytes(error);
-  if (bytes.isEmpty()) return false;
+  // A part that cannot be written refuses the save before any file is made.
+  WrittenParts written;
+  if (!prepareParts(&written, error)) return false;
   // Any failure on the way keeps the old target.
   QString reason;
-  if (!writeFileWhole(path, bytes, &reason)) {
-    *error = QStringLiteral("%1: %2").arg(path, reason);
+  bool packageFailed = false;
+  const bool saved = writeFileWholeFrom(
+      path,
+      [&](WholeFileSink& sink, QString* why) {
+        zip_error_t zerr;
+        zip_error_init(&zerr);
+        zip_source_t* target = sinkTarget(sink, &zerr);
+        if (!target) *why = QString::fromUtf8(zip_error_strerror(&zerr));
+        zip_error_fini(&zerr);
+        if (!target || writePackage(target, written, why)) return target != nullptr;
+        // A failed write names its own cause; anything else is the package's.
+        packageFailed = !sink.failed();
+        return false;
+      },
+      &reason);
+  if (!saved) {
+    *error =
+        packageFailed && !reason.isEmpty() ? reason : QStringLiteral("%1: %2").arg(path, reason);
     return false;
   }
   return true;

@@ -15,6 +15,9 @@
 #include <string>
 #include <vector>
 
+class QFile;
+struct zip_source;
+
 namespace karvel {
 
 // Whether XML 1.0 allows the character in a document. Every text the
@@ -127,7 +130,8 @@ class WorkbookFile {
   QByteArray toBytes(QString* error);
   // Writes the package to `path` through a temporary file in the same folder
   // that is then renamed over it: afterwards the folder holds either the whole
-  // new file or what it held before, never a partial file.
+  // new file or what it held before, never a partial file. The package goes
+  // into that file as it is made, never whole in memory.
   bool saveTo(const QString& path, QString* error);
 
  private:
@@ -158,6 +162,19 @@ class WorkbookFile {
   std::map<std::string, std::string> drawings_;  // sheet part -> its drawing part
   std::string newPartName(const std::string& folder, const char* stem, const char* extension) const;
   Part* relationshipsOf(const std::string& partName, QString* error);
+
+  // The text of each part the save writes, checked; see toBytes.
+  struct Written;
+  using WrittenParts = std::map<std::string, Written>;
+  bool prepareParts(WrittenParts* written, QString* error);
+  // Writes the package into `target`, a writable zip source, which it takes.
+  bool writePackage(zip_source* target, const WrittenParts& written, QString* error);
+  // Where packed rows wait for the save (a temporary file), so that a
+  // workbook of many large sheets does not hold them all in memory; null
+  // until rows are packed, or when no such file could be made (they are
+  // then held in memory).
+  std::unique_ptr<QFile> spool_;
+  bool spoolRefused_ = false;
 };
 
 }  // namespace karvel

@@ -176,3 +176,59 @@ TEST(SafeWrite, ALinkIsFollowed) {
   EXPECT_TRUE(QFileInfo(link).isSymLink());
   EXPECT_EQ(readAll(real), "new");
 }
+
+// Content made while it is written (a workbook going straight into its
+// file): written where the producer goes, back over what it wrote too; a
+// producer that gives up, or a disk that fills up under it, keeps the old
+// file, leaves nothing beside it and says why.
+TEST(SafeWrite, ContentMadeWhileWrittenGoesInWholeOrNotAtAll) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("book.xlsx");
+  put(path, "old content");
+  ASSERT_TRUE(writeFileWholeFrom(
+      path,
+      [](WholeFileSink& sink, QString*) {
+        const bool written = sink.write("head ----", 9) && sink.write(" tail", 5);
+        EXPECT_EQ(sink.position(), 14);
+        // Back over the dashes, then on at the end.
+        return written && sink.seek(5) && sink.write("done", 4) && sink.position() == 9 &&
+               sink.seek(14) && sink.write("!", 1) && !sink.failed();
+      },
+      nullptr));
+  EXPECT_EQ(readAll(path), "head done tail!");
+
+  QString reason;
+  EXPECT_FALSE(writeFileWholeFrom(
+      path,
+      [](WholeFileSink& sink, QString* why) {
+        sink.write("partial", 7);
+        *why = QStringLiteral("the package is damaged");
+        return false;
+      },
+      &reason));
+  EXPECT_EQ(reason, "the package is damaged");
+  EXPECT_EQ(readAll(path), "head done tail!");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"book.xlsx"});
+
+#ifdef Q_OS_UNIX
+  {
+    test::FileSizeLimit full(4096);
+    ASSERT_TRUE(full.active());
+    const QByteArray big(64 * 1024, 'x');
+    bool sinkFailed = false;
+    EXPECT_FALSE(writeFileWholeFrom(
+        path,
+        [&](WholeFileSink& sink, QString* why) {
+          if (sink.write(big.constData(), big.size())) return true;
+          sinkFailed = sink.failed();
+          *why = QStringLiteral("not this");  // the sink's own reason wins
+          return false;
+        },
+        &reason));
+    EXPECT_TRUE(sinkFailed);
+    EXPECT_EQ(reason, qt_error_string(EFBIG));
+  }
+  EXPECT_EQ(readAll(path), "head done tail!");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"book.xlsx"});
+#endif
+}

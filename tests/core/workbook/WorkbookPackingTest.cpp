@@ -7,7 +7,9 @@
 #include <zip.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <map>
 
@@ -222,4 +224,138 @@ TEST(WorkbookPacking, ExportPeakMemoryStaysWithinTenTimesTheInput) {
   const double ratio =
       static_cast<double>(big.peakKiB - small.peakKiB) * 1024 / static_cast<double>(text.size());
   EXPECT_LE(ratio, 10.0) << "peak " << big.peakKiB << " KiB, start-up " << small.peakKiB << " KiB";
+}
+
+// Packed rows wait in a temporary file rather than in memory, and the save
+// streams the package into its file: the same parts as the package in
+// memory, whether or not a temporary folder could be had.
+TEST(WorkbookPacking, PackedRowsWaitOnDiskAndTheSaveStreamsTheSamePackage) {
+  QTemporaryDir spool, dir;
+  const QByteArray oldTemp = qgetenv("TMPDIR");
+  auto book = [&](const QByteArray& temp) {
+    qputenv("TMPDIR", temp);
+    QString error;
+    auto b = WorkbookFile::load(templateFile(), &error);
+    EXPECT_TRUE(b) << error.toStdString();
+    if (b) writeRows(*b, true);
+    return b;
+  };
+  auto spooled = book(spool.path().toLocal8Bit());
+  auto held = book(dir.filePath("missing").toLocal8Bit());
+  qputenv("TMPDIR", oldTemp);
+  ASSERT_TRUE(spooled && held);
+  // The spool file may have no name (Linux makes it unnamed): look for it
+  // among the open files.
+  auto spoolSize = [&] {
+    qint64 size = 0;
+#ifdef Q_OS_LINUX
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
+      if (fd.symLinkTarget().startsWith(spool.path())) size += QFileInfo(fd.filePath()).size();
+#endif
+    return size;
+  };
+#ifdef Q_OS_LINUX
+  EXPECT_GT(spoolSize(), 1000);
+#endif
+  QString error;
+  const auto expected = partsOf(held->toBytes(&error));
+  ASSERT_GT(expected.size(), 3u) << error.toStdString();
+  for (WorkbookFile* b : {spooled.get(), held.get()}) {
+    const QString path = dir.filePath(b == held.get() ? "held.xlsx" : "spooled.xlsx");
+    ASSERT_TRUE(b->saveTo(path, &error)) << error.toStdString();
+    auto parts = partsOfFile(path);
+    auto wanted = expected;
+    wanted.erase("docProps/core.xml");
+    EXPECT_TRUE(parts == wanted);
+  }
+  EXPECT_TRUE(partsOf(spooled->toBytes(&error)) == expected);
+  // Nothing but the two workbooks is left in their folder.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"held.xlsx", "spooled.xlsx"}));
+  spooled.reset();
+  EXPECT_EQ(spoolSize(), 0);
+  EXPECT_TRUE(QDir(spool.path()).entryList({"karvel-rows-*"}, QDir::Files).isEmpty());
+}
+
+// The command line lends its comparison to the workbook, which holds its
+// measurements packed meanwhile: the same workbook, and the measurements
+// back exactly as they were, missing numbers included, even after a failure.
+TEST(WorkbookPacking, ALentComparisonWritesTheSameWorkbookAndComesBackWhole) {
+  QTemporaryDir dir;
+  QStringList paths;
+  for (int day = 21; day <= 23; ++day) {
+    paths << dir.filePath(QStringLiteral("RUN_%1.HTM").arg(day));
+    // The last run is shorter: its later measurements are missing.
+    ASSERT_TRUE(writeBytes(paths.last(), bigResultText(day == 23 ? 20 * 1024 : 30 * 1024, day)));
+  }
+  QString error;
+  CompareOptions options;
+  options.keepRows = false;
+  const auto original = compareResultFiles(paths, options, English, &error);
+  ASSERT_TRUE(original) << error.toStdString();
+  auto lent = original;
+  const QString a = dir.filePath("const.xlsx"), b = dir.filePath("lent.xlsx");
+  ASSERT_TRUE(exportComparison(templateFile(), *original, English, a, &error));
+  ASSERT_TRUE(exportComparisonReleasing(templateFile(), *lent, English, b, &error));
+  EXPECT_TRUE(partsOfFile(a) == partsOfFile(b));
+
+  auto same = [&] {
+    ASSERT_EQ(lent->measurements.size(), original->measurements.size());
+    bool anyMissing = false;
+    for (std::size_t i = 0; i < original->measurements.size(); ++i) {
+      const CompareMeasurement& x = original->measurements[i];
+      const CompareMeasurement& y = lent->measurements[i];
+      EXPECT_EQ(x.name, y.name);
+      EXPECT_EQ(x.unit, y.unit);
+      EXPECT_EQ(x.values, y.values);
+      EXPECT_EQ(x.minimum, y.minimum);
+      EXPECT_EQ(x.maximum, y.maximum);
+      EXPECT_EQ(x.margins, y.margins);
+      EXPECT_EQ(x.statuses, y.statuses);
+      EXPECT_EQ(x.trend, y.trend);
+      EXPECT_EQ(x.marginShrank, y.marginShrank);
+      anyMissing |= !x.values[2];
+    }
+    EXPECT_TRUE(anyMissing);
+  };
+  same();
+  QFile::remove(paths[0]);
+  EXPECT_FALSE(
+      exportComparisonReleasing(templateFile(), *lent, English, dir.filePath("gone.xlsx"), &error));
+  EXPECT_TRUE(error.contains("RUN_21.HTM")) << error.toStdString();
+  same();
+}
+
+// More results in one workbook do not take more memory: the packed rows
+// and the package go to disk as they are made. A comparison written into a
+// workbook stays within ten times its largest input too.
+TEST(WorkbookPacking, PeakMemoryDoesNotGrowWithTheNumberOfResults) {
+  QTemporaryDir dir;
+  constexpr qsizetype kSize = 3 * 1024 * 1024;
+  QStringList inputs;
+  for (int day = 21; day <= 27; ++day) {
+    inputs << dir.filePath(QStringLiteral("RUN_%1.HTM").arg(day));
+    ASSERT_TRUE(writeBytes(inputs.last(), bigResultText(kSize, day)));
+  }
+  const QString cli = QStringLiteral(KARVEL_APPDIR "/karvel-cli");
+  const QString out = dir.filePath("out.xlsx");
+  const PeakRun start = runForPeakMemory(
+      cli, {"result", "export", KARVEL_SOURCE_DIR "/resources/samples/LIN_PASS.HTM", out});
+  const PeakRun three =
+      runForPeakMemory(cli, QStringList{"result", "export"} + inputs.mid(0, 3) + QStringList{out});
+  const PeakRun seven =
+      runForPeakMemory(cli, QStringList{"result", "export"} + inputs + QStringList{out});
+  const PeakRun compared = runForPeakMemory(
+      cli, QStringList{"result", "compare"} + inputs.mid(0, 3) + QStringList{"--workbook", out});
+  ASSERT_EQ(start.exitCode, 0);
+  ASSERT_EQ(three.exitCode, 0);
+  ASSERT_EQ(seven.exitCode, 0);
+  ASSERT_EQ(compared.exitCode, 0);
+  auto beyondStart = [&](const PeakRun& run) {
+    return static_cast<double>(run.peakKiB - start.peakKiB) * 1024 / static_cast<double>(kSize);
+  };
+  // Four more files once took about nine more inputs' worth.
+  EXPECT_LE(beyondStart(seven) - beyondStart(three), 1.5)
+      << "three " << three.peakKiB << " KiB, seven " << seven.peakKiB << " KiB";
+  EXPECT_LE(beyondStart(compared), 10.0) << "peak " << compared.peakKiB << " KiB";
 }
