@@ -81,6 +81,12 @@ struct AppState {
   // write changes on disk only what changed since. Null before either.
   std::shared_ptr<const SettingsValues> settingsOnDisk;
 
+  // The site register (settings lines "technician=" and "register="): the
+  // name filed with each result, asked once, and the register file; empty:
+  // not asked yet, and the default register (Register::defaultPath).
+  QString technician;
+  QString registerPath;
+
   // The open bus definition document; null when none.
   std::shared_ptr<XmlDocument> xmlDocument;
 

@@ -142,6 +142,8 @@ bool marginShrank(const CompareMeasurement& m, const CompareOptions& options) {
 
 }  // namespace
 
+bool sameBus(const QString& a, const QString& b) { return normalisedBus(a) == normalisedBus(b); }
+
 std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const CompareOptions& options,
                                       QString* error, int language, RunOrder order) {
   if (runs.empty()) {
@@ -153,7 +155,7 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
     return std::nullopt;
   }
   for (const CompareRun& run : runs) {
-    if (normalisedBus(run.table.busHeading) != normalisedBus(runs.front().table.busHeading)) {
+    if (!sameBus(run.table.busHeading, runs.front().table.busHeading)) {
       if (error)
         *error =
             pick(comparetext::kDifferentBuses, language)

@@ -1,0 +1,118 @@
+// The five-language texts of the site register's messages (French, English,
+// German, Spanish, Italian). %1 is always the register file or the result
+// named first.
+#pragma once
+
+#include "core/frame/Texts.h"
+
+namespace karvel::registertext {
+
+// %1 the register file, %2 the reason (one of the k*Reason texts or the
+// database's own words).
+inline constexpr Text5 kCannotOpen = {
+    "Le registre %1 ne peut pas être ouvert : %2", "The register %1 cannot be opened: %2",
+    "Das Register %1 kann nicht geöffnet werden: %2", "No se puede abrir el registro %1: %2",
+    "Impossibile aprire il registro %1: %2"};
+inline constexpr Text5 kForeignReason = {
+    "ce n'est pas une base SQLite", "it is not an SQLite database", "es ist keine SQLite-Datenbank",
+    "no es una base de datos SQLite", "non è un database SQLite"};
+inline constexpr Text5 kOtherProgramReason = {
+    "c'est une base SQLite d'un autre programme, pas un registre KARVEL",
+    "it is an SQLite database of another program, not a KARVEL register",
+    "es ist eine SQLite-Datenbank eines anderen Programms, kein KARVEL-Register",
+    "es una base de datos SQLite de otro programa, no un registro KARVEL",
+    "è un database SQLite di un altro programma, non un registro KARVEL"};
+// %1 the problem the database reports.
+inline constexpr Text5 kDamagedReason = {
+    "le fichier est endommagé (%1)", "the file is damaged (%1)", "die Datei ist beschädigt (%1)",
+    "el fichero está dañado (%1)", "il file è danneggiato (%1)"};
+// %1 the file's schema version, %2 the newest this program reads.
+inline constexpr Text5 kNewerReason = {
+    "il a été écrit par une version plus récente de KARVEL (schéma %1, celle-ci lit "
+    "jusqu'au %2) ; il n'a pas été modifié",
+    "it was written by a newer version of KARVEL (schema %1, this one reads up to %2); it was "
+    "left unchanged",
+    "es wurde von einer neueren KARVEL-Version geschrieben (Schema %1, diese liest bis %2); es "
+    "blieb unverändert",
+    "fue escrito por una versión más reciente de KARVEL (esquema %1, esta lee hasta el %2); no "
+    "se ha modificado",
+    "è stato scritto da una versione più recente di KARVEL (schema %1, questa legge fino al %2); "
+    "non è stato modificato"};
+
+// %1 the register file, %2 the reason. Nothing of the operation was kept.
+inline constexpr Text5 kCannotWrite = {
+    "Le registre %1 n'a pas pu être écrit : %2\nIl garde ce qu'il avait.",
+    "The register %1 could not be written: %2\nIt keeps what it had.",
+    "Das Register %1 konnte nicht geschrieben werden: %2\nEs behält, was es hatte.",
+    "No se ha podido escribir el registro %1: %2\nConserva lo que tenía.",
+    "Impossibile scrivere il registro %1: %2\nConserva ciò che aveva."};
+inline constexpr Text5 kBusyReason = {
+    "il est resté occupé par un autre programme", "another program kept it busy",
+    "ein anderes Programm hielt es belegt", "otro programa lo mantuvo ocupado",
+    "un altro programma lo ha tenuto occupato"};
+
+// %1 the file, %2 the result's number, %3 the site, %4 the segment.
+inline constexpr Text5 kAlreadyFiled = {"%1 est déjà dans le registre : résultat %2 (%3 / %4).",
+                                        "%1 is already in the register: result %2 (%3 / %4).",
+                                        "%1 ist schon im Register: Ergebnis %2 (%3 / %4).",
+                                        "%1 ya está en el registro: resultado %2 (%3 / %4).",
+                                        "%1 è già nel registro: risultato %2 (%3 / %4)."};
+// %1 the file.
+inline constexpr Text5 kNotAResult = {
+    "%1 n'est pas un fichier de résultat (aucune marque de résultat)",
+    "%1 is not a result file (no result markers found)",
+    "%1 ist keine Ergebnisdatei (keine Ergebnismarken gefunden)",
+    "%1 no es un fichero de resultado (no hay marcas de resultado)",
+    "%1 non è un file di risultato (nessun marcatore di risultato)"};
+// %1 the file, %2 its bus, %3 the segment, %4 the segment's bus.
+inline constexpr Text5 kOtherBus = {
+    "%1 est un résultat du bus « %2 », le segment %3 porte « %4 »",
+    "%1 is a result of the bus \"%2\"; the segment %3 carries \"%4\"",
+    "%1 ist ein Ergebnis des Busses „%2“; das Segment %3 trägt „%4“",
+    "%1 es un resultado del bus «%2»; el segmento %3 lleva «%4»",
+    "%1 è un risultato del bus «%2»; il segmento %3 porta «%4»"};
+// %1 the site or segment name that is missing.
+inline constexpr Text5 kNameNeeded = {"Un site et un segment sont nécessaires (non vides)",
+                                      "A site and a segment are needed (not empty)",
+                                      "Ein Standort und ein Segment sind nötig (nicht leer)",
+                                      "Se necesitan un emplazamiento y un segmento (no vacíos)",
+                                      "Servono un sito e un segmento (non vuoti)"};
+// %1 the result's number.
+inline constexpr Text5 kNoSuchResult = {
+    "Le registre n'a pas de résultat %1", "The register has no result %1",
+    "Das Register hat kein Ergebnis %1", "El registro no tiene el resultado %1",
+    "Il registro non ha il risultato %1"};
+// %1 the site, %2 the segment.
+inline constexpr Text5 kNoSuchSegment = {
+    "Le registre n'a pas de segment %2 sur le site %1",
+    "The register has no segment %2 at the site %1",
+    "Das Register hat kein Segment %2 am Standort %1",
+    "El registro no tiene el segmento %2 en el emplazamiento %1",
+    "Il registro non ha il segmento %2 nel sito %1"};
+// %1 the site, %2 the segment.
+inline constexpr Text5 kNoBaseline = {"Le segment %2 du site %1 n'a pas de référence",
+                                      "The segment %2 of the site %1 has no baseline",
+                                      "Das Segment %2 des Standorts %1 hat keine Referenz",
+                                      "El segmento %2 del emplazamiento %1 no tiene referencia",
+                                      "Il segmento %2 del sito %1 non ha un riferimento"};
+// %1 the result's number, %2 its file: its stored bytes no longer match its hash.
+inline constexpr Text5 kStoredFileChanged = {
+    "Le fichier du résultat %1 (%2) ne correspond plus à son empreinte",
+    "The file of result %1 (%2) no longer matches its hash",
+    "Die Datei des Ergebnisses %1 (%2) passt nicht mehr zu ihrem Hash",
+    "El fichero del resultado %1 (%2) ya no coincide con su huella",
+    "Il file del risultato %1 (%2) non corrisponde più alla sua impronta"};
+// %1 the backup file.
+inline constexpr Text5 kBackupExists = {
+    "%1 existe déjà : la copie n'écrit pas par-dessus un fichier",
+    "%1 already exists: the copy does not write over a file",
+    "%1 existiert schon: die Kopie schreibt nicht über eine Datei",
+    "%1 ya existe: la copia no escribe encima de un fichero",
+    "%1 esiste già: la copia non scrive sopra un file"};
+// %1 the backup file, %2 the reason.
+inline constexpr Text5 kBackupFailed = {
+    "La copie du registre dans %1 a échoué : %2", "The copy of the register into %1 failed: %2",
+    "Die Kopie des Registers nach %1 ist fehlgeschlagen: %2",
+    "La copia del registro en %1 ha fallado: %2", "La copia del registro in %1 non è riuscita: %2"};
+
+}  // namespace karvel::registertext
