@@ -78,7 +78,7 @@ bool fill(const QString& path) {
     result.prepare(
         "INSERT INTO result (segment_id, file_name, sha256, size, bus, verdict, verdict_status, "
         "result_date, date_source, filed_at, technician, note) VALUES (?, ?, ?, ?, "
-        "'CAN HS - 500 kbit/s', 'Bus within limits', 'pass', ?, 'file', ?, ?, ?)");
+        "'CAN HS - 500 kbit/s', 'Bus within limits', 'pass', ?, 'file', ?, ?, COALESCE(?, ''))");
     file.prepare("INSERT INTO result_file (result_id, bytes) VALUES (?, ?)");
     row.prepare(
         "INSERT INTO measurement (result_id, position, name, value, minimum, maximum, unit, "
