@@ -559,6 +559,14 @@ std::optional<std::vector<RegisterEntry>> Register::list(const RegisterFilter& f
     where << QStringLiteral("r.result_date >= ?");
     values << dateText(filter.since);
   }
+  if (filter.until.isValid()) {
+    where << QStringLiteral("r.result_date <= ?");
+    values << dateText(filter.until);
+  }
+  if (filter.verdict) {
+    where << QStringLiteral("r.verdict_status = ?");
+    values << statusName(*filter.verdict);
+  }
   if (!filter.text.isEmpty()) {
     QStringList any;
     for (const char* column : {"s.name", "s.customer", "g.name", "r.file_name", "r.note",
@@ -571,7 +579,9 @@ std::optional<std::vector<RegisterEntry>> Register::list(const RegisterFilter& f
   QString sql = QStringLiteral("SELECT ") + kEntryColumns;
   if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
   sql += QStringLiteral(" ORDER BY s.name, g.name, r.result_date, r.id");
-  if (filter.limit > 0) sql += QStringLiteral(" LIMIT %1").arg(filter.limit);
+  // The bus is matched as sameBus does, after the query; the limit then too.
+  const bool byBus = !filter.bus.trimmed().isEmpty();
+  if (filter.limit > 0 && !byBus) sql += QStringLiteral(" LIMIT %1").arg(filter.limit);
   QSqlQuery q(d_->db);
   q.setForwardOnly(true);
   q.prepare(sql);
@@ -581,8 +591,27 @@ std::optional<std::vector<RegisterEntry>> Register::list(const RegisterFilter& f
     return std::nullopt;
   }
   std::vector<RegisterEntry> out;
-  while (q.next()) out.push_back(entryFrom(q));
+  while (q.next()) {
+    if (byBus && !sameBus(q.value(7).toString(), filter.bus)) continue;
+    out.push_back(entryFrom(q));
+    if (filter.limit > 0 && int(out.size()) >= filter.limit) break;
+  }
   return out;
+}
+
+std::optional<RegisterEntry> Register::lastFiledOfBus(const QString& bus, QString* error) {
+  if (bus.trimmed().isEmpty()) return std::nullopt;
+  QSqlQuery q(d_->db);
+  q.setForwardOnly(true);
+  q.prepare(QStringLiteral("SELECT ") + kEntryColumns + QStringLiteral(" ORDER BY r.id DESC"));
+  if (!q.exec()) {
+    if (error) *error = d_->readFailure(q.lastError());
+    return std::nullopt;
+  }
+  // Newest first: the first of that bus ends the walk.
+  while (q.next())
+    if (sameBus(q.value(7).toString(), bus)) return entryFrom(q);
+  return std::nullopt;
 }
 
 std::optional<RegisterEntry> Register::entry(qint64 id, QString* error) {

@@ -60,6 +60,10 @@ class Register {
   // The results that pass `filter`, by site, segment, date and number.
   std::optional<std::vector<RegisterEntry>> list(const RegisterFilter& filter, QString* error);
   std::optional<RegisterEntry> entry(qint64 id, QString* error);
+  // The result of bus `bus` (blanks and case aside) filed last, whatever its
+  // date: where the next result of that bus most likely goes. Empty (no
+  // error) when none is filed.
+  std::optional<RegisterEntry> lastFiledOfBus(const QString& bus, QString* error);
   std::optional<std::vector<RegisterMeasurement>> measurements(qint64 id, QString* error);
   // The file as it was filed, byte for byte.
   std::optional<QByteArray> originalBytes(qint64 id, QString* error);

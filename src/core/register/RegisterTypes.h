@@ -106,6 +106,9 @@ struct RegisterFilter {
   QDateTime since;  // results dated at or after this
   QString text;     // found in the site, segment, file name, note, technician, serial or verdict
   int limit = 0;    // 0: all
+  QDateTime until;  // results dated at or before this
+  QString bus;      // results of this bus (blanks and case aside)
+  std::optional<Status> verdict;  // results whose verdict has this status
 };
 
 }  // namespace karvel

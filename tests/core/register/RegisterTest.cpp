@@ -216,6 +216,49 @@ TEST(Register, ListingFiltersBySiteSegmentDateAndText) {
   EXPECT_EQ(reg.list(f, &error)->size(), 0u) << "\"%\" matches only itself";
 }
 
+// The register window's search: a date range, the bus as comparisons match
+// it, the verdict's status; and the place proposed for the next result.
+TEST(Register, ListingFiltersByDateRangeBusAndVerdictAndKnowsTheLastPlaceOfABus) {
+  QTemporaryDir dir;
+  Register reg;
+  QString error;
+  ASSERT_TRUE(reg.open(dir.filePath("r.sqlite"), English, &error));
+  EXPECT_FALSE(reg.lastFiledOfBus("LIN - 19200 bit/s", &error)) << "nothing filed yet";
+  EXPECT_TRUE(error.isEmpty());
+  for (int day = 1; day <= 6; ++day) {
+    const bool can = day >= 5;
+    auto r = request(can ? "Depot" : "Yard", can ? "C" : QString("L%1").arg(day % 2),
+                     resultBytes(QString("52.%1").arg(day), dateLine(day),
+                                 can ? "CAN - 500 kbit/s" : "LIN - 19200 bit/s",
+                                 day == 2 || day == 6 ? "red" : "green"),
+                     QString("R%1.HTM").arg(day));
+    ASSERT_TRUE(reg.add(r, &error)) << error.toStdString();
+  }
+  RegisterFilter f;
+  f.since = QDateTime(QDate(2026, 11, 2), QTime(0, 0));
+  f.until = QDateTime(QDate(2026, 11, 4), QTime(23, 59));
+  EXPECT_EQ(reg.list(f, &error)->size(), 3u);
+  f = {};
+  f.bus = "  can -  500 KBIT/S ";
+  EXPECT_EQ(reg.list(f, &error)->size(), 2u);
+  f.limit = 1;
+  EXPECT_EQ(reg.list(f, &error)->size(), 1u) << "the limit counts results of the bus only";
+  f = {};
+  f.verdict = Status::Red;
+  ASSERT_EQ(reg.list(f, &error)->size(), 2u);
+  f.bus = "LIN - 19200 bit/s";
+  ASSERT_EQ(reg.list(f, &error)->size(), 1u);
+  EXPECT_EQ(reg.list(f, &error)->front().fileName, "R2.HTM");
+
+  // Filed last, not dated last: R4 was filed after R3 and names segment L0.
+  const auto last = reg.lastFiledOfBus("lin - 19200 bit/s", &error);
+  ASSERT_TRUE(last);
+  EXPECT_EQ(last->site, "Yard");
+  EXPECT_EQ(last->segment, "L0");
+  EXPECT_EQ(reg.lastFiledOfBus("CAN - 500 kbit/s", &error)->fileName, "R6.HTM");
+  EXPECT_FALSE(reg.lastFiledOfBus("K-LINE", &error));
+}
+
 TEST(RegisterSchema, ARegisterOfTheFirstVersionIsMigratedAndKeepsItsResults) {
   QTemporaryDir dir;
   const QString path = dir.filePath("v1.sqlite");
