@@ -123,6 +123,11 @@ struct AppState {
   // spreadsheet export (the window passes itself; unset: the item is dimmed).
   int resultWindowCount = 0;
   std::function<void(QObject* resultWindow)> exportResults;
+  // A results window's "File in register ..." (the window passes itself) and
+  // the import dialog's offer to file what it fetched, attached by the site
+  // register; unset: the item is dimmed and nothing is offered.
+  std::function<void(QObject* resultWindow)> fileInRegister;
+  std::function<void(QObject* resultWindow)> offerFiling;
 
   // Services the application provides; never null once the program runs.
   Interaction* ui = nullptr;

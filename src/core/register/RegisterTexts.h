@@ -115,4 +115,135 @@ inline constexpr Text5 kBackupFailed = {
     "Die Kopie des Registers nach %1 ist fehlgeschlagen: %2",
     "La copia del registro en %1 ha fallado: %2", "La copia del registro in %1 non è riuscita: %2"};
 
+// The register's windows: the register window, "File in register ...", the
+// technician's name and the import dialog's offer. "__" marks a mnemonic.
+inline constexpr Text5 kMenuRegister = {"Re__gistre ...", "Re__gister ...", "Re__gister ...",
+                                        "Regis__tro ...", "Re__gistro ..."};
+inline constexpr Text5 kMenuFileInRegister = {
+    "__Classer dans le registre ...", "File in re__gister ...", "Im Register __ablegen ...",
+    "__Archivar en el registro ...", "__Archivia nel registro ..."};
+// %1 the register file.
+inline constexpr Text5 kWindowTitle = {"Registre des sites - %1", "Site register - %1",
+                                       "Standortregister - %1", "Registro de emplazamientos - %1",
+                                       "Registro dei siti - %1"};
+inline constexpr Text5 kResultsMenu = {"__Résultats", "__Results", "__Ergebnisse", "__Resultados",
+                                       "__Risultati"};
+inline constexpr Text5 kOpenResult = {"__Ouvrir le résultat", "__Open result", "Ergebnis ö__ffnen",
+                                      "__Abrir resultado", "__Apri risultato"};
+inline constexpr Text5 kCompareSelected = {"__Comparer la sélection", "__Compare selected",
+                                           "Auswahl __vergleichen", "__Comparar selección",
+                                           "__Confronta selezione"};
+inline constexpr Text5 kCompareSinceBaseline = {
+    "Comparer __depuis la référence", "Compare since __baseline", "Seit __Referenz vergleichen",
+    "Comparar desde la re__ferencia", "Confronta dal ri__ferimento"};
+inline constexpr Text5 kMakeBaseline = {"Défi__nir comme référence", "__Make baseline",
+                                        "Als Referenz __setzen", "__Marcar como referencia",
+                                        "__Imposta come riferimento"};
+inline constexpr Text5 kCloseWindow = {"__Fermer", "C__lose", "S__chließen", "C__errar",
+                                       "C__hiudi"};
+inline constexpr Text5 kTreeName = {"Sites et segments", "Sites and segments",
+                                    "Standorte und Segmente", "Emplazamientos y segmentos",
+                                    "Siti e segmenti"};
+inline constexpr Text5 kAllSites = {"Tous les sites", "All sites", "Alle Standorte",
+                                    "Todos los emplazamientos", "Tutti i siti"};
+inline constexpr Text5 kListName = {"Résultats classés", "Filed results", "Abgelegte Ergebnisse",
+                                    "Resultados archivados", "Risultati archiviati"};
+// The list's columns.
+inline constexpr Text5 kColumnDate = {"Date", "Date", "Datum", "Fecha", "Data"};
+inline constexpr Text5 kColumnVerdict = {"Verdict", "Verdict", "Urteil", "Veredicto", "Esito"};
+inline constexpr Text5 kColumnBaseline = {"Référence", "Baseline", "Referenz", "Referencia",
+                                          "Riferimento"};
+inline constexpr Text5 kColumnTechnician = {"Technicien", "Technician", "Techniker", "Técnico",
+                                            "Tecnico"};
+inline constexpr Text5 kColumnNote = {"Note", "Note", "Notiz", "Nota", "Nota"};
+inline constexpr Text5 kColumnSite = {"Site", "Site", "Standort", "Emplazamiento", "Sito"};
+inline constexpr Text5 kColumnSegment = {"Segment", "Segment", "Segment", "Segmento", "Segmento"};
+inline constexpr Text5 kColumnFile = {"Fichier", "File", "Datei", "Fichero", "File"};
+// The date of a result that writes none: the file's time, said to be that.
+inline constexpr Text5 kFileTimeMark = {"%1 (heure du fichier)", "%1 (file time)", "%1 (Dateizeit)",
+                                        "%1 (hora del fichero)", "%1 (ora del file)"};
+// The search fields' labels.
+inline constexpr Text5 kSearchText = {"Texte :", "Text:", "Text:", "Texto:", "Testo:"};
+inline constexpr Text5 kSearchBus = {"Bus :", "Bus:", "Bus:", "Bus:", "Bus:"};
+inline constexpr Text5 kSearchFrom = {"Du :", "From:", "Von:", "Desde:", "Dal:"};
+inline constexpr Text5 kSearchTo = {"Au :", "To:", "Bis:", "Hasta:", "Al:"};
+inline constexpr Text5 kSearchVerdict = {
+    "Verdict :", "Verdict:", "Urteil:", "Veredicto:", "Esito:"};
+inline constexpr Text5 kAnyBus = {"Tous les bus", "Any bus", "Jeder Bus", "Cualquier bus",
+                                  "Qualsiasi bus"};
+inline constexpr Text5 kAnyVerdict = {"Tous les verdicts", "Any verdict", "Jedes Urteil",
+                                      "Cualquier veredicto", "Qualsiasi esito"};
+inline constexpr Text5 kAnyDate = {"(toute date)", "(any date)", "(jedes Datum)",
+                                   "(cualquier fecha)", "(qualsiasi data)"};
+// %1 how many results the list shows.
+inline constexpr Text5 kCount = {"%1 résultat(s)", "%1 result(s)", "%1 Ergebnis(se)",
+                                 "%1 resultado(s)", "%1 risultato/i"};
+inline constexpr Text5 kChooseResult = {
+    "Choisissez d'abord un résultat dans la liste.", "Choose a result in the list first.",
+    "Wählen Sie zuerst ein Ergebnis in der Liste.", "Elija primero un resultado de la lista.",
+    "Scegliere prima un risultato nell'elenco."};
+inline constexpr Text5 kChooseSegment = {
+    "Choisissez d'abord un segment dans l'arbre, ou un de ses résultats.",
+    "Choose a segment in the tree, or one of its results, first.",
+    "Wählen Sie zuerst ein Segment im Baum oder eines seiner Ergebnisse.",
+    "Elija primero un segmento en el árbol, o uno de sus resultados.",
+    "Scegliere prima un segmento nell'albero, o uno dei suoi risultati."};
+inline constexpr Text5 kChooseSameSegment = {
+    "Une référence se choisit dans un segment : choisissez un seul résultat.",
+    "A baseline belongs to one segment: choose a single result.",
+    "Eine Referenz gehört zu einem Segment: wählen Sie ein einziges Ergebnis.",
+    "Una referencia pertenece a un segmento: elija un solo resultado.",
+    "Un riferimento appartiene a un segmento: scegliere un solo risultato."};
+inline constexpr Text5 kRegisterWord = {"Registre", "Register", "Register", "Registro", "Registro"};
+// %1 the site, %2 the segment, %3 the baseline's file, %4 its date, %5 the new one's file.
+inline constexpr Text5 kReplaceBaseline = {
+    "Le segment %1 / %2 a déjà une référence : %3 du %4.\nLa remplacer par %5 ?",
+    "The segment %1 / %2 already has a baseline: %3 of %4.\nReplace it with %5?",
+    "Das Segment %1 / %2 hat schon eine Referenz: %3 vom %4.\nSie durch %5 ersetzen?",
+    "El segmento %1 / %2 ya tiene una referencia: %3 del %4.\n¿Sustituirla por %5?",
+    "Il segmento %1 / %2 ha già un riferimento: %3 del %4.\nSostituirlo con %5?"};
+inline constexpr Text5 kReplaceButton = {"Remplacer", "Replace", "Ersetzen", "Sustituir",
+                                         "Sostituisci"};
+inline constexpr Text5 kCancelButton = {"Annuler", "Cancel", "Abbrechen", "Cancelar", "Annulla"};
+// The technician's name, asked once.
+inline constexpr Text5 kTechnicianTitle = {"Technicien", "Technician", "Techniker", "Técnico",
+                                           "Tecnico"};
+inline constexpr Text5 kTechnicianQuestion = {
+    "Votre nom, classé avec chaque résultat (demandé une seule fois) :",
+    "Your name, filed with every result (asked only once):",
+    "Ihr Name, mit jedem Ergebnis abgelegt (nur einmal gefragt):",
+    "Su nombre, archivado con cada resultado (se pregunta una sola vez):",
+    "Il vostro nome, archiviato con ogni risultato (chiesto una sola volta):"};
+// The "File in register" dialog.
+inline constexpr Text5 kFileDialogTitle = {"Classer dans le registre", "File in register",
+                                           "Im Register ablegen", "Archivar en el registro",
+                                           "Archivia nel registro"};
+inline constexpr Text5 kFileWhat = {
+    "Résultat :", "Result:", "Ergebnis:", "Resultado:", "Risultato:"};
+inline constexpr Text5 kFileSite = {
+    "__Site :", "__Site:", "__Standort:", "__Emplazamiento:", "__Sito:"};
+inline constexpr Text5 kFileSegment = {
+    "Se__gment :", "Se__gment:", "Se__gment:", "Se__gmento:", "Se__gmento:"};
+inline constexpr Text5 kFileNote = {"__Note :", "__Note:", "__Notiz:", "__Nota:", "__Nota:"};
+inline constexpr Text5 kFileButton = {"Classer", "File", "Ablegen", "Archivar", "Archivia"};
+// %1 the file, %2 the result's number, %3 the site, %4 the segment.
+inline constexpr Text5 kFiled = {"%1 est classé dans le registre : résultat %2 (%3 / %4).",
+                                 "%1 is filed in the register: result %2 (%3 / %4).",
+                                 "%1 ist im Register abgelegt: Ergebnis %2 (%3 / %4).",
+                                 "%1 está archivado en el registro: resultado %2 (%3 / %4).",
+                                 "%1 è archiviato nel registro: risultato %2 (%3 / %4)."};
+// %1 the file's date in the register.
+inline constexpr Text5 kFiledDate = {"Date du résultat : %1", "Result date: %1",
+                                     "Datum des Ergebnisses: %1", "Fecha del resultado: %1",
+                                     "Data del risultato: %1"};
+// The import dialog's offer; %1 the fetched file.
+inline constexpr Text5 kOfferFiling = {
+    "Classer %1 dans le registre des sites ?", "File %1 in the site register?",
+    "%1 im Standortregister ablegen?", "¿Archivar %1 en el registro de emplazamientos?",
+    "Archiviare %1 nel registro dei siti?"};
+inline constexpr Text5 kOfferYes = {"Classer ...", "File ...", "Ablegen ...", "Archivar ...",
+                                    "Archivia ..."};
+inline constexpr Text5 kOfferNo = {"Pas maintenant", "Not now", "Jetzt nicht", "Ahora no",
+                                   "Non ora"};
+
 }  // namespace karvel::registertext

@@ -49,6 +49,7 @@ class ResultWindow : public QMainWindow {
   void saveAs();
   void printWindow();
   void exportTable();
+  void fileInRegister();
   void showHelp();
 
  protected:
@@ -70,6 +71,7 @@ class ResultWindow : public QMainWindow {
   QString instrumentName_;
   std::unique_ptr<Ui::ResultWindow> form_;
   ResultTableModel* model_ = nullptr;
+  QAction* fileInRegister_ = nullptr;
 };
 
 // Where a result file comes from: the user's own file, never deleted, or a
