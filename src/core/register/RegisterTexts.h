@@ -115,4 +115,9 @@ inline constexpr Text5 kBackupFailed = {
     "Die Kopie des Registers nach %1 ist fehlgeschlagen: %2",
     "La copia del registro en %1 ha fallado: %2", "La copia del registro in %1 non è riuscita: %2"};
 
+// %1 the register file: a command that only reads does not make one.
+inline constexpr Text5 kNoRegister = {"Il n'y a pas de registre %1", "There is no register %1",
+                                      "Es gibt kein Register %1", "No existe el registro %1",
+                                      "Non esiste il registro %1"};
+
 }  // namespace karvel::registertext
