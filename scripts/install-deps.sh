@@ -5,7 +5,7 @@ set -e
 export DEBIAN_FRONTEND=noninteractive
 packages="build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev qt6-gtk-platformtheme
-  libpugixml-dev libzip-dev zipcmp zipmerge ziptool
+  libpugixml-dev libzip-dev zlib1g-dev zipcmp zipmerge ziptool
   socat iputils-ping fonts-dejavu-core xdg-utils qt6-translations-l10n"
 # clang, its run-time libraries and llvm-symbolizer: the fuzz targets (libFuzzer).
 test_packages="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick

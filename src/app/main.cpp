@@ -3,11 +3,13 @@
 
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
+#include "core/frame/SafeWrite.h"
 #include "ui/frame/FocusStyle.h"
 #include "ui/frame/QtInteraction.h"
 #include "ui/frame/Startup.h"
 
 int main(int argc, char** argv) {
+  karvel::keepRunningPastFileSizeLimit();
   QApplication app(argc, argv);
   // Per-user folders of the installed mode: ~/.config/karvel, ~/.cache/karvel.
   QCoreApplication::setApplicationName(QStringLiteral("karvel"));

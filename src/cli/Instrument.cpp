@@ -22,14 +22,19 @@ Instrument::Instrument() {
 }
 
 Instrument::~Instrument() {
+  operation_.reset();
   if (state_.sessionOpen) Tarvik_close(state_, state_.session);
 }
 
 void Instrument::prepare(const CommandLine& line) {
   ValeurParDefaut(state_);
   WindowGeometry unused;
-  readSettingsFile(state_.settingsPath, state_, unused);
+  const SettingsLoad load = loadSettings(state_.settingsPath, state_, unused);
   state_.language = line.language(state_.language);
+  // Commands go on with what could be read; the user learns which values
+  // those were rather than meeting a surprising address.
+  const QString warning = settingsLoadMessage(load, state_.settingsPath, state_.language);
+  if (!warning.isEmpty()) note(QString(warning).replace(u'\n', u' '));
 }
 
 bool Instrument::open(const QString& address) {
@@ -46,12 +51,26 @@ bool Instrument::open(const QString& address) {
       state_.serialAddress = address;
     }
   }
+  interrupts_.emplace();
+  state_.operation = &watch_;
+  operation_.emplace(state_, QString());
   if (OpenDev(state_) == 0) return true;
+  if (interrupted()) {
+    const QString address = currentAddress(state_);
+    stopped(QStringLiteral("the session at %1 was not opened; nothing was fetched or sent")
+                .arg(address.isEmpty() ? QStringLiteral("USB") : address));
+    return false;
+  }
   if (ui_.messages.isEmpty())
     fail(QStringLiteral("the instrument could not be opened at %1").arg(currentAddress(state_)));
   // The program's own message, its cause and address on the last line.
   for (const QString& message : ui_.messages) fail(message);
   return false;
+}
+
+int Instrument::stopped(const QString& left) {
+  fail(QStringLiteral("interrupted: ") + left);
+  return kExitInterrupted;
 }
 
 int Instrument::linkFailed(const QString& text) {

@@ -19,6 +19,7 @@
 #include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
 #include "core/instrument/FileTransfer.h"
+#include "core/instrument/TransferTexts.h"
 #include "io/Visa.h"
 
 namespace karvel::cli {
@@ -49,6 +50,9 @@ int kindOf(const QString& word) {
   return -1;
 }
 
+// The line of a command stopped by Ctrl+C before any file moved.
+const QString kNothingMoved = QStringLiteral("no file was fetched or sent");
+
 // What the stores are called: the internal memory and the SD card.
 QString storeName(int store) {
   return store == 0 ? QStringLiteral("internal") : QStringLiteral("sd-card");
@@ -64,26 +68,17 @@ int identify(const QStringList& args) {
   line.addFormatOption();
   if (const std::optional<int> end = line.parse(args, 0, 0)) return *end;
   Instrument instrument;
-  if (!open(instrument, line)) return kExitFailure;
+  if (!open(instrument, line)) return instrument.openFailed();
   AppState& state = instrument.state();
+  if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
   // The opening does not keep the reply; ask once more for it.
   QByteArray reply;
   instrument.visa().viWrite(state.session, "\r*IDN?\r");
   instrument.visa().viRead(state.session, &reply, kIdentifyReadMax);
+  if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
   while (!reply.isEmpty() && (reply.endsWith('\r') || reply.endsWith('\n'))) reply.chop(1);
   const QString identification = QString::fromLatin1(reply);
   const QString resource = currentAddress(state);
-  // A peer that takes the connection but names no supported model opens a
-  // session for the windows; a script must not take it for an instrument.
-  if (state.instrumentModel == kModelNone) {
-    return fail(identification.isEmpty()
-                    ? QStringLiteral("no instrument identified at %1: nothing answered the "
-                                     "identification query within the time-out")
-                          .arg(resource)
-                    : QStringLiteral("no instrument identified at %1: the answer \"%2\" names no "
-                                     "supported model")
-                          .arg(resource, identification));
-  }
   switch (line.format()) {
     case Format::Text:
       std::printf("model %d\n", state.instrumentModel);
@@ -118,17 +113,23 @@ int list(const QStringList& args) {
     return line.usageError(
         QStringLiteral("the kind is bus or results, not \"%1\"").arg(line.arguments()[0]));
   Instrument instrument;
-  if (!open(instrument, line)) return kExitFailure;
+  if (!open(instrument, line)) return instrument.openFailed();
   AppState& state = instrument.state();
+  if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
   QList<CatalogueEntry> files;
-  if (RetourneCatalogue(state, kind, files) < 0)
+  const int listing = RetourneCatalogue(state, kind, files);
+  // A list cut short between the stores would look whole.
+  if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
+  if (listing < 0)
     return instrument.linkFailed(
         QStringLiteral("the instrument did not answer the catalogue query"));
   const int model = state.instrumentModel;
   switch (line.format()) {
     case Format::Text:
+      // A name's escape sequences must not reach the terminal, nor its line
+      // feeds and tabs split a record; csv and json carry it exactly.
       for (const CatalogueEntry& file : files)
-        std::printf("%s\t%d\n", qUtf8Printable(file.name), file.store);
+        std::printf("%s\t%d\n", qUtf8Printable(visibleName(file.name)), file.store);
       break;
     case Format::Csv: {
       CsvTable table({"name", "store", "store_name"});
@@ -179,27 +180,50 @@ int fetch(const QStringList& args) {
   if (!QFileInfo(dir).isDir()) return fail(QStringLiteral("%1 is not a folder").arg(dir));
   // The instrument's name never picks a place outside DIR.
   const QString local = safeLocalName(name);
-  if (local.isEmpty()) return fail(QStringLiteral("%1 cannot be a file name").arg(name));
+  if (local.isEmpty())
+    return fail(QStringLiteral("%1 cannot be a file name").arg(visibleName(name)));
   const QString target = QDir::toNativeSeparators(QDir(dir).absoluteFilePath(local));
   Instrument instrument;
-  if (!open(instrument, line)) return kExitFailure;
+  instrument.prepare(line);
+  // A name that no command can carry is refused before the instrument is asked.
+  if (const QString refusal = fetchNameRefusal(name, instrument.state().language);
+      !refusal.isEmpty())
+    return fail(
+        pick(text::kFetchNameRefused, instrument.state().language).arg(visibleName(name), refusal));
+  if (!instrument.open(line.value(QStringLiteral("address")))) return instrument.openFailed();
   AppState& state = instrument.state();
+  const QString notFetched =
+      QStringLiteral("%1 was not fetched; nothing was written in %2").arg(visibleName(name), dir);
+  if (instrument.interrupted()) return instrument.stopped(notFetched);
   // Listed first, as the import dialog does: the listing also leaves the
   // instrument on its internal memory, where the stores' folders start.
   QList<CatalogueEntry> files;
-  if (RetourneCatalogue(state, kind, files) < 0)
+  const int listing = RetourneCatalogue(state, kind, files);
+  if (instrument.interrupted()) return instrument.stopped(notFetched);
+  if (listing < 0)
     return instrument.linkFailed(
         QStringLiteral("the instrument did not answer the catalogue query"));
   const bool listed = std::any_of(files.cbegin(), files.cend(), [&](const CatalogueEntry& e) {
     return e.store == storeText.toInt() && e.name.compare(name, Qt::CaseInsensitive) == 0;
   });
-  if (!listed) return fail(QStringLiteral("%1 is not in store %2").arg(name, storeText));
-  QString fileError;
+  if (!listed)
+    return fail(QStringLiteral("%1 is not in store %2").arg(visibleName(name), storeText));
+  QString reason;
   const int fetched =
       downloadFile(state, state.session, name, static_cast<io::ViUInt16>(storeText.toInt()),
-                   static_cast<io::ViInt16>(kind), target, {}, &fileError);
+                   static_cast<io::ViInt16>(kind), target, instrument.transferWatch(), &reason);
+  // A cancelled fetch has told the instrument to stop and written nothing;
+  // one whose last byte came before Ctrl+C was written whole.
+  if (instrument.interrupted()) {
+    if (fetched < 0) return instrument.stopped(notFetched);
+    std::printf("%s\n", qUtf8Printable(target));
+    return instrument.stopped(QStringLiteral("%1 had already arrived whole and was written to %2")
+                                  .arg(visibleName(name), target));
+  }
   if (fetched == kDownloadCannotWrite)
-    return fail(QStringLiteral("cannot write %1: %2").arg(target, fileError));
+    return fail(QStringLiteral("cannot write %1: %2").arg(target, reason));
+  if (fetched == kDownloadBadReply)
+    return fail(pick(text::kFetchBadReply, state.language).arg(visibleName(name), reason));
   if (fetched < 0)
     return instrument.linkFailed(
         QStringLiteral("%1 could not be fetched from store %2 (not listed there, or the transfer "
@@ -224,8 +248,9 @@ int send(const QStringList& args) {
   if (!file.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read %1").arg(path));
   file.close();
   Instrument instrument;
-  if (!open(instrument, line)) return kExitFailure;
+  if (!open(instrument, line)) return instrument.openFailed();
   AppState& state = instrument.state();
+  if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
   const int model = state.instrumentModel;
   if (!busFileSuitsModel(path, model))
     return fail(
@@ -238,19 +263,53 @@ int send(const QStringList& args) {
     return fail(
         QStringLiteral("%1: the instrument cannot store these characters in a file name: %2")
             .arg(name, refused));
-  if (Tarvik_fileTransfer(state, state.session, path, 1, 0, 0, 0) < 0) {
-    return fail(QStringLiteral("%1: the name must have at most %2 characters before its "
-                               "extension and %3 in all")
-                    .arg(name)
-                    .arg(uploadNameLimit(model))
-                    .arg(uploadNameLimit(model) + 4));
+  const qsizetype messagesBefore = ui.messages.size();
+  const SendOutcome outcome = sendFile(state, state.session, path, instrument.transferWatch());
+  if (instrument.interrupted()) {
+    switch (outcome) {
+      case SendOutcome::Cancelled:
+        // The transfer says so when the instrument kept part of the file.
+        if (ui.messages.size() > messagesBefore)
+          return instrument.stopped(
+              QStringLiteral("%1 was not sent whole, and the partial file could not be removed "
+                             "from the instrument: delete %2 there")
+                  .arg(path, name));
+        return instrument.stopped(
+            QStringLiteral("%1 was not sent; the instrument keeps nothing of it as %2")
+                .arg(path, name));
+      case SendOutcome::Sent:
+        std::printf("%s\n", qUtf8Printable(name));
+        return instrument.stopped(
+            QStringLiteral("%1 had already gone out whole and is kept on the instrument as %2")
+                .arg(path, name));
+      case SendOutcome::NotConfirmed:
+        return instrument.stopped(
+            QStringLiteral("%1 went out whole, but the instrument does not list %2")
+                .arg(path, name));
+      default:
+        return instrument.stopped(kNothingMoved);
+    }
   }
-  if (ui.asked > 0 && ui.answer != 0)
-    return fail(
-        QStringLiteral("%1 already exists on the instrument; --replace replaces it").arg(name));
-  if (!ui.messages.isEmpty()) return fail(ui.messages.join(u'\n'));
-  std::printf("%s\n", qUtf8Printable(name));
-  return kExitOk;
+  switch (outcome) {
+    case SendOutcome::Sent:
+      std::printf("%s\n", qUtf8Printable(name));
+      return kExitOk;
+    case SendOutcome::Declined:
+      return fail(
+          QStringLiteral("%1 already exists on the instrument; --replace replaces it").arg(name));
+    case SendOutcome::Refused:
+    case SendOutcome::NotEncodable:
+      return fail(QStringLiteral("%1: the name must have at most %2 characters before its "
+                                 "extension and %3 in all")
+                      .arg(name)
+                      .arg(uploadNameLimit(model))
+                      .arg(uploadNameLimit(model) + 4));
+    case SendOutcome::NotConfirmed:
+    case SendOutcome::Cancelled:
+      break;
+  }
+  return fail(ui.messages.isEmpty() ? QStringLiteral("%1 was not sent").arg(name)
+                                    : ui.messages.join(u'\n'));
 }
 
 }  // namespace

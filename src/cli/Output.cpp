@@ -51,7 +51,9 @@ void CsvTable::print() const {
   };
   line(header_);
   for (const QStringList& row : rows_) line(row);
-  std::fputs(qUtf8Printable(out), stdout);
+  // By its size: a field may hold a NUL (a name from the instrument).
+  const QByteArray bytes = out.toUtf8();
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
 void printJson(const QJsonObject& document) {

@@ -52,14 +52,20 @@ void addRegisterOption(CommandLine& line) {
       QStringLiteral("PATH")));
 }
 
-// Opens the register of --register, else the settings' one; a default
-// register's folder is made when missing.
-bool openRegister(const CommandLine& line, Register& reg) {
+// Opens the register of --register, else the settings' one. Only `add`
+// makes a missing one (and a default register's folder): a mistyped path
+// given to a command that reads is said, not made into an empty register.
+bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false) {
   const RegisterSettings settings = settingsHere();
   QString path = line.value(QStringLiteral("register"));
   if (path.isEmpty()) {
     path = settings.path;
-    if (settings.isDefault) QDir().mkpath(QFileInfo(path).absolutePath());
+    if (settings.isDefault && mayCreate) QDir().mkpath(QFileInfo(path).absolutePath());
+  }
+  if (!mayCreate && !QFileInfo::exists(path)) {
+    fail(pick(registertext::kNoRegister, line.language(English))
+             .arg(QDir::toNativeSeparators(path)));
+    return false;
   }
   QString error;
   if (!reg.open(QDir::fromNativeSeparators(path), line.language(English), &error)) {
@@ -191,7 +197,7 @@ int addCommand(const QStringList& args) {
       line.value(QStringLiteral("segment")).trimmed().isEmpty())
     return line.usageError(QStringLiteral("add needs --site and --segment"));
   Register reg;
-  if (!openRegister(line, reg)) return kExitFailure;
+  if (!openRegister(line, reg, true)) return kExitFailure;
   RegisterAddRequest request;
   request.site = line.value(QStringLiteral("site"));
   request.segment = line.value(QStringLiteral("segment"));

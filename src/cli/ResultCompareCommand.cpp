@@ -164,7 +164,8 @@ int runResultCompare(const QStringList& args) {
   line.addOption(QCommandLineOption(
       QStringLiteral("workbook"),
       QStringLiteral("Also writes the comparison into the workbook OUT.xlsx: the comparison sheet "
-                     "with a chart per measurement, a summary and a sheet per result."),
+                     "with a chart per measurement (the first 200), a summary and a sheet per "
+                     "result."),
       QStringLiteral("OUT.xlsx")));
   line.addOption(QCommandLineOption(
       QStringLiteral("order"),
@@ -192,6 +193,9 @@ int runResultCompare(const QStringList& args) {
   if (!ok || shrink < 0 || shrink > 100)
     return line.usageError(QStringLiteral("--shrink takes a percentage from 0 to 100"));
   options.shrinkShare = shrink / 100.0;
+  // The figures are all the outputs need; a workbook reads each result
+  // again for its sheet.
+  options.keepRows = false;
   QString error;
   const std::optional<Comparison> c =
       compareResultFiles(line.arguments(), options, line.language(English), &error, order);

@@ -9,6 +9,7 @@
 #include "cli/ResultCommand.h"
 #include "cli/ResultExportCommand.h"
 #include "core/frame/AppState.h"
+#include "core/frame/FreedMemory.h"
 #include "core/frame/Installation.h"
 #include "core/results/ResultReader.h"
 #include "core/workbook/SheetExport.h"
@@ -34,25 +35,32 @@ int runResultExport(const QStringList& args) {
   if (!output.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
     return fail(QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(output));
 
-  // Every file is read before anything is written: one bad file leaves no
-  // workbook that lacks it.
-  std::vector<ResultTable> tables;
-  QString error;
-  for (const QString& input : inputs) {
-    ResultTable table;
-    if (!loadResultFile(input, language, table, &error)) return fail(error);
-    if (!holdsResult(table)) return fail(notAResultFile(input));
+  // One result read at a time, its sheet written and its table let go
+  // before the next: the memory of the largest result, however many. A bad
+  // file still leaves no workbook that lacks it: the workbook is saved only
+  // once every sheet is written.
+  ResultTable table;
+  const ResultSource source = [&](std::size_t i, QString* why) -> const ResultTable* {
+    const QString& input = inputs[static_cast<qsizetype>(i)];
+    table = ResultTable();
+    returnFreedMemory();
+    if (!loadResultFile(input, language, table, why)) return nullptr;
+    if (!holdsResult(table)) {
+      *why = notAResultFile(input);
+      return nullptr;
+    }
     if (!table.problemMarker.isEmpty()) {
       fail(QStringLiteral("warning: %1: incomplete result file: \"%2\" is missing or out of "
                           "place; only what comes before it is exported")
                .arg(input, table.problemMarker));
     }
-    tables.push_back(std::move(table));
-  }
+    return &table;
+  };
   const QString templateFile =
       templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
-  if (!exportResultTables(templateFile, tables, language, QDir::fromNativeSeparators(output),
-                          &error))
+  QString error;
+  if (!exportResultSources(templateFile, inputs, source, language,
+                           QDir::fromNativeSeparators(output), &error))
     return fail(error);
   return kExitOk;
 }

@@ -8,6 +8,7 @@
 #include "cli/RegisterCommand.h"
 #include "cli/ResultCommand.h"
 #include "cli/Version.h"
+#include "core/frame/SafeWrite.h"
 
 namespace {
 
@@ -46,17 +47,20 @@ QString description() {
   QString text = QStringLiteral(
       "Bus definition files, result files and the instrument, for scripts.\n\nCommands:\n");
   for (const QString& line : kUsage) text += QStringLiteral("  ") + line.mid(11) + u'\n';
-  return text + QStringLiteral(
-                    "\n"
-                    "Every command also takes --language fr|en|de|es|it (or 0 to 4) and --help.\n"
-                    "--format is text (the default, for people), csv (with a header row) or json.\n"
-                    "Exit codes: 0 success, 1 failure (the reason on stderr), 2 wrong usage.\n"
-                    "Run \"karvel-cli COMMAND SUBCOMMAND --help\" for the details of one command.");
+  return text +
+         QStringLiteral(
+             "\n"
+             "Every command also takes --language fr|en|de|es|it (or 0 to 4) and --help.\n"
+             "--format is text (the default, for people), csv (with a header row) or json.\n"
+             "Exit codes: 0 success, 1 failure (the reason on stderr), 2 wrong usage, 130 an\n"
+             "instrument command stopped by Ctrl+C (what was left where on stderr).\n"
+             "Run \"karvel-cli COMMAND SUBCOMMAND --help\" for the details of one command.");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  karvel::keepRunningPastFileSizeLimit();
   QCoreApplication app(argc, argv);
   // The program's name, not the file's: both share ~/.config/karvel.
   QCoreApplication::setApplicationName(QStringLiteral("karvel"));

@@ -4,6 +4,7 @@
 #include <QSerialPortInfo>
 #include <limits>
 
+#include "io/PortOrder.h"
 #include "io/ResourceName.h"
 #include "io/SerialTransport.h"
 #include "io/TcpTransport.h"
@@ -69,8 +70,7 @@ QList<SerialPortEntry> Visa::systemSerialPorts() {
   QList<SerialPortEntry> out;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
     out.append({info.systemLocation(), info.description()});
-  std::sort(out.begin(), out.end(),
-            [](const SerialPortEntry& a, const SerialPortEntry& b) { return a.device < b.device; });
+  sortSerialPorts(out);
   return out;
 }
 

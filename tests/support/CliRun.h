@@ -10,7 +10,10 @@
 #include <QStringList>
 
 #ifdef Q_OS_UNIX
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace karvel::test {
@@ -36,6 +39,41 @@ inline CliRun runCli(const QStringList& args, bool unprivileged = false) {
 #endif
   QProcess p;
   p.start(program, list);
+  CliRun r;
+  if (!p.waitForFinished(60000)) return r;
+  r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+  r.out = QString::fromUtf8(p.readAllStandardOutput());
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+// How runCliAs starts the program.
+struct CliSetting {
+  QString program = QStringLiteral(KARVEL_APPDIR "/karvel-cli");  // a copy elsewhere
+  QStringList environment;       // "NAME=value" added to the tests' own
+  long long fileSizeLimit = -1;  // ulimit -f in bytes, with SIGXFSZ's default action
+};
+
+inline CliRun runCliAs(const QStringList& args, const CliSetting& setting) {
+  QProcess p;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const QString& entry : setting.environment)
+    environment.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+  p.setProcessEnvironment(environment);
+#ifdef Q_OS_UNIX
+  const long long limit = setting.fileSizeLimit;
+  p.setChildProcessModifier([limit] {
+    // As a shell starts it: whatever this test program ignores.
+    std::signal(SIGXFSZ, SIG_DFL);
+    if (limit >= 0) {
+      rlimit r{};
+      ::getrlimit(RLIMIT_FSIZE, &r);
+      r.rlim_cur = static_cast<rlim_t>(limit);
+      ::setrlimit(RLIMIT_FSIZE, &r);
+    }
+  });
+#endif
+  p.start(setting.program, args);
   CliRun r;
   if (!p.waitForFinished(60000)) return r;
   r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;

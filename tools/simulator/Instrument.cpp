@@ -36,6 +36,7 @@ void Instrument::cutBlock() {
   blockTimer_.stop();
   if (!blockWaiting_) return;
   blockWaiting_ = false;
+  blockAnnounced_ = false;
   const qsizetype p = input_.startsWith(':') ? 1 : 0;
   const qsizetype hash = input_.indexOf(",#", p);
   const int digits = hash >= 0 && input_.size() > hash + 2 ? input_[hash + 2] - '0' : 0;
@@ -145,8 +146,17 @@ void Instrument::receive(const QByteArray& bytes, qint32 lineBaud) {
     input_.remove(0, start);
     if (input_.isEmpty()) return;
     const Block block = takeBlockCommand();
-    if (block == Block::Taken) continue;
+    if (block == Block::Taken) {
+      blockAnnounced_ = false;
+      continue;
+    }
     if (block == Block::Incomplete) {
+      // Once a block's header has come, the log says that one is arriving,
+      // so that a test can stop a send under way without guessing a time.
+      if (!blockAnnounced_ && input_.contains(",#")) {
+        blockAnnounced_ = true;
+        if (log) log("(file block arriving)");
+      }
       // Its bytes may hold carriage returns: wait, but not for ever.
       blockWaiting_ = true;
       blockTimer_.start(s_.blockTimeoutMs);

@@ -60,6 +60,7 @@ class Instrument {
   void resetLink() {
     input_.clear();
     blockTimer_.stop();
+    blockAnnounced_ = false;
   }
 
   std::function<void(const QByteArray&)> send;
@@ -105,6 +106,7 @@ class Instrument {
   QTimer blockTimer_;
   QElapsedTimer sinceInput_;
   bool blockWaiting_ = false;
+  bool blockAnnounced_ = false;
 };
 
 }  // namespace sim

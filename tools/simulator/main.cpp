@@ -15,6 +15,7 @@
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -48,10 +49,14 @@ QByteArray printable(const QByteArray& bytes) {
   QByteArray out;
   for (char c : bytes) {
     const auto u = static_cast<unsigned char>(c);
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (u < 32 || u >= 127) out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
-    else out += c;
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else if (u < 32 || u >= 127)
+      out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
+    else
+      out += c;
   }
   return out;
 }
@@ -59,6 +64,10 @@ QByteArray printable(const QByteArray& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+  // A file-size limit makes a log write fail (and says so) rather than kill.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   QCoreApplication app(argc, argv);
   QCommandLineParser p;
   p.setApplicationDescription("Tarvik instrument simulator");
@@ -91,6 +100,9 @@ int main(int argc, char** argv) {
       {"sd-files",
        "Preload the SD card (second store of the first family) from this folder (repeatable).",
        "dir"},
+      {"hostile-names",
+       "Also hold files whose names carry terminal escape sequences, a line feed, a carriage "
+       "return and a double quote, in the internal memory."},
       {"no-sdcard", "No SD card inserted."},
       {"memory-full", "The stores are full: file blocks are taken, nothing new is stored."},
       {"refuse-delete", "Refuse to delete files (MMEM:DEL answers with an error)."},
@@ -137,7 +149,8 @@ int main(int argc, char** argv) {
   }
   const auto blockFault = parseBlockFault(p.value("block-fault"));
   if (!blockFault) {
-    std::fprintf(stderr, "karvel-sim: unknown block fault %s\n", qPrintable(p.value("block-fault")));
+    std::fprintf(stderr, "karvel-sim: unknown block fault %s\n",
+                 qPrintable(p.value("block-fault")));
     return 2;
   }
   if (!p.isSet("tcp") && !p.isSet("pty")) {
@@ -151,14 +164,29 @@ int main(int argc, char** argv) {
   for (const QString& dir : p.values("files"))
     instrument.files().preload(dir, s.family, "/", "LOCAL");
   for (const QString& dir : p.values("sd-files"))
-    instrument.files().preload(dir, s.family, sim::Instrument::kSdRoot, sim::Instrument::kSecondStore);
+    instrument.files().preload(dir, s.family, sim::Instrument::kSdRoot,
+                               sim::Instrument::kSecondStore);
+  if (p.isSet("hostile-names")) {
+    // Names a damaged or hostile store might list: a new terminal title, a
+    // cleared screen, a record split in two, a reply cut short, a broken
+    // command.
+    const QList<QByteArray> stems = {"\x1b]0;owned\x07TITLE", "\x1b[2J\x1b[HCLEAR", "LINE\nFEED",
+                                     "CARRIAGE\rRETURN", "QUOTE\"D"};
+    for (const QByteArray& stem : stems) {
+      const QString results = QString::fromLatin1(stem + ".HTM");
+      const QString bus = QString::fromLatin1(stem + ".BUS");
+      instrument.files().folder(s.family == 1 ? "LOCAL" : "/bus").put(results, "<html></html>");
+      instrument.files().folder(s.family == 1 ? "LOCAL" : "/bus-limits").put(bus, "<bus/>");
+    }
+  }
 
   std::unique_ptr<QFile> logFile;
   if (p.isSet("log")) {
     logFile = std::make_unique<QFile>();
-    const bool opened = p.value("log") == "-" ? logFile->open(stderr, QIODevice::WriteOnly)
-                                              : (logFile->setFileName(p.value("log")),
-                                                 logFile->open(QIODevice::WriteOnly | QIODevice::Append));
+    const bool opened = p.value("log") == "-"
+                            ? logFile->open(stderr, QIODevice::WriteOnly)
+                            : (logFile->setFileName(p.value("log")),
+                               logFile->open(QIODevice::WriteOnly | QIODevice::Append));
     if (!opened) {
       std::fprintf(stderr, "karvel-sim: cannot write the log\n");
       return 2;
@@ -166,8 +194,14 @@ int main(int argc, char** argv) {
   }
   instrument.log = [&](const QByteArray& line) {
     if (!logFile) return;
-    logFile->write(QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toUtf8() + ' ' + printable(line) + '\n');
-    logFile->flush();
+    const QByteArray entry = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toUtf8() +
+                             ' ' + printable(line) + '\n';
+    static bool reported = false;
+    if ((logFile->write(entry) != entry.size() || !logFile->flush()) && !reported) {
+      reported = true;
+      std::fprintf(stderr, "karvel-sim: cannot write the log %s: %s\n",
+                   qUtf8Printable(logFile->fileName()), qUtf8Printable(logFile->errorString()));
+    }
   };
 
   // One link at a time answers: the newest connection, else the pty.

@@ -443,7 +443,7 @@ QByteArray XmlDocument::bytes() const {
 int XmlDocument::save(const QString& path, QString* error, int language) const {
   QString reason;
   const QByteArray data = bytes();
-  if (!writeFileWhole(path, data, &reason)) {
+  if (!writeFileWhole(path, data, &reason, language)) {
     if (error)
       *error = errorText(XmlCannotWrite, QStringLiteral("%1 (%2)").arg(path, reason), language);
     return XmlCannotWrite;

@@ -247,4 +247,74 @@ inline constexpr Text5 kOperationCancelling{"Annulation ...", "Cancelling ...",
                                             "Wird abgebrochen ...", "Cancelando ...",
                                             "Annullamento ..."};
 
+// ---- Writing a file: causes the system's own words leave unclear ---------------
+// The folder (or file) on a file system mounted read-only.
+inline constexpr Text5 kWriteReadOnlyFileSystem{
+    "Le système de fichiers qui contient %1 est en lecture seule",
+    "The file system that holds %1 is read-only",
+    "Das Dateisystem, das %1 enthält, ist schreibgeschützt",
+    "El sistema de ficheros que contiene %1 es de solo lectura",
+    "Il file system che contiene %1 è di sola lettura"};
+// A file the user made read-only: it is not replaced behind their back.
+inline constexpr Text5 kWriteFileReadOnly{"Le fichier existant %1 est protégé en écriture",
+                                          "The existing file %1 is write-protected",
+                                          "Die vorhandene Datei %1 ist schreibgeschützt",
+                                          "El fichero existente %1 está protegido contra escritura",
+                                          "Il file esistente %1 è protetto da scrittura"};
+
+// ---- A settings file that exists but could not be used whole ---------------------
+// The file, then the system's reason.
+inline constexpr Text5 kSettingsUnreadable{
+    "Le fichier de réglages\n%1\nn'a pas pu être lu (%2).\n"
+    "Les réglages par défaut s'appliquent.",
+    "The settings file\n%1\ncould not be read (%2).\n"
+    "The default settings apply.",
+    "Die Einstellungsdatei\n%1\nkonnte nicht gelesen werden (%2).\n"
+    "Es gelten die Standardeinstellungen.",
+    "No se ha podido leer el fichero de ajustes\n%1\n(%2).\n"
+    "Se aplican los ajustes por defecto.",
+    "Impossibile leggere il file delle impostazioni\n%1\n(%2).\n"
+    "Si applicano le impostazioni predefinite."};
+// The file, the lines that could not be read ("3, 8-12"), the settings kept.
+inline constexpr Text5 kSettingsDamaged{
+    "Le fichier de réglages\n%1\nest endommagé : ligne(s) %2 illisible(s).\n"
+    "Conservé : %3.\nLe reste reprend les valeurs par défaut.",
+    "The settings file\n%1\nis damaged: line(s) %2 could not be read.\n"
+    "Kept: %3.\nEverything else is back to its default.",
+    "Die Einstellungsdatei\n%1\nist beschädigt: Zeile(n) %2 nicht lesbar.\n"
+    "Übernommen: %3.\nAlles andere hat wieder den Standardwert.",
+    "El fichero de ajustes\n%1\nestá dañado: no se ha podido leer la(s) línea(s) %2.\n"
+    "Conservado: %3.\nEl resto vuelve a su valor por defecto.",
+    "Il file delle impostazioni\n%1\nè danneggiato: riga/e %2 illeggibile/i.\n"
+    "Mantenuto: %3.\nIl resto torna al valore predefinito."};
+// Follows either text when the program writes the file again at once.
+inline constexpr Text5 kSettingsWrittenAnew{
+    "Le fichier est réécrit avec ces réglages.", "The file is written anew with these settings.",
+    "Die Datei wird mit diesen Einstellungen neu geschrieben.",
+    "El fichero se vuelve a escribir con estos ajustes.",
+    "Il file viene riscritto con queste impostazioni."};
+inline constexpr Text5 kSettingsTooLarge{"plus de 64 Ko", "larger than 64 KB", "größer als 64 KB",
+                                         "más de 64 KB", "più di 64 KB"};
+inline constexpr Text5 kSettingsKeptNothing{"rien", "nothing", "nichts", "nada", "niente"};
+// The settings by name, as the damaged-file message lists what it kept.
+inline constexpr Text5 kSettingLanguageChosen{"choix de la langue fait", "language chosen",
+                                              "Sprache gewählt", "idioma elegido", "lingua scelta"};
+inline constexpr Text5 kSettingWorkingDir{"dossier de travail", "working folder",
+                                          "Arbeitsverzeichnis", "carpeta de trabajo",
+                                          "cartella di lavoro"};
+inline constexpr Text5 kSettingLanguage{"langue", "language", "Sprache", "idioma", "lingua"};
+inline constexpr Text5 kSettingConnection{"type de communication", "type of communication",
+                                          "Kommunikationsart", "tipo de comunicación",
+                                          "tipo di comunicazione"};
+inline constexpr Text5 kSettingSerialAddress{"adresse RS232", "RS232 address", "RS232-Adresse",
+                                             "dirección RS232", "indirizzo RS232"};
+inline constexpr Text5 kSettingUsbAddress{"adresse USB", "USB address", "USB-Adresse",
+                                          "dirección USB", "indirizzo USB"};
+inline constexpr Text5 kSettingEthernetAddress{"adresse Ethernet", "Ethernet address",
+                                               "Ethernet-Adresse", "dirección Ethernet",
+                                               "indirizzo Ethernet"};
+inline constexpr Text5 kSettingWindow{"position de la fenêtre", "window position",
+                                      "Fensterposition", "posición de la ventana",
+                                      "posizione della finestra"};
+
 }  // namespace karvel::text

@@ -2,12 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
 #include <QTextStream>
+#include <algorithm>
+#include <array>
+#include <optional>
 
+#include "core/frame/BoundedRead.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Langue.h"
 #include "core/frame/Messages.h"
@@ -99,13 +104,35 @@ void ValeurParDefaut(AppState& state) {
   state.ethernetAddress = QStringLiteral("TCPIP0::255.255.255.255::23::SOCKET");
 }
 
-bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry) {
+namespace {
+
+// The file is a dozen short lines; anything much larger is not ours.
+constexpr qint64 kSettingsFileMax = 64 * 1024;
+
+enum class FileRead { Done, Missing, Failed, TooLarge };
+
+// The file's bytes; a read error half-way is a failure, never a shorter file.
+FileRead readSettingsBytes(const QString& path, QByteArray* bytes, QString* reason) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  // The file is a dozen short lines; anything much larger is not ours.
-  const QByteArray bytes = file.read(64 * 1024);
-  // Files written by older versions of the program are Windows-1252 text
-  // with CR LF line ends: read them as such and write them back the same way.
+  if (!file.open(QIODevice::ReadOnly)) {
+    *reason = file.errorString();
+    return QFileInfo::exists(path) ? FileRead::Failed : FileRead::Missing;
+  }
+  switch (readBounded(file, kSettingsFileMax, bytes)) {
+    case BoundedRead::Done:
+      return FileRead::Done;
+    case BoundedRead::TooLarge:
+      return FileRead::TooLarge;
+    case BoundedRead::Failed:
+      break;
+  }
+  *reason = file.errorString();
+  return FileRead::Failed;
+}
+
+// Files written by older versions of the program are Windows-1252 text
+// with CR LF line ends: read them as such and write them back the same way.
+QString decodeSettings(const QByteArray& bytes, AppState& state) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString content = utf8.decode(bytes);
   state.settingsWindows1252 = utf8.hasError();
@@ -114,6 +141,12 @@ bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geom
     content = cp1252.isValid() ? cp1252.decode(bytes) : QString::fromLatin1(bytes);
   }
   state.settingsCrLf = bytes.contains("\r\n");
+  return content;
+}
+
+bool parseSettings(const QByteArray& bytes, const QString& path, AppState& state,
+                   WindowGeometry& geometry) {
+  const QString content = decodeSettings(bytes, state);
 
   // Line 1: the language-chosen flag, then a number that is read and ignored.
   const qsizetype end1 = content.indexOf(u'\n');
@@ -171,6 +204,152 @@ bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geom
   geometry = g;
   state.settingsOnDisk = std::make_shared<const SettingsValues>(valuesOf(path, state, g));
   return true;
+}
+
+bool isNumber(const QString& word, int* value) {
+  bool ok = false;
+  *value = word.toInt(&ok);
+  return ok;
+}
+
+// A value of a damaged file is believed only when its own line holds it
+// alone: a missing line or a blank in an address shifts every word after it.
+void salvageSettings(const QString& content, AppState& state, WindowGeometry& geometry,
+                     SettingsLoad& load) {
+  QStringList lines = content.split(u'\n');
+  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();  // the last line end
+  auto line = [&](int n) -> std::optional<QString> {
+    if (n > lines.size()) return std::nullopt;
+    return withoutLineEnd(lines[n - 1]);
+  };
+  auto readable = [](const QString& text) {
+    for (QChar c : text)
+      if (c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter) return false;
+    return true;
+  };
+  auto single = [&](int n) -> std::optional<QString> {
+    const std::optional<QString> l = line(n);
+    if (!l) return std::nullopt;
+    const QStringList w = words(*l);
+    if (w.size() != 1 || !readable(w[0])) return std::nullopt;
+    return w[0];
+  };
+  auto keep = [&](bool ok, int lineNumber, const Text5& name) {
+    if (ok)
+      load.kept.append(&name);
+    else
+      load.badLines.append(lineNumber);
+  };
+  int number = 0;
+  if (const auto l = line(1); l && !words(*l).isEmpty() && isNumber(words(*l)[0], &number)) {
+    state.languageChosen = number;
+    keep(true, 1, text::kSettingLanguageChosen);
+  } else {
+    keep(false, 1, text::kSettingLanguageChosen);
+  }
+  if (const auto l = line(2); l && readable(*l)) {
+    state.workingDir = l->left(kTextMax);
+    keep(true, 2, text::kSettingWorkingDir);
+  } else {
+    keep(false, 2, text::kSettingWorkingDir);
+  }
+  const auto w3 = single(3);
+  const bool language = w3 && isNumber(*w3, &number) && number >= 0 && number < kLanguageCount;
+  if (language) state.language = number;
+  keep(language, 3, text::kSettingLanguage);
+  const auto w4 = single(4);
+  const bool connection = w4 && isNumber(*w4, &number) && number >= RS232 && number <= Ethernet;
+  if (connection) state.connectionType = number;
+  keep(connection, 4, text::kSettingConnection);
+  const std::array<std::pair<QString*, const Text5*>, 3> addresses{
+      {{&state.serialAddress, &text::kSettingSerialAddress},
+       {&state.usbAddress, &text::kSettingUsbAddress},
+       {&state.ethernetAddress, &text::kSettingEthernetAddress}}};
+  for (int i = 0; i < 3; ++i) {
+    const auto w = single(5 + i);
+    if (w) *addresses[i].first = w->left(kTextMax);
+    keep(bool(w), 5 + i, *addresses[i].second);
+  }
+  // The window's place only whole: one number of another window would put
+  // it anywhere.
+  std::array<int, 5> place{};
+  bool whole = true;
+  for (int i = 0; i < 5; ++i) {
+    const auto w = single(8 + i);
+    if (!w || !isNumber(*w, &place[i])) {
+      whole = false;
+      load.badLines.append(8 + i);
+    }
+  }
+  if (whole) {
+    geometry = WindowGeometry{place[0], place[1], place[2], place[3], place[4]};
+    load.geometryKept = true;
+    load.kept.append(&text::kSettingWindow);
+  }
+}
+
+// "3, 5, 8-12"
+QString lineRanges(QList<int> lines) {
+  std::sort(lines.begin(), lines.end());
+  QStringList parts;
+  for (qsizetype i = 0; i < lines.size();) {
+    qsizetype j = i;
+    while (j + 1 < lines.size() && lines[j + 1] == lines[j] + 1) ++j;
+    parts.append(j > i ? QStringLiteral("%1-%2").arg(lines[i]).arg(lines[j])
+                       : QString::number(lines[i]));
+    i = j + 1;
+  }
+  return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry) {
+  QByteArray bytes;
+  QString reason;
+  if (readSettingsBytes(path, &bytes, &reason) != FileRead::Done) return false;
+  return parseSettings(bytes, path, state, geometry);
+}
+
+SettingsLoad loadSettings(const QString& path, AppState& state, WindowGeometry& geometry) {
+  SettingsLoad load;
+  QByteArray bytes;
+  switch (readSettingsBytes(path, &bytes, &load.reason)) {
+    case FileRead::Missing:
+      load.outcome = SettingsLoad::Outcome::Missing;
+      return load;
+    case FileRead::TooLarge:
+      load.tooLarge = true;
+      [[fallthrough]];
+    case FileRead::Failed:
+      load.outcome = SettingsLoad::Outcome::Unreadable;
+      return load;
+    case FileRead::Done:
+      break;
+  }
+  if (parseSettings(bytes, path, state, geometry)) {
+    load.outcome = SettingsLoad::Outcome::Whole;
+    return load;
+  }
+  load.outcome = SettingsLoad::Outcome::Damaged;
+  ValeurParDefaut(state);
+  geometry = WindowGeometry{};
+  salvageSettings(decodeSettings(bytes, state), state, geometry, load);
+  return load;
+}
+
+QString settingsLoadMessage(const SettingsLoad& load, const QString& path, int language) {
+  const QString file = QDir::toNativeSeparators(path);
+  if (load.outcome == SettingsLoad::Outcome::Unreadable)
+    return pick(text::kSettingsUnreadable, language)
+        .arg(file, load.tooLarge ? pick(text::kSettingsTooLarge, language) : load.reason);
+  if (load.outcome != SettingsLoad::Outcome::Damaged) return {};
+  QStringList kept;
+  for (const Text5* name : load.kept) kept.append(pick(*name, language));
+  return pick(text::kSettingsDamaged, language)
+      .arg(file, lineRanges(load.badLines),
+           kept.isEmpty() ? pick(text::kSettingsKeptNothing, language)
+                          : kept.join(QStringLiteral(", ")));
 }
 
 bool SauvegardeIni(const QString& path, AppState& state, const WindowGeometry& window,
@@ -236,7 +415,7 @@ bool SauvegardeIni(const QString& path, AppState& state, const WindowGeometry& w
 
   // Written beside the old file and renamed over it: a failed write (a full
   // disk, a folder that cannot be written) keeps the settings there were.
-  if (!writeFileWhole(path, bytes, error)) return false;
+  if (!writeFileWhole(path, bytes, error, state.language)) return false;
   // What this program holds now is on disk: the next write changes only
   // what differs from it (not from the merged file, or the next write would
   // take back the other program's values).
@@ -264,17 +443,27 @@ void ChargeConfig(AppState& state, SettingsWindow& window) {
   // Message 0 speaks the language the record holds at this point: French at
   // the very first start, since the record starts zeroed.
   state.language = French;
-  if (!readSettingsFile(state.settingsPath, state, geometry)) {
-    if (!(state.language >= 0 && state.language < kLanguageCount)) state.language = French;
-    PopupErreur(state, 0);
-    QFile::remove(state.settingsPath);
-    ValeurParDefaut(state);
+  const SettingsLoad load = loadSettings(state.settingsPath, state, geometry);
+  if (load.outcome != SettingsLoad::Outcome::Whole) {
+    if (load.outcome == SettingsLoad::Outcome::Missing) {
+      PopupErreur(state, 0);
+      ValeurParDefaut(state);
+    } else {
+      // A file that is there but not usable whole is not "not found": say
+      // why, and what of it was kept (the rest is defaulted).
+      if (load.outcome == SettingsLoad::Outcome::Unreadable) ValeurParDefaut(state);
+      if (state.ui)
+        state.ui->message(pick(text::kErrorWord, state.language),
+                          settingsLoadMessage(load, state.settingsPath, state.language) + u'\n' +
+                              pick(text::kSettingsWrittenAnew, state.language));
+    }
     // A rebuilt file is new: UTF-8 with the system's line ends, every line ours.
     state.settingsWindows1252 = false;
     state.settingsCrLf = false;
     state.settingsOnDisk.reset();
-    // The rebuilt file holds the window as it was loaded.
-    saveSettings(state, window.windowGeometry());
+    // The rebuilt file holds the window as it was loaded, or as it was kept;
+    // written over the old one, which stays should the write fail.
+    saveSettings(state, load.geometryKept ? geometry : window.windowGeometry());
   }
 
   window.placeWindow(geometry);

@@ -4,9 +4,11 @@
 // for the site register, written only when set.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include "core/frame/AppState.h"
+#include "core/frame/Texts.h"
 
 namespace karvel {
 
@@ -66,6 +68,27 @@ void ValeurParDefaut(AppState& state);
 // connection type that names no entry; `state` may then be partly filled.
 // A file read whole becomes the one later writes merge over.
 bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry);
+
+// How the file was found at a start.
+struct SettingsLoad {
+  enum class Outcome { Whole, Missing, Unreadable, Damaged };
+  Outcome outcome = Outcome::Missing;
+  QString reason;            // Unreadable: the system's reason
+  bool tooLarge = false;     // Unreadable: far larger than a settings file
+  QList<int> badLines;       // Damaged: the lines (1 to 12) that could not be read
+  QList<const Text5*> kept;  // Damaged: the settings kept, by name
+  bool geometryKept = false;
+};
+
+// Reads `path` for a start. Whole: as readSettingsFile. Damaged: `state`
+// holds the defaults and every value whose own line holds it readably (the
+// window's place only when all five numbers are there; `geometry` zero
+// otherwise). Missing or Unreadable: nothing read.
+SettingsLoad loadSettings(const QString& path, AppState& state, WindowGeometry& geometry);
+
+// What to tell of an Unreadable or Damaged file (which file, why, what was
+// kept); empty for the other outcomes.
+QString settingsLoadMessage(const SettingsLoad& load, const QString& path, int language);
 
 // Writes the twelve lines into `path`, in the code page and with the line
 // ends the file has (UTF-8 and "\n" for a new file), through a temporary file

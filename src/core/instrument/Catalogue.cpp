@@ -26,18 +26,33 @@ void catalogueReads(Visa& v, ViSession vi) {
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kCatalogueTimeoutMs);
 }
 
-// One catalogue reply, read on past the maximum count when it is longer.
-ViStatus readCatalogue(Visa& v, ViSession vi, QByteArray* out) {
+}  // namespace
+
+ViStatus readCatalogueReply(Visa& v, ViSession vi, QByteArray* out) {
   ViStatus status = v.viRead(vi, out, kTransferBufferSize);
   while (status == VI_SUCCESS_MAX_CNT && out->size() < kMaxBlockLength) {
     QByteArray more;
     status = v.viRead(vi, &more, kTransferBufferSize);
     out->append(more);
   }
+  if (status != VI_SUCCESS) return status;
+  // A carriage return inside a file's name ends the read early; the rest of
+  // the reply follows at once. Left unread, it would be taken for the reply
+  // to the next command, and every reply after it would be one late.
+  ViAttrState timeout = kCatalogueTimeoutMs;
+  v.viGetAttribute(vi, VI_ATTR_TMO_VALUE, &timeout);
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kCatalogueTailMs);
+  for (;;) {
+    QByteArray more;
+    const ViStatus next = v.viRead(vi, &more, kTransferBufferSize);
+    out->append(more);
+    if (more.isEmpty() || next < VI_SUCCESS || out->size() >= kMaxBlockLength) break;
+  }
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout);
+  // The quiet that ended the tail is no failure of the link.
+  v.clearLastFailure();
   return status;
 }
-
-}  // namespace
 
 int AfficheCatalog(int kind, const QByteArray& catalogue, char separator, int store,
                    QList<CatalogueEntry>& list) {
@@ -74,13 +89,13 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
     v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));
     catalogueReads(v, vi);
     QByteArray local;
-    status = readCatalogue(v, vi, &local);
+    status = readCatalogueReply(v, vi, &local);
     AfficheCatalog(kind, local, ',', 0, list);
     if (kind == kKindBus && status >= VI_SUCCESS && !operationCancelled(state)) {
       operationSay(state, pick(text::kActivityCardCatalogue, state.language));
       v.viWrite(vi, QByteArray(scpi::kListSecondStore));
       QByteArray second;
-      readCatalogue(v, vi, &second);
+      readCatalogueReply(v, vi, &second);
       AfficheCatalog(kind, second, ',', 1, list);
     }
   } else {
@@ -90,7 +105,7 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
     v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));
     catalogueReads(v, vi);
     QByteArray local;
-    status = readCatalogue(v, vi, &local);
+    status = readCatalogueReply(v, vi, &local);
     AfficheCatalog(kind, local, ',', 0, list);
     if (status >= VI_SUCCESS && !operationCancelled(state)) {
       operationSay(state, pick(text::kActivityCardCatalogue, state.language));
@@ -99,7 +114,7 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
       v.viWrite(vi, QByteArray(scpi::kListClear));
       v.viWrite(vi, QByteArray(scpi::kListSdCatalogue));
       QByteArray card;
-      readCatalogue(v, vi, &card);
+      readCatalogueReply(v, vi, &card);
       v.viWrite(vi, QByteArray(scpi::kListErrorQuery));
       QByteArray error;
       v.viRead(vi, &error, kErrorReplyMax);

@@ -7,9 +7,20 @@
 
 #include "core/instrument/FileStore.h"
 
+#include "io/VisaTypes.h"
+
+namespace karvel::io {
+class Visa;
+}
+
 namespace karvel {
 
 struct AppState;
+
+// One catalogue reply with the read settings in effect, read on past the
+// maximum count when it is longer, and on past a carriage return that the
+// rest of the reply follows at once (one inside a file's name).
+io::ViStatus readCatalogueReply(io::Visa& v, io::ViSession vi, QByteArray* out);
 
 // Appends to `list` the files of `kind` of every store of the instrument.
 // Always 0.

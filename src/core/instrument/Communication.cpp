@@ -1,5 +1,7 @@
 #include "core/instrument/Communication.h"
 
+#include <QElapsedTimer>
+
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
 #include "core/frame/Interaction.h"
@@ -59,6 +61,32 @@ void serialSetup(Visa& v, ViSession vi) {
   v.viSetAttribute(vi, VI_ATTR_ASRL_END_IN, VI_ASRL_END_TERMCHAR);
 }
 
+// What an earlier session left on the line (the end of a reply or of a block
+// that nobody read, after a program was stopped half-way) is dropped before
+// the first command, else it is taken for the first reply. A quiet line costs
+// one short read; one that keeps talking is told to stop (a new command ends
+// a reply under way) and drained, within a bounded time either way.
+void dropLeftovers(Visa& v, ViSession vi, int timeoutMs) {
+  v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD | VI_IO_OUT_BUF_DISCARD);
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kLeftoverQuietMs);
+  const auto drain = [&](int limitMs) {
+    QElapsedTimer spent;
+    spent.start();
+    for (;;) {
+      QByteArray junk;
+      v.viRead(vi, &junk, kLeftoverReadMax);
+      if (junk.isEmpty()) return true;
+      if (spent.elapsed() >= limitMs) return false;
+    }
+  };
+  if (!drain(kLeftoverTalkMs)) {
+    v.viWrite(vi, scpi::kClear);
+    drain(kLeftoverTalkMs);
+    v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD);
+  }
+  v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, static_cast<ViAttrState>(timeoutMs));
+}
+
 bool namesSupportedModel(const QByteArray& reply) {
   return (replyContains(reply, "RQ4") && replyContains(reply, "V5.")) || replyContains(reply, "RQ6");
 }
@@ -87,6 +115,7 @@ int leadingInteger(const QByteArray& reply) {
 bool identifyCdc(AppState& state, Visa& v, ViSession vi, int* last, QByteArray* reply) {
   probeSetup(v, vi, kUsbProbeTimeoutMs);
   serialSetup(v, vi);
+  dropLeftovers(v, vi, kUsbProbeTimeoutMs);
   v.viWrite(vi, scpi::kIdentify);
   v.viRead(vi, reply, kIdentifyReadMax);
   *last = IdentModelScope(state, *reply, vi);
@@ -103,6 +132,7 @@ bool identifyBridge(AppState& state, Visa& v, ViSession vi, const QString& resou
     if (stopped(state)) return false;
     saySearching(state, resource, rate);
     v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
+    if (rate == kBridgeBaudRates[0]) dropLeftovers(v, vi, kUsbProbeTimeoutMs);
     v.viWrite(vi, scpi::kIdentify);
     QByteArray answer;
     v.viRead(vi, &answer, kIdentifyReadMax);
@@ -216,6 +246,8 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
       saySearching(state, address, rate);
       QByteArray reply;
       v.viSetAttribute(vi, VI_ATTR_ASRL_BAUD, static_cast<ViAttrState>(rate));
+      // At the speed the last session most likely left the line at.
+      if (rate == kBaudRates[0]) dropLeftovers(v, vi, kAddressProbeTimeoutMs);
       v.viWrite(vi, scpi::kIdentify);
       if (v.viRead(vi, &reply, kIdentifyReadMax) != VI_SUCCESS) continue;
       *answered = true;
@@ -259,9 +291,17 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
   } else if (type == VI_INTF_TCPIP) {
     saySearching(state, address, 0);
     QByteArray reply;
+    dropLeftovers(v, vi, kAddressProbeTimeoutMs);
     v.viWrite(vi, scpi::kIdentify);
-    if (v.viRead(vi, &reply, kIdentifyReadMax) == VI_SUCCESS && namesSupportedModel(reply))
+    // A peer that takes the connection but names no supported model is no
+    // instrument: going on would only wait out the set-up's and the
+    // catalogue's long time-outs, and then send it commands of no family.
+    status = -1;
+    const ViStatus read = v.viRead(vi, &reply, kIdentifyReadMax);
+    if (read == VI_SUCCESS && namesSupportedModel(reply))
       status = IdentModelScope(state, reply, vi);
+    else if (read >= VI_SUCCESS || !reply.isEmpty())
+      *answered = true;
     if (stopped(state)) status = -1;
   }
   return status;

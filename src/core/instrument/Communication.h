@@ -23,6 +23,12 @@ inline constexpr int kUsbProbeTimeoutMs = 200;
 inline constexpr int kAddressProbeTimeoutMs = 500;
 inline constexpr int kSessionTimeoutMs = 2000;
 inline constexpr int kTermChar = 13;
+// Before the first command of a session: the line counts as quiet after
+// kLeftoverQuietMs without a byte; one that talks longer than kLeftoverTalkMs
+// is told to stop and drained for as long again.
+inline constexpr int kLeftoverQuietMs = 30;
+inline constexpr int kLeftoverTalkMs = 400;
+inline constexpr int kLeftoverReadMax = 65536;
 // The CDC serial port of the instrument names itself so.
 inline constexpr const char* kCdcInterfaceName = "Gadget Serial";
 // The search expression of the CDC port walk.

@@ -26,6 +26,8 @@ constexpr int kSerialSliceMs = 50;
 
 constexpr int kTransferWaitMs = 500;
 constexpr int kCatalogueTimeoutMs = 60000;
+// The rest of a catalogue reply cut by a carriage return comes within this.
+constexpr int kCatalogueTailMs = 50;
 constexpr int kBlockTimeoutMs = 8000;
 constexpr int kNormalTimeoutMs = 2000;
 // A send cut short leaves the instrument waiting for the rest of its block;

@@ -9,10 +9,12 @@
 #include <initializer_list>
 
 #include "core/frame/AppState.h"
+#include "core/frame/BoundedRead.h"
 #include "core/frame/Clock.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Messages.h"
 #include "core/frame/SafeWrite.h"
+#include "core/instrument/Catalogue.h"
 #include "core/instrument/FileTransfer.h"
 #include "core/instrument/ScpiCommands.h"
 #include "core/instrument/TransferTexts.h"
@@ -203,9 +205,26 @@ bool writeBlock(Visa& v, ViSession vi, const QByteArray& block, qint64 dataStart
   return true;
 }
 
+// Whether a reply is a catalogue at all: it starts with the bytes used and
+// the bytes free ("12345,67890..."). A stray reply, noise or nothing proves
+// nothing about the files.
+bool looksLikeCatalogue(const QByteArray& reply) {
+  qsizetype i = 0;
+  while (i < reply.size() && (reply[i] == ' ' || reply[i] == '\r' || reply[i] == '\n')) ++i;
+  const auto digits = [&] {
+    const qsizetype start = i;
+    while (i < reply.size() && reply[i] >= '0' && reply[i] <= '9') ++i;
+    return i > start;
+  };
+  if (!digits() || i >= reply.size() || reply[i] != ',') return false;
+  ++i;
+  return digits();
+}
+
 // After a send cut short: what is still queued on the PC is dropped, the
 // instrument is given the time to give up the block, and the part it may
-// have kept is deleted. True when the store no longer lists the name.
+// have kept is deleted. True only when a catalogue came that no longer lists
+// the name.
 bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
                            TransferScope& scope) {
   v.viFlush(vi, VI_IO_OUT_BUF_DISCARD);
@@ -224,13 +243,21 @@ bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
   scope.wait(kTransferWaitMs);
   QByteArray catalogue;
   readReply(v, vi, &catalogue, kTransferBufferSize);
-  return !catalogue.isEmpty() && !catalogueHasName(catalogue, wireName);
+  return looksLikeCatalogue(catalogue) && !catalogueHasName(catalogue, wireName);
 }
 
+bool isControl(QChar c) {
+  const char16_t u = c.unicode();
+  return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
+// A name travels between double quotes and ends with its command's carriage
+// return: a quote or a control character would end it early or start
+// another command.
 bool isUsableInstrumentName(const QString& name) {
   if (name.isEmpty()) return false;
   for (QChar c : name)
-    if (c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
+    if (c == u'"' || isControl(c)) return false;
   return true;
 }
 
@@ -245,9 +272,10 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
   // The PC file is read before anything on the instrument is deleted or
   // stopped: a file that cannot be read leaves the instrument as it was.
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBlockLength) return SendOutcome::Refused;
-  const QByteArray data = file.readAll();
-  if (file.error() != QFileDevice::NoError) return SendOutcome::Refused;
+  if (!file.open(QIODevice::ReadOnly)) return SendOutcome::Refused;
+  // Never a file cut short by a read error taken for the whole of it.
+  QByteArray data;
+  if (readBounded(file, kMaxBlockLength, &data) != BoundedRead::Done) return SendOutcome::Refused;
   file.close();
 
   const QByteArray wireName = toInstrument(name);
@@ -257,12 +285,13 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
   QByteArray catalogue;
   readReply(v, vi, &catalogue, kTransferBufferSize);
   if (catalogueHasName(catalogue, wireName)) {
-    const int answer =
-        state.ui
-            ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
-                            pick(resulttext::kSaveQuestion, state.language),
-                            {pick(resulttext::kYes, state.language), pick(resulttext::kNo, state.language)}, 1, 1)
-            : 1;
+    const int answer = state.ui
+                           ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
+                                           pick(resulttext::kSaveQuestion, state.language),
+                                           {pick(resulttext::kYes, state.language),
+                                            pick(resulttext::kNo, state.language)},
+                                           1, 1)
+                           : 1;
     if (answer != 0) return SendOutcome::Declined;
   }
 
@@ -329,11 +358,39 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
 
 // Writes the fetched bytes whole or not at all; the system's reason in
 // `error` when it could not.
-bool writeWhole(const QString& target, const QByteArray& bytes, qsizetype size, QString* error) {
-  return writeFileWhole(target, QByteArrayView(bytes.constData(), size), error);
+bool writeWhole(const QString& target, const QByteArray& bytes, qsizetype size, QString* error,
+                int language) {
+  return writeFileWhole(target, QByteArrayView(bytes.constData(), size), error, language);
 }
 
 }  // namespace
+
+QString visibleName(const QString& name) {
+  QString out;
+  out.reserve(name.size());
+  for (QChar c : name) {
+    if (c == u'\n')
+      out += QLatin1String("\\n");
+    else if (c == u'\r')
+      out += QLatin1String("\\r");
+    else if (c == u'\t')
+      out += QLatin1String("\\t");
+    else if (isControl(c))
+      out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+    else
+      out += c;
+  }
+  return out;
+}
+
+QString fetchNameRefusal(const QString& name, int language) {
+  for (QChar c : name)
+    if (isControl(c)) return pick(text::kNameHasControlCharacters, language);
+  if (name.contains(u'"')) return pick(text::kNameHasQuote, language);
+  const QString foreign = charactersInstrumentCannotHold(name);
+  if (!foreign.isEmpty()) return pick(text::kNameNotInCodePage, language).arg(foreign);
+  return {};
+}
 
 QString fromInstrument(const QByteArray& bytes) {
   QStringDecoder decode("windows-1252");
@@ -467,8 +524,12 @@ void abandonBlock(Visa& v, ViSession vi, qint64 remaining) {
 }
 
 ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
-                   TransferScope& scope) {
+                   TransferScope& scope, QString* malformed) {
   Visa& v = *state.visa;
+  // What came but is no block header, as opposed to nothing at all.
+  const auto refuse = [&](const Text5& text, const QString& what) {
+    if (malformed) *malformed = pick(text, state.language).arg(what);
+  };
   buffer->clear();
   *count = 0;
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kBlockTimeoutMs);
@@ -481,20 +542,35 @@ ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* 
 
   QByteArray head;
   readExactly(v, vi, &head, 2);
-  if (head.size() < 2 || head[0] != '#') return finish(-1);
+  if (!head.isEmpty() && head[0] != '#') {
+    refuse(text::kBlockNoHash, visibleName(QString::fromLatin1(head)));
+    return finish(-1);
+  }
+  if (head.size() < 2) return finish(-1);
   // Only the definite form: "#0" (indefinite) and anything not a digit is refused.
   const int digits = head[1] - '0';
-  if (digits < 1 || digits > 9) return finish(-1);
+  if (digits < 1 || digits > 9) {
+    refuse(text::kBlockBadDigitCount, visibleName(QString::fromLatin1(head.mid(1))));
+    return finish(-1);
+  }
   QByteArray lengthText;
   readExactly(v, vi, &lengthText, static_cast<ViUInt32>(digits));
-  if (lengthText.size() != digits) return finish(-1);
   qint64 length = 0;
   for (char c : lengthText) {
-    if (c < '0' || c > '9') return finish(-1);
+    if (c < '0' || c > '9') {
+      refuse(text::kBlockBadLength, visibleName(QString::fromLatin1(lengthText)));
+      return finish(-1);
+    }
     length = length * 10 + (c - '0');
   }
+  if (lengthText.size() != digits) return finish(-1);
   // Refused before anything is allocated for it.
-  if (length > kMaxBlockLength) return finish(-1);
+  if (length > kMaxBlockLength) {
+    if (malformed)
+      *malformed = pick(text::kBlockTooLong, state.language)
+                       .arg(QString::number(length), QString::number(kMaxBlockLength));
+    return finish(-1);
+  }
   scope.advance(0, length);
 
   v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
@@ -531,15 +607,20 @@ ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* 
 }  // namespace
 
 ViStatus Tarvik_Read_Binary_Data(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* count,
-                                 TransferProgress* progress) {
+                                 TransferProgress* progress, QString* malformed) {
   TransferScope scope(state, progress);
-  return readBlock(state, vi, buffer, count, scope);
+  return readBlock(state, vi, buffer, count, scope, malformed);
 }
 
 int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 storage, ViInt16 kind,
-                 const QString& target, TransferProgress* progress, QString* fileError) {
-  if (!state.visa || target.isEmpty() || !isUsableInstrumentName(name)) return -1;
+                 const QString& target, TransferProgress* progress, QString* reason) {
+  if (!state.visa || target.isEmpty()) return -1;
   if (kind != kKindBus && kind != kKindResult) return -1;
+  // Refused before anything is sent: the session stays in step.
+  if (const QString refusal = fetchNameRefusal(name, state.language); !refusal.isEmpty()) {
+    if (reason) *reason = refusal;
+    return kDownloadNameRefused;
+  }
   Visa& v = *state.visa;
   const int model = state.instrumentModel;
   const QByteArray wireName = toInstrument(name);
@@ -559,7 +640,7 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kCatalogueTimeoutMs);
   QByteArray catalogue;
-  readReply(v, vi, &catalogue, kTransferBufferSize);
+  readCatalogueReply(v, vi, &catalogue);
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kNormalTimeoutMs);
   v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_FALSE);
   v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_FALSE);
@@ -579,19 +660,25 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
     v.viWrite(vi, command(secondStore ? scpi::kSecondStoreData : scpi::kData, {wireName}));
     QByteArray block;
     ViUInt32 count = 0;
-    const ViStatus status = readBlock(state, vi, &block, &count, scope);
+    QString malformed;
+    const ViStatus status = readBlock(state, vi, &block, &count, scope, &malformed);
     if (status == kTransferCancelled) {
       result = kTransferCancelled;
     } else if (status != VI_SUCCESS && status != VI_SUCCESS_MAX_CNT) {
       drainInput(v, vi);
+      // Drained, the link is in step again: the reply was wrong, not the link.
+      if (!malformed.isEmpty()) {
+        result = kDownloadBadReply;
+        if (reason) *reason = malformed;
+      }
     } else if (count >= 2) {
       // The block came whole: the link is fine whatever happens to the file.
-      QString reason;
-      if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &reason)) {
+      QString why;
+      if (writeWhole(target, block, static_cast<qsizetype>(count) - 2, &why, state.language)) {
         result = status;
       } else {
         result = kDownloadCannotWrite;
-        if (fileError) *fileError = reason;
+        if (reason) *reason = why;
       }
     }
   }
@@ -624,8 +711,10 @@ int Tarvik_fileTransfer(AppState& state, ViSession session, const QString& file,
         return kTransferCancelled;
     }
   }
-  return downloadFile(state, session, file, storage, kind,
-                      temporaryPath(temporaryFolder(state), file, kind), progress);
+  const int fetched = downloadFile(state, session, file, storage, kind,
+                                   temporaryPath(temporaryFolder(state), file, kind), progress);
+  // Its callers know a failed fetch by -1 only.
+  return fetched == kDownloadNameRefused || fetched == kDownloadBadReply ? -1 : fetched;
 }
 
 }  // namespace karvel

@@ -53,21 +53,35 @@ SendOutcome sendFile(AppState& state, io::ViSession session, const QString& path
 // session is as good as before.
 constexpr int kDownloadCannotWrite = -3;
 
+// Result of a download refused for its name (a control character or a
+// quote, which no command can carry): nothing was sent, the session is as
+// good as before.
+constexpr int kDownloadNameRefused = -5;
+
+// Result of a download whose reply was no definite-length block (a header
+// that is garbage, or announces more than kMaxBlockLength): what followed
+// was drained, so the session is in step again.
+constexpr int kDownloadBadReply = -6;
+
 // The download of Tarvik_fileTransfer into `target` instead of the temporary
-// file. Nothing is left at `target` when it fails or is cancelled; when
-// writing it failed (kDownloadCannotWrite), `fileError` receives the
-// system's reason.
+// file. Nothing is left at `target` when it fails or is cancelled. `reason`
+// receives, in the current language, the system's reason when writing failed
+// (kDownloadCannotWrite), why the name was refused (kDownloadNameRefused) or
+// what was wrong with the reply (kDownloadBadReply).
 int downloadFile(AppState& state, io::ViSession session, const QString& name, io::ViUInt16 storage,
                  io::ViInt16 kind, const QString& target, TransferProgress* progress = nullptr,
-                 QString* fileError = nullptr);
+                 QString* reason = nullptr);
 
 // Reads one definite-length block: the data and the two bytes after it go
 // into `buffer` from its first byte, `count` receives how many arrived. The
 // status of the data read, -1 when no valid block header came, or
 // kTransferCancelled when `progress` asked to stop (the rest of the block
-// was then dropped and nothing is returned).
+// was then dropped and nothing is returned). When bytes came that are no
+// valid header, `malformed` receives what was wrong with them (nothing came:
+// it stays empty).
 io::ViStatus Tarvik_Read_Binary_Data(AppState& state, io::ViSession session, QByteArray* buffer,
-                                     io::ViUInt32* count, TransferProgress* progress = nullptr);
+                                     io::ViUInt32* count, TransferProgress* progress = nullptr,
+                                     QString* malformed = nullptr);
 
 // The name a file has on the instrument when uploaded from `path`: the part
 // after the last separator, blanks made "_", the extension's case that of
@@ -102,6 +116,15 @@ bool catalogueHasName(const QByteArray& catalogue, const QByteArray& name);
 // The characters of `name` that an instrument file name (Windows-1252) cannot
 // hold, each once, in order; empty when the name can be sent as it is.
 QString charactersInstrumentCannotHold(const QString& name);
+
+// A name from the instrument as it may be shown on a terminal or in a list:
+// control characters written as "\n", "\r", "\t" or "\x1b", the rest as it is.
+QString visibleName(const QString& name);
+
+// Why the file `name` cannot be asked of the instrument, in `language`
+// (control characters, a double quote, characters outside its code page);
+// empty when it can.
+QString fetchNameRefusal(const QString& name, int language);
 
 // Instrument texts are Windows-1252.
 QString fromInstrument(const QByteArray& bytes);

@@ -8,6 +8,7 @@
 
 #include "core/instrument/Communication.h"
 #include "core/instrument/WinPortName.h"
+#include "io/PortOrder.h"
 #include "io/ResourceName.h"
 
 #ifdef Q_OS_WIN
@@ -70,7 +71,8 @@ QList<BridgeDevice> listBridgeDevices(const QString& sysRoot, const QString& dev
     folders.append(drivers.filePath(d));
   for (const QString& folder : folders) {
     const QDir dir(folder);
-    for (const QFileInfo& e : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+    for (const QFileInfo& e :
+         dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
       const auto m = ttyName.match(e.fileName());
       if (!m.hasMatch()) continue;
       const int n = m.captured(1).toInt();
@@ -102,17 +104,6 @@ QList<BridgeDevice> listBridgeDevices(const QString& sysRoot, const QString& dev
 
 namespace {
 
-// "ttyUSB10" sorts after "ttyUSB2": the trailing number counts as a number.
-bool portNameLess(const QString& a, const QString& b) {
-  static const QRegularExpression split(QStringLiteral("^(.*?)(\\d*)$"));
-  const auto ma = split.match(a);
-  const auto mb = split.match(b);
-  if (ma.captured(1) != mb.captured(1)) return ma.captured(1) < mb.captured(1);
-  if (ma.captured(2).size() != mb.captured(2).size())
-    return ma.captured(2).size() < mb.captured(2).size();
-  return ma.captured(2) < mb.captured(2);
-}
-
 SerialDevice::Role roleOf(const QString& device, const QString& product,
                           const QList<BridgeDevice>& bridges) {
   for (const BridgeDevice& b : bridges)
@@ -131,7 +122,7 @@ QList<SerialDevice> listSerialDevices(const QString& sysRoot, const QString& dev
 #ifndef Q_OS_WIN
   const QDir ttys(QDir(sysRoot).filePath(QStringLiteral("class/tty")));
   QStringList names = ttys.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-  std::sort(names.begin(), names.end(), portNameLess);
+  std::sort(names.begin(), names.end(), io::portNameLess);
   for (const QString& name : names) {
     const QString folder = QFileInfo(ttys.filePath(name)).canonicalFilePath();
     // Consoles and pseudo-terminals belong to no device.
@@ -165,7 +156,7 @@ QList<SerialDevice> listSerialDevices(const QString& sysRoot, const QString& dev
     out.append(port);
   }
   std::sort(out.begin(), out.end(), [](const SerialDevice& a, const SerialDevice& b) {
-    return portNameLess(a.device, b.device);
+    return io::portNameLess(a.device, b.device);
   });
 #endif
   return out;

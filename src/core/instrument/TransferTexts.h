@@ -62,4 +62,67 @@ inline constexpr Text5 kExportDoneAs{
     "%1 has been sent to the oscilloscope as %2.", "%1 wurde als %2 an das Oszilloskop gesendet.",
     "%1 se ha enviado al osciloscopio como %2.", "%1 è stato inviato all'oscilloscopio come %2."};
 
+// ---- A fetch refused for the instrument's file name -------------------------
+// The name with its control characters written visibly, then why.
+inline constexpr Text5 kFetchNameRefused{
+    "Le fichier %1 ne peut pas être reçu : %2. Renommez-le sur l'oscilloscope.",
+    "The file %1 cannot be fetched: %2. Rename it on the oscilloscope.",
+    "Die Datei %1 kann nicht geholt werden: %2. Benennen Sie sie am Oszilloskop um.",
+    "No se puede recibir el fichero %1: %2. Cámbiele el nombre en el osciloscopio.",
+    "Impossibile ricevere il file %1: %2. Rinominarlo sull'oscilloscopio."};
+inline constexpr Text5 kNameHasControlCharacters{
+    "son nom contient des caractères de commande, qu'une commande à l'oscilloscope ne peut pas "
+    "transmettre",
+    "its name holds control characters, which a command to the oscilloscope cannot carry",
+    "sein Name enthält Steuerzeichen, die ein Befehl an das Oszilloskop nicht übertragen kann",
+    "su nombre contiene caracteres de control, que una orden al osciloscopio no puede transmitir",
+    "il suo nome contiene caratteri di controllo, che un comando all'oscilloscopio non può "
+    "trasmettere"};
+inline constexpr Text5 kNameHasQuote{
+    "son nom contient un guillemet (\"), qu'une commande à l'oscilloscope ne peut pas transmettre",
+    "its name holds a double quote (\"), which a command to the oscilloscope cannot carry",
+    "sein Name enthält ein Anführungszeichen (\"), das ein Befehl an das Oszilloskop nicht "
+    "übertragen kann",
+    "su nombre contiene comillas (\"), que una orden al osciloscopio no puede transmitir",
+    "il suo nome contiene le virgolette (\"), che un comando all'oscilloscopio non può "
+    "trasmettere"};
+inline constexpr Text5 kNameNotInCodePage{
+    "son nom contient des caractères que l'oscilloscope ne connaît pas : %1",
+    "its name holds characters that the oscilloscope does not know: %1",
+    "sein Name enthält Zeichen, die das Oszilloskop nicht kennt: %1",
+    "su nombre contiene caracteres que el osciloscopio no conoce: %1",
+    "il suo nome contiene caratteri che l'oscilloscopio non conosce: %1"};
+
+// ---- A fetched block that is not one ----------------------------------------
+// The file's name, then what was wrong.
+inline constexpr Text5 kFetchBadReply{
+    "Réponse incorrecte de l'oscilloscope pour le fichier %1 : %2.",
+    "Malformed reply from the oscilloscope for the file %1: %2.",
+    "Fehlerhafte Antwort des Oszilloskops für die Datei %1: %2.",
+    "Respuesta incorrecta del osciloscopio para el fichero %1: %2.",
+    "Risposta non valida dell'oscilloscopio per il file %1: %2."};
+// The first bytes that came.
+inline constexpr Text5 kBlockNoHash{"le bloc de données ne commence pas par « # » mais par « %1 »",
+                                    "the data block does not start with \"#\" but with \"%1\"",
+                                    "der Datenblock beginnt nicht mit „#“, sondern mit „%1“",
+                                    "el bloque de datos no empieza por «#» sino por «%1»",
+                                    "il blocco di dati non inizia con «#» ma con «%1»"};
+inline constexpr Text5 kBlockBadDigitCount{
+    "« %1 » après « # » n'est pas un nombre de chiffres de 1 à 9",
+    "\"%1\" after \"#\" is not a digit count from 1 to 9",
+    "„%1“ nach „#“ ist keine Ziffernanzahl von 1 bis 9",
+    "«%1» después de «#» no es un número de cifras de 1 a 9",
+    "«%1» dopo «#» non è un numero di cifre da 1 a 9"};
+inline constexpr Text5 kBlockBadLength{
+    "la longueur du bloc « %1 » n'est pas un nombre", "the block length \"%1\" is not a number",
+    "die Blocklänge „%1“ ist keine Zahl", "la longitud del bloque «%1» no es un número",
+    "la lunghezza del blocco «%1» non è un numero"};
+// The length announced, then the largest a file may have.
+inline constexpr Text5 kBlockTooLong{
+    "le bloc annonce %1 octets, plus que les %2 qu'un fichier peut avoir",
+    "the block announces %1 bytes, more than the %2 a file may have",
+    "der Block kündigt %1 Bytes an, mehr als die %2, die eine Datei haben darf",
+    "el bloque anuncia %1 bytes, más que los %2 que puede tener un fichero",
+    "il blocco annuncia %1 byte, più dei %2 che un file può avere"};
+
 }  // namespace karvel::text

@@ -246,4 +246,9 @@ inline constexpr Text5 kOfferYes = {"Classer ...", "File ...", "Ablegen ...", "A
 inline constexpr Text5 kOfferNo = {"Pas maintenant", "Not now", "Jetzt nicht", "Ahora no",
                                    "Non ora"};
 
+// %1 the register file: a command that only reads does not make one.
+inline constexpr Text5 kNoRegister = {"Il n'y a pas de registre %1", "There is no register %1",
+                                      "Es gibt kein Register %1", "No existe el registro %1",
+                                      "Non esiste il registro %1"};
+
 }  // namespace karvel::registertext

@@ -1,9 +1,12 @@
 #include "core/results/Compare.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
+#include "core/frame/FreedMemory.h"
 #include "core/results/CompareTexts.h"
 #include "core/results/Quantity.h"
 #include "core/results/ResultReader.h"
@@ -107,6 +110,14 @@ namespace {
 
 QString normalisedBus(const QString& heading) { return heading.simplified().toCaseFolded(); }
 
+// Figures worked out from decimals as the instrument writes them are seldom
+// exact in binary: 3.6 - 3.1 gives 0.5000000000000004, not 0.5. At the
+// edges of the steady band and of the shrink share, a difference within a
+// billionth of the figures is rounding, not a change.
+bool sameFigure(double a, double b) {
+  return std::fabs(a - b) <= 1e-9 * std::max(std::fabs(a), std::fabs(b));
+}
+
 Trend trendOf(const CompareMeasurement& m, const CompareOptions& options) {
   std::optional<double> first, last;
   std::optional<double> band;
@@ -123,7 +134,8 @@ Trend trendOf(const CompareMeasurement& m, const CompareOptions& options) {
   // Steady within a share of the band, or of the first value without one.
   const double scale = band ? *band : std::fabs(*first);
   const double change = *last - *first;
-  if (std::fabs(change) <= options.steadyShare * scale) return Trend::Steady;
+  const double steady = options.steadyShare * scale;
+  if (std::fabs(change) <= steady || sameFigure(std::fabs(change), steady)) return Trend::Steady;
   return change > 0 ? Trend::Rising : Trend::Falling;
 }
 
@@ -137,7 +149,67 @@ bool marginShrank(const CompareMeasurement& m, const CompareOptions& options) {
   if (!first || !last || first == last) return false;
   // A run that went out of its band after being in it has lost all of it.
   if (*first <= 0) return false;
-  return (*first - *last) / *first > options.shrinkShare;
+  const double loss = (*first - *last) / *first;
+  return loss > options.shrinkShare && !sameFigure(loss, options.shrinkShare);
+}
+
+}  // namespace
+
+namespace {
+
+// Adds run `r` of `n` to the measurements, which appear in the order they
+// are first met, run after run; `index` finds a measurement by its name.
+void addRun(Comparison& c, QHash<QString, std::size_t>& index, std::size_t r, std::size_t n,
+            const ResultTable& table) {
+  for (const ResultRow& row : table.rows) {
+    auto found = index.constFind(row.cells[0]);
+    if (found == index.constEnd()) {
+      found = index.insert(row.cells[0], c.measurements.size());
+      CompareMeasurement m;
+      m.name = row.cells[0];
+      m.values.resize(n);
+      m.minimum.resize(n);
+      m.maximum.resize(n);
+      m.margins.resize(n);
+      m.statuses.assign(n, Status::None);
+      c.measurements.push_back(std::move(m));
+    }
+    CompareMeasurement& m = c.measurements[*found];
+    // A name twice in one run: the first row counts.
+    if (m.values[r] || m.statuses[r] != Status::None) continue;
+    const Quantity value = siQuantity(row.cells[3]);
+    const Quantity min = siQuantity(row.cells[1]);
+    const Quantity max = siQuantity(row.cells[2]);
+    m.values[r] = value.number;
+    m.minimum[r] = min.number;
+    m.maximum[r] = max.number;
+    m.statuses[r] = row.status;
+    m.margins[r] = marginOf(value.number, min.number, max.number);
+    for (const Quantity* q : {&value, &min, &max})
+      if (m.unit.isEmpty() && q->number) m.unit = q->unit;
+  }
+}
+
+void addTrends(Comparison& c, const CompareOptions& options) {
+  for (CompareMeasurement& m : c.measurements) {
+    m.trend = trendOf(m, options);
+    m.marginShrank = marginShrank(m, options);
+  }
+}
+
+// The runs (in the order given) that are not all of one bus: the message
+// naming the first and the first that differs from it, else empty.
+template <typename RunAt>
+QString differentBuses(std::size_t n, RunAt runAt, int language) {
+  const CompareRun& first = runAt(0);
+  for (std::size_t i = 1; i < n; ++i) {
+    const CompareRun& run = runAt(i);
+    if (normalisedBus(run.table.busHeading) != normalisedBus(first.table.busHeading))
+      return pick(comparetext::kDifferentBuses, language)
+          .arg(pathFileName(first.table.sourcePath), first.table.busHeading,
+               pathFileName(run.table.sourcePath), run.table.busHeading);
+  }
+  return {};
 }
 
 }  // namespace
@@ -154,15 +226,11 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
     if (error) *error = pick(comparetext::kOneResult, language);
     return std::nullopt;
   }
-  for (const CompareRun& run : runs) {
-    if (!sameBus(run.table.busHeading, runs.front().table.busHeading)) {
-      if (error)
-        *error =
-            pick(comparetext::kDifferentBuses, language)
-                .arg(pathFileName(runs.front().table.sourcePath), runs.front().table.busHeading,
-                     pathFileName(run.table.sourcePath), run.table.busHeading);
-      return std::nullopt;
-    }
+  if (const QString differ = differentBuses(
+          runs.size(), [&](std::size_t i) -> const CompareRun& { return runs[i]; }, language);
+      !differ.isEmpty()) {
+    if (error) *error = differ;
+    return std::nullopt;
   }
   if (order == RunOrder::ByDate)
     std::stable_sort(runs.begin(), runs.end(),
@@ -170,44 +238,9 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
   Comparison c;
   c.order = order;
   c.bus = runs.front().table.busHeading;
-  const std::size_t n = runs.size();
-  // Measurements in the order they first appear, run after run.
-  std::vector<QString> names;
-  std::map<QString, std::size_t> index;
-  for (const CompareRun& run : runs)
-    for (const ResultRow& row : run.table.rows)
-      if (index.emplace(row.cells[0], names.size()).second) names.push_back(row.cells[0]);
-  c.measurements.resize(names.size());
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    CompareMeasurement& m = c.measurements[i];
-    m.name = names[i];
-    m.values.resize(n);
-    m.minimum.resize(n);
-    m.maximum.resize(n);
-    m.margins.resize(n);
-    m.statuses.assign(n, Status::None);
-  }
-  for (std::size_t r = 0; r < n; ++r) {
-    for (const ResultRow& row : runs[r].table.rows) {
-      CompareMeasurement& m = c.measurements[index.at(row.cells[0])];
-      // A name twice in one run: the first row counts.
-      if (m.values[r] || m.statuses[r] != Status::None) continue;
-      const Quantity value = siQuantity(row.cells[3]);
-      const Quantity min = siQuantity(row.cells[1]);
-      const Quantity max = siQuantity(row.cells[2]);
-      m.values[r] = value.number;
-      m.minimum[r] = min.number;
-      m.maximum[r] = max.number;
-      m.statuses[r] = row.status;
-      m.margins[r] = marginOf(value.number, min.number, max.number);
-      for (const Quantity* q : {&value, &min, &max})
-        if (m.unit.isEmpty() && q->number) m.unit = q->unit;
-    }
-  }
-  for (CompareMeasurement& m : c.measurements) {
-    m.trend = trendOf(m, options);
-    m.marginShrank = marginShrank(m, options);
-  }
+  QHash<QString, std::size_t> index;
+  for (std::size_t r = 0; r < runs.size(); ++r) addRun(c, index, r, runs.size(), runs[r].table);
+  addTrends(c, options);
   c.runs = std::move(runs);
   return c;
 }
@@ -215,21 +248,75 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
 std::optional<Comparison> compareResultFiles(const QStringList& paths,
                                              const CompareOptions& options, int language,
                                              QString* error, RunOrder order) {
-  std::vector<CompareRun> runs;
-  for (const QString& path : paths) {
-    CompareRun run;
+  const std::size_t n = static_cast<std::size_t>(paths.size());
+  // Fewer than two: nothing to order; read them for the right message.
+  if (n < 2) {
+    std::vector<CompareRun> runs;
+    for (const QString& path : paths) {
+      CompareRun run;
+      if (!loadResultFile(path, language, run.table, error)) return std::nullopt;
+      if (!holdsResult(run.table)) {
+        if (error) *error = pick(comparetext::kNotAResult, language).arg(path);
+        return std::nullopt;
+      }
+      runs.push_back(std::move(run));
+    }
+    return compareRuns(std::move(runs), options, error, language, order);
+  }
+
+  // Each run's date from the head of its file (all the reader looks at for
+  // it), so that the files can be read whole one at a time in run order.
+  std::vector<CompareRun> given(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const QString& path = paths[static_cast<qsizetype>(i)];
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+      ResultTable unread;
+      loadResultFile(path, language, unread, error);  // says why in the reader's words
+      return std::nullopt;
+    }
+    // Line ends at most halve the text: twice the head gives the head.
+    const QByteArray head = resultTextFromBytes(file.read(2 * kResultDateHead + 16));
+    const QDateTime written = resultDateIn(head);
+    given[i].date = written.isValid() ? written : QFileInfo(path).lastModified();
+    given[i].dateSource = written.isValid() ? DateSource::Result : DateSource::FileTime;
+    given[i].table.sourcePath = path;
+  }
+  std::vector<std::size_t> runOrder(n);
+  for (std::size_t i = 0; i < n; ++i) runOrder[i] = i;
+  if (order == RunOrder::ByDate)
+    std::stable_sort(runOrder.begin(), runOrder.end(),
+                     [&](std::size_t a, std::size_t b) { return given[a].date < given[b].date; });
+
+  Comparison c;
+  c.order = order;
+  QHash<QString, std::size_t> index;
+  for (std::size_t r = 0; r < n; ++r) {
+    CompareRun& run = given[runOrder[r]];
+    const QString path = run.table.sourcePath;
     if (!loadResultFile(path, language, run.table, error)) return std::nullopt;
     if (!holdsResult(run.table)) {
       if (error) *error = pick(comparetext::kNotAResult, language).arg(path);
       return std::nullopt;
     }
-    // The reader has the date the result writes; the file's time stands in
-    // only when it writes none.
-    run.dateSource = run.table.date.isValid() ? DateSource::Result : DateSource::FileTime;
-    run.date = run.table.date.isValid() ? run.table.date : QFileInfo(path).lastModified();
-    runs.push_back(std::move(run));
+    addRun(c, index, r, n, run.table);
+    if (!options.keepRows) {
+      run.table.rows = std::vector<ResultRow>();
+      run.rowsReleased = true;
+      returnFreedMemory();
+    }
   }
-  return compareRuns(std::move(runs), options, error, language, order);
+  if (const QString differ = differentBuses(
+          n, [&](std::size_t i) -> const CompareRun& { return given[i]; }, language);
+      !differ.isEmpty()) {
+    if (error) *error = differ;
+    return std::nullopt;
+  }
+  addTrends(c, options);
+  c.runs.reserve(n);
+  for (std::size_t i : runOrder) c.runs.push_back(std::move(given[i]));
+  c.bus = c.runs.front().table.busHeading;
+  return c;
 }
 
 }  // namespace karvel

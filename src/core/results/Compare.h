@@ -34,6 +34,9 @@ struct CompareRun {
   ResultTable table;
   QDateTime date;
   DateSource dateSource = DateSource::FileTime;
+  // The table's rows were let go once the comparison held its figures (see
+  // CompareOptions::keepRows): everything else of the table is there.
+  bool rowsReleased = false;
 };
 
 // How the runs were put in order: by their dates, or as the user gave them.
@@ -76,8 +79,13 @@ struct CompareOptions {
   // A margin that lost more than this share between the first and the last
   // run is flagged.
   double shrinkShare = 0.25;
-  // A change of the value smaller than this share of the band is steady.
+  // A change of the value no larger than this share of the band is steady.
   double steadyShare = 0.05;
+  // Whether compareResultFiles keeps every run's rows (a window that moves
+  // runs compares them again). Without, each run keeps its table's headings
+  // only and the comparison its figures, read one file at a time: the
+  // memory of one result's rows, however many results.
+  bool keepRows = true;
 };
 
 // The date of a result: the date and time written in its text
@@ -103,7 +111,9 @@ std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const Compar
                                       RunOrder order = RunOrder::ByDate);
 
 // Reads the result files and compares them; `error` names the file that
-// could not be read or the buses that differ.
+// could not be read or the buses that differ. The dates come first, from the
+// head of each file, and the files are then read whole one at a time in the
+// order of the runs.
 std::optional<Comparison> compareResultFiles(const QStringList& paths,
                                              const CompareOptions& options, int language,
                                              QString* error, RunOrder order = RunOrder::ByDate);

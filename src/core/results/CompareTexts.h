@@ -124,4 +124,13 @@ inline constexpr Text5 kChartNoValue = {"aucune valeur", "no value", "kein Wert"
 inline constexpr Text5 kChartBand = {"bande %1 à %2", "band %1 to %2", "Band %1 bis %2",
                                      "banda %1 a %2", "banda da %1 a %2"};
 
+// Above the charts of a workbook's comparison sheet when there would be too
+// many: %1 how many are drawn.
+inline constexpr Text5 kChartsCapped = {
+    "Graphiques des %1 premières mesures seulement ; le tableau les contient toutes.",
+    "Charts of the first %1 measurements only; the table holds them all.",
+    "Diagramme nur der ersten %1 Messungen; die Tabelle enthält alle.",
+    "Gráficos solo de las %1 primeras medidas; la tabla las contiene todas.",
+    "Grafici solo delle prime %1 misure; la tabella le contiene tutte."};
+
 }  // namespace karvel::comparetext

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/frame/BoundedRead.h"
 #include "core/frame/HelpDocument.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/SafeWrite.h"
@@ -115,7 +116,8 @@ QString proposedSaveName(const QString& sourcePath, const QString& instrumentNam
   return sourcePath.left(slash + 1) + stem + QStringLiteral(".HTM");
 }
 
-bool copyResultFile(const QString& from, const QString& to, QString* error, bool* sourceFailed) {
+bool copyResultFile(const QString& from, const QString& to, QString* error, bool* sourceFailed,
+                    int language) {
   if (sourceFailed) *sourceFailed = false;
   QFile source(from);
   auto readFailed = [&] {
@@ -124,10 +126,17 @@ bool copyResultFile(const QString& from, const QString& to, QString* error, bool
     return false;
   };
   if (!source.open(QIODevice::ReadOnly)) return readFailed();
-  const QByteArray bytes = source.readAll();
-  if (source.error() != QFileDevice::NoError) return readFailed();
+  // readAll() would take a read error half-way for the end of the file.
+  QByteArray bytes;
+  const BoundedRead read = readBounded(source, kResultFileMax, &bytes);
+  if (read == BoundedRead::TooLarge) {
+    if (error) *error = pick(resulttext::kTooLarge, language);
+    if (sourceFailed) *sourceFailed = true;
+    return false;
+  }
+  if (read == BoundedRead::Failed) return readFailed();
   source.close();
-  return writeFileWhole(to, bytes, error);
+  return writeFileWhole(to, bytes, error, language);
 }
 
 std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath,
@@ -161,7 +170,7 @@ std::optional<QString> saveResultAs(AppState& state, const QString& sourcePath,
 
   QString reason;
   bool sourceFailed = false;
-  if (!copyResultFile(sourcePath, target, &reason, &sourceFailed)) {
+  if (!copyResultFile(sourcePath, target, &reason, &sourceFailed, language)) {
     // Name the file that failed: a result whose file has gone is not a
     // problem of the folder chosen.
     state.ui->message(

@@ -50,7 +50,7 @@ QString proposedSaveName(const QString& sourcePath, const QString& instrumentNam
 // reason in `error`, when it failed (`to` is then untouched); `sourceFailed`
 // tells whether it was reading `from` that failed.
 bool copyResultFile(const QString& from, const QString& to, QString* error,
-                    bool* sourceFailed = nullptr);
+                    bool* sourceFailed = nullptr, int language = English);
 
 // The Save command of a results window made from `sourcePath` (a result
 // fetched from the instrument also gives its `instrumentName`): asks for a

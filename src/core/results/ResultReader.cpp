@@ -205,8 +205,7 @@ QDateTime resultDateIn(const QByteArray& text) {
   // The instrument writes its date beside the headings; a page whose head
   // is this long holds none there, and a longer search could only find a
   // number of the table that looks like a date.
-  constexpr qsizetype kHead = 64 * 1024;
-  const QString head = QString::fromLatin1(text.left(kHead));
+  const QString head = QString::fromLatin1(text.left(kResultDateHead));
   // Year first (2026/11/23) or day first (23.11.2026), the same separator
   // twice, not part of a longer run of digits; then perhaps a time.
   static const QRegularExpression pattern(QStringLiteral(

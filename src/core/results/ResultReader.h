@@ -49,6 +49,8 @@ QString resultWindowTitle(const QString& path, int language);
 // dates (month 13) are passed over. Invalid when the text writes none. Only
 // the head of the text is looked at: the date stands near the headings.
 QDateTime resultDateIn(const QByteArray& text);
+// How much of the head of a text resultDateIn looks at.
+constexpr qsizetype kResultDateHead = 64 * 1024;
 
 // A date as the windows, sheets and text outputs write it:
 // 2026-11-23 14:02, with ":51" when it has seconds.

@@ -269,4 +269,11 @@ QString SheetRange::reference() const {
   return cellReference(top_, left_) + u':' + cellReference(top_ + rows_ - 1, left_ + columns_ - 1);
 }
 
+int SheetRange::packRowsAbove(int row) {
+  auto workbook = sheetWorkbook();
+  if (!workbook) return kSheetGone;
+  workbook->file_->packRowsAbove(top_ + row - 1);
+  return kSheetOk;
+}
+
 }  // namespace karvel

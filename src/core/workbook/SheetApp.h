@@ -162,6 +162,9 @@ class SheetRange {
   int setItem(int row, int column, const QString& text, const CellLook& look);
   // A number cell.
   int setNumber(int row, int column, double value, const CellLook& look);
+  // The rows of the sheet above `row` (counted like the cells above) are
+  // finished: the engine packs them (WorkbookFile::packRowsAbove).
+  int packRowsAbove(int row);
   int rows() const { return rows_; }
   int columns() const { return columns_; }
   QString reference() const;

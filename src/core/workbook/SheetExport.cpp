@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "core/frame/FreedMemory.h"
 #include "core/results/CompareTexts.h"
 #include "core/results/Quantity.h"
 #include "core/results/ResultReader.h"
@@ -44,53 +45,67 @@ CellLook statusLook(Status status) {
   return look;
 }
 
-// The measured value, the tolerances, their unit, the distance and the
-// status of every row, as numbers where the text holds one.
-int writeNumberColumns(SheetRange& range, const ResultTable& table, int language) {
+// Rows written between two packings of the finished ones: few enough that
+// a sheet of any length holds little as XML trees at a time.
+constexpr int kRowsPerPack = 512;
+
+// The looks of the number columns.
+struct NumberLooks {
+  CellLook number;
+  CellLook percent;
+  CellLook plain;
+  NumberLooks() {
+    number.numberFormat = QLatin1String(excel::kEngineeringFormat);
+    percent.numberFormat = QStringLiteral("0%");
+  }
+};
+
+// The headings of the number columns, in the user's language.
+int writeNumberHeadings(SheetRange& range, int language) {
   int status = kSheetOk;
-  auto keep = [&](int s) {
-    if (status == kSheetOk && s != kSheetOk) status = s;
-  };
   const CellLook heading = headingLook();
   const Text5* headings[] = {&excel::kValueHeading,    &excel::kMinHeading,
                              &excel::kMaxHeading,      &excel::kUnitHeading,
                              &excel::kDistanceHeading, &excel::kStatusHeading};
   int column = excel::kExtraColumn;
-  for (const Text5* h : headings) keep(range.setItem(4, column++, pick(*h, language), heading));
-
-  CellLook number;
-  number.numberFormat = QLatin1String(excel::kEngineeringFormat);
-  CellLook percent;
-  percent.numberFormat = QStringLiteral("0%");
-  const CellLook plain;
-  int row = 5;
-  for (const ResultRow& r : table.rows) {
-    const Quantity value = siQuantity(r.cells[3]);
-    const Quantity min = siQuantity(r.cells[1]);
-    const Quantity max = siQuantity(r.cells[2]);
-    const Quantity distance = siQuantity(r.cells[4]);
-    column = excel::kExtraColumn;
-    for (const Quantity* q : {&value, &min, &max}) {
-      if (q->number) keep(range.setNumber(row, column, *q->number, number));
-      ++column;
-    }
-    QString unit;
-    for (const Quantity* q : {&value, &min, &max})
-      if (unit.isEmpty() && q->number) unit = q->unit;
-    if (!unit.isEmpty()) keep(range.setItem(row, column, unit, plain));
-    ++column;
-    if (distance.number) {
-      // A share in percent is stored as the fraction it stands for.
-      if (distance.unit == u'%')
-        keep(range.setNumber(row, column, *distance.number / 100.0, percent));
-      else
-        keep(range.setNumber(row, column, *distance.number, plain));
-    }
-    ++column;
-    if (r.status != Status::None)
-      keep(range.setItem(row, column, statusName(r.status), statusLook(r.status)));
-    ++row;
+  for (const Text5* h : headings) {
+    const int s = range.setItem(4, column++, pick(*h, language), heading);
+    if (status == kSheetOk && s != kSheetOk) status = s;
   }
+  return status;
+}
+
+// The measured value, the tolerances, their unit, the distance and the
+// status of one row, as numbers where the text holds one.
+int writeNumberCells(SheetRange& range, int row, const ResultRow& r, const NumberLooks& looks) {
+  int status = kSheetOk;
+  auto keep = [&](int s) {
+    if (status == kSheetOk && s != kSheetOk) status = s;
+  };
+  const Quantity value = siQuantity(r.cells[3]);
+  const Quantity min = siQuantity(r.cells[1]);
+  const Quantity max = siQuantity(r.cells[2]);
+  const Quantity distance = siQuantity(r.cells[4]);
+  int column = excel::kExtraColumn;
+  for (const Quantity* q : {&value, &min, &max}) {
+    if (q->number) keep(range.setNumber(row, column, *q->number, looks.number));
+    ++column;
+  }
+  QString unit;
+  for (const Quantity* q : {&value, &min, &max})
+    if (unit.isEmpty() && q->number) unit = q->unit;
+  if (!unit.isEmpty()) keep(range.setItem(row, column, unit, looks.plain));
+  ++column;
+  if (distance.number) {
+    // A share in percent is stored as the fraction it stands for.
+    if (distance.unit == u'%')
+      keep(range.setNumber(row, column, *distance.number / 100.0, looks.percent));
+    else
+      keep(range.setNumber(row, column, *distance.number, looks.plain));
+  }
+  ++column;
+  if (r.status != Status::None)
+    keep(range.setItem(row, column, statusName(r.status), statusLook(r.status)));
   return status;
 }
 
@@ -110,14 +125,18 @@ int writeResultSheet(SheetRange& range, const ResultTable& table, int language) 
   set(4, 2, QString::fromUtf8(excel::kMin));
   set(4, 3, QString::fromUtf8(excel::kMax));
   set(4, 4, QString::fromUtf8(excel::kPercent));
+  int extra = writeNumberHeadings(range, language);
+  const NumberLooks looks;
   int row = 5;
   for (const ResultRow& r : table.rows) {
     // Name, minimum, maximum and measured value; the distance stays out.
     for (int column = 1; column <= 4; ++column)
       set(row, column, r.cells[static_cast<std::size_t>(column - 1)]);
+    const int s = writeNumberCells(range, row, r, looks);
+    if (extra == kSheetOk && s != kSheetOk) extra = s;
     ++row;
+    if ((row - 5) % kRowsPerPack == 0) range.packRowsAbove(row);
   }
-  const int extra = writeNumberColumns(range, table, language);
   return status != kSheetOk ? status : extra;
 }
 
@@ -206,31 +225,55 @@ QString resultSheetName(const QString& sourcePath, const QStringList& taken) {
 
 namespace {
 
+// What the summary sheet says of a result, kept when its table is let go.
+struct SummaryLine {
+  QString file, bus, verdict;
+  Status verdictColour = Status::Yellow;
+  int pass = 0, warning = 0, fail = 0;
+};
+
 // The sheets of several results in an open workbook whose first sheet is
-// the template's layout: a summary first, then one sheet per result. Names
-// in `reserved` stay free for sheets the caller adds.
-int writeSeveral(SheetCollection& collection, const std::vector<ResultTable>& tables, int language,
-                 const QStringList& reserved, SheetWorksheetHandle* summaryOut) {
+// the template's layout: a summary first, then one sheet per result, each
+// table taken from `source` in turn and let go before the next. Names in
+// `reserved` stay free for sheets the caller adds. A result the source
+// cannot give stops the writing with kSheetFileError and its reason in
+// `sourceError`.
+int writeSeveral(SheetCollection& collection, const QStringList& sourcePaths,
+                 const ResultSource& source, int language, const QStringList& reserved,
+                 SheetWorksheetHandle* summaryOut, QString* sourceError) {
   SheetCollection* sheets = &collection;
   int status = kSheetOk;
+  const std::size_t count = static_cast<std::size_t>(sourcePaths.size());
   // The names first, so that every copy is made from the untouched layout.
   const QString summaryName = pick(excel::kSummarySheet, language);
   QStringList names{summaryName};
   names << reserved;
-  for (const ResultTable& table : tables) names << resultSheetName(table.sourcePath, names);
+  for (const QString& path : sourcePaths) names << resultSheetName(path, names);
 
-  std::vector<SheetWorksheetHandle> resultSheets(tables.size());
+  std::vector<SheetWorksheetHandle> resultSheets(count);
   if (status == kSheetOk) status = sheets->item(1, &resultSheets[0]);
-  const qsizetype first = names.size() - static_cast<qsizetype>(tables.size());
-  for (std::size_t i = 1; i < tables.size() && status == kSheetOk; ++i)
+  const qsizetype first = names.size() - static_cast<qsizetype>(count);
+  for (std::size_t i = 1; i < count && status == kSheetOk; ++i)
     status = sheets->add(names[static_cast<qsizetype>(first + i)], static_cast<int>(i) + 1, 1,
                          &resultSheets[i]);
   if (status == kSheetOk) status = resultSheets[0]->setName(names[first]);
   SheetWorksheetHandle summary;
   if (status == kSheetOk) status = sheets->add(summaryName, 1, 0, &summary);
 
-  for (std::size_t i = 0; i < tables.size() && status == kSheetOk; ++i)
-    status = exportResultSheet(*resultSheets[i], tables[i], language);
+  std::vector<SummaryLine> lines;
+  for (std::size_t i = 0; i < count && status == kSheetOk; ++i) {
+    const ResultTable* t = source(i, sourceError);
+    if (!t) return kSheetFileError;
+    status = exportResultSheet(*resultSheets[i], *t, language);
+    SummaryLine line{pathFileName(t->sourcePath), t->busHeading, t->verdict, t->verdictColour};
+    for (const ResultRow& r : t->rows) {
+      line.pass += r.status == Status::Green;
+      line.warning += r.status == Status::Yellow;
+      line.fail += r.status == Status::Red;
+    }
+    lines.push_back(std::move(line));
+  }
+  returnFreedMemory();
 
   SheetRangeHandle range;
   if (status == kSheetOk) status = summary->range(QStringLiteral("A1"), &range);
@@ -245,26 +288,19 @@ int writeSeveral(SheetCollection& collection, const std::vector<ResultTable>& ta
     int column = 1;
     for (const Text5* h : headings) range->setItem(3, column++, pick(*h, language), headingLook());
     const CellLook plain;
-    const CellLook count;
-    for (std::size_t i = 0; i < tables.size(); ++i) {
-      const ResultTable& t = tables[i];
+    const CellLook number;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const SummaryLine& t = lines[i];
       const int row = 4 + static_cast<int>(i);
-      int pass = 0, warning = 0, fail = 0;
-      for (const ResultRow& r : t.rows) {
-        pass += r.status == Status::Green;
-        warning += r.status == Status::Yellow;
-        fail += r.status == Status::Red;
-      }
-      const QString file = pathFileName(t.sourcePath);
       range->setItem(row, 1, names[static_cast<qsizetype>(first + i)], plain);
-      range->setItem(row, 2, file, plain);
-      range->setItem(row, 3, t.busHeading, plain);
+      range->setItem(row, 2, t.file, plain);
+      range->setItem(row, 3, t.bus, plain);
       CellLook verdict = statusLook(t.verdictColour);
       verdict.align = CellLook::Align::Left;
       range->setItem(row, 4, t.verdict, verdict);
-      range->setNumber(row, 5, pass, count);
-      range->setNumber(row, 6, warning, count);
-      status = range->setNumber(row, 7, fail, count);
+      range->setNumber(row, 5, t.pass, number);
+      range->setNumber(row, 6, t.warning, number);
+      status = range->setNumber(row, 7, t.fail, number);
     }
     summary->setColumnWidth(1, 2, 24);
     summary->setColumnWidth(3, 3, 28);
@@ -290,10 +326,13 @@ struct OpenTemplate {
     if (status != kSheetOk) *error = app->lastError();
     return status;
   }
-  bool save(int status, const QString& target, QString* error) {
+  // `sourceError`: why a result could not be had, which then is the reason.
+  bool save(int status, const QString& target, QString* error, const QString& sourceError = {}) {
     if (status == kSheetOk) status = workbook->saveAs(target);
     if (status != kSheetOk)
-      *error = workbook->lastError().isEmpty() ? app->lastError() : workbook->lastError();
+      *error = !sourceError.isEmpty()            ? sourceError
+               : workbook->lastError().isEmpty() ? app->lastError()
+                                                 : workbook->lastError();
     app->quit();
     return status == kSheetOk;
   }
@@ -303,12 +342,26 @@ struct OpenTemplate {
 
 bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
                         int language, const QString& target, QString* error) {
-  if (tables.size() == 1)
-    return exportResultTable(templateFile, tables.front(), language, target, error);
+  QStringList paths;
+  for (const ResultTable& table : tables) paths << table.sourcePath;
+  return exportResultSources(
+      templateFile, paths, [&](std::size_t i, QString*) { return &tables[i]; }, language, target,
+      error);
+}
+
+bool exportResultSources(const QString& templateFile, const QStringList& sourcePaths,
+                         const ResultSource& source, int language, const QString& target,
+                         QString* error) {
+  if (sourcePaths.size() == 1) {
+    const ResultTable* table = source(0, error);
+    return table && exportResultTable(templateFile, *table, language, target, error);
+  }
   OpenTemplate book;
   if (book.open(templateFile, error) != kSheetOk) return false;
-  const int status = writeSeveral(*book.sheets, tables, language, {}, nullptr);
-  return book.save(status, target, error);
+  QString sourceError;
+  const int status =
+      writeSeveral(*book.sheets, sourcePaths, source, language, {}, nullptr, &sourceError);
+  return book.save(status, target, error, sourceError);
 }
 
 namespace {
@@ -324,15 +377,28 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   using namespace comparetext;
   OpenTemplate book;
   if (book.open(templateFile, error) != kSheetOk) return false;
-  std::vector<ResultTable> tables;
-  for (const CompareRun& run : comparison.runs) tables.push_back(run.table);
+  // Each result's sheet from its table, or from its file again when the
+  // comparison kept only its figures; one table at a time.
+  QStringList paths;
+  for (const CompareRun& run : comparison.runs) paths << run.table.sourcePath;
+  ResultTable reread;
+  const ResultSource source = [&](std::size_t i, QString* why) -> const ResultTable* {
+    const CompareRun& run = comparison.runs[i];
+    if (!run.rowsReleased) return &run.table;
+    reread = ResultTable();
+    returnFreedMemory();
+    if (!loadResultFile(run.table.sourcePath, language, reread, why)) return nullptr;
+    return &reread;
+  };
   const QString name = pick(kSheetName, language);
-  int status = writeSeveral(*book.sheets, tables, language, {name}, nullptr);
+  QString sourceError;
+  int status = writeSeveral(*book.sheets, paths, source, language, {name}, nullptr, &sourceError);
+  reread = ResultTable();
   SheetWorksheetHandle sheet;
   if (status == kSheetOk) status = book.sheets->add(name, 2, 0, &sheet);
   SheetRangeHandle range;
   if (status == kSheetOk) status = sheet->range(QStringLiteral("A1"), &range);
-  if (status != kSheetOk) return book.save(status, target, error);
+  if (status != kSheetOk) return book.save(status, target, error, sourceError);
 
   const int runs = static_cast<int>(comparison.runs.size());
   CellLook title;
@@ -391,6 +457,7 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
     range->setItem(row, 3 + 2 * runs, trendText(m.trend, language), CellLook());
     if (m.marginShrank) status = range->setItem(row, 4 + 2 * runs, pick(kYes, language), flagged);
     ++row;
+    if ((row - 5) % kRowsPerPack == 0) range->packRowsAbove(row);
   }
   sheet->setColumnWidth(1, 1, 28);
   sheet->setColumnWidth(2, 2, 8);
@@ -408,10 +475,19 @@ bool exportComparison(const QString& templateFile, const Comparison& comparison,
   };
   int top = 5 + static_cast<int>(comparison.measurements.size()) + 2;
   int chartRow = 5;
+  int charts = 0;
   for (const CompareMeasurement& m : comparison.measurements) {
     bool anyValue = false;
     for (const auto& v : m.values) anyValue |= v.has_value();
+    if (anyValue && charts == excel::kMaxCharts && status == kSheetOk) {
+      // Past that many, charts only weigh the workbook down: the table
+      // holds every measurement, and a line above the charts says so.
+      range->setItem(5 + static_cast<int>(comparison.measurements.size()) + 1, 1,
+                     pick(kChartsCapped, language).arg(excel::kMaxCharts), flagged);
+      break;
+    }
     if (anyValue && status == kSheetOk) {
+      ++charts;
       LineChart chart;
       chart.title = m.unit.isEmpty() ? m.name : QStringLiteral("%1 (%2)").arg(m.name, m.unit);
       chart.categoriesReference = cells(4, 3);

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "core/frame/Texts.h"
@@ -87,6 +88,9 @@ constexpr int kExtraColumn = 5;
 // Numbers show their power of ten in steps of three, as prefixes do.
 inline constexpr const char* kEngineeringFormat = "##0.00E+00";
 
+// The comparison sheet draws a chart for this many measurements at most.
+constexpr int kMaxCharts = 200;
+
 // The template beside the program.
 inline constexpr const char* kTemplateName = "karvel.xl";
 // The sheet name field holds at most this many characters.
@@ -132,10 +136,25 @@ bool exportResultTable(const QString& templateFile, const ResultTable& table, in
 bool exportResultTables(const QString& templateFile, const std::vector<ResultTable>& tables,
                         int language, const QString& target, QString* error);
 
+// Hands out the results of a workbook one at a time, in order: the table of
+// result `index`, valid until the next call, or null with `error` set.
+using ResultSource = std::function<const ResultTable*(std::size_t index, QString* error)>;
+
+// The workbook of exportResultTables with each table taken from `source`
+// when its sheet is written and let go before the next: a workbook of many
+// large results takes the memory of one. `sourcePaths` (one per result)
+// name the sheets. A result the source cannot give fails the export with
+// the source's reason, and no workbook is written.
+bool exportResultSources(const QString& templateFile, const QStringList& sourcePaths,
+                         const ResultSource& source, int language, const QString& target,
+                         QString* error);
+
 // A comparison of results of one bus: the workbook of the results (summary
 // and a sheet each) with one more sheet, shown first, holding the comparison
 // table: per measurement its unit, the value and the margin of every run, the
-// trend and whether the margin shrank.
+// trend and whether the margin shrank, with a chart per measurement (for
+// the first kMaxCharts of them). A run whose rows the comparison let go
+// (CompareRun::rowsReleased) has its sheet written from its file, read again.
 bool exportComparison(const QString& templateFile, const Comparison& comparison, int language,
                       const QString& target, QString* error);
 

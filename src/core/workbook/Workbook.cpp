@@ -1,7 +1,9 @@
 #include "core/workbook/Workbook.h"
+#include "core/frame/BoundedRead.h"
 #include "core/frame/SafeWrite.h"
 
 #include <zip.h>
+#include <zlib.h>
 #include <QFile>
 #include <QLocale>
 #include <QTimeZone>
@@ -9,6 +11,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <ctime>
+#include <string_view>
 #include <vector>
 
 namespace karvel {
@@ -185,7 +189,7 @@ QString sheetXmlMarkup(const QString& text) {
 
 // The first character XML forbids in UTF-8 text (or the first byte that is
 // not UTF-8), as "U+HHHH at byte N"; empty when there is none.
-QString forbiddenCharacterIn(const std::string& utf8) {
+QString forbiddenCharacterIn(std::string_view utf8, std::size_t base = 0) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
   const std::size_t size = utf8.size();
   for (std::size_t i = 0; i < size;) {
@@ -204,15 +208,19 @@ QString forbiddenCharacterIn(const std::string& utf8) {
       valid = (bytes[i + k] & 0xC0) == 0x80;
       c = (c << 6) | (bytes[i + k] & 0x3F);
     }
-    if (!valid) return QStringLiteral("a byte that is not UTF-8 at byte %1").arg(i);
+    if (!valid) return QStringLiteral("a byte that is not UTF-8 at byte %1").arg(base + i);
     if (!xmlAllows(c))
       return QStringLiteral("U+%1 at byte %2")
           .arg(QString::number(static_cast<uint>(c), 16).toUpper(), 4, QChar(u'0'))
-          .arg(i);
+          .arg(base + i);
     i += length;
   }
   return {};
 }
+
+// What every part written starts with.
+constexpr const char* kPartDeclaration =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 
 struct StringWriter : pugi::xml_writer {
   std::string out;
@@ -282,6 +290,136 @@ void addOverride(pugi::xml_node types, const std::string& part, const char* cont
   o.append_attribute("ContentType").set_value(contentType);
 }
 
+// A piece of a sheet's packed rows: their text deflated, and its length.
+struct PackedChunk {
+  QByteArray deflated;
+  std::size_t size = 0;
+};
+
+// What a sheet with packed rows gives the archive: its text up to the rows,
+// the rows unpacked one chunk at a time, and its text after them. It reads
+// and states itself as a buffer of the same bytes would, so the archive
+// compresses it the same way.
+struct PackedReader {
+  std::string_view head, tail;
+  const std::vector<PackedChunk>* chunks = nullptr;
+  std::size_t segment = 0;  // 0 the head, 1..n the chunks, n + 1 the tail
+  std::size_t offset = 0;
+  std::string unpacked;  // the chunk being read
+  zip_uint64_t size = 0;
+  time_t mtime = 0;
+  zip_error_t error;
+
+  // The segment being read; false past the end or when a chunk is damaged.
+  bool current(std::string_view* out) {
+    if (segment == 0) {
+      *out = head;
+    } else if (segment <= chunks->size()) {
+      const PackedChunk& chunk = (*chunks)[segment - 1];
+      if (unpacked.size() != chunk.size) {
+        unpacked.assign(chunk.size, '\0');
+        uLongf length = static_cast<uLongf>(chunk.size);
+        if (uncompress(reinterpret_cast<Bytef*>(unpacked.data()), &length,
+                       reinterpret_cast<const Bytef*>(chunk.deflated.constData()),
+                       static_cast<uLong>(chunk.deflated.size())) != Z_OK ||
+            length != chunk.size) {
+          unpacked.clear();
+          return false;
+        }
+      }
+      *out = unpacked;
+    } else if (segment == chunks->size() + 1) {
+      *out = tail;
+    } else {
+      *out = {};
+    }
+    return true;
+  }
+  zip_int64_t read(char* data, zip_uint64_t length) {
+    zip_uint64_t done = 0;
+    while (done < length && segment <= chunks->size() + 1) {
+      std::string_view piece;
+      if (!current(&piece)) {
+        zip_error_set(&error, ZIP_ER_INTERNAL, 0);
+        return -1;
+      }
+      const std::size_t n = std::min<std::size_t>(piece.size() - offset, length - done);
+      std::memcpy(data + done, piece.data() + offset, n);
+      done += n;
+      offset += n;
+      if (offset == piece.size()) {
+        ++segment;
+        offset = 0;
+        unpacked.clear();
+      }
+    }
+    return static_cast<zip_int64_t>(done);
+  }
+};
+
+zip_int64_t packedReaderCommand(void* state, void* data, zip_uint64_t length,
+                                zip_source_cmd_t command) {
+  auto* reader = static_cast<PackedReader*>(state);
+  switch (command) {
+    case ZIP_SOURCE_OPEN:
+      reader->segment = 0;
+      reader->offset = 0;
+      return 0;
+    case ZIP_SOURCE_READ:
+      return reader->read(static_cast<char*>(data), length);
+    case ZIP_SOURCE_CLOSE:
+      reader->unpacked = std::string();
+      return 0;
+    case ZIP_SOURCE_STAT: {
+      if (length < sizeof(zip_stat_t)) {
+        zip_error_set(&reader->error, ZIP_ER_INVAL, 0);
+        return -1;
+      }
+      auto* st = static_cast<zip_stat_t*>(data);
+      zip_stat_init(st);
+      st->mtime = reader->mtime;
+      st->size = reader->size;
+      st->comp_size = reader->size;
+      st->comp_method = ZIP_CM_STORE;
+      st->encryption_method = ZIP_EM_NONE;
+      st->valid = ZIP_STAT_MTIME | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD |
+                  ZIP_STAT_ENCRYPTION_METHOD;
+      return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+      return zip_error_to_data(&reader->error, data, length);
+    case ZIP_SOURCE_FREE:
+      zip_error_fini(&reader->error);
+      delete reader;
+      return 0;
+    case ZIP_SOURCE_SUPPORTS:
+      return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                            ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+      zip_error_set(&reader->error, ZIP_ER_OPNOTSUPP, 0);
+      return -1;
+  }
+}
+
+// The source of a sheet with packed rows; the texts must outlive the archive's closing.
+zip_source_t* packedSource(zip_t* zip, std::string_view head,
+                           const std::vector<PackedChunk>& chunks, std::string_view tail) {
+  auto* reader = new PackedReader;
+  reader->head = head;
+  reader->tail = tail;
+  reader->chunks = &chunks;
+  reader->size = head.size() + tail.size();
+  for (const PackedChunk& chunk : chunks) reader->size += chunk.size;
+  reader->mtime = time(nullptr);
+  zip_error_init(&reader->error);
+  zip_source_t* source = zip_source_function(zip, packedReaderCommand, reader);
+  if (!source) {
+    zip_error_fini(&reader->error);
+    delete reader;
+  }
+  return source;
+}
+
 }  // namespace
 
 bool xmlAllows(char32_t c) {
@@ -328,6 +466,9 @@ struct WorkbookFile::Part {
   pugi::xml_document doc;
   bool touched = false;
   bool added = false;  // not in the package read
+  // A part finished when made (a chart): its saved text, kept instead of a
+  // tree, which takes many times the memory.
+  std::string text;
 };
 
 struct WorkbookFile::Sheet {
@@ -338,6 +479,18 @@ struct WorkbookFile::Sheet {
   std::string prefix;    // namespace prefix of the sheet's elements ("" or "x:")
   std::map<int, pugi::xml_node> rows;
   std::map<int, std::pair<int, int>> columnRanges;  // first column -> (last column, style)
+
+  // Rows above `packedBelow` are no longer in the tree: their XML text is
+  // kept deflated in chunks, and goes where `packedMark` stands (the first
+  // child of the cell data) when the sheet is saved.
+  int packedBelow = 1;
+  std::vector<PackedChunk> packed;
+  std::size_t packedSize = 0;
+  pugi::xml_node packedMark;
+  // The packed cells' extent, as usedRange reads the rows: the first cell's
+  // row, the last cell's row, the columns' least and greatest.
+  int packedFirstRow = 0, packedLastRow = 0, packedMinColumn = 0, packedMaxColumn = 0;
+  QString packedFault;  // the first character XML forbids in the packed text
 };
 
 WorkbookFile::WorkbookFile() = default;
@@ -349,11 +502,17 @@ std::unique_ptr<WorkbookFile> WorkbookFile::load(const QString& path, QString* e
     *error = QStringLiteral("%1: %2").arg(path, file.errorString());
     return nullptr;
   }
-  if (file.size() > kMaxFileSize) {
+  // readAll() would take a read error half-way for the end of the file.
+  QByteArray bytes;
+  const BoundedRead read = readBounded(file, kMaxFileSize, &bytes);
+  if (read == BoundedRead::TooLarge) {
     *error = QStringLiteral("%1: file too large for a workbook").arg(path);
     return nullptr;
   }
-  const QByteArray bytes = file.readAll();
+  if (read == BoundedRead::Failed) {
+    *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    return nullptr;
+  }
   auto book = fromBytes(bytes, error);
   if (!book) *error = QStringLiteral("%1: %2").arg(path, *error);
   return book;
@@ -595,6 +754,10 @@ int WorkbookFile::addSheet(const QString& name, int position, int copyOf, QStrin
   if (copyOf >= 0) {
     Sheet& source = *sheets_[static_cast<std::size_t>(copyOf)];
     if (!loadSheet(source, error)) return -1;
+    if (!source.packed.empty()) {
+      *error = QStringLiteral("a sheet whose rows are packed cannot be copied");
+      return -1;
+    }
     StringWriter copy;
     source.xml->doc.save(copy, "", pugi::format_raw, pugi::encoding_utf8);
     made->doc.load_buffer(copy.out.data(), copy.out.size(),
@@ -877,6 +1040,14 @@ bool WorkbookFile::addLineChart(int index, const LineChart& chart, QString* erro
     *error = QStringLiteral("chart could not be made");
     return false;
   }
+  {
+    StringWriter writer;
+    writer.out = kPartDeclaration;
+    chartPart->doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration,
+                        pugi::encoding_utf8);
+    chartPart->text = std::move(writer.out);
+    chartPart->doc.reset();
+  }
   parts_.emplace(chartName, std::move(chartPart));
   addOverride(typesRoot, chartName,
               "application/vnd.openxmlformats-officedocument.drawingml.chart+xml");
@@ -1078,6 +1249,7 @@ pugi::xml_node WorkbookFile::cellNode(Sheet& sheet, pugi::xml_node row, int rowI
 pugi::xml_node WorkbookFile::writableCell(int row, int column, int style) {
   if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) return {};
   Sheet& sheet = current();
+  if (row < sheet.packedBelow) return {};
   pugi::xml_node cell = cellNode(sheet, rowNode(sheet, row), row, column);
   while (pugi::xml_node c = cell.first_child()) cell.remove_child(c);
   cell.remove_attribute("t");
@@ -1142,9 +1314,75 @@ void WorkbookFile::setColumnWidth(int first, int last, double width) {
   sheet.xml->touched = true;
 }
 
+namespace {
+// Rows are packed in pieces of about this much text.
+constexpr std::size_t kPackChunk = 1 << 20;
+// Where a sheet's packed rows go back in when it is saved: a processing
+// instruction, which no cell text can turn into (their "<" is escaped).
+constexpr const char* kPackedMarkName = "karvel-packed-rows";
+constexpr std::string_view kPackedMarkText = "<?karvel-packed-rows?>";
+
+struct AppendWriter : pugi::xml_writer {
+  std::string* out;
+  explicit AppendWriter(std::string* target) : out(target) {}
+  void write(const void* data, size_t size) override {
+    out->append(static_cast<const char*>(data), size);
+  }
+};
+}  // namespace
+
+void WorkbookFile::packRowsAbove(int row) {
+  Sheet& sheet = current();
+  if (!sheet.xml || row <= sheet.packedBelow) return;
+  std::string text;
+  auto pack = [&] {
+    if (text.empty()) return;
+    if (sheet.packedFault.isEmpty())
+      sheet.packedFault = forbiddenCharacterIn(text, sheet.packedSize);
+    uLongf length = compressBound(static_cast<uLong>(text.size()));
+    QByteArray deflated(static_cast<qsizetype>(length), Qt::Uninitialized);
+    // The fastest level: the chunks only wait in memory until the save.
+    compress2(reinterpret_cast<Bytef*>(deflated.data()), &length,
+              reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size()), 1);
+    deflated.truncate(static_cast<qsizetype>(length));
+    deflated.squeeze();
+    sheet.packed.push_back({std::move(deflated), text.size()});
+    sheet.packedSize += text.size();
+    text.clear();
+  };
+  if (!sheet.packedMark) {
+    sheet.packedMark = sheet.data.prepend_child(pugi::node_pi);
+    sheet.packedMark.set_name(kPackedMarkName);
+  }
+  AppendWriter writer(&text);
+  auto it = sheet.rows.begin();
+  while (it != sheet.rows.end() && it->first < row) {
+    const pugi::xml_node node = it->second;
+    for (pugi::xml_node cell : node.children()) {
+      if (localName(cell.name()) != "c") continue;
+      int cr = 0, cc = 0;
+      if (!parseCellReference(QString::fromLatin1(cell.attribute("r").value()), &cr, &cc)) continue;
+      if (!sheet.packedFirstRow) sheet.packedFirstRow = cr;
+      sheet.packedLastRow = cr;
+      sheet.packedMinColumn = sheet.packedMinColumn ? std::min(sheet.packedMinColumn, cc) : cc;
+      sheet.packedMaxColumn = std::max(sheet.packedMaxColumn, cc);
+    }
+    node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    sheet.data.remove_child(node);
+    it = sheet.rows.erase(it);
+    if (text.size() >= kPackChunk) pack();
+  }
+  pack();
+  sheet.packedBelow = row;
+  sheet.xml->touched = true;
+}
+
 QString WorkbookFile::usedRange() const {
-  int minRow = 0, maxRow = 0, minColumn = 0, maxColumn = 0;
-  for (const auto& [r, row] : current().rows) {
+  // The packed rows come before every row still in the tree.
+  const Sheet& sheet = current();
+  int minRow = sheet.packedFirstRow, maxRow = sheet.packedLastRow;
+  int minColumn = sheet.packedMinColumn, maxColumn = sheet.packedMaxColumn;
+  for (const auto& [r, row] : sheet.rows) {
     for (pugi::xml_node cell : row.children()) {
       if (localName(cell.name()) != "c") continue;
       int cr = 0, cc = 0;
@@ -1185,20 +1423,49 @@ QByteArray WorkbookFile::toBytes(QString* error) {
   }
   selected_ = selected;
 
-  std::map<std::string, std::string> written;
+  // A part's text; a sheet with packed rows is its text up to them, the
+  // rows, and its text after them.
+  struct Written {
+    std::string text;
+    const Sheet* packed = nullptr;
+    std::string tail;
+  };
+  std::map<std::string, const Sheet*> packedSheets;
+  for (const auto& sheet : sheets_)
+    if (!sheet->packed.empty()) packedSheets[sheet->part] = sheet.get();
+  std::map<std::string, Written> written;
   for (const auto& [name, p] : parts_) {
     if (!p->touched) continue;
-    StringWriter writer;
-    writer.out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
-    p->doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    Written w;
+    if (!p->text.empty()) {
+      w.text = p->text;
+    } else {
+      StringWriter writer;
+      writer.out = kPartDeclaration;
+      p->doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+      w.text = std::move(writer.out);
+    }
     // Spreadsheet programs refuse the whole workbook over one such
     // character: better no file and a reason than a file nobody can open.
-    if (const QString bad = forbiddenCharacterIn(writer.out); !bad.isEmpty()) {
+    QString bad;
+    if (auto sheet = packedSheets.find(name); sheet != packedSheets.end()) {
+      const std::size_t mark = w.text.find(kPackedMarkText);
+      if (mark != std::string::npos) {
+        w.packed = sheet->second;
+        w.tail = w.text.substr(mark + kPackedMarkText.size());
+        w.text.resize(mark);
+        bad = forbiddenCharacterIn(w.text);
+        if (bad.isEmpty()) bad = w.packed->packedFault;
+        if (bad.isEmpty()) bad = forbiddenCharacterIn(w.tail, mark + w.packed->packedSize);
+      }
+    }
+    if (!w.packed) bad = forbiddenCharacterIn(w.text);
+    if (!bad.isEmpty()) {
       *error = QStringLiteral("part %1 would hold a character XML forbids (%2)")
                    .arg(QString::fromStdString(name), bad);
       return {};
     }
-    written[name] = std::move(writer.out);
+    written[name] = std::move(w);
   }
 
   ZipArchive source;
@@ -1224,8 +1491,9 @@ QByteArray WorkbookFile::toBytes(QString* error) {
     return QByteArray();
   };
   auto addWritten = [&](const std::string& name) -> bool {
-    const std::string& xml = written.at(name);
-    zip_source_t* part = zip_source_buffer(target.zip, xml.data(), xml.size(), 0);
+    const Written& w = written.at(name);
+    zip_source_t* part = w.packed ? packedSource(target.zip, w.text, w.packed->packed, w.tail)
+                                  : zip_source_buffer(target.zip, w.text.data(), w.text.size(), 0);
     if (!part) return false;
     const zip_int64_t index = zip_file_add(target.zip, name.c_str(), part, ZIP_FL_ENC_RAW);
     if (index < 0) {

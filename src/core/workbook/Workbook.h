@@ -105,6 +105,12 @@ class WorkbookFile {
   // Width (in characters) of columns first..last of the selected sheet, for
   // the columns the sheet gives no width yet.
   void setColumnWidth(int first, int last, double width);
+  // The rows of the selected sheet above `row` are finished: they are
+  // written out and packed now instead of being held as XML trees, so that
+  // a sheet of many rows takes little memory. Their cells can no longer be
+  // set (setText and setNumber refuse them), and the sheet can no longer be
+  // copied; everything else of the sheet stays as it was until the save.
+  void packRowsAbove(int row);
 
   // The cell format for `look`, added to the styles on first use; -1 when
   // the workbook has no style sheet.

@@ -14,6 +14,7 @@
 #include "core/instrument/Catalogue.h"
 #include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/FileTransfer.h"
+#include "core/instrument/TransferTexts.h"
 #include "ui/bus/BusPanel.h"
 #include "ui/frame/LabelledFields.h"
 #include "ui/instrument/TransferProgress.h"
@@ -30,6 +31,9 @@ constexpr int kStoreRole = Qt::UserRole;
 constexpr int kPatternSearchLength = 12;
 
 constexpr int kStoreNameRole = Qt::UserRole + 1;
+// The file's name exactly as the instrument gave it; the item shows it with
+// its control characters written visibly.
+constexpr int kExactNameRole = Qt::UserRole + 2;
 
 void setBusy(AppState& state, bool busy) {
   if (state.ui) state.ui->setBusy(busy);
@@ -173,7 +177,10 @@ void ImportDialog::listFiles() {
   {
     const QSignalBlocker quiet(f.fileList);
     for (const CatalogueEntry& file : files) {
-      auto* item = new QListWidgetItem(file.name, f.fileList);
+      // A name's escape sequences and line breaks must not act on the list.
+      const QString shown = visibleName(file.name);
+      auto* item = new QListWidgetItem(shown, f.fileList);
+      item->setData(kExactNameRole, file.name);
       item->setData(kStoreRole, file.store);
       item->setData(kStoreNameRole,
                     pick(file.store == 0 ? text::kStoreMemory : text::kStoreCard, state_.language));
@@ -182,7 +189,7 @@ void ImportDialog::listFiles() {
       const QString where =
           pick(file.store == 0 ? text::kStoreInMemory : text::kStoreOnCard, state_.language);
       item->setData(Qt::AccessibleTextRole,
-                    pick(text::kImportEntry, state_.language).arg(file.name, where));
+                    pick(text::kImportEntry, state_.language).arg(shown, where));
     }
   }
   setBusy(state_, false);
@@ -192,10 +199,13 @@ void ImportDialog::listFiles() {
 void ImportDialog::fetch() {
   Ui::ImportDialog& f = *form_;
   state_.importSource = std::clamp(f.typeSelector->currentIndex(), 0, 1);
-  const QString name = f.fileNameField->text();
   // With no item the store is that of the internal memory.
   const QListWidgetItem* item = f.fileList->currentItem();
   const int store = item ? item->data(kStoreRole).toInt() : 0;
+  // The item's name as the instrument has it, unless the user typed another.
+  const QString name = item && f.fileNameField->text() == item->text()
+                           ? item->data(kExactNameRole).toString()
+                           : f.fileNameField->text();
   if (name.left(kPatternSearchLength).contains(QStringLiteral("*."))) {
     PopupErreur(state_, kMessageBadFilename);
     return;
@@ -243,6 +253,16 @@ void ImportDialog::fetch() {
     if (result == kTransferCancelled) return;
     if (result == kDownloadCannotWrite) {
       fileError(path, reason);
+    } else if (result == kDownloadNameRefused) {
+      // Nothing was sent: the session stays open for the other files.
+      state_.ui->message(
+          pick(text::kErrorWord, state_.language),
+          pick(text::kFetchNameRefused, state_.language).arg(visibleName(name), reason));
+    } else if (result == kDownloadBadReply) {
+      // The instrument answered, wrongly; what followed was drained.
+      state_.ui->message(
+          pick(text::kErrorWord, state_.language),
+          pick(text::kFetchBadReply, state_.language).arg(visibleName(name), reason));
     } else {
       PopupErreur(state_, result);
     }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -116,49 +117,80 @@ TEST_F(SettingsTest, AddressesAreSingleWords) {
   EXPECT_EQ(probe.serialAddress, "ASRL1");
 }
 
-TEST_F(SettingsTest, InvalidFilesAreRebuiltWithDefaults) {
-  const QStringList broken = {
-      // eleven lines: the zoom state is missing
-      "1 1\nC:\\k\\\n2\n0\nASRL1\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n0\n0\n10\n10\n",
-      // a language that names no table entry
-      "1 1\nC:\\k\\\n5\n0\nASRL1\nUSB\nE\n0\n0\n10\n10\n0\n",
-      "1 1\nC:\\k\\\n-1\n0\nASRL1\nUSB\nE\n0\n0\n10\n10\n0\n",
-      // a connection type that names none
-      "1 1\nC:\\k\\\n2\n3\nASRL1\nUSB\nE\n0\n0\n10\n10\n0\n",
-      // a word where a number belongs
-      "1 1\nC:\\k\\\n2\n1\nASRL1\nUSB\nE\n0\n0\nten\n10\n0\n",
-      // empty
-      "",
+// A file that is there but not whole was once "not found" and lost every
+// value: now each value its own line holds is kept, the rest defaulted, and
+// the message says which lines failed and what was kept.
+TEST_F(SettingsTest, DamagedFilesKeepWhatTheirLinesHoldAndSaySo) {
+  struct Case {
+    const char* content;
+    const char* message;  // in the language kept, else English
+    int language;
+    int connection;
+    const char* serial;
+    const char* workingDir;  // null: the default
+    WindowGeometry placed;
   };
-  for (const QString& content : broken) {
-    SCOPED_TRACE(content.toStdString());
+  const Case cases[] = {
+      {"1 1\nC:\\k\\\n2\n0\nASRL3\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n0\n0\n10\n10\n",
+       "beschädigt: Zeile(n) 12 nicht lesbar.\nÜbernommen: Sprache gewählt, Arbeitsverzeichnis, "
+       "Sprache, Kommunikationsart, RS232-Adresse, USB-Adresse, Ethernet-Adresse.\n",
+       German, RS232, "ASRL3", "C:\\k\\", WindowGeometry{}},
+      {"1 1\nC:\\k\\\n5\n0\nASRL3\nUSB\nE\n1\n2\n30\n40\n0\n",
+       "is damaged: line(s) 3 could not be read.\nKept: language chosen, working folder, type of "
+       "communication, RS232 address, USB address, Ethernet address, window position.\n",
+       English, RS232, "ASRL3", "C:\\k\\", WindowGeometry{1, 2, 30, 40, 0}},
+      {"1 1\nC:\\k\\\n2\n3\nASRL1 extra\nUSB\nE\n0\nten\n10\n10\n0\n",
+       "beschädigt: Zeile(n) 4-5, 9 nicht lesbar.", German, USB, "ASRL1", "C:\\k\\",
+       WindowGeometry{}},
+      {"", "is damaged: line(s) 1-12 could not be read.\nKept: nothing.\n", English, USB, "ASRL1",
+       nullptr, WindowGeometry{}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
     AppState fresh;
     test::ScriptedInteraction answers;
-    answers.languages.enqueue(Spanish);
+    answers.languages.enqueue(English);  // asked only when line 1 is lost
     fresh.ui = &answers;
     fresh.settingsPath = state.settingsPath;
     FakeWindow w;
     w.state = &fresh;
-    writeFile(fresh.settingsPath, content);
+    writeFile(fresh.settingsPath, c.content);
     ChargeConfig(fresh, w);
     ASSERT_GE(answers.messages.size(), 1);
-    EXPECT_TRUE(answers.messages[0].text.startsWith("Fichier KARVEL.INI introuvable") ||
-                answers.messages[0].title.startsWith("Fehler"))
-        << answers.messages[0].text.toStdString();
-    EXPECT_EQ(fresh.connectionType, USB);
-    EXPECT_EQ(fresh.serialAddress, "ASRL1");
-    EXPECT_EQ(fresh.workingDir, defaultWorkingDir());
-    // The geometry stays zero: the window keeps its designed size.
+    const QString text = answers.messages[0].text;
+    EXPECT_FALSE(text.contains("KARVEL.INI")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(fresh.settingsPath)));
+    EXPECT_TRUE(text.contains(QString::fromUtf8(c.message))) << text.toStdString();
+    EXPECT_EQ(fresh.language, c.language);
+    EXPECT_EQ(fresh.connectionType, c.connection);
+    EXPECT_EQ(fresh.serialAddress, c.serial);
+    EXPECT_EQ(fresh.workingDir, c.workingDir ? QString(c.workingDir) : defaultWorkingDir());
     ASSERT_EQ(w.placed.size(), 1);
-    EXPECT_EQ(w.placed[0], WindowGeometry{});
-    // Defaults say no language has been chosen: the chooser follows.
-    EXPECT_EQ(fresh.language, Spanish);
+    EXPECT_EQ(w.placed[0], c.placed);
     EXPECT_EQ(fresh.languageChosen, 1);
+    // The file is whole again, with what was kept.
     AppState reread;
     WindowGeometry g;
     EXPECT_TRUE(readSettingsFile(fresh.settingsPath, reread, g));
-    EXPECT_EQ(reread.language, Spanish);
+    EXPECT_EQ(reread.serialAddress, c.serial);
+    EXPECT_EQ(reread.connectionType, c.connection);
+    if (c.placed != WindowGeometry{}) EXPECT_EQ(g, c.placed);
   }
+}
+
+// A file that exists but cannot be read is not "not found" either.
+TEST_F(SettingsTest, AnUnreadableFileSaysWhy) {
+  ASSERT_TRUE(QDir().mkpath(state.settingsPath));  // a folder where the file belongs
+  ui.languages.enqueue(English);
+  ChargeConfig(state, window);
+  ASSERT_GE(ui.messages.size(), 1);
+  EXPECT_TRUE(ui.messages[0].text.startsWith("The settings file\n" +
+                                             QDir::toNativeSeparators(state.settingsPath) +
+                                             "\ncould not be read ("))
+      << ui.messages[0].text.toStdString();
+  EXPECT_TRUE(ui.messages[0].text.contains("The default settings apply."));
+  EXPECT_EQ(state.connectionType, USB);
+  EXPECT_TRUE(QFileInfo(state.settingsPath).isDir());  // never removed
 }
 
 TEST_F(SettingsTest, FirstStartAsksInFrenchThenForTheLanguage) {
@@ -272,6 +304,13 @@ TEST_F(SettingsTest, Windows1252FilesAreReadAndWrittenBackByteForByte) {
   ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, g));
   ASSERT_TRUE(readSettingsFile(state.settingsPath, state, g));
   EXPECT_EQ(state.workingDir, QString::fromUtf8("C:\\Ã©t\xC3\xA9\\"));
+  // Only such pairs: the whole file would be valid UTF-8 in Windows-1252.
+  state.workingDir = QString::fromUtf8("C:\\Ã©Ã¨\\");
+  ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, g));
+  AppState next;
+  next.settingsPath = state.settingsPath;
+  ASSERT_TRUE(readSettingsFile(next.settingsPath, next, g));
+  EXPECT_EQ(next.workingDir, QString::fromUtf8("C:\\Ã©Ã¨\\"));
   state.workingDir = QString::fromUtf8("C:\\Ωmega\\");
   ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, g));
   ASSERT_TRUE(readSettingsFile(state.settingsPath, state, g));

@@ -13,11 +13,14 @@ TEST(BlockHeader, IndefiniteAndHugeLengthsAreRefusedAtOnce) {
     const char* reply;  // what the instrument sends, a carriage return added
     bool accepted;
     int consumed;  // bytes taken from the line: the header alone when refused
+    const char* malformed;  // what the reader says was wrong
   };
   const Case cases[] = {
-      {"#15HELLOX", true, 10},  // five bytes and the two after them
-      {"#0HELLOX", false, 2},
-      {"#9987654321HELLOX", false, 11},
+      {"#15HELLOX", true, 10, ""},  // five bytes and the two after them
+      {"#0HELLOX", false, 2, "\"0\" after \"#\" is not a digit count from 1 to 9"},
+      {"#9987654321HELLOX", false, 11,
+       "the block announces 987654321 bytes, more than the 67108864 a file may have"},
+      {"\x1b[2J", false, 2, "the data block does not start with \"#\" but with \"\\x1b[\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reply);
@@ -31,8 +34,11 @@ TEST(BlockHeader, IndefiniteAndHugeLengthsAreRefusedAtOnce) {
     });
     QByteArray buffer;
     io::ViUInt32 count = 99;
-    const io::ViStatus status = Tarvik_Read_Binary_Data(s.state, s.vi(), &buffer, &count);
+    QString malformed;
+    const io::ViStatus status =
+        Tarvik_Read_Binary_Data(s.state, s.vi(), &buffer, &count, nullptr, &malformed);
     EXPECT_EQ(status >= io::VI_SUCCESS, c.accepted) << status;
+    EXPECT_EQ(malformed, c.malformed);
     EXPECT_EQ(consumed, c.consumed);
     EXPECT_LT(buffer.capacity(), 1 << 20);
     if (c.accepted) {

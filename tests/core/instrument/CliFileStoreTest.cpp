@@ -153,3 +153,55 @@ TEST(CliFileStore, HostileNamesAndBadBlocksLeaveNothingOutsideOrBehind) {
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(QDir(to).entryList(QDir::Files | QDir::Hidden), QStringList{".._.._evil.HTM"});
 }
+
+TEST(CliFileStore, NamesFromTheInstrumentNeverReachTheTerminalRaw) {
+  Simulator sim({"--tcp", "0", "--family", "2", "--hostile-names"});
+  ASSERT_TRUE(sim.ready());
+  const QStringList exact = {QString::fromLatin1("\x1b]0;owned\x07TITLE.HTM"),
+                             QString::fromLatin1("\x1b[2J\x1b[HCLEAR.HTM"), "LINE\nFEED.HTM",
+                             "CARRIAGE\rRETURN.HTM", "QUOTE\"D.HTM"};
+  // Text: one record a line, control characters written visibly.
+  CliRun r = cli({"instrument", "list", "results"}, sim);
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_EQ(r.out,
+            "\\x1b]0;owned\\x07TITLE.HTM\t0\n\\x1b[2J\\x1b[HCLEAR.HTM\t0\nLINE\\nFEED.HTM\t0\n"
+            "CARRIAGE\\rRETURN.HTM\t0\nQUOTE\"D.HTM\t0\n");
+  // csv and json: the exact names, quoted and escaped by their formats.
+  const QJsonArray csv = karvel::test::csvOf(karvel::test::runCli(
+      {"instrument", "list", "results", "--format", "csv", "--address", sim.tcpResource()}));
+  const QJsonArray json =
+      karvel::test::jsonOf(karvel::test::runCli({"instrument", "list", "results", "--format",
+                                                 "json", "--address", sim.tcpResource()}))["files"]
+          .toArray();
+  ASSERT_EQ(csv.size(), exact.size());
+  ASSERT_EQ(json.size(), exact.size());
+  for (qsizetype i = 0; i < exact.size(); ++i) {
+    EXPECT_EQ(csv[i].toObject()["name"].toString(), exact[i]);
+    EXPECT_EQ(json[i].toObject()["name"].toString(), exact[i]);
+  }
+  // Fetching one is refused with the reason, the name shown visibly.
+  QTemporaryDir to;
+  for (const QString& name : {exact[1], exact[3], exact[4]}) {
+    r = cli(
+        {"instrument", "fetch", name, "--kind", "results", "--to", to.path(), "--language", "en"},
+        sim);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("cannot be fetched: its name holds")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QChar(0x1b)) || r.err.contains(u'\r'));
+  }
+  EXPECT_TRUE(QDir(to.path()).isEmpty());
+}
+
+TEST(CliFileStore, AMalformedBlockIsNamedAsSuch) {
+  Simulator sim({"--tcp", "0", "--family", "2", "--files", kSamples, "--block-fault", "garbage"});
+  ASSERT_TRUE(sim.ready());
+  QTemporaryDir to;
+  const CliRun r = cli({"instrument", "fetch", "LIN_PASS.HTM", "--kind", "results", "--to",
+                        to.path(), "--language", "en"},
+                       sim);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.toStdString(),
+            "karvel-cli: Malformed reply from the oscilloscope for the file LIN_PASS.HTM: the data "
+            "block does not start with \"#\" but with \"XQ\".\n");
+  EXPECT_TRUE(QDir(to.path()).isEmpty());
+}

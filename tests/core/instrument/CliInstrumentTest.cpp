@@ -1,6 +1,7 @@
 // karvel-cli instrument identify against the simulator.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSerialPort>
@@ -126,7 +127,50 @@ TEST(CliInstrument, APeerThatNeverAnswersIsNoInstrument) {
   const CliRun r = cli({"instrument", "identify", "--address", sim.tcpResource()});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.out.isEmpty());
-  EXPECT_TRUE(r.err.contains("no instrument identified at " + sim.tcpResource() +
-                             ": nothing answered the identification query"))
+  EXPECT_TRUE(r.err.contains("No answer within the time-out: " + sim.tcpResource() + "."))
       << r.err.toStdString();
+}
+
+TEST(CliInstrument, EveryCommandStopsAtAFailedIdentification) {
+  // A silent instrument: list, fetch and send end with the link's cause
+  // after the identification, without asking it for a catalogue (60 s) or
+  // judging a file against a model nobody named.
+  QTemporaryDir dir;
+  const QString log = dir.filePath("commands.log");
+  Simulator sim({"--tcp", "0", "--fault", "silent", "--log", log});
+  ASSERT_TRUE(sim.ready());
+  QFile bus(dir.filePath("CAN.BUS"));
+  ASSERT_TRUE(bus.open(QIODevice::WriteOnly));
+  bus.write("<x><VSoftTarvikIV/></x>");
+  bus.close();
+  const QList<QStringList> commands = {
+      {"instrument", "list", "results"},
+      {"instrument", "fetch", "A.HTM", "--kind", "results", "--to", dir.path()},
+      {"instrument", "send", bus.fileName()},
+  };
+  for (const QStringList& command : commands) {
+    SCOPED_TRACE(command.join(' ').toStdString());
+    QElapsedTimer timer;
+    timer.start();
+    const CliRun r = cli(command + QStringList{"--address", sim.tcpResource(), "--language", "en"});
+    EXPECT_LT(timer.elapsed(), 15000);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.startsWith("karvel-cli: Invalid communication (Time Out : no response).\n"))
+        << r.err.toStdString();
+    EXPECT_TRUE(
+        r.err.contains("\nkarvel-cli: No answer within the time-out: " + sim.tcpResource() + ".\n"))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("bus definition file")) << r.err.toStdString();
+  }
+  // The instrument heard the identification query and nothing else.
+  QFile heard(log);
+  ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
+  int queries = 0;
+  for (const QByteArray& line : heard.readAll().split('\n')) {
+    if (line.isEmpty()) continue;
+    EXPECT_TRUE(line.endsWith(" *IDN?")) << line.toStdString();
+    ++queries;
+  }
+  EXPECT_EQ(queries, 3);
 }

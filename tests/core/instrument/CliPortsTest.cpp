@@ -139,6 +139,29 @@ TEST(CliPorts, EveryPortWithIdsAccessAndRole) {
   EXPECT_TRUE(text.out.contains("usb\t10c4:ea60\n"));
 }
 
+// Ports as people count them: ttyUSB2 before ttyUSB10, in every output.
+TEST(CliPorts, PortsInNaturalOrder) {
+  FakeTree t;
+  for (const char* name : {"ttyUSB10", "ttyS10", "ttyUSB2", "ttyS2", "ttyUSB1"}) {
+    write(t.tty(name, QStringLiteral("platform/port-%1").arg(name)) + "/type", "4\n");
+    write(t.dev + "/" + name, "");
+  }
+  const QStringList expected = {t.dev + "/ttyS2", t.dev + "/ttyS10", t.dev + "/ttyUSB1",
+                                t.dev + "/ttyUSB2", t.dev + "/ttyUSB10"};
+  const CliRun listed = runCli(QStringList{"instrument", "ports", "--format", "json"} + t.roots());
+  ASSERT_EQ(listed.code, 0) << listed.err.toStdString();
+  QStringList devices;
+  for (const QJsonValue& p : jsonOf(listed)["ports"].toArray())
+    devices.append(p.toObject()["device"].toString());
+  EXPECT_EQ(devices, expected);
+
+  const CliRun text = runCli(QStringList{"instrument", "ports"} + t.roots());
+  QStringList shown;
+  for (const QString& line : text.out.split(u'\n'))
+    if (line.startsWith("device\t")) shown.append(line.mid(7));
+  EXPECT_EQ(shown, expected);
+}
+
 // Refused ports as an ordinary account sees them: a group that may read and
 // write the port is worth joining; root's own group, or a device no group may
 // write, needs a udev rule, by USB ids when the port is a USB device.

@@ -240,6 +240,78 @@ TEST_P(FileStoreFamilies, BlockFaultsLeaveNothingOnDiskAndTheLinkUsable) {
   }
 }
 
+TEST_P(FileStoreFamilies, MalformedBlockHeadersAreNamedNotTakenForATimeOut) {
+  const QList<QPair<const char*, QString>> faults = {
+      {"garbage", "the data block does not start with \"#\" but with \"XQ\""},
+      {"bad-length", "the block length \"1x2\" is not a number"},
+      {"huge", "the block announces 987654321 bytes, more than the 67108864 a file may have"},
+      {"truncated", ""},  // the link went away: that is a link failure
+  };
+  for (const auto& [fault, what] : faults) {
+    SCOPED_TRACE(fault);
+    StoreSession s(GetParam(), {"--block-fault", fault});
+    ASSERT_TRUE(s.ready());
+    s.ask(GetParam() == 1 ? "MMEM:MSIS LOCAL\r*OPC?\r" : "MMEM:CDIR \"/bus\"\r*OPC?\r");
+    s.store("RES01.HTM", patternBytes(3000));
+    QString reason;
+    const int result = downloadFile(s.state, s.vi(), "RES01.HTM", 0, kKindResult,
+                                    s.state.programDir + "/out.htm", nullptr, &reason);
+    EXPECT_EQ(result, what.isEmpty() ? -1 : kDownloadBadReply);
+    EXPECT_EQ(reason, what);
+    EXPECT_TRUE(filesBelow(s.state.programDir).isEmpty());
+  }
+}
+
+TEST(HostileNames, ShownVisiblyAndRefusedForWhatNoCommandCarries) {
+  EXPECT_EQ(visibleName(QString::fromLatin1("A\x1b[2J\n\r\tB\x7f\x85\x01.HTM")),
+            "A\\x1b[2J\\n\\r\\tB\\x7f\\x85\\x01.HTM");
+  EXPECT_EQ(visibleName("LIN \\ PASS.HTM"), "LIN \\ PASS.HTM");  // nothing else changes
+  const QString control =
+      "its name holds control characters, which a command to the "
+      "oscilloscope cannot carry";
+  EXPECT_EQ(fetchNameRefusal("EV\rIL.HTM", English), control);
+  EXPECT_EQ(fetchNameRefusal(QString::fromLatin1("\x1b]0;x\x07.HTM"), English), control);
+  EXPECT_EQ(fetchNameRefusal("A\"B.HTM", English),
+            "its name holds a double quote (\"), which a command to the oscilloscope cannot "
+            "carry");
+  EXPECT_EQ(
+      fetchNameRefusal(QString::fromUtf8("日本.HTM"), English),
+      QString::fromUtf8("its name holds characters that the oscilloscope does not know: 日本"));
+  for (const char* fine : {"LIN_PASS.HTM", "my bus.bus", "../odd'name.HTM"})
+    EXPECT_TRUE(fetchNameRefusal(fine, English).isEmpty()) << fine;
+  EXPECT_TRUE(fetchNameRefusal(QString::fromUtf8("Évian €.HTM"), German).isEmpty());
+  EXPECT_TRUE(fetchNameRefusal("A\nB.HTM", French).startsWith("son nom contient"));
+}
+
+TEST_P(FileStoreFamilies, HostileNamesAreListedWholeRefusedAndLeaveTheSessionInStep) {
+  StoreSession s(GetParam(), {"--hostile-names"});
+  ASSERT_TRUE(s.ready());
+  s.ask(GetParam() == 1 ? "MMEM:MSIS LOCAL\r*OPC?\r" : "MMEM:CDIR \"/bus\"\r*OPC?\r");
+  s.store("PLAIN.HTM", "<html>plain</html>");
+  const QStringList hostile = {QString::fromLatin1("\x1b]0;owned\x07TITLE.HTM"),
+                               QString::fromLatin1("\x1b[2J\x1b[HCLEAR.HTM"), "LINE\nFEED.HTM",
+                               "CARRIAGE\rRETURN.HTM", "QUOTE\"D.HTM"};
+  const auto list = listing(s, kKindResult);
+  QStringList listed;
+  for (const auto& e : list) listed << e.name;
+  EXPECT_EQ(listed, hostile + QStringList{"PLAIN.HTM"});
+  for (const QString& name : hostile) {
+    const qsizetype before = s.writes.size();
+    QString reason;
+    EXPECT_EQ(downloadFile(s.state, s.vi(), name, 0, kKindResult, s.state.programDir + "/x.htm",
+                           nullptr, &reason),
+              kDownloadNameRefused);
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(s.writes.size(), before);  // nothing sent
+  }
+  // Every reply came in its turn: the plain file arrives whole.
+  ASSERT_GE(
+      downloadFile(s.state, s.vi(), "PLAIN.HTM", 0, kKindResult, s.state.programDir + "/plain.htm"),
+      0);
+  EXPECT_EQ(readAll(s.state.programDir + "/plain.htm"), "<html>plain</html>");
+  EXPECT_EQ(s.ask("*OPC?\r"), "1\r");
+}
+
 INSTANTIATE_TEST_SUITE_P(Both, FileStoreFamilies, ::testing::Values(1, 2),
                          [](const auto& info) { return info.param == 1 ? "RQ4102" : "RQ6102"; });
 

@@ -71,4 +71,20 @@ TEST(BridgeWalk, SysfsDevicesInTtyOrderWithTheirIds) {
 
   EXPECT_TRUE(listBridgeDevices(root.filePath("nothing"), "/dev").isEmpty());
 }
+
+TEST(SerialPortList, NaturalOrderOfNames) {
+  QTemporaryDir root;
+  const QString sys = root.filePath("sys");
+  for (const char* name : {"ttyUSB10", "ttyACM1", "ttyUSB2", "ttyS3", "ttyACM0"}) {
+    const QString folder = sys + "/devices/platform/" + name + "/tty/" + name;
+    ASSERT_TRUE(QDir().mkpath(folder + "/device"));
+    writeFile(folder + "/type", "4\n");
+    ASSERT_TRUE(QDir().mkpath(sys + "/class/tty"));
+    ASSERT_TRUE(QFile::link(folder, sys + "/class/tty/" + name));
+  }
+  QStringList devices;
+  for (const SerialDevice& d : listSerialDevices(sys, "/dev")) devices << d.device;
+  EXPECT_EQ(devices, QStringList({"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyS3", "/dev/ttyUSB2",
+                                  "/dev/ttyUSB10"}));
+}
 #endif

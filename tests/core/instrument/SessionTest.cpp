@@ -158,19 +158,35 @@ TEST(SessionOpening, SecondFamilyRefusingBusModeIsABadInstrument) {
   EXPECT_EQ(seq(h.log), seq(QStringList{"W:\\r*IDN?\\r", "W:*CLS\\rDEV:MOD BUS\\r", "wait 500", "W:SYST:ERR?\\r"}));
 }
 
-TEST(SessionOpening, SilentTcpInstrumentCountsAsOpenedWithoutModel) {
-  Simulator sim({"--tcp", "0", "--fault", "silent"});
-  ASSERT_TRUE(sim.ready());
-  Harness h;
-  QElapsedTimer timer;
-  timer.start();
-  ASSERT_EQ(h.openOver(Ethernet, sim.tcpResource()), 0);
-  EXPECT_LT(timer.elapsed(), 10000);  // 500 ms probe and one 2000 ms read, never more
-  EXPECT_EQ(h.state.sessionOpen, 1);
-  EXPECT_EQ(h.state.instrumentModel, kModelNone);
-  EXPECT_EQ(seq(h.log), seq(QStringList{"W:\\r*IDN?\\r", "W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r",
-                                "W:TRAC:LIM 0,99999,1\\r", "W:DEV:MOD?\\r", "W:DEV:MOD BUS\\r", "wait 3000"}));
-  EXPECT_TRUE(h.ui.messages.isEmpty());
+TEST(SessionOpening, APeerThatNamesNoSupportedModelOverTcpIsNoInstrument) {
+  // Nothing answers, or something that is not one of the two models: the
+  // opening stops after the identification's own 500 ms, with the cause,
+  // instead of setting up an unknown device and waiting out its time-outs.
+  const QList<QPair<QStringList, QString>> peers = {
+      {{"--fault", "silent"}, "No answer within the time-out: %1."},
+      {{"--idn", "ACME,DMM-7,0,V1.0"}, "Answer from an unsupported device: %1."},
+  };
+  for (const auto& [args, cause] : peers) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    Simulator sim(QStringList{"--tcp", "0"} + args);
+    ASSERT_TRUE(sim.ready());
+    Harness h;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(h.openOver(Ethernet, sim.tcpResource()), -1);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(h.state.sessionOpen, 0);
+    EXPECT_EQ(h.state.instrumentModel, kModelNone);
+    // The query alone: no set-up, and no wait of the protocol.
+    EXPECT_EQ(seq(h.log), seq(QStringList{"W:\\r*IDN?\\r"}));
+    EXPECT_TRUE(h.clock.waits.isEmpty());
+    ASSERT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(h.ui.messages[0].text,
+              messageText(20, English) + "\n" + cause.arg(sim.tcpResource()) + "\n");
+    EXPECT_EQ(h.menu, QList<int>{14});
+    EXPECT_TRUE(h.toolbar.isEmpty() || h.toolbar == QList<int>{0});
+    EXPECT_EQ(h.visa.openObjectCount(), 0);
+  }
 }
 
 TEST(SessionOpening, UnreachableAddressGivesMessage20AndTheDialog) {

@@ -193,6 +193,66 @@ TEST(TransferCancel, ASendThatCannotBeClearedUpSaysSo) {
   EXPECT_EQ(s.ask(scpi::kRunStateQuery), "1\r");
 }
 
+// A cancel that comes once every byte of a send has gone out is too late to
+// stop anything: the file arrived whole, is reported as sent and stays.
+TEST_P(TransferCancel, ACancelAfterTheLastByteKeepsTheSentFile) {
+  const int family = GetParam();
+  StoreSession s(family);
+  ASSERT_TRUE(s.ready());
+  const QByteArray data = patternBytes(30 * 1024);
+  ScriptedProgress progress;
+  progress.cancelAt = data.size();
+  const qsizetype before = s.writes.size();
+  EXPECT_EQ(sendFile(s.state, s.vi(), s.pcFile("LATE.BUS", data), &progress), SendOutcome::Sent);
+  EXPECT_EQ(progress.lastDone(), data.size());
+  EXPECT_EQ(progress.cancellings, 0);
+  EXPECT_TRUE(s.ui.messages.isEmpty()) << s.ui.lastMessage().toStdString();
+  const QByteArray afterBlock = s.writtenSince(before).mid(s.writtenSince(before).indexOf("#"));
+  EXPECT_FALSE(afterBlock.contains("MMEM:DEL"));
+  expectSessionUsable(s, kKindBus, family == 1 ? "LATE.BUS" : "LATE.bus", data);
+}
+
+// A watcher that gives the instrument a fault once the transfer starts
+// clearing up.
+class FaultOnCancel : public ScriptedProgress {
+ public:
+  FaultOnCancel(Simulator& sim, QByteArray fault) : sim_(sim), fault_(std::move(fault)) {}
+  void cancelling() override {
+    ScriptedProgress::cancelling();
+    faulty = sim_.control("fault " + fault_);
+  }
+  bool faulty = false;
+
+ private:
+  Simulator& sim_;
+  QByteArray fault_;
+};
+
+// After a send cut short, only a catalogue that answers without the name
+// shows that the partial file is gone; no answer at all, or noise, proves
+// nothing and the user is told to delete it.
+TEST_P(TransferCancel, NoCatalogueAfterACancelledSendIsNoProofOfRemoval) {
+  const int family = GetParam();
+  for (const QByteArray fault : {"silent", "garbage"}) {
+    SCOPED_TRACE(fault.toStdString());
+    StoreSession s(family, {"--block-timeout", "100"});
+    ASSERT_TRUE(s.ready());
+    s.visa.viSetAttribute(s.vi(), io::VI_ATTR_TMO_VALUE, 300);
+    FaultOnCancel progress(s.sim(), fault);
+    progress.cancelAt = 8 * 1024;
+    EXPECT_EQ(sendFile(s.state, s.vi(), s.pcFile("DEAF.BUS", patternBytes(64 * 1024)), &progress),
+              SendOutcome::Cancelled);
+    EXPECT_TRUE(progress.faulty);
+    const QString name = family == 1 ? "DEAF.BUS" : "DEAF.bus";
+    ASSERT_EQ(s.ui.messages.size(), 1);
+    EXPECT_EQ(s.ui.messages[0].text,
+              QStringLiteral("The transfer of %1 was cancelled, but the partial file could not be "
+                             "removed from the oscilloscope: delete %1 on the oscilloscope.")
+                  .arg(name));
+    EXPECT_EQ(s.ui.busyDepth, 0);
+  }
+}
+
 #ifndef Q_OS_WIN
 // On a serial line the instrument is still sending when the user stops a
 // fetch, and still receiving when the user stops a send; both are paced at

@@ -141,6 +141,12 @@ TEST_F(RegisterCli, WrongUsageAndMissingThingsAreSaidPlainly) {
   EXPECT_EQ(cli({"register", "list", "--since", "yesterday"}).code, 2);
   EXPECT_EQ(cli({"register", "compare", "--site", "Mill"}).code, 2);
   EXPECT_EQ(runCli({"register", "frobnicate"}).code, 2);
+  // A register that is not there is not made by a command that reads.
+  const CliRun none = cli({"register", "list"});
+  EXPECT_EQ(none.code, 1);
+  EXPECT_TRUE(none.err.contains("There is no register")) << none.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(reg));
+  ASSERT_EQ(cli({"register", "add", dated2, "--site", "Mill", "--segment", "L"}).code, 0);
   const CliRun missing = cli({"register", "show", "42"});
   EXPECT_EQ(missing.code, 1);
   EXPECT_TRUE(missing.err.contains("The register has no result 42"));
@@ -152,7 +158,7 @@ TEST_F(RegisterCli, WrongUsageAndMissingThingsAreSaidPlainly) {
   const CliRun mixed = cli({"register", "add", junk, dated1, "--site", "M", "--segment", "S"});
   EXPECT_EQ(mixed.code, 1);
   EXPECT_TRUE(mixed.err.contains("is not a result file"));
-  EXPECT_EQ(jsonArrayOf(cli({"register", "list", "--format", "json"})).size(), 1);
+  EXPECT_EQ(jsonArrayOf(cli({"register", "list", "--format", "json"})).size(), 2);
   // In the user's language.
   const CliRun french = cli({"register", "show", "42", "--language", "fr"});
   EXPECT_TRUE(french.err.contains("Le registre n'a pas de résultat 42"))

@@ -132,3 +132,31 @@ TEST(ResultShowCommand, AFileWithoutResultMarkersIsRefused) {
     EXPECT_TRUE(run.errors.contains("not a result file")) << run.errors.toStdString();
   }
 }
+
+// Names with a double quote, a comma or a line break come back whole through
+// any csv reader: such a field is quoted, its quotes doubled.
+TEST(ResultShowCommand, CsvQuotesFieldsWithQuotesCommasAndLineBreaks) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("q.htm");
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(
+      "<H1>L</H1><H2>B</H2><H4 class=green>V</H4><TBODY>"
+      "<TR class=a><TD>say \"hi\"</TD><TD>1</TD><TD>2</TD><TD class=green>1.5</TD><TD>4</TD></TR>"
+      "<TR class=a><TD>a,b</TD><TD>1</TD><TD>2</TD><TD class=green>1.5</TD><TD>4</TD></TR>"
+      "<TR class=a><TD>two\nlines</TD><TD>1</TD><TD>2</TD><TD class=green>1.5</TD><TD>4</TD></TR>"
+      "<TR class=a><TD>plain</TD><TD>1</TD><TD>2</TD><TD class=green>1.5</TD><TD>4</TD></TR>");
+  f.close();
+  const karvel::test::CliRun run =
+      karvel::test::runCli({"result", "show", path, "--format", "csv"});
+  ASSERT_EQ(run.code, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains(QStringLiteral(",\"say \"\"hi\"\"\",")));
+  EXPECT_TRUE(run.out.contains(QStringLiteral(",\"a,b\",")));
+  EXPECT_TRUE(run.out.contains(QStringLiteral(",\"two\nlines\",")));
+  EXPECT_TRUE(run.out.contains(QStringLiteral(",plain,")));
+  const QJsonArray csv = karvel::test::csvOf(run);
+  ASSERT_EQ(csv.size(), 4);
+  QStringList labels;
+  for (const QJsonValue& line : csv) labels << line.toObject()["label"].toString();
+  EXPECT_EQ(labels, QStringList({"say \"hi\"", "a,b", "two\nlines", "plain"}));
+}

@@ -11,11 +11,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include "core/frame/Messages.h"
+#include "io/Visa.h"
 #include "support/FileSizeLimit.h"
 #include "support/StoreSession.h"
 #include "ui/bus/BusPanel.h"
 #include "ui/frame/MainWindow.h"
+#include "ui/instrument/FileStoreFeature.h"
 #include "ui/instrument/ImportDialog.h"
 #include "ui/results/ResultWindow.h"
 #include "ui_ImportDialog.h"
@@ -361,4 +365,114 @@ TEST(ImportDialog, AFetchedResultIsOfferedToTheRegisterOnceTheDialogIsGone) {
   EXPECT_EQ(offered[0], windows[0]);
   EXPECT_FALSE(dialogVisible);
   delete windows[0];
+}
+
+TEST(ImportDialog, ASilentInstrumentStopsImportAtTheIdentification) {
+  // File > Import with a peer that never answers: the link's message with
+  // its cause, and no catalogue asked (its 60 s time-out) nor dialog shown.
+  test::Simulator sim({"--tcp", "0", "--fault", "silent"});
+  ASSERT_TRUE(sim.ready());
+  QTemporaryDir dir;
+  test::ScriptedInteraction ui;
+  test::RecordingClock clock;
+  io::Visa visa;
+  AppState state;
+  state.ui = &ui;
+  state.clock = &clock;
+  state.visa = &visa;
+  state.programDir = KARVEL_APPDIR;
+  state.settingsPath = dir.filePath("karvel.ini");
+  state.connectionType = Ethernet;
+  state.ethernetAddress = sim.tcpResource();
+  QList<QByteArray> writes;
+  visa.setTrace([&](const io::TraceEvent& e) {
+    if (e.kind == io::TraceEvent::Kind::Write) writes.append(e.data);
+  });
+  MainWindow window(state);
+  attachFileStoreFeature(window);
+  window.GestionMenu(item::FirstLanguage + English);
+  // Were the import dialog to open after all, it is closed rather than left
+  // waiting (the operation dialog is left alone: closing it would cancel).
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (auto* import = qobject_cast<ImportDialog*>(QApplication::activeModalWidget()))
+      import->close();
+  });
+  closer.start(100);
+  window.GestionMenu(item::Import);
+  EXPECT_EQ(writes, QList<QByteArray>{"\r*IDN?\r"});
+  EXPECT_TRUE(clock.waits.isEmpty());
+  ASSERT_EQ(ui.messages.size(), 1);
+  EXPECT_EQ(ui.messages[0].text, messageText(20, English) + "\nNo answer within the time-out: " +
+                                     sim.tcpResource() + ".\n");
+  EXPECT_EQ(state.sessionOpen, 0);
+  EXPECT_EQ(state.importPanel, nullptr);
+}
+
+TEST(ImportDialog, HostileNamesAreShownEscapedAndRefusedWithoutClosingTheSession) {
+  ImportHarness h({"--files", kSamples, "--hostile-names"});
+  ASSERT_TRUE(h.s.ready());
+  h.s.state.importSource = 1;
+  std::unique_ptr<ImportDialog> d(prepareImportDialog(h.s.state, h.window.get()));
+  Ui::ImportDialog& f = d->form();
+  // Every name whole, the carriage return's included, control characters
+  // written visibly.
+  const QStringList shown = labels(f.fileList);
+  for (const char* name : {"\\x1b]0;owned\\x07TITLE.HTM", "\\x1b[2J\\x1b[HCLEAR.HTM",
+                           "LINE\\nFEED.HTM", "CARRIAGE\\rRETURN.HTM", "QUOTE\"D.HTM"})
+    EXPECT_TRUE(shown.contains(name)) << shown.join(" | ").toStdString();
+  for (const QString& label : shown)
+    for (QChar c : label) EXPECT_GE(c.unicode(), 0x20) << label.toStdString();
+  const qsizetype writesBefore = h.s.writes.size();
+  const QList<QPair<QString, QString>> refused = {
+      {"\\x1b[2J\\x1b[HCLEAR.HTM", "its name holds control characters"},
+      {"CARRIAGE\\rRETURN.HTM", "its name holds control characters"},
+      {"QUOTE\"D.HTM", "its name holds a double quote (\")"},
+  };
+  for (const auto& [name, why] : refused) {
+    SCOPED_TRACE(name.toStdString());
+    h.s.ui.messages.clear();
+    f.fileList->setCurrentRow(rowOf(f.fileList, name));
+    d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+    ASSERT_EQ(h.s.ui.messages.size(), 1);
+    EXPECT_EQ(h.s.ui.messages[0].text,
+              "The file " + name + " cannot be fetched: " + why +
+                  ", which a command to the oscilloscope cannot carry. Rename it on the "
+                  "oscilloscope.");
+  }
+  EXPECT_EQ(h.s.writes.size(), writesBefore);  // nothing was asked of the instrument
+  EXPECT_EQ(h.s.state.sessionOpen, 1);
+  EXPECT_TRUE(resultWindows().isEmpty());
+  // The session is in step: a plain name listed after them is fetched.
+  f.fileList->setCurrentRow(rowOf(f.fileList, "RS485_FAIL.HTM"));
+  h.s.ui.messages.clear();
+  d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  EXPECT_TRUE(h.s.ui.messages.isEmpty()) << h.s.ui.lastMessage().toStdString();
+  const auto windows = resultWindows();
+  ASSERT_EQ(windows.size(), 1);
+  delete windows[0];
+}
+
+TEST(ImportDialog, AMalformedBlockIsNamedAsSuchAndTheSessionStays) {
+  const QList<QPair<const char*, QString>> faults = {
+      {"garbage", "the data block does not start with \"#\" but with \"XQ\""},
+      {"huge", "the block announces 987654321 bytes, more than the 67108864 a file may have"},
+  };
+  for (const auto& [fault, what] : faults) {
+    SCOPED_TRACE(fault);
+    ImportHarness h({"--files", kSamples, "--block-fault", fault});
+    ASSERT_TRUE(h.s.ready());
+    h.s.state.importSource = 1;
+    std::unique_ptr<ImportDialog> d(prepareImportDialog(h.s.state, h.window.get()));
+    Ui::ImportDialog& f = d->form();
+    f.fileList->setCurrentRow(rowOf(f.fileList, "RS485_FAIL.HTM"));
+    d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+    ASSERT_EQ(h.s.ui.messages.size(), 1);
+    EXPECT_EQ(h.s.ui.messages[0].text,
+              "Malformed reply from the oscilloscope for the file RS485_FAIL.HTM: " + what + ".");
+    EXPECT_EQ(h.s.state.sessionOpen, 1);
+    EXPECT_TRUE(QDir(h.s.state.programDir).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(resultWindows().isEmpty());
+    EXPECT_EQ(h.s.ui.busyDepth, 0);
+  }
 }
