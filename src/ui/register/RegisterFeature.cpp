@@ -119,12 +119,17 @@ void attachRegisterFeature(MainWindow& window) {
     if (auto* w = qobject_cast<ResultWindow*>(resultWindow)) offerFiling(state, *w);
   };
 
-  // File > Register ..., just above Recent files, below Compare results.
+  // File > Register ..., just above Compare results (which stays next to
+  // Recent files), else above Recent files.
   QMenu* file = window.form().menuFile;
   auto* open = new QAction(&window);
   open->setObjectName(QStringLiteral("actionRegister"));
-  auto* recent = window.findChild<QMenu*>(QStringLiteral("menuRecent"));
-  file->insertAction(recent ? recent->menuAction() : window.form().actionExit, open);
+  QAction* before = window.findChild<QAction*>(QStringLiteral("actionCompare"));
+  if (!before || !file->actions().contains(before)) {
+    auto* recent = window.findChild<QMenu*>(QStringLiteral("menuRecent"));
+    before = recent ? recent->menuAction() : window.form().actionExit;
+  }
+  file->insertAction(before, open);
   auto label = [open, &state] {
     open->setText(menuText(pick(registertext::kMenuRegister, state.language)));
   };

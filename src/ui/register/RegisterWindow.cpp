@@ -195,6 +195,8 @@ void RegisterWindow::buildContents() {
   table_->setAccessibleName(pick(registertext::kListName, language_));
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
+  // Widths from the first rows only: a register of thousands opens at once.
+  table_->horizontalHeader()->setResizeContentsPrecision(200);
   letTabLeave(*table_);
   splitter->addWidget(tree_);
   splitter->addWidget(table_);
@@ -341,6 +343,10 @@ bool RegisterWindow::selectSegment(const QString& site, const QString& segment) 
       if (s->child(j)->data(0, kSegmentRole).toString() == segment) found = s->child(j);
   }
   if (!found) return false;
+  if (tree_->currentItem() == found) {
+    search();
+    return true;
+  }
   tree_->setCurrentItem(found);  // lists it
   return true;
 }

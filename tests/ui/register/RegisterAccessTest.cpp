@@ -145,6 +145,10 @@ TEST_F(RegisterAccess, TheNewItemsKeepTheFileMenusMnemonicsUniqueInEveryLanguage
     auto* item = main.findChild<QAction*>("actionRegister");
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->text(), menuText(pick(registertext::kMenuRegister, language)));
+    const QList<QAction*> items = file->actions();
+    ASSERT_GE(items.indexOf(item), 0);
+    EXPECT_EQ(items[items.indexOf(item) + 1], main.findChild<QAction*>("actionCompare"))
+        << "with the other commands over many results";
     QStringList clashes;
     mnemonics(file, clashes);
     EXPECT_TRUE(clashes.isEmpty()) << clashes.join(", ").toStdString();

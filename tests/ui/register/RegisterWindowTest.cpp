@@ -196,6 +196,10 @@ TEST_F(RegisterWindowTest, TheSearchFiltersByTextBusDateRangeAndVerdict) {
   // The search stays within the tree's selection.
   w->selectSegment("South");
   EXPECT_EQ(w->model()->rowCount(), 0);
+  // Choosing the node shown again reads the register again.
+  file("South", "A", 9, "red");
+  w->selectSegment("South");
+  EXPECT_EQ(column(*w, RegisterEntryModel::File), (QStringList{"R9.HTM"}));
 }
 
 TEST_F(RegisterWindowTest, ARegisterThatCannotBeOpenedIsToldAndNoWindowOpens) {
