@@ -94,6 +94,9 @@ struct AppState {
   io::ViSession session = io::VI_NULL;
   int sessionOpen = 0;
   int instrumentModel = kModelNone;
+  // The identification reply of the instrument identified last ("TARVIK,
+  // RQ4102,4471052,V5.12"): a fetched result is filed with it.
+  QByteArray identificationReply;
   // Why the last opening or link check failed (cause and address), for the
   // communication failure message; reset at every opening.
   io::LinkFailure linkFailure;

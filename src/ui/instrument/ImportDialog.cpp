@@ -282,6 +282,7 @@ void ImportDialog::fetch() {
     // The temporary file goes when its results window closes.
     // It is shown under the instrument's name, not the temporary file's.
     fetched = ReadHTMLFile(state_, path, ResultFile::Temporary, name);
+    if (fetched) fetched->setInstrumentIdentification(state_.identificationReply);
   }
   setBusy(state_, false);
   AppState& state = state_;

@@ -69,6 +69,7 @@ std::optional<RegisterAddOutcome> fileResultInRegister(AppState& state, ResultWi
   request.note = place.note;
   request.fileName = name;
   request.technician = state.technician;
+  request.instrument = identityFromReply(window.instrumentIdentification());
   std::optional<RegisterAddOutcome> outcome;
   {
     BusyCursor busy(*state.ui);

@@ -355,6 +355,8 @@ TEST(ImportDialog, AFetchedResultIsOfferedToTheRegisterOnceTheDialogIsGone) {
     dialogVisible = d->isVisible();
   };
   h.s.state.importSource = 1;
+  // What the session's identification read.
+  h.s.state.identificationReply = "TARVIK,RQ6102,4472318,V2.01\r\n";
   d.reset(prepareImportDialog(h.s.state, h.window.get()));
   d->show();
   d->form().fileList->setCurrentRow(rowOf(d->form().fileList, "LIN_PASS.HTM"));
@@ -364,6 +366,8 @@ TEST(ImportDialog, AFetchedResultIsOfferedToTheRegisterOnceTheDialogIsGone) {
   ASSERT_EQ(offered.size(), 1);
   EXPECT_EQ(offered[0], windows[0]);
   EXPECT_FALSE(dialogVisible);
+  // The instrument it came from goes with it into the register.
+  EXPECT_EQ(windows[0]->instrumentIdentification(), "TARVIK,RQ6102,4472318,V2.01\r\n");
   delete windows[0];
 }
 

@@ -198,10 +198,11 @@ TEST_F(FileInRegister, TheDialogsDefaultButtonFilesAndEscapeCancels) {
   EXPECT_EQ(filed()[0].segment, "Crane 2");
 }
 
-TEST_F(FileInRegister, TheImportOfferFilesOnlyWhenAccepted) {
+TEST_F(FileInRegister, TheImportOfferFilesOnlyWhenAcceptedWithTheInstrument) {
   state.technician = QStringLiteral("Ana Ruiz");
   ResultWindow* w = openResult("FETCHED.HTM", resultBytes("52.8", dateLine(8)));
   ASSERT_NE(w, nullptr);
+  w->setInstrumentIdentification("TARVIK,RQ4102,4471052,V5.12\r\n");
   ui.answers.enqueue(1);  // Not now
   ui::offerFiling(state, *w, choose("North", "A"));
   ASSERT_EQ(ui.questions.size(), 1);
@@ -211,4 +212,7 @@ TEST_F(FileInRegister, TheImportOfferFilesOnlyWhenAccepted) {
   ui::offerFiling(state, *w, choose("North", "A"));
   ASSERT_EQ(filed().size(), 1u);
   EXPECT_EQ(filed()[0].site, "North");
+  EXPECT_EQ(filed()[0].instrument.model, "RQ4102");
+  EXPECT_EQ(filed()[0].instrument.serial, "4471052");
+  EXPECT_EQ(filed()[0].instrument.firmware, "V5.12");
 }
