@@ -22,6 +22,8 @@ else()
   # The libraries the executables link to, as dpkg-shlibdeps finds them
   # (Qt PDF among them: libqt6pdf6, libqt6pdfwidgets6; Qt Charts: libqt6charts6).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Qt SQL loads its SQLite driver as a plug-in, which dpkg-shlibdeps cannot see.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
   # Help documents and exported workbooks are opened with the desktop's own
   # applications; without a PDF viewer the program shows the help itself.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")

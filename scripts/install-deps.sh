@@ -20,6 +20,10 @@ packages="$packages qt6-charts-dev libqt6opengl6-dev"
 test_packages="$test_packages poppler-utils"
 # The installed icons; the package test's tools (scripts/test-package.sh).
 packages="$packages librsvg2-bin"
+# The site register: Qt SQL's SQLite driver (QSQLITE); sqlite3, the shell
+# to look into a register by hand.
+packages="$packages libqt6sql6-sqlite"
+test_packages="$test_packages sqlite3"
 test_packages="$test_packages dpkg-dev desktop-file-utils appstream man-db shared-mime-info libglib2.0-bin bash-completion"
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""

@@ -208,19 +208,23 @@ int runResultCompare(const QStringList& args) {
                                    QDir::fromNativeSeparators(workbook), &error))
       return fail(error);
   }
-  switch (line.format()) {
+  printComparison(*c, line.format());
+  return kExitOk;
+}
+
+void printComparison(const Comparison& comparison, Format format) {
+  switch (format) {
     case Format::Text:
-      showText(*c);
+      showText(comparison);
       break;
     case Format::Csv:
-      showCsv(*c);
+      showCsv(comparison);
       break;
     case Format::Json:
-      showJson(*c);
+      showJson(comparison);
       break;
   }
   std::fflush(stdout);
-  return kExitOk;
 }
 
 }  // namespace karvel::cli

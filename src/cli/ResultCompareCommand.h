@@ -5,8 +5,15 @@
 
 #include <QStringList>
 
+#include "cli/Console.h"
+#include "core/results/Compare.h"
+
 namespace karvel::cli {
 
 int runResultCompare(const QStringList& args);
+
+// Prints a comparison as `result compare` does, in `format` (register
+// compare prints the same).
+void printComparison(const Comparison& comparison, Format format);
 
 }  // namespace karvel::cli

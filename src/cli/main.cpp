@@ -5,6 +5,7 @@
 #include "cli/BusCommand.h"
 #include "cli/Console.h"
 #include "cli/InstrumentCommand.h"
+#include "cli/RegisterCommand.h"
 #include "cli/ResultCommand.h"
 #include "cli/Version.h"
 #include "core/frame/SafeWrite.h"
@@ -31,6 +32,15 @@ const QStringList kUsage = {
     QStringLiteral("karvel-cli instrument send FILE [--replace] [--address RESOURCE]"),
     QStringLiteral("karvel-cli instrument ports [--probe] [--format F] [--sysfs-root DIR] "
                    "[--dev-root DIR]"),
+    QStringLiteral("karvel-cli register add FILE.HTM... --site S --segment G [--technician T] "
+                   "[--note N] [--register PATH]"),
+    QStringLiteral("karvel-cli register list [--site S] [--segment G] [--since DATE] "
+                   "[--search TEXT] [--format F]"),
+    QStringLiteral("karvel-cli register show|baseline ID"),
+    QStringLiteral("karvel-cli register compare --site S --segment G [--since-baseline] "
+                   "[--workbook OUT.xlsx] [--format F]"),
+    QStringLiteral("karvel-cli register export ID... --to DIR"),
+    QStringLiteral("karvel-cli register backup OUT.sqlite | register check"),
 };
 
 QString description() {
@@ -79,5 +89,6 @@ int main(int argc, char** argv) {
   if (group == u"bus") return runBus(rest);
   if (group == u"result") return runResult(rest);
   if (group == u"instrument") return runInstrument(rest);
+  if (group == u"register") return runRegister(rest);
   return top.usageError(QStringLiteral("unknown command \"%1\"").arg(group));
 }

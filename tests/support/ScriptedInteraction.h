@@ -25,7 +25,10 @@ class ScriptedInteraction : public Interaction {
   QQueue<FileChoice> files;       // answers for chooseFile()
   QQueue<QStringList> fileLists;  // answers for chooseFiles()
   QList<FileRequest> fileRequests;
-  QQueue<QString> folders;           // answers for chooseFolder()
+  QQueue<QString> folders;  // answers for chooseFolder()
+  // Answers for askText(); an empty queue answers as Cancel would.
+  QQueue<std::optional<QString>> texts;
+  QList<Shown> textQuestions;        // title and label of each askText()
   QQueue<int> languages;             // answers for chooseLanguage()
   QQueue<bool> printAnswers;         // answers for choosePrinter()
   PrintChoice printReply;            // copied into the choice when accepted
@@ -61,6 +64,12 @@ class ScriptedInteraction : public Interaction {
     fileRequests.append(request);
     owners.append(dialogOwner());
     return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
+  }
+  std::optional<QString> askText(const QString& title, const QString& label,
+                                 const QString&) override {
+    textQuestions.append({title, label});
+    owners.append(dialogOwner());
+    return texts.isEmpty() ? std::nullopt : texts.dequeue();
   }
   QString chooseFolder(const QString&, const QString&) override {
     owners.append(dialogOwner());

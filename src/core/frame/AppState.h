@@ -81,6 +81,12 @@ struct AppState {
   // write changes on disk only what changed since. Null before either.
   std::shared_ptr<const SettingsValues> settingsOnDisk;
 
+  // The site register (settings lines "technician=" and "register="): the
+  // name filed with each result, asked once, and the register file; empty:
+  // not asked yet, and the default register (Register::defaultPath).
+  QString technician;
+  QString registerPath;
+
   // The open bus definition document; null when none.
   std::shared_ptr<XmlDocument> xmlDocument;
 
@@ -88,6 +94,9 @@ struct AppState {
   io::ViSession session = io::VI_NULL;
   int sessionOpen = 0;
   int instrumentModel = kModelNone;
+  // The identification reply of the instrument identified last ("TARVIK,
+  // RQ4102,4471052,V5.12"): a fetched result is filed with it.
+  QByteArray identificationReply;
   // Why the last opening or link check failed (cause and address), for the
   // communication failure message; reset at every opening.
   io::LinkFailure linkFailure;
@@ -117,6 +126,11 @@ struct AppState {
   // spreadsheet export (the window passes itself; unset: the item is dimmed).
   int resultWindowCount = 0;
   std::function<void(QObject* resultWindow)> exportResults;
+  // A results window's "File in register ..." (the window passes itself) and
+  // the import dialog's offer to file what it fetched, attached by the site
+  // register; unset: the item is dimmed and nothing is offered.
+  std::function<void(QObject* resultWindow)> fileInRegister;
+  std::function<void(QObject* resultWindow)> offerFiling;
 
   // Services the application provides; never null once the program runs.
   Interaction* ui = nullptr;

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <optional>
 
 namespace karvel {
 
@@ -58,6 +59,13 @@ class Interaction {
   virtual QStringList chooseFiles(const FileRequest& request) {
     const FileChoice one = chooseFile(request);
     return one.kind == FileChoice::Kind::Existing ? QStringList{one.path} : QStringList{};
+  }
+  // A line of text (a name), with `proposed` filled in; nothing when the
+  // user cancelled. Where no one can be asked, nothing.
+  virtual std::optional<QString> askText(const QString& title, const QString& label,
+                                         const QString& proposed) {
+    (void)title, (void)label, (void)proposed;
+    return std::nullopt;
   }
   // Returns the folder chosen, or an empty text when the user cancelled.
   virtual QString chooseFolder(const QString& title, const QString& startFolder) = 0;

@@ -47,6 +47,9 @@ bool readWord(const QStringList& tokens, qsizetype& at, QString& value) {
   return true;
 }
 
+const QString kTechnicianKey = QStringLiteral("technician=");
+const QString kRegisterKey = QStringLiteral("register=");
+
 QString withoutLineEnd(QString line) {
   while (line.endsWith(u'\r') || line.endsWith(u'\n')) line.chop(1);
   return line;
@@ -64,6 +67,8 @@ SettingsValues valuesOf(const QString& path, const AppState& state, const Window
   v.usbAddress = state.usbAddress;
   v.ethernetAddress = state.ethernetAddress;
   v.window = window;
+  v.technician = state.technician;
+  v.registerPath = state.registerPath;
   return v;
 }
 
@@ -82,6 +87,8 @@ SettingsValues mergedOver(const SettingsValues& now, const SettingsValues& base,
   take(out.usbAddress, base.usbAddress, mine.usbAddress);
   take(out.ethernetAddress, base.ethernetAddress, mine.ethernetAddress);
   take(out.window, base.window, mine.window);
+  take(out.technician, base.technician, mine.technician);
+  take(out.registerPath, base.registerPath, mine.registerPath);
   return out;
 }
 
@@ -158,8 +165,22 @@ bool parseSettings(const QByteArray& bytes, const QString& path, AppState& state
   state.workingDir = withoutLineEnd(line2).left(kTextMax);
   if (end2 < 0) return false;
 
+  // The named lines come out first (their values may hold blanks); a file
+  // without them names no technician and the default register.
+  QStringList unnamed;
+  state.technician.clear();
+  state.registerPath.clear();
+  for (const QString& raw : content.mid(end2 + 1).split(u'\n')) {
+    const QString line = withoutLineEnd(raw);
+    if (line.startsWith(kTechnicianKey))
+      state.technician = line.mid(kTechnicianKey.size()).trimmed().left(kTextMax);
+    else if (line.startsWith(kRegisterKey))
+      state.registerPath = line.mid(kRegisterKey.size()).trimmed();
+    else
+      unnamed << line;
+  }
   // Lines 3 to 12: numbers and single words; valid only when all ten are there.
-  const QStringList tokens = words(content.mid(end2 + 1));
+  const QStringList tokens = words(unnamed.join(u'\n'));
   qsizetype at = 0;
   int language = 0;
   int connection = 0;
@@ -368,6 +389,10 @@ bool SauvegardeIni(const QString& path, AppState& state, const WindowGeometry& w
       << v.window.height << '\n'
       << v.window.width << '\n'
       << v.window.zoom << '\n';
+  // A line break inside a value would end it early: it becomes a blank.
+  auto oneLine = [](QString value) { return value.replace(u'\r', u' ').replace(u'\n', u' '); };
+  if (!v.technician.isEmpty()) out << kTechnicianKey << oneLine(v.technician) << '\n';
+  if (!v.registerPath.isEmpty()) out << kRegisterKey << oneLine(v.registerPath) << '\n';
   out.flush();
   if (crLf) text.replace(u'\n', QStringLiteral("\r\n"));
 

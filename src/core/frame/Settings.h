@@ -1,5 +1,7 @@
 // The settings file "karvel.ini" beside the program: twelve lines holding the
-// language, the connection, the working folder and the main window's place.
+// language, the connection, the working folder and the main window's place,
+// then named lines ("technician=Jean Martin", "register=/path/register.sqlite")
+// for the site register, written only when set.
 #pragma once
 
 #include <QList>
@@ -52,6 +54,10 @@ struct SettingsValues {
   QString usbAddress;
   QString ethernetAddress;
   WindowGeometry window;  // one value: a place is not mixed from two windows
+  // Named lines after the twelve ("technician=...", "register=..."), which
+  // older programs read past.
+  QString technician;
+  QString registerPath;
 };
 
 // Puts the default settings into `state` (every one but the window's place).

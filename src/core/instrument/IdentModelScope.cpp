@@ -7,12 +7,18 @@
 
 namespace karvel {
 
+namespace {
+// More than any model's reply; a peer that talks on is not kept whole.
+constexpr qsizetype kIdentificationKept = 200;
+}  // namespace
+
 bool replyContains(const QByteArray& reply, const char* text) {
   return reply.toLower().contains(QByteArray(text).toLower());
 }
 
 int IdentModelScope(AppState& state, const QByteArray& reply, io::ViSession session) {
   state.instrumentModel = kModelNone;
+  state.identificationReply = reply.left(kIdentificationKept);
   if (replyContains(reply, "4471052")) {
     state.instrumentModel = kModelRQ4102;
     return 0;

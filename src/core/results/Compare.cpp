@@ -219,6 +219,8 @@ QString differentBuses(std::size_t n, RunAt runAt, int language) {
 
 }  // namespace
 
+bool sameBus(const QString& a, const QString& b) { return normalisedBus(a) == normalisedBus(b); }
+
 std::optional<Comparison> compareRuns(std::vector<CompareRun> runs, const CompareOptions& options,
                                       QString* error, int language, RunOrder order) {
   if (runs.empty()) {

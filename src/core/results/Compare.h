@@ -99,6 +99,10 @@ QDateTime resultDate(const QByteArray& text, const QString& path, bool* fromFile
 std::optional<double> marginOf(std::optional<double> value, std::optional<double> minimum,
                                std::optional<double> maximum);
 
+// Whether two bus headings name the same bus (blanks and case aside): the
+// runs of one comparison, the results of one register segment.
+bool sameBus(const QString& a, const QString& b);
+
 // Orders the runs by date (or keeps them as given) and matches their
 // measurements. Refused (nothing, with `error` set) when the runs are of
 // different buses or fewer than two: one result has nothing to compare with.

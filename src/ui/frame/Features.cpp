@@ -3,6 +3,7 @@
 #include "ui/bus/BusFeature.h"
 #include "ui/instrument/CommunicationFeature.h"
 #include "ui/instrument/FileStoreFeature.h"
+#include "ui/register/RegisterFeature.h"
 #include "ui/results/ResultsFeature.h"
 #include "ui/workbook/WorkbookFeature.h"
 
@@ -15,6 +16,7 @@ void attachFeatures(MainWindow& window) {
   attachCommunicationFeature(window);
   attachFileStoreFeature(window);
   attachResultsFeature(window);
+  attachRegisterFeature(window);
 }
 
 }  // namespace karvel::ui

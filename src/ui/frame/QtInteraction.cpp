@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPrintDialog>
@@ -162,6 +163,16 @@ QStringList QtInteraction::chooseFiles(const FileRequest& request) {
   QStringList paths;
   for (const QString& path : dialog.selectedFiles()) paths << QDir::toNativeSeparators(path);
   return paths;
+}
+
+std::optional<QString> QtInteraction::askText(const QString& title, const QString& label,
+                                              const QString& proposed) {
+  NormalCursor normal;
+  bool ok = false;
+  const QString text =
+      QInputDialog::getText(dialogParent(), title, label, QLineEdit::Normal, proposed, &ok);
+  if (!ok) return std::nullopt;
+  return text;
 }
 
 QString QtInteraction::chooseFolder(const QString& title, const QString& startFolder) {

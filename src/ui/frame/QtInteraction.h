@@ -23,6 +23,8 @@ class QtInteraction : public Interaction {
           int enterButton = 0, int escapeButton = -1) override;
   FileChoice chooseFile(const FileRequest& request) override;
   QStringList chooseFiles(const FileRequest& request) override;
+  std::optional<QString> askText(const QString& title, const QString& label,
+                                 const QString& proposed) override;
   QString chooseFolder(const QString& title, const QString& startFolder) override;
   bool choosePrinter(PrintChoice& choice) override;
   int chooseLanguage() override;

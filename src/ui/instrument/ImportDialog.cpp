@@ -221,6 +221,7 @@ void ImportDialog::fetch() {
   };
   QString path;
   BusPanel* panel = nullptr;
+  QPointer<ResultWindow> fetched;
   if (state_.importSource == kKindBus) {
     // Unsaved edits of the file shown are saved or given up before the fetch.
     if (mainWindow_) {
@@ -280,10 +281,14 @@ void ImportDialog::fetch() {
   } else {
     // The temporary file goes when its results window closes.
     // It is shown under the instrument's name, not the temporary file's.
-    ReadHTMLFile(state_, path, ResultFile::Temporary, name);
+    fetched = ReadHTMLFile(state_, path, ResultFile::Temporary, name);
+    if (fetched) fetched->setInstrumentIdentification(state_.identificationReply);
   }
   setBusy(state_, false);
+  AppState& state = state_;
   quit();
+  // Once the dialog is gone, the site register may offer to file the result.
+  if (fetched && state.offerFiling) state.offerFiling(fetched.data());
 }
 
 void ImportDialog::quit() {

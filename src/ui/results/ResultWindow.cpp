@@ -12,6 +12,7 @@
 #include <QStatusBar>
 
 #include "core/frame/Interaction.h"
+#include "core/register/RegisterTexts.h"
 #include "core/results/ResultCommands.h"
 #include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
@@ -65,6 +66,23 @@ ResultWindow::ResultWindow(AppState& state, ResultTable table, std::array<QPixma
   connect(form_->menuFile, &QMenu::aboutToShow, this,
           [this] { form_->actionExport->setEnabled(bool(state_.exportResults)); });
   form_->actionExport->setEnabled(bool(state_.exportResults));
+  // File in register ..., below the export: the site register files the
+  // result when it is attached; dimmed otherwise.
+  fileInRegister_ = new QAction(this);
+  fileInRegister_->setObjectName(QStringLiteral("actionFileInRegister"));
+  fileInRegister_->setText(menuText(pick(registertext::kMenuFileInRegister, language_)));
+  {
+    const QList<QAction*> items = form_->menuFile->actions();
+    const qsizetype exit = items.indexOf(form_->actionExit);
+    // Before the separator above Exit, when there is one.
+    QAction* before =
+        exit > 0 && items[exit - 1]->isSeparator() ? items[exit - 1] : form_->actionExit;
+    form_->menuFile->insertAction(before, fileInRegister_);
+  }
+  connect(fileInRegister_, &QAction::triggered, this, &ResultWindow::fileInRegister);
+  connect(form_->menuFile, &QMenu::aboutToShow, this,
+          [this] { fileInRegister_->setEnabled(bool(state_.fileInRegister)); });
+  fileInRegister_->setEnabled(bool(state_.fileInRegister));
 }
 
 // A window deleted without being closed still takes its temporary file along.
@@ -193,6 +211,12 @@ void ResultWindow::exportTable() {
   // The export dialog and its questions belong to this window.
   DialogOwner owner(*state_.ui, this);
   if (state_.exportResults) state_.exportResults(this);
+}
+
+void ResultWindow::fileInRegister() {
+  // The register's questions belong to this window.
+  DialogOwner owner(*state_.ui, this);
+  if (state_.fileInRegister) state_.fileInRegister(this);
 }
 
 void ResultWindow::showHelp() { HelpDiag(state_, form_->busHeading->text()); }

@@ -35,6 +35,10 @@ class ResultWindow : public QMainWindow {
   // temporary file's. Empty for a file the user opened.
   QString instrumentName() const { return instrumentName_; }
   void setInstrumentName(const QString& name);
+  // The identification reply of the instrument a fetched result came from
+  // (empty for a file the user opened): filed with the result.
+  QByteArray instrumentIdentification() const { return instrumentIdentification_; }
+  void setInstrumentIdentification(const QByteArray& reply) { instrumentIdentification_ = reply; }
   // What the window calls its file: the instrument's name, else the path.
   QString shownName() const;
   // A file the program made for this window alone (a fetched result): it is
@@ -49,6 +53,7 @@ class ResultWindow : public QMainWindow {
   void saveAs();
   void printWindow();
   void exportTable();
+  void fileInRegister();
   void showHelp();
 
  protected:
@@ -68,8 +73,10 @@ class ResultWindow : public QMainWindow {
   ResultTable table_;
   QString temporaryFile_;
   QString instrumentName_;
+  QByteArray instrumentIdentification_;
   std::unique_ptr<Ui::ResultWindow> form_;
   ResultTableModel* model_ = nullptr;
+  QAction* fileInRegister_ = nullptr;
 };
 
 // Where a result file comes from: the user's own file, never deleted, or a

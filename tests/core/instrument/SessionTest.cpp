@@ -26,9 +26,12 @@ namespace {
 QString printable(const QByteArray& bytes) {
   QString out;
   for (char c : bytes) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += QChar::fromLatin1(c);
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += QChar::fromLatin1(c);
   }
   return out;
 }
@@ -73,7 +76,8 @@ struct Harness {
       if (e.kind == TraceEvent::Kind::Write) log.append("W:" + printable(e.data));
       if (e.kind == TraceEvent::Kind::SetAttribute && e.attribute == VI_ATTR_ASRL_BAUD)
         log.append(QStringLiteral("baud %1").arg(e.value));
-      if (e.kind == TraceEvent::Kind::Open && e.status == VI_SUCCESS) opened.append(QString::fromUtf8(e.data));
+      if (e.kind == TraceEvent::Kind::Open && e.status == VI_SUCCESS)
+        opened.append(QString::fromUtf8(e.data));
     });
   }
   int openOver(ConnectionType type, const QString& address) {
@@ -84,14 +88,20 @@ struct Harness {
   }
 };
 
-const QStringList kSecondFamilySetup = {
-    "W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r", "W:TRAC:LIM 0,99999,1\\r", "W:DEV:MOD?\\r",
-    "W:CALC:TRAN:FREQ?\\r"};
+const QStringList kSecondFamilySetup = {"W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r",
+                                        "W:TRAC:LIM 0,99999,1\\r", "W:DEV:MOD?\\r",
+                                        "W:CALC:TRAN:FREQ?\\r"};
 
-const QStringList kFirstFamilySetup = {
-    "W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r", "W:TRIG:RUN:STAT?\\r",
-    "W:FORM HEX\\rZC:CAL:CONFIG?\\rFORM INT\\r", "wait 500", "W:\\rTRIG:RUN:STAT 1\\r", "wait 500",
-    "W:TRAC:LIM 0,49999,1\\r", "W:DEV:MOD?\\r", "W:CALC:TRAN:FREQ?\\r"};
+const QStringList kFirstFamilySetup = {"W:*CLS\\r",
+                                       "W:FORM:DATA INT;DINT ON\\r",
+                                       "W:TRIG:RUN:STAT?\\r",
+                                       "W:FORM HEX\\rZC:CAL:CONFIG?\\rFORM INT\\r",
+                                       "wait 500",
+                                       "W:\\rTRIG:RUN:STAT 1\\r",
+                                       "wait 500",
+                                       "W:TRAC:LIM 0,49999,1\\r",
+                                       "W:DEV:MOD?\\r",
+                                       "W:CALC:TRAN:FREQ?\\r"};
 
 }  // namespace
 
@@ -106,6 +116,16 @@ TEST(ModelIdentification, CodesBeforePrefixesWithoutTalking) {
   EXPECT_EQ(IdentModelScope(state, "", VI_NULL), -1);
   EXPECT_EQ(state.instrumentModel, kModelNone);
   EXPECT_EQ(IdentModelScope(state, QByteArray("RQ5\0RQ42", 8), VI_NULL), -1);
+}
+
+// The reply is kept for the register, which files it with fetched results;
+// a peer that talks on is cut.
+TEST(ModelIdentification, TheReplyIsKeptForTheRegister) {
+  AppState state;
+  ASSERT_EQ(IdentModelScope(state, "TARVIK,RQ4102,4471052,V5.12\r\n", VI_NULL), 0);
+  EXPECT_EQ(state.identificationReply, "TARVIK,RQ4102,4471052,V5.12\r\n");
+  IdentModelScope(state, "TARVIK,RQ4102," + QByteArray(100000, '7'), VI_NULL);
+  EXPECT_LE(state.identificationReply.size(), 200);
 }
 
 TEST(SessionOpening, SecondFamilyByCodeOverTcp) {
@@ -133,15 +153,18 @@ TEST(SessionOpening, SecondFamilyByCodeOverTcp) {
 }
 
 TEST(SessionOpening, SecondFamilyByPrefixConfirmsBusMode) {
-  Simulator sim({"--tcp", "0", "--family", "2", "--ident", "prefix", "--mode", "METER", "--transform", "1"});
+  Simulator sim(
+      {"--tcp", "0", "--family", "2", "--ident", "prefix", "--mode", "METER", "--transform", "1"});
   ASSERT_TRUE(sim.ready());
   Harness h;
   ASSERT_EQ(h.openOver(Ethernet, sim.tcpResource()), 0);
   EXPECT_EQ(h.state.instrumentModel, kModelRQ6102);
   // Bus mode is on now; the frequency transform was on and is switched off.
-  EXPECT_EQ(seq(h.log), seq(QStringList{"W:\\r*IDN?\\r", "W:*CLS\\rDEV:MOD BUS\\r", "wait 500", "W:SYST:ERR?\\r",
-                                "W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r", "W:TRAC:LIM 0,99999,1\\r",
-                                "W:DEV:MOD?\\r", "W:CALC:TRAN:FREQ?\\r", "W:CALC:TRAN:FREQ 0\\r", "wait 1000"}));
+  EXPECT_EQ(seq(h.log),
+            seq(QStringList{"W:\\r*IDN?\\r", "W:*CLS\\rDEV:MOD BUS\\r", "wait 500",
+                            "W:SYST:ERR?\\r", "W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r",
+                            "W:TRAC:LIM 0,99999,1\\r", "W:DEV:MOD?\\r", "W:CALC:TRAN:FREQ?\\r",
+                            "W:CALC:TRAN:FREQ 0\\r", "wait 1000"}));
 }
 
 TEST(SessionOpening, SecondFamilyRefusingBusModeIsABadInstrument) {
@@ -155,7 +178,8 @@ TEST(SessionOpening, SecondFamilyRefusingBusModeIsABadInstrument) {
   EXPECT_EQ(h.ui.messages[0].text, "Bad Instrument\n");
   EXPECT_EQ(h.menu, QList<int>{14});  // then the communication dialog
   EXPECT_EQ(h.visa.openObjectCount(), 0);
-  EXPECT_EQ(seq(h.log), seq(QStringList{"W:\\r*IDN?\\r", "W:*CLS\\rDEV:MOD BUS\\r", "wait 500", "W:SYST:ERR?\\r"}));
+  EXPECT_EQ(seq(h.log), seq(QStringList{"W:\\r*IDN?\\r", "W:*CLS\\rDEV:MOD BUS\\r", "wait 500",
+                                        "W:SYST:ERR?\\r"}));
 }
 
 TEST(SessionOpening, APeerThatNamesNoSupportedModelOverTcpIsNoInstrument) {
@@ -249,26 +273,44 @@ TEST(SessionOpening, FirstFamilyAt115200OverASerialLine) {
   Harness h;
   ASSERT_EQ(h.openOver(RS232, sim.ptyResource()), 0);
   EXPECT_EQ(h.state.instrumentModel, kModelRQ4102);
-  EXPECT_EQ(seq(h.log), seq(QStringList{"baud 115200", "W:\\r*IDN?\\r", "W:SYST:COMM:SER:CONT:DTR 1\\r", "wait 500",
-                                "W:\\r\\r\\r"} +
-                    kFirstFamilySetup));
+  EXPECT_EQ(seq(h.log),
+            seq(QStringList{"baud 115200", "W:\\r*IDN?\\r", "W:SYST:COMM:SER:CONT:DTR 1\\r",
+                            "wait 500", "W:\\r\\r\\r"} +
+                kFirstFamilySetup));
 }
 
 TEST(SessionOpening, FirstFamilyAt19200IsMovedTo115200) {
-  Simulator sim({"--pty", "--family", "1", "--baud", "19200", "--calibration", "000000", "--run", "0"});
+  Simulator sim(
+      {"--pty", "--family", "1", "--baud", "19200", "--calibration", "000000", "--run", "0"});
   ASSERT_TRUE(sim.ready());
   Harness h;
   ASSERT_EQ(h.openOver(RS232, sim.ptyResource()), 0);
   EXPECT_EQ(h.state.instrumentModel, kModelRQ4102);
-  const QStringList search = {"baud 115200", "W:\\r*IDN?\\r", "baud 57600", "W:\\r*IDN?\\r",
-                              "baud 38400", "W:\\r*IDN?\\r", "baud 19200", "W:\\r*IDN?\\r",
-                              "W:SYST:COMM:SER:BAUD 115200\\r", "wait 100", "baud 115200",
-                              "W:\\r*CLS\\r", "W:\\r*IDN?\\r",  // it answers at the new speed
-                              "W:SYST:COMM:SER:CONT:DTR 1\\r", "wait 500", "W:\\r\\r\\r"};
+  const QStringList search = {"baud 115200",
+                              "W:\\r*IDN?\\r",
+                              "baud 57600",
+                              "W:\\r*IDN?\\r",
+                              "baud 38400",
+                              "W:\\r*IDN?\\r",
+                              "baud 19200",
+                              "W:\\r*IDN?\\r",
+                              "W:SYST:COMM:SER:BAUD 115200\\r",
+                              "wait 100",
+                              "baud 115200",
+                              "W:\\r*CLS\\r",
+                              "W:\\r*IDN?\\r",  // it answers at the new speed
+                              "W:SYST:COMM:SER:CONT:DTR 1\\r",
+                              "wait 500",
+                              "W:\\r\\r\\r"};
   // Calibration word without bit 0x80 and a stopped acquisition: 2500 points, no restart.
-  const QStringList setup = {"W:*CLS\\r", "W:FORM:DATA INT;DINT ON\\r", "W:TRIG:RUN:STAT?\\r",
-                             "W:FORM HEX\\rZC:CAL:CONFIG?\\rFORM INT\\r", "wait 500",
-                             "W:TRAC:LIM 0,2499,1\\r", "W:DEV:MOD?\\r", "W:CALC:TRAN:FREQ?\\r"};
+  const QStringList setup = {"W:*CLS\\r",
+                             "W:FORM:DATA INT;DINT ON\\r",
+                             "W:TRIG:RUN:STAT?\\r",
+                             "W:FORM HEX\\rZC:CAL:CONFIG?\\rFORM INT\\r",
+                             "wait 500",
+                             "W:TRAC:LIM 0,2499,1\\r",
+                             "W:DEV:MOD?\\r",
+                             "W:CALC:TRAN:FREQ?\\r"};
   EXPECT_EQ(seq(h.log), seq(search + setup));
   // The instrument now talks at 115200: the link check answers.
   EXPECT_EQ(OpenDev(h.state), 0);
@@ -371,7 +413,8 @@ TEST(UsbSearch, GadgetSerialPortsFirstInListOrder) {
   });
   h.state.connectionType = USB;
   ASSERT_EQ(OpenDev(h.state), 0);
-  EXPECT_EQ(seq(h.opened), seq(QStringList{other.ptyResource(), deaf.ptyResource(), gadget.ptyResource()}));
+  EXPECT_EQ(seq(h.opened),
+            seq(QStringList{other.ptyResource(), deaf.ptyResource(), gadget.ptyResource()}));
   // The port that is not the instrument's is opened and closed without a word;
   // no speed is set on a CDC port.
   EXPECT_EQ(seq(h.log.mid(0, 2)), seq(QStringList{"W:\\r*IDN?\\r", "W:\\r*IDN?\\r"}));
@@ -412,8 +455,9 @@ TEST(UsbSearch, BridgeDevicesAt460800Then115200InTtyOrder) {
   const QString first = "ASRL" + dev + "/ttyUSB2::INSTR";
   const QString second = "ASRL" + dev + "/ttyUSB10::INSTR";
   EXPECT_EQ(seq(h.opened), seq(QStringList{first, second}));
-  EXPECT_EQ(seq(h.log.mid(0, 8)), seq(QStringList{"baud 460800", "W:\\r*IDN?\\r", "baud 115200", "W:\\r*IDN?\\r",
-                                          "baud 460800", "W:\\r*IDN?\\r", "baud 115200", "W:\\r*IDN?\\r"}));
+  EXPECT_EQ(seq(h.log.mid(0, 8)),
+            seq(QStringList{"baud 460800", "W:\\r*IDN?\\r", "baud 115200", "W:\\r*IDN?\\r",
+                            "baud 460800", "W:\\r*IDN?\\r", "baud 115200", "W:\\r*IDN?\\r"}));
   EXPECT_EQ(h.state.usbAddress, second);
   EXPECT_EQ(h.state.instrumentModel, kModelRQ4102);
 }

@@ -81,7 +81,7 @@ TEST(ImportDialog, ListsTheTypeLastUsedAndRefusesThePattern) {
   EXPECT_EQ(f.fileNameField->text(), "*.HTM");
   EXPECT_EQ(labels(f.fileList), (QStringList{"CAN_HS_PASS.HTM", "LIN_PASS.HTM", "PROFIBUS_FAIL.HTM",
                                              "RS485_FAIL.HTM"}));
-  EXPECT_EQ(f.fileList->item(0)->data(Qt::UserRole).toInt(), 1);  // from the SD card
+  EXPECT_EQ(f.fileList->item(0)->data(Qt::UserRole).toInt(), 1);                 // from the SD card
   EXPECT_EQ(f.fileList->item(0)->data(Qt::UserRole + 1).toString(), "SD card");  // shown beside it
   d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
   EXPECT_EQ(h.s.ui.lastMessage(), "Bad Filename\n");
@@ -340,6 +340,35 @@ TEST(ImportDialog, AFetchedResultIsShownSavedAndPrintedUnderItsInstrumentName) {
   EXPECT_TRUE(QDir(h.s.scratch.path()).entryList({".*"}, QDir::Files | QDir::Hidden).isEmpty());
   w->close();
   delete w;
+}
+
+// Once a fetched result shows and the dialog is gone, the site register
+// (when attached) may offer to file it.
+TEST(ImportDialog, AFetchedResultIsOfferedToTheRegisterOnceTheDialogIsGone) {
+  ImportHarness h({"--sd-files", kSamples});
+  ASSERT_TRUE(h.s.ready());
+  QList<QObject*> offered;
+  bool dialogVisible = true;
+  std::unique_ptr<ImportDialog> d;
+  h.s.state.offerFiling = [&](QObject* window) {
+    offered << window;
+    dialogVisible = d->isVisible();
+  };
+  h.s.state.importSource = 1;
+  // What the session's identification read.
+  h.s.state.identificationReply = "TARVIK,RQ6102,4472318,V2.01\r\n";
+  d.reset(prepareImportDialog(h.s.state, h.window.get()));
+  d->show();
+  d->form().fileList->setCurrentRow(rowOf(d->form().fileList, "LIN_PASS.HTM"));
+  d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  const auto windows = resultWindows();
+  ASSERT_EQ(windows.size(), 1);
+  ASSERT_EQ(offered.size(), 1);
+  EXPECT_EQ(offered[0], windows[0]);
+  EXPECT_FALSE(dialogVisible);
+  // The instrument it came from goes with it into the register.
+  EXPECT_EQ(windows[0]->instrumentIdentification(), "TARVIK,RQ6102,4472318,V2.01\r\n");
+  delete windows[0];
 }
 
 TEST(ImportDialog, ASilentInstrumentStopsImportAtTheIdentification) {

@@ -1,0 +1,41 @@
+// The site register in the windows: File > Register ... (the register
+// window), a results window's "File in register ...", and the import
+// dialog's offer to file the result it fetched.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "core/frame/AppState.h"
+#include "core/register/RegisterTypes.h"
+
+namespace karvel::ui {
+
+class MainWindow;
+class ResultWindow;
+class FileInRegisterDialog;
+
+void attachRegisterFeature(MainWindow& window);
+
+// Runs the "File in register" dialog; true when the user chose File.
+using PlaceChooser = std::function<bool(FileInRegisterDialog& dialog)>;
+bool runPlaceDialog(FileInRegisterDialog& dialog);
+
+// The technician's name, asked the first time something is filed and kept
+// in the settings file; false when the user cancelled the question.
+bool ensureTechnician(AppState& state);
+
+// Files the result of `window` in the windows' register: the place chosen
+// in the dialog (the last place of that bus proposed), the technician, then
+// the result's original bytes. Tells the user where it went, or where it
+// already was; nothing (and nothing written) when the user cancelled or the
+// register refused.
+std::optional<RegisterAddOutcome> fileResultInRegister(AppState& state, ResultWindow& window,
+                                                       const PlaceChooser& choose = runPlaceDialog);
+
+// The import dialog's offer: asks whether to file the fetched result of
+// `window`, and files it on Yes.
+void offerFiling(AppState& state, ResultWindow& window,
+                 const PlaceChooser& choose = runPlaceDialog);
+
+}  // namespace karvel::ui

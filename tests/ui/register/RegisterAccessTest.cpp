@@ -1,0 +1,166 @@
+// The register's windows by keyboard and screen reader in every language:
+// the register window and the "File in register" dialog named and tabbed
+// in reading order, the window on a 1024x600 screen, and the new menu items'
+// mnemonics unique within their menus.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include "RegisterUiFixture.h"
+#include "core/frame/Langue.h"
+#include "core/register/RegisterTexts.h"
+#include "support/AccessibilityAudit.h"
+#include "support/DialogKeys.h"
+#include "ui/frame/Features.h"
+#include "ui/frame/LabelledFields.h"
+#include "ui/frame/MainWindow.h"
+#include "ui/register/FileInRegisterDialog.h"
+#include "ui/register/RegisterFeature.h"
+#include "ui_MainWindow.h"
+
+using namespace karvel;
+using namespace karvel::test;
+using karvel::ui::FileInRegisterDialog;
+using karvel::ui::RegisterWindow;
+using karvel::ui::ResultWindow;
+
+namespace {
+
+using RegisterAccess = RegisterUi;
+
+QStringList stopNames(QWidget* window) {
+  QStringList names;
+  for (QWidget* w : tabStops(window)) names << w->objectName();
+  return names;
+}
+
+// The letters after '&' of the items of `menu`, lower case, separators
+// and items without one left out; the duplicates in `clashes`.
+QList<QChar> mnemonics(const QMenu* menu, QStringList& clashes) {
+  QList<QChar> seen;
+  for (const QAction* a : menu->actions()) {
+    const QString text = a->text();
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+      if (text[i] != u'&') continue;
+      if (text[i + 1] == u'&') {
+        ++i;
+        continue;
+      }
+      const QChar m = text[i + 1].toLower();
+      if (seen.contains(m)) clashes << text;
+      seen << m;
+      break;
+    }
+  }
+  return seen;
+}
+
+}  // namespace
+
+TEST_F(RegisterAccess, TheRegisterWindowIsNamedAndTabbedInReadingOrderInEveryLanguage) {
+  fileSample();
+  for (int language = French; language <= Italian; ++language) {
+    SCOPED_TRACE(testing::Message() << "language " << language);
+    state.language = language;
+    RegisterWindow* w = ui::openRegisterWindow(state);
+    ASSERT_NE(w, nullptr);
+    w->selectSegment("North", "A");
+    w->selectRows({0});
+    EXPECT_EQ(joinProblems(auditAccessibility(w)), "");
+    EXPECT_EQ(joinProblems(auditFocusChain(w)), "");
+    EXPECT_EQ(w->tree()->accessibleName(), pick(registertext::kTreeName, language));
+    EXPECT_EQ(w->table()->accessibleName(), pick(registertext::kListName, language));
+    EXPECT_EQ(w->busBox()->accessibleName(),
+              ui::spokenLabel(pick(registertext::kSearchBus, language)));
+    EXPECT_EQ(stopNames(w), (QStringList{"searchField", "busBox", "fromDate", "toDate",
+                                         "verdictBox", "siteTree", "resultList"}));
+    QStringList clashes;
+    mnemonics(w->findChild<QMenu*>("menuResults"), clashes);
+    EXPECT_TRUE(clashes.isEmpty()) << clashes.join(", ").toStdString();
+    w->close();
+    delete w;
+  }
+}
+
+TEST_F(RegisterAccess, TheWindowFitsASmallScreenAndTabLeavesTheList) {
+  fileSample();
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  const QRect room = w->screen()->availableGeometry();
+  EXPECT_TRUE(room.contains(w->frameGeometry())) << "keepOnScreen placed it";
+  EXPECT_LE(w->minimumSizeHint().width(), 1024);
+  EXPECT_LE(w->minimumSizeHint().height(), 600);
+  ASSERT_TRUE(showActive(w));
+  w->table()->setFocus();
+  w->table()->setCurrentIndex(w->model()->index(0, 0));
+  pressKey(Qt::Key_Tab);
+  EXPECT_NE(QApplication::focusWidget(), w->table()) << "Tab leaves the list";
+}
+
+TEST_F(RegisterAccess, TheFilingDialogIsNamedTabbedAndHasOneDefaultButtonInEveryLanguage) {
+  file("North", "A", 1);
+  for (int language = French; language <= Italian; ++language) {
+    SCOPED_TRACE(testing::Message() << "language " << language);
+    std::vector<RegisterSegment> segments(1);
+    segments[0].site = "North";
+    segments[0].name = "A";
+    segments[0].bus = "LIN - 19200 bit/s";
+    FileInRegisterDialog d(language, "R.HTM", "LIN - 19200 bit/s", segments, {"North", "A", {}});
+    d.show();
+    EXPECT_EQ(joinProblems(auditAccessibility(&d)), "");
+    EXPECT_EQ(joinProblems(auditFocusChain(&d)), "");
+    EXPECT_EQ(stopNames(&d), (QStringList{"resultField", "siteBox", "segmentBox", "noteField",
+                                          "fileButton", "cancelButton"}));
+    EXPECT_EQ(d.siteBox()->accessibleName(),
+              ui::spokenLabel(menuText(pick(registertext::kFileSite, language))));
+    int defaults = 0;
+    for (QPushButton* b : d.findChildren<QPushButton*>()) defaults += b->isDefault();
+    EXPECT_EQ(defaults, 1);
+    EXPECT_TRUE(d.fileButton()->isDefault());
+  }
+}
+
+TEST_F(RegisterAccess, TheNewItemsKeepTheFileMenusMnemonicsUniqueInEveryLanguage) {
+  test::RecordingClock clock;
+  state.clock = &clock;
+  state.settingsPath = dir.filePath("karvel.ini");
+  ui::MainWindow main(state);
+  ui::attachFeatures(main);
+  ResultWindow* r = ui::ReadHTMLFile(
+      state, writeResult(dir, "M.HTM", resultBytes("52.0", dateLine(1))), ui::ResultFile::User);
+  ASSERT_NE(r, nullptr);
+  delete r;
+  for (int language = French; language <= Italian; ++language) {
+    SCOPED_TRACE(testing::Message() << "language " << language);
+    main.GestionMenu(ui::item::FirstLanguage + language);
+    QMenu* file = main.form().menuFile;
+    emit file->aboutToShow();
+    auto* item = main.findChild<QAction*>("actionRegister");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), menuText(pick(registertext::kMenuRegister, language)));
+    const QList<QAction*> items = file->actions();
+    ASSERT_GE(items.indexOf(item), 0);
+    EXPECT_EQ(items[items.indexOf(item) + 1], main.findChild<QAction*>("actionCompare"))
+        << "with the other commands over many results";
+    QStringList clashes;
+    mnemonics(file, clashes);
+    EXPECT_TRUE(clashes.isEmpty()) << clashes.join(", ").toStdString();
+
+    r = ui::ReadHTMLFile(state, dir.filePath("M.HTM"), ui::ResultFile::User);
+    ASSERT_NE(r, nullptr);
+    auto* fileIn = r->findChild<QAction*>("actionFileInRegister");
+    ASSERT_NE(fileIn, nullptr);
+    EXPECT_TRUE(fileIn->isEnabled()) << "attached with the features";
+    QStringList resultClashes;
+    mnemonics(r->findChild<QMenu*>("menuFile"), resultClashes);
+    EXPECT_TRUE(resultClashes.isEmpty()) << resultClashes.join(", ").toStdString();
+    delete r;
+  }
+}
