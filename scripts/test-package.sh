@@ -164,7 +164,7 @@ expect_completion() { # EXPECTED WORDS...
   done
 }
 f="$work/files"
-expect_completion "--help --version bus help instrument result" karvel-cli ""
+expect_completion "--help --version bus help instrument register result" karvel-cli ""
 expect_completion "set show speed voltage" karvel-cli bus ""
 expect_completion "compare export show" karvel-cli result ""
 expect_completion "--format --help --language --order --shrink --workbook" karvel-cli result compare a.htm --
@@ -240,6 +240,14 @@ picture=$(sed -n 's/^picture\t//p' "$work/show")
 "${as_user[@]}" karvel-cli result export /usr/share/karvel/samples/LIN_PASS.HTM "$home/lin.xlsx" ||
   fail "karvel-cli result export (the workbook template in /usr/share/karvel)"
 [ -s "$home/lin.xlsx" ] || fail "result export wrote no workbook"
+# The register's default place (the user's data folder) and Qt's SQLite driver
+# as installed.
+"${as_user[@]}" karvel-cli register add /usr/share/karvel/samples/LIN_PASS.HTM --site Plant \
+  --segment Line1 >"$work/filed" || fail "karvel-cli register add"
+[ -s "$home/.local/share/karvel/register.sqlite" ] ||
+  fail "register add made no register in ~/.local/share/karvel"
+"${as_user[@]}" karvel-cli register list --format json | grep -q '"file": "LIN_PASS.HTM"' ||
+  fail "register list does not show the filed result"
 
 step "karvel-sim and karvel-cli over TCP"
 "${as_user[@]}" karvel-sim --tcp 0 --files /usr/share/karvel/samples/RQ6102 >"$home/sim.out" 2>&1 </dev/null &
