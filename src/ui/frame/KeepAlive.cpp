@@ -1,7 +1,7 @@
 #include "ui/frame/KeepAlive.h"
 
 #include <QApplication>
-#include <QDialog>
+#include <QCloseEvent>
 
 namespace karvel::ui {
 
@@ -30,6 +30,11 @@ void DialogKeepAlive::finish() {
     arrowPushed_ = false;
   }
   since_.invalidate();
+}
+
+void CancellingDialog::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  cancel_();
 }
 
 }  // namespace karvel::ui

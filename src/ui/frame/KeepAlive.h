@@ -4,9 +4,9 @@
 // turns (user input only once the modal dialog is up).
 #pragma once
 
+#include <QDialog>
 #include <QElapsedTimer>
-
-class QDialog;
+#include <functional>
 
 namespace karvel::ui {
 
@@ -24,6 +24,22 @@ class DialogKeepAlive {
   QElapsedTimer since_;
   bool arrowPushed_ = false;
   bool turning_ = false;
+};
+
+// The dialog of such an operation: Escape and the window's close button ask
+// for a cancel like its Cancel button does; it stays until the operation is
+// over.
+class CancellingDialog : public QDialog {
+ public:
+  CancellingDialog(QWidget* parent, std::function<void()> cancel)
+      : QDialog(parent), cancel_(std::move(cancel)) {}
+  void reject() override { cancel_(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  std::function<void()> cancel_;
 };
 
 }  // namespace karvel::ui

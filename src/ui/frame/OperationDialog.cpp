@@ -1,7 +1,6 @@
 #include "ui/frame/OperationDialog.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -17,24 +16,6 @@ namespace {
 
 // Quick operations end before the dialog would appear.
 int showDelayMs = 400;
-
-// Escape and the window's close button ask for a cancel like the button
-// does; the dialog stays until the operation is over.
-class OperationBox : public QDialog {
- public:
-  OperationBox(QWidget* parent, std::function<void()> cancel)
-      : QDialog(parent), cancel_(std::move(cancel)) {}
-  void reject() override { cancel_(); }
-
- protected:
-  void closeEvent(QCloseEvent* event) override {
-    event->ignore();
-    cancel_();
-  }
-
- private:
-  std::function<void()> cancel_;
-};
 
 }  // namespace
 
@@ -52,7 +33,7 @@ void OperationDialog::begin(const QString& activity) {
   // Over the modal dialog that started it (communication, import), if any.
   QWidget* owner = QApplication::activeModalWidget();
   if (!owner) owner = parent_;
-  auto* box = new OperationBox(owner, [this] { askCancel(); });
+  auto* box = new CancellingDialog(owner, [this] { askCancel(); });
   dialog_ = box;
   box->setObjectName(QStringLiteral("operationProgress"));
   box->setWindowTitle(pick(text::kOperationTitle, l));

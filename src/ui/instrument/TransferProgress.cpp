@@ -1,7 +1,6 @@
 #include "ui/instrument/TransferProgress.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -23,24 +22,6 @@ int showDelayMs = 400;
 constexpr QLocale::Language kLocales[] = {QLocale::French, QLocale::English, QLocale::German,
                                           QLocale::Spanish, QLocale::Italian};
 
-// Escape and the window's close button ask for a cancel like the button
-// does; the dialog stays until the transfer is over.
-class ProgressBox : public QDialog {
- public:
-  ProgressBox(QWidget* parent, std::function<void()> cancel)
-      : QDialog(parent), cancel_(std::move(cancel)) {}
-  void reject() override { cancel_(); }
-
- protected:
-  void closeEvent(QCloseEvent* event) override {
-    event->ignore();
-    cancel_();
-  }
-
- private:
-  std::function<void()> cancel_;
-};
-
 }  // namespace
 
 void TransferProgressDialog::setShowDelay(int ms) { showDelayMs = std::max(0, ms); }
@@ -55,7 +36,7 @@ void TransferProgressDialog::begin(const QString& name, qint64 total, Direction 
   done_ = 0;
   total_ = total;
   cancelAsked_ = false;
-  auto* box = new ProgressBox(parent_, [this] { askCancel(); });
+  auto* box = new CancellingDialog(parent_, [this] { askCancel(); });
   dialog_ = box;
   box->setObjectName(QStringLiteral("transferProgress"));
   box->setWindowTitle(pick(text::kTransferTitle, language_));
