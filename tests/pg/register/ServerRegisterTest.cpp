@@ -15,6 +15,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 
+#include "core/frame/AppState.h"
 #include "core/register/Register.h"
 #include "core/register/RegisterLocation.h"
 #include "core/register/RegisterSchema.h"
@@ -104,7 +105,9 @@ struct Laptop {
     QFile::copy(QStringLiteral(KARVEL_APPDIR "/karvel-cli"), cli.program);
     QFile ini(dir.filePath("karvel.ini"));
     if (ini.open(QIODevice::WriteOnly))
-      ini.write(("technician=Carol\nregister=" + location + "\n").toUtf8());
+      // The two first lines (language flag, working folder), then the named ones.
+      ini.write(("1 0\n" + dir.path() + "\ntechnician=Carol\nregister=" + location + "\n")
+                    .toUtf8());
   }
   QString localRegister() const { return dir.filePath("register.sqlite"); }
   CliRun run(const QStringList& args) const { return runCliAs(args, cli); }
@@ -390,7 +393,9 @@ TEST(ServerRegister, ResultsFiledWhileTheServerIsDownAreSharedOnceWhenItIsBack) 
   EXPECT_EQ(names, (QStringList{"OFF1.HTM", "OFF2.HTM", "OFF3.HTM"}));
   for (const RegisterEntry& e : *onServer) {
     EXPECT_TRUE(e.pendingServer.isEmpty());
-    if (e.fileName == "OFF1.HTM") EXPECT_EQ(e.technician, "Carol");
+    if (e.fileName == "OFF1.HTM") {
+      EXPECT_EQ(e.technician, "Carol");
+    }
   }
   EXPECT_EQ(waitingCount(laptop.localRegister(), serverName, English), 0);
 }
