@@ -26,7 +26,9 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
   # Help documents and exported workbooks are opened with the desktop's own
   # applications; without a PDF viewer the program shows the help itself.
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n")
+  # A register on a PostgreSQL server needs Qt's QPSQL plug-in (the program
+  # says so when it is missing).
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n, libqt6sql6-psql")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libreoffice-calc | gnumeric")
   # CPack puts the summary on the first line; a line that starts with a blank
   # is shown as it is.

@@ -24,6 +24,10 @@ packages="$packages librsvg2-bin"
 # to look into a register by hand.
 packages="$packages libqt6sql6-sqlite"
 test_packages="$test_packages sqlite3"
+# A register shared on a PostgreSQL server: Qt SQL's QPSQL driver; the
+# server programs (initdb, pg_ctl) for the tests that start their own.
+packages="$packages libqt6sql6-psql"
+test_packages="$test_packages postgresql"
 test_packages="$test_packages dpkg-dev desktop-file-utils appstream man-db shared-mime-info libglib2.0-bin bash-completion"
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""

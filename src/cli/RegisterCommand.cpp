@@ -15,6 +15,8 @@
 #include "core/frame/SafeWrite.h"
 #include "core/frame/Settings.h"
 #include "core/register/Register.h"
+#include "core/register/RegisterLocation.h"
+#include "core/register/RegisterSharing.h"
 #include "core/register/RegisterTexts.h"
 #include "core/results/ResultReader.h"
 #include "core/workbook/SheetExport.h"
@@ -28,6 +30,7 @@ struct RegisterSettings {
   QString path;
   QString technician;
   bool isDefault = true;
+  QString localPath;  // the register on this computer (offline work)
 };
 
 RegisterSettings settingsHere() {
@@ -39,14 +42,17 @@ RegisterSettings settingsHere() {
   RegisterSettings s;
   s.technician = state.technician;
   s.isDefault = state.registerPath.isEmpty();
-  s.path = s.isDefault ? Register::defaultPath(installation) : state.registerPath;
+  s.localPath = Register::defaultPath(installation);
+  s.path = s.isDefault ? s.localPath : state.registerPath;
   return s;
 }
 
 void addRegisterOption(CommandLine& line) {
   line.addOption(QCommandLineOption(
       QStringLiteral("register"),
-      QStringLiteral("The register file (default: the one the windows use, as the settings "
+      QStringLiteral("The register file, or a PostgreSQL server's "
+                     "postgresql://user@host:port/database (password from ~/.pgpass or "
+                     "PGPASSWORD; default: the one the windows use, as the settings "
                      "name it, else register.sqlite beside a portable program or "
                      "~/.local/share/karvel/register.sqlite)."),
       QStringLiteral("PATH")));
@@ -62,16 +68,34 @@ bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false
     path = settings.path;
     if (settings.isDefault && mayCreate) QDir().mkpath(QFileInfo(path).absolutePath());
   }
+  const int language = line.language(English);
+  if (isServerLocation(path)) {
+    // A server that cannot be reached is said once, on stderr; the work
+    // goes on in the local register, and what waited is sent once it answers.
+    RegisterOpening opening;
+    QString error;
+    if (!openSharedRegister(reg, path.trimmed(), settings.localPath, language, mayCreate, &opening,
+                            &error)) {
+      fail(error);
+      return false;
+    }
+    if (opening.offline) note(opening.notice);
+    if (opening.shared.sent > 0)
+      note(pick(registertext::kSharedNow, language).arg(opening.shared.sent).arg(reg.displayName()));
+    for (const QString& problem : opening.shared.problems) note(problem);
+    reg.setTechnician(settings.technician);
+    return true;
+  }
   if (!mayCreate && !QFileInfo::exists(path)) {
-    fail(pick(registertext::kNoRegister, line.language(English))
-             .arg(QDir::toNativeSeparators(path)));
+    fail(pick(registertext::kNoRegister, language).arg(QDir::toNativeSeparators(path)));
     return false;
   }
   QString error;
-  if (!reg.open(QDir::fromNativeSeparators(path), line.language(English), &error)) {
+  if (!reg.open(QDir::fromNativeSeparators(path), language, &error)) {
     fail(error);
     return false;
   }
+  reg.setTechnician(settings.technician);
   return true;
 }
 
@@ -198,6 +222,7 @@ int addCommand(const QStringList& args) {
     return line.usageError(QStringLiteral("add needs --site and --segment"));
   Register reg;
   if (!openRegister(line, reg, true)) return kExitFailure;
+  if (const QString denied = reg.cannotFileReason(); !denied.isEmpty()) return fail(denied);
   RegisterAddRequest request;
   request.site = line.value(QStringLiteral("site"));
   request.segment = line.value(QStringLiteral("segment"));
@@ -548,11 +573,44 @@ int checkCommand(const QStringList& args) {
   return kExitFailure;
 }
 
+int syncCommand(const QStringList& args) {
+  CommandLine line(
+      QStringLiteral("register sync"), QString(),
+      QStringLiteral(
+          "Sends to the register's server the results filed in the local register while it "
+          "could not be reached (marked \"not yet shared\"), each once: one the server holds "
+          "already is not filed twice. Prints how many were sent and how many still wait; exits "
+          "with 1 when the server cannot be reached or some could not be sent."));
+  addRegisterOption(line);
+  line.addLanguageOption();
+  if (const std::optional<int> end = line.parse(args, 0, 0)) return *end;
+  const RegisterSettings settings = settingsHere();
+  QString location = line.value(QStringLiteral("register"));
+  if (location.isEmpty()) location = settings.path;
+  const int language = line.language(English);
+  if (!isServerLocation(location))
+    return fail(pick(registertext::kBadServerAddress, language)
+                    .arg(QDir::toNativeSeparators(location)));
+  Register reg;
+  QString error;
+  if (!reg.open(location.trimmed(), language, &error)) return fail(error);
+  reg.setTechnician(settings.technician);
+  const ShareOutcome outcome = shareWaiting(reg, settings.localPath, language);
+  for (const QString& problem : outcome.problems) note(problem);
+  printLine(pick(registertext::kSharedNow, language).arg(outcome.sent).arg(reg.displayName()));
+  const int left = waitingCount(settings.localPath, reg.displayName(), language);
+  if (left > 0) {
+    printLine(pick(registertext::kStillPending, language).arg(left).arg(reg.displayName()));
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 int runRegister(const QStringList& args) {
-  const QStringList commands = {"add",     "list",   "show",   "baseline",
-                                "compare", "export", "backup", "check"};
+  const QStringList commands = {"add",    "list",   "show",  "baseline", "compare",
+                                "export", "backup", "check", "sync"};
   if (const std::optional<int> end = checkGroup(
           QStringLiteral("register"), commands,
           QStringLiteral(
@@ -565,8 +623,10 @@ int runRegister(const QStringList& args) {
               "  register compare --site S --segment G [--since-baseline] [--workbook OUT.xlsx]\n"
               "  register export ID... --to DIR\n"
               "  register backup OUT.sqlite\n"
-              "  register check\n\n"
-              "Each takes --register PATH (default: the register the windows use)."),
+              "  register check\n"
+              "  register sync\n\n"
+              "Each takes --register PATH or a PostgreSQL server's postgresql://user@host/db "
+              "(default: the register the windows use)."),
           args))
     return *end;
   const QString sub = args.first();
@@ -578,6 +638,7 @@ int runRegister(const QStringList& args) {
   if (sub == u"compare") return compareCommand(rest);
   if (sub == u"export") return exportCommand(rest);
   if (sub == u"backup") return backupCommand(rest);
+  if (sub == u"sync") return syncCommand(rest);
   return checkCommand(rest);
 }
 

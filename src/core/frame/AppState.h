@@ -86,6 +86,9 @@ struct AppState {
   // not asked yet, and the default register (Register::defaultPath).
   QString technician;
   QString registerPath;
+  // The register's server could not be reached, and the user was told so
+  // (once per run; the register window then says it in its status line).
+  bool registerOfflineTold = false;
 
   // The open bus definition document; null when none.
   std::shared_ptr<XmlDocument> xmlDocument;

@@ -18,6 +18,8 @@
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
 #include "core/register/RegisterEngine.h"
+#include "core/register/RegisterLocation.h"
+#include "core/register/RegisterServerEngine.h"
 #include "core/register/RegisterSchema.h"
 #include "core/register/RegisterTexts.h"
 #include "core/results/Quantity.h"
@@ -98,7 +100,8 @@ const QString kEntryColumns = QStringLiteral(
     "r.id, r.segment_id, s.name, g.name, r.file_name, r.sha256, r.size, r.bus, r.verdict, "
     "r.verdict_status, r.result_date, r.date_source, r.filed_at, r.technician, r.note, "
     "r.instrument_model, r.instrument_serial, r.instrument_firmware, r.problem_marker, "
-    "g.baseline_id FROM result r JOIN segment g ON g.id = r.segment_id "
+    "g.baseline_id, r.pending_server, g.baseline_changes "
+    "FROM result r JOIN segment g ON g.id = r.segment_id "
     "JOIN site s ON s.id = g.site_id");
 
 RegisterEntry entryFrom(const QSqlQuery& q) {
@@ -123,6 +126,8 @@ RegisterEntry entryFrom(const QSqlQuery& q) {
   e.instrument = {q.value(15).toString(), q.value(16).toString(), q.value(17).toString()};
   e.problemMarker = q.value(18).toString();
   e.baseline = !q.value(19).isNull() && q.value(19).toLongLong() == e.id;
+  e.pendingServer = q.value(20).toString();
+  e.baselineChanges = q.value(21).toLongLong();
   return e;
 }
 
@@ -148,6 +153,26 @@ struct Register::State {
   int versionAtOpen = 0;
   bool checkedAtOpen = false;
   std::optional<qint64> session;
+  bool server = false;  // PostgreSQL (RegisterServerEngine), else SQLite
+  QString serverName;   // RegisterServer::displayName
+  bool unreachable = false;
+  bool lost = false;
+  QString role;              // the server role connected as
+  bool mayFile = true;       // the role may file results
+  QString pendingServer;     // results filed now wait for this server
+  QString technician;
+
+  // Forward-only reading spares memory on SQLite; Qt's PostgreSQL driver
+  // would then hold the connection until the whole result is read.
+  void forward(QSqlQuery& q) const { q.setForwardOnly(!server); }
+  QString who() const {
+    if (server) return technician.isEmpty() ? role : technician + QStringLiteral(" (") + role + u')';
+    if (!technician.isEmpty()) return technician;
+    return qEnvironmentVariable("USER", QStringLiteral("?"));
+  }
+  QString readOnlyReason() const {
+    return pick(registertext::kReadOnlyRole, language).arg(role, serverName);
+  }
 
   // What a step of a write transaction ends with.
   enum class Step { Ok, Refused, Failed };
@@ -162,13 +187,17 @@ struct Register::State {
     return false;
   }
 
-  QString nativePath() const { return QDir::toNativeSeparators(path); }
+  QString nativePath() const { return server ? serverName : QDir::toNativeSeparators(path); }
   QString cannotWrite(const QString& reason) const {
     return pick(registertext::kCannotWrite, language).arg(nativePath(), reason);
   }
-  QString readFailure(const QSqlError& e) const {
+  QString readFailure(const QSqlError& e) {
+    if (server && RegisterServerEngine::isConnectionLost(e)) {
+      lost = true;
+      return pick(registertext::kConnectionLost, language).arg(serverName, e.databaseText());
+    }
     return pick(registertext::kCannotOpen, language)
-        .arg(nativePath(), RegisterEngine::isDamage(e)
+        .arg(nativePath(), !server && RegisterEngine::isDamage(e)
                                ? pick(registertext::kDamagedReason, language).arg(e.databaseText())
                                : e.databaseText());
   }
@@ -180,8 +209,12 @@ struct Register::State {
     for (int attempt = 1;; ++attempt) {
       Tx tx;
       bool busy = false;
-      if (!RegisterEngine::beginWrite(db, &tx.sqlError)) {
-        busy = RegisterEngine::isBusy(tx.sqlError);
+      const auto retry = [this](const QSqlError& e) {
+        return server ? RegisterServerEngine::isRetryable(e) : RegisterEngine::isBusy(e);
+      };
+      if (!(server ? RegisterServerEngine::beginWrite(db, &tx.sqlError)
+                   : RegisterEngine::beginWrite(db, &tx.sqlError))) {
+        busy = retry(tx.sqlError);
       } else {
         const Step step = body(tx);
         if (step == Step::Ok) {
@@ -193,15 +226,23 @@ struct Register::State {
           if (error) *error = tx.message;
           return false;
         }
-        busy = RegisterEngine::isBusy(tx.sqlError);
+        busy = retry(tx.sqlError);
       }
       if (busy && attempt < kAttempts) {
         QThread::msleep(20 * attempt);
         continue;
       }
-      if (error)
+      if (!error) return false;
+      if (server && RegisterServerEngine::isDenied(tx.sqlError)) {
+        *error = readOnlyReason();
+      } else if (server && RegisterServerEngine::isConnectionLost(tx.sqlError)) {
+        lost = true;
+        *error = pick(registertext::kConnectionLost, language)
+                     .arg(serverName, tx.sqlError.databaseText());
+      } else {
         *error = cannotWrite(busy ? pick(registertext::kBusyReason, language)
                                   : tx.sqlError.databaseText());
+      }
       return false;
     }
   }
@@ -281,11 +322,14 @@ bool Register::open(const QString& path, int language, QString* error) {
   d_->path = path;
   d_->language = language;
   d_->checkedAtOpen = false;
+  d_->unreachable = false;
+  d_->server = isServerLocation(path);
   auto refuse = [&](const QString& reason) {
     if (error) *error = pick(registertext::kCannotOpen, language).arg(d_->nativePath(), reason);
     close();
     return false;
   };
+  if (d_->server) return openServer(error);
   QString readError;
   const QString foreign = RegisterEngine::foreignFileReason(path, language, &readError);
   if (!foreign.isEmpty()) return refuse(foreign);
@@ -333,7 +377,7 @@ bool Register::open(const QString& path, int language, QString* error) {
                               ? RegisterSchema::versionOf(d_->db, &foreignDb, &e).value_or(0)
                               : 0;
           if (now >= RegisterSchema::kCurrentVersion) return State::Step::Ok;
-          if (!RegisterSchema::upgrade(d_->db, now, &e)) {
+          if (!RegisterSchema::upgrade(d_->db, now, &e, d_->server)) {
             tx.message = e;
             return State::Step::Refused;
           }
@@ -353,7 +397,7 @@ bool Register::open(const QString& path, int language, QString* error) {
 
 void Register::close() {
   if (d_->db.isValid()) {
-    if (d_->open) {
+    if (d_->open && !d_->server) {
       if (d_->session) {
         QSqlQuery q(d_->db);
         q.prepare(QStringLiteral("DELETE FROM register_session WHERE id = ?"));
@@ -369,6 +413,106 @@ void Register::close() {
   d_->connection.clear();
   d_->open = false;
   d_->session.reset();
+  d_->mayFile = true;
+  d_->lost = false;
+}
+
+bool Register::openServer(QString* error) {
+  const int language = d_->language;
+  d_->serverName.clear();
+  QString reason;
+  const std::optional<RegisterServer> server = parseServerLocation(d_->path, language, &reason);
+  if (!server) {
+    if (error) *error = reason;
+    close();
+    return false;
+  }
+  d_->serverName = server->displayName();
+  auto refuse = [&](const QString& why) {
+    if (error) *error = pick(registertext::kCannotOpen, language).arg(d_->serverName, why);
+    close();
+    return false;
+  };
+  if (!RegisterServerEngine::available())
+    return refuse(pick(registertext::kNoServerDriver, language));
+  d_->connection = QStringLiteral("karvel-register-%1").arg(++connectionCount);
+  d_->db = QSqlDatabase::addDatabase(RegisterServerEngine::driverName(), d_->connection);
+  RegisterServerEngine::configure(d_->db, *server);
+  if (!d_->db.open()) {
+    const QSqlError e = d_->db.lastError();
+    const QString cause = e.databaseText().trimmed().isEmpty() ? e.driverText().trimmed()
+                                                                : e.databaseText().trimmed();
+    if (RegisterServerEngine::isUnreachable(e)) {
+      if (error) *error = pick(registertext::kServerUnreachable, language).arg(d_->serverName, cause);
+      close();
+      d_->unreachable = true;
+      return false;
+    }
+    return refuse(cause);
+  }
+  d_->role = RegisterServerEngine::roleName(d_->db);
+  QString dbError;
+  const std::optional<bool> tables = RegisterServerEngine::hasTables(d_->db, &dbError);
+  if (!tables) return refuse(dbError);
+  int version = 0;
+  if (*tables) {
+    bool foreignDb = false;
+    const std::optional<int> v = RegisterSchema::versionOf(d_->db, &foreignDb, &dbError);
+    if (!v)
+      return refuse(foreignDb ? pick(registertext::kOtherDatabaseReason, language) : dbError);
+    if (*v > RegisterSchema::kCurrentVersion)
+      return refuse(
+          pick(registertext::kNewerReason, language).arg(*v).arg(RegisterSchema::kCurrentVersion));
+    version = *v;
+  }
+  if (version < RegisterSchema::kCurrentVersion) {
+    QString writeError;
+    const bool made = d_->write(
+        [&](State::Tx& tx) {
+          // Another program may have made or migrated it meanwhile.
+          bool foreignDb = false;
+          QString e;
+          const int now = d_->db.tables().contains(QStringLiteral("register_info"))
+                              ? RegisterSchema::versionOf(d_->db, &foreignDb, &e).value_or(0)
+                              : 0;
+          if (now >= RegisterSchema::kCurrentVersion) return State::Step::Ok;
+          if (!RegisterSchema::upgrade(d_->db, now, &e, true)) {
+            tx.message = e;
+            return State::Step::Refused;
+          }
+          return State::Step::Ok;
+        },
+        &writeError);
+    if (!made) return refuse(writeError);
+  }
+  d_->mayFile = RegisterServerEngine::mayFile(d_->db);
+  d_->versionAtOpen = version;
+  d_->open = true;
+  return true;
+}
+
+bool Register::unreachableAtOpen() const { return d_->unreachable; }
+bool Register::isServer() const { return d_->server; }
+QString Register::displayName() const { return d_->nativePath(); }
+QString Register::cannotFileReason() const {
+  return d_->mayFile ? QString() : d_->readOnlyReason();
+}
+bool Register::connectionLost() const { return d_->lost; }
+void Register::setPendingServer(const QString& server) { d_->pendingServer = server; }
+void Register::setTechnician(const QString& technician) {
+  d_->technician = technician.simplified();
+}
+
+bool Register::markShared(qint64 id, QString* error) {
+  using Step = State::Step;
+  return d_->write(
+      [&](State::Tx& tx) {
+        QSqlQuery q(d_->db);
+        q.prepare(QStringLiteral("UPDATE result SET pending_server = '' WHERE id = ?"));
+        q.addBindValue(id);
+        return d_->exec(q, tx) ? Step::Ok : Step::Failed;
+      },
+      error);
 }
 
 bool Register::isOpen() const { return d_->open; }
@@ -389,6 +533,10 @@ std::optional<RegisterAddOutcome> Register::add(const RegisterAddRequest& reques
     if (error)
       *error = pick(resulttext::kCannotRead, language)
                    .arg(fileName, pick(resulttext::kTooLarge, language));
+    return std::nullopt;
+  }
+  if (!d_->mayFile) {
+    if (error) *error = d_->readOnlyReason();
     return std::nullopt;
   }
   const ResultTable table = readResultText(resultTextFromBytes(request.bytes), fileName, language);
@@ -421,74 +569,76 @@ std::optional<RegisterAddOutcome> Register::add(const RegisterAddRequest& reques
         if (!d_->exec(q, tx)) return Step::Failed;
         if (q.next()) {
           outcome = {q.value(0).toLongLong(), true, q.value(1).toString(), q.value(2).toString()};
-          return Step::Ok;
+          if (d_->pendingServer.isEmpty()) return Step::Ok;
+          // Filed here before, perhaps never shared: it waits for the
+          // server too (a second copy there is refused by its hash).
+          q.prepare(QStringLiteral("UPDATE result SET pending_server = ? WHERE id = ?"));
+          q.addBindValue(d_->pendingServer);
+          q.addBindValue(outcome.id);
+          return d_->exec(q, tx) ? Step::Ok : Step::Failed;
         }
         outcome = {0, false, site, segment};
-        // The site, made when new. (A text left empty is bound as NULL:
-        // the statements make it '' again.)
+        // The site and the segment, made when new; another writer may make
+        // them at the same moment, so "make unless there" and read back.
+        // (A text left empty is bound as NULL: the statements make it ''.)
+        q.prepare(QStringLiteral(
+            "INSERT INTO site (customer, name) VALUES (COALESCE(?, ''), ?) ON CONFLICT DO NOTHING"));
+        q.addBindValue(request.customer.trimmed());
+        q.addBindValue(site);
+        if (!d_->exec(q, tx)) return Step::Failed;
         q.prepare(QStringLiteral("SELECT id FROM site WHERE name = ?"));
         q.addBindValue(site);
         if (!d_->exec(q, tx)) return Step::Failed;
-        qint64 siteId = 0;
-        if (q.next()) {
-          siteId = q.value(0).toLongLong();
-        } else {
-          q.prepare(
-              QStringLiteral("INSERT INTO site (customer, name) VALUES (COALESCE(?, ''), ?)"));
-          q.addBindValue(request.customer.trimmed());
-          q.addBindValue(site);
-          if (!d_->exec(q, tx)) return Step::Failed;
-          siteId = q.lastInsertId().toLongLong();
-        }
-        // The segment, made when new; it carries the bus of its first result.
+        if (!q.next()) return Step::Failed;
+        const qint64 siteId = q.value(0).toLongLong();
+        q.prepare(QStringLiteral("INSERT INTO segment (site_id, name) VALUES (?, ?) "
+                                 "ON CONFLICT DO NOTHING"));
+        q.addBindValue(siteId);
+        q.addBindValue(segment);
+        if (!d_->exec(q, tx)) return Step::Failed;
+        // A new segment carries the bus of its first result.
+        q.prepare(QStringLiteral("UPDATE segment SET bus = COALESCE(?, '') "
+                                 "WHERE site_id = ? AND name = ? AND bus = ''"));
+        q.addBindValue(table.busHeading);
+        q.addBindValue(siteId);
+        q.addBindValue(segment);
+        if (!d_->exec(q, tx)) return Step::Failed;
         q.prepare(QStringLiteral("SELECT id, bus FROM segment WHERE site_id = ? AND name = ?"));
         q.addBindValue(siteId);
         q.addBindValue(segment);
         if (!d_->exec(q, tx)) return Step::Failed;
-        qint64 segmentId = 0;
-        if (q.next()) {
-          segmentId = q.value(0).toLongLong();
-          const QString bus = q.value(1).toString();
-          if (!bus.isEmpty() && !sameBus(bus, table.busHeading)) {
-            tx.message = pick(registertext::kOtherBus, language)
-                             .arg(fileName, table.busHeading, segment, bus);
-            return Step::Refused;
-          }
-          if (bus.isEmpty()) {
-            q.prepare(QStringLiteral("UPDATE segment SET bus = COALESCE(?, '') WHERE id = ?"));
-            q.addBindValue(table.busHeading);
-            q.addBindValue(segmentId);
-            if (!d_->exec(q, tx)) return Step::Failed;
-          }
-        } else {
-          q.prepare(QStringLiteral(
-              "INSERT INTO segment (site_id, name, bus) VALUES (?, ?, COALESCE(?, ''))"));
-          q.addBindValue(siteId);
-          q.addBindValue(segment);
-          q.addBindValue(table.busHeading);
-          if (!d_->exec(q, tx)) return Step::Failed;
-          segmentId = q.lastInsertId().toLongLong();
+        if (!q.next()) return Step::Failed;
+        const qint64 segmentId = q.value(0).toLongLong();
+        const QString bus = q.value(1).toString();
+        if (!bus.isEmpty() && !sameBus(bus, table.busHeading)) {
+          tx.message =
+              pick(registertext::kOtherBus, language).arg(fileName, table.busHeading, segment, bus);
+          return Step::Refused;
         }
         q.prepare(QStringLiteral(
             "INSERT INTO result (segment_id, file_name, sha256, size, bus, verdict, "
             "verdict_status, result_date, date_source, filed_at, technician, note, "
-            "problem_marker, instrument_model, instrument_serial, instrument_firmware) "
+            "problem_marker, instrument_model, instrument_serial, instrument_firmware, "
+            "pending_server) "
             "VALUES (?, COALESCE(?, ''), ?, ?, COALESCE(?, ''), COALESCE(?, ''), ?, ?, ?, ?, "
             "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), "
-            "COALESCE(?, ''), COALESCE(?, ''))"));
+            "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, '')) RETURNING id"));
         for (const QVariant& v :
              {QVariant(segmentId), QVariant(fileName), QVariant(hash),
               QVariant(static_cast<qint64>(request.bytes.size())), QVariant(table.busHeading),
               QVariant(table.verdict), QVariant(statusName(table.verdictColour)),
               QVariant(dateText(date)),
               QVariant(dateSourceName(dated ? DateSource::Result : DateSource::FileTime)),
-              QVariant(dateText(QDateTime::currentDateTime())),
+              QVariant(dateText(request.filedAt.isValid() ? request.filedAt
+                                                          : QDateTime::currentDateTime())),
               QVariant(request.technician.trimmed()), QVariant(request.note),
               QVariant(table.problemMarker), QVariant(request.instrument.model),
-              QVariant(request.instrument.serial), QVariant(request.instrument.firmware)})
+              QVariant(request.instrument.serial), QVariant(request.instrument.firmware),
+              QVariant(d_->pendingServer)})
           q.addBindValue(v);
         if (!d_->exec(q, tx)) return Step::Failed;
-        outcome.id = q.lastInsertId().toLongLong();
+        if (!q.next()) return Step::Failed;
+        outcome.id = q.value(0).toLongLong();
         q.prepare(QStringLiteral("INSERT INTO result_file (result_id, bytes) VALUES (?, ?)"));
         q.addBindValue(outcome.id);
         q.addBindValue(request.bytes);
@@ -567,6 +717,11 @@ std::optional<std::vector<RegisterEntry>> Register::list(const RegisterFilter& f
     where << QStringLiteral("r.verdict_status = ?");
     values << statusName(*filter.verdict);
   }
+  if (filter.pendingOnly) where << QStringLiteral("r.pending_server <> ''");
+  if (!filter.pendingServer.isEmpty()) {
+    where << QStringLiteral("r.pending_server = ?");
+    values << filter.pendingServer;
+  }
   if (!filter.text.isEmpty()) {
     QStringList any;
     for (const char* column : {"s.name", "s.customer", "g.name", "r.file_name", "r.note",
@@ -583,7 +738,7 @@ std::optional<std::vector<RegisterEntry>> Register::list(const RegisterFilter& f
   const bool byBus = !filter.bus.trimmed().isEmpty();
   if (filter.limit > 0 && !byBus) sql += QStringLiteral(" LIMIT %1").arg(filter.limit);
   QSqlQuery q(d_->db);
-  q.setForwardOnly(true);
+  d_->forward(q);
   q.prepare(sql);
   for (const QVariant& v : values) q.addBindValue(v);
   if (!q.exec()) {
@@ -602,7 +757,7 @@ std::optional<std::vector<RegisterEntry>> Register::list(const RegisterFilter& f
 std::optional<RegisterEntry> Register::lastFiledOfBus(const QString& bus, QString* error) {
   if (bus.trimmed().isEmpty()) return std::nullopt;
   QSqlQuery q(d_->db);
-  q.setForwardOnly(true);
+  d_->forward(q);
   q.prepare(QStringLiteral("SELECT ") + kEntryColumns + QStringLiteral(" ORDER BY r.id DESC"));
   if (!q.exec()) {
     if (error) *error = d_->readFailure(q.lastError());
@@ -632,7 +787,7 @@ std::optional<RegisterEntry> Register::entry(qint64 id, QString* error) {
 std::optional<std::vector<RegisterMeasurement>> Register::measurements(qint64 id, QString* error) {
   if (!entry(id, error)) return std::nullopt;
   QSqlQuery q(d_->db);
-  q.setForwardOnly(true);
+  d_->forward(q);
   q.prepare(
       QStringLiteral("SELECT position, name, value, minimum, maximum, unit, status "
                      "FROM measurement WHERE result_id = ? ORDER BY position"));
@@ -688,7 +843,8 @@ std::optional<std::vector<RegisterSegment>> Register::segments(const QString& si
                                                                QString* error) {
   QSqlQuery q(d_->db);
   q.prepare(QStringLiteral("SELECT g.id, g.site_id, s.name, g.name, g.bus, g.notes, "
-                           "g.baseline_id FROM segment g JOIN site s ON s.id = g.site_id") +
+                           "g.baseline_id, g.baseline_changes, g.baseline_changed_by, "
+                           "g.baseline_changed_at FROM segment g JOIN site s ON s.id = g.site_id") +
             (site.isEmpty() ? QString() : QStringLiteral(" WHERE s.name = ?")) +
             QStringLiteral(" ORDER BY s.name, g.name"));
   if (!site.isEmpty()) q.addBindValue(site);
@@ -706,6 +862,9 @@ std::optional<std::vector<RegisterSegment>> Register::segments(const QString& si
     g.bus = q.value(4).toString();
     g.notes = q.value(5).toString();
     if (!q.value(6).isNull()) g.baselineId = q.value(6).toLongLong();
+    g.baselineChanges = q.value(7).toLongLong();
+    g.baselineChangedBy = q.value(8).toString();
+    g.baselineChangedAt = dateFrom(q.value(9));
     out.push_back(g);
   }
   return out;
@@ -748,23 +907,40 @@ bool Register::setSegmentNotes(const QString& site, const QString& segment, cons
       error);
 }
 
-bool Register::setBaseline(qint64 id, QString* error) {
+bool Register::setBaseline(qint64 id, QString* error) { return setBaseline(id, std::nullopt, error); }
+
+bool Register::setBaseline(qint64 id, std::optional<qint64> seenChanges, QString* error) {
   using Step = State::Step;
   return d_->write(
       [&](State::Tx& tx) {
         // The baseline is a result of the segment itself: read both at once.
+        // The counter check and the change are one statement, so that of
+        // two programs changing it from the same view only one succeeds.
         QSqlQuery q(d_->db);
-        q.prepare(
-            QStringLiteral("UPDATE segment SET baseline_id = ? "
-                           "WHERE id = (SELECT segment_id FROM result WHERE id = ?)"));
+        q.prepare(QStringLiteral("UPDATE segment SET baseline_id = ?, "
+                                 "baseline_changes = baseline_changes + 1, "
+                                 "baseline_changed_by = COALESCE(?, ''), baseline_changed_at = ? "
+                                 "WHERE id = (SELECT segment_id FROM result WHERE id = ?)") +
+                  (seenChanges ? QStringLiteral(" AND baseline_changes = ?") : QString()));
         q.addBindValue(id);
+        q.addBindValue(d_->who());
+        q.addBindValue(dateText(QDateTime::currentDateTime()));
+        q.addBindValue(id);
+        if (seenChanges) q.addBindValue(*seenChanges);
+        if (!d_->exec(q, tx)) return Step::Failed;
+        if (q.numRowsAffected() > 0) return Step::Ok;
+        q.prepare(QStringLiteral(
+            "SELECT s.name, g.name, g.baseline_changed_by, g.baseline_changed_at FROM result r "
+            "JOIN segment g ON g.id = r.segment_id JOIN site s ON s.id = g.site_id "
+            "WHERE r.id = ?"));
         q.addBindValue(id);
         if (!d_->exec(q, tx)) return Step::Failed;
-        if (q.numRowsAffected() == 0) {
-          tx.message = pick(registertext::kNoSuchResult, d_->language).arg(id);
-          return Step::Refused;
-        }
-        return Step::Ok;
+        tx.message = q.next() ? pick(registertext::kBaselineChangedMeanwhile, d_->language)
+                                    .arg(q.value(0).toString(), q.value(1).toString(),
+                                         q.value(2).toString(),
+                                         resultDateText(dateFrom(q.value(3))))
+                              : pick(registertext::kNoSuchResult, d_->language).arg(id);
+        return Step::Refused;
       },
       error);
 }
@@ -776,7 +952,11 @@ bool Register::clearBaseline(const QString& site, const QString& segment, QStrin
   return d_->write(
       [&](State::Tx& tx) {
         QSqlQuery q(d_->db);
-        q.prepare(QStringLiteral("UPDATE segment SET baseline_id = NULL WHERE id = ?"));
+        q.prepare(QStringLiteral(
+            "UPDATE segment SET baseline_id = NULL, baseline_changes = baseline_changes + 1, "
+            "baseline_changed_by = COALESCE(?, ''), baseline_changed_at = ? WHERE id = ?"));
+        q.addBindValue(d_->who());
+        q.addBindValue(dateText(QDateTime::currentDateTime()));
         q.addBindValue(*id);
         return d_->exec(q, tx) ? Step::Ok : Step::Failed;
       },
@@ -806,7 +986,7 @@ std::optional<std::vector<CompareRun>> Register::segmentRuns(const QString& site
     from = b.value(0).toString();
   }
   QSqlQuery q(d_->db);
-  q.setForwardOnly(true);
+  d_->forward(q);
   q.prepare(QStringLiteral("SELECT r.file_name, r.result_date, r.date_source, f.bytes "
                            "FROM result r JOIN result_file f ON f.result_id = r.id "
                            "WHERE r.segment_id = ?") +
@@ -842,11 +1022,13 @@ std::optional<Comparison> Register::compareSegment(const QString& site, const QS
 
 std::optional<QStringList> Register::check(QString* error) {
   QString engineError;
-  QStringList problems = RegisterEngine::integrityProblems(d_->db, false, &engineError);
+  // The server keeps its own files whole; the links and hashes are checked here.
+  QStringList problems =
+      d_->server ? QStringList() : RegisterEngine::integrityProblems(d_->db, false, &engineError);
   if (!engineError.isEmpty())
     return problems;  // the file itself is unreadable: that is the finding
   QSqlQuery q(d_->db);
-  q.setForwardOnly(true);
+  d_->forward(q);
   if (!q.exec(QStringLiteral("SELECT r.id, r.file_name, r.sha256, f.bytes FROM result r "
                              "LEFT JOIN result_file f ON f.result_id = r.id ORDER BY r.id"))) {
     if (error) *error = d_->readFailure(q.lastError());
@@ -874,6 +1056,10 @@ std::optional<QStringList> Register::check(QString* error) {
 
 bool Register::backup(const QString& out, QString* error) {
   const QString shown = QDir::toNativeSeparators(out);
+  if (d_->server) {
+    if (error) *error = pick(registertext::kServerBackup, d_->language).arg(d_->serverName);
+    return false;
+  }
   if (QFileInfo::exists(out)) {
     if (error) *error = pick(registertext::kBackupExists, d_->language).arg(shown);
     return false;

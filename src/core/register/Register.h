@@ -1,7 +1,9 @@
 // The site register: every result filed by site and segment, kept whole
 // (its original bytes), with its measurements in a table for queries, one
 // baseline per segment and the history of visits. One SQLite file
-// (RegisterEngine), shared by the windows and karvel-cli: each add is one
+// (RegisterEngine), or a PostgreSQL database that a team shares
+// (RegisterServerEngine, named by a postgresql:// URI), with the same
+// tables, shared by the windows and karvel-cli: each add is one
 // transaction (there whole or not at all), writers queue for the lock, and
 // a file that is not a register, is damaged or is of a newer schema is
 // refused before anything is written to it.
@@ -37,6 +39,9 @@ class Register {
   // not an SQLite database, is another program's, is damaged, or is of a
   // newer schema. After a run that did not close the register (a crash, a
   // kill), the whole file is checked first. Messages are in `language`.
+  // `path` may be a server's URI (isServerLocation): the register is then
+  // that database, made there on first use when the role may; a server
+  // that cannot be reached is refused with unreachableAtOpen() set.
   bool open(const QString& path, int language, QString* error);
   // Ends this program's use of it (also done by the destructor).
   void close();
@@ -46,6 +51,25 @@ class Register {
   int versionAtOpen() const;
   // Whether open() checked the whole file after an unclean end.
   bool checkedAtOpen() const;
+  // Whether the last open() failed because the server could not be reached.
+  bool unreachableAtOpen() const;
+  // Whether the register is on a server, and how messages name it (the
+  // server without password, or the file).
+  bool isServer() const;
+  QString displayName() const;
+  // Why this connection cannot file results (a server role with read
+  // rights only), in the register's language; empty when it can.
+  QString cannotFileReason() const;
+  // Whether the last failed operation lost the server's connection.
+  bool connectionLost() const;
+
+  // Results filed from now on wait for the server named `server`
+  // (RegisterServer::displayName): filed here while it cannot be reached.
+  void setPendingServer(const QString& server);
+  // A pending result is now on its server.
+  bool markShared(qint64 id, QString* error);
+  // Who changes baselines through this register (the settings' technician).
+  void setTechnician(const QString& technician);
 
   // Files one result (a transaction of its own). The same bytes filed before
   // give that result back with `alreadyFiled` and write nothing. Refused
@@ -78,7 +102,11 @@ class Register {
                        QString* error);
 
   // Makes result `id` its segment's baseline (in place of the one before).
+  // With `seenChanges` (the segment's baselineChanges as the caller last
+  // saw it), refused with a message naming who changed it and when if it
+  // has changed since.
   bool setBaseline(qint64 id, QString* error);
+  bool setBaseline(qint64 id, std::optional<qint64> seenChanges, QString* error);
   // The segment has no baseline any more.
   bool clearBaseline(const QString& site, const QString& segment, QString* error);
 
@@ -103,6 +131,7 @@ class Register {
   bool backup(const QString& out, QString* error);
 
  private:
+  bool openServer(QString* error);
   struct State;
   State* d_;
 };

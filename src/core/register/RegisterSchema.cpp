@@ -5,15 +5,17 @@
 #include <QVariant>
 
 #include "core/register/RegisterEngine.h"
+#include "core/register/RegisterServerEngine.h"
 
 namespace karvel {
 
 namespace {
 
-bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error) {
-  for (const QString& s : statements) {
+bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error, bool server) {
+  for (const QString& s :
+       server ? RegisterServerEngine::schemaStatements(statements) : statements) {
     QSqlQuery q(db);
-    if (!q.exec(RegisterEngine::schemaText(s))) {
+    if (!q.exec(server ? RegisterServerEngine::schemaText(s) : RegisterEngine::schemaText(s))) {
       if (error) *error = q.lastError().databaseText();
       return false;
     }
@@ -73,6 +75,20 @@ QStringList RegisterSchema::migrationTo(int version) {
               "ALTER TABLE result ADD COLUMN instrument_firmware TEXT NOT NULL DEFAULT ''"),
           QStringLiteral("CREATE INDEX measurement_by_name ON measurement (name)"),
       };
+    case 3:
+      // Several programs on one register: a baseline change carries a
+      // counter, who and when, so that a change made from an older view is
+      // refused; a result filed while its server could not be reached names
+      // that server until it is shared.
+      return {
+          QStringLiteral(
+              "ALTER TABLE segment ADD COLUMN baseline_changes BIGINT NOT NULL DEFAULT 0"),
+          QStringLiteral(
+              "ALTER TABLE segment ADD COLUMN baseline_changed_by TEXT NOT NULL DEFAULT ''"),
+          QStringLiteral(
+              "ALTER TABLE segment ADD COLUMN baseline_changed_at TEXT NOT NULL DEFAULT ''"),
+          QStringLiteral("ALTER TABLE result ADD COLUMN pending_server TEXT NOT NULL DEFAULT ''"),
+      };
     default:
       return {};
   }
@@ -105,9 +121,9 @@ std::optional<int> RegisterSchema::versionOf(QSqlDatabase& db, bool* foreign, QS
   return version;
 }
 
-bool RegisterSchema::upgrade(QSqlDatabase& db, int from, QString* error) {
+bool RegisterSchema::upgrade(QSqlDatabase& db, int from, QString* error, bool server) {
   if (from == 0) {
-    if (!runAll(db, firstVersion(), error)) return false;
+    if (!runAll(db, firstVersion(), error, server)) return false;
     QSqlQuery mark(db);
     mark.prepare(
         QStringLiteral("INSERT INTO register_info (key, value) VALUES ('application', ?)"));
@@ -119,7 +135,7 @@ bool RegisterSchema::upgrade(QSqlDatabase& db, int from, QString* error) {
     from = 1;
   }
   for (int v = from + 1; v <= kCurrentVersion; ++v)
-    if (!runAll(db, migrationTo(v), error)) return false;
+    if (!runAll(db, migrationTo(v), error, server)) return false;
   QSqlQuery q(db);
   q.prepare(QStringLiteral("DELETE FROM register_info WHERE key = 'schema_version'"));
   QSqlQuery set(db);

@@ -15,7 +15,7 @@ namespace karvel {
 class RegisterSchema {
  public:
   // The version this program writes; it reads every one up to it.
-  static constexpr int kCurrentVersion = 2;
+  static constexpr int kCurrentVersion = 3;
   // What register_info holds under "application" in every register.
   static QString applicationMark();
 
@@ -32,8 +32,9 @@ class RegisterSchema {
 
   // Inside the caller's write transaction: makes the tables of a new
   // register (`from` 0) or migrates those of version `from`, and writes the
-  // new version.
-  static bool upgrade(QSqlDatabase& db, int from, QString* error);
+  // new version. `server`: the database is PostgreSQL (RegisterServerEngine),
+  // else SQLite (RegisterEngine); the statements are the same.
+  static bool upgrade(QSqlDatabase& db, int from, QString* error, bool server = false);
 };
 
 }  // namespace karvel

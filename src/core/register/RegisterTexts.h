@@ -251,4 +251,140 @@ inline constexpr Text5 kNoRegister = {"Il n'y a pas de registre %1", "There is n
                                       "Es gibt kein Register %1", "No existe el registro %1",
                                       "Non esiste il registro %1"};
 
+// A register on a PostgreSQL server. %1 what of the address is wrong.
+inline constexpr Text5 kBadServerAddress = {
+    "Adresse de serveur de registre non comprise (%1) ; la forme attendue est "
+    "postgresql://utilisateur@hôte:port/base",
+    "The register server's address is not understood (%1); the expected form is "
+    "postgresql://user@host:port/database",
+    "Die Adresse des Registerservers ist unverständlich (%1); erwartet wird "
+    "postgresql://benutzer@host:port/datenbank",
+    "No se entiende la dirección del servidor del registro (%1); la forma esperada es "
+    "postgresql://usuario@host:puerto/base",
+    "Indirizzo del server del registro non compreso (%1); la forma attesa è "
+    "postgresql://utente@host:porta/database"};
+inline constexpr Text5 kPasswordInAddress = {
+    "l'adresse contient un mot de passe : il n'est ni utilisé ni enregistré ; mettez-le dans "
+    "~/.pgpass ou PGPASSWORD",
+    "the address holds a password: it is neither used nor saved; put it in ~/.pgpass or "
+    "PGPASSWORD",
+    "die Adresse enthält ein Passwort: es wird weder benutzt noch gespeichert; tragen Sie es in "
+    "~/.pgpass oder PGPASSWORD ein",
+    "la dirección contiene una contraseña: no se usa ni se guarda; póngala en ~/.pgpass o "
+    "PGPASSWORD",
+    "l'indirizzo contiene una password: non viene usata né salvata; inseritela in ~/.pgpass o "
+    "PGPASSWORD"};
+inline constexpr Text5 kOneServerOnly = {
+    "un seul serveur à la fois", "one server at a time", "nur ein Server zugleich",
+    "un solo servidor a la vez", "un solo server alla volta"};
+inline constexpr Text5 kNoServerDriver = {
+    "la prise en charge de PostgreSQL demande le paquet libqt6sql6-psql (pilote QPSQL de Qt), "
+    "qui n'est pas installé",
+    "PostgreSQL support needs the package libqt6sql6-psql (Qt's QPSQL driver), which is not "
+    "installed",
+    "PostgreSQL-Unterstützung braucht das Paket libqt6sql6-psql (Qts QPSQL-Treiber), das nicht "
+    "installiert ist",
+    "el soporte de PostgreSQL necesita el paquete libqt6sql6-psql (controlador QPSQL de Qt), que "
+    "no está instalado",
+    "il supporto PostgreSQL richiede il pacchetto libqt6sql6-psql (driver QPSQL di Qt), che non "
+    "è installato"};
+inline constexpr Text5 kOtherDatabaseReason = {
+    "cette base appartient à un autre programme, ce n'est pas un registre KARVEL",
+    "this database belongs to another program, it is not a KARVEL register",
+    "diese Datenbank gehört einem anderen Programm, sie ist kein KARVEL-Register",
+    "esta base pertenece a otro programa, no es un registro KARVEL",
+    "questo database appartiene a un altro programma, non è un registro KARVEL"};
+// %1 the server, %2 libpq's cause.
+inline constexpr Text5 kServerUnreachable = {
+    "Le serveur du registre %1 ne peut pas être joint : %2",
+    "The register server %1 cannot be reached: %2",
+    "Der Registerserver %1 ist nicht erreichbar: %2",
+    "No se puede contactar con el servidor del registro %1: %2",
+    "Il server del registro %1 non è raggiungibile: %2"};
+// %1 the server, %2 the cause.
+inline constexpr Text5 kConnectionLost = {
+    "La connexion au serveur du registre %1 est perdue : %2",
+    "The connection to the register server %1 was lost: %2",
+    "Die Verbindung zum Registerserver %1 ist verloren: %2",
+    "Se ha perdido la conexión con el servidor del registro %1: %2",
+    "La connessione al server del registro %1 è stata persa: %2"};
+// %1 the role, %2 the server.
+inline constexpr Text5 kReadOnlyRole = {
+    "Le rôle %1 peut lire le registre sur %2 (lister, comparer, rapports) mais pas y classer de "
+    "résultat : demandez à l'administrateur du serveur le droit d'écrire.",
+    "The role %1 may read the register on %2 (list, compare, report) but not file results in "
+    "it: ask the server's administrator for the right to write.",
+    "Die Rolle %1 darf das Register auf %2 lesen (auflisten, vergleichen, berichten), aber keine "
+    "Ergebnisse ablegen: bitten Sie den Administrator des Servers um Schreibrechte.",
+    "El rol %1 puede leer el registro en %2 (listar, comparar, informes) pero no archivar "
+    "resultados: pida al administrador del servidor el derecho de escritura.",
+    "Il ruolo %1 può leggere il registro su %2 (elencare, confrontare, rapporti) ma non "
+    "archiviarvi risultati: chiedete all'amministratore del server il diritto di scrittura."};
+// %1 the site, %2 the segment, %3 who changed it, %4 when.
+inline constexpr Text5 kBaselineChangedMeanwhile = {
+    "La référence du segment %1 / %2 a été changée par %3 le %4, depuis votre affichage : "
+    "rien n'a été modifié. Regardez la nouvelle référence, puis recommencez si besoin.",
+    "The baseline of the segment %1 / %2 was changed by %3 on %4, after your view was read: "
+    "nothing was changed. Look at the new baseline, then try again if need be.",
+    "Die Referenz des Segments %1 / %2 wurde von %3 am %4 geändert, nachdem Ihre Ansicht "
+    "gelesen wurde: nichts wurde geändert. Sehen Sie die neue Referenz an und versuchen Sie es "
+    "dann bei Bedarf erneut.",
+    "La referencia del segmento %1 / %2 fue cambiada por %3 el %4, después de leer su vista: no "
+    "se ha cambiado nada. Mire la nueva referencia y vuelva a intentarlo si hace falta.",
+    "Il riferimento del segmento %1 / %2 è stato cambiato da %3 il %4, dopo la lettura della "
+    "vostra vista: nulla è stato modificato. Guardate il nuovo riferimento, poi riprovate se "
+    "serve."};
+// %1 the server.
+inline constexpr Text5 kServerBackup = {
+    "Le registre sur %1 se sauvegarde avec les outils du serveur (pg_dump)",
+    "The register on %1 is backed up with the server's tools (pg_dump)",
+    "Das Register auf %1 wird mit den Werkzeugen des Servers gesichert (pg_dump)",
+    "El registro en %1 se respalda con las herramientas del servidor (pg_dump)",
+    "Il registro su %1 si salva con gli strumenti del server (pg_dump)"};
+
+// Working offline. %1 the local register file.
+inline constexpr Text5 kWorkingOffline = {
+    "Le travail continue sur le registre local %1 ; les résultats classés sont marqués « pas "
+    "encore partagé » et seront envoyés quand le serveur répondra.",
+    "Work goes on in the local register %1; results filed are marked \"not yet shared\" and "
+    "will be sent when the server answers.",
+    "Die Arbeit geht im lokalen Register %1 weiter; abgelegte Ergebnisse werden als „noch nicht "
+    "geteilt“ markiert und gesendet, sobald der Server antwortet.",
+    "El trabajo sigue en el registro local %1; los resultados archivados se marcan «aún no "
+    "compartido» y se enviarán cuando el servidor responda.",
+    "Il lavoro continua nel registro locale %1; i risultati archiviati sono segnati «non ancora "
+    "condiviso» e saranno inviati quando il server risponderà."};
+// %1 how many, %2 the server.
+inline constexpr Text5 kSharedNow = {
+    "%1 résultat(s) classé(s) hors ligne envoyé(s) au serveur %2.",
+    "%1 result(s) filed offline sent to the server %2.",
+    "%1 offline abgelegte(s) Ergebnis(se) an den Server %2 gesendet.",
+    "%1 resultado(s) archivado(s) sin conexión enviado(s) al servidor %2.",
+    "%1 risultato/i archiviato/i offline inviato/i al server %2."};
+// %1 how many, %2 the server.
+inline constexpr Text5 kStillPending = {
+    "%1 résultat(s) ne sont pas encore partagés avec %2.",
+    "%1 result(s) are not yet shared with %2.",
+    "%1 Ergebnis(se) noch nicht mit %2 geteilt.",
+    "%1 resultado(s) aún no compartido(s) con %2.",
+    "%1 risultato/i non ancora condiviso/i con %2."};
+// %1 the result's number in the local register, %2 its file, %3 why.
+inline constexpr Text5 kNotSent = {
+    "Le résultat local %1 (%2) n'a pas été envoyé : %3",
+    "The local result %1 (%2) was not sent: %3",
+    "Das lokale Ergebnis %1 (%2) wurde nicht gesendet: %3",
+    "El resultado local %1 (%2) no se ha enviado: %3",
+    "Il risultato locale %1 (%2) non è stato inviato: %3"};
+// The list's column and its mark, and the window's status line (%1 the server).
+inline constexpr Text5 kColumnShared = {"Partage", "Sharing", "Teilen", "Compartir",
+                                        "Condivisione"};
+inline constexpr Text5 kNotYetShared = {"pas encore partagé", "not yet shared",
+                                        "noch nicht geteilt", "aún no compartido",
+                                        "non ancora condiviso"};
+inline constexpr Text5 kOfflineStatus = {
+    "Hors ligne : %1 ne répond pas, registre local", "Offline: %1 does not answer, local register",
+    "Offline: %1 antwortet nicht, lokales Register",
+    "Sin conexión: %1 no responde, registro local",
+    "Offline: %1 non risponde, registro locale"};
+
 }  // namespace karvel::registertext

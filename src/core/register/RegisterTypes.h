@@ -43,6 +43,11 @@ struct RegisterSegment {
   QString bus;  // the bus heading of its results; empty before the first
   QString notes;
   std::optional<qint64> baselineId;
+  // How many times its baseline was changed, by whom and when: a change
+  // made from a view older than the last one is refused.
+  qint64 baselineChanges = 0;
+  QString baselineChangedBy;
+  QDateTime baselineChangedAt;
 };
 
 // One measurement row of a filed result, numbers in SI base units.
@@ -75,6 +80,11 @@ struct RegisterEntry {
   bool baseline = false;
   // Empty when the reader found every marker; else the one missing.
   QString problemMarker;
+  // Filed here while its server could not be reached and not yet shared
+  // with it: that server's name (RegisterServer::displayName). Else empty.
+  QString pendingServer;
+  // Its segment's baseline change counter as this listing saw it.
+  qint64 baselineChanges = 0;
 };
 
 // What to file: the original bytes and what is known of where they came from.
@@ -88,6 +98,7 @@ struct RegisterAddRequest {
   QString technician;
   QString note;
   InstrumentIdentity instrument;
+  QDateTime filedAt;  // when it was first filed (a result shared later); empty: now
 };
 
 struct RegisterAddOutcome {
@@ -109,6 +120,8 @@ struct RegisterFilter {
   QDateTime until;  // results dated at or before this
   QString bus;      // results of this bus (blanks and case aside)
   std::optional<Status> verdict;  // results whose verdict has this status
+  bool pendingOnly = false;       // only results not yet shared with a server
+  QString pendingServer;          // only those waiting for this server
 };
 
 }  // namespace karvel

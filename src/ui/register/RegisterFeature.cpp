@@ -45,7 +45,13 @@ std::optional<RegisterAddOutcome> fileResultInRegister(AppState& state, ResultWi
   const int language = state.language;
   DialogOwner owner(*state.ui, &window);
   Register reg;
-  if (!openWindowsRegister(state, reg)) return std::nullopt;
+  RegisterOpening opening;
+  if (!openWindowsRegister(state, reg, &opening)) return std::nullopt;
+  const QString title = pick(registertext::kRegisterWord, language);
+  if (const QString denied = reg.cannotFileReason(); !denied.isEmpty()) {
+    state.ui->message(title, denied);
+    return std::nullopt;
+  }
   const QString name = QFileInfo(window.shownName()).fileName();
   const QString bus = window.table().busHeading;
 
@@ -74,8 +80,23 @@ std::optional<RegisterAddOutcome> fileResultInRegister(AppState& state, ResultWi
   {
     BusyCursor busy(*state.ui);
     outcome = reg.addFile(window.sourcePath(), request, &error);
+    if (!outcome && reg.connectionLost()) {
+      // The server went away since the register opened: the result goes
+      // into the local register, waiting for it, as at an offline opening.
+      const QString server = reg.displayName();
+      const QString lost = error;
+      if (reg.open(localRegisterPathOf(state), language, &error)) {
+        reg.setPendingServer(server);
+        outcome = reg.addFile(window.sourcePath(), request, &error);
+        if (outcome && !state.registerOfflineTold) {
+          state.registerOfflineTold = true;
+          state.ui->message(title, lost + u'\n' +
+                                       pick(registertext::kWorkingOffline, language)
+                                           .arg(QDir::toNativeSeparators(reg.path())));
+        }
+      }
+    }
   }
-  const QString title = pick(registertext::kRegisterWord, language);
   if (!outcome) {
     state.ui->message(title, error);
     return std::nullopt;

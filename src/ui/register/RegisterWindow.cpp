@@ -98,10 +98,14 @@ QVariant RegisterEntryModel::data(const QModelIndex& index, int role) const {
         return e.segment;
       case File:
         return e.fileName;
+      case Shared:
+        return e.pendingServer.isEmpty() ? QString() : pick(registertext::kNotYetShared, language_);
       default:
         return {};
     }
   }
+  if (role == Qt::ToolTipRole && index.column() == Shared && !e.pendingServer.isEmpty())
+    return e.pendingServer;
   if (role == Qt::FontRole && e.baseline) {
     QFont bold;
     bold.setBold(true);
@@ -117,7 +121,8 @@ QVariant RegisterEntryModel::headerData(int section, Qt::Orientation orientation
       &registertext::kColumnDate,     &registertext::kColumnVerdict,
       &registertext::kColumnBaseline, &registertext::kColumnTechnician,
       &registertext::kColumnNote,     &registertext::kColumnSite,
-      &registertext::kColumnSegment,  &registertext::kColumnFile};
+      &registertext::kColumnSegment,  &registertext::kColumnFile,
+      &registertext::kColumnShared};
   if (section < 0 || section >= ColumnCount) return {};
   return pick(*kHeadings[section], language_);
 }
@@ -127,7 +132,7 @@ RegisterWindow::RegisterWindow(AppState& state, std::unique_ptr<Register> reg, Q
   setObjectName(QStringLiteral("RegisterWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(
-      pick(registertext::kWindowTitle, language_).arg(QDir::toNativeSeparators(reg_->path())));
+      pick(registertext::kWindowTitle, language_).arg(reg_->displayName()));
   buildContents();
   buildMenu();
   resize(900, 540);
@@ -206,6 +211,12 @@ void RegisterWindow::buildContents() {
   countLabel_ = new QLabel(central);
   countLabel_->setObjectName(QStringLiteral("countLabel"));
   layout->addWidget(countLabel_);
+  statusLine_ = new QLabel(central);
+  statusLine_->setObjectName(QStringLiteral("statusLine"));
+  statusLine_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  statusLine_->setFocusPolicy(Qt::StrongFocus);
+  statusLine_->hide();
+  layout->addWidget(statusLine_);
   setCentralWidget(central);
   nameFieldsAfterLabels(central);
 
@@ -269,6 +280,11 @@ void RegisterWindow::updateActions() {
 void RegisterWindow::fail(const QString& error) {
   DialogOwner owner(*state_.ui, this);
   state_.ui->message(pick(registertext::kRegisterWord, language_), error);
+}
+
+void RegisterWindow::setOffline(const QString& server) {
+  statusLine_->setText(pick(registertext::kOfflineStatus, language_).arg(server));
+  statusLine_->show();
 }
 
 void RegisterWindow::reload() {
@@ -537,8 +553,11 @@ bool RegisterWindow::makeBaseline() {
     if (answer != 0) return false;
     break;
   }
-  if (!reg_->setBaseline(chosen.id, &error)) {
+  // From the list's view: a change another program made since is refused
+  // (and shown by reading the register again).
+  if (!reg_->setBaseline(chosen.id, chosen.baselineChanges, &error)) {
     fail(error);
+    search();
     return false;
   }
   const qint64 id = chosen.id;
@@ -567,15 +586,39 @@ QString registerPathOf(const AppState& state) {
   return path;
 }
 
-bool openWindowsRegister(AppState& state, Register& reg) {
+QString localRegisterPathOf(const AppState& state) {
+  Installation installation;
+  installation.mode =
+      state.installed ? Installation::Mode::Installed : Installation::Mode::Portable;
+  installation.programDir = state.programDir;
+  const QString path = Register::defaultPath(installation);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  return path;
+}
+
+bool openWindowsRegister(AppState& state, Register& reg, RegisterOpening* opening) {
   QString error;
   bool opened = false;
+  RegisterOpening unused;
+  RegisterOpening& o = opening ? *opening : unused;
   {
     BusyCursor busy(*state.ui);
-    opened = reg.open(registerPathOf(state), state.language, &error);
+    opened = openSharedRegister(reg, registerPathOf(state), localRegisterPathOf(state),
+                                state.language, true, &o, &error);
   }
-  if (!opened) state.ui->message(pick(registertext::kRegisterWord, state.language), error);
-  return opened;
+  const QString title = pick(registertext::kRegisterWord, state.language);
+  if (!opened) {
+    state.ui->message(title, error);
+    return false;
+  }
+  reg.setTechnician(state.technician);
+  if (o.offline && !state.registerOfflineTold) {
+    state.registerOfflineTold = true;
+    state.ui->message(title, o.notice);
+  }
+  if (!o.offline) state.registerOfflineTold = false;
+  if (!o.shared.problems.isEmpty()) state.ui->message(title, o.shared.problems.join(u'\n'));
+  return true;
 }
 
 RegisterWindow* openRegisterWindow(AppState& state) {
@@ -587,8 +630,17 @@ RegisterWindow* openRegisterWindow(AppState& state) {
     }
   }
   auto reg = std::make_unique<Register>();
-  if (!openWindowsRegister(state, *reg)) return nullptr;
+  RegisterOpening opening;
+  if (!openWindowsRegister(state, *reg, &opening)) return nullptr;
   auto* window = new RegisterWindow(state, std::move(reg));
+  if (opening.offline) {
+    window->setOffline(opening.serverName);
+  } else if (opening.shared.sent > 0) {
+    window->statusLine()->setText(pick(registertext::kSharedNow, state.language)
+                                      .arg(opening.shared.sent)
+                                      .arg(window->reg().displayName()));
+    window->statusLine()->show();
+  }
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QWidget::close);
   keepOnScreen(*window);
   window->show();

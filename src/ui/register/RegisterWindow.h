@@ -14,6 +14,7 @@
 
 #include "core/frame/AppState.h"
 #include "core/register/Register.h"
+#include "core/register/RegisterSharing.h"
 
 class QComboBox;
 class QDateEdit;
@@ -32,7 +33,18 @@ class ResultWindow;
 class RegisterEntryModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { Date, Verdict, Baseline, Technician, Note, Site, Segment, File, ColumnCount };
+  enum Column {
+    Date,
+    Verdict,
+    Baseline,
+    Technician,
+    Note,
+    Site,
+    Segment,
+    File,
+    Shared,
+    ColumnCount
+  };
   RegisterEntryModel(int language, QObject* parent = nullptr);
   void setEntries(std::vector<RegisterEntry> entries);
   const std::vector<RegisterEntry>& entries() const { return entries_; }
@@ -66,6 +78,10 @@ class RegisterWindow : public QMainWindow {
 
   // Reads the sites and segments again (keeping the selection) and the list.
   void reload();
+  // The register shown is the local one because `server` could not be
+  // reached: said in the status line.
+  void setOffline(const QString& server);
+  QLabel* statusLine() const { return statusLine_; }
   // Lists the results of the tree's selection that pass the search fields.
   void search();
   // Selects a segment in the tree (an empty site: every site); false when
@@ -107,6 +123,7 @@ class RegisterWindow : public QMainWindow {
   QDateEdit* toDate_ = nullptr;
   QComboBox* verdictBox_ = nullptr;
   QLabel* countLabel_ = nullptr;
+  QLabel* statusLine_ = nullptr;
   QTimer* searchDelay_ = nullptr;
   QAction* openAction_ = nullptr;
   QAction* compareAction_ = nullptr;
@@ -119,8 +136,15 @@ class RegisterWindow : public QMainWindow {
 QString registerPathOf(const AppState& state);
 
 // Opens the windows' register into `reg`; a register that cannot be opened
-// is told through state.ui (the reason named) and gives false.
-bool openWindowsRegister(AppState& state, Register& reg);
+// is told through state.ui (the reason named) and gives false. A server
+// that cannot be reached is told once per run, and the local register is
+// opened instead (`opening` says so); one that answers is first sent what
+// the local register holds for it.
+bool openWindowsRegister(AppState& state, Register& reg, RegisterOpening* opening = nullptr);
+
+// The register on this computer: where work goes on while the server
+// cannot be reached (Register::defaultPath).
+QString localRegisterPathOf(const AppState& state);
 
 // File > Register ...: the register window, raised when one is open already;
 // nullptr when the register cannot be opened (told through state.ui).
