@@ -9,6 +9,7 @@
 
 #include "cli/Console.h"
 #include "cli/Output.h"
+#include "cli/ReportCommand.h"
 #include "cli/ResultCompareCommand.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
@@ -552,7 +553,7 @@ int checkCommand(const QStringList& args) {
 
 int runRegister(const QStringList& args) {
   const QStringList commands = {"add",     "list",   "show",   "baseline",
-                                "compare", "export", "backup", "check"};
+                                "compare", "export", "backup", "check", "report"};
   if (const std::optional<int> end = checkGroup(
           QStringLiteral("register"), commands,
           QStringLiteral(
@@ -564,6 +565,7 @@ int runRegister(const QStringList& args) {
               "  register baseline ID\n"
               "  register compare --site S --segment G [--since-baseline] [--workbook OUT.xlsx]\n"
               "  register export ID... --to DIR\n"
+              "  register report --site S [--from DATE] [--to DATE] [--technician T] OUT.pdf\n"
               "  register backup OUT.sqlite\n"
               "  register check\n\n"
               "Each takes --register PATH (default: the register the windows use)."),
@@ -578,6 +580,7 @@ int runRegister(const QStringList& args) {
   if (sub == u"compare") return compareCommand(rest);
   if (sub == u"export") return exportCommand(rest);
   if (sub == u"backup") return backupCommand(rest);
+  if (sub == u"report") return runRegisterReport(rest);
   return checkCommand(rest);
 }
 

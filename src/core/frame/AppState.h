@@ -86,6 +86,10 @@ struct AppState {
   // not asked yet, and the default register (Register::defaultPath).
   QString technician;
   QString registerPath;
+  // The company and its logo's image file on maintenance reports (settings
+  // lines "company=" and "logo="); empty: none.
+  QString companyName;
+  QString companyLogo;
 
   // The open bus definition document; null when none.
   std::shared_ptr<XmlDocument> xmlDocument;
