@@ -78,6 +78,9 @@ QFont reportFont(double points, bool bold = false) {
   // Design widths, as the PDF draws them: measuring and painting agree.
   font.setHintingPreference(QFont::PreferNoHinting);
   font.setKerning(false);
+  // No shaping, hence no ligatures: "fl" stays two letters that a search
+  // for "flagged" finds and a copy gives back (Latin text needs none).
+  font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::PreferNoShaping));
   return font;
 }
 
@@ -98,9 +101,24 @@ QString valueText(std::optional<double> value, const QString& unit) {
       }
     }
   }
+  // A rate per second reads better per the time unit that gives it a
+  // size people know ("2.9 V/µs" rather than 2900000 V/s).
+  QString shownUnit = unit;
+  if (unit.endsWith(QLatin1String("/s")) && isBaseUnit(unit.left(unit.size() - 2)) && v != 0 &&
+      std::isfinite(v) && std::fabs(v) >= 1000) {
+    static const std::pair<double, const char16_t*> per[] = {
+        {1e-3, u"ms"}, {1e-6, u"µs"}, {1e-9, u"ns"}};
+    for (const auto& [factor, name] : per) {
+      if (std::fabs(v * factor) < 1000 || factor == 1e-9) {
+        v *= factor;
+        shownUnit = unit.left(unit.size() - 1) + QString::fromUtf16(name);
+        break;
+      }
+    }
+  }
   QString number = QString::number(v, 'g', 4);
   if (number.contains(u'e')) number = QString::number(v, 'e', 3);
-  const QString u = prefix + unit;
+  const QString u = prefix + shownUnit;
   return u.isEmpty() ? number : number + u' ' + u;
 }
 
@@ -116,6 +134,7 @@ struct Cell {
   QColor fill;  // invalid: none
   bool bold = false;
   QColor colour = kText;
+  int span = 1;  // columns it covers
   std::function<void(QPainter&, const QRectF&)> paint;  // drawn instead of the text
 };
 
@@ -218,10 +237,13 @@ class Pages {
         const std::vector<Cell> cells = cellsOf(i);
         if (i % 2 == 1) p_->fillRect(QRectF(kMargin, y_, contentWidth(), kRow), kStripe);
         double x = kMargin;
-        for (std::size_t c = 0; c < columns.size() && c < cells.size(); ++c) {
-          const double w = columns[c].share * contentWidth();
+        for (std::size_t c = 0, k = 0; c < columns.size() && k < cells.size(); ++k) {
+          const Cell& cell = cells[k];
+          double w = 0;
+          const std::size_t first = c;
+          for (int n = 0; n < std::max(cell.span, 1) && c < columns.size(); ++n, ++c)
+            w += columns[c].share * contentWidth();
           const QRectF rect(x, y_, w, kRow);
-          const Cell& cell = cells[c];
           if (cell.fill.isValid()) p_->fillRect(rect.adjusted(1, 1, -1, -1), cell.fill);
           if (cell.paint) {
             cell.paint(*p_, rect);
@@ -232,7 +254,7 @@ class Pages {
             const QRectF inner = rect.adjusted(3, 0, -3, 0);
             const QString shown = QFontMetricsF(f, &writer_)
                                       .elidedText(cell.text, Qt::ElideRight, inner.width());
-            p_->drawText(inner, Qt::AlignVCenter | columns[c].align, shown);
+            p_->drawText(inner, Qt::AlignVCenter | columns[first].align, shown);
           }
           x += w;
         }
@@ -298,6 +320,7 @@ Cell statusCell(Status status, int language, const QString& text = {}) {
   c.fill = statusColour(status);
   c.bold = status != Status::None;
   if (status == Status::None) c.colour = kGrey;
+  if (status == Status::Red) c.colour = Qt::white;
   return c;
 }
 
@@ -451,22 +474,23 @@ void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_
     label(lo + pad);
     label(hi - pad);
   }
-  // The dates below: each when they fit, else the first and the last.
-  const bool all = c.runs.size() <= 6 && !oneDate;
+  // The dates below: the first, the last, and between them those with room.
+  constexpr double kLabelRoom = 50;
+  double lastLabel = -1e9;
   for (std::size_t r = 0; r < c.runs.size(); ++r) {
-    if (!all && r != 0 && r != latest) continue;
     const double x = xAt(r);
-    Qt::Alignment align = Qt::AlignHCenter;
-    QRectF box(x - 40, plot.bottom() + 2, 80, 10);
-    if (r == 0 && box.left() < plot.left() - 20) box.moveLeft(plot.left() - 20);
+    if (r != 0 && r != latest && (x - lastLabel < kLabelRoom || xAt(latest) - x < kLabelRoom))
+      continue;
+    lastLabel = x;
+    QRectF box(x - 25, plot.bottom() + 2, 50, 10);
     if (box.right() > area.right()) box.moveRight(area.right());
-    p.drawText(box, align | Qt::AlignTop, c.runs[r].date.date().toString(Qt::ISODate));
+    p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, c.runs[r].date.date().toString(Qt::ISODate));
   }
   if (reach) {
-    p.setFont(reportFont(7.5, true));
+    p.setFont(reportFont(7, true));
     p.setPen(kText);
-    p.drawText(QRectF(area.left() + 62, plot.bottom() + 12, area.width() - 62, 12),
-               Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(QRectF(area.left(), plot.bottom() + 12, area.width(), 12),
+               Qt::AlignRight | Qt::AlignVCenter,
                pick(reporttext::kLimitReach, language) + QStringLiteral(": ") +
                    limitReachText(*reach, language) + QStringLiteral(" ¹"));
   }
@@ -562,9 +586,12 @@ class ReportPainter {
       if (s.current) {
         cells.push_back(statusCell(s.runs[*s.current].table.verdictColour, r_.language));
       } else {
+        // The rest of the row says it: no verdict, no counts.
         Cell c{t(reporttext::kNotMeasured)};
         c.colour = kGrey;
+        c.span = 5;
         cells.push_back(c);
+        return cells;
       }
       if (s.baseline) {
         cells.push_back(statusCell(s.runs[*s.baseline].table.verdictColour, r_.language));
@@ -617,7 +644,9 @@ class ReportPainter {
                  t(reporttext::kVerdict));
       const QRectF chip(area.left() + 72, area.top() + 1, 90, 18);
       p.fillRect(chip, statusColour(verdict));
+      p.setPen(verdict == Status::Red ? QColor(Qt::white) : kText);
       p.drawText(chip, Qt::AlignCenter, verdictWords);
+      p.setPen(kText);
       p.setFont(reportFont(9));
       p.drawText(QRectF(chip.right() + 10, area.top(), area.right() - chip.right() - 10, 20),
                  Qt::AlignLeft | Qt::AlignVCenter, sentence);
@@ -795,6 +824,7 @@ class ReportPainter {
     pg_.paragraph(t(reporttext::kSignature), reportFont(10.5, true));
     pg_.space(6);
     const QString name = t(reporttext::kSignatureName), date = t(reporttext::kDate);
+    const QString signatureWord = t(reporttext::kSignatureLine);
     pg_.block(80, [&](QPainter& p, const QRectF& area) {
       p.setFont(reportFont(9));
       p.setPen(kText);
@@ -805,7 +835,11 @@ class ReportPainter {
       p.drawLine(QPointF(area.left(), area.top() + 30), QPointF(area.left() + w, area.top() + 30));
       p.drawLine(QPointF(area.left() + w + 20, area.top() + 30),
                  QPointF(area.right(), area.top() + 30));
-      p.drawLine(QPointF(area.left(), area.bottom() - 4), QPointF(area.left() + w, area.bottom() - 4));
+      p.drawLine(QPointF(area.left(), area.bottom() - 14),
+                 QPointF(area.left() + w, area.bottom() - 14));
+      p.setFont(reportFont(7));
+      p.setPen(kGrey);
+      p.drawText(QRectF(area.left(), area.bottom() - 12, w, 10), Qt::AlignLeft, signatureWord);
     });
   }
 

@@ -183,6 +183,8 @@ inline constexpr Text5 kSignature = {"Signature du client", "Customer's signatur
                                      "Unterschrift des Kunden", "Firma del cliente",
                                      "Firma del cliente"};
 inline constexpr Text5 kSignatureName = {"Nom", "Name", "Name", "Nombre", "Nome"};
+inline constexpr Text5 kSignatureLine = {"Signature", "Signature", "Unterschrift", "Firma",
+                                         "Firma"};
 inline constexpr Text5 kDate = {"Date", "Date", "Datum", "Fecha", "Data"};
 // %1 this page, %2 how many.
 inline constexpr Text5 kPage = {"Page %1 sur %2", "Page %1 of %2", "Seite %1 von %2",

@@ -151,7 +151,7 @@ TEST_F(ReportFixture, ThePdfSaysWhatWasMeasuredInSearchableEmbeddedTextAndColour
         "Press line", "Boiler", "Gate", "not measured during this visit", "Pass", "Fail",
         "Warning", "no baseline", "Changes since the baseline (2026-11-03",
         "Changes since the previous visit (2026-11-17", "margin shrank", "Bit time",
-        "Slew rate", "Dominant level", "History of the flagged measurements",
+        "Slew rate", "2.9 V/µs", "Dominant level", "History of the flagged measurements",
         "maximum around 2026-12-01", "least-squares line", "This segment has no baseline",
         "No earlier visit of this segment.", "no value", "Terminator loose", "What to do",
         "Customer's signature"})
@@ -175,8 +175,8 @@ TEST_F(ReportFixture, ThePdfSaysWhatWasMeasuredInSearchableEmbeddedTextAndColour
   }
   EXPECT_TRUE(fonts.contains("DejaVuSans")) << fonts.toStdString();
   const QString info = QString::fromUtf8(runTool("pdfinfo", {pdf}).out);
-  EXPECT_TRUE(info.contains("595.276 x 841.89")) << "A4 outside the Letter countries";
-  EXPECT_TRUE(info.contains("PDF version:    1.4")) << info.toStdString();
+  EXPECT_TRUE(info.contains("(A4)")) << "A4 outside the Letter countries";
+  EXPECT_TRUE(info.simplified().contains("PDF version: 1.4")) << info.toStdString();
 
   // The summary page shows the verdicts in their colours; the Press line's
   // page its warning.
