@@ -9,6 +9,7 @@
 
 #include "cli/Console.h"
 #include "cli/Output.h"
+#include "cli/ReportCommand.h"
 #include "cli/ResultCompareCommand.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
@@ -610,7 +611,7 @@ int syncCommand(const QStringList& args) {
 
 int runRegister(const QStringList& args) {
   const QStringList commands = {"add",    "list",   "show",  "baseline", "compare",
-                                "export", "backup", "check", "sync"};
+                                "export", "backup", "check", "sync",     "report"};
   if (const std::optional<int> end = checkGroup(
           QStringLiteral("register"), commands,
           QStringLiteral(
@@ -622,6 +623,7 @@ int runRegister(const QStringList& args) {
               "  register baseline ID\n"
               "  register compare --site S --segment G [--since-baseline] [--workbook OUT.xlsx]\n"
               "  register export ID... --to DIR\n"
+              "  register report --site S [--from DATE] [--to DATE] [--technician T] OUT.pdf\n"
               "  register backup OUT.sqlite\n"
               "  register check\n"
               "  register sync\n\n"
@@ -639,6 +641,7 @@ int runRegister(const QStringList& args) {
   if (sub == u"export") return exportCommand(rest);
   if (sub == u"backup") return backupCommand(rest);
   if (sub == u"sync") return syncCommand(rest);
+  if (sub == u"report") return runRegisterReport(rest);
   return checkCommand(rest);
 }
 

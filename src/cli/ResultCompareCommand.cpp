@@ -10,6 +10,7 @@
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
 #include "core/results/Compare.h"
+#include "core/results/LimitReach.h"
 #include "core/results/ResultReader.h"
 #include "core/workbook/SheetExport.h"
 
@@ -101,6 +102,22 @@ void showCsv(const Comparison& c) {
   table.print();
 }
 
+// When the line through the values reaches the limit it heads for; null
+// when there is no such line (see LimitReach.h).
+QJsonValue limitReachJson(const Comparison& c, std::size_t index) {
+  const std::optional<LimitReach> reach = limitReach(c, index);
+  if (!reach) return QJsonValue();
+  return QJsonObject{{"date", reach->date.toString(Qt::ISODate)},
+                     {"limit", reach->towardsMaximum ? QStringLiteral("maximum")
+                                                     : QStringLiteral("minimum")},
+                     {"limit_value", reach->limit},
+                     {"slope_per_day", reach->slopePerDay},
+                     {"r_squared", reach->rSquared},
+                     {"points", reach->points},
+                     {"already_reached", reach->alreadyReached},
+                     {"method", QStringLiteral("least squares over the result dates")}};
+}
+
 void showJson(const Comparison& c) {
   QJsonArray runs;
   for (const CompareRun& run : c.runs)
@@ -111,7 +128,8 @@ void showJson(const Comparison& c) {
                             {"verdict_status", statusName(run.table.verdictColour)}});
   QJsonArray measurements;
   const QString basis = orderBasisName(orderBasis(c));
-  for (const CompareMeasurement& m : c.measurements) {
+  for (std::size_t index = 0; index < c.measurements.size(); ++index) {
+    const CompareMeasurement& m = c.measurements[index];
     QJsonArray values, minimum, maximum, margins, statuses;
     for (std::size_t r = 0; r < c.runs.size(); ++r) {
       values.append(jsonNumber(m.values[r]));
@@ -131,7 +149,8 @@ void showJson(const Comparison& c) {
                                     {"statuses", statuses},
                                     {"trend", trendName(m.trend)},
                                     {"trend_basis", basis},
-                                    {"margin_shrank", m.marginShrank}});
+                                    {"margin_shrank", m.marginShrank},
+                                    {"limit_reach", limitReachJson(c, index)}});
   }
   printJson(
       {{"bus", c.bus},

@@ -1,11 +1,14 @@
 // karvel-cli: the program's core for scripts, without windows.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 
 #include "cli/BusCommand.h"
 #include "cli/Console.h"
 #include "cli/InstrumentCommand.h"
 #include "cli/RegisterCommand.h"
+#include "cli/ReportCommand.h"
 #include "cli/ResultCommand.h"
 #include "cli/Version.h"
 #include "core/frame/SafeWrite.h"
@@ -40,6 +43,8 @@ const QStringList kUsage = {
     QStringLiteral("karvel-cli register compare --site S --segment G [--since-baseline] "
                    "[--workbook OUT.xlsx] [--format F]"),
     QStringLiteral("karvel-cli register export ID... --to DIR"),
+    QStringLiteral("karvel-cli register report --site S [--from DATE] [--to DATE] "
+                   "[--technician T] [--language L] OUT.pdf"),
     QStringLiteral("karvel-cli register backup OUT.sqlite | register check"),
 };
 
@@ -61,7 +66,16 @@ QString description() {
 
 int main(int argc, char** argv) {
   karvel::keepRunningPastFileSizeLimit();
-  QCoreApplication app(argc, argv);
+  // The report paints with fonts, which takes a QGuiApplication; without a
+  // display it runs on the offscreen platform. The others need no GUI.
+  std::unique_ptr<QCoreApplication> application;
+  if (isReportCommand(argc, argv)) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    application = std::make_unique<QGuiApplication>(argc, argv);
+  } else {
+    application = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  QCoreApplication& app = *application;
   // The program's name, not the file's: both share ~/.config/karvel.
   QCoreApplication::setApplicationName(QStringLiteral("karvel"));
   QStringList args = app.arguments();

@@ -89,6 +89,10 @@ struct AppState {
   // The register's server could not be reached, and the user was told so
   // (once per run; the register window then says it in its status line).
   bool registerOfflineTold = false;
+  // The company and its logo's image file on maintenance reports (settings
+  // lines "company=" and "logo="); empty: none.
+  QString companyName;
+  QString companyLogo;
 
   // The open bus definition document; null when none.
   std::shared_ptr<XmlDocument> xmlDocument;

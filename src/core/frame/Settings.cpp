@@ -49,6 +49,8 @@ bool readWord(const QStringList& tokens, qsizetype& at, QString& value) {
 
 const QString kTechnicianKey = QStringLiteral("technician=");
 const QString kRegisterKey = QStringLiteral("register=");
+const QString kCompanyKey = QStringLiteral("company=");
+const QString kLogoKey = QStringLiteral("logo=");
 
 QString withoutLineEnd(QString line) {
   while (line.endsWith(u'\r') || line.endsWith(u'\n')) line.chop(1);
@@ -69,6 +71,8 @@ SettingsValues valuesOf(const QString& path, const AppState& state, const Window
   v.window = window;
   v.technician = state.technician;
   v.registerPath = state.registerPath;
+  v.companyName = state.companyName;
+  v.companyLogo = state.companyLogo;
   return v;
 }
 
@@ -89,6 +93,8 @@ SettingsValues mergedOver(const SettingsValues& now, const SettingsValues& base,
   take(out.window, base.window, mine.window);
   take(out.technician, base.technician, mine.technician);
   take(out.registerPath, base.registerPath, mine.registerPath);
+  take(out.companyName, base.companyName, mine.companyName);
+  take(out.companyLogo, base.companyLogo, mine.companyLogo);
   return out;
 }
 
@@ -170,12 +176,18 @@ bool parseSettings(const QByteArray& bytes, const QString& path, AppState& state
   QStringList unnamed;
   state.technician.clear();
   state.registerPath.clear();
+  state.companyName.clear();
+  state.companyLogo.clear();
   for (const QString& raw : content.mid(end2 + 1).split(u'\n')) {
     const QString line = withoutLineEnd(raw);
     if (line.startsWith(kTechnicianKey))
       state.technician = line.mid(kTechnicianKey.size()).trimmed().left(kTextMax);
     else if (line.startsWith(kRegisterKey))
       state.registerPath = line.mid(kRegisterKey.size()).trimmed();
+    else if (line.startsWith(kCompanyKey))
+      state.companyName = line.mid(kCompanyKey.size()).trimmed().left(kTextMax);
+    else if (line.startsWith(kLogoKey))
+      state.companyLogo = line.mid(kLogoKey.size()).trimmed();
     else
       unnamed << line;
   }
@@ -393,6 +405,8 @@ bool SauvegardeIni(const QString& path, AppState& state, const WindowGeometry& w
   auto oneLine = [](QString value) { return value.replace(u'\r', u' ').replace(u'\n', u' '); };
   if (!v.technician.isEmpty()) out << kTechnicianKey << oneLine(v.technician) << '\n';
   if (!v.registerPath.isEmpty()) out << kRegisterKey << oneLine(v.registerPath) << '\n';
+  if (!v.companyName.isEmpty()) out << kCompanyKey << oneLine(v.companyName) << '\n';
+  if (!v.companyLogo.isEmpty()) out << kLogoKey << oneLine(v.companyLogo) << '\n';
   out.flush();
   if (crLf) text.replace(u'\n', QStringLiteral("\r\n"));
 

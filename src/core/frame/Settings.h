@@ -58,6 +58,8 @@ struct SettingsValues {
   // older programs read past.
   QString technician;
   QString registerPath;
+  QString companyName;  // "company=": on the cover of maintenance reports
+  QString companyLogo;  // "logo=": the image file beside it
 };
 
 // Puts the default settings into `state` (every one but the window's place).

@@ -133,4 +133,35 @@ inline constexpr Text5 kChartsCapped = {
     "Gráficos solo de las %1 primeras medidas; la tabla las contiene todas.",
     "Grafici solo delle prime %1 misure; la tabella le contiene tutte."};
 
+// The date at which a measurement's values, moving as they have, reach a
+// limit (LimitReach.h): the heading, the cell (%1 the date, %2 the limit's
+// name), the cell when the line is past it already, the names of the limits
+// and how the date is worked out (%1 the share of the variation required).
+inline constexpr Text5 kLimitReachHeading = {"Limite atteinte", "Limit reached",
+                                             "Grenze erreicht", "Límite alcanzado",
+                                             "Limite raggiunto"};
+inline constexpr Text5 kLimitReachOn = {"%2 vers le %1", "%2 around %1", "%2 um den %1",
+                                        "%2 hacia el %1", "%2 verso il %1"};
+inline constexpr Text5 kLimitReachPast = {"%1 déjà atteint", "%1 already reached",
+                                          "%1 schon erreicht", "%1 ya alcanzado",
+                                          "%1 già raggiunto"};
+inline constexpr Text5 kLimitMaximum = {"maximum", "maximum", "Maximum", "máximo", "massimo"};
+inline constexpr Text5 kLimitMinimum = {"minimum", "minimum", "Minimum", "mínimo", "minimo"};
+inline constexpr Text5 kLimitReachMethod = {
+    "Date où la droite des moindres carrés des valeurs en fonction des dates des résultats "
+    "atteint la limite vers laquelle elle va ; donnée seulement avec au moins trois résultats "
+    "et quand la droite explique au moins %1 % de la variation (R²).",
+    "The date at which the least-squares line of the values over the result dates reaches the "
+    "limit it heads for; given only with three results or more and when the line explains at "
+    "least %1 % of the variation (R²).",
+    "Datum, an dem die Ausgleichsgerade (kleinste Quadrate) der Werte über den Ergebnisdaten "
+    "die Grenze erreicht, auf die sie zuläuft; nur bei mindestens drei Ergebnissen und wenn die "
+    "Gerade mindestens %1 % der Streuung erklärt (R²).",
+    "Fecha en que la recta de mínimos cuadrados de los valores según las fechas de los "
+    "resultados alcanza el límite hacia el que va; solo con tres resultados o más y cuando la "
+    "recta explica al menos el %1 % de la variación (R²).",
+    "Data in cui la retta dei minimi quadrati dei valori rispetto alle date dei risultati "
+    "raggiunge il limite verso cui va; indicata solo con almeno tre risultati e quando la retta "
+    "spiega almeno il %1 % della variazione (R²)."};
+
 }  // namespace karvel::comparetext

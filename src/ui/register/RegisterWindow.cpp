@@ -30,6 +30,7 @@
 #include "core/instrument/FileStore.h"
 #include "core/instrument/FileTransfer.h"
 #include "core/register/RegisterTexts.h"
+#include "core/report/ReportTexts.h"
 #include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
 #include "ui/frame/LabelledFields.h"
@@ -263,6 +264,9 @@ void RegisterWindow::buildMenu() {
   baselineAction_ = add(registertext::kMakeBaseline, "actionMakeBaseline", QKeySequence(),
                         [this] { makeBaseline(); });
   menu->addSeparator();
+  reportAction_ = add(reporttext::kMenuReport, "actionReport", QKeySequence(),
+                      [this] { makeReport(); });
+  menu->addSeparator();
   add(registertext::kCloseWindow, "actionClose", QKeySequence(Qt::CTRL | Qt::Key_W),
       [this] { close(); });
   updateActions();
@@ -414,6 +418,16 @@ std::vector<RegisterEntry> RegisterWindow::selectedEntries() const {
   std::vector<RegisterEntry> out;
   for (const QModelIndex& i : rows) out.push_back(model_->entries()[std::size_t(i.row())]);
   return out;
+}
+
+bool RegisterWindow::makeReport(const ReportDialogRunner& run) {
+  QString site;
+  if (const QTreeWidgetItem* item = tree_->currentItem()) site = item->data(0, kSiteRole).toString();
+  if (site.isEmpty()) {
+    const std::vector<RegisterEntry> selected = selectedEntries();
+    if (!selected.empty()) site = selected.front().site;
+  }
+  return makeSiteReport(state_, *reg_, this, site, run);
 }
 
 std::optional<std::pair<QString, QString>> RegisterWindow::currentSegment() const {

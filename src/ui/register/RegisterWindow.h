@@ -2,8 +2,8 @@
 // in a tree, the results of the selection by date with verdict, baseline
 // mark, technician and note, and a search by text, bus, date range and
 // verdict. Its Results menu opens a result, compares the selected results
-// or a segment since its baseline, and makes a result its segment's
-// baseline. The window keeps the language it was opened in.
+// or a segment since its baseline, makes a result its segment's baseline
+// and writes a site visit's maintenance report. The window keeps the language it was opened in.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -15,6 +15,7 @@
 #include "core/frame/AppState.h"
 #include "core/register/Register.h"
 #include "core/register/RegisterSharing.h"
+#include "ui/report/ReportDialog.h"
 
 class QComboBox;
 class QDateEdit;
@@ -96,6 +97,8 @@ class RegisterWindow : public QMainWindow {
   CompareWindow* compareSelected();
   CompareWindow* compareSinceBaseline();
   bool makeBaseline();
+  // Register > Report ...: the maintenance report of the selected site.
+  bool makeReport(const ReportDialogRunner& run = {});
 
  protected:
   // Ctrl+Tab and Ctrl+Shift+Tab move on from any control, as Tab does.
@@ -129,6 +132,7 @@ class RegisterWindow : public QMainWindow {
   QAction* compareAction_ = nullptr;
   QAction* sinceBaselineAction_ = nullptr;
   QAction* baselineAction_ = nullptr;
+  QAction* reportAction_ = nullptr;
 };
 
 // The register file the windows use: the settings' one, else the default

@@ -26,6 +26,7 @@
 #include "core/frame/Interaction.h"
 #include "core/frame/RecentFiles.h"
 #include "core/results/CompareTexts.h"
+#include "core/results/LimitReach.h"
 #include "core/results/Quantity.h"
 #include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
@@ -285,7 +286,7 @@ bool CompareWindow::moveRun(std::size_t run, int step) {
 
 void CompareWindow::fillTable() {
   const std::size_t runs = comparison_.runs.size();
-  table_->setColumnCount(shrankColumn() + 1);
+  table_->setColumnCount(limitColumn() + 1);
   table_->setRowCount(int(comparison_.measurements.size()));
   QStringList headings = {pick(comparetext::kMeasurement, language_),
                           pick(comparetext::kUnit, language_)};
@@ -298,8 +299,10 @@ void CompareWindow::fillTable() {
   // What the trends rest on, beside them, when not the results' own dates.
   const QString note = trendNote(comparison_, language_);
   headings << pick(comparetext::kTrend, language_) + (note.isEmpty() ? QString() : u'\n' + note)
-           << pick(comparetext::kMarginShrank, language_);
+           << pick(comparetext::kMarginShrank, language_)
+           << pick(comparetext::kLimitReachHeading, language_);
   table_->setHorizontalHeaderLabels(headings);
+  table_->horizontalHeaderItem(limitColumn())->setToolTip(limitReachMethodText(language_));
   // A date that is only a file's time stands out in its heading.
   for (std::size_t run = 0; run < runs; ++run) {
     QFont font = table_->font();
@@ -346,6 +349,10 @@ void CompareWindow::fillTable() {
       table_->item(r, 0)->setFont(bold);
     }
     table_->setItem(r, shrankColumn(), shrank);
+    const std::optional<LimitReach> reach = limitReach(comparison_, std::size_t(r));
+    QTableWidgetItem* limit = textItem(reach ? limitReachText(*reach, language_) : QString());
+    if (reach) limit->setToolTip(limitReachMethodText(language_));
+    table_->setItem(r, limitColumn(), limit);
   }
   table_->resizeColumnsToContents();
   table_->horizontalHeader()->setStretchLastSection(true);

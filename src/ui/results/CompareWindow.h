@@ -51,11 +51,13 @@ class CompareWindow : public QMainWindow {
   // The table's columns: name, unit, one value per run (headed by its file,
   // its date and where the date came from), one margin per run, trend
   // (headed by what the order rests on, when not the results' own dates),
-  // margin shrank.
+  // margin shrank, limit reached.
   int valueColumn(std::size_t run) const { return 2 + int(run); }
   int marginColumn(std::size_t run) const { return 2 + int(comparison_.runs.size() + run); }
   int trendColumn() const { return 2 + 2 * int(comparison_.runs.size()); }
   int shrankColumn() const { return trendColumn() + 1; }
+  // When the values, moving as they have, reach a limit (LimitReach.h).
+  int limitColumn() const { return shrankColumn() + 1; }
 
  protected:
   // Ctrl+Tab and Ctrl+Shift+Tab move on from any control, as Tab does.

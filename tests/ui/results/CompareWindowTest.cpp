@@ -133,7 +133,7 @@ TEST_F(CompareWindowTest, TableHoldsTheRunsInDateOrderWithGapsMarginsAndTrends) 
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(w->windowTitle(), "Comparison of results : LIN - 19200 bit/s");
   QTableWidget* t = w->table();
-  ASSERT_EQ(t->columnCount(), 2 + 3 + 3 + 2);
+  ASSERT_EQ(t->columnCount(), 2 + 3 + 3 + 3);
   EXPECT_EQ(t->horizontalHeaderItem(0)->text(), "Measurement");
   EXPECT_EQ(t->horizontalHeaderItem(1)->text(), "Unit");
   // Each run's heading says where its date came from.
