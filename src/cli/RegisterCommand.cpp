@@ -82,7 +82,8 @@ bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false
     }
     if (opening.offline) note(opening.notice);
     if (opening.shared.sent > 0)
-      note(pick(registertext::kSharedNow, language).arg(opening.shared.sent).arg(reg.displayName()));
+      note(
+          pick(registertext::kSharedNow, language).arg(opening.shared.sent).arg(reg.displayName()));
     for (const QString& problem : opening.shared.problems) note(problem);
     reg.setTechnician(settings.technician);
     return true;
@@ -590,8 +591,8 @@ int syncCommand(const QStringList& args) {
   if (location.isEmpty()) location = settings.path;
   const int language = line.language(English);
   if (!isServerLocation(location))
-    return fail(pick(registertext::kBadServerAddress, language)
-                    .arg(QDir::toNativeSeparators(location)));
+    return fail(
+        pick(registertext::kBadServerAddress, language).arg(QDir::toNativeSeparators(location)));
   Register reg;
   QString error;
   if (!reg.open(location.trimmed(), language, &error)) return fail(error);

@@ -52,8 +52,9 @@ class PgServer {
     if (!dir_) {
       bin_ = binDir();
       if (bin_.isEmpty()) {
-        *error = QStringLiteral("no PostgreSQL server programs in /usr/lib/postgresql/*/bin "
-                                "(Debian package postgresql)");
+        *error = QStringLiteral(
+            "no PostgreSQL server programs in /usr/lib/postgresql/*/bin "
+            "(Debian package postgresql)");
         return false;
       }
       dir_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/karvel-pg-XXXXXX"));
@@ -143,8 +144,7 @@ class PgServer {
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(socketDir());
     p.start(program, list);
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
-        p.exitCode() != 0) {
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
       *error = tool + QStringLiteral(": ") + QString::fromUtf8(p.readAllStandardError()) +
                QString::fromUtf8(p.readAllStandardOutput()) + log();
       return false;

@@ -19,8 +19,8 @@
 #include "core/frame/Installation.h"
 #include "core/register/RegisterEngine.h"
 #include "core/register/RegisterLocation.h"
-#include "core/register/RegisterServerEngine.h"
 #include "core/register/RegisterSchema.h"
+#include "core/register/RegisterServerEngine.h"
 #include "core/register/RegisterTexts.h"
 #include "core/results/Quantity.h"
 #include "core/results/ResultReader.h"
@@ -157,16 +157,17 @@ struct Register::State {
   QString serverName;   // RegisterServer::displayName
   bool unreachable = false;
   bool lost = false;
-  QString role;              // the server role connected as
-  bool mayFile = true;       // the role may file results
-  QString pendingServer;     // results filed now wait for this server
+  QString role;           // the server role connected as
+  bool mayFile = true;    // the role may file results
+  QString pendingServer;  // results filed now wait for this server
   QString technician;
 
   // Forward-only reading spares memory on SQLite; Qt's PostgreSQL driver
   // would then hold the connection until the whole result is read.
   void forward(QSqlQuery& q) const { q.setForwardOnly(!server); }
   QString who() const {
-    if (server) return technician.isEmpty() ? role : technician + QStringLiteral(" (") + role + u')';
+    if (server)
+      return technician.isEmpty() ? role : technician + QStringLiteral(" (") + role + u')';
     if (!technician.isEmpty()) return technician;
     return qEnvironmentVariable("USER", QStringLiteral("?"));
   }
@@ -441,9 +442,10 @@ bool Register::openServer(QString* error) {
   if (!d_->db.open()) {
     const QSqlError e = d_->db.lastError();
     const QString cause = e.databaseText().trimmed().isEmpty() ? e.driverText().trimmed()
-                                                                : e.databaseText().trimmed();
+                                                               : e.databaseText().trimmed();
     if (RegisterServerEngine::isUnreachable(e)) {
-      if (error) *error = pick(registertext::kServerUnreachable, language).arg(d_->serverName, cause);
+      if (error)
+        *error = pick(registertext::kServerUnreachable, language).arg(d_->serverName, cause);
       close();
       d_->unreachable = true;
       return false;
@@ -458,8 +460,7 @@ bool Register::openServer(QString* error) {
   if (*tables) {
     bool foreignDb = false;
     const std::optional<int> v = RegisterSchema::versionOf(d_->db, &foreignDb, &dbError);
-    if (!v)
-      return refuse(foreignDb ? pick(registertext::kOtherDatabaseReason, language) : dbError);
+    if (!v) return refuse(foreignDb ? pick(registertext::kOtherDatabaseReason, language) : dbError);
     if (*v > RegisterSchema::kCurrentVersion)
       return refuse(
           pick(registertext::kNewerReason, language).arg(*v).arg(RegisterSchema::kCurrentVersion));
@@ -581,8 +582,9 @@ std::optional<RegisterAddOutcome> Register::add(const RegisterAddRequest& reques
         // The site and the segment, made when new; another writer may make
         // them at the same moment, so "make unless there" and read back.
         // (A text left empty is bound as NULL: the statements make it ''.)
-        q.prepare(QStringLiteral(
-            "INSERT INTO site (customer, name) VALUES (COALESCE(?, ''), ?) ON CONFLICT DO NOTHING"));
+        q.prepare(
+            QStringLiteral("INSERT INTO site (customer, name) VALUES (COALESCE(?, ''), ?) ON "
+                           "CONFLICT DO NOTHING"));
         q.addBindValue(request.customer.trimmed());
         q.addBindValue(site);
         if (!d_->exec(q, tx)) return Step::Failed;
@@ -591,14 +593,16 @@ std::optional<RegisterAddOutcome> Register::add(const RegisterAddRequest& reques
         if (!d_->exec(q, tx)) return Step::Failed;
         if (!q.next()) return Step::Failed;
         const qint64 siteId = q.value(0).toLongLong();
-        q.prepare(QStringLiteral("INSERT INTO segment (site_id, name) VALUES (?, ?) "
-                                 "ON CONFLICT DO NOTHING"));
+        q.prepare(
+            QStringLiteral("INSERT INTO segment (site_id, name) VALUES (?, ?) "
+                           "ON CONFLICT DO NOTHING"));
         q.addBindValue(siteId);
         q.addBindValue(segment);
         if (!d_->exec(q, tx)) return Step::Failed;
         // A new segment carries the bus of its first result.
-        q.prepare(QStringLiteral("UPDATE segment SET bus = COALESCE(?, '') "
-                                 "WHERE site_id = ? AND name = ? AND bus = ''"));
+        q.prepare(
+            QStringLiteral("UPDATE segment SET bus = COALESCE(?, '') "
+                           "WHERE site_id = ? AND name = ? AND bus = ''"));
         q.addBindValue(table.busHeading);
         q.addBindValue(siteId);
         q.addBindValue(segment);
@@ -907,7 +911,9 @@ bool Register::setSegmentNotes(const QString& site, const QString& segment, cons
       error);
 }
 
-bool Register::setBaseline(qint64 id, QString* error) { return setBaseline(id, std::nullopt, error); }
+bool Register::setBaseline(qint64 id, QString* error) {
+  return setBaseline(id, std::nullopt, error);
+}
 
 bool Register::setBaseline(qint64 id, std::optional<qint64> seenChanges, QString* error) {
   using Step = State::Step;
@@ -935,11 +941,11 @@ bool Register::setBaseline(qint64 id, std::optional<qint64> seenChanges, QString
             "WHERE r.id = ?"));
         q.addBindValue(id);
         if (!d_->exec(q, tx)) return Step::Failed;
-        tx.message = q.next() ? pick(registertext::kBaselineChangedMeanwhile, d_->language)
-                                    .arg(q.value(0).toString(), q.value(1).toString(),
-                                         q.value(2).toString(),
-                                         resultDateText(dateFrom(q.value(3))))
-                              : pick(registertext::kNoSuchResult, d_->language).arg(id);
+        tx.message = q.next()
+                         ? pick(registertext::kBaselineChangedMeanwhile, d_->language)
+                               .arg(q.value(0).toString(), q.value(1).toString(),
+                                    q.value(2).toString(), resultDateText(dateFrom(q.value(3))))
+                         : pick(registertext::kNoSuchResult, d_->language).arg(id);
         return Step::Refused;
       },
       error);

@@ -34,11 +34,23 @@ std::optional<QString> decoded(const QString& text) {
 
 // The connection parameters this program understands in the query; an
 // unknown one is refused so that a typing mistake is not silently dropped.
-const QStringList kKnownOptions = {
-    "host",          "hostaddr",       "port",        "dbname",           "user",
-    "sslmode",       "sslcert",        "sslkey",      "sslrootcert",      "sslcrl",
-    "connect_timeout", "application_name", "target_session_attrs", "keepalives",
-    "keepalives_idle", "passfile",     "gssencmode"};
+const QStringList kKnownOptions = {"host",
+                                   "hostaddr",
+                                   "port",
+                                   "dbname",
+                                   "user",
+                                   "sslmode",
+                                   "sslcert",
+                                   "sslkey",
+                                   "sslrootcert",
+                                   "sslcrl",
+                                   "connect_timeout",
+                                   "application_name",
+                                   "target_session_attrs",
+                                   "keepalives",
+                                   "keepalives_idle",
+                                   "passfile",
+                                   "gssencmode"};
 
 }  // namespace
 

@@ -77,8 +77,8 @@ QString RegisterServerEngine::schemaText(QString statement) {
 
 QStringList RegisterServerEngine::schemaStatements(const QStringList& statements) {
   static const QRegularExpression kCreate(QStringLiteral("^CREATE TABLE (\\w+)"));
-  static const QRegularExpression kReference(
-      QStringLiteral("(\\w+) BIGINT REFERENCES (\\w+)\\((\\w+)\\)( ON DELETE (?:SET NULL|CASCADE))?"));
+  static const QRegularExpression kReference(QStringLiteral(
+      "(\\w+) BIGINT REFERENCES (\\w+)\\((\\w+)\\)( ON DELETE (?:SET NULL|CASCADE))?"));
   QStringList made, out, later;
   for (QString s : statements) {
     const QRegularExpressionMatch table = kCreate.match(s);
@@ -92,7 +92,8 @@ QStringList RegisterServerEngine::schemaStatements(const QStringList& statements
       }
       // From the end, so that earlier offsets stay right.
       for (auto m = forward.crbegin(); m != forward.crend(); ++m) {
-        s.replace(m->capturedStart(), m->capturedLength(), m->captured(1) + QStringLiteral(" BIGINT"));
+        s.replace(m->capturedStart(), m->capturedLength(),
+                  m->captured(1) + QStringLiteral(" BIGINT"));
         later << QStringLiteral("ALTER TABLE %1 ADD FOREIGN KEY (%2) REFERENCES %3(%4)%5")
                      .arg(name, m->captured(1), m->captured(2), m->captured(3), m->captured(4));
       }
@@ -126,11 +127,11 @@ QString RegisterServerEngine::roleName(QSqlDatabase& db) {
 bool RegisterServerEngine::mayFile(QSqlDatabase& db) {
   // Filing writes these four; a role lacking any of them cannot file.
   QSqlQuery q(db);
-  if (!q.exec(QStringLiteral(
-          "SELECT has_table_privilege('result', 'INSERT') AND "
-          "has_table_privilege('result_file', 'INSERT') AND "
-          "has_table_privilege('measurement', 'INSERT') AND "
-          "has_table_privilege('segment', 'INSERT') AND has_table_privilege('segment', 'UPDATE')")) ||
+  if (!q.exec(QStringLiteral("SELECT has_table_privilege('result', 'INSERT') AND "
+                             "has_table_privilege('result_file', 'INSERT') AND "
+                             "has_table_privilege('measurement', 'INSERT') AND "
+                             "has_table_privilege('segment', 'INSERT') AND "
+                             "has_table_privilege('segment', 'UPDATE')")) ||
       !q.next())
     return false;
   return q.value(0).toBool();

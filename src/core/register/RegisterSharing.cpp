@@ -96,7 +96,8 @@ bool openSharedRegister(Register& reg, const QString& location, const QString& l
   QString serverError;
   if (reg.open(location, language, &serverError)) {
     if (reg.isServer()) o.serverName = reg.displayName();
-    if (reg.isServer() && QFileInfo(localPath).isFile()) o.shared = shareWaiting(reg, localPath, language);
+    if (reg.isServer() && QFileInfo(localPath).isFile())
+      o.shared = shareWaiting(reg, localPath, language);
     return true;
   }
   if (!reg.unreachableAtOpen()) {

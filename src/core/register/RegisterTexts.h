@@ -274,9 +274,9 @@ inline constexpr Text5 kPasswordInAddress = {
     "PGPASSWORD",
     "l'indirizzo contiene una password: non viene usata né salvata; inseritela in ~/.pgpass o "
     "PGPASSWORD"};
-inline constexpr Text5 kOneServerOnly = {
-    "un seul serveur à la fois", "one server at a time", "nur ein Server zugleich",
-    "un solo servidor a la vez", "un solo server alla volta"};
+inline constexpr Text5 kOneServerOnly = {"un seul serveur à la fois", "one server at a time",
+                                         "nur ein Server zugleich", "un solo servidor a la vez",
+                                         "un solo server alla volta"};
 inline constexpr Text5 kNoServerDriver = {
     "la prise en charge de PostgreSQL demande le paquet libqt6sql6-psql (pilote QPSQL de Qt), "
     "qui n'est pas installé",
@@ -362,19 +362,17 @@ inline constexpr Text5 kSharedNow = {
     "%1 resultado(s) archivado(s) sin conexión enviado(s) al servidor %2.",
     "%1 risultato/i archiviato/i offline inviato/i al server %2."};
 // %1 how many, %2 the server.
-inline constexpr Text5 kStillPending = {
-    "%1 résultat(s) ne sont pas encore partagés avec %2.",
-    "%1 result(s) are not yet shared with %2.",
-    "%1 Ergebnis(se) noch nicht mit %2 geteilt.",
-    "%1 resultado(s) aún no compartido(s) con %2.",
-    "%1 risultato/i non ancora condiviso/i con %2."};
+inline constexpr Text5 kStillPending = {"%1 résultat(s) ne sont pas encore partagés avec %2.",
+                                        "%1 result(s) are not yet shared with %2.",
+                                        "%1 Ergebnis(se) noch nicht mit %2 geteilt.",
+                                        "%1 resultado(s) aún no compartido(s) con %2.",
+                                        "%1 risultato/i non ancora condiviso/i con %2."};
 // %1 the result's number in the local register, %2 its file, %3 why.
-inline constexpr Text5 kNotSent = {
-    "Le résultat local %1 (%2) n'a pas été envoyé : %3",
-    "The local result %1 (%2) was not sent: %3",
-    "Das lokale Ergebnis %1 (%2) wurde nicht gesendet: %3",
-    "El resultado local %1 (%2) no se ha enviado: %3",
-    "Il risultato locale %1 (%2) non è stato inviato: %3"};
+inline constexpr Text5 kNotSent = {"Le résultat local %1 (%2) n'a pas été envoyé : %3",
+                                   "The local result %1 (%2) was not sent: %3",
+                                   "Das lokale Ergebnis %1 (%2) wurde nicht gesendet: %3",
+                                   "El resultado local %1 (%2) no se ha enviado: %3",
+                                   "Il risultato locale %1 (%2) non è stato inviato: %3"};
 // The list's column and its mark, and the window's status line (%1 the server).
 inline constexpr Text5 kColumnShared = {"Partage", "Sharing", "Teilen", "Compartir",
                                         "Condivisione"};
@@ -383,8 +381,7 @@ inline constexpr Text5 kNotYetShared = {"pas encore partagé", "not yet shared",
                                         "non ancora condiviso"};
 inline constexpr Text5 kOfflineStatus = {
     "Hors ligne : %1 ne répond pas, registre local", "Offline: %1 does not answer, local register",
-    "Offline: %1 antwortet nicht, lokales Register",
-    "Sin conexión: %1 no responde, registro local",
+    "Offline: %1 antwortet nicht, lokales Register", "Sin conexión: %1 no responde, registro local",
     "Offline: %1 non risponde, registro locale"};
 
 }  // namespace karvel::registertext

@@ -132,8 +132,7 @@ RegisterWindow::RegisterWindow(AppState& state, std::unique_ptr<Register> reg, Q
     : QMainWindow(parent), state_(state), language_(state.language), reg_(std::move(reg)) {
   setObjectName(QStringLiteral("RegisterWindow"));
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(
-      pick(registertext::kWindowTitle, language_).arg(reg_->displayName()));
+  setWindowTitle(pick(registertext::kWindowTitle, language_).arg(reg_->displayName()));
   buildContents();
   buildMenu();
   resize(900, 540);
@@ -553,6 +552,20 @@ bool RegisterWindow::makeBaseline() {
     fail(error);
     return false;
   }
+  // The list's view against the register's: a baseline changed by another
+  // program since the list was read is shown, not overwritten unseen.
+  const qint64 seen = chosen.baselineChanges;
+  if (!others->empty() && others->front().baselineChanges != seen) {
+    if (const auto segments = reg_->segments(chosen.site, &error)) {
+      for (const RegisterSegment& g : *segments) {
+        if (g.name != chosen.segment) continue;
+        fail(pick(registertext::kBaselineChangedMeanwhile, language_)
+                 .arg(g.site, g.name, g.baselineChangedBy, resultDateText(g.baselineChangedAt)));
+      }
+    }
+    search();
+    return false;
+  }
   for (const RegisterEntry& e : *others) {
     if (!e.baseline) continue;
     // Replacing a baseline changes what "since baseline" compares: asked.
@@ -569,7 +582,7 @@ bool RegisterWindow::makeBaseline() {
   }
   // From the list's view: a change another program made since is refused
   // (and shown by reading the register again).
-  if (!reg_->setBaseline(chosen.id, chosen.baselineChanges, &error)) {
+  if (!reg_->setBaseline(chosen.id, seen, &error)) {
     fail(error);
     search();
     return false;

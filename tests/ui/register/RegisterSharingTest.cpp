@@ -21,8 +21,8 @@ using RegisterSharing = RegisterUi;
 TEST_F(RegisterSharing, AnUnreachableServerIsToldOnceAndTheLocalRegisterShowsWhatWaits) {
   // The local register is the portable program's: in the scratch folder.
   state.programDir = dir.path();
-  const QString server = QStringLiteral("postgresql://ana@/karvel?host=%1/nosocket&port=5999")
-                             .arg(dir.path());
+  const QString server =
+      QStringLiteral("postgresql://ana@/karvel?host=%1/nosocket&port=5999").arg(dir.path());
   state.registerPath = dir.filePath("register.sqlite");
   file("North", "A", 1);  // shared long ago (a local result of no server)
   {
