@@ -228,41 +228,74 @@ class Pages {
     ensure(headHeight + kRow);
     head();
     const QFont font = reportFont(8), bold = reportFont(8, true);
+    const QFontMetricsF plain(font, &writer_), strong(bold, &writer_);
+    // Each cell's place: the columns it covers.
+    auto placeCells = [&](const std::vector<Cell>& cells) {
+      std::vector<std::pair<double, double>> places;  // left, width
+      double x = kMargin;
+      for (std::size_t c = 0, k = 0; c < columns.size() && k < cells.size(); ++k) {
+        double w = 0;
+        for (int n = 0; n < std::max(cells[k].span, 1) && c < columns.size(); ++n, ++c)
+          w += columns[c].share * contentWidth();
+        places.emplace_back(x, w);
+        x += w;
+      }
+      return places;
+    };
     for (std::size_t i = 0; i < rows; ++i) {
-      if (y_ + kRow > height_ - kBottom) {
+      const std::vector<Cell> cells = cellsOf(i);
+      const std::vector<std::pair<double, double>> places = placeCells(cells);
+      // A long name or a list of flags wraps: the row grows, nothing is cut.
+      double rowHeight = kRow;
+      for (std::size_t k = 0; k < places.size(); ++k) {
+        if (cells[k].paint || cells[k].text.isEmpty()) continue;
+        const QFontMetricsF& fm = cells[k].bold ? strong : plain;
+        rowHeight = std::max(rowHeight, fm.boundingRect(QRectF(0, 0, places[k].second - 6, 1e6),
+                                                        Qt::TextWordWrap, cells[k].text)
+                                                .height() +
+                                            4);
+      }
+      if (y_ + rowHeight > height_ - kBottom) {
         newPage();
         head();
       }
       if (p_) {
-        const std::vector<Cell> cells = cellsOf(i);
-        if (i % 2 == 1) p_->fillRect(QRectF(kMargin, y_, contentWidth(), kRow), kStripe);
-        double x = kMargin;
-        for (std::size_t c = 0, k = 0; c < columns.size() && k < cells.size(); ++k) {
+        if (i % 2 == 1) p_->fillRect(QRectF(kMargin, y_, contentWidth(), rowHeight), kStripe);
+        std::size_t column = 0;
+        for (std::size_t k = 0; k < places.size(); ++k) {
           const Cell& cell = cells[k];
-          double w = 0;
-          const std::size_t first = c;
-          for (int n = 0; n < std::max(cell.span, 1) && c < columns.size(); ++n, ++c)
-            w += columns[c].share * contentWidth();
-          const QRectF rect(x, y_, w, kRow);
+          const QRectF rect(places[k].first, y_, places[k].second, rowHeight);
           if (cell.fill.isValid()) p_->fillRect(rect.adjusted(1, 1, -1, -1), cell.fill);
           if (cell.paint) {
-            cell.paint(*p_, rect);
+            cell.paint(*p_, QRectF(rect.left(), rect.center().y() - kRow / 2, rect.width(), kRow));
           } else {
-            const QFont& f = cell.bold ? bold : font;
-            p_->setFont(f);
+            p_->setFont(cell.bold ? bold : font);
             p_->setPen(cell.colour);
-            const QRectF inner = rect.adjusted(3, 0, -3, 0);
-            const QString shown = QFontMetricsF(f, &writer_)
-                                      .elidedText(cell.text, Qt::ElideRight, inner.width());
-            p_->drawText(inner, Qt::AlignVCenter | columns[first].align, shown);
+            p_->drawText(rect.adjusted(3, 2, -3, -2),
+                         Qt::AlignVCenter | Qt::TextWordWrap | columns[column].align, cell.text);
           }
-          x += w;
+          column += std::size_t(std::max(cell.span, 1));
         }
         p_->setPen(QPen(kRule, 0.3));
-        p_->drawLine(QPointF(kMargin, y_ + kRow), QPointF(width_ - kMargin, y_ + kRow));
+        p_->drawLine(QPointF(kMargin, y_ + rowHeight),
+                     QPointF(width_ - kMargin, y_ + rowHeight));
       }
-      y_ += kRow;
+      y_ += rowHeight;
     }
+  }
+
+  // A list item: the bullet, and its text wrapped beside it.
+  void bullet(const QString& text, const QFont& font) {
+    const QFontMetricsF fm(font, &writer_);
+    // The bullet goes with its text: room for all its lines first.
+    ensure(fm.boundingRect(QRectF(0, 0, contentWidth() - 12, 1e6), Qt::TextWordWrap, text)
+               .height());
+    if (p_) {
+      p_->setFont(font);
+      p_->setPen(kText);
+      p_->drawText(QPointF(kMargin + 2, y_ + fm.ascent()), QStringLiteral("•"));
+    }
+    paragraph(text, font, kText, 12);
   }
 
   // A block of fixed height drawn by `paint` into the content width.
@@ -374,12 +407,21 @@ void paintBar(QPainter& p, const QRectF& cell, const ResultRow& row, int languag
 void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_t index,
                 const std::optional<LimitReach>& reach, int language) {
   const CompareMeasurement& m = c.measurements[index];
-  p.setFont(reportFont(8, true));
+  const QFont titleFont = reportFont(8, true);
+  p.setFont(titleFont);
   p.setPen(kText);
+  // A long name is shortened, the number of results kept.
+  const QString count = QString::number(c.runs.size());
+  const QString whole = pick(reporttext::kChartTitle, language).arg(m.name, count);
+  const QFontMetricsF fm(titleFont, p.device());
+  QString title = whole;
+  if (fm.horizontalAdvance(whole) > area.width()) {
+    const double room = area.width() - fm.horizontalAdvance(whole) + fm.horizontalAdvance(m.name);
+    title = pick(reporttext::kChartTitle, language)
+                .arg(fm.elidedText(m.name, Qt::ElideRight, std::max(room, 20.0)), count);
+  }
   p.drawText(QRectF(area.left(), area.top(), area.width(), 12), Qt::AlignLeft | Qt::AlignVCenter,
-             pick(reporttext::kChartTitle, language)
-                 .arg(m.name)
-                 .arg(c.runs.size()));
+             title);
   const QRectF plot(area.left() + 62, area.top() + 18, area.width() - 74, area.height() - 40);
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (std::size_t r = 0; r < c.runs.size(); ++r)
@@ -806,7 +848,7 @@ class ReportPainter {
     pg_.ensure(3 * kRow);
     pg_.paragraph(t(reporttext::kActions), reportFont(10.5, true));
     pg_.space(3);
-    for (const QString& line : lines) pg_.paragraph(QStringLiteral("•  ") + line, reportFont(9));
+    for (const QString& line : lines) pg_.bullet(line, reportFont(9));
     pg_.space(kGap);
   }
 
