@@ -28,7 +28,8 @@ QByteArray resultPage(int segment, int visit) {
   QByteArray page =
       "<HTML><BODY><H1>BUS DIAGNOSTIC RESULT</H1>\r\n<H2>CAN HS - 500 kbit/s</H2>\r\n<H4 class=\"" +
       QByteArray(visit == kVisits - 1 && segment % 3 == 0 ? "red" : "green") +
-      "\">Bus verdict of segment " + QByteArray::number(segment + 1) + "</H4>\r\n<P>Date : " + day.toString("yyyy/MM/dd").toLatin1() +
+      "\">Bus verdict of segment " + QByteArray::number(segment + 1) +
+      "</H4>\r\n<P>Date : " + day.toString("yyyy/MM/dd").toLatin1() +
       " 09:00:00</P>\r\n<TABLE>\r\n<TBODY>\r\n";
   for (int r = 0; r < kRows; ++r) {
     // Every third measurement drifts up 0.01 µs a visit; the others wobble.
@@ -78,16 +79,17 @@ int main(int argc, char** argv) {
     ReportRequest request;
     request.site = QStringLiteral("Plant");
     const std::optional<Report> report = buildReport(reg, request, &error);
-    const std::optional<QByteArray> pdf = report ? reportPdf(*report, Paper::A4, &error)
-                                                 : std::nullopt;
+    const std::optional<QByteArray> pdf =
+        report ? reportPdf(*report, Paper::A4, &error) : std::nullopt;
     if (!pdf) {
       std::fprintf(stderr, "%s\n", qPrintable(error));
       return 1;
     }
     times.push_back(double(timer.nsecsElapsed()) / 1e6);
     size = pdf->size();
-    segmentsShown = int(std::count_if(report->segments.begin(), report->segments.end(),
-                                      [](const ReportSegment& s) { return s.current.has_value(); }));
+    segmentsShown =
+        int(std::count_if(report->segments.begin(), report->segments.end(),
+                          [](const ReportSegment& s) { return s.current.has_value(); }));
   }
   std::sort(times.begin(), times.end());
   const double median = times[times.size() / 2];

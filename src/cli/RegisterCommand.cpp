@@ -552,8 +552,8 @@ int checkCommand(const QStringList& args) {
 }  // namespace
 
 int runRegister(const QStringList& args) {
-  const QStringList commands = {"add",     "list",   "show",   "baseline",
-                                "compare", "export", "backup", "check", "report"};
+  const QStringList commands = {"add",    "list",   "show",  "baseline", "compare",
+                                "export", "backup", "check", "report"};
   if (const std::optional<int> end = checkGroup(
           QStringLiteral("register"), commands,
           QStringLiteral(

@@ -46,11 +46,11 @@ namespace {
 // and fonts given in points keep their size. Text stays vector whatever
 // the resolution.
 constexpr int kResolution = 72;
-constexpr double kMargin = 42;      // left and right, about 15 mm
-constexpr double kTop = 62;         // below the page header
-constexpr double kBottom = 46;      // above the page footer
-constexpr double kRow = 15;         // a table row
-constexpr double kGap = 10;         // between blocks
+constexpr double kMargin = 42;  // left and right, about 15 mm
+constexpr double kTop = 62;     // below the page header
+constexpr double kBottom = 46;  // above the page footer
+constexpr double kRow = 15;     // a table row
+constexpr double kGap = 10;     // between blocks
 constexpr double kChartHeight = 150;
 
 const QColor kText(0x20, 0x20, 0x20);
@@ -91,8 +91,8 @@ QString valueText(std::optional<double> value, const QString& unit) {
   QString prefix;
   if (isBaseUnit(unit) && v != 0 && std::isfinite(v)) {
     static const std::pair<double, const char16_t*> prefixes[] = {
-        {1e9, u"G"}, {1e6, u"M"}, {1e3, u"k"}, {1, u""}, {1e-3, u"m"}, {1e-6, u"µ"},
-        {1e-9, u"n"}, {1e-12, u"p"}};
+        {1e9, u"G"},  {1e6, u"M"},  {1e3, u"k"},  {1, u""},
+        {1e-3, u"m"}, {1e-6, u"µ"}, {1e-9, u"n"}, {1e-12, u"p"}};
     for (const auto& [factor, name] : prefixes) {
       if (std::fabs(v) >= factor * 0.9995 || factor == 1e-12) {
         v /= factor;
@@ -134,7 +134,7 @@ struct Cell {
   QColor fill;  // invalid: none
   bool bold = false;
   QColor colour = kText;
-  int span = 1;  // columns it covers
+  int span = 1;                                         // columns it covers
   std::function<void(QPainter&, const QRectF&)> paint;  // drawn instead of the text
 };
 
@@ -173,8 +173,8 @@ class Pages {
                    double x = 0, double width = -1) {
     if (width < 0) width = contentWidth() - x;
     const QFontMetricsF fm(font, &writer_);
-    const QRectF box = fm.boundingRect(QRectF(0, 0, width, 1e6),
-                                       Qt::TextWordWrap | Qt::AlignLeft, text);
+    const QRectF box =
+        fm.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft, text);
     const double h = std::max(box.height(), fm.height());
     ensure(h);
     if (p_) {
@@ -205,11 +205,11 @@ class Pages {
     const QFontMetricsF hm(headFont, &writer_);
     double headHeight = kRow;
     for (const Column& c : columns)
-      headHeight = std::max(
-          headHeight, hm.boundingRect(QRectF(0, 0, c.share * contentWidth() - 6, 1e6),
-                                      Qt::TextWordWrap, c.title)
-                              .height() +
-                          4);
+      headHeight =
+          std::max(headHeight, hm.boundingRect(QRectF(0, 0, c.share * contentWidth() - 6, 1e6),
+                                               Qt::TextWordWrap, c.title)
+                                       .height() +
+                                   4);
     auto head = [&] {
       if (p_) {
         double x = kMargin;
@@ -277,8 +277,7 @@ class Pages {
           column += std::size_t(std::max(cell.span, 1));
         }
         p_->setPen(QPen(kRule, 0.3));
-        p_->drawLine(QPointF(kMargin, y_ + rowHeight),
-                     QPointF(width_ - kMargin, y_ + rowHeight));
+        p_->drawLine(QPointF(kMargin, y_ + rowHeight), QPointF(width_ - kMargin, y_ + rowHeight));
       }
       y_ += rowHeight;
     }
@@ -288,8 +287,8 @@ class Pages {
   void bullet(const QString& text, const QFont& font) {
     const QFontMetricsF fm(font, &writer_);
     // The bullet goes with its text: room for all its lines first.
-    ensure(fm.boundingRect(QRectF(0, 0, contentWidth() - 12, 1e6), Qt::TextWordWrap, text)
-               .height());
+    ensure(
+        fm.boundingRect(QRectF(0, 0, contentWidth() - 12, 1e6), Qt::TextWordWrap, text).height());
     if (p_) {
       p_->setFont(font);
       p_->setPen(kText);
@@ -317,8 +316,9 @@ class Pages {
     const QFont font = reportFont(7.5);
     p_->setFont(font);
     p_->setPen(kGrey);
-    const QString left = (r_.companyName.isEmpty() ? QString() : r_.companyName + QStringLiteral(" · ")) +
-                         t(reporttext::kTitle) + QStringLiteral(" · ") + r_.site.name;
+    const QString left =
+        (r_.companyName.isEmpty() ? QString() : r_.companyName + QStringLiteral(" · ")) +
+        t(reporttext::kTitle) + QStringLiteral(" · ") + r_.site.name;
     const QRectF header(kMargin, 24, width_ - 2 * kMargin, 14);
     p_->drawText(header, Qt::AlignLeft | Qt::AlignVCenter, left);
     p_->drawText(header, Qt::AlignRight | Qt::AlignVCenter, visitText());
@@ -448,8 +448,8 @@ void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_
   const bool oneDate = t1 == t0;
   auto xAt = [&](std::size_t r) {
     if (oneDate) return plot.left() + plot.width() * (double(r) + 0.5) / double(c.runs.size());
-    return plot.left() + 8 + (plot.width() - 16) * double(c.runs[r].date.toMSecsSinceEpoch() - t0) /
-                                 span;
+    return plot.left() + 8 +
+           (plot.width() - 16) * double(c.runs[r].date.toMSecsSinceEpoch() - t0) / span;
   };
   auto yAt = [&](double v) { return plot.bottom() - (v - lo) / (hi - lo) * plot.height(); };
   // The band of each result, as a step between neighbours.
@@ -612,14 +612,13 @@ class ReportPainter {
       pg_.paragraph(t(reporttext::kNoSegmentMeasured), reportFont(9));
       pg_.space(kGap);
     }
-    const std::vector<Column> columns = {
-        {t(reporttext::kSegment), 0.17},
-        {t(reporttext::kBus), 0.21},
-        {t(reporttext::kVerdictNow), 0.16, Qt::AlignHCenter},
-        {t(reporttext::kVerdictBaseline), 0.16, Qt::AlignHCenter},
-        {t(reporttext::kFailedRows), 0.09, Qt::AlignRight},
-        {t(reporttext::kWarningRows), 0.10, Qt::AlignRight},
-        {t(reporttext::kShrunkMargins), 0.11, Qt::AlignRight}};
+    const std::vector<Column> columns = {{t(reporttext::kSegment), 0.17},
+                                         {t(reporttext::kBus), 0.21},
+                                         {t(reporttext::kVerdictNow), 0.16, Qt::AlignHCenter},
+                                         {t(reporttext::kVerdictBaseline), 0.16, Qt::AlignHCenter},
+                                         {t(reporttext::kFailedRows), 0.09, Qt::AlignRight},
+                                         {t(reporttext::kWarningRows), 0.10, Qt::AlignRight},
+                                         {t(reporttext::kShrunkMargins), 0.11, Qt::AlignRight}};
     pg_.table(columns, r_.segments.size(), [&](std::size_t i) {
       const ReportSegment& s = r_.segments[i];
       std::vector<Cell> cells;
@@ -664,16 +663,17 @@ class ReportPainter {
     const ResultTable& table = s.runs[now].table;
     pg_.heading(pick(reporttext::kSegmentHeading, r_.language).arg(s.segment.name, s.segment.bus),
                 13);
-    pg_.paragraph(pick(reporttext::kResultOf, r_.language).arg(entry.fileName, dateText(entry.date)) +
-                      (entry.instrument.isEmpty()
-                           ? QString()
-                           : QStringLiteral(" · ") +
-                                 pick(reporttext::kInstrumentLine, r_.language)
-                                     .arg(entry.instrument.model, entry.instrument.serial)),
-                  reportFont(9));
+    pg_.paragraph(
+        pick(reporttext::kResultOf, r_.language).arg(entry.fileName, dateText(entry.date)) +
+            (entry.instrument.isEmpty()
+                 ? QString()
+                 : QStringLiteral(" · ") +
+                       pick(reporttext::kInstrumentLine, r_.language)
+                           .arg(entry.instrument.model, entry.instrument.serial)),
+        reportFont(9));
     if (s.visitResults > 1)
-      pg_.paragraph(pick(reporttext::kMoreResults, r_.language).arg(s.visitResults),
-                    reportFont(8), kGrey);
+      pg_.paragraph(pick(reporttext::kMoreResults, r_.language).arg(s.visitResults), reportFont(8),
+                    kGrey);
     pg_.space(4);
     // The verdict: its colour, its word and the instrument's sentence.
     const Status verdict = table.verdictColour;
@@ -749,10 +749,10 @@ class ReportPainter {
     }
     const std::size_t then = baseline ? *s.baseline : *s.previous;
     pg_.ensure(4 * kRow);
-    pg_.paragraph(pick(baseline ? reporttext::kSinceBaseline : reporttext::kSincePrevious,
-                       r_.language)
-                      .arg(dateText(s.entries[then].date)),
-                  sub);
+    pg_.paragraph(
+        pick(baseline ? reporttext::kSinceBaseline : reporttext::kSincePrevious, r_.language)
+            .arg(dateText(s.entries[then].date)),
+        sub);
     pg_.space(3);
     const std::vector<ReportChange>& list = baseline ? s.sinceBaseline : s.sincePrevious;
     const std::vector<Column> columns = {{t(reporttext::kMeasurement), 0.24},
@@ -856,8 +856,7 @@ class ReportPainter {
     if (std::none_of(s.reaches.begin(), s.reaches.end(),
                      [](const std::optional<LimitReach>& r) { return r.has_value(); }))
       return;
-    pg_.paragraph(QStringLiteral("¹ ") + limitReachMethodText(r_.language), reportFont(7),
-                  kGrey);
+    pg_.paragraph(QStringLiteral("¹ ") + limitReachMethodText(r_.language), reportFont(7), kGrey);
   }
 
   void signature() {
@@ -892,9 +891,9 @@ class ReportPainter {
 void setUpWriter(QPdfWriter& writer, const Report& report, Paper paper) {
   writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
   writer.setResolution(kResolution);
-  writer.setPageLayout(QPageLayout(
-      QPageSize(paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-      QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+  writer.setPageLayout(
+      QPageLayout(QPageSize(paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
+                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
   writer.setTitle(pick(reporttext::kTitle, report.language) + QStringLiteral(" — ") +
                   report.site.name);
   writer.setCreator(QStringLiteral("KARVEL"));
