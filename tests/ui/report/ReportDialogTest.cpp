@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 
+#include "support/AccessibilityAudit.h"
 #include "ui/register/RegisterUiFixture.h"
 #include "ui/report/ReportDialog.h"
 
@@ -74,4 +76,29 @@ TEST_F(ReportDialogTest, ProposesTheVisitWritesTheChosenLanguageAndKeepsTheCompa
   EXPECT_FALSE(w->makeReport([](ReportDialog&) { return false; }));
   EXPECT_EQ(ui.fileRequests.size(), 1);
   EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(ReportDialogTest, TheDialogIsNamedAndHasOneDefaultButtonInEveryLanguage) {
+  std::vector<RegisterSite> sites(2);
+  sites[0].name = "North";
+  sites[0].customer = "Acme";
+  sites[1].name = "South";
+  for (int language = French; language <= Italian; ++language) {
+    SCOPED_TRACE(testing::Message() << "language " << language);
+    state.language = language;
+    ReportDialog d(state, sites, ui::ReportChoice{"South", {}, {}, "Ana", language, {}, {}},
+                   [](const QString&) { return QDate(2026, 11, 5); });
+    d.show();
+    EXPECT_EQ(joinProblems(auditAccessibility(&d)), "");
+    EXPECT_EQ(joinProblems(auditFocusChain(&d)), "");
+    EXPECT_EQ(d.siteBox()->currentText(), "South");
+    EXPECT_EQ(d.toDate()->date(), QDate(2026, 11, 5));
+    int defaults = 0;
+    for (QPushButton* b : d.findChildren<QPushButton*>()) defaults += b->isDefault();
+    EXPECT_EQ(defaults, 1);
+    EXPECT_TRUE(d.makeButton()->isDefault());
+    // A first day after the last moves the last along: never a reversed visit.
+    d.fromDate()->setDate(QDate(2026, 11, 9));
+    EXPECT_EQ(d.toDate()->date(), QDate(2026, 11, 9));
+  }
 }
