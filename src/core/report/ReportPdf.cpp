@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -169,21 +170,47 @@ class Pages {
   double y() const { return y_; }
 
   // Wrapped text across the content width (or from `x` on); returns its height.
+  // Text of any length, wrapped line by line: a long note goes on over as
+  // many pages as it needs.
   double paragraph(const QString& text, const QFont& font, const QColor& colour = kText,
                    double x = 0, double width = -1) {
     if (width < 0) width = contentWidth() - x;
-    const QFontMetricsF fm(font, &writer_);
-    const QRectF box =
-        fm.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft, text);
-    const double h = std::max(box.height(), fm.height());
-    ensure(h);
-    if (p_) {
-      p_->setFont(font);
-      p_->setPen(colour);
-      p_->drawText(QRectF(kMargin + x, y_, width, h), Qt::TextWordWrap | Qt::AlignLeft, text);
+    const double lineHeight = QFontMetricsF(font, &writer_).height();
+    double height = 0;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& piece : text.split(u'\n')) {
+      QTextLayout layout(piece, font, &writer_);
+      layout.setTextOption(option);
+      layout.beginLayout();
+      std::vector<QTextLine> lines;
+      for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.push_back(line);
+      }
+      layout.endLayout();
+      if (lines.empty()) {
+        ensure(lineHeight);
+        y_ += lineHeight;
+        height += lineHeight;
+        continue;
+      }
+      for (QTextLine& line : lines) {
+        const double h = std::max(line.height(), lineHeight);
+        // A page turned inside a paragraph counts from the new page's top.
+        if (y_ + h > height_ - kBottom) {
+          newPage();
+          height = 0;
+        }
+        if (p_) {
+          p_->setPen(colour);
+          line.draw(p_, QPointF(kMargin + x - line.position().x(), y_ - line.position().y()));
+        }
+        y_ += h;
+        height += h;
+      }
     }
-    y_ += h;
-    return h;
+    return height;
   }
 
   void heading(const QString& text, double size) {
@@ -320,7 +347,11 @@ class Pages {
         (r_.companyName.isEmpty() ? QString() : r_.companyName + QStringLiteral(" · ")) +
         t(reporttext::kTitle) + QStringLiteral(" · ") + r_.site.name;
     const QRectF header(kMargin, 24, width_ - 2 * kMargin, 14);
-    p_->drawText(header, Qt::AlignLeft | Qt::AlignVCenter, left);
+    // The visit's dates always show; a long site name gives way to them.
+    const QFontMetricsF fm(font, &writer_);
+    const double room = header.width() - fm.horizontalAdvance(visitText()) - 12;
+    p_->drawText(header, Qt::AlignLeft | Qt::AlignVCenter,
+                 fm.elidedText(left, Qt::ElideRight, std::max(room, 40.0)));
     p_->drawText(header, Qt::AlignRight | Qt::AlignVCenter, visitText());
     p_->setPen(QPen(kRule, 0.6));
     p_->drawLine(QPointF(kMargin, 40), QPointF(width_ - kMargin, 40));
@@ -600,7 +631,13 @@ class ReportPainter {
                          .arg(i.model.isEmpty() ? t(reporttext::kUnknown) : i.model,
                               i.serial.isEmpty() ? t(reporttext::kUnknown) : i.serial);
     field(reporttext::kInstrument, instruments.join(u'\n'));
-    if (!r_.site.notes.trimmed().isEmpty()) field(reporttext::kSiteNotes, r_.site.notes.trimmed());
+    if (!r_.site.notes.trimmed().isEmpty()) {
+      // Notes may run long: below the fields, at full width.
+      pg_.space(kGap);
+      pg_.paragraph(t(reporttext::kSiteNotes), reportFont(10, true));
+      pg_.space(3);
+      pg_.paragraph(r_.site.notes.trimmed(), reportFont(10));
+    }
     pg_.space(kGap * 2);
   }
 

@@ -263,6 +263,24 @@ TEST_F(ReportFixture, LetterPagesDatesAndRefusals) {
   EXPECT_FALSE(QFile::exists(dir.filePath("x.pdf")));
 }
 
+TEST_F(ReportFixture, ANoteLongerThanAPageGoesOnOverThePagesWhole) {
+  QStringList sentences;
+  for (int i = 1; i <= 150; ++i)
+    sentences << QStringLiteral("Check %1: the far terminator was tightened.").arg(i);
+  ASSERT_EQ(cli({"register", "add",
+                 writeResult(dir, "B2.HTM", visitResult(11, 24, "52.0", "green", true)), "--site",
+                 "Mill", "--segment", "Boiler", "--note", sentences.join(u' ')})
+                .code,
+            0);
+  const QString pdf = dir.filePath("long.pdf");
+  ASSERT_EQ(report(pdf).code, 0);
+  const QString all = text(pdf).simplified();
+  for (int i : {1, 75, 150})
+    EXPECT_TRUE(all.contains(QStringLiteral("Check %1: the far terminator").arg(i))) << i;
+  // Word by word: a page break puts the header and the footer between two.
+  EXPECT_EQ(all.count("tightened"), 150);
+}
+
 TEST_F(ReportFixture, CompareJsonGivesTheLimitDate) {
   const CliRun run =
       cli({"register", "compare", "--site", "Mill", "--segment", "Press line", "--format", "json"});
