@@ -23,7 +23,8 @@ else()
   # (Qt PDF among them: libqt6pdf6, libqt6pdfwidgets6; Qt Charts: libqt6charts6).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # Qt SQL loads its SQLite driver as a plug-in, which dpkg-shlibdeps cannot see.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+  # The maintenance report embeds DejaVu Sans, found by name through fontconfig.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-dejavu-core")
   # Help documents and exported workbooks are opened with the desktop's own
   # applications; without a PDF viewer the program shows the help itself.
   # A register on a PostgreSQL server needs Qt's QPSQL plug-in (the program

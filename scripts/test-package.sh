@@ -248,6 +248,11 @@ picture=$(sed -n 's/^picture\t//p' "$work/show")
   fail "register add made no register in ~/.local/share/karvel"
 "${as_user[@]}" karvel-cli register list --format json | grep -q '"file": "LIN_PASS.HTM"' ||
   fail "register list does not show the filed result"
+# The report paints with the installed fonts on the offscreen platform (no
+# display): a PDF whose text names the site.
+env -u DISPLAY "${as_user[@]}" karvel-cli register report --site Plant "$home/plant.pdf" ||
+  fail "karvel-cli register report"
+pdftotext "$home/plant.pdf" - | grep -q Plant || fail "the report's text does not name the site"
 
 step "karvel-sim and karvel-cli over TCP"
 "${as_user[@]}" karvel-sim --tcp 0 --files /usr/share/karvel/samples/RQ6102 >"$home/sim.out" 2>&1 </dev/null &

@@ -58,12 +58,11 @@ int runRegisterReport(const QStringList& args) {
                                     QStringLiteral("DATE")));
   line.addOption(QCommandLineOption(
       QStringLiteral("technician"),
-      QStringLiteral("Who made the visit (default: who filed its results)."),
-      QStringLiteral("T")));
-  line.addOption(QCommandLineOption(
-      QStringLiteral("register"),
-      QStringLiteral("The register file (default: the one the windows use)."),
-      QStringLiteral("PATH")));
+      QStringLiteral("Who made the visit (default: who filed its results)."), QStringLiteral("T")));
+  line.addOption(
+      QCommandLineOption(QStringLiteral("register"),
+                         QStringLiteral("The register file (default: the one the windows use)."),
+                         QStringLiteral("PATH")));
   line.addLanguageOption();
   if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
   const int language = line.language(English);

@@ -107,15 +107,15 @@ void showCsv(const Comparison& c) {
 QJsonValue limitReachJson(const Comparison& c, std::size_t index) {
   const std::optional<LimitReach> reach = limitReach(c, index);
   if (!reach) return QJsonValue();
-  return QJsonObject{{"date", reach->date.toString(Qt::ISODate)},
-                     {"limit", reach->towardsMaximum ? QStringLiteral("maximum")
-                                                     : QStringLiteral("minimum")},
-                     {"limit_value", reach->limit},
-                     {"slope_per_day", reach->slopePerDay},
-                     {"r_squared", reach->rSquared},
-                     {"points", reach->points},
-                     {"already_reached", reach->alreadyReached},
-                     {"method", QStringLiteral("least squares over the result dates")}};
+  return QJsonObject{
+      {"date", reach->date.toString(Qt::ISODate)},
+      {"limit", reach->towardsMaximum ? QStringLiteral("maximum") : QStringLiteral("minimum")},
+      {"limit_value", reach->limit},
+      {"slope_per_day", reach->slopePerDay},
+      {"r_squared", reach->rSquared},
+      {"points", reach->points},
+      {"already_reached", reach->alreadyReached},
+      {"method", QStringLiteral("least squares over the result dates")}};
 }
 
 void showJson(const Comparison& c) {

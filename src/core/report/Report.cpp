@@ -98,8 +98,8 @@ void readLogo(const QString& path, Report& report) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     // A picture that claims a huge size is refused before it is decoded.
-    if (reader.size().isValid() && qint64(reader.size().width()) * reader.size().height() >
-                                       qint64(8000) * 8000)
+    if (reader.size().isValid() &&
+        qint64(reader.size().width()) * reader.size().height() > qint64(8000) * 8000)
       why = pick(reporttext::kLogoNotImage, language);
     else if (!reader.read(&report.logo))
       why = pick(reporttext::kLogoNotImage, language);
@@ -243,8 +243,8 @@ std::optional<Report> buildReport(Register& reg, const ReportRequest& request, Q
     }
     report.segments.push_back(std::move(s));
   }
-  report.technician = request.technician.isEmpty() ? technicians.join(QStringLiteral(", "))
-                                                    : request.technician;
+  report.technician =
+      request.technician.isEmpty() ? technicians.join(QStringLiteral(", ")) : request.technician;
   report.companyName = request.companyName;
   readLogo(request.logoPath, report);
   return report;

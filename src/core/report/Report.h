@@ -19,7 +19,7 @@ class Register;
 
 struct ReportRequest {
   QString site;
-  QDate from, to;  // invalid: the default visit (see defaultVisitDay)
+  QDate from, to;      // invalid: the default visit (see defaultVisitDay)
   QString technician;  // empty: those who filed the visit's results
   int language = 1;
   QString companyName;
@@ -41,8 +41,8 @@ struct ReportChange {
 
 struct ReportSegment {
   RegisterSegment segment;
-  std::vector<RegisterEntry> entries;  // every result of the segment, by date
-  std::vector<CompareRun> runs;        // the same, read (one per entry)
+  std::vector<RegisterEntry> entries;   // every result of the segment, by date
+  std::vector<CompareRun> runs;         // the same, read (one per entry)
   std::optional<std::size_t> current;   // the visit's last result; none: not measured
   int visitResults = 0;                 // how many results the visit filed
   std::optional<std::size_t> baseline;  // the segment's baseline

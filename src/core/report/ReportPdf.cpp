@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -46,11 +47,11 @@ namespace {
 // and fonts given in points keep their size. Text stays vector whatever
 // the resolution.
 constexpr int kResolution = 72;
-constexpr double kMargin = 42;      // left and right, about 15 mm
-constexpr double kTop = 62;         // below the page header
-constexpr double kBottom = 46;      // above the page footer
-constexpr double kRow = 15;         // a table row
-constexpr double kGap = 10;         // between blocks
+constexpr double kMargin = 42;  // left and right, about 15 mm
+constexpr double kTop = 62;     // below the page header
+constexpr double kBottom = 46;  // above the page footer
+constexpr double kRow = 15;     // a table row
+constexpr double kGap = 10;     // between blocks
 constexpr double kChartHeight = 150;
 
 const QColor kText(0x20, 0x20, 0x20);
@@ -91,8 +92,8 @@ QString valueText(std::optional<double> value, const QString& unit) {
   QString prefix;
   if (isBaseUnit(unit) && v != 0 && std::isfinite(v)) {
     static const std::pair<double, const char16_t*> prefixes[] = {
-        {1e9, u"G"}, {1e6, u"M"}, {1e3, u"k"}, {1, u""}, {1e-3, u"m"}, {1e-6, u"µ"},
-        {1e-9, u"n"}, {1e-12, u"p"}};
+        {1e9, u"G"},  {1e6, u"M"},  {1e3, u"k"},  {1, u""},
+        {1e-3, u"m"}, {1e-6, u"µ"}, {1e-9, u"n"}, {1e-12, u"p"}};
     for (const auto& [factor, name] : prefixes) {
       if (std::fabs(v) >= factor * 0.9995 || factor == 1e-12) {
         v /= factor;
@@ -134,7 +135,7 @@ struct Cell {
   QColor fill;  // invalid: none
   bool bold = false;
   QColor colour = kText;
-  int span = 1;  // columns it covers
+  int span = 1;                                         // columns it covers
   std::function<void(QPainter&, const QRectF&)> paint;  // drawn instead of the text
 };
 
@@ -169,21 +170,47 @@ class Pages {
   double y() const { return y_; }
 
   // Wrapped text across the content width (or from `x` on); returns its height.
+  // Text of any length, wrapped line by line: a long note goes on over as
+  // many pages as it needs.
   double paragraph(const QString& text, const QFont& font, const QColor& colour = kText,
                    double x = 0, double width = -1) {
     if (width < 0) width = contentWidth() - x;
-    const QFontMetricsF fm(font, &writer_);
-    const QRectF box = fm.boundingRect(QRectF(0, 0, width, 1e6),
-                                       Qt::TextWordWrap | Qt::AlignLeft, text);
-    const double h = std::max(box.height(), fm.height());
-    ensure(h);
-    if (p_) {
-      p_->setFont(font);
-      p_->setPen(colour);
-      p_->drawText(QRectF(kMargin + x, y_, width, h), Qt::TextWordWrap | Qt::AlignLeft, text);
+    const double lineHeight = QFontMetricsF(font, &writer_).height();
+    double height = 0;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& piece : text.split(u'\n')) {
+      QTextLayout layout(piece, font, &writer_);
+      layout.setTextOption(option);
+      layout.beginLayout();
+      std::vector<QTextLine> lines;
+      for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.push_back(line);
+      }
+      layout.endLayout();
+      if (lines.empty()) {
+        ensure(lineHeight);
+        y_ += lineHeight;
+        height += lineHeight;
+        continue;
+      }
+      for (QTextLine& line : lines) {
+        const double h = std::max(line.height(), lineHeight);
+        // A page turned inside a paragraph counts from the new page's top.
+        if (y_ + h > height_ - kBottom) {
+          newPage();
+          height = 0;
+        }
+        if (p_) {
+          p_->setPen(colour);
+          line.draw(p_, QPointF(kMargin + x - line.position().x(), y_ - line.position().y()));
+        }
+        y_ += h;
+        height += h;
+      }
     }
-    y_ += h;
-    return h;
+    return height;
   }
 
   void heading(const QString& text, double size) {
@@ -205,11 +232,11 @@ class Pages {
     const QFontMetricsF hm(headFont, &writer_);
     double headHeight = kRow;
     for (const Column& c : columns)
-      headHeight = std::max(
-          headHeight, hm.boundingRect(QRectF(0, 0, c.share * contentWidth() - 6, 1e6),
-                                      Qt::TextWordWrap, c.title)
-                              .height() +
-                          4);
+      headHeight =
+          std::max(headHeight, hm.boundingRect(QRectF(0, 0, c.share * contentWidth() - 6, 1e6),
+                                               Qt::TextWordWrap, c.title)
+                                       .height() +
+                                   4);
     auto head = [&] {
       if (p_) {
         double x = kMargin;
@@ -228,41 +255,73 @@ class Pages {
     ensure(headHeight + kRow);
     head();
     const QFont font = reportFont(8), bold = reportFont(8, true);
+    const QFontMetricsF plain(font, &writer_), strong(bold, &writer_);
+    // Each cell's place: the columns it covers.
+    auto placeCells = [&](const std::vector<Cell>& cells) {
+      std::vector<std::pair<double, double>> places;  // left, width
+      double x = kMargin;
+      for (std::size_t c = 0, k = 0; c < columns.size() && k < cells.size(); ++k) {
+        double w = 0;
+        for (int n = 0; n < std::max(cells[k].span, 1) && c < columns.size(); ++n, ++c)
+          w += columns[c].share * contentWidth();
+        places.emplace_back(x, w);
+        x += w;
+      }
+      return places;
+    };
     for (std::size_t i = 0; i < rows; ++i) {
-      if (y_ + kRow > height_ - kBottom) {
+      const std::vector<Cell> cells = cellsOf(i);
+      const std::vector<std::pair<double, double>> places = placeCells(cells);
+      // A long name or a list of flags wraps: the row grows, nothing is cut.
+      double rowHeight = kRow;
+      for (std::size_t k = 0; k < places.size(); ++k) {
+        if (cells[k].paint || cells[k].text.isEmpty()) continue;
+        const QFontMetricsF& fm = cells[k].bold ? strong : plain;
+        rowHeight = std::max(rowHeight, fm.boundingRect(QRectF(0, 0, places[k].second - 6, 1e6),
+                                                        Qt::TextWordWrap, cells[k].text)
+                                                .height() +
+                                            4);
+      }
+      if (y_ + rowHeight > height_ - kBottom) {
         newPage();
         head();
       }
       if (p_) {
-        const std::vector<Cell> cells = cellsOf(i);
-        if (i % 2 == 1) p_->fillRect(QRectF(kMargin, y_, contentWidth(), kRow), kStripe);
-        double x = kMargin;
-        for (std::size_t c = 0, k = 0; c < columns.size() && k < cells.size(); ++k) {
+        if (i % 2 == 1) p_->fillRect(QRectF(kMargin, y_, contentWidth(), rowHeight), kStripe);
+        std::size_t column = 0;
+        for (std::size_t k = 0; k < places.size(); ++k) {
           const Cell& cell = cells[k];
-          double w = 0;
-          const std::size_t first = c;
-          for (int n = 0; n < std::max(cell.span, 1) && c < columns.size(); ++n, ++c)
-            w += columns[c].share * contentWidth();
-          const QRectF rect(x, y_, w, kRow);
+          const QRectF rect(places[k].first, y_, places[k].second, rowHeight);
           if (cell.fill.isValid()) p_->fillRect(rect.adjusted(1, 1, -1, -1), cell.fill);
           if (cell.paint) {
-            cell.paint(*p_, rect);
+            cell.paint(*p_, QRectF(rect.left(), rect.center().y() - kRow / 2, rect.width(), kRow));
           } else {
-            const QFont& f = cell.bold ? bold : font;
-            p_->setFont(f);
+            p_->setFont(cell.bold ? bold : font);
             p_->setPen(cell.colour);
-            const QRectF inner = rect.adjusted(3, 0, -3, 0);
-            const QString shown = QFontMetricsF(f, &writer_)
-                                      .elidedText(cell.text, Qt::ElideRight, inner.width());
-            p_->drawText(inner, Qt::AlignVCenter | columns[first].align, shown);
+            p_->drawText(rect.adjusted(3, 2, -3, -2),
+                         Qt::AlignVCenter | Qt::TextWordWrap | columns[column].align, cell.text);
           }
-          x += w;
+          column += std::size_t(std::max(cell.span, 1));
         }
         p_->setPen(QPen(kRule, 0.3));
-        p_->drawLine(QPointF(kMargin, y_ + kRow), QPointF(width_ - kMargin, y_ + kRow));
+        p_->drawLine(QPointF(kMargin, y_ + rowHeight), QPointF(width_ - kMargin, y_ + rowHeight));
       }
-      y_ += kRow;
+      y_ += rowHeight;
     }
+  }
+
+  // A list item: the bullet, and its text wrapped beside it.
+  void bullet(const QString& text, const QFont& font) {
+    const QFontMetricsF fm(font, &writer_);
+    // The bullet goes with its text: room for all its lines first.
+    ensure(
+        fm.boundingRect(QRectF(0, 0, contentWidth() - 12, 1e6), Qt::TextWordWrap, text).height());
+    if (p_) {
+      p_->setFont(font);
+      p_->setPen(kText);
+      p_->drawText(QPointF(kMargin + 2, y_ + fm.ascent()), QStringLiteral("•"));
+    }
+    paragraph(text, font, kText, 12);
   }
 
   // A block of fixed height drawn by `paint` into the content width.
@@ -284,10 +343,15 @@ class Pages {
     const QFont font = reportFont(7.5);
     p_->setFont(font);
     p_->setPen(kGrey);
-    const QString left = (r_.companyName.isEmpty() ? QString() : r_.companyName + QStringLiteral(" · ")) +
-                         t(reporttext::kTitle) + QStringLiteral(" · ") + r_.site.name;
+    const QString left =
+        (r_.companyName.isEmpty() ? QString() : r_.companyName + QStringLiteral(" · ")) +
+        t(reporttext::kTitle) + QStringLiteral(" · ") + r_.site.name;
     const QRectF header(kMargin, 24, width_ - 2 * kMargin, 14);
-    p_->drawText(header, Qt::AlignLeft | Qt::AlignVCenter, left);
+    // The visit's dates always show; a long site name gives way to them.
+    const QFontMetricsF fm(font, &writer_);
+    const double room = header.width() - fm.horizontalAdvance(visitText()) - 12;
+    p_->drawText(header, Qt::AlignLeft | Qt::AlignVCenter,
+                 fm.elidedText(left, Qt::ElideRight, std::max(room, 40.0)));
     p_->drawText(header, Qt::AlignRight | Qt::AlignVCenter, visitText());
     p_->setPen(QPen(kRule, 0.6));
     p_->drawLine(QPointF(kMargin, 40), QPointF(width_ - kMargin, 40));
@@ -374,12 +438,21 @@ void paintBar(QPainter& p, const QRectF& cell, const ResultRow& row, int languag
 void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_t index,
                 const std::optional<LimitReach>& reach, int language) {
   const CompareMeasurement& m = c.measurements[index];
-  p.setFont(reportFont(8, true));
+  const QFont titleFont = reportFont(8, true);
+  p.setFont(titleFont);
   p.setPen(kText);
+  // A long name is shortened, the number of results kept.
+  const QString count = QString::number(c.runs.size());
+  const QString whole = pick(reporttext::kChartTitle, language).arg(m.name, count);
+  const QFontMetricsF fm(titleFont, p.device());
+  QString title = whole;
+  if (fm.horizontalAdvance(whole) > area.width()) {
+    const double room = area.width() - fm.horizontalAdvance(whole) + fm.horizontalAdvance(m.name);
+    title = pick(reporttext::kChartTitle, language)
+                .arg(fm.elidedText(m.name, Qt::ElideRight, std::max(room, 20.0)), count);
+  }
   p.drawText(QRectF(area.left(), area.top(), area.width(), 12), Qt::AlignLeft | Qt::AlignVCenter,
-             pick(reporttext::kChartTitle, language)
-                 .arg(m.name)
-                 .arg(c.runs.size()));
+             title);
   const QRectF plot(area.left() + 62, area.top() + 18, area.width() - 74, area.height() - 40);
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (std::size_t r = 0; r < c.runs.size(); ++r)
@@ -406,8 +479,8 @@ void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_
   const bool oneDate = t1 == t0;
   auto xAt = [&](std::size_t r) {
     if (oneDate) return plot.left() + plot.width() * (double(r) + 0.5) / double(c.runs.size());
-    return plot.left() + 8 + (plot.width() - 16) * double(c.runs[r].date.toMSecsSinceEpoch() - t0) /
-                                 span;
+    return plot.left() + 8 +
+           (plot.width() - 16) * double(c.runs[r].date.toMSecsSinceEpoch() - t0) / span;
   };
   auto yAt = [&](double v) { return plot.bottom() - (v - lo) / (hi - lo) * plot.height(); };
   // The band of each result, as a step between neighbours.
@@ -558,7 +631,13 @@ class ReportPainter {
                          .arg(i.model.isEmpty() ? t(reporttext::kUnknown) : i.model,
                               i.serial.isEmpty() ? t(reporttext::kUnknown) : i.serial);
     field(reporttext::kInstrument, instruments.join(u'\n'));
-    if (!r_.site.notes.trimmed().isEmpty()) field(reporttext::kSiteNotes, r_.site.notes.trimmed());
+    if (!r_.site.notes.trimmed().isEmpty()) {
+      // Notes may run long: below the fields, at full width.
+      pg_.space(kGap);
+      pg_.paragraph(t(reporttext::kSiteNotes), reportFont(10, true));
+      pg_.space(3);
+      pg_.paragraph(r_.site.notes.trimmed(), reportFont(10));
+    }
     pg_.space(kGap * 2);
   }
 
@@ -570,14 +649,13 @@ class ReportPainter {
       pg_.paragraph(t(reporttext::kNoSegmentMeasured), reportFont(9));
       pg_.space(kGap);
     }
-    const std::vector<Column> columns = {
-        {t(reporttext::kSegment), 0.17},
-        {t(reporttext::kBus), 0.21},
-        {t(reporttext::kVerdictNow), 0.16, Qt::AlignHCenter},
-        {t(reporttext::kVerdictBaseline), 0.16, Qt::AlignHCenter},
-        {t(reporttext::kFailedRows), 0.09, Qt::AlignRight},
-        {t(reporttext::kWarningRows), 0.10, Qt::AlignRight},
-        {t(reporttext::kShrunkMargins), 0.11, Qt::AlignRight}};
+    const std::vector<Column> columns = {{t(reporttext::kSegment), 0.17},
+                                         {t(reporttext::kBus), 0.21},
+                                         {t(reporttext::kVerdictNow), 0.16, Qt::AlignHCenter},
+                                         {t(reporttext::kVerdictBaseline), 0.16, Qt::AlignHCenter},
+                                         {t(reporttext::kFailedRows), 0.09, Qt::AlignRight},
+                                         {t(reporttext::kWarningRows), 0.10, Qt::AlignRight},
+                                         {t(reporttext::kShrunkMargins), 0.11, Qt::AlignRight}};
     pg_.table(columns, r_.segments.size(), [&](std::size_t i) {
       const ReportSegment& s = r_.segments[i];
       std::vector<Cell> cells;
@@ -622,16 +700,17 @@ class ReportPainter {
     const ResultTable& table = s.runs[now].table;
     pg_.heading(pick(reporttext::kSegmentHeading, r_.language).arg(s.segment.name, s.segment.bus),
                 13);
-    pg_.paragraph(pick(reporttext::kResultOf, r_.language).arg(entry.fileName, dateText(entry.date)) +
-                      (entry.instrument.isEmpty()
-                           ? QString()
-                           : QStringLiteral(" · ") +
-                                 pick(reporttext::kInstrumentLine, r_.language)
-                                     .arg(entry.instrument.model, entry.instrument.serial)),
-                  reportFont(9));
+    pg_.paragraph(
+        pick(reporttext::kResultOf, r_.language).arg(entry.fileName, dateText(entry.date)) +
+            (entry.instrument.isEmpty()
+                 ? QString()
+                 : QStringLiteral(" · ") +
+                       pick(reporttext::kInstrumentLine, r_.language)
+                           .arg(entry.instrument.model, entry.instrument.serial)),
+        reportFont(9));
     if (s.visitResults > 1)
-      pg_.paragraph(pick(reporttext::kMoreResults, r_.language).arg(s.visitResults),
-                    reportFont(8), kGrey);
+      pg_.paragraph(pick(reporttext::kMoreResults, r_.language).arg(s.visitResults), reportFont(8),
+                    kGrey);
     pg_.space(4);
     // The verdict: its colour, its word and the instrument's sentence.
     const Status verdict = table.verdictColour;
@@ -707,10 +786,10 @@ class ReportPainter {
     }
     const std::size_t then = baseline ? *s.baseline : *s.previous;
     pg_.ensure(4 * kRow);
-    pg_.paragraph(pick(baseline ? reporttext::kSinceBaseline : reporttext::kSincePrevious,
-                       r_.language)
-                      .arg(dateText(s.entries[then].date)),
-                  sub);
+    pg_.paragraph(
+        pick(baseline ? reporttext::kSinceBaseline : reporttext::kSincePrevious, r_.language)
+            .arg(dateText(s.entries[then].date)),
+        sub);
     pg_.space(3);
     const std::vector<ReportChange>& list = baseline ? s.sinceBaseline : s.sincePrevious;
     const std::vector<Column> columns = {{t(reporttext::kMeasurement), 0.24},
@@ -806,7 +885,7 @@ class ReportPainter {
     pg_.ensure(3 * kRow);
     pg_.paragraph(t(reporttext::kActions), reportFont(10.5, true));
     pg_.space(3);
-    for (const QString& line : lines) pg_.paragraph(QStringLiteral("•  ") + line, reportFont(9));
+    for (const QString& line : lines) pg_.bullet(line, reportFont(9));
     pg_.space(kGap);
   }
 
@@ -814,8 +893,7 @@ class ReportPainter {
     if (std::none_of(s.reaches.begin(), s.reaches.end(),
                      [](const std::optional<LimitReach>& r) { return r.has_value(); }))
       return;
-    pg_.paragraph(QStringLiteral("¹ ") + limitReachMethodText(r_.language), reportFont(7),
-                  kGrey);
+    pg_.paragraph(QStringLiteral("¹ ") + limitReachMethodText(r_.language), reportFont(7), kGrey);
   }
 
   void signature() {
@@ -850,9 +928,9 @@ class ReportPainter {
 void setUpWriter(QPdfWriter& writer, const Report& report, Paper paper) {
   writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
   writer.setResolution(kResolution);
-  writer.setPageLayout(QPageLayout(
-      QPageSize(paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-      QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+  writer.setPageLayout(
+      QPageLayout(QPageSize(paper == Paper::Letter ? QPageSize::Letter : QPageSize::A4),
+                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
   writer.setTitle(pick(reporttext::kTitle, report.language) + QStringLiteral(" — ") +
                   report.site.name);
   writer.setCreator(QStringLiteral("KARVEL"));

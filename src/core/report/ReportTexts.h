@@ -6,9 +6,8 @@
 
 namespace karvel::reporttext {
 
-inline constexpr Text5 kTitle = {"Rapport de maintenance", "Maintenance report",
-                                 "Wartungsbericht", "Informe de mantenimiento",
-                                 "Rapporto di manutenzione"};
+inline constexpr Text5 kTitle = {"Rapport de maintenance", "Maintenance report", "Wartungsbericht",
+                                 "Informe de mantenimiento", "Rapporto di manutenzione"};
 inline constexpr Text5 kCustomer = {"Client", "Customer", "Kunde", "Cliente", "Cliente"};
 inline constexpr Text5 kSite = {"Site", "Site", "Standort", "Emplazamiento", "Sito"};
 inline constexpr Text5 kVisit = {"Visite", "Visit", "Besuch", "Visita", "Visita"};
@@ -38,8 +37,7 @@ inline constexpr Text5 kVerdictBaseline = {"Verdict de référence", "Verdict at
                                            "Ergebnis der Referenz", "Veredicto de referencia",
                                            "Esito di riferimento"};
 inline constexpr Text5 kFailedRows = {"Échecs", "Failed", "Fehler", "Fallos", "Falliti"};
-inline constexpr Text5 kWarningRows = {"Avertiss.", "Warnings", "Warnungen", "Advert.",
-                                       "Avvisi"};
+inline constexpr Text5 kWarningRows = {"Avertiss.", "Warnings", "Warnungen", "Advert.", "Avvisi"};
 inline constexpr Text5 kShrunkMargins = {"Marges réduites", "Margins shrunk",
                                          "Reserven geschrumpft", "Márgenes reducidos",
                                          "Margini ridotti"};
@@ -63,12 +61,11 @@ inline constexpr Text5 kSegmentHeading = {"Segment %1 : %2", "Segment %1: %2", "
 inline constexpr Text5 kResultOf = {"Résultat %1 du %2", "Result %1 of %2", "Ergebnis %1 vom %2",
                                     "Resultado %1 del %2", "Risultato %1 del %2"};
 // %1 how many results of the visit, %2 the one shown.
-inline constexpr Text5 kMoreResults = {
-    "%1 résultats dans cette visite ; le dernier est montré.",
-    "%1 results in this visit; the last one is shown.",
-    "%1 Ergebnisse in diesem Besuch; das letzte wird gezeigt.",
-    "%1 resultados en esta visita; se muestra el último.",
-    "%1 risultati in questa visita; è mostrato l'ultimo."};
+inline constexpr Text5 kMoreResults = {"%1 résultats dans cette visite ; le dernier est montré.",
+                                       "%1 results in this visit; the last one is shown.",
+                                       "%1 Ergebnisse in diesem Besuch; das letzte wird gezeigt.",
+                                       "%1 resultados en esta visita; se muestra el último.",
+                                       "%1 risultati in questa visita; è mostrato l'ultimo."};
 inline constexpr Text5 kVerdict = {"Verdict", "Verdict", "Ergebnis", "Veredicto", "Esito"};
 inline constexpr Text5 kMeasurement = {"Mesure", "Measurement", "Messung", "Medida", "Misura"};
 inline constexpr Text5 kMinimum = {"Minimum", "Minimum", "Minimum", "Mínimo", "Minimo"};
@@ -111,8 +108,8 @@ inline constexpr Text5 kThen = {"Avant", "Then", "Vorher", "Antes", "Prima"};
 inline constexpr Text5 kNow = {"Maintenant", "Now", "Jetzt", "Ahora", "Ora"};
 inline constexpr Text5 kMarginThen = {"Marge avant", "Margin then", "Reserve vorher",
                                       "Margen antes", "Margine prima"};
-inline constexpr Text5 kMarginNow = {"Marge maint.", "Margin now", "Reserve jetzt",
-                                     "Margen ahora", "Margine ora"};
+inline constexpr Text5 kMarginNow = {"Marge maint.", "Margin now", "Reserve jetzt", "Margen ahora",
+                                     "Margine ora"};
 inline constexpr Text5 kFlags = {"Signalements", "Flags", "Hinweise", "Señales", "Segnalazioni"};
 inline constexpr Text5 kFlagWorse = {"état dégradé", "status worse", "Status schlechter",
                                      "estado peor", "stato peggiorato"};
@@ -128,11 +125,10 @@ inline constexpr Text5 kNoChange = {"Aucune mesure signalée.", "No measurement 
                                     "Keine Messung gemeldet.", "Ninguna medida señalada.",
                                     "Nessuna misura segnalata."};
 
-inline constexpr Text5 kCharts = {"Historique des mesures signalées",
-                                  "History of the flagged measurements",
-                                  "Verlauf der gemeldeten Messungen",
-                                  "Historial de las medidas señaladas",
-                                  "Storico delle misure segnalate"};
+inline constexpr Text5 kCharts = {
+    "Historique des mesures signalées", "History of the flagged measurements",
+    "Verlauf der gemeldeten Messungen", "Historial de las medidas señaladas",
+    "Storico delle misure segnalate"};
 // %1 the measurement, %2 the number of results.
 inline constexpr Text5 kChartTitle = {"%1 sur %2 résultats", "%1 over %2 results",
                                       "%1 über %2 Ergebnisse", "%1 en %2 resultados",
@@ -206,15 +202,13 @@ inline constexpr Text5 kLogoUnreadable = {
     "No se ha podido leer el logotipo %1 (%2); el informe se hace sin él.",
     "Impossibile leggere il logo %1 (%2); il rapporto è fatto senza."};
 inline constexpr Text5 kLogoNotImage = {"ce n'est pas une image lisible",
-                                        "it is not a readable image",
-                                        "es ist kein lesbares Bild", "no es una imagen legible",
-                                        "non è un'immagine leggibile"};
+                                        "it is not a readable image", "es ist kein lesbares Bild",
+                                        "no es una imagen legible", "non è un'immagine leggibile"};
 // %1 the site.
-inline constexpr Text5 kNoSuchSite = {"Le registre n'a pas de site %1",
-                                      "The register has no site %1",
-                                      "Das Register hat keinen Standort %1",
-                                      "El registro no tiene el emplazamiento %1",
-                                      "Il registro non ha il sito %1"};
+inline constexpr Text5 kNoSuchSite = {
+    "Le registre n'a pas de site %1", "The register has no site %1",
+    "Das Register hat keinen Standort %1", "El registro no tiene el emplazamiento %1",
+    "Il registro non ha il sito %1"};
 // %1 the site.
 inline constexpr Text5 kSiteHasNoResult = {
     "Le site %1 n'a encore aucun résultat : pas de visite à rapporter.",
@@ -223,11 +217,11 @@ inline constexpr Text5 kSiteHasNoResult = {
     "El emplazamiento %1 aún no tiene resultados: no hay visita que informar.",
     "Il sito %1 non ha ancora risultati: nessuna visita da riportare."};
 // %1 the first day, %2 the last.
-inline constexpr Text5 kDatesReversed = {
-    "La visite commence le %1 après sa fin le %2.", "The visit starts on %1, after it ends on %2.",
-    "Der Besuch beginnt am %1, nach seinem Ende am %2.",
-    "La visita empieza el %1, después de terminar el %2.",
-    "La visita inizia il %1, dopo la fine il %2."};
+inline constexpr Text5 kDatesReversed = {"La visite commence le %1 après sa fin le %2.",
+                                         "The visit starts on %1, after it ends on %2.",
+                                         "Der Besuch beginnt am %1, nach seinem Ende am %2.",
+                                         "La visita empieza el %1, después de terminar el %2.",
+                                         "La visita inizia il %1, dopo la fine il %2."};
 
 // The report dialog of the register window.
 inline constexpr Text5 kMenuReport = {"__Rapport ...", "__Report ...", "__Bericht ...",
@@ -248,11 +242,10 @@ inline constexpr Text5 kMake = {"Créer le rapport", "Make report", "Bericht ers
 inline constexpr Text5 kPdfFilter = {"Documents PDF (*.pdf)", "PDF documents (*.pdf)",
                                      "PDF-Dokumente (*.pdf)", "Documentos PDF (*.pdf)",
                                      "Documenti PDF (*.pdf)"};
-inline constexpr Text5 kImageFilter = {"Images (*.png *.jpg *.jpeg *.bmp)",
-                                       "Images (*.png *.jpg *.jpeg *.bmp)",
-                                       "Bilder (*.png *.jpg *.jpeg *.bmp)",
-                                       "Imágenes (*.png *.jpg *.jpeg *.bmp)",
-                                       "Immagini (*.png *.jpg *.jpeg *.bmp)"};
+inline constexpr Text5 kImageFilter = {
+    "Images (*.png *.jpg *.jpeg *.bmp)", "Images (*.png *.jpg *.jpeg *.bmp)",
+    "Bilder (*.png *.jpg *.jpeg *.bmp)", "Imágenes (*.png *.jpg *.jpeg *.bmp)",
+    "Immagini (*.png *.jpg *.jpeg *.bmp)"};
 // %1 the file written.
 inline constexpr Text5 kWritten = {"Rapport écrit dans %1", "Report written to %1",
                                    "Bericht geschrieben nach %1", "Informe escrito en %1",

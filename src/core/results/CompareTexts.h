@@ -137,9 +137,8 @@ inline constexpr Text5 kChartsCapped = {
 // limit (LimitReach.h): the heading, the cell (%1 the date, %2 the limit's
 // name), the cell when the line is past it already, the names of the limits
 // and how the date is worked out (%1 the share of the variation required).
-inline constexpr Text5 kLimitReachHeading = {"Limite atteinte", "Limit reached",
-                                             "Grenze erreicht", "Límite alcanzado",
-                                             "Limite raggiunto"};
+inline constexpr Text5 kLimitReachHeading = {"Limite atteinte", "Limit reached", "Grenze erreicht",
+                                             "Límite alcanzado", "Limite raggiunto"};
 inline constexpr Text5 kLimitReachOn = {"%2 vers le %1", "%2 around %1", "%2 um den %1",
                                         "%2 hacia el %1", "%2 verso il %1"};
 inline constexpr Text5 kLimitReachPast = {"%1 déjà atteint", "%1 already reached",

@@ -56,20 +56,19 @@ std::optional<LimitReach> limitReach(const CompareMeasurement& m,
   const double slope = sxy / sxx;
   const double intercept = meanY - slope * meanX;
   const double rSquared = (sxy * sxy) / (sxx * syy);
-  if (!std::isfinite(slope) || slope == 0 || !(rSquared >= kLimitReachMinFit))
-    return std::nullopt;
+  if (!std::isfinite(slope) || slope == 0 || !(rSquared >= kLimitReachMinFit)) return std::nullopt;
   const bool up = slope > 0;
   const std::optional<double> limit = latestLimit(up ? m.maximum : m.minimum);
   if (!limit) return std::nullopt;
   const double days = (*limit - intercept) / slope;
-  if (!std::isfinite(days) || days > double(origin->msecsTo(lastDate)) / kMsPerDay +
-                                          kLimitReachMaxDays)
+  if (!std::isfinite(days) ||
+      days > double(origin->msecsTo(lastDate)) / kMsPerDay + kLimitReachMaxDays)
     return std::nullopt;
   LimitReach reach;
   // A crossing long before the first result (values far past the limit all
   // along) is still "already reached"; its date is kept within the results'.
-  reach.date = origin->addMSecs(qint64(std::llround(std::max(days, -kLimitReachMaxDays) *
-                                                    kMsPerDay)));
+  reach.date =
+      origin->addMSecs(qint64(std::llround(std::max(days, -kLimitReachMaxDays) * kMsPerDay)));
   reach.towardsMaximum = up;
   reach.limit = *limit;
   reach.slopePerDay = slope;
@@ -88,9 +87,8 @@ std::optional<LimitReach> limitReach(const Comparison& comparison, std::size_t i
 }
 
 QString limitReachText(const LimitReach& reach, int language) {
-  const QString limit =
-      pick(reach.towardsMaximum ? comparetext::kLimitMaximum : comparetext::kLimitMinimum,
-           language);
+  const QString limit = pick(
+      reach.towardsMaximum ? comparetext::kLimitMaximum : comparetext::kLimitMinimum, language);
   if (reach.alreadyReached) return pick(comparetext::kLimitReachPast, language).arg(limit);
   return pick(comparetext::kLimitReachOn, language)
       .arg(reach.date.date().toString(Qt::ISODate), limit);

@@ -23,12 +23,12 @@ inline constexpr int kLimitReachMinPoints = 3;
 inline constexpr double kLimitReachMaxDays = 36525;
 
 struct LimitReach {
-  QDateTime date;         // when the line reaches the limit
+  QDateTime date;  // when the line reaches the limit
   bool towardsMaximum = true;
-  double limit = 0;       // the limit reached (the latest result's), base units
-  double slopePerDay = 0; // base units per day
-  double rSquared = 0;    // the share of the variation the line explains
-  int points = 0;         // the values the line rests on
+  double limit = 0;        // the limit reached (the latest result's), base units
+  double slopePerDay = 0;  // base units per day
+  double rSquared = 0;     // the share of the variation the line explains
+  int points = 0;          // the values the line rests on
   // The line crossed the limit on or before the latest result's date: the
   // value is at or past it already, or the line says it should be.
   bool alreadyReached = false;

@@ -263,8 +263,8 @@ void RegisterWindow::buildMenu() {
   baselineAction_ = add(registertext::kMakeBaseline, "actionMakeBaseline", QKeySequence(),
                         [this] { makeBaseline(); });
   menu->addSeparator();
-  reportAction_ = add(reporttext::kMenuReport, "actionReport", QKeySequence(),
-                      [this] { makeReport(); });
+  reportAction_ =
+      add(reporttext::kMenuReport, "actionReport", QKeySequence(), [this] { makeReport(); });
   menu->addSeparator();
   add(registertext::kCloseWindow, "actionClose", QKeySequence(Qt::CTRL | Qt::Key_W),
       [this] { close(); });
@@ -421,7 +421,8 @@ std::vector<RegisterEntry> RegisterWindow::selectedEntries() const {
 
 bool RegisterWindow::makeReport(const ReportDialogRunner& run) {
   QString site;
-  if (const QTreeWidgetItem* item = tree_->currentItem()) site = item->data(0, kSiteRole).toString();
+  if (const QTreeWidgetItem* item = tree_->currentItem())
+    site = item->data(0, kSiteRole).toString();
   if (site.isEmpty()) {
     const std::vector<RegisterEntry> selected = selectedEntries();
     if (!selected.empty()) site = selected.front().site;

@@ -51,8 +51,8 @@ ReportDialog::ReportDialog(AppState& state, std::vector<RegisterSite> sites,
   siteBox_ = new QComboBox(this);
   siteBox_->setObjectName(QStringLiteral("siteBox"));
   for (const RegisterSite& s : sites_)
-    siteBox_->addItem(s.customer.isEmpty() ? s.name : QStringLiteral("%1 (%2)").arg(s.name, s.customer),
-                      s.name);
+    siteBox_->addItem(
+        s.customer.isEmpty() ? s.name : QStringLiteral("%1 (%2)").arg(s.name, s.customer), s.name);
   fromDate_ = dateEdit(this, "fromDate");
   toDate_ = dateEdit(this, "toDate");
   technicianField_ = new QLineEdit(proposed.technician, this);
@@ -162,12 +162,13 @@ bool makeSiteReport(AppState& state, Register& reg, QWidget* owner, const QStrin
   proposed.language = language;
   proposed.companyName = state.companyName;
   proposed.logoPath = state.companyLogo;
-  ReportDialog dialog(state, *sites, proposed,
-                      [&reg, language](const QString& s) {
-                        QString ignored;  // no result: today is proposed
-                        return defaultVisitDay(reg, s, language, &ignored);
-                      },
-                      owner);
+  ReportDialog dialog(
+      state, *sites, proposed,
+      [&reg, language](const QString& s) {
+        QString ignored;  // no result: today is proposed
+        return defaultVisitDay(reg, s, language, &ignored);
+      },
+      owner);
   const bool accepted = run ? run(dialog) : dialog.exec() == QDialog::Accepted;
   if (!accepted) return false;
   const ReportChoice choice = dialog.choice();
@@ -188,7 +189,8 @@ bool makeSiteReport(AppState& state, Register& reg, QWidget* owner, const QStrin
   request.title = title;
   request.types = {pick(reporttext::kPdfFilter, language)};
   request.pattern = QStringLiteral("*.pdf");
-  request.defaultFile = QStringLiteral("%1 %2.pdf").arg(choice.site, choice.to.toString(Qt::ISODate));
+  request.defaultFile =
+      QStringLiteral("%1 %2.pdf").arg(choice.site, choice.to.toString(Qt::ISODate));
   request.confirm = FileRequest::Confirm::Save;
   request.forceExtension = true;
   const FileChoice file = state.ui->chooseFile(request);
@@ -214,8 +216,8 @@ bool makeSiteReport(AppState& state, Register& reg, QWidget* owner, const QStrin
     return false;
   }
   if (!report->logoProblem.isEmpty()) state.ui->message(title, report->logoProblem);
-  state.ui->message(title, pick(reporttext::kWritten, language)
-                               .arg(QDir::toNativeSeparators(file.path)));
+  state.ui->message(title,
+                    pick(reporttext::kWritten, language).arg(QDir::toNativeSeparators(file.path)));
   return true;
 }
 

@@ -70,3 +70,38 @@ TEST(SettingsRegister, TechnicianAndRegisterLinesAreReadWrittenAndMerged) {
   ASSERT_TRUE(readSettingsFile(path, d, place));
   EXPECT_EQ(d.registerPath, "/srv/karvel data/register.sqlite");
 }
+
+TEST(SettingsRegister, TheReportsCompanyAndLogoLinesAreKeptAndMerged) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("karvel.ini");
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(kTwelve + "technician=Ana\n");
+  }
+  AppState a;
+  WindowGeometry place;
+  ASSERT_TRUE(readSettingsFile(path, a, place));
+  // A line break typed into the name cannot split the line.
+  a.companyName = "Karvel\nServices";
+  a.companyLogo = "/home/ana/logo files/logo.png";
+  ASSERT_TRUE(SauvegardeIni(path, a, place));
+  EXPECT_EQ(readBytes(path), kTwelve +
+                                 "technician=Ana\n"
+                                 "company=Karvel Services\n"
+                                 "logo=/home/ana/logo files/logo.png\n");
+  // Another copy changes the logo; this one the technician: both stay.
+  AppState b;
+  WindowGeometry placeB;
+  ASSERT_TRUE(readSettingsFile(path, b, placeB));
+  EXPECT_EQ(b.companyName, "Karvel Services");
+  b.companyLogo = "/srv/logo.png";
+  ASSERT_TRUE(SauvegardeIni(path, b, placeB));
+  a.technician = "Ana Ruiz";
+  ASSERT_TRUE(SauvegardeIni(path, a, place));
+  AppState c;
+  ASSERT_TRUE(readSettingsFile(path, c, placeB));
+  EXPECT_EQ(c.companyLogo, "/srv/logo.png");
+  EXPECT_EQ(c.technician, "Ana Ruiz");
+  EXPECT_EQ(c.companyName, "Karvel Services");
+}

@@ -25,7 +25,8 @@ CompareMeasurement measured(std::vector<std::optional<double>> values) {
 
 TEST(LimitReach, TheLineMeetsTheLimitItHeadsFor) {
   // 0.4 a week towards the maximum: 52.8 at day 21, 53.2 a week later.
-  const auto up = limitReach(measured({51.6, 52.0, 52.4, 52.8}), {day(0), day(7), day(14), day(21)});
+  const auto up =
+      limitReach(measured({51.6, 52.0, 52.4, 52.8}), {day(0), day(7), day(14), day(21)});
   ASSERT_TRUE(up);
   EXPECT_TRUE(up->towardsMaximum);
   EXPECT_LE(std::abs(up->date.secsTo(day(28))), 1);

@@ -429,6 +429,10 @@ TEST_F(CompareWindowTest, RunsWithoutTheirOwnDateAreFlaggedAndCanBeMovedIntoOrde
   EXPECT_FALSE(w->orderNote()->isHidden());
   EXPECT_TRUE(w->orderNote()->text().contains("Check the order"));
   EXPECT_EQ(text(w, 0, w->trendColumn()), "rising") << "51.3, 51.7, 52.1 by the files' times";
+  // Where the line through them meets the maximum, the method in the tip.
+  EXPECT_EQ(t->horizontalHeaderItem(w->limitColumn())->text(), "Limit reached");
+  EXPECT_TRUE(t->horizontalHeaderItem(w->limitColumn())->toolTip().contains("least-squares"));
+  EXPECT_EQ(text(w, 0, w->limitColumn()), "maximum around 2026-11-27");
 
   // The user knows "early" came first: Runs > Move left on its column, twice.
   QAction* left = w->findChild<QAction*>("actionMoveLeft");
