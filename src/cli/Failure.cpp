@@ -75,6 +75,10 @@ void setJsonFailures(bool on) { json = on; }
 bool jsonFailures() { return json; }
 
 int report(const CliError& error) {
+  // A reader that stopped reading wanted no more: nothing to tell (141).
+  if (error.kind == ErrorKind::CannotWrite && isStandardStream(error.file) &&
+      standardOutputClosed())
+    return kExitOutputClosed;
   const QString message = error.message.trimmed();
   if (json) {
     QJsonObject body{{"kind", QString::fromLatin1(kindName(error.kind))}, {"message", message}};
