@@ -17,8 +17,8 @@
 #include "core/frame/AppState.h"
 #include "core/frame/BoundedRead.h"
 #include "core/frame/Installation.h"
-#include "core/frame/StandardStreams.h"
 #include "core/frame/Interaction.h"
+#include "core/frame/StandardStreams.h"
 
 namespace karvel::cli {
 
@@ -165,8 +165,9 @@ int showCommand(const QStringList& args) {
                    QStringLiteral("Prints what the main window shows of a bus definition file: "
                                   "title, comment, picture, each measurement's minimum, maximum "
                                   "and warning margin, the speed, bit time and maximum voltage."));
-  line.addArgument(QStringLiteral("FILE"),
-                   QStringLiteral("The bus definition file (.BUS); \"-\" reads the standard input."));
+  line.addArgument(
+      QStringLiteral("FILE"),
+      QStringLiteral("The bus definition file (.BUS); \"-\" reads the standard input."));
   line.addFormatOption();
   line.addLanguageOption();
   if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
@@ -210,7 +211,8 @@ int generate(const QStringList& args, bool speed) {
     bool ok = false;
     const qlonglong value = a[1].toLongLong(&ok);
     if (!ok || value <= 0 || value > std::numeric_limits<int>::max())
-      return line.usageError(QStringLiteral("NEWSPEED must be a whole number of bit/s or Hz above 0"));
+      return line.usageError(
+          QStringLiteral("NEWSPEED must be a whole number of bit/s or Hz above 0"));
     result = CalculNewFreq(s.app, s.screen, static_cast<int>(value), title, a[2]);
   } else {
     const std::optional<double> value = scanNumber(a[1]);
@@ -218,12 +220,11 @@ int generate(const QStringList& args, bool speed) {
       return line.usageError(QStringLiteral("NEWVOLTS must be a number above 0"));
     result = CalculNewAmpl(s.app, s.screen, *value, title, a[2]);
   }
-  if (result == XmlCannotWrite)
-    return fail(writeError(a[2], s.ui.messages.join(u'\n')));
+  if (result == XmlCannotWrite) return fail(writeError(a[2], s.ui.messages.join(u'\n')));
   // The generator refused the value for this file (out of its range).
   if (result < 0 || !s.ui.messages.isEmpty())
     return line.usageError(s.ui.messages.isEmpty() ? QStringLiteral("the generator failed")
-                                                    : s.ui.messages.join(QStringLiteral("; ")));
+                                                   : s.ui.messages.join(QStringLiteral("; ")));
   // On the standard output the file is the data: nothing else goes there.
   if (!isStandardStream(a[2])) show(s.screen.view, line.format());
   return kExitOk;
@@ -256,7 +257,8 @@ int set(const QStringList& args) {
   if (!rowOk || row < 1 || row > rows)
     return line.usageError(QStringLiteral("ROW must be from 1 to %1").arg(rows));
   if (!columnOk || column < 1 || column > 3)
-    return line.usageError(QStringLiteral("COLUMN must be 1 (minimum), 2 (maximum) or 3 (warning)"));
+    return line.usageError(
+        QStringLiteral("COLUMN must be 1 (minimum), 2 (maximum) or 3 (warning)"));
   // The table takes any text that is no number as "no limit"; a script that
   // means to remove one says so.
   const QString& text = a[3];

@@ -58,11 +58,10 @@ int fail(ErrorKind kind, const QString& text, const QString& file) {
 namespace {
 void remark(const char* what, const QString& text) {
   if (jsonFailures()) {
-    const QByteArray line =
-        QJsonDocument(QJsonObject{{QString::fromLatin1(what),
-                                   QJsonObject{{"message", text.trimmed()}}}})
-            .toJson(QJsonDocument::Compact) +
-        '\n';
+    const QByteArray line = QJsonDocument(QJsonObject{{QString::fromLatin1(what),
+                                                       QJsonObject{{"message", text.trimmed()}}}})
+                                .toJson(QJsonDocument::Compact) +
+                            '\n';
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
     return;
   }

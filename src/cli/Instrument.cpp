@@ -63,12 +63,13 @@ bool Instrument::open(const QString& address) {
   }
   // The program's own message, its cause and address on the last line.
   const io::LinkFailure failure = lastLinkFailure(state_);
-  report({linkKind(failure.cause),
-          ui_.messages.isEmpty()
-              ? QStringLiteral("the instrument could not be opened at %1").arg(currentAddress(state_))
-              : ui_.messages.join(u'\n'),
-          {},
-          failure.address.isEmpty() ? currentAddress(state_) : failure.address});
+  report(
+      {linkKind(failure.cause),
+       ui_.messages.isEmpty()
+           ? QStringLiteral("the instrument could not be opened at %1").arg(currentAddress(state_))
+           : ui_.messages.join(u'\n'),
+       {},
+       failure.address.isEmpty() ? currentAddress(state_) : failure.address});
   return false;
 }
 
@@ -80,7 +81,9 @@ int Instrument::stopped(const QString& left) {
 int Instrument::linkFailed(const QString& text) {
   const io::LinkFailure failure = lastLinkFailure(state_);
   const QString cause = linkFailureLine(failure, state_.language);
-  return report({linkKind(failure.cause), cause.isEmpty() ? text : text + u'\n' + cause, {},
+  return report({linkKind(failure.cause),
+                 cause.isEmpty() ? text : text + u'\n' + cause,
+                 {},
                  failure.address.isEmpty() ? currentAddress(state_) : failure.address});
 }
 

@@ -60,10 +60,11 @@ QString storeName(int store) {
 }
 
 int identify(const QStringList& args) {
-  CommandLine line(QStringLiteral("instrument identify"), QString(),
-                   QStringLiteral("Opens a session as the program does and prints the model "
-                                  "(RQ4102 or RQ6102) and the instrument's identification. Exits with 1 when "
-                                  "no supported instrument answered."));
+  CommandLine line(
+      QStringLiteral("instrument identify"), QString(),
+      QStringLiteral("Opens a session as the program does and prints the model "
+                     "(RQ4102 or RQ6102) and the instrument's identification. Exits with 1 when "
+                     "no supported instrument answered."));
   addAddressOption(line);
   line.addFormatOption();
   if (const std::optional<int> end = line.parse(args, 0, 0)) return *end;
@@ -167,9 +168,10 @@ int fetch(const QStringList& args) {
   line.addOption(QCommandLineOption(
       QStringLiteral("store"), QStringLiteral("0 the internal memory (default), 1 the SD card."),
       QStringLiteral("STORE"), QStringLiteral("0")));
-  line.addOption(QCommandLineOption(
-      QStringLiteral("to"), QStringLiteral("The folder to write into (\"-\": the standard output)."),
-      QStringLiteral("DIR")));
+  line.addOption(
+      QCommandLineOption(QStringLiteral("to"),
+                         QStringLiteral("The folder to write into (\"-\": the standard output)."),
+                         QStringLiteral("DIR")));
   addAddressOption(line);
   line.addFormatOption();
   if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
@@ -296,7 +298,8 @@ int send(const QStringList& args) {
   if (!busFileSuitsModel(path, model))
     return fail(
         ErrorKind::FileInvalid,
-        QStringLiteral("%1 is not a bus definition file for this instrument model").arg(path), path);
+        QStringLiteral("%1 is not a bus definition file for this instrument model").arg(path),
+        path);
   const QString name = instrumentFileName(path, model);
   CollectingInteraction& ui = instrument.ui();
   ui.answer = line.isSet(QStringLiteral("replace")) ? 0 : 1;
@@ -355,11 +358,10 @@ int send(const QStringList& args) {
       return kExitOk;
     }
     case SendOutcome::Declined:
-      return report({ErrorKind::FileExists,
-                     QStringLiteral("%1 already exists on the instrument; --replace replaces it")
-                         .arg(name),
-                     name,
-                     currentAddress(state)});
+      return report(
+          {ErrorKind::FileExists,
+           QStringLiteral("%1 already exists on the instrument; --replace replaces it").arg(name),
+           name, currentAddress(state)});
     case SendOutcome::Refused:
     case SendOutcome::NotEncodable:
       return fail(ErrorKind::FileInvalid,
@@ -375,8 +377,7 @@ int send(const QStringList& args) {
                      ui.messages.isEmpty()
                          ? QStringLiteral("%1 was not kept by the instrument").arg(name)
                          : ui.messages.join(u'\n'),
-                     path,
-                     currentAddress(state)});
+                     path, currentAddress(state)});
     case SendOutcome::Cancelled:
       break;
   }

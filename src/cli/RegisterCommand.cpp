@@ -86,10 +86,10 @@ bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false
   }
   openedPath = path;
   if (!mayCreate && !QFileInfo::exists(path)) {
-    fail(ErrorKind::FileNotFound,
-         pick(registertext::kNoRegister, line.language(English))
-             .arg(QDir::toNativeSeparators(path)),
-         path);
+    fail(
+        ErrorKind::FileNotFound,
+        pick(registertext::kNoRegister, line.language(English)).arg(QDir::toNativeSeparators(path)),
+        path);
     return false;
   }
   QString error;
@@ -535,7 +535,8 @@ int exportCommand(const QStringList& args) {
       continue;
     }
     if (!writeFileWhole(target, *bytes, &error)) {
-      report(writeError(target, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), error)));
+      report(writeError(target,
+                        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), error)));
       code = kExitFailure;
       continue;
     }

@@ -191,10 +191,10 @@ int showCommand(QStringList args) {
   }
   std::fflush(stdout);
   if (!table.problemMarker.isEmpty()) {
-    const QString text =
-        QStringLiteral("incomplete result file: \"%1\" is missing or out of place; only what "
-                       "comes before it was read")
-            .arg(table.problemMarker);
+    const QString text = QStringLiteral(
+                             "incomplete result file: \"%1\" is missing or out of place; only what "
+                             "comes before it was read")
+                             .arg(table.problemMarker);
     // A test bench cannot call a result good whose rows are not all there.
     if (check != CheckLevel::None) return fail(ErrorKind::FileInvalid, text, path);
     warn(text);

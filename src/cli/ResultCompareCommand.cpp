@@ -193,8 +193,7 @@ int runResultCompare(const QStringList& args) {
                 workbook);
   // Each result is read again for the workbook: a stream cannot be.
   if (line.arguments().contains(QStringLiteral("-")) || isStandardStream(workbook))
-    return line.usageError(
-        QStringLiteral("compare reads files, not the standard streams (\"-\")"));
+    return line.usageError(QStringLiteral("compare reads files, not the standard streams (\"-\")"));
   CompareOptions options;
   bool ok = false;
   const double shrink = line.value(QStringLiteral("shrink")).toDouble(&ok);

@@ -89,11 +89,11 @@ int finish(int code) {
   const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
   if (karvel::standardOutputClosed() || (!flushed && outputPipeClosed)) return kExitOutputClosed;
   if (!flushed)
-    return report({ErrorKind::CannotWrite,
-                   QStringLiteral("cannot write to the standard output: %1")
-                       .arg(qt_error_string(errno)),
-                   QStringLiteral("-"),
-                   {}});
+    return report(
+        {ErrorKind::CannotWrite,
+         QStringLiteral("cannot write to the standard output: %1").arg(qt_error_string(errno)),
+         QStringLiteral("-"),
+         {}});
   return code;
 }
 

@@ -349,8 +349,7 @@ int renderLoaded(AppState& app, BusScreen& screen, const QString& path,
 }  // namespace
 
 int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QString& path) {
-  return renderLoaded(app, screen, path,
-                      [&] { return XmlDocument::loadFile(path, app.language); });
+  return renderLoaded(app, screen, path, [&] { return XmlDocument::loadFile(path, app.language); });
 }
 
 int ConvertAndRenderXMLBytesInTree(AppState& app, BusScreen& screen, const QString& path,

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "core/bus/BusTexts.h"
-#include "core/frame/Interaction.h"
 #include "core/bus/XmlDocument.h"
+#include "core/frame/Interaction.h"
 
 namespace karvel {
 

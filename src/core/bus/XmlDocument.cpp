@@ -8,8 +8,8 @@
 
 #include "core/bus/XmlTexts.h"
 #include "core/frame/BoundedRead.h"
-#include "core/frame/StandardStreams.h"
 #include "core/frame/SafeWrite.h"
+#include "core/frame/StandardStreams.h"
 
 namespace karvel {
 

@@ -250,7 +250,8 @@ bool writeStandardOutputFrom(const WholeFileProducer& produce, QString* error, i
 #endif
   bool written = false;
   if (!made || sinkError) {
-    if (error) *error = sinkError || why.isEmpty() ? qt_error_string(sinkError ? sinkError : EIO) : why;
+    if (error)
+      *error = sinkError || why.isEmpty() ? qt_error_string(sinkError ? sinkError : EIO) : why;
   } else if (!readable) {
     if (error) *error = qt_error_string(errno);
   } else {

@@ -67,13 +67,20 @@ QJsonObject errorOf(const Piped& run) {
   return QJsonDocument::fromJson(lines.first()).object()["error"].toObject();
 }
 
-const QSet<QString> kKinds = {"usage",          "file-not-found",
-                              "file-unreadable", "file-invalid",
-                              "file-exists",     "cannot-write",
-                              "link-refused",    "link-unreachable",
-                              "link-timeout",    "link-lost",
-                              "permission",      "device-busy",
-                              "not-on-instrument", "memory-full",
+const QSet<QString> kKinds = {"usage",
+                              "file-not-found",
+                              "file-unreadable",
+                              "file-invalid",
+                              "file-exists",
+                              "cannot-write",
+                              "link-refused",
+                              "link-unreachable",
+                              "link-timeout",
+                              "link-lost",
+                              "permission",
+                              "device-busy",
+                              "not-on-instrument",
+                              "memory-full",
                               "unsupported-instrument"};
 
 // Expects a failure of `kind` reported as JSON, stdout empty, and returns it.
@@ -99,9 +106,9 @@ TEST(CliStreams, BusSpeedFromStdinToStdoutIsTheFileItWouldWrite) {
   EXPECT_EQ(piped.out, bytesOf(file));
   EXPECT_TRUE(piped.err.isEmpty()) << piped.err.toStdString();
   // ... and it reads back through stdin as the new speed.
-  const QJsonObject shown = QJsonDocument::fromJson(
-                                pipeCli({"bus", "show", "-", "--format", "json"}, piped.out).out)
-                                .object();
+  const QJsonObject shown =
+      QJsonDocument::fromJson(pipeCli({"bus", "show", "-", "--format", "json"}, piped.out).out)
+          .object();
   EXPECT_EQ(shown["frequency"].toObject()["number"].toDouble(), 250000);
   EXPECT_EQ(shown["file"].toString(), "-");
   // No temporary file beside "-", and a file named "-" is still ./-.
@@ -142,21 +149,21 @@ TEST(CliStreams, WorkbookOnStdoutIsWholeEvenThroughASlowOrClosedPipe) {
   EXPECT_EQ(closed.out.trimmed(), "141");
   EXPECT_TRUE(closed.err.isEmpty()) << closed.err.toStdString();
   // Text output too: head takes a line and goes.
-  const Piped head = shell(
-      QStringLiteral("'%1' result show %2 | (exec 0<&-; sleep 1); echo ${PIPESTATUS[0]}")
-          .arg(kCli, inputs.first()));
+  const Piped head =
+      shell(QStringLiteral("'%1' result show %2 | (exec 0<&-; sleep 1); echo ${PIPESTATUS[0]}")
+                .arg(kCli, inputs.first()));
   EXPECT_EQ(head.out.trimmed(), "141");
   EXPECT_TRUE(head.err.isEmpty()) << head.err.toStdString();
   // A full disk under a redirection is a failure, not a success.
-  const Piped full = shell(QStringLiteral("'%1' --format json result show %2 >/dev/full")
-                               .arg(kCli, inputs.first()));
+  const Piped full = shell(
+      QStringLiteral("'%1' --format json result show %2 >/dev/full").arg(kCli, inputs.first()));
   EXPECT_EQ(full.code, 1);
   EXPECT_EQ(errorOf(full)["kind"].toString(), "cannot-write");
 }
 
 TEST(CliStreams, ResultFromStdinAndHugeStdinIsRefusedWithinTheLimit) {
-  const Piped shown = pipeCli({"result", "show", "-", "--format", "json"},
-                              bytesOf(kSamples + "PROFIBUS_FAIL.HTM"));
+  const Piped shown =
+      pipeCli({"result", "show", "-", "--format", "json"}, bytesOf(kSamples + "PROFIBUS_FAIL.HTM"));
   ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
   const QJsonObject doc = QJsonDocument::fromJson(shown.out).object();
   EXPECT_EQ(doc["verdict_status"].toString(), "fail");
@@ -174,9 +181,8 @@ TEST(CliStreams, ResultFromStdinAndHugeStdinIsRefusedWithinTheLimit) {
 
 TEST(CliFailures, EachCauseHasItsKindAsOneJsonObject) {
   QTemporaryDir dir;
-  const QJsonObject missing =
-      expectFailure(pipeCli({"bus", "show", dir.filePath("none.bus"), "--format", "json"}),
-                    "file-not-found");
+  const QJsonObject missing = expectFailure(
+      pipeCli({"bus", "show", dir.filePath("none.bus"), "--format", "json"}), "file-not-found");
   EXPECT_EQ(missing["file"].toString(), dir.filePath("none.bus"));
   expectFailure(pipeCli({"--format=json", "bus", "show", kSamples + "LIN_PASS.HTM"}),
                 "file-invalid");
@@ -189,15 +195,15 @@ TEST(CliFailures, EachCauseHasItsKindAsOneJsonObject) {
 
   // An existing file is not written over.
   const QString reg = dir.filePath("r.sqlite");
-  ASSERT_EQ(pipeCli({"register", "add", kSamples + "LIN_PASS.HTM", "--site", "S", "--segment",
-                     "G", "--register", reg})
+  ASSERT_EQ(pipeCli({"register", "add", kSamples + "LIN_PASS.HTM", "--site", "S", "--segment", "G",
+                     "--register", reg})
                 .code,
             0);
   QFile(dir.filePath("taken.sqlite")).open(QIODevice::WriteOnly);
-  const QJsonObject exists = expectFailure(
-      pipeCli({"--register", reg, "--format", "json", "register", "backup",
-               dir.filePath("taken.sqlite")}),
-      "file-exists");
+  const QJsonObject exists =
+      expectFailure(pipeCli({"--register", reg, "--format", "json", "register", "backup",
+                             dir.filePath("taken.sqlite")}),
+                    "file-exists");
   EXPECT_EQ(exists["file"].toString(), dir.filePath("taken.sqlite"));
   expectFailure(pipeCli({"register", "list", "--format", "json", "--register", kBus}),
                 "file-invalid");
@@ -219,10 +225,9 @@ TEST(CliFailures, LinkFailuresNameTheirKindAndAddress) {
 
   karvel::test::Simulator sim({"--tcp", "0", "--fault", "silent"});
   ASSERT_TRUE(sim.ready());
-  const QJsonObject timeout =
-      expectFailure(pipeCli({"--format", "json", "instrument", "send", kBus, "--address",
-                             sim.tcpResource()}),
-                    "link-timeout");
+  const QJsonObject timeout = expectFailure(
+      pipeCli({"--format", "json", "instrument", "send", kBus, "--address", sim.tcpResource()}),
+      "link-timeout");
   EXPECT_EQ(timeout["address"].toString(), sim.tcpResource());
 }
 
@@ -230,8 +235,8 @@ TEST(CliFailures, FetchAndSendReportWhatTheyDid) {
   QTemporaryDir dir;
   karvel::test::Simulator sim({"--tcp", "0", "--family", "2"});
   ASSERT_TRUE(sim.ready());
-  const Piped sent = pipeCli(
-      {"instrument", "send", kBus, "--address", sim.tcpResource(), "--format", "json"});
+  const Piped sent =
+      pipeCli({"instrument", "send", kBus, "--address", sim.tcpResource(), "--format", "json"});
   ASSERT_EQ(sent.code, 0) << sent.err.toStdString();
   const QJsonObject what = QJsonDocument::fromJson(sent.out).object();
   EXPECT_EQ(what["file"].toString(), kBus);
@@ -250,8 +255,8 @@ TEST(CliFailures, FetchAndSendReportWhatTheyDid) {
   EXPECT_EQ(got["size"].toInteger(), QFileInfo(got["file"].toString()).size());
   EXPECT_GT(got["size"].toInteger(), 0);
   // --to -: the file itself is all of stdout.
-  const Piped streamed = pipeCli({"instrument", "fetch", name, "--kind", "bus", "--to", "-",
-                                  "--address", sim.tcpResource()});
+  const Piped streamed = pipeCli(
+      {"instrument", "fetch", name, "--kind", "bus", "--to", "-", "--address", sim.tcpResource()});
   EXPECT_EQ(streamed.out, bytesOf(got["file"].toString()));
   expectFailure(pipeCli({"instrument", "fetch", "NOPE.bus", "--kind", "bus", "--to", dir.path(),
                          "--address", sim.tcpResource(), "--format", "json"}),
@@ -304,9 +309,9 @@ TEST(CliGlobalOptions, BeforeTheCommandTheyMeanTheSame) {
       << "German headings differ from English ones";
   // --register before the register command; refused before any other.
   const QString reg = dir.filePath("r.sqlite");
-  ASSERT_EQ(pipeCli({"--register", reg, "register", "add", result, "--site", "S", "--segment", "G"})
-                .code,
-            0);
+  ASSERT_EQ(
+      pipeCli({"--register", reg, "register", "add", result, "--site", "S", "--segment", "G"}).code,
+      0);
   const Piped listed = pipeCli({"--register=" + reg, "register", "list", "--format", "json"});
   EXPECT_EQ(QJsonDocument::fromJson(listed.out).array().size(), 1) << listed.err.toStdString();
   expectFailure(pipeCli({"--format", "json", "--register", reg, "bus", "show", kBus}), "usage", 2);
@@ -314,16 +319,16 @@ TEST(CliGlobalOptions, BeforeTheCommandTheyMeanTheSame) {
   const Piped help = pipeCli({"--language", "de", "help", "bus", "show"});
   EXPECT_EQ(help.code, 0);
   EXPECT_TRUE(help.out.startsWith("Usage: karvel-cli bus show")) << help.out.toStdString();
-  expectFailure(pipeCli({"--format", "json", "--language", "xx", "bus", "show", kBus}), "usage",
-                2);
+  expectFailure(pipeCli({"--format", "json", "--language", "xx", "bus", "show", kBus}), "usage", 2);
 }
 
 TEST(CliCompletion, OptionValuesAfterEqualsAndHelp) {
   // The function as bash-completion calls it, with and without its helpers.
   const auto complete = [](const QStringList& words, bool helpers) {
-    QString script = helpers ? QStringLiteral(". /usr/share/bash-completion/bash_completion; ")
-                             : QString();
-    script += QStringLiteral(". '" KARVEL_SOURCE_DIR "/packaging/karvel-cli.bash-completion'; "
+    QString script =
+        helpers ? QStringLiteral(". /usr/share/bash-completion/bash_completion; ") : QString();
+    script += QStringLiteral(". '" KARVEL_SOURCE_DIR
+                             "/packaging/karvel-cli.bash-completion'; "
                              "COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMP_LINE=\"$*\"; "
                              "COMP_POINT=${#COMP_LINE}; "
                              "_karvel_cli karvel-cli \"${COMP_WORDS[COMP_CWORD]}\" "
