@@ -165,6 +165,11 @@ expect_completion() { # EXPECTED WORDS...
 }
 f="$work/files"
 expect_completion "--help --version bus help instrument register result" karvel-cli ""
+expect_completion "json" karvel-cli bus show x.bus --format=js
+expect_completion "de" karvel-cli --language=d
+expect_completion "set show speed voltage" karvel-cli --language de bus ""
+expect_completion "bus instrument register result" karvel-cli help ""
+expect_completion "compare export show" karvel-cli help result ""
 expect_completion "set show speed voltage" karvel-cli bus ""
 expect_completion "compare export show" karvel-cli result ""
 expect_completion "--format --help --language --order --shrink --workbook" karvel-cli result compare a.htm --
@@ -173,8 +178,8 @@ expect_completion "fetch identify list ports send" karvel-cli instrument ""
 expect_completion "0 1 2 3 4 de en es fr it" karvel-cli result export x.htm y.xlsx --language ""
 expect_completion "bus results" karvel-cli instrument fetch NAME --kind ""
 expect_completion "0 1" karvel-cli instrument fetch NAME --kind bus --store ""
-expect_completion "--address --help --kind --language --store --to" karvel-cli instrument fetch NAME --
-expect_completion "--address --help --language --replace" karvel-cli instrument send x.bus --
+expect_completion "--address --format --help --kind --language --store --to" karvel-cli instrument fetch NAME --
+expect_completion "--address --format --help --language --replace" karvel-cli instrument send x.bus --
 expect_completion "--format --help --language --probe" karvel-cli instrument ports --
 expect_completion "csv json text" karvel-cli bus show x.bus --format ""
 expect_completion "bus results" karvel-cli instrument list ""

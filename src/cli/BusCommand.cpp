@@ -1,6 +1,7 @@
 // karvel-cli bus show|speed|voltage|set: the bus panel and its generators
 // without the window, on the same core routines.
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <cstdio>
@@ -12,26 +13,29 @@
 #include "core/bus/BusFile.h"
 #include "core/bus/BusGenerators.h"
 #include "core/bus/XmlDocument.h"
+#include "core/bus/XmlTexts.h"
 #include "core/frame/AppState.h"
+#include "core/frame/BoundedRead.h"
 #include "core/frame/Installation.h"
 #include "core/frame/Interaction.h"
+#include "core/frame/StandardStreams.h"
 
 namespace karvel::cli {
 
 namespace {
 
-// Messages go to stderr; there is nobody to answer questions.
-class PrintingInteraction : public ConsoleInteraction {
+// Messages are kept: the command reports them as one failure of the kind
+// it knows; there is nobody to answer questions.
+class CollectingInteraction : public ConsoleInteraction {
  public:
-  int shown = 0;
+  QStringList messages;
   void message(const QString& title, const QString& text) override {
-    ++shown;
-    fail(title + QStringLiteral(": ") + text);
+    messages << title + QStringLiteral(": ") + text.trimmed();
   }
 };
 
 struct Session {
-  PrintingInteraction ui;
+  CollectingInteraction ui;
   AppState app;
   BusScreen screen;
   explicit Session(int language) {
@@ -39,14 +43,42 @@ struct Session {
     app.language = language;
     app.programDir = locateInstallation(QCoreApplication::applicationDirPath()).resourceDir;
   }
-  // Loads FILE as the main window would; false when it could not be read.
+  // Loads FILE ("-": the standard input) as the main window would; false
+  // once the failure was reported.
   bool load(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
-      fail(QStringLiteral("%1: no such file").arg(path));
+    const auto refuse = [](const CliError& error) {
+      report(error);
       return false;
+    };
+    if (!isStandardStream(path) && QFileInfo(path).isDir())
+      return refuse({ErrorKind::FileUnreadable, QStringLiteral("%1 is a folder").arg(path), path});
+    QFile file;
+    if (!openForReading(file, path)) {
+      CliError e = readError(path, QString());
+      e.message = QStringLiteral("%1: %2").arg(path, e.kind == ErrorKind::FileNotFound
+                                                         ? QStringLiteral("no such file")
+                                                         : file.errorString());
+      return refuse(e);
     }
-    const int result = ConvertAndRenderXMLFileInTree(app, screen, path);
-    return result >= 0 && app.xmlDocument && ui.shown == 0;
+    QByteArray bytes;
+    const BoundedRead read = readBounded(file, XmlDocument::kMaxFileSize, &bytes);
+    if (read == BoundedRead::TooLarge)
+      return refuse({ErrorKind::FileInvalid,
+                     pick(xmltext::kTooLarge, app.language)
+                         .arg(path)
+                         .arg(XmlDocument::kMaxFileSize / (1024 * 1024)),
+                     path});
+    if (read == BoundedRead::Failed)
+      return refuse({ErrorKind::FileUnreadable,
+                     QStringLiteral("%1: %2").arg(path, file.errorString()), path});
+    const int result = ConvertAndRenderXMLBytesInTree(app, screen, path, bytes);
+    if (result >= 0 && app.xmlDocument && ui.messages.isEmpty()) return true;
+    // What was read is no bus definition file the window would show.
+    return refuse({ErrorKind::FileInvalid,
+                   ui.messages.isEmpty()
+                       ? QStringLiteral("%1 is not a bus definition file").arg(path)
+                       : ui.messages.join(u'\n'),
+                   path});
   }
 };
 
@@ -133,7 +165,9 @@ int showCommand(const QStringList& args) {
                    QStringLiteral("Prints what the main window shows of a bus definition file: "
                                   "title, comment, picture, each measurement's minimum, maximum "
                                   "and warning margin, the speed, bit time and maximum voltage."));
-  line.addArgument(QStringLiteral("FILE"), QStringLiteral("The bus definition file (.BUS)."));
+  line.addArgument(
+      QStringLiteral("FILE"),
+      QStringLiteral("The bus definition file (.BUS); \"-\" reads the standard input."));
   line.addFormatOption();
   line.addLanguageOption();
   if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
@@ -158,7 +192,9 @@ int generate(const QStringList& args, bool speed) {
   line.addArgument(speed ? QStringLiteral("NEWSPEED") : QStringLiteral("NEWVOLTS"),
                    speed ? QStringLiteral("The new speed, a whole number above 0.")
                          : QStringLiteral("The new maximum voltage, a number above 0."));
-  line.addArgument(QStringLiteral("OUT"), QStringLiteral("The file to write."));
+  line.addArgument(QStringLiteral("OUT"),
+                   QStringLiteral("The file to write (\"-\": the standard output, which then "
+                                  "holds only the file)."));
   line.addOption(QCommandLineOption(QStringLiteral("title"),
                                     QStringLiteral("The new file's title (default: FILE's)."),
                                     QStringLiteral("T")));
@@ -175,15 +211,22 @@ int generate(const QStringList& args, bool speed) {
     bool ok = false;
     const qlonglong value = a[1].toLongLong(&ok);
     if (!ok || value <= 0 || value > std::numeric_limits<int>::max())
-      return fail(QStringLiteral("NEWSPEED must be a whole number of bit/s or Hz above 0"));
+      return line.usageError(
+          QStringLiteral("NEWSPEED must be a whole number of bit/s or Hz above 0"));
     result = CalculNewFreq(s.app, s.screen, static_cast<int>(value), title, a[2]);
   } else {
     const std::optional<double> value = scanNumber(a[1]);
-    if (!value || !(*value > 0)) return fail(QStringLiteral("NEWVOLTS must be a number above 0"));
+    if (!value || !(*value > 0))
+      return line.usageError(QStringLiteral("NEWVOLTS must be a number above 0"));
     result = CalculNewAmpl(s.app, s.screen, *value, title, a[2]);
   }
-  if (result < 0 || s.ui.shown > 0) return kExitFailure;
-  show(s.screen.view, line.format());
+  if (result == XmlCannotWrite) return fail(writeError(a[2], s.ui.messages.join(u'\n')));
+  // The generator refused the value for this file (out of its range).
+  if (result < 0 || !s.ui.messages.isEmpty())
+    return line.usageError(s.ui.messages.isEmpty() ? QStringLiteral("the generator failed")
+                                                   : s.ui.messages.join(QStringLiteral("; ")));
+  // On the standard output the file is the data: nothing else goes there.
+  if (!isStandardStream(a[2])) show(s.screen.view, line.format());
   return kExitOk;
 }
 
@@ -199,7 +242,8 @@ int set(const QStringList& args) {
   line.addArgument(QStringLiteral("COLUMN"),
                    QStringLiteral("1 (minimum), 2 (maximum) or 3 (warning margin)."));
   line.addArgument(QStringLiteral("TEXT"), QStringLiteral("The new value."));
-  line.addArgument(QStringLiteral("OUT"), QStringLiteral("The file to write."));
+  line.addArgument(QStringLiteral("OUT"), QStringLiteral("The file to write (\"-\": stdout)."));
+  line.addFormatOption();
   line.addLanguageOption();
   if (const std::optional<int> end = line.parse(args, 5, 5)) return *end;
   const QStringList a = line.arguments();
@@ -211,9 +255,10 @@ int set(const QStringList& args) {
   const int column = a[2].toInt(&columnOk);
   const int rows = static_cast<int>(s.screen.view.rows.size());
   if (!rowOk || row < 1 || row > rows)
-    return fail(QStringLiteral("ROW must be from 1 to %1").arg(rows));
+    return line.usageError(QStringLiteral("ROW must be from 1 to %1").arg(rows));
   if (!columnOk || column < 1 || column > 3)
-    return fail(QStringLiteral("COLUMN must be 1 (minimum), 2 (maximum) or 3 (warning)"));
+    return line.usageError(
+        QStringLiteral("COLUMN must be 1 (minimum), 2 (maximum) or 3 (warning)"));
   // The table takes any text that is no number as "no limit"; a script that
   // means to remove one says so.
   const QString& text = a[3];
@@ -222,14 +267,33 @@ int set(const QStringList& args) {
   if (text.trimmed().isEmpty() || text == u"N/A") {
     note(QStringLiteral("\"%1\" removes the limit (the table shows ---)").arg(text));
   } else if (!scanNumber(asNumber)) {
-    return fail(QStringLiteral("TEXT \"%1\" is not a number; give \"N/A\" or an empty text to "
-                               "remove the limit")
-                    .arg(text));
+    return line.usageError(QStringLiteral("TEXT \"%1\" is not a number; give \"N/A\" or an empty "
+                                          "text to remove the limit")
+                               .arg(text));
   }
   const QString shown = modifValXML(s.app, s.screen, row, column, text);
   QString error;
-  if (s.app.xmlDocument->save(a[4], &error, s.app.language) < 0) return fail(error);
-  printLine(shown);
+  if (s.app.xmlDocument->save(a[4], &error, s.app.language) < 0)
+    return fail(writeError(a[4], error));
+  // On the standard output the file is the data: nothing else goes there.
+  if (isStandardStream(a[4])) return kExitOk;
+  switch (line.format()) {
+    case Format::Text:
+      printLine(shown);
+      break;
+    case Format::Csv: {
+      CsvTable table({"file", "row", "column", "cell"});
+      table.add({a[4], QString::number(row), kCellNames[column - 1], shown});
+      table.print();
+      break;
+    }
+    case Format::Json:
+      printJson({{"file", a[4]},
+                 {"row", row},
+                 {"column", QString::fromLatin1(kCellNames[column - 1])},
+                 {"cell", toJson(quantity(shown))}});
+      break;
+  }
   return kExitOk;
 }
 

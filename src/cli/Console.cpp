@@ -1,5 +1,7 @@
 #include "cli/Console.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <cstdio>
 #include <limits>
@@ -49,15 +51,28 @@ QString unshield(QString word) {
 
 }  // namespace
 
-int fail(const QString& text) {
-  for (const QString& line : text.trimmed().split(u'\n', Qt::SkipEmptyParts))
-    std::fprintf(stderr, "karvel-cli: %s\n", qUtf8Printable(line.trimmed()));
-  return kExitFailure;
+int fail(ErrorKind kind, const QString& text, const QString& file) {
+  return report({kind, text, file, {}});
 }
 
-void note(const QString& text) {
-  std::fprintf(stderr, "karvel-cli: note: %s\n", qUtf8Printable(text));
+namespace {
+void remark(const char* what, const QString& text) {
+  if (jsonFailures()) {
+    const QByteArray line = QJsonDocument(QJsonObject{{QString::fromLatin1(what),
+                                                       QJsonObject{{"message", text.trimmed()}}}})
+                                .toJson(QJsonDocument::Compact) +
+                            '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    return;
+  }
+  for (const QString& line : text.trimmed().split(u'\n', Qt::SkipEmptyParts))
+    std::fprintf(stderr, "karvel-cli: %s: %s\n", what, qUtf8Printable(line.trimmed()));
 }
+}  // namespace
+
+void note(const QString& text) { remark("note", text); }
+void warn(const QString& text) { remark("warning", text); }
+void tellInterrupted(const QString& text) { remark("interrupted", text); }
 
 std::optional<int> parseLanguage(const QString& text) {
   static const char* const codes[] = {"fr", "en", "de", "es", "it"};
@@ -93,6 +108,11 @@ void CommandLine::addFormatOption() {
 }
 
 std::optional<int> CommandLine::parse(const QStringList& args, int minArgs, int maxArgs) {
+  // The global options mean the same before the command as after it: every
+  // command takes them (a command without data to print still reports its
+  // failures in json).
+  if (!hasLanguage_) addLanguageOption();
+  if (!hasFormat_) addFormatOption();
   QStringList words{QStringLiteral("karvel-cli")};
   for (const QString& a : args) words.append(looksNegative(a) ? kShield + a : a);
   if (!parser_.parse(words)) return usageError(parser_.errorText());
@@ -116,6 +136,7 @@ std::optional<int> CommandLine::parse(const QStringList& args, int minArgs, int 
       format_ = Format::Json;
     else
       return usageError(QStringLiteral("--format takes text, csv or json, not \"%1\"").arg(format));
+    if (parser_.isSet(QStringLiteral("format"))) setJsonFailures(format_ == Format::Json);
   }
   const qsizetype count = parser_.positionalArguments().size();
   if (count < minArgs) return usageError(QStringLiteral("missing arguments"));
@@ -139,6 +160,8 @@ QString CommandLine::invocation() const {
 
 int CommandLine::usageError(const QString& text) const {
   const QString who = command_.isEmpty() ? QString() : command_ + QStringLiteral(": ");
+  // A script reads the reason; the synopsis is for people.
+  if (jsonFailures()) return report({ErrorKind::Usage, who + text, {}, {}});
   QString usage = QStringLiteral("usage: ");
   if (usage_.isEmpty()) usage += QStringLiteral("%1 [options] %2\n").arg(invocation(), synopsis_);
   for (const QString& line : usage_)

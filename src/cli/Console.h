@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "cli/Failure.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Interaction.h"
 
@@ -18,6 +19,10 @@ namespace karvel::cli {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// result show --check: a row failed (or, with --check=warning, warned).
+constexpr int kExitCheckFailed = 3;
+// The standard output was closed before everything was written (128 + SIGPIPE).
+constexpr int kExitOutputClosed = 141;
 
 // Questions get `answer`, or the escape button when none was set, and are
 // counted; there are no dialogs, no busy cursor and no desktop to open things
@@ -38,11 +43,17 @@ class ConsoleInteraction : public Interaction {
   bool openExternally(const QUrl&) override { return false; }
 };
 
-// Prints "karvel-cli: LINE" on stderr for each line of `text` and returns
-// exit code 1.
-int fail(const QString& text);
-// Prints "karvel-cli: note: TEXT" on stderr.
+// Reports a failure of `kind` through the one printer (Failure.h) and
+// returns its exit code (1; 2 for usage).
+int fail(ErrorKind kind, const QString& text, const QString& file = {});
+inline int fail(const CliError& error) { return report(error); }
+// Prints "karvel-cli: note: TEXT" on stderr (with json failures, the line
+// {"note": {"message": TEXT}}, so that stderr stays one object per line).
 void note(const QString& text);
+// Prints "karvel-cli: interrupted: TEXT" (json: {"interrupted": {"message": TEXT}}).
+void tellInterrupted(const QString& text);
+// Prints a warning that does not fail the command ("karvel-cli: warning: ...").
+void warn(const QString& text);
 
 // How a command prints its data.
 enum class Format { Text, Csv, Json };

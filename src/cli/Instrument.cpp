@@ -61,23 +61,30 @@ bool Instrument::open(const QString& address) {
                 .arg(address.isEmpty() ? QStringLiteral("USB") : address));
     return false;
   }
-  if (ui_.messages.isEmpty())
-    fail(QStringLiteral("the instrument could not be opened at %1").arg(currentAddress(state_)));
   // The program's own message, its cause and address on the last line.
-  for (const QString& message : ui_.messages) fail(message);
+  const io::LinkFailure failure = lastLinkFailure(state_);
+  report(
+      {linkKind(failure.cause),
+       ui_.messages.isEmpty()
+           ? QStringLiteral("the instrument could not be opened at %1").arg(currentAddress(state_))
+           : ui_.messages.join(u'\n'),
+       {},
+       failure.address.isEmpty() ? currentAddress(state_) : failure.address});
   return false;
 }
 
 int Instrument::stopped(const QString& left) {
-  fail(QStringLiteral("interrupted: ") + left);
+  tellInterrupted(left);
   return kExitInterrupted;
 }
 
 int Instrument::linkFailed(const QString& text) {
-  fail(text);
-  const QString cause = linkFailureLine(lastLinkFailure(state_), state_.language);
-  if (!cause.isEmpty()) fail(cause);
-  return kExitFailure;
+  const io::LinkFailure failure = lastLinkFailure(state_);
+  const QString cause = linkFailureLine(failure, state_.language);
+  return report({linkKind(failure.cause),
+                 cause.isEmpty() ? text : text + u'\n' + cause,
+                 {},
+                 failure.address.isEmpty() ? currentAddress(state_) : failure.address});
 }
 
 }  // namespace karvel::cli

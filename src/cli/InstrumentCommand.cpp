@@ -15,6 +15,7 @@
 #include "cli/Output.h"
 #include "cli/PortsCommand.h"
 #include "core/frame/AppState.h"
+#include "core/frame/StandardStreams.h"
 #include "core/instrument/Catalogue.h"
 #include "core/instrument/Communication.h"
 #include "core/instrument/ExportCommand.h"
@@ -59,11 +60,11 @@ QString storeName(int store) {
 }
 
 int identify(const QStringList& args) {
-  CommandLine line(QStringLiteral("instrument identify"), QString(),
-                   QStringLiteral("Opens a session as the program does and prints the model "
-                                  "(as text its code: 3 RQ4102, 4 RQ6102; in csv and json its "
-                                  "name) and the instrument's identification. Exits with 1 when "
-                                  "no supported instrument answered."));
+  CommandLine line(
+      QStringLiteral("instrument identify"), QString(),
+      QStringLiteral("Opens a session as the program does and prints the model "
+                     "(RQ4102 or RQ6102) and the instrument's identification. Exits with 1 when "
+                     "no supported instrument answered."));
   addAddressOption(line);
   line.addFormatOption();
   if (const std::optional<int> end = line.parse(args, 0, 0)) return *end;
@@ -81,7 +82,7 @@ int identify(const QStringList& args) {
   const QString resource = currentAddress(state);
   switch (line.format()) {
     case Format::Text:
-      std::printf("model %d\n", state.instrumentModel);
+      std::printf("model %s\n", qUtf8Printable(modelName(state.instrumentModel)));
       std::printf("identification %s\n", identification.toUtf8().constData());
       break;
     case Format::Csv: {
@@ -157,7 +158,9 @@ int fetch(const QStringList& args) {
   CommandLine line(QStringLiteral("instrument fetch"),
                    QStringLiteral("NAME --kind bus|results --to DIR"),
                    QStringLiteral("Fetches the file NAME from a store of the instrument into the "
-                                  "folder DIR and prints the path written."));
+                                  "folder DIR and prints the path written (csv, json: name, "
+                                  "store, kind, file and size). --to - writes the file on the "
+                                  "standard output, and nothing else."));
   line.addArgument(QStringLiteral("NAME"),
                    QStringLiteral("The file's name as instrument list prints it."));
   line.addOption(QCommandLineOption(QStringLiteral("kind"), QStringLiteral("bus or results."),
@@ -165,9 +168,12 @@ int fetch(const QStringList& args) {
   line.addOption(QCommandLineOption(
       QStringLiteral("store"), QStringLiteral("0 the internal memory (default), 1 the SD card."),
       QStringLiteral("STORE"), QStringLiteral("0")));
-  line.addOption(QCommandLineOption(
-      QStringLiteral("to"), QStringLiteral("The folder to write into."), QStringLiteral("DIR")));
+  line.addOption(
+      QCommandLineOption(QStringLiteral("to"),
+                         QStringLiteral("The folder to write into (\"-\": the standard output)."),
+                         QStringLiteral("DIR")));
   addAddressOption(line);
+  line.addFormatOption();
   if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
   const QString name = line.arguments()[0];
   const int kind = kindOf(line.value(QStringLiteral("kind")));
@@ -177,18 +183,24 @@ int fetch(const QStringList& args) {
     return line.usageError(QStringLiteral("--store is 0 or 1, not \"%1\"").arg(storeText));
   const QString dir = line.value(QStringLiteral("to"));
   if (dir.isEmpty()) return line.usageError(QStringLiteral("--to DIR is needed"));
-  if (!QFileInfo(dir).isDir()) return fail(QStringLiteral("%1 is not a folder").arg(dir));
+  const bool toStdout = isStandardStream(dir);
+  if (!toStdout && !QFileInfo(dir).isDir())
+    return fail(QFileInfo::exists(dir) ? ErrorKind::CannotWrite : ErrorKind::FileNotFound,
+                QStringLiteral("%1 is not a folder").arg(dir), dir);
   // The instrument's name never picks a place outside DIR.
   const QString local = safeLocalName(name);
   if (local.isEmpty())
-    return fail(QStringLiteral("%1 cannot be a file name").arg(visibleName(name)));
-  const QString target = QDir::toNativeSeparators(QDir(dir).absoluteFilePath(local));
+    return fail(ErrorKind::CannotWrite,
+                QStringLiteral("%1 cannot be a file name").arg(visibleName(name)));
+  const QString target =
+      toStdout ? dir : QDir::toNativeSeparators(QDir(dir).absoluteFilePath(local));
   Instrument instrument;
   instrument.prepare(line);
   // A name that no command can carry is refused before the instrument is asked.
   if (const QString refusal = fetchNameRefusal(name, instrument.state().language);
       !refusal.isEmpty())
     return fail(
+        ErrorKind::NotOnInstrument,
         pick(text::kFetchNameRefused, instrument.state().language).arg(visibleName(name), refusal));
   if (!instrument.open(line.value(QStringLiteral("address")))) return instrument.openFailed();
   AppState& state = instrument.state();
@@ -207,7 +219,10 @@ int fetch(const QStringList& args) {
     return e.store == storeText.toInt() && e.name.compare(name, Qt::CaseInsensitive) == 0;
   });
   if (!listed)
-    return fail(QStringLiteral("%1 is not in store %2").arg(visibleName(name), storeText));
+    return report({ErrorKind::NotOnInstrument,
+                   QStringLiteral("%1 is not in store %2").arg(visibleName(name), storeText),
+                   {},
+                   currentAddress(state)});
   QString reason;
   const int fetched =
       downloadFile(state, state.session, name, static_cast<io::ViUInt16>(storeText.toInt()),
@@ -216,20 +231,42 @@ int fetch(const QStringList& args) {
   // one whose last byte came before Ctrl+C was written whole.
   if (instrument.interrupted()) {
     if (fetched < 0) return instrument.stopped(notFetched);
-    std::printf("%s\n", qUtf8Printable(target));
+    if (!toStdout) std::printf("%s\n", qUtf8Printable(target));
     return instrument.stopped(QStringLiteral("%1 had already arrived whole and was written to %2")
                                   .arg(visibleName(name), target));
   }
   if (fetched == kDownloadCannotWrite)
-    return fail(QStringLiteral("cannot write %1: %2").arg(target, reason));
+    return fail(writeError(target, QStringLiteral("cannot write %1: %2").arg(target, reason)));
   if (fetched == kDownloadBadReply)
-    return fail(pick(text::kFetchBadReply, state.language).arg(visibleName(name), reason));
+    return report({ErrorKind::LinkLost,
+                   pick(text::kFetchBadReply, state.language).arg(visibleName(name), reason),
+                   {},
+                   currentAddress(state)});
   if (fetched < 0)
     return instrument.linkFailed(
         QStringLiteral("%1 could not be fetched from store %2 (not listed there, or the transfer "
                        "failed)")
             .arg(name, storeText));
-  std::printf("%s\n", qUtf8Printable(target));
+  if (toStdout) return kExitOk;  // the file is the only data there
+  switch (line.format()) {
+    case Format::Text:
+      std::printf("%s\n", qUtf8Printable(target));
+      break;
+    case Format::Csv: {
+      CsvTable table({"name", "store", "kind", "file", "size"});
+      table.add({name, storeText, line.value(QStringLiteral("kind")), target,
+                 QString::number(QFileInfo(target).size())});
+      table.print();
+      break;
+    }
+    case Format::Json:
+      printJson({{"name", name},
+                 {"store", storeText.toInt()},
+                 {"kind", line.value(QStringLiteral("kind"))},
+                 {"file", target},
+                 {"size", QFileInfo(target).size()}});
+      break;
+  }
   return kExitOk;
 }
 
@@ -237,15 +274,21 @@ int send(const QStringList& args) {
   CommandLine line(QStringLiteral("instrument send"), QStringLiteral("FILE"),
                    QStringLiteral("Sends the bus definition file FILE to the instrument's "
                                   "internal memory, under the name the instrument gives it, and "
-                                  "prints that name."));
+                                  "prints that name (csv, json: file, name and whether it "
+                                  "replaced one)."));
   line.addArgument(QStringLiteral("FILE"), QStringLiteral("The bus definition file."));
   line.addOption(QCommandLineOption(QStringLiteral("replace"),
                                     QStringLiteral("Replace a file of the same name.")));
   addAddressOption(line);
+  line.addFormatOption();
   if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
   const QString path = line.arguments()[0];
+  // The file's name becomes the instrument's: a stream has none.
+  if (isStandardStream(path))
+    return line.usageError(QStringLiteral("send needs a file, not the standard input"));
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return fail(QStringLiteral("cannot read %1").arg(path));
+  if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    return fail(readError(path, QStringLiteral("cannot read %1").arg(path)));
   file.close();
   Instrument instrument;
   if (!open(instrument, line)) return instrument.openFailed();
@@ -254,15 +297,19 @@ int send(const QStringList& args) {
   const int model = state.instrumentModel;
   if (!busFileSuitsModel(path, model))
     return fail(
-        QStringLiteral("%1 is not a bus definition file for this instrument model").arg(path));
+        ErrorKind::FileInvalid,
+        QStringLiteral("%1 is not a bus definition file for this instrument model").arg(path),
+        path);
   const QString name = instrumentFileName(path, model);
   CollectingInteraction& ui = instrument.ui();
   ui.answer = line.isSet(QStringLiteral("replace")) ? 0 : 1;
   const QString refused = charactersInstrumentCannotHold(name);
   if (!refused.isEmpty())
     return fail(
+        ErrorKind::FileInvalid,
         QStringLiteral("%1: the instrument cannot store these characters in a file name: %2")
-            .arg(name, refused));
+            .arg(name, refused),
+        path);
   const qsizetype messagesBefore = ui.messages.size();
   const SendOutcome outcome = sendFile(state, state.session, path, instrument.transferWatch());
   if (instrument.interrupted()) {
@@ -291,25 +338,51 @@ int send(const QStringList& args) {
     }
   }
   switch (outcome) {
-    case SendOutcome::Sent:
-      std::printf("%s\n", qUtf8Printable(name));
+    case SendOutcome::Sent: {
+      // The question "replace?" was asked only when the name was taken.
+      const bool replaced = ui.asked > 0;
+      switch (line.format()) {
+        case Format::Text:
+          std::printf("%s\n", qUtf8Printable(name));
+          break;
+        case Format::Csv: {
+          CsvTable table({"file", "name", "replaced"});
+          table.add({path, name, replaced ? QStringLiteral("true") : QStringLiteral("false")});
+          table.print();
+          break;
+        }
+        case Format::Json:
+          printJson({{"file", path}, {"name", name}, {"replaced", replaced}});
+          break;
+      }
       return kExitOk;
+    }
     case SendOutcome::Declined:
-      return fail(
-          QStringLiteral("%1 already exists on the instrument; --replace replaces it").arg(name));
+      return report(
+          {ErrorKind::FileExists,
+           QStringLiteral("%1 already exists on the instrument; --replace replaces it").arg(name),
+           name, currentAddress(state)});
     case SendOutcome::Refused:
     case SendOutcome::NotEncodable:
-      return fail(QStringLiteral("%1: the name must have at most %2 characters before its "
+      return fail(ErrorKind::FileInvalid,
+                  QStringLiteral("%1: the name must have at most %2 characters before its "
                                  "extension and %3 in all")
                       .arg(name)
                       .arg(uploadNameLimit(model))
-                      .arg(uploadNameLimit(model) + 4));
+                      .arg(uploadNameLimit(model) + 4),
+                  path);
     case SendOutcome::NotConfirmed:
+      // The store does not list what it took: the instrument's memory is full.
+      return report({ErrorKind::MemoryFull,
+                     ui.messages.isEmpty()
+                         ? QStringLiteral("%1 was not kept by the instrument").arg(name)
+                         : ui.messages.join(u'\n'),
+                     path, currentAddress(state)});
     case SendOutcome::Cancelled:
       break;
   }
-  return fail(ui.messages.isEmpty() ? QStringLiteral("%1 was not sent").arg(name)
-                                    : ui.messages.join(u'\n'));
+  return instrument.linkFailed(ui.messages.isEmpty() ? QStringLiteral("%1 was not sent").arg(name)
+                                                     : ui.messages.join(u'\n'));
 }
 
 }  // namespace

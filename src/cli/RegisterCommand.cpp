@@ -62,6 +62,28 @@ void addRegisterOption(CommandLine& line) {
 // Opens the register of --register, else the settings' one. Only `add`
 // makes a missing one (and a default register's folder): a mistyped path
 // given to a command that reads is said, not made into an empty register.
+// The register the command opened, which its failures name.
+QString openedPath;
+
+// A register that would not open, by its cause: missing, a folder, not
+// readable or writable by this account, else a file that is no register
+// (another program's, damaged, newer).
+CliError registerOpenError(const QString& path, const QString& message) {
+  CliError e = readError(path, message);
+  if (!QFileInfo::exists(path)) return writeError(path, message);
+  if (e.kind != ErrorKind::FileUnreadable || QFileInfo(path).isDir()) return e;
+  const CliError write = writeError(path, message);
+  e.kind = write.kind == ErrorKind::Permission ? ErrorKind::Permission : ErrorKind::FileInvalid;
+  return e;
+}
+
+// What an operation on the open register could not do (a result or a
+// segment it does not hold, a damaged table): the register is not what
+// the command needs.
+int registerFailed(const QString& message) {
+  return fail(ErrorKind::FileInvalid, message, openedPath);
+}
+
 bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false) {
   const RegisterSettings settings = settingsHere();
   QString path = line.value(QStringLiteral("register"));
@@ -69,6 +91,7 @@ bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false
     path = settings.path;
     if (settings.isDefault && mayCreate) QDir().mkpath(QFileInfo(path).absolutePath());
   }
+  openedPath = path;
   const int language = line.language(English);
   if (isServerLocation(path)) {
     // A server that cannot be reached is said once, on stderr; the work
@@ -77,7 +100,10 @@ bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false
     QString error;
     if (!openSharedRegister(reg, path.trimmed(), settings.localPath, language, mayCreate, &opening,
                             &error)) {
-      fail(error);
+      // Not reached and no local register to work on, or the server
+      // answered and refused this account, its database or its driver.
+      report(CliError(reg.unreachableAtOpen() ? ErrorKind::LinkUnreachable : ErrorKind::Permission,
+                      error, {}, reg.displayName()));
       return false;
     }
     if (opening.offline) note(opening.notice);
@@ -89,12 +115,13 @@ bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false
     return true;
   }
   if (!mayCreate && !QFileInfo::exists(path)) {
-    fail(pick(registertext::kNoRegister, language).arg(QDir::toNativeSeparators(path)));
+    fail(ErrorKind::FileNotFound,
+         pick(registertext::kNoRegister, language).arg(QDir::toNativeSeparators(path)), path);
     return false;
   }
   QString error;
   if (!reg.open(QDir::fromNativeSeparators(path), language, &error)) {
-    fail(error);
+    report(registerOpenError(path, error));
     return false;
   }
   reg.setTechnician(settings.technician);
@@ -241,7 +268,10 @@ int addCommand(const QStringList& args) {
     QString error;
     const std::optional<RegisterAddOutcome> added = reg.addFile(file, request, &error);
     if (!added) {
-      fail(error);
+      const CliError unread = readError(file, error);
+      fail(unread.kind == ErrorKind::FileUnreadable && !QFileInfo(file).isDir()
+               ? CliError{ErrorKind::FileInvalid, error, file, {}}
+               : unread);
       code = kExitFailure;
       continue;
     }
@@ -321,7 +351,7 @@ int listCommand(const QStringList& args) {
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
   const auto entries = reg.list(filter, &error);
-  if (!entries) return fail(error);
+  if (!entries) return registerFailed(error);
   switch (line.format()) {
     case Format::Text:
       for (const RegisterEntry& e : *entries) printLine(entryLine(e));
@@ -359,9 +389,9 @@ int showCommand(const QStringList& args) {
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
   const auto entry = reg.entry(*id, &error);
-  if (!entry) return fail(error);
+  if (!entry) return registerFailed(error);
   const auto rows = reg.measurements(*id, &error);
-  if (!rows) return fail(error);
+  if (!rows) return registerFailed(error);
   switch (line.format()) {
     case Format::Text: {
       const QJsonObject o = entryJson(*entry);
@@ -419,9 +449,9 @@ int baselineCommand(const QStringList& args) {
   Register reg;
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
-  if (!reg.setBaseline(*id, &error)) return fail(error);
+  if (!reg.setBaseline(*id, &error)) return registerFailed(error);
   const auto entry = reg.entry(*id, &error);
-  if (!entry) return fail(error);
+  if (!entry) return registerFailed(error);
   printLine(QStringLiteral("%1\tbaseline of\t%2 / %3").arg(*id).arg(entry->site, entry->segment));
   return kExitOk;
 }
@@ -463,7 +493,9 @@ int compareCommand(const QStringList& args) {
   const QString workbook = line.value(QStringLiteral("workbook"));
   if (line.isSet(QStringLiteral("workbook")) &&
       !workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-    return fail(QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(workbook));
+    return fail(ErrorKind::CannotWrite,
+                QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(workbook),
+                workbook);
   CompareOptions options;
   options.shrinkShare = shrink / 100.0;
   Register reg;
@@ -471,13 +503,13 @@ int compareCommand(const QStringList& args) {
   QString error;
   const std::optional<Comparison> c = reg.compareSegment(
       site, segment, line.isSet(QStringLiteral("since-baseline")), options, &error);
-  if (!c) return fail(error);
+  if (!c) return registerFailed(error);
   if (!workbook.isEmpty()) {
     const QString templateFile =
         templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
     if (!exportComparison(templateFile, *c, line.language(English),
                           QDir::fromNativeSeparators(workbook), &error))
-      return fail(error);
+      return fail(workbookError(templateFile, workbook, error));
   }
   printComparison(*c, line.format());
   return kExitOk;
@@ -503,7 +535,8 @@ int exportCommand(const QStringList& args) {
     ids << *id;
   }
   if (!QFileInfo(dir).isDir())
-    return fail(QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(dir)));
+    return fail(QFileInfo::exists(dir) ? ErrorKind::CannotWrite : ErrorKind::FileNotFound,
+                QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(dir)), dir);
   Register reg;
   if (!openRegister(line, reg)) return kExitFailure;
   int code = kExitOk;
@@ -512,7 +545,7 @@ int exportCommand(const QStringList& args) {
     const auto entry = reg.entry(id, &error);
     const auto bytes = entry ? reg.originalBytes(id, &error) : std::nullopt;
     if (!bytes) {
-      fail(error);
+      registerFailed(error);
       code = kExitFailure;
       continue;
     }
@@ -522,14 +555,17 @@ int exportCommand(const QStringList& args) {
       name = QStringLiteral("result-%1.HTM").arg(id);
     const QString target = QDir(dir).filePath(name);
     if (QFileInfo::exists(target)) {
-      fail(QStringLiteral("%1 already exists; result %2 was not written")
+      fail(ErrorKind::FileExists,
+           QStringLiteral("%1 already exists; result %2 was not written")
                .arg(QDir::toNativeSeparators(target))
-               .arg(id));
+               .arg(id),
+           target);
       code = kExitFailure;
       continue;
     }
     if (!writeFileWhole(target, *bytes, &error)) {
-      fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), error));
+      report(writeError(target,
+                        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), error)));
       code = kExitFailure;
       continue;
     }
@@ -549,7 +585,10 @@ int backupCommand(const QStringList& args) {
   Register reg;
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
-  if (!reg.backup(QDir::fromNativeSeparators(line.arguments()[0]), &error)) return fail(error);
+  const QString copy = line.arguments()[0];
+  if (!reg.backup(QDir::fromNativeSeparators(copy), &error))
+    return fail(QFileInfo::exists(copy) ? CliError{ErrorKind::FileExists, error, copy, {}}
+                                        : writeError(copy, error));
   return kExitOk;
 }
 
@@ -566,7 +605,7 @@ int checkCommand(const QStringList& args) {
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
   const std::optional<QStringList> problems = reg.check(&error);
-  if (!problems) return fail(error);
+  if (!problems) return registerFailed(error);
   if (problems->isEmpty()) {
     printLine(QStringLiteral("ok"));
     return kExitOk;

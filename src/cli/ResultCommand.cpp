@@ -1,7 +1,9 @@
 // karvel-cli result show FILE: what a results window would show, as text,
 // csv or json.
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/Console.h"
@@ -121,7 +123,19 @@ void showCsv(const ResultTable& table) {
   csv.print();
 }
 
-int showCommand(const QStringList& args) {
+// How --check judges a result: the rows (and the verdict) that make it fail.
+enum class CheckLevel { None, Fail, Warning };
+
+bool checkFails(const ResultTable& table, CheckLevel level) {
+  const auto counts = [level](Status status) {
+    return status == Status::Red || (level == CheckLevel::Warning && status == Status::Yellow);
+  };
+  if (counts(table.verdictColour)) return true;
+  return std::any_of(table.rows.cbegin(), table.rows.cend(),
+                     [&](const ResultRow& row) { return counts(row.status); });
+}
+
+int showCommand(QStringList args) {
   CommandLine line(
       QStringLiteral("result show"), QStringLiteral("FILE"),
       QStringLiteral(
@@ -131,16 +145,39 @@ int showCommand(const QStringList& args) {
           "measurement with its five texts and its status (green, yellow, red or none); line "
           "feeds, tabs and backslashes inside texts are written as \\n, \\t and \\\\. In csv and "
           "json each value also has its number and unit, and statuses read pass, warning, fail "
-          "or none."));
-  line.addArgument(QStringLiteral("FILE"), QStringLiteral("The result file (.HTM)."));
+          "or none. With --check the exit code is the test's verdict: 3 when a row failed, 0 "
+          "when none did."));
+  line.addArgument(QStringLiteral("FILE"),
+                   QStringLiteral("The result file (.HTM); \"-\" reads the standard input."));
+  line.addOption(QCommandLineOption(
+      QStringLiteral("check"),
+      QStringLiteral("--check: exit with 3 when a row failed (or the verdict did); "
+                     "--check=warning: also when one warned. An incomplete file is a failure "
+                     "(1)."),
+      QStringLiteral("fail|warning")));
   line.addFormatOption();
   line.addLanguageOption();
+  // "--check" alone is the usual form: the option's value is then "fail".
+  for (QString& word : args)
+    if (word == u"--check") word = QStringLiteral("--check=fail");
   if (const std::optional<int> end = line.parse(args, 1, 1)) return *end;
+  CheckLevel check = CheckLevel::None;
+  if (line.isSet(QStringLiteral("check"))) {
+    const QString level = line.value(QStringLiteral("check"));
+    if (level == u"fail")
+      check = CheckLevel::Fail;
+    else if (level == u"warning")
+      check = CheckLevel::Warning;
+    else
+      return line.usageError(
+          QStringLiteral("--check takes fail or warning, not \"%1\"").arg(level));
+  }
   const int language = line.language(English);
+  const QString path = line.arguments()[0];
   ResultTable table;
   QString error;
-  if (!loadResultFile(line.arguments()[0], language, table, &error)) return fail(error);
-  if (!holdsResult(table)) return fail(notAResultFile(line.arguments()[0]));
+  if (!loadResultFile(path, language, table, &error)) return fail(resultReadError(path, error));
+  if (!holdsResult(table)) return fail(ErrorKind::FileInvalid, notAResultFile(path), path);
   switch (line.format()) {
     case Format::Text:
       showText(table);
@@ -154,14 +191,28 @@ int showCommand(const QStringList& args) {
   }
   std::fflush(stdout);
   if (!table.problemMarker.isEmpty()) {
-    fail(QStringLiteral("warning: incomplete result file: \"%1\" is missing or out of place; only "
-                        "what comes before it was read")
-             .arg(table.problemMarker));
+    const QString text = QStringLiteral(
+                             "incomplete result file: \"%1\" is missing or out of place; only what "
+                             "comes before it was read")
+                             .arg(table.problemMarker);
+    // A test bench cannot call a result good whose rows are not all there.
+    if (check != CheckLevel::None) return fail(ErrorKind::FileInvalid, text, path);
+    warn(text);
   }
+  if (check != CheckLevel::None && checkFails(table, check)) return kExitCheckFailed;
   return kExitOk;
 }
 
 }  // namespace
+
+CliError resultReadError(const QString& path, const QString& message) {
+  CliError e = readError(path, message);
+  // Readable, but larger than any result: not what the command needs.
+  const QFileInfo info(path);
+  if (e.kind == ErrorKind::FileUnreadable && info.isFile() && info.size() > kResultFileMax)
+    e.kind = ErrorKind::FileInvalid;
+  return e;
+}
 
 QString notAResultFile(const QString& path) {
   return QStringLiteral("%1 is not a result file (no result markers found)").arg(path);
@@ -172,7 +223,7 @@ int runResult(const QStringList& args) {
           checkGroup(QStringLiteral("result"),
                      {QStringLiteral("show"), QStringLiteral("export"), QStringLiteral("compare")},
                      QStringLiteral("Diagnostic result files shown, exported and compared.\n\n"
-                                    "  result show FILE\n"
+                                    "  result show FILE [--check[=warning]]\n"
                                     "  result export FILE.HTM... OUT.xlsx\n"
                                     "  result compare FILE.HTM FILE.HTM..."),
                      args))

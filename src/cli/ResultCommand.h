@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include "cli/Failure.h"
 #include "core/results/ResultReader.h"
 
 namespace karvel::cli {
@@ -15,5 +16,7 @@ int runResult(const QStringList& args);
 // some other file, not an incomplete result.
 using karvel::holdsResult;
 QString notAResultFile(const QString& path);
+// A result file that could not be read, by its cause.
+CliError resultReadError(const QString& path, const QString& message);
 
 }  // namespace karvel::cli

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <cstdio>
 
@@ -9,6 +10,7 @@
 #include "cli/Output.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
+#include "core/frame/StandardStreams.h"
 #include "core/results/Compare.h"
 #include "core/results/LimitReach.h"
 #include "core/results/ResultReader.h"
@@ -205,7 +207,12 @@ int runResultCompare(const QStringList& args) {
   const QString workbook = line.value(QStringLiteral("workbook"));
   if (line.isSet(QStringLiteral("workbook")) &&
       !workbook.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-    return fail(QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(workbook));
+    return fail(ErrorKind::CannotWrite,
+                QStringLiteral("%1: the workbook's name must end in \".xlsx\"").arg(workbook),
+                workbook);
+  // Each result is read again for the workbook: a stream cannot be.
+  if (line.arguments().contains(QStringLiteral("-")) || isStandardStream(workbook))
+    return line.usageError(QStringLiteral("compare reads files, not the standard streams (\"-\")"));
   CompareOptions options;
   bool ok = false;
   const double shrink = line.value(QStringLiteral("shrink")).toDouble(&ok);
@@ -218,17 +225,35 @@ int runResultCompare(const QStringList& args) {
   QString error;
   std::optional<Comparison> c =
       compareResultFiles(line.arguments(), options, line.language(English), &error, order);
-  if (!c) return fail(error);
+  if (!c) return fail(comparedFilesError(line.arguments(), error));
   if (!workbook.isEmpty()) {
     const QString templateFile =
         templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
     // Its measurements packed while each result is read again for its sheet.
     if (!exportComparisonReleasing(templateFile, *c, line.language(English),
                                    QDir::fromNativeSeparators(workbook), &error))
-      return fail(error);
+      return fail(workbookError(templateFile, workbook, error));
   }
   printComparison(*c, line.format());
   return kExitOk;
+}
+
+CliError comparedFilesError(const QStringList& paths, const QString& message) {
+  // A file that is missing, a folder or protected is named; otherwise the
+  // files were read and are no results of one bus.
+  for (const QString& path : paths) {
+    const CliError e = readError(path, message);
+    if (e.kind != ErrorKind::FileUnreadable || QFileInfo(path).isDir()) return e;
+  }
+  for (const QString& path : paths)
+    if (message.contains(path)) return {ErrorKind::FileInvalid, message, path, {}};
+  return {ErrorKind::FileInvalid, message, {}, {}};
+}
+
+CliError workbookError(const QString& templateFile, const QString& workbook,
+                       const QString& message) {
+  if (!QFileInfo::exists(templateFile)) return readError(templateFile, message);
+  return writeError(workbook, message);
 }
 
 void printComparison(const Comparison& comparison, Format format) {

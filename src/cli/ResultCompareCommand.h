@@ -16,4 +16,12 @@ int runResultCompare(const QStringList& args);
 // compare prints the same).
 void printComparison(const Comparison& comparison, Format format);
 
+// The failure of a comparison of `paths` (register compare: of a segment),
+// by its cause: a file missing, unreadable or protected, else file-invalid.
+CliError comparedFilesError(const QStringList& paths, const QString& message);
+// The failure of writing the comparison's workbook: its template missing,
+// else the workbook's own.
+CliError workbookError(const QString& templateFile, const QString& workbook,
+                       const QString& message);
+
 }  // namespace karvel::cli

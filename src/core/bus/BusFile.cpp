@@ -1,5 +1,7 @@
 #include "core/bus/BusFile.h"
 
+#include <functional>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
@@ -310,7 +312,10 @@ void UpdateRowBackgrounds(BusView& view, bool alternate, bool mark) {
   }
 }
 
-int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QString& path) {
+namespace {
+
+int renderLoaded(AppState& app, BusScreen& screen, const QString& path,
+                 const std::function<XmlDocument::Loaded()>& load) {
   screen.xmlErrors.clear();
   screen.walkDepth = 0;
   int result = 0;
@@ -323,7 +328,7 @@ int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QStrin
     screen.state.rowCount = 0;
     app.xmlDocument.reset();
 
-    XmlDocument::Loaded loaded = XmlDocument::loadFile(path, app.language);
+    XmlDocument::Loaded loaded = load();
     if (!loaded.document) {
       screen.xmlErrors << loaded.errorText;
       if (loaded.status == XmlOutOfMemory) result = XmlOutOfMemory;
@@ -339,6 +344,18 @@ int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QStrin
   showXmlErrors(app, screen.xmlErrors);
   screen.xmlErrors.clear();
   return result;
+}
+
+}  // namespace
+
+int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QString& path) {
+  return renderLoaded(app, screen, path, [&] { return XmlDocument::loadFile(path, app.language); });
+}
+
+int ConvertAndRenderXMLBytesInTree(AppState& app, BusScreen& screen, const QString& path,
+                                   const QByteArray& bytes) {
+  return renderLoaded(app, screen, path,
+                      [&] { return XmlDocument::loadBytes(bytes, app.language); });
 }
 
 namespace {

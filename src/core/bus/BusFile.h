@@ -97,6 +97,10 @@ void CloseBusFile(AppState& app, BusScreen& screen);
 // Loads `path` into app.xmlDocument and fills the view. XML failures are shown
 // in the "XML Error" box and give 0; negative only when memory runs out.
 int ConvertAndRenderXMLFileInTree(AppState& app, BusScreen& screen, const QString& path);
+// The same for a file already read (or just written): `bytes` stand for
+// `path`, which is not read again.
+int ConvertAndRenderXMLBytesInTree(AppState& app, BusScreen& screen, const QString& path,
+                                   const QByteArray& bytes);
 int ProcessXMLElement(AppState& app, BusScreen& screen, pugi::xml_node element);
 int ProcessXMLAttribute(AppState& app, BusScreen& screen, pugi::xml_attribute attribute);
 // Banded rows: even rows grey when `alternate`, white otherwise; `mark` is the

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "core/bus/BusTexts.h"
-#include "core/frame/Interaction.h"
 #include "core/bus/XmlDocument.h"
+#include "core/frame/Interaction.h"
 
 namespace karvel {
 
@@ -104,7 +104,9 @@ int saveAndShow(AppState& app, BusScreen& screen, const XmlDocument& doc, const 
     refuse(app, pick(bustext::kCannotWrite, app.language) + u'\n' + detail);
     return XmlCannotWrite;
   }
-  const int result = ConvertAndRenderXMLFileInTree(app, screen, path);
+  // What was written is shown from its bytes: "-" (the standard output)
+  // cannot be read back, and a file cannot have changed in between.
+  const int result = ConvertAndRenderXMLBytesInTree(app, screen, path, doc.bytes());
   if (result < 0) return result;
   tellHeld(app, held);
   return 0;

@@ -9,6 +9,7 @@
 #include "core/bus/XmlTexts.h"
 #include "core/frame/BoundedRead.h"
 #include "core/frame/SafeWrite.h"
+#include "core/frame/StandardStreams.h"
 
 namespace karvel {
 
@@ -235,8 +236,8 @@ QString XmlDocument::errorText(int status, const QString& detail, int language) 
 
 XmlDocument::Loaded XmlDocument::loadFile(const QString& path, int language) {
   Loaded result;
-  QFile file(path);
-  if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+  QFile file;
+  if (path.isEmpty() || !openForReading(file, path)) {
     result.status = XmlCannotOpen;
     result.errorText =
         errorText(XmlCannotOpen, QStringLiteral("%1 (%2)").arg(path, file.errorString()), language);

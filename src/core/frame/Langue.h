@@ -249,6 +249,19 @@ inline constexpr Text5 kOperationCancelling{"Annulation ...", "Cancelling ...",
 
 // ---- Writing a file: causes the system's own words leave unclear ---------------
 // The folder (or file) on a file system mounted read-only.
+// The standard output as a file written ("-" on the command line).
+inline constexpr Text5 kStandardOutputClosed{
+    "la sortie standard a été fermée avant la fin des données",
+    "the standard output was closed before all the data was written",
+    "die Standardausgabe wurde vor dem Ende der Daten geschlossen",
+    "la salida estándar se cerró antes del final de los datos",
+    "l'uscita standard è stata chiusa prima della fine dei dati"};
+inline constexpr Text5 kStandardOutputFailed{
+    "écriture sur la sortie standard impossible : %1",
+    "cannot write to the standard output: %1",
+    "Schreiben auf die Standardausgabe nicht möglich: %1",
+    "no se puede escribir en la salida estándar: %1",
+    "impossibile scrivere sull'uscita standard: %1"};
 inline constexpr Text5 kWriteReadOnlyFileSystem{
     "Le système de fichiers qui contient %1 est en lecture seule",
     "The file system that holds %1 is read-only",

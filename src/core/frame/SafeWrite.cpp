@@ -7,10 +7,12 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryFile>
 #include <QtGlobal>
 #include <atomic>
 
 #include "core/frame/Langue.h"
+#include "core/frame/StandardStreams.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -214,7 +216,70 @@ class FileSink : public WholeFileSink {
 #endif
 }  // namespace
 
+namespace {
+
+// The standard output has no temporary file beside it: the content is made
+// in an anonymous one (a zip archive moves back in it), then copied out, so
+// that a producer that fails sends nothing and memory holds one slice.
+bool writeStandardOutputFrom(const WholeFileProducer& produce, QString* error, int language) {
+  QString why;
+#ifndef Q_OS_WIN
+  std::FILE* scratch = std::tmpfile();
+  if (!scratch) {
+    if (error) *error = qt_error_string(errno);
+    return false;
+  }
+  const int fd = ::fileno(scratch);
+  DescriptorSink sink(fd);
+  const bool made = produce(sink, &why);
+  const int sinkError = sink.errorNumber();
+  QFile copy;
+  const bool readable = made && !sinkError && ::lseek(fd, 0, SEEK_SET) == 0 &&
+                        copy.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
+#else
+  QTemporaryFile scratchFile;
+  if (!scratchFile.open()) {
+    if (error) *error = scratchFile.errorString();
+    return false;
+  }
+  FileSink sink(scratchFile);
+  const bool made = produce(sink, &why);
+  const int sinkError = sink.failed() ? EIO : 0;
+  QFile& copy = scratchFile;
+  const bool readable = made && !sinkError && scratchFile.seek(0);
+#endif
+  bool written = false;
+  if (!made || sinkError) {
+    if (error)
+      *error = sinkError || why.isEmpty() ? qt_error_string(sinkError ? sinkError : EIO) : why;
+  } else if (!readable) {
+    if (error) *error = qt_error_string(errno);
+  } else {
+    written = true;
+    QByteArray slice;
+    while (written) {
+      slice = copy.read(1 << 20);
+      if (slice.isEmpty()) {
+        if (copy.error() != QFileDevice::NoError) {
+          if (error) *error = copy.errorString();
+          written = false;
+        }
+        break;
+      }
+      written = writeStandardOutput(slice, error, language);
+    }
+  }
+#ifndef Q_OS_WIN
+  copy.close();
+  std::fclose(scratch);
+#endif
+  return written;
+}
+
+}  // namespace
+
 bool writeFileWhole(const QString& path, QByteArrayView bytes, QString* error, int language) {
+  if (isStandardStream(path)) return writeStandardOutput(bytes, error, language);
   return writeFileWholeFrom(
       path, [&](WholeFileSink& sink, QString*) { return sink.write(bytes.data(), bytes.size()); },
       error, language);
@@ -222,6 +287,7 @@ bool writeFileWhole(const QString& path, QByteArrayView bytes, QString* error, i
 
 bool writeFileWholeFrom(const QString& path, const WholeFileProducer& produce, QString* error,
                         int language) {
+  if (isStandardStream(path)) return writeStandardOutputFrom(produce, error, language);
   // A link is followed, so that the link stays and its file gets the content.
   QString target = path;
   QFileInfo info(path);

@@ -16,7 +16,9 @@ namespace karvel {
 // written, a read-only file system named as such, in `language`), when
 // anything failed; `path` is then as it was and nothing is left beside it.
 // An existing file that is write-protected is not replaced. A symbolic link
-// is followed: the file it names gets the new content.
+// is followed: the file it names gets the new content. "-" is the standard
+// output (StandardStreams.h): the bytes go there whole, with no temporary
+// file and nothing to rename.
 //
 // Every byte is checked: a buffered write that stops short (a disk filling up
 // half-way through) would otherwise be renamed over the old file as if whole.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/frame/BoundedRead.h"
+#include "core/frame/StandardStreams.h"
 #include "core/results/ResultTexts.h"
 
 namespace karvel {
@@ -303,8 +304,8 @@ bool loadResultFile(const QString& path, int language, ResultTable& table, QStri
     if (error) *error = pick(resulttext::kCannotRead, language).arg(path, reason);
     return false;
   };
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
+  QFile file;
+  if (!openForReading(file, path)) return fail(file.errorString());
   QByteArray bytes;
   const BoundedRead read = readBounded(file, kResultFileMax, &bytes);
   if (read == BoundedRead::TooLarge) return fail(pick(resulttext::kTooLarge, language));

@@ -39,7 +39,7 @@ TEST(CliInstrument, IdentifyPrintsModelAndReply) {
   ASSERT_TRUE(sim.ready());
   const CliRun r = cli({"instrument", "identify", "--address", sim.tcpResource()});
   EXPECT_EQ(r.code, 0) << r.err.toStdString();
-  EXPECT_EQ(r.out.toStdString(), "model 4\nidentification TARVIK,RQ6102,4472318,V2.03\n");
+  EXPECT_EQ(r.out.toStdString(), "model RQ6102\nidentification TARVIK,RQ6102,4472318,V2.03\n");
 }
 
 TEST(CliInstrument, FailureGivesTheMessageAndNonZeroExit) {

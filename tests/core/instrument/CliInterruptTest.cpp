@@ -186,7 +186,7 @@ TEST(CliInterrupt, ASessionDropsWhatAKilledOneLeftOnTheLine) {
   }
   const CliRun next = runCli({"instrument", "identify", "--address", line.address()});
   EXPECT_EQ(next.code, 0) << next.err.toStdString();
-  EXPECT_TRUE(next.out.startsWith("model 4\n")) << next.out.toStdString();
+  EXPECT_TRUE(next.out.startsWith("model RQ6102\n")) << next.out.toStdString();
 }
 
 #endif
