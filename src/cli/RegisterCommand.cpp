@@ -80,7 +80,7 @@ CliError registerOpenError(const QString& path, const QString& message) {
 // What an operation on the open register could not do (a result or a
 // segment it does not hold, a damaged table): the register is not what
 // the command needs.
-int registerFailed(const QString& message) {
+int failedInRegister(const QString& message) {
   return fail(ErrorKind::FileInvalid, message, openedPath);
 }
 
@@ -251,7 +251,8 @@ int addCommand(const QStringList& args) {
     return line.usageError(QStringLiteral("add needs --site and --segment"));
   Register reg;
   if (!openRegister(line, reg, true)) return kExitFailure;
-  if (const QString denied = reg.cannotFileReason(); !denied.isEmpty()) return fail(denied);
+  if (const QString denied = reg.cannotFileReason(); !denied.isEmpty())
+    return fail(CliError(ErrorKind::Permission, denied, {}, reg.displayName()));
   RegisterAddRequest request;
   request.site = line.value(QStringLiteral("site"));
   request.segment = line.value(QStringLiteral("segment"));
@@ -351,7 +352,7 @@ int listCommand(const QStringList& args) {
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
   const auto entries = reg.list(filter, &error);
-  if (!entries) return registerFailed(error);
+  if (!entries) return failedInRegister(error);
   switch (line.format()) {
     case Format::Text:
       for (const RegisterEntry& e : *entries) printLine(entryLine(e));
@@ -389,9 +390,9 @@ int showCommand(const QStringList& args) {
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
   const auto entry = reg.entry(*id, &error);
-  if (!entry) return registerFailed(error);
+  if (!entry) return failedInRegister(error);
   const auto rows = reg.measurements(*id, &error);
-  if (!rows) return registerFailed(error);
+  if (!rows) return failedInRegister(error);
   switch (line.format()) {
     case Format::Text: {
       const QJsonObject o = entryJson(*entry);
@@ -449,9 +450,9 @@ int baselineCommand(const QStringList& args) {
   Register reg;
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
-  if (!reg.setBaseline(*id, &error)) return registerFailed(error);
+  if (!reg.setBaseline(*id, &error)) return failedInRegister(error);
   const auto entry = reg.entry(*id, &error);
-  if (!entry) return registerFailed(error);
+  if (!entry) return failedInRegister(error);
   printLine(QStringLiteral("%1\tbaseline of\t%2 / %3").arg(*id).arg(entry->site, entry->segment));
   return kExitOk;
 }
@@ -503,7 +504,7 @@ int compareCommand(const QStringList& args) {
   QString error;
   const std::optional<Comparison> c = reg.compareSegment(
       site, segment, line.isSet(QStringLiteral("since-baseline")), options, &error);
-  if (!c) return registerFailed(error);
+  if (!c) return failedInRegister(error);
   if (!workbook.isEmpty()) {
     const QString templateFile =
         templatePath(locateInstallation(QCoreApplication::applicationDirPath()).resourceDir);
@@ -545,7 +546,7 @@ int exportCommand(const QStringList& args) {
     const auto entry = reg.entry(id, &error);
     const auto bytes = entry ? reg.originalBytes(id, &error) : std::nullopt;
     if (!bytes) {
-      registerFailed(error);
+      failedInRegister(error);
       code = kExitFailure;
       continue;
     }
@@ -605,7 +606,7 @@ int checkCommand(const QStringList& args) {
   if (!openRegister(line, reg)) return kExitFailure;
   QString error;
   const std::optional<QStringList> problems = reg.check(&error);
-  if (!problems) return registerFailed(error);
+  if (!problems) return failedInRegister(error);
   if (problems->isEmpty()) {
     printLine(QStringLiteral("ok"));
     return kExitOk;
@@ -630,11 +631,13 @@ int syncCommand(const QStringList& args) {
   if (location.isEmpty()) location = settings.path;
   const int language = line.language(English);
   if (!isServerLocation(location))
-    return fail(
-        pick(registertext::kBadServerAddress, language).arg(QDir::toNativeSeparators(location)));
+    return fail(ErrorKind::Usage, pick(registertext::kBadServerAddress, language)
+                                      .arg(QDir::toNativeSeparators(location)));
   Register reg;
   QString error;
-  if (!reg.open(location.trimmed(), language, &error)) return fail(error);
+  if (!reg.open(location.trimmed(), language, &error))
+    return fail(CliError(reg.unreachableAtOpen() ? ErrorKind::LinkUnreachable : ErrorKind::Permission,
+                         error, {}, reg.displayName()));
   reg.setTechnician(settings.technician);
   const ShareOutcome outcome = shareWaiting(reg, settings.localPath, language);
   for (const QString& problem : outcome.problems) note(problem);
@@ -684,5 +687,9 @@ int runRegister(const QStringList& args) {
   if (sub == u"report") return runRegisterReport(rest);
   return checkCommand(rest);
 }
+
+bool openRegisterOf(const CommandLine& line, Register& reg) { return openRegister(line, reg); }
+
+int registerFailed(const QString& message) { return failedInRegister(message); }
 
 }  // namespace karvel::cli

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cli/Console.h"
+#include "cli/RegisterCommand.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Installation.h"
 #include "core/frame/Settings.h"
@@ -32,7 +33,10 @@ std::optional<QDate> dateOption(const CommandLine& line, const QString& name, QS
 }  // namespace
 
 bool isReportCommand(int argc, char** argv) {
-  return argc >= 3 && std::strcmp(argv[1], "register") == 0 && std::strcmp(argv[2], "report") == 0;
+  // Global options may come first: the first "register" word decides.
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "register") == 0) return std::strcmp(argv[i + 1], "report") == 0;
+  return false;
 }
 
 int runRegisterReport(const QStringList& args) {
@@ -74,19 +78,15 @@ int runRegisterReport(const QStringList& args) {
   if (!from || !to) return line.usageError(bad);
   const QString out = QDir::fromNativeSeparators(line.arguments()[0]);
 
-  // The register, company and logo the windows use, from the settings file.
+  // The company and logo the windows use, from the settings file; the
+  // register as every register command opens it (a server included).
   const Installation installation = locateInstallation(QCoreApplication::applicationDirPath());
   AppState state;
   WindowGeometry unused;
   readSettingsFile(installation.settingsPath, state, unused);
-  QString path = line.value(QStringLiteral("register"));
-  if (path.isEmpty())
-    path = state.registerPath.isEmpty() ? Register::defaultPath(installation) : state.registerPath;
-  if (!QFileInfo::exists(path))
-    return fail(pick(registertext::kNoRegister, language).arg(QDir::toNativeSeparators(path)));
   Register reg;
+  if (!openRegisterOf(line, reg)) return kExitFailure;
   QString error;
-  if (!reg.open(QDir::fromNativeSeparators(path), language, &error)) return fail(error);
 
   ReportRequest request;
   request.site = site;
@@ -97,9 +97,10 @@ int runRegisterReport(const QStringList& args) {
   request.companyName = state.companyName;
   request.logoPath = state.companyLogo;
   const std::optional<Report> report = buildReport(reg, request, &error);
-  if (!report) return fail(error);
+  if (!report) return registerFailed(error);
   if (!report->logoProblem.isEmpty()) note(report->logoProblem);
-  if (!writeReportPdf(*report, paperFor(QLocale::system()), out, &error)) return fail(error);
+  if (!writeReportPdf(*report, paperFor(QLocale::system()), out, &error))
+    return fail(writeError(out, error));
   return kExitOk;
 }
 
