@@ -75,6 +75,16 @@ QString description() {
 volatile std::sig_atomic_t outputPipeClosed = 0;
 void onPipeClosed(int) { outputPipeClosed = 1; }
 
+// Qt's remark that a session has no runtime folder says nothing about the
+// report (the offscreen platform needs none) and would break the promise
+// that stderr holds only the command's own lines.
+QtMessageHandler qtHandler = nullptr;
+void withoutRuntimeFolderRemark(QtMsgType type, const QMessageLogContext& context,
+                                const QString& text) {
+  if (text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR")) return;
+  if (qtHandler) qtHandler(type, context, text);
+}
+
 // Whether "--format json" appears anywhere: a usage error found before the
 // command's own options are read is then told in json too.
 bool jsonAsked(const QStringList& args) {
@@ -114,6 +124,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<QCoreApplication> application;
   if (isReportCommand(argc, argv)) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtHandler = qInstallMessageHandler(withoutRuntimeFolderRemark);
     application = std::make_unique<QGuiApplication>(argc, argv);
   } else {
     application = std::make_unique<QCoreApplication>(argc, argv);
