@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packages: `cpack -G DEB` (or the `package` target) in the build tree makes
 # karvel_<version>_<arch>.deb, installed under /usr with the Linux layout. A
 # portable build (KARVEL_PORTABLE) packs its folder into a .tar.gz instead.

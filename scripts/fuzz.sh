@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets (clang++, libFuzzer, ASan and UBSan) in build-fuzz/
 # and runs each one for SECONDS (default 30), one after the other.
 #

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program and every test with AddressSanitizer and UBSan in
 # build-asan/ and runs the whole test suite there. Any undefined behaviour
 # stops the program that met it, so the test fails. A cheap build: clang++

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from an already built tree, checks what it holds,
 # installs it, runs the programs as an ordinary user and removes it again,
 # leaving the machine's packages as they were. Run as root after the build;

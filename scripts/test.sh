@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the tests need, builds everything and runs every test; then
 # the Debian package built, installed, tried and removed (scripts/test-package.sh),
 # the same tests built with AddressSanitizer and UBSan (scripts/sanitize.sh),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The karvel program: the user's desktop companion for the Tarvik oscilloscopes.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files written whole or not at all, when the disk fills up half-way.
 #include <gtest/gtest.h>
 
