@@ -25,6 +25,7 @@ tree=build-fuzz
 
 # Line tables only: crash reports keep file and line, the build stays short.
 cmake -S . -B "$tree" -G Ninja -DKARVEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
+  -DKARVEL_WERROR="${KARVEL_WERROR:-OFF}" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only"
 cmake --build "$tree"
 

@@ -26,6 +26,8 @@ packages="$packages librsvg2-bin"
 packages="$packages libqt6sql6-sqlite"
 test_packages="$test_packages sqlite3"
 test_packages="$test_packages dpkg-dev desktop-file-utils appstream man-db shared-mime-info libglib2.0-bin bash-completion"
+# The quality gates of scripts/test.sh: the package's lint, the C++ format.
+test_packages="$test_packages lintian clang-format"
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""
 for p in $packages; do

@@ -8,7 +8,8 @@
 set -e
 cd "$(dirname "$0")/.."
 cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKARVEL_SANITIZE=ON \
-  -DKARVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -gline-tables-only"
+  -DKARVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
+  -DKARVEL_WERROR="${KARVEL_WERROR:-OFF}" -DCMAKE_CXX_FLAGS_DEBUG="-O0 -gline-tables-only"
 cmake --build build-asan
 cd build-asan
 # A report of undefined behaviour says how the program got there.

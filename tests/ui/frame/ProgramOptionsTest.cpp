@@ -13,21 +13,21 @@
 
 namespace {
 
-struct Run {
+struct ProgramRun {
   int code = -1;
   bool crashed = false;
   QString out;
   QString err;
 };
 
-Run runKarvel(const QStringList& args, const QString& stdoutFile = {}) {
+ProgramRun runKarvel(const QStringList& args, const QString& stdoutFile = {}) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
   QProcess p;
   p.setProcessEnvironment(env);
   if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
   p.start(QStringLiteral(KARVEL_APPDIR "/karvel"), args);
-  Run run;
+  ProgramRun run;
   if (!p.waitForFinished(20000)) {
     p.kill();
     p.waitForFinished(5000);
@@ -52,7 +52,7 @@ QSet<QString> longOptions(QString text) {
 }
 
 TEST(ProgramOptions, HelpAndVersionAnswerWithoutADisplay) {
-  const Run help = runKarvel({QStringLiteral("--help")});
+  const ProgramRun help = runKarvel({QStringLiteral("--help")});
   EXPECT_FALSE(help.crashed) << help.err.toStdString();
   EXPECT_EQ(help.code, 0) << help.err.toStdString();
   EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: karvel [FILE]\n")))
@@ -61,13 +61,13 @@ TEST(ProgramOptions, HelpAndVersionAnswerWithoutADisplay) {
 
   // -h is the same, and wins wherever it stands, also over --version.
   for (const QStringList& args : {QStringList{"-h"}, QStringList{"LIN.BUS", "--version", "-h"}}) {
-    const Run other = runKarvel(args);
+    const ProgramRun other = runKarvel(args);
     EXPECT_EQ(other.code, 0) << args.join(' ').toStdString();
     EXPECT_EQ(other.out, help.out) << args.join(' ').toStdString();
   }
 
   // The version is the one the About dialog shows.
-  const Run version = runKarvel({QStringLiteral("--version")});
+  const ProgramRun version = runKarvel({QStringLiteral("--version")});
   EXPECT_EQ(version.code, 0) << version.err.toStdString();
   const QString about = QString::fromUtf8(karvel::kVersionText);
   ASSERT_TRUE(about.startsWith(QStringLiteral("KARVEL version ")));
@@ -78,7 +78,7 @@ TEST(ProgramOptions, TheHelpAndTheManualPageNameTheSameOptions) {
   QFile page(QStringLiteral(KARVEL_SOURCE_DIR "/packaging/man/karvel.1.in"));
   ASSERT_TRUE(page.open(QIODevice::ReadOnly));
   const QSet<QString> inPage = longOptions(QString::fromUtf8(page.readAll()));
-  const Run help = runKarvel({QStringLiteral("--help")});
+  const ProgramRun help = runKarvel({QStringLiteral("--help")});
   const QSet<QString> inHelp = longOptions(help.out);
   EXPECT_EQ(inHelp, inPage);
   EXPECT_TRUE(inHelp.contains(QStringLiteral("--version")));
@@ -86,7 +86,7 @@ TEST(ProgramOptions, TheHelpAndTheManualPageNameTheSameOptions) {
 
 TEST(ProgramOptions, AnOutputThatCannotBeWrittenIsAFailure) {
   if (!QFile::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full";
-  const Run run = runKarvel({QStringLiteral("--version")}, QStringLiteral("/dev/full"));
+  const ProgramRun run = runKarvel({QStringLiteral("--version")}, QStringLiteral("/dev/full"));
   EXPECT_EQ(run.code, 1);
   EXPECT_TRUE(run.err.contains(QStringLiteral("cannot write to the standard output")))
       << run.err.toStdString();
@@ -96,7 +96,7 @@ TEST(ProgramOptions, OtherArgumentsStillGoToTheWindows) {
   // Only the exact names count: these start Qt, which finds no display and
   // ends without a help.
   for (const QString& arg : {QStringLiteral("--helpx"), QStringLiteral("./--version")}) {
-    const Run run = runKarvel({arg});
+    const ProgramRun run = runKarvel({arg});
     EXPECT_TRUE(run.crashed || run.code != 0) << arg.toStdString();
     EXPECT_FALSE(run.out.contains(QStringLiteral("Usage: karvel"))) << arg.toStdString();
     EXPECT_FALSE(run.out.startsWith(QStringLiteral("karvel "))) << arg.toStdString();
