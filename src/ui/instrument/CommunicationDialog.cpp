@@ -24,8 +24,6 @@ namespace karvel::ui {
 
 namespace {
 
-// Address prefixes by connection type.
-const char* const kPrefixes[] = {"ASRL", "USB", "TCPIP0::"};
 constexpr int kPingTimeoutMs = 2000;
 
 int defaultHostAddresses(QStringList* out) {
