@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readers on hostile input: result files, bus definition files and catalogue
 // texts of 1, 4 and 16 MB shaped to make a careless walk go over the text
 // again and again. Each reader's time must grow with the size, not faster.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and showing a bus definition file of 2,000 measurements in the bus
 // panel, against `xmllint --noout` on the same file. Target: at most 3 times
 // xmllint's time (median of several runs each).

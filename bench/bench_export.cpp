@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spreadsheet export of a large results table: a fresh copy of the template,
 // 5,000 rows written cell by cell, and the workbook saved. Target: under 300 ms.
 // Then 20 results of 250 rows each into one workbook (summary sheet and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Peak memory of karvel-cli on large results: the export of one, three and
 // six results of 15 MB, and the comparison of three written into a workbook. Each run
 // is a child process whose largest resident set the kernel reports. Target:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument operations of the windows against the simulator made silent,
 // slow, and disconnected mid-way, with the program's operation dialog: the
 // longest stall of the event loop while each runs (a timer ticking every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The site register at the size of a busy service company: 20,000 results in
 // 2,000 segments (one of them with 200 results), each result a real result
 // file of 12 rows. Targets (median of the runs): open and list a segment

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and showing a result file of 5,000 measurement rows.
 // Target: under 200 ms for the whole open (read, walk, window shown).
 #include <QApplication>

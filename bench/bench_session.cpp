@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening an instrument session to the simulator over loopback TCP, with the
 // protocol's real waits. Target: the whole opening within 10 % of the waits
 // the protocol itself imposes (the I/O and the simulator add the rest).

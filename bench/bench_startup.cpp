@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up time: from launch to the main window shown, without the one-second
 // splash wait (the clock here does not wait). Runs in a scratch program folder
 // with the bundle, the toolbar images and a valid settings file, so that no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending and fetching bus definition files of 10 KB and 100 KB to and from
 // the simulated instrument, with the program's transfer dialog, over a
 // pseudo-terminal paced at 115200 baud (the simulator carries 10 bits a byte

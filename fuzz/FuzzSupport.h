@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzz targets share: a scratch folder for the readers that only take
 // a path, and a failed check that libFuzzer records with the input behind it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File data blocks from any bytes, read by the transfer's block reader through
 // the I/O layer over a scripted link instead of a port.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bus definition files from any bytes: load as File > Open does, read the rows
 // the bus panel would draw, edit a limit and the title, save, and open the
 // saved file again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalogue replies from any bytes: the names of both file kinds listed from one
 // reply of a store.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Result files from any bytes: the text as the file loader makes it, walked by
 // the reader into a results table, which is then exported as the spreadsheet
 // dialog and karvel-cli do (and compared with itself, charts included): every

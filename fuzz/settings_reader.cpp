@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files from any bytes: read as at start; a file that is accepted
 // holds usable values and reads back the same once written again.
 #include <cstddef>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packages: `cpack -G DEB` (or the `package` target) in the build tree makes
 # karvel_<version>_<arch>.deb, installed under /usr with the Linux layout. A
 # portable build (KARVEL_PORTABLE) packs its folder into a .tar.gz instead.
@@ -5,6 +6,9 @@ set(CPACK_PACKAGE_NAME karvel)
 set(CPACK_PACKAGE_VENDOR "The KARVEL developers")
 set(CPACK_PACKAGE_CONTACT "KARVEL maintainers <maintainers@users.noreply.c-seed-6fcebff6.example>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The project's address is not settled yet: a placeholder (also in the
+# AppStream metadata and the copyright file).
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://karvel.example.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "bus analysis companion for the Tarvik handheld oscilloscopes")
 set(CPACK_STRIP_FILES ON)
@@ -19,6 +23,8 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_KARVEL_STRIP ${CMAKE_STRIP})
+  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/strip-comments.cmake)
   # The libraries the executables link to, as dpkg-shlibdeps finds them
   # (Qt PDF among them: libqt6pdf6, libqt6pdfwidgets6; Qt Charts: libqt6charts6).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets (clang++, libFuzzer, ASan and UBSan) in build-fuzz/
 # and runs each one for SECONDS (default 30), one after the other.
 #
@@ -24,6 +25,7 @@ tree=build-fuzz
 
 # Line tables only: crash reports keep file and line, the build stays short.
 cmake -S . -B "$tree" -G Ninja -DKARVEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
+  -DKARVEL_WERROR="${KARVEL_WERROR:-OFF}" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only"
 cmake --build "$tree"
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that building, running and testing need.
 # Run as root. Pass --test to add what only the tests use.
 set -e
@@ -29,6 +30,8 @@ test_packages="$test_packages sqlite3"
 packages="$packages libqt6sql6-psql"
 test_packages="$test_packages postgresql"
 test_packages="$test_packages dpkg-dev desktop-file-utils appstream man-db shared-mime-info libglib2.0-bin bash-completion"
+# The quality gates of scripts/test.sh: the package's lint, the C++ format.
+test_packages="$test_packages lintian clang-format"
 if [ "$1" = "--test" ]; then packages="$packages $test_packages"; fi
 need=""
 for p in $packages; do

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark program in the given folder, one after the other.
 # The folder also holds the build's own sub-folders (bench_*_autogen): only
 # executable files are programs.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the program needs, builds it and starts it.
 #
 # By default it starts a demonstration: the instrument simulator (an RQ6102

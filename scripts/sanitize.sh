@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program and every test with AddressSanitizer and UBSan in
 # build-asan/ and runs the whole test suite there. Any undefined behaviour
 # stops the program that met it, so the test fails. A cheap build: clang++
@@ -7,7 +8,8 @@
 set -e
 cd "$(dirname "$0")/.."
 cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKARVEL_SANITIZE=ON \
-  -DKARVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -gline-tables-only"
+  -DKARVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
+  -DKARVEL_WERROR="${KARVEL_WERROR:-OFF}" -DCMAKE_CXX_FLAGS_DEBUG="-O0 -gline-tables-only"
 cmake --build build-asan
 cd build-asan
 # A report of undefined behaviour says how the program got there.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from an already built tree, checks what it holds,
 # installs it, runs the programs as an ordinary user and removes it again,
 # leaving the machine's packages as they were. Run as root after the build;
@@ -82,7 +83,9 @@ expected="/usr/bin/karvel /usr/bin/karvel-cli /usr/bin/karvel-sim
   /usr/share/mime/packages/org.karvel.Karvel.xml
   /usr/share/icons/hicolor/scalable/apps/org.karvel.Karvel.svg
   /usr/share/man/man1/karvel.1.gz /usr/share/man/man1/karvel-cli.1.gz /usr/share/man/man1/karvel-sim.1.gz
-  /usr/share/bash-completion/completions/karvel-cli"
+  /usr/share/bash-completion/completions/karvel-cli
+  /usr/share/doc/karvel/copyright /usr/share/doc/karvel/changelog.Debian.gz
+  /usr/share/doc/karvel/changelog.gz /usr/share/lintian/overrides/karvel"
 sizes="16 22 24 32 48 64 128 256"
 for size in $sizes; do expected="$expected /usr/share/icons/hicolor/${size}x${size}/apps/org.karvel.Karvel.png"; done
 for path in $expected; do
@@ -107,10 +110,41 @@ grep -qF 'sudo usermod -aG dialout $USER' <<<"$(dpkg-deb -f "$deb" Description)"
   fail "the description does not tell how to reach the serial ports"
 echo "Depends: $depends"
 
+step "lintian"
+# Every tag, pedantic and informational ones included: an error or a warning
+# fails; the others are either fixed or overridden in
+# packaging/debian/lintian-overrides with the reason, and an override that no
+# longer matches anything is a stale one.
+status=0
+# As an ordinary user: lintian advises against root.
+"${as_user[@]}" TMPDIR="$home" lintian -I --pedantic --tag-display-limit 0 --fail-on error,warning \
+  "$deb" >"$work/lintian.log" 2>&1 || status=$?
+cat "$work/lintian.log"
+case $status in
+  0) ;;
+  2) fail "lintian reports errors or warnings (above)" ;;
+  *) fail "lintian did not run (exit $status)" ;;
+esac
+! grep -q ' unused-override ' "$work/lintian.log" || fail "a lintian override is no longer used"
+left=$(grep -E '^[IPX]: ' "$work/lintian.log" || true)
+[ -z "$left" ] || fail "lintian tags neither fixed nor overridden: $left"
+
 step "desktop entry, metadata, file types, icons, manual pages, completion"
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 share="$root/usr/share"
+# The copyright in Debian's machine-readable form, naming the licence; the
+# changelogs compressed, the packaging's one at this version.
+copyright="$share/doc/karvel/copyright"
+head -1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "the copyright file is not in the machine-readable format"
+grep -q '^License: GPL-3+$' "$copyright" || fail "the copyright file does not name GPL-3+"
+first=$(gzip -dc "$share/doc/karvel/changelog.Debian.gz" | head -1)
+[[ $first == "karvel ($version) "* ]] || fail "changelog.Debian.gz starts with '$first', not version $version"
+gzip -dc "$share/doc/karvel/changelog.gz" | grep -q "^## $version " ||
+  fail "changelog.gz (NEWS.md) has no entry for version $version"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+  "$share/metainfo/org.karvel.Karvel.metainfo.xml" || fail "the metadata does not name the licence"
 desktop-file-validate "$share/applications/org.karvel.Karvel.desktop" ||
   fail "desktop-file-validate"
 grep -qx 'Exec=karvel %f' "$share/applications/org.karvel.Karvel.desktop" || fail "Exec line"
@@ -227,6 +261,25 @@ if command -v update-desktop-database >/dev/null; then
     fail "the desktop does not know that KARVEL opens bus definition files"
 fi
 
+step "hardening of the installed executables"
+# Debian's build flags: stack protector, _FORTIFY_SOURCE, PIE, relro and
+# immediate binding (each program is checked, the libraries they link to are not).
+for program in karvel karvel-cli karvel-sim; do
+  file=/usr/bin/$program
+  symbols=$(nm -D "$file")
+  grep -qw __stack_chk_fail <<<"$symbols" || fail "$program has no stack protector (__stack_chk_fail)"
+  grep -qE '^ +U __[a-z_]+_chk(@|$)' <<<"$symbols" ||
+    fail "$program calls no checked function (__*_chk): built without _FORTIFY_SOURCE?"
+  [[ $(readelf -h "$file") == *"DYN (Position-Independent Executable file)"* ]] ||
+    fail "$program is not a position-independent executable"
+  readelf -lW "$file" | grep -q GNU_RELRO || fail "$program has no read-only relocations (relro)"
+  dynamic=$(readelf -dW "$file")
+  grep -qE '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" ||
+    fail "$program is not linked with -z now (BIND_NOW)"
+  # Stripped: the symbols stay in the build tree.
+  ! readelf -SW "$file" | grep -q ' \.debug_info ' || fail "$program is not stripped"
+done
+
 step "karvel-cli as an ordinary user"
 status=0
 "${as_user[@]}" karvel-cli >/dev/null 2>"$work/usage" || status=$?
@@ -276,6 +329,16 @@ grep -q "^LIN.bus$(printf '\t')0$" "$work/list" || fail "instrument list: no LIN
 cmp -s "$home/LIN.bus" /usr/share/karvel/samples/RQ6102/LIN.bus || fail "the fetched LIN.bus differs"
 kill "${pids[-1]}"
 wait "${pids[-1]}" 2>/dev/null || true
+
+step "karvel --help and --version without a display"
+# As the user, without QT_QPA_PLATFORM as well: Qt would find no display.
+no_display=()
+for word in "${as_user[@]}"; do
+  [ "$word" = QT_QPA_PLATFORM=offscreen ] || no_display+=("$word")
+done
+"${no_display[@]}" karvel --help >"$work/help" || fail "karvel --help without a display"
+grep -q '^Usage: karvel \[FILE\]' "$work/help" || fail "karvel --help: $(cat "$work/help")"
+[ "$("${no_display[@]}" karvel --version)" = "karvel $version" ] || fail "karvel --version"
 
 step "karvel as an ordinary user, offscreen"
 "${as_user[@]}" karvel >"$home/karvel.out" 2>&1 </dev/null &

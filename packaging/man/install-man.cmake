@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the manual pages. Run at install time, not at build time, because
 # the pages name the folders of the install itself, and the prefix is known
 # only then (cpack installs under /usr whatever the build was configured for).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli bus show|speed|voltage|set: the bus panel and its generators
 // without the window, on the same core routines.
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every karvel-cli command shares: an Interaction with nobody at the
 // keyboard, the one way a failure is reported, and the one way a command
 // line is read (QCommandLineParser, with the same help, language and format

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One instrument session for the time of a karvel-cli command, set up as
 // the program's (same settings file), with its failures told on stderr.
 #pragma once

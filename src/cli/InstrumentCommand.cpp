@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli instrument ...: the instrument session without the window, on
 // the same core routines (OpenDev, Tarvik_close). Each sub-command opens a
 // session, does its work and closes it again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl+C (SIGINT) and termination requests (SIGTERM; Ctrl+C, Ctrl+Break and
 // closing the console on Windows) while karvel-cli talks to the instrument.
 // The first one asks the work under way to stop as the windows' Cancel does,

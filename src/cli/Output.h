@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Machine-readable output of the data commands: values split into number
 // and unit, statuses and models by name, csv with a header row, and one json
 // document per run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli instrument ports: the serial ports of this machine, whether this
 // account may open each, and which of them the USB search would try.
 #include <QJsonArray>

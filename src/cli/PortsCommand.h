@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli instrument ports: the serial ports of this machine, their
 // access and which the USB search would try. Takes the arguments after
 // "instrument ports" and returns the process exit code.

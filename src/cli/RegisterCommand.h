@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli register: the site register from scripts (add, list, show,
 // baseline, compare, export, backup, check, sync; report
 // in ReportCommand). Takes the arguments after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli result show FILE: what a results window would show, as text,
 // csv or json.
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli result show|export: a result file read and printed, or handed on
 // to the export. Takes the arguments after the group word and returns the
 // process exit code; errors go to stderr.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli result compare: results of one bus side by side, ordered by
 // date, with trends and shrinking margins. Takes the arguments after "result
 // compare" and returns the process exit code; errors go to stderr.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli result export FILE.HTM... OUT.xlsx: the workbook that the
 // spreadsheet dialog writes, without the dialog, for batch use; several
 // results go into one workbook with a summary sheet.

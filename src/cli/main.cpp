@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli: the program's core for scripts, without windows.
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a link to the instrument failed, as far as the system tells: kept by
 // the I/O layer for the last opening, read or write, so that the one
 // "communication failure" message can name its cause and the address tried.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether an IPv4 host answers, within a time-out: an ICMP echo through a
 // datagram socket, else through a raw socket (root only), else a TCP connect
 // to `tcpPort` (a refused connection proves the host is there too).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order serial ports are shown and searched in: names compared with
 // their numbers as numbers, so that ttyUSB2 comes before ttyUSB10 and COM9
 // before COM10.

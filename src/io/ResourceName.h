@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resource names of the I/O layer:
 //   "ASRL<n>" or "ASRL<n>::INSTR"   serial port n (COM<n>; /dev/ttyS<n-1> on Linux)
 //   "ASRL<device path>::INSTR"      a serial device by its path (e.g. /dev/ttyUSB0)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A serial port (real device or pseudo-terminal) through Qt SerialPort.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A raw TCP socket ("TCPIP0::<address>::<port>::SOCKET").
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One open link to an instrument (a serial port or a TCP socket). The I/O
 // layer keeps VISA's rules (termination, counts, time-outs) above it; a
 // transport only moves bytes and waits for them, on the calling thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument I/O layer: resource manager, sessions, attributes and the
 // unformatted and formatted reads and writes, with VISA's operation names,
 // status codes and rules. The application owns one instance and passes it to

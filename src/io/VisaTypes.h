@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Types and numeric codes of the VISA instrument I/O conventions, with the
 // values of the published standard, so that status codes read the same as on
 // any VISA installation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial ports in the order people count them: the communication dialog's
 // list and the USB search both go through this order.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Socket resource names at the ends of the port range.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sessions over a transport handed in by the caller: the layer's rules apply to
 // it as to a port, and a maker that gives no link refuses the resource.
 #include <gtest/gtest.h>

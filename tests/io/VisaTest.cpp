@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The I/O layer against the simulator over loopback TCP and a pseudo-terminal.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader and a keyboard user meet in a window, checked the way
 // assistive technology reads it: through QAccessible (the same interfaces
 // AT-SPI exports on Linux) and through the focus chain Tab follows.

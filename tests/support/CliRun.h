@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built karvel-cli as a process of its own, and reads its csv and
 // json output back with parsers that are not the program's: Python's csv
 // module and QJsonDocument.

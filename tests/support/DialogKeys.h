@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys as a keyboard user gives them to a dialog: the window made active (so
 // that buttons see their focus come and go, as default buttons need), then
 // each key pressed and released on the widget that has the focus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results tables and folders that the spreadsheet export tests share.
 #pragma once
 

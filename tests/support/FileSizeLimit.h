@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes every file write past `bytes` fail (EFBIG, "File too large") while it
 // lives, as a full disk would, whatever the user's privileges: tests run as
 // root, for whom permissions do not bind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Large result files and the peak memory of a program run on them: the
 // memory benchmark and the memory test share them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loaded into a program with LD_PRELOAD: reads of the one file named by
 // KARVEL_READ_FAULT_FILE (its real path) stop at byte KARVEL_READ_FAULT_AT,
 // and every read from there fails with EIO, as on a disk with a bad sector.

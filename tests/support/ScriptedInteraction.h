@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An Interaction for tests: it records every message and question and answers
 // from queues that the test fills beforehand.
 #pragma once

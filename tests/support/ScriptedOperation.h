@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A watcher of instrument operations for tests: it records what an operation
 // says it does and asks for a cancel once it has said a chosen text, so that
 // a test stops an operation at a chosen point without depending on time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A transfer watcher for tests: it records what the transfer reports and asks
 // for a cancel once a given number of bytes has moved, so that a test stops a
 // transfer at a chosen point without depending on time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A link that replays what the instrument would send instead of talking to a
 // port, so that the I/O layer and the code above it run without a simulator:
 // each receive hands over the next reply of the script, writes are kept. Used

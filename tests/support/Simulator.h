@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the instrument simulator (karvel-sim) for a test and talks to it:
 // its TCP port and pseudo-terminal, and control lines on its input.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An instrument session on the simulator, set up the way the program's opening
 // leaves it (time-out, termination character, end of input), with the state
 // record, a scripted user and a log of every write, for the file-store tests.

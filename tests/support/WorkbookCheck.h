@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every workbook the program writes must be, whatever texts went into
 // it: a zip package whose XML parts all parse as XML and hold no character
 // that XML 1.0 forbids, neither written out nor as a character reference.

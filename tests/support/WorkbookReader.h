@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads workbooks back for the tests with independent programs: openpyxl
 // (through tests/support/read_workbook.py) and, when installed, LibreOffice.
 #pragma once

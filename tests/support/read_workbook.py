@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads a workbook with openpyxl, an independent reader, and prints what the
 tests check as JSON: every cell of the first sheet with its text and
 formatting, the column widths (of A to D, and under "column_widths" of every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The UI tests need one QApplication for the whole run.
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-helpdocs: renders the program's help documents into PDF files.
 //
 //   karvel-helpdocs SOURCE_DIR OUTPUT_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-icons: paints the toolbar images into the folder given as argument,
 // each as <name>.bmp (24 x 24) and <name>@2x.bmp (48 x 48) for high-density
 // screens. Bitmaps have no transparency: the background is the key colour

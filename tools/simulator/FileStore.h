@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated instrument's file stores.
 //
 // First family: two flat stores, "LOCAL" (reached with MMEM) and the second

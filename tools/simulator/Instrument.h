@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated instrument: its state and its SCPI conversation. It takes the
 // bytes that arrive on the link and hands back what the instrument would
 // send, so the same engine serves a TCP socket and a pseudo-terminal.

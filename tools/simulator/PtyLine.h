@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pseudo-terminal that stands for the instrument's serial port. The
 // simulator keeps the program's end open too, so the line survives the
 // program closing and reopening it, and reads the speed the program set

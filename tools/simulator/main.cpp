@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-sim: a Tarvik instrument on a TCP port or a pseudo-terminal, for the
 // tests and for trying the program without hardware.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Packs the spreadsheet template: the XML parts kept as text files in the
 // source tree are zipped into the workbook file "karvel.xl". Each part is
 // checked to be well-formed XML, the content-type list goes first as

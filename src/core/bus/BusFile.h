@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bus definition files: loading one into the main window's bus panel, the
 // edits made there, and saving. The routines here decide everything and fill
 // a view model (BusView); the user interface only draws that model.

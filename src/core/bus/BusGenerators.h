@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two generators: a new bus definition file for another bus speed (time
 // bases moved along the instrument's table) or for another maximum voltage
 // (sensitivities moved along theirs), saved under a new name and shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the bus definition panel and of the two new-file dialogs, in the
 // order of the language index (French, English, German, Spanish, Italian).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bus definition document: an XML object model (pugixml) over the bytes of
 // a file, written back byte for byte. Saving does not re-serialise the tree:
 // it copies the bytes read and replaces only the attribute values that were

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the "XML Error" box: what went wrong reading or writing a bus
 // definition file, in the order of the language index (French, English,
 // German, Spanish, Italian). %1, %2 are filled in by the document layer.

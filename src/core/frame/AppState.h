@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program-wide state record. The application owns one instance and hands
 // it to every routine that needs it; nothing else is global.
 #pragma once

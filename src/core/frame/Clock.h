@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Waits that the instrument protocol imposes. The program really waits; tests
 // pass a clock that only records the waits, so they run fast.
 #pragma once

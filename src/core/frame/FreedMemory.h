@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Handing memory that was freed back to the system.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a help document (the program's guide, a bus sheet): with the
 // desktop's viewer when it has one for the document's type, else with the
 // program's own viewer. A document that is not there is named in a message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the help documents and of the program's own document viewer, in
 // the order of the language index (French, English, German, Spanish, Italian).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program finds its resources and keeps its settings and temporary
 // files. Two ways to run, decided at start-up:
 // - portable: KARVEL.UIR and the other resources sit beside the program in a

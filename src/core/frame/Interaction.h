@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one door through which the program asks the user anything modal:
 // message boxes, questions, file and folder choices, the print dialog, and the
 // busy cursor around long actions. The user interface implements it with real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own texts, one row of five strings per text in the order of
 // the language index (French, English, German, Spanish, Italian). Menu texts
 // mark their mnemonic with a double underscore (see menuText in Texts.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web addresses that the about panel opens, kept in one place.
 #pragma once
 

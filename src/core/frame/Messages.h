@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message catalogue and the one routine through which failures meant for
 // the user are shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An instrument operation of the windows (opening a session, listing a
 // store, a ping) runs on the interface's thread like a transfer does: while
 // it lives, every wait of the I/O layer and of the protocol turns the event

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program remembers for the user beside the settings file (which
 // keeps its twelve lines): the last folder a file was opened from and the
 // files opened last, newest first; and where a file dialog about the file

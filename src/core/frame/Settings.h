@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file "karvel.ini" beside the program: twelve lines holding the
 // language, the connection, the working folder and the main window's place,
 // then named lines ("technician=Jean Martin", "register=/path/register.sqlite")

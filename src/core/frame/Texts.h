@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every user-visible text is a row of five strings in the order of the
 // language index (French, English, German, Spanish, Italian), UTF-8 in the
 // sources. Menu texts mark the mnemonic letter with a double underscore.

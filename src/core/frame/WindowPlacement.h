@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where windows go on the screen. Every rectangle here is a window's frame,
 // its decorations included, in screen pixels; `available` is the room that
 // the screen leaves free of panels and task bars.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing the files of one kind that the instrument's stores hold.
 #include "core/instrument/Catalogue.h"
 #include "core/frame/AppState.h"

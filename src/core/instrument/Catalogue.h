@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing the files of one kind that each store of the instrument holds,
 // through the open session in AppState.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument session: opening it on the configured port (with the speed
 // and port searches), checking it, setting the instrument up, and closing it.
 // At most one session exists, held in AppState::session. A failed opening or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the communication settings dialog, five languages each.
 #pragma once
 

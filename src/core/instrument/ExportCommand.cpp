@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Export: a bus definition file from the PC into the instrument.
 #include <QDir>
 #include <QFile>

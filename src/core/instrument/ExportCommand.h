@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Export: a bus definition file chosen on the PC sent to the
 // instrument's store.
 #pragma once

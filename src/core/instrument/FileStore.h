@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the file transfer, the catalogue listing and the Export command share:
 // the file kinds of the instrument's stores, their limits and waits, and the
 // types that cross between them.

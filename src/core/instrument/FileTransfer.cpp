@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving one file between the PC and the instrument's store as a
 // definite-length block ("#", one digit d, d digits of the length n, n bytes).
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving one file between the PC and the instrument as a definite-length
 // block, through the open session in AppState (its I/O layer, session and
 // model code), and the names a file has on either side.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Model identification: decides from an identification reply whether the
 // instrument is supported and of which family.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user is told about a failed link: the cause and the address in
 // one line, with the communication dialog's advice for a serial port that is
 // refused or held by another program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Port discovery of USB-to-UART bridge devices: which serial port each
 // attached bridge owns, in a stable order.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every command the program sends to the instrument, byte for byte. "\r" is
 // the carriage return that ends each command; several may share one write.
 // Texts with a printf conversion take the value named beside them.

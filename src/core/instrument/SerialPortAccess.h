@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a serial port cannot be opened, in words a user can act on: the port
 // is missing, its group does not include the user (or no group may open it),
 // or another program holds it.

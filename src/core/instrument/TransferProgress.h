@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a file transfer tells its progress and learns that the user wants it
 // stopped, without knowing who is watching: the windows show a dialog with a
 // Cancel button, tests script the answers, the command-line tool passes none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of file transfers: the progress dialog, what a cancelled send could
 // not clear up, and File > Export's confirmation; five languages each.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The COM port that Windows gave a USB-to-UART bridge device, read from the
 // device's registry entry. The key names and the "PortName" value are formed
 // and read by the pure functions below, which build and are tested on every

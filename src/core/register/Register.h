@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The site register: every result filed by site and segment, kept whole
 // (its original bytes), with its measurements in a table for queries, one
 // baseline per segment and the history of visits. One SQLite file

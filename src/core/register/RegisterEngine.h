@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything of the register that belongs to its database engine, SQLite
 // through Qt's QSQLITE driver: the connection's options, the column types
 // that differ between engines, the write lock, busy errors, the journal,

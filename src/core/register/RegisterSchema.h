@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register's tables, version by version. A register keeps its schema
 // version in register_info; opening an older one runs every migration from
 // its version to the current one in one transaction, so that an interrupted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five-language texts of the site register's messages (French, English,
 // German, Spanish, Italian). %1 is always the register file or the result
 // named first.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the site register holds and hands out: sites, segments, filed results
 // and their measurements, and the requests and answers of its operations.
 // Plain values; the register itself is `Register` (Register.h).

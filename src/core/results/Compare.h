@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results of one bus compared over time: the runs ordered by date, each
 // measurement matched by name across them with its values, its margin to the
 // nearer limit, its trend and whether that margin shrank.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A value of a result or bus definition file read back as a number: what
 // the command-line output and the workbook's number columns hold.
 #pragma once

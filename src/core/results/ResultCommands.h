@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a results window does besides showing its table (module LectureHTM):
 // where it opens, saving its result under a new name, the per-bus help
 // document, and removing a fetched temporary result when the window closes.

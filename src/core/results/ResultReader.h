@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagnostic result reader (module LectureHTM): turns the instrument's
 // HTML result page into a ResultTable by walking the text with plain
 // substring searches for a fixed set of markers. It does not parse HTML: the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One diagnostic result as read from the instrument's result file: what a
 // results window shows and what the spreadsheet export writes.
 #pragma once

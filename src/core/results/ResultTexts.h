@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five-language texts of the results windows: their menu and column
 // headings (TraducMenu2), the save command's dialog and question, and the
 // messages of this program's own for unreadable or unsaved results.

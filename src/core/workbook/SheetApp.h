@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workbook engine: it stands where a spreadsheet application's automation
 // layer used to be, with the same few operations (start an application, open a
 // workbook, take its first sheet and a range, set cells, save, close, quit),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a results table into a workbook made from the template "karvel.xl":
 // the sheet layout, the texts of the spreadsheet dialog, and a one-call export
 // for the command line and the benchmark.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/workbook/Workbook.h"
 #include "core/frame/BoundedRead.h"
 #include "core/frame/SafeWrite.h"
@@ -29,7 +30,6 @@ constexpr const char* kRelationshipStyles =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
 constexpr const char* kRelationshipCore =
     "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
-constexpr const char* kNamespaceMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 constexpr const char* kNamespaceRelationships =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr const char* kNamespaceDcTerms = "http://purl.org/dc/terms/";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A spreadsheet workbook in Office Open XML form (the content of an .xlsx
 // file), held in memory: the package exactly as read, plus the parts an
 // export changes (the worksheets written into, sheets added, cell formats,

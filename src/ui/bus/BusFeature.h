@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bus definition panel's commands on the main window: File > Open for bus
 // files, Save and Close, and the panel itself.
 #pragma once

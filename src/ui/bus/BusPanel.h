@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bus definition panel of the main window: draws the view model that the
 // core's loader fills, carries cell and title edits into the document, and
 // runs Open (bus files), Save, Close and the two generator dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two dialogs that generate a bus definition file for a new bus speed and
 // for a new maximum voltage, from the file shown on the main window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about panel: the splash at start-up and the About menu entry.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Captions that wrap on their own cut their last word or mark onto a line of
 // its own ("... du bus" then "?"): a caption keeps the lines it is written
 // with while they fit a sensible width, and its window grows to hold them.

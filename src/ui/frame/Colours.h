@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text on the backgrounds that the program paints itself (table bands,
 // status colours): the desktop's palette may bring a light text colour meant
 // for dark backgrounds, so such text takes a colour chosen for its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the features of the program attach their commands to the main window.
 #pragma once
 

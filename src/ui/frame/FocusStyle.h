@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's look: Fusion, with a keyboard focus that shows on any
 // palette and any cell colour.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own PDF viewer: shows a help document when the desktop has no
 // application for PDF files. One window per document, with page navigation
 // and zoom; Esc or Ctrl+W closes it.

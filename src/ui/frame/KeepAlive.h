@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every progress dialog of an operation on the interface's thread does
 // from the operation's waits: it appears once the operation has run a while,
 // the busy cursor gives way to an arrow while it shows, and the event loop

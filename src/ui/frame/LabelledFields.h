@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A field a label stands for takes the label's words as its accessible name:
 // a screen reader then says "Type of Files" on a combo box, not its value.
 // Call it again whenever the labels change language.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language chooser of the very first start: five buttons, one per language.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that other features attach to the main window. The shell runs
 // the menu and toolbar; a command left empty does nothing when chosen.
 #pragma once

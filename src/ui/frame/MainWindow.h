@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the bus definition view, the main menu with its one
 // dispatcher (GestionMenu), the toolbar and the quit routine.
 #pragma once

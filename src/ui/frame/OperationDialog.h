@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An instrument operation of the windows in a small dialog: what it does now
 // and Cancel (also Escape and the window's close button). It appears once the
 // operation takes more than a moment, and keeps the windows painting while

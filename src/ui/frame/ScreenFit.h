@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the program's windows on the screen that shows them, whatever the
 // settings file or the cascade of results windows asks for.
 #pragma once

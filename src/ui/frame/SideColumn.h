@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The column beside the bus table on the main window: the bus values and the
 // two generator captions with their "Next >>>" buttons, in a scroll area so
 // that a low window never crushes them.

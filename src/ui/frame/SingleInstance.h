@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running program per user and display. A file opened from the file
 // manager starts the program again: that second start hands the file to the
 // program already running and ends, so that one settings file has one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shutdown of the program: the splash, the main window, the
 // settings, the file named on the command line, and the order of release.
 #pragma once

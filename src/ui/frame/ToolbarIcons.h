@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads the toolbar images drawn at build time (toolbar/<name>.bmp and its
 // double-density twin <name>@2x.bmp) from the program folder.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths such as /dev/ttyUSB0 inside wrapped text: line breaking may cut a
 // line after any "/" or "-", which leaves "/dev/" at the end of one line and
 // "ttyUSB0" on the next. Word joiners (U+2060, invisible) between the

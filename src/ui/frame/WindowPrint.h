@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing a window as it looks: the main window and the results windows draw
 // their widgets straight onto the printer's page, scaled to fit it, so that
 // text stays text (sharp on paper, searchable in a PDF file).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/instrument/CommunicationDialog.h"
 
 #include <QIntValidator>
@@ -23,8 +24,6 @@ namespace karvel::ui {
 
 namespace {
 
-// Address prefixes by connection type.
-const char* const kPrefixes[] = {"ASRL", "USB", "TCPIP0::"};
 constexpr int kPingTimeoutMs = 2000;
 
 int defaultHostAddresses(QStringList* out) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication settings dialog: connection type, COM port or IPv4
 // address, the PC's own addresses, Connect and Quit. `Communication` is the
 // one handler of its controls, as the menu and the tests drive it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import dialog: the files of one kind that the instrument holds, and the
 // fetch of one of them into the program (a bus definition file into the main
 // window, a result into a results window). `Importer` is the one handler of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress of a file transfer in a dialog: the file's name, the bytes
 // moved of the file's size, and Cancel. It appears once the transfer takes
 // more than a moment, and keeps the windows painting while the transfer runs

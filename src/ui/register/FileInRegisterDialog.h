@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "File in register ...": where a result goes (a site and a segment, chosen
 // among those of the register or typed new) and a note. Only segments that
 // may take the result (of its bus, or still without one) are offered.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The site register in the windows: File > Register ... (the register
 // window), a results window's "File in register ...", and the import
 // dialog's offer to file the result it fetched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register window (File > Register ...): the sites and their segments
 // in a tree, the results of the selection by date with verdict, baseline
 // mark, technician and note, and a search by text, bus, date range and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison window: results of one bus side by side over time, one row
 // per measurement (its values and margins run by run, trend, whether the
 // margin shrank), and for the row selected a chart of its values over the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The columns of a results window's table over a ResultTable: status icon,
 // the five texts as plain text, the 0xD0D0D0 band on odd rows and the status
 // colour of the measurement cell; then the margin column, which holds no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A results window: one diagnostic result shown as a table, with its own
 // File menu (Save, Print, Export to EXCEL, Exit) and the per-bus help button.
 // Everything taken from the result file is shown as plain text.

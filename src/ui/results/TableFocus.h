@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tables of the results windows and the comparison window as keyboard users
 // meet them: the arrow keys move inside, Tab and Shift+Tab go on to the next
 // control, and Ctrl+Tab / Ctrl+Shift+Tab do the same (the desktop's way out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tolerance bar of a results row: where the band from the minimum to the
 // maximum tolerance, its two warning zones and the marker of the measured
 // value go inside a table cell. Geometry only, so that it is checked as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints the tolerance bar of each results row (see ToleranceBar.h) in the
 // margin column: the band, its warning zones, and the marker of the measured
 // value in the row's status colour, with an arrow when the value lies beyond

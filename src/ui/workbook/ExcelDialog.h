@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spreadsheet dialog (module excel): Run starts the workbook engine on the
 // template "karvel.xl", Export writes the table of the results window that
 // opened the dialog into a fresh copy of it and saves it in the working

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bus files at the edges of what the loader and the document layer accept:
 // limits before any measurement, the ends of the Windows-1252 high half, and
 // line breaks in the title and comment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a bus definition file into the panel model, the value formats, the
 // edits of the table and title, and the Save command's naming rule.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generators at the ends of the instrument's tables, at the thresholds
 // where a step starts or grows, and the speed fields that need rounding.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new-speed and new-voltage generators: the worked examples, the ends of
 // the instrument's tables, the refusals, and what the written file holds.
 #include <gtest/gtest.h>

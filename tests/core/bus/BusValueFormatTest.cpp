@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unit switch points of the value formats, on both sides of each, and
 // the speed and bit-time fields a loaded file shows around them.
 #include <gtest/gtest.h>

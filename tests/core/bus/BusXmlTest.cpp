@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document layer: byte-faithful round trips, edits that touch only their
 // value, element access by position and tag, and refused input.
 #include <gtest/gtest.h>

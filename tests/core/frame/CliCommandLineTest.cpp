@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli's command line, the same for every command: help on stdout with
 // exit 0, the version, usage errors on stderr with exit 2, languages by code.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the command-line tool says when the system refuses a file: a
 // file-size limit, a read-only file system, a read error half-way, a
 // settings file that is damaged or cannot be read.

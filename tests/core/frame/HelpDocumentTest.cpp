@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a help document: a missing file is named in full, the desktop's
 // viewer comes first, the program's own viewer when the desktop has none.
 #include <gtest/gtest.h>

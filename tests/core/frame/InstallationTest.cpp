@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Portable or installed: where the resources, the settings file and the
 // temporary files are, decided from the program's folder.
 #include <gtest/gtest.h>

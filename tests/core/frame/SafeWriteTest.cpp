@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files written whole or not at all, when the disk fills up half-way.
 #include <gtest/gtest.h>
 
@@ -32,7 +33,9 @@ void put(const QString& path, const QByteArray& bytes, const QDateTime& modified
   ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
   f.write(bytes);
   f.flush();  // or the close would date it now
-  if (modified.isValid()) ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
+  if (modified.isValid()) {
+    ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
+  }
 }
 
 // The final rename, made to fail as on a busy target; what it was asked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two programs on one settings file: each write changes on disk only what
 // that program changed, so neither loses the other's values.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connection type of the settings file at and past both ends of its range.
 #include <gtest/gtest.h>
 

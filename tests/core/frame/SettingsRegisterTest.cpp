@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register's two settings lines: read after the twelve, written only when
 // set, merged like the others, and harmless to the twelve lines' reading.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -174,7 +175,9 @@ TEST_F(SettingsTest, DamagedFilesKeepWhatTheirLinesHoldAndSaySo) {
     EXPECT_TRUE(readSettingsFile(fresh.settingsPath, reread, g));
     EXPECT_EQ(reread.serialAddress, c.serial);
     EXPECT_EQ(reread.connectionType, c.connection);
-    if (c.placed != WindowGeometry{}) EXPECT_EQ(g, c.placed);
+    if (c.placed != WindowGeometry{}) {
+      EXPECT_EQ(g, c.placed);
+    }
   }
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows kept on the screen: stored places from another screen, sizes
 // larger than the screen, and the results windows' cascade on a small screen.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Block headers the reader must refuse from what it has read of the header
 // alone: no wait for data, nothing allocated for an announced length.
 #include <gtest/gtest.h>

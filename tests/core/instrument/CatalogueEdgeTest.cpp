@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalogues the instrument does not answer, and catalogues longer than one
 // read, on both families.
 #include <gtest/gtest.h>

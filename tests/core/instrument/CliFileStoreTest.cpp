@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli instrument list, fetch and send against the simulator.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl+C (SIGINT) during karvel-cli's transfers on a paced serial line: the
 // transfer stops as the windows' Cancel stops it, nothing is left half-done
 // on either side, and the line serves the next command. The signal goes out

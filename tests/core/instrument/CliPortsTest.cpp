@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli instrument ports on a fake device tree: every serial port with
 // its ids, access and role, and --probe asking the candidates through the USB
 // search's own routine (the simulator behind the device links).

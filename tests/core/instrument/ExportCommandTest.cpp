@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Export against the simulator: the model check, the transfer and its messages.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending, fetching and listing files on the simulated instrument, both families.
 #include <gtest/gtest.h>
 

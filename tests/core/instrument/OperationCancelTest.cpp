@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument operations stopped by the user at chosen points (no timing): the
 // session opening's speed search and set-up, the link check, a catalogue
 // listing between its two stores, and the ping. Each ends as a failure would,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advice for a serial port this account may not open: join the device's
 // group only when that group may read and write it, else the udev rule that
 // changes the device's permissions, by USB ids where the device has some.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening, checking and closing an instrument session against the simulator
 // over loopback TCP and a pseudo-terminal: the exact bytes written, the speed
 // changes and the waits, in the order they happen.

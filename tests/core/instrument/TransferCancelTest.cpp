@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Transfers watched and stopped by the user: what the progress is told, what
 // a cancelled fetch or send leaves behind (on the PC, on the instrument) and
 // whether the session still answers afterwards. The cancel comes from a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli register from end to end: filing, listing, showing, the
 // baseline, the comparison (the same as result compare), exporting byte for
 // byte, the backup and the check, and what wrong usage gets.

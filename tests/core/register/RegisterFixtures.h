@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Result files for the register's tests: one bus, a date line or none, a
 // value that makes each file's bytes its own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nothing lost: adds killed at any moment, two writers at once, damaged and
 // foreign files, a newer schema, a full disk, a run that ended unclosed.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register's model: filing keeps the bytes and the measurements, the
 // same file is one result, dates and their source, baselines, the bus of a
 // segment, the comparison of a segment, and the schema's migrations.

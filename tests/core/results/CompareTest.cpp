@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results of one bus compared over time: matching by name, order by date,
 // margins, trends, shrinking margins, refused mixtures; and the command line.
 #include <gtest/gtest.h>

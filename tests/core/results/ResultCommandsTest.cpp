@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results window commands without widgets: the cascade, saving under a new
 // name and the per-bus help document.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result reader: both page variants, the colour and status rules, the
 // exact pieces it copies, and files that are cut or shuffled.
 #include <gtest/gtest.h>

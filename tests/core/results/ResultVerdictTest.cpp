@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Verdict headings written without any attribute: no colour word, and the
 // tag's ">" right after its name.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli result export, run as a separate program.
 #include <gtest/gtest.h>
 

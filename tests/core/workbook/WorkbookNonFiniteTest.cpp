@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers too large for a double once their prefixes are folded in ("1e300
 // V/ps"), and the margins and bands worked out from them, become infinities
 // or NaN: none of them may reach a cell, which spreadsheet programs would

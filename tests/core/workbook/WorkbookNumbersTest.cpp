@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an exported workbook keeps of the diagnosis beside the texts: numbers
 // in base units, units, distances, statuses in their colours, the document's
 // dates, and several results with a summary; read back with openpyxl and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Large exports without large memory: finished rows packed while a sheet is
 // written give the very same workbook, results are read one at a time, a
 // comparison that let its rows go writes the same sheets, the charts stop at

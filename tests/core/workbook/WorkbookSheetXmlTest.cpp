@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sheet XML of a written workbook as it stands in the package, before
 // any reader library normalises it: blanks kept, a lone carriage return
 // escaped, and cell references past column Z.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workbook engine and the export layout, read back with openpyxl.
 #include <gtest/gtest.h>
 

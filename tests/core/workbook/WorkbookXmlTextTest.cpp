@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts that XML cannot hold as they are (control characters, U+FFFE, lone
 // surrogates, markup) in every place a workbook takes them: cells, chart
 // titles and series, sheet names. Each workbook is checked part by part

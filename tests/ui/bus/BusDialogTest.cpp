@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two generator dialogs on the main window, driven as a user
 // would: typed values, clicked buttons, answers through ScriptedInteraction.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One session by keyboard alone, with key events only: open a bus file, move
 // to a limit and edit it, undo, generate a file for a new speed through the
 // Edit menu's shortcut and its dialog, open a result, read its help, close

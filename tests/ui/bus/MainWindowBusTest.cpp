@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bus definition panel through the real main window: File > Open, a cell
 // edited in the table, a new title, File > Save, the saved file read back,
 // and File > Close.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speeds typed into the kilo and mega fields of the new-speed dialog, to the
 // last bit per second.
 #include <gtest/gtest.h>

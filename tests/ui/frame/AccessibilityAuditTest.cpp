@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audit the window tests rely on finds what a screen reader or keyboard
 // user would meet, and is quiet once it is put right.
 #include <gtest/gtest.h>

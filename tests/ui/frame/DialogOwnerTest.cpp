@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which window the real dialogs open over: the modal dialog that is up, else
 // the window whose command asks, else the active window, else the main window.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about panel, the language chooser and the help viewer by keyboard and
 // through the accessibility interfaces, in every language: every control
 // named, Tab through every control in reading order, Return and Escape.

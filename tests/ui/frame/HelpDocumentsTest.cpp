@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help documents rendered into the program folder at build time: the
 // Contents command and the results window's help button must find a real PDF
 // under the very name they compute, in every language.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help without a desktop PDF viewer: Contents and the results window's help
 // button fall back to the program's own viewer; the viewer pages, zooms and
 // closes; a damaged document is reported; and the question the desktop is

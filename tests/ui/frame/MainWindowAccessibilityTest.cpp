@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the two generator dialogs for keyboard and screen
 // reader users, in every language: every control named (through QAccessible,
 // as AT-SPI reads it), Tab reaching every control in reading order and

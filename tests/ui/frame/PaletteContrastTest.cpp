@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text on the backgrounds the tables paint themselves (the bus table's bands,
 // the results table's band and status colours, the verdict) reads at a
 // contrast of at least 4.5:1 under a light and under a dark desktop palette;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One program per user and display: a later start hands its file to the
 // running program (which opens it as File > Open does) and ends; a socket
 // left by a crashed program is taken over at once.

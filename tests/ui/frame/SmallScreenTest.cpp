@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program on a 1024x600 screen: the main window at its first start and
 // from stored places, its smallest size, the cascade of results windows and
 // the dialogs all stay wholly on the screen; the captions keep their lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device paths in wrapped help texts stay on one line at any width, and what
 // the user copies from such a text is the text as written.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the main window and a results window: the page carries the
 // window's text as text (pdftotext reads it back), fitted on one page, and the
 // print dialog proposes a PDF named after the file the window shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication settings dialog: address texts, fields, ping, focus.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolbar's connect toggle wired to the instrument session, against the
 // simulator: go button and indicator after opening, stop button after closing,
 // and the status bar's session field saying the same in words, whichever

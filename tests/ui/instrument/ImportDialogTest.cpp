@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import dialog against the simulator: listing, the pattern, fetching into
 // the main window and into results windows, the scroll before a double click,
 // and a failed fetch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication, import and transfer dialogs by keyboard and through the
 // accessibility interfaces a screen reader reads, in every language: every
 // control named, Tab through every control in reading order, Return presses

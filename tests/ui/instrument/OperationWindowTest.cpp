@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument operations started from the windows: the dialog that says what
 // runs and carries Cancel (button, Escape, close), the main window's commands
 // that would start another operation dimmed and refused meanwhile, Exit and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer dialog (the file, the bytes, Cancel), a fetch cancelled from
 // it in the import dialog, and File > Export's confirmation, against the
 // simulator.

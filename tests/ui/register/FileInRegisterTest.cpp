@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filing from the windows: the place proposed for a bus, the segments that
 // may take the result, the technician's name asked once and kept in the
 // settings, a result filed twice, the results window's item and the import

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register's windows by keyboard and screen reader in every language:
 // the register window and the "File in register" dialog named and tabbed
 // in reading order, the window on a 1024x600 screen, and the new menu items'

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A register in a scratch folder for the windows' tests: results of two
 // sites filed through the core, and the state the windows use.
 #pragma once

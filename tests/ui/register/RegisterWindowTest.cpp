@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register window driven as the user would: the tree of sites and
 // segments, the list of a segment's results by date, opening a result,
 // comparing the selection or a segment since its baseline, making a

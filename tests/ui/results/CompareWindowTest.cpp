@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison window over result files written for the test: the table
 // (values per run, gaps, margins, trend, the shrink flag), the chart of the
 // selected measurement on its tolerance band, the refusal of mixed buses,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results windows as the user sees them: the table's texts and colours, the
 // plain-text rule, and the Save, Print, Export, Exit and help commands.
 #include <gtest/gtest.h>

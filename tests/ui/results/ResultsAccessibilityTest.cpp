@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results and comparison windows as a screen reader and a keyboard user
 // meet them: every control named in each language, the status and the bar of
 // each row said in words, the chart described, Tab leaving the tables, and F1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tolerance bar of the results table: its geometry for values inside, at
 // and beyond the band, the warning zones that follow the row's status, and
 // the bar as the results window paints it.

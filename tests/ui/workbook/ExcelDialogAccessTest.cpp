@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spreadsheet dialog by keyboard and through the accessibility
 // interfaces, in every language: fields named after their labels, Tab in
 // reading order, Return runs and then exports, Escape quits.

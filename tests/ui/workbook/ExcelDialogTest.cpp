@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spreadsheet dialog driven through its buttons, with scripted answers;
 // the workbooks it writes are read back with openpyxl.
 #include <gtest/gtest.h>
