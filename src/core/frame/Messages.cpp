@@ -107,7 +107,7 @@ constexpr std::array<Text5, kMessageCount> kCatalogue{{
     {"Aucune courbe dans la mémoire tampon", "No waveform in the buffer", "Keine Kurve im Puffer",
      "Ninguna curva en el búfer", "Nessuna forma d'onda nel buffer"},
     /* 23 */
-    {"Erreur d'ouverture du fichier", "Error opening file", "Fehler beim Öffnen der Datei",
+    {"Erreur d'ouverture du fichier", "Error openning file", "Fehler beim Öffnen der Datei",
      "Error al abrir el fichero", "Errore di apertura del file"},
     /* 24 */
     {"Erreur d'écriture du fichier ", "Error writing file ", "Fehler beim Schreiben der Datei ",
