@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maintenance report of a large site: 20 segments, each with 12 results
 // of 12 rows over a year (the first the baseline, some measurements drifting
 // towards a limit, so that every segment has charts and limit dates), the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How every karvel-cli command reports a failure: one error, carrying a
 // stable kind for scripts, the message for people and the file or the
 // instrument address it concerns, printed by one printer as text lines or,

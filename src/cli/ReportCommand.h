@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli register report: a site visit's maintenance report as a PDF.
 // Takes the arguments after "register report"; returns the exit code.
 #pragma once

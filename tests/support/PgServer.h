@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A private PostgreSQL server for the tests: initdb into a temporary
 // folder, started by pg_ctl on a Unix socket of its own (no TCP), stopped
 // and started again for the offline cases. initdb and pg_ctl refuse root:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "-" as a file name: the standard input where a file is read, the standard
 // output where one is written, as shell tools take it. A file really named
 // "-" stays reachable as "./-". Only the command-line tool is given "-": the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a register lives: a file (SQLite) or a PostgreSQL server named by a
 // libpq connection URI ("postgresql://user@host:port/dbname?host=...").
 // The URI is read here rather than handed to libpq whole because Qt's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything of the register that belongs to PostgreSQL, through Qt's QPSQL
 // driver (Debian: libqt6sql6-psql): the connection, the column types, the
 // transaction, the codes of its errors (SQLSTATE), the schema's creation

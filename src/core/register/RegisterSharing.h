@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A register shared by a team on a server, and the field work that must not
 // depend on it: when the server cannot be reached, the local register
 // (Register::defaultPath) takes the results, each marked as waiting for that

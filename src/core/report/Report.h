@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maintenance report of a site visit: what the register holds of the
 // site's segments, gathered for one visit (a range of days) and laid out for
 // the customer by ReportPdf. Building it reads the register only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maintenance report painted as a PDF with QPainter: vector text in
 // DejaVu Sans (embedded as subsets, so that it can be searched and copied),
 // opaque colours only (PDF/A-1b), the tolerance bars and charts drawn as

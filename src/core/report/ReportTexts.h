@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five-language texts of the maintenance report (French, English,
 // German, Spanish, Italian): its headings, its words and its messages.
 #pragma once

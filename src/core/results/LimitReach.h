@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When a measurement would reach its limit if it kept moving as it has: the
 // least-squares line of its values over the result dates (in days), and the
 // day that line crosses the limit it heads for. Said only when three or

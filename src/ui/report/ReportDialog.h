@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Register > Report ...: the maintenance report of a site visit. The dialog
 // asks for the site, the visit's days (by default the last day on which
 // results of the site are dated), the technician, the report's language and

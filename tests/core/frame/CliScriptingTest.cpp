@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // karvel-cli in shell scripts: "-" as the standard streams through real
 // pipes, failures as one JSON object of a stable kind, result show --check,
 // global options before the command, and the bash completion.

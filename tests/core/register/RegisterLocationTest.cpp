@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Server addresses as a technician types them into the settings or on the
 // command line, and the schema's statements as PostgreSQL must take them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maintenance report from end to end: a register filed through
 // karvel-cli, the PDF written by "register report", and the PDF read back
 // with poppler's tools (its text, its fonts, its pages rendered), as a

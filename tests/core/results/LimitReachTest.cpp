@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date a measurement would reach its limit: the least-squares line over
 // the result dates, and every case in which no date is given.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register on a real PostgreSQL server that this program starts: the
 // same schema and migrations as SQLite, two writers at once, a read-only
 // role, a baseline changed from an older view, and filing while the server

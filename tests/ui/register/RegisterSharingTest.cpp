@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The register window when the register is shared: a server that cannot be
 // reached is told once and the local register shown with a status line,
 // results not yet shared are marked in words, and a baseline changed by

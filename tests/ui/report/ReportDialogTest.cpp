@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results > Report ... of the register window: the dialog proposes the
 // selected site and its last day of results, the PDF's name is asked through
 // the Interaction, the report comes in the language chosen with the company
