@@ -9,8 +9,8 @@
 #include "../tests/support/Simulator.h"
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
-#include "core/instrument/Communication.h"
 #include "core/frame/Interaction.h"
+#include "core/instrument/Communication.h"
 #include "io/Visa.h"
 
 using namespace karvel;
@@ -74,9 +74,10 @@ bool run(const char* label, const QStringList& simArgs, int rounds) {
   const double mean = static_cast<double>(total) / rounds;
   const double ratio = waits > 0 ? 100.0 * (mean - waits) / waits : 0.0;
   const bool ok = waits == 0 || mean <= waits * 1.10;
-  std::printf("%-40s mean %7.1f ms  protocol waits %5lld ms  overhead %5.1f %%  worst extra %lld ms  %s\n", label,
-              mean, static_cast<long long>(waits), ratio, static_cast<long long>(worstOverhead),
-              ok ? "within 10 %" : "OVER 10 %");
+  std::printf(
+      "%-40s mean %7.1f ms  protocol waits %5lld ms  overhead %5.1f %%  worst extra %lld ms  %s\n",
+      label, mean, static_cast<long long>(waits), ratio, static_cast<long long>(worstOverhead),
+      ok ? "within 10 %" : "OVER 10 %");
   return ok;
 }
 
@@ -87,6 +88,7 @@ int main() {
   bool ok = true;
   ok &= run("second family by code (no waits)", {"--tcp", "0", "--family", "2"}, 20);
   ok &= run("first family (calibration, run restart)", {"--tcp", "0", "--family", "1"}, 5);
-  ok &= run("second family by prefix (bus confirmed)", {"--tcp", "0", "--family", "2", "--ident", "prefix", "--mode", "METER"}, 3);
+  ok &= run("second family by prefix (bus confirmed)",
+            {"--tcp", "0", "--family", "2", "--ident", "prefix", "--mode", "METER"}, 3);
   return ok ? 0 : 1;
 }

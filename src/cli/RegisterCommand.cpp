@@ -632,13 +632,15 @@ int syncCommand(const QStringList& args) {
   if (location.isEmpty()) location = settings.path;
   const int language = line.language(English);
   if (!isServerLocation(location))
-    return fail(ErrorKind::Usage, pick(registertext::kBadServerAddress, language)
-                                      .arg(QDir::toNativeSeparators(location)));
+    return fail(
+        ErrorKind::Usage,
+        pick(registertext::kBadServerAddress, language).arg(QDir::toNativeSeparators(location)));
   Register reg;
   QString error;
   if (!reg.open(location.trimmed(), language, &error))
-    return fail(CliError(reg.unreachableAtOpen() ? ErrorKind::LinkUnreachable : ErrorKind::Permission,
-                         error, {}, reg.displayName()));
+    return fail(
+        CliError(reg.unreachableAtOpen() ? ErrorKind::LinkUnreachable : ErrorKind::Permission,
+                 error, {}, reg.displayName()));
   reg.setTechnician(settings.technician);
   const ShareOutcome outcome = shareWaiting(reg, settings.localPath, language);
   for (const QString& problem : outcome.problems) note(problem);

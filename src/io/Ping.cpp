@@ -40,8 +40,22 @@ int icmpEcho(const in_addr& target, int type, int timeoutMs,
   if (fd < 0) return -1;
   const quint16 id = static_cast<quint16>(::getpid() & 0xFFFF);
   const quint16 seq = 1;
-  unsigned char packet[16] = {8, 0, 0, 0, static_cast<unsigned char>(id >> 8), static_cast<unsigned char>(id),
-                              0, seq, 'k', 'a', 'r', 'v', 'e', 'l', 0, 0};
+  unsigned char packet[16] = {8,
+                              0,
+                              0,
+                              0,
+                              static_cast<unsigned char>(id >> 8),
+                              static_cast<unsigned char>(id),
+                              0,
+                              seq,
+                              'k',
+                              'a',
+                              'r',
+                              'v',
+                              'e',
+                              'l',
+                              0,
+                              0};
   const quint16 sum = checksum(packet, sizeof packet);
   packet[2] = static_cast<unsigned char>(sum >> 8);
   packet[3] = static_cast<unsigned char>(sum);
@@ -68,13 +82,16 @@ int icmpEcho(const in_addr& target, int type, int timeoutMs,
     unsigned char reply[1500];
     sockaddr_in from{};
     socklen_t fromSize = sizeof from;
-    const ssize_t n = ::recvfrom(fd, reply, sizeof reply, 0, reinterpret_cast<sockaddr*>(&from), &fromSize);
+    const ssize_t n =
+        ::recvfrom(fd, reply, sizeof reply, 0, reinterpret_cast<sockaddr*>(&from), &fromSize);
     if (n <= 0) continue;
     size_t offset = 0;
-    if (type == SOCK_RAW) offset = static_cast<size_t>(reply[0] & 0x0F) * 4;  // the IP header comes first
+    if (type == SOCK_RAW)
+      offset = static_cast<size_t>(reply[0] & 0x0F) * 4;  // the IP header comes first
     if (static_cast<size_t>(n) < offset + 8) continue;
     const unsigned char* icmp = reply + offset;
-    if (from.sin_addr.s_addr != target.s_addr || icmp[0] != 0) continue;  // not an echo reply from it
+    if (from.sin_addr.s_addr != target.s_addr || icmp[0] != 0)
+      continue;  // not an echo reply from it
     // Raw sockets see every echo reply of the machine: match ours. The kernel
     // rewrites the id of datagram pings, so only the sequence is checked there.
     const quint16 replyId = static_cast<quint16>(icmp[4] << 8 | icmp[5]);
@@ -131,7 +148,8 @@ int InetPing(const QString& host, int* reachable, int timeoutMs, quint16 tcpPort
   if (reachable) *reachable = 0;
   if (used) *used = PingMethod::None;
   QHostAddress address;
-  if (!address.setAddress(host.trimmed()) || address.protocol() != QAbstractSocket::IPv4Protocol) return -1;
+  if (!address.setAddress(host.trimmed()) || address.protocol() != QAbstractSocket::IPv4Protocol)
+    return -1;
 #ifdef Q_OS_UNIX
   in_addr target{};
   if (::inet_pton(AF_INET, host.trimmed().toLatin1().constData(), &target) != 1) return -1;

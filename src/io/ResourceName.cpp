@@ -48,9 +48,8 @@ std::optional<ResourceName> parseResourceName(const QString& raw) {
     r.kind = ResourceName::Kind::Serial;
     return r;
   }
-  static const QRegularExpression tcp(
-      QStringLiteral("^TCPIP(\\d*)::([^:]+)::(\\d{1,5})::SOCKET$"),
-      QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression tcp(QStringLiteral("^TCPIP(\\d*)::([^:]+)::(\\d{1,5})::SOCKET$"),
+                                      QRegularExpression::CaseInsensitiveOption);
   const auto m = tcp.match(text);
   if (!m.hasMatch()) return std::nullopt;
   const int port = m.captured(3).toInt();

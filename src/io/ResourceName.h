@@ -13,10 +13,10 @@ namespace karvel::io {
 struct ResourceName {
   enum class Kind { Serial, Socket };
   Kind kind = Kind::Serial;
-  QString device;    // serial: the system's device name or path
-  QString host;      // socket
-  quint16 port = 0;  // socket
-  QString canonical; // the name as the layer reports it back
+  QString device;     // serial: the system's device name or path
+  QString host;       // socket
+  quint16 port = 0;   // socket
+  QString canonical;  // the name as the layer reports it back
 };
 
 // Nothing when the text is not a resource name this layer can open.

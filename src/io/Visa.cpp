@@ -253,40 +253,73 @@ ViStatus Visa::viSetAttribute(ViObject id, ViAttr attribute, ViAttrState value) 
   } else {
     const bool serial = s->transport->isSerial();
     switch (attribute) {
-      case VI_ATTR_TMO_VALUE: s->timeoutMs = value; break;
-      case VI_ATTR_TERMCHAR:
-        if (value > 0xFF) status = VI_ERROR_NSUP_ATTR_STATE;
-        else s->termChar = value;
+      case VI_ATTR_TMO_VALUE:
+        s->timeoutMs = value;
         break;
-      case VI_ATTR_TERMCHAR_EN: s->termCharEnabled = value != 0; break;
-      case VI_ATTR_SUPPRESS_END_EN: s->suppressEnd = value != 0; break;
-      case VI_ATTR_RD_BUF_OPER_MODE: s->readMode = value; break;
-      case VI_ATTR_WR_BUF_OPER_MODE: s->writeMode = value; break;
+      case VI_ATTR_TERMCHAR:
+        if (value > 0xFF)
+          status = VI_ERROR_NSUP_ATTR_STATE;
+        else
+          s->termChar = value;
+        break;
+      case VI_ATTR_TERMCHAR_EN:
+        s->termCharEnabled = value != 0;
+        break;
+      case VI_ATTR_SUPPRESS_END_EN:
+        s->suppressEnd = value != 0;
+        break;
+      case VI_ATTR_RD_BUF_OPER_MODE:
+        s->readMode = value;
+        break;
+      case VI_ATTR_WR_BUF_OPER_MODE:
+        s->writeMode = value;
+        break;
       case VI_ATTR_ASRL_BAUD:
-        if (!serial) { status = VI_ERROR_NSUP_ATTR; break; }
-        if (value > std::numeric_limits<ViUInt32>::max()) { status = VI_ERROR_NSUP_ATTR_STATE; break; }
+        if (!serial) {
+          status = VI_ERROR_NSUP_ATTR;
+          break;
+        }
+        if (value > std::numeric_limits<ViUInt32>::max()) {
+          status = VI_ERROR_NSUP_ATTR_STATE;
+          break;
+        }
         status = s->transport->setBaudRate(static_cast<ViUInt32>(value));
         if (status == VI_SUCCESS) s->baud = value;
         break;
       case VI_ATTR_ASRL_FLOW_CNTRL:
-        if (!serial) { status = VI_ERROR_NSUP_ATTR; break; }
+        if (!serial) {
+          status = VI_ERROR_NSUP_ATTR;
+          break;
+        }
         status = s->transport->setFlowControl(value);
         if (status == VI_SUCCESS) s->flow = value;
         break;
       case VI_ATTR_ASRL_END_IN:
-        if (!serial) { status = VI_ERROR_NSUP_ATTR; break; }
-        if (value > VI_ASRL_END_BREAK) status = VI_ERROR_NSUP_ATTR_STATE;
-        else s->endIn = value;
+        if (!serial) {
+          status = VI_ERROR_NSUP_ATTR;
+          break;
+        }
+        if (value > VI_ASRL_END_BREAK)
+          status = VI_ERROR_NSUP_ATTR_STATE;
+        else
+          s->endIn = value;
         break;
       case VI_ATTR_ASRL_END_OUT:
-        if (!serial) { status = VI_ERROR_NSUP_ATTR; break; }
+        if (!serial) {
+          status = VI_ERROR_NSUP_ATTR;
+          break;
+        }
         s->endOut = value;
         break;
       case VI_ATTR_RM_SESSION:
       case VI_ATTR_INTF_TYPE:
       case VI_ATTR_INTF_INST_NAME:
-      case VI_ATTR_RSRC_NAME: status = VI_ERROR_ATTR_READONLY; break;
-      default: status = VI_ERROR_NSUP_ATTR; break;
+      case VI_ATTR_RSRC_NAME:
+        status = VI_ERROR_ATTR_READONLY;
+        break;
+      default:
+        status = VI_ERROR_NSUP_ATTR;
+        break;
     }
   }
   emitTrace({TraceEvent::Kind::SetAttribute, id, {}, status, attribute, value});
@@ -304,21 +337,57 @@ ViStatus Visa::viGetAttribute(ViObject id, ViAttr attribute, ViAttrState* value)
   if (s->type != Object::Type::Instrument) return VI_ERROR_NSUP_ATTR;
   const bool serial = s->transport->isSerial();
   switch (attribute) {
-    case VI_ATTR_TMO_VALUE: *value = s->timeoutMs; break;
-    case VI_ATTR_TERMCHAR: *value = s->termChar; break;
-    case VI_ATTR_TERMCHAR_EN: *value = s->termCharEnabled; break;
-    case VI_ATTR_SUPPRESS_END_EN: *value = s->suppressEnd; break;
-    case VI_ATTR_RD_BUF_OPER_MODE: *value = s->readMode; break;
-    case VI_ATTR_WR_BUF_OPER_MODE: *value = s->writeMode; break;
-    case VI_ATTR_INTF_TYPE: *value = serial ? VI_INTF_ASRL : VI_INTF_TCPIP; break;
-    case VI_ATTR_ASRL_BAUD: if (!serial) return VI_ERROR_NSUP_ATTR; *value = s->baud; break;
-    case VI_ATTR_ASRL_FLOW_CNTRL: if (!serial) return VI_ERROR_NSUP_ATTR; *value = s->flow; break;
-    case VI_ATTR_ASRL_END_IN: if (!serial) return VI_ERROR_NSUP_ATTR; *value = s->endIn; break;
-    case VI_ATTR_ASRL_END_OUT: if (!serial) return VI_ERROR_NSUP_ATTR; *value = s->endOut; break;
-    case VI_ATTR_ASRL_DATA_BITS: if (!serial) return VI_ERROR_NSUP_ATTR; *value = s->dataBits; break;
-    case VI_ATTR_ASRL_PARITY: if (!serial) return VI_ERROR_NSUP_ATTR; *value = s->parity; break;
-    case VI_ATTR_ASRL_STOP_BITS: if (!serial) return VI_ERROR_NSUP_ATTR; *value = s->stopBits; break;
-    default: return VI_ERROR_NSUP_ATTR;
+    case VI_ATTR_TMO_VALUE:
+      *value = s->timeoutMs;
+      break;
+    case VI_ATTR_TERMCHAR:
+      *value = s->termChar;
+      break;
+    case VI_ATTR_TERMCHAR_EN:
+      *value = s->termCharEnabled;
+      break;
+    case VI_ATTR_SUPPRESS_END_EN:
+      *value = s->suppressEnd;
+      break;
+    case VI_ATTR_RD_BUF_OPER_MODE:
+      *value = s->readMode;
+      break;
+    case VI_ATTR_WR_BUF_OPER_MODE:
+      *value = s->writeMode;
+      break;
+    case VI_ATTR_INTF_TYPE:
+      *value = serial ? VI_INTF_ASRL : VI_INTF_TCPIP;
+      break;
+    case VI_ATTR_ASRL_BAUD:
+      if (!serial) return VI_ERROR_NSUP_ATTR;
+      *value = s->baud;
+      break;
+    case VI_ATTR_ASRL_FLOW_CNTRL:
+      if (!serial) return VI_ERROR_NSUP_ATTR;
+      *value = s->flow;
+      break;
+    case VI_ATTR_ASRL_END_IN:
+      if (!serial) return VI_ERROR_NSUP_ATTR;
+      *value = s->endIn;
+      break;
+    case VI_ATTR_ASRL_END_OUT:
+      if (!serial) return VI_ERROR_NSUP_ATTR;
+      *value = s->endOut;
+      break;
+    case VI_ATTR_ASRL_DATA_BITS:
+      if (!serial) return VI_ERROR_NSUP_ATTR;
+      *value = s->dataBits;
+      break;
+    case VI_ATTR_ASRL_PARITY:
+      if (!serial) return VI_ERROR_NSUP_ATTR;
+      *value = s->parity;
+      break;
+    case VI_ATTR_ASRL_STOP_BITS:
+      if (!serial) return VI_ERROR_NSUP_ATTR;
+      *value = s->stopBits;
+      break;
+    default:
+      return VI_ERROR_NSUP_ATTR;
   }
   return VI_SUCCESS;
 }
@@ -329,9 +398,14 @@ ViStatus Visa::viGetAttribute(ViObject id, ViAttr attribute, QString* value) {
   if (!value) return VI_ERROR_INV_PARAMETER;
   if (s->type != Object::Type::Instrument) return VI_ERROR_NSUP_ATTR;
   switch (attribute) {
-    case VI_ATTR_INTF_INST_NAME: *value = s->transport->interfaceName().left(255); return VI_SUCCESS;
-    case VI_ATTR_RSRC_NAME: *value = s->name; return VI_SUCCESS;
-    default: return VI_ERROR_NSUP_ATTR;
+    case VI_ATTR_INTF_INST_NAME:
+      *value = s->transport->interfaceName().left(255);
+      return VI_SUCCESS;
+    case VI_ATTR_RSRC_NAME:
+      *value = s->name;
+      return VI_SUCCESS;
+    default:
+      return VI_ERROR_NSUP_ATTR;
   }
 }
 
@@ -363,7 +437,8 @@ ViStatus Visa::viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written)
   if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
   const int timeout = s->timeoutMs >= VI_TMO_INFINITE ? -1 : static_cast<int>(s->timeoutMs);
   ViUInt32 sent = 0;
-  const ViStatus status = s->transport->write(bytes, timeout < 0 ? 24 * 3600 * 1000 : timeout, &sent);
+  const ViStatus status =
+      s->transport->write(bytes, timeout < 0 ? 24 * 3600 * 1000 : timeout, &sent);
   if (written) *written = sent;
   noteTransfer(*s, status);
   emitTrace({TraceEvent::Kind::Write, vi, bytes, status, 0, 0});
@@ -451,7 +526,9 @@ ViStatus Visa::viScanf(ViSession vi, const char* format, ViInt16* value) {
   if (status < VI_SUCCESS) return status;
   // Flush on access: the rest of what this read took is dropped with it.
   qsizetype i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+  while (i < text.size() &&
+         (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n'))
+    ++i;
   qsizetype start = i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   const qsizetype digits = i;
@@ -467,24 +544,49 @@ ViStatus Visa::viScanf(ViSession vi, const char* format, ViInt16* value) {
 
 QString Visa::statusText(ViStatus status) {
   switch (status) {
-    case VI_SUCCESS: return QStringLiteral("Operation completed successfully.");
-    case VI_SUCCESS_MAX_CNT: return QStringLiteral("The number of bytes read is equal to the input count.");
-    case VI_SUCCESS_TERM_CHAR: return QStringLiteral("The specified termination character was read.");
-    case VI_ERROR_TMO: return QStringLiteral("Timeout expired before operation completed.");
-    case VI_ERROR_RSRC_NFOUND: return QStringLiteral("Insufficient location information or resource not present in the system.");
-    case VI_ERROR_INV_RSRC_NAME: return QStringLiteral("Invalid resource reference specified. Parsing error.");
-    case VI_ERROR_RSRC_LOCKED: return QStringLiteral("Specified type of lock cannot be obtained, or specified operation cannot be performed, because the resource is locked.");
-    case VI_ERROR_RSRC_BUSY: return QStringLiteral("The resource is valid, but VISA cannot currently access it.");
-    case VI_ERROR_INV_OBJECT: return QStringLiteral("The given session or object reference is invalid.");
-    case VI_ERROR_CONN_LOST: return QStringLiteral("The connection for the given session has been lost.");
-    case VI_ERROR_IO: return QStringLiteral("Could not perform operation because of I/O error.");
-    case VI_ERROR_NSUP_ATTR: return QStringLiteral("The specified attribute is not defined or supported by the referenced resource.");
-    case VI_ERROR_NSUP_ATTR_STATE: return QStringLiteral("The specified state of the attribute is not valid, or is not supported as defined by the resource.");
-    case VI_ERROR_ATTR_READONLY: return QStringLiteral("The specified attribute is read-only.");
-    case VI_ERROR_INV_FMT: return QStringLiteral("A format specifier in the format string is invalid.");
-    case VI_ERROR_NSUP_FMT: return QStringLiteral("A format specifier in the format string is not supported.");
-    case VI_ERROR_INV_MASK: return QStringLiteral("Invalid buffer mask specified.");
-    default: return QStringLiteral("Status 0x%1").arg(static_cast<quint32>(status), 8, 16, QLatin1Char('0'));
+    case VI_SUCCESS:
+      return QStringLiteral("Operation completed successfully.");
+    case VI_SUCCESS_MAX_CNT:
+      return QStringLiteral("The number of bytes read is equal to the input count.");
+    case VI_SUCCESS_TERM_CHAR:
+      return QStringLiteral("The specified termination character was read.");
+    case VI_ERROR_TMO:
+      return QStringLiteral("Timeout expired before operation completed.");
+    case VI_ERROR_RSRC_NFOUND:
+      return QStringLiteral(
+          "Insufficient location information or resource not present in the system.");
+    case VI_ERROR_INV_RSRC_NAME:
+      return QStringLiteral("Invalid resource reference specified. Parsing error.");
+    case VI_ERROR_RSRC_LOCKED:
+      return QStringLiteral(
+          "Specified type of lock cannot be obtained, or specified operation cannot be performed, "
+          "because the resource is locked.");
+    case VI_ERROR_RSRC_BUSY:
+      return QStringLiteral("The resource is valid, but VISA cannot currently access it.");
+    case VI_ERROR_INV_OBJECT:
+      return QStringLiteral("The given session or object reference is invalid.");
+    case VI_ERROR_CONN_LOST:
+      return QStringLiteral("The connection for the given session has been lost.");
+    case VI_ERROR_IO:
+      return QStringLiteral("Could not perform operation because of I/O error.");
+    case VI_ERROR_NSUP_ATTR:
+      return QStringLiteral(
+          "The specified attribute is not defined or supported by the referenced resource.");
+    case VI_ERROR_NSUP_ATTR_STATE:
+      return QStringLiteral(
+          "The specified state of the attribute is not valid, or is not supported as defined by "
+          "the resource.");
+    case VI_ERROR_ATTR_READONLY:
+      return QStringLiteral("The specified attribute is read-only.");
+    case VI_ERROR_INV_FMT:
+      return QStringLiteral("A format specifier in the format string is invalid.");
+    case VI_ERROR_NSUP_FMT:
+      return QStringLiteral("A format specifier in the format string is not supported.");
+    case VI_ERROR_INV_MASK:
+      return QStringLiteral("Invalid buffer mask specified.");
+    default:
+      return QStringLiteral("Status 0x%1")
+          .arg(static_cast<quint32>(status), 8, 16, QLatin1Char('0'));
   }
 }
 

@@ -34,7 +34,7 @@ struct TraceEvent {
   enum class Kind { Open, Close, Write, Read, SetAttribute };
   Kind kind;
   ViSession session = VI_NULL;
-  QByteArray data;            // Open: the resource name; Write/Read: the bytes
+  QByteArray data;  // Open: the resource name; Write/Read: the bytes
   ViStatus status = VI_SUCCESS;
   ViAttr attribute = 0;
   ViAttrState value = 0;
@@ -71,8 +71,8 @@ class Visa {
   const std::function<void()>& waitHook() const { return waitHook_; }
 
   ViStatus viOpenDefaultRM(ViSession* rm);
-  ViStatus viFindRsrc(ViSession rm, const QString& expression, ViFindList* list,
-                      ViUInt32* count, QString* firstName);
+  ViStatus viFindRsrc(ViSession rm, const QString& expression, ViFindList* list, ViUInt32* count,
+                      QString* firstName);
   ViStatus viFindNext(ViFindList list, QString* name);
   ViStatus viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, ViUInt32 openTimeout,
                   ViSession* vi);

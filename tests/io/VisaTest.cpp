@@ -71,7 +71,8 @@ TEST(Visa, ResourceSearchWalksTheListedPortsInOrder) {
   karvel::test::ensureCoreApp();
   Visa visa;
   visa.setPortLister([] {
-    return QList<SerialPortEntry>{{"/dev/ttyS0", ""}, {"/dev/ttyACM0", "Gadget Serial"}, {"/dev/ttyUSB1", "CP2102"}};
+    return QList<SerialPortEntry>{
+        {"/dev/ttyS0", ""}, {"/dev/ttyACM0", "Gadget Serial"}, {"/dev/ttyUSB1", "CP2102"}};
   });
   ViSession rm = VI_NULL;
   ASSERT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
@@ -82,7 +83,8 @@ TEST(Visa, ResourceSearchWalksTheListedPortsInOrder) {
   EXPECT_EQ(count, 3u);
   QStringList names{name};
   while (visa.viFindNext(list, &name) == VI_SUCCESS) names << name;
-  EXPECT_EQ(names, (QStringList{"ASRL1::INSTR", "ASRL/dev/ttyACM0::INSTR", "ASRL/dev/ttyUSB1::INSTR"}));
+  EXPECT_EQ(names,
+            (QStringList{"ASRL1::INSTR", "ASRL/dev/ttyACM0::INSTR", "ASRL/dev/ttyUSB1::INSTR"}));
   EXPECT_LT(visa.viFindNext(list, &name), VI_SUCCESS);
   // Closing the manager closes its find list too.
   EXPECT_EQ(visa.viClose(rm), VI_SUCCESS);
@@ -91,7 +93,8 @@ TEST(Visa, ResourceSearchWalksTheListedPortsInOrder) {
 
   visa.setPortLister([] { return QList<SerialPortEntry>{}; });
   ASSERT_EQ(visa.viOpenDefaultRM(&rm), VI_SUCCESS);
-  EXPECT_EQ(visa.viFindRsrc(rm, "ASRL[1-999]*::?*INSTR", &list, &count, &name), VI_ERROR_RSRC_NFOUND);
+  EXPECT_EQ(visa.viFindRsrc(rm, "ASRL[1-999]*::?*INSTR", &list, &count, &name),
+            VI_ERROR_RSRC_NFOUND);
 }
 
 TEST(Visa, SocketReadsEndOnEndCountAndTermination) {
@@ -225,7 +228,8 @@ TEST(Visa, GarbageAndConnectionClosedMidReply) {
   const QByteArray half = s.ask("*IDN?\r", 50, &status);
   EXPECT_LT(status, VI_SUCCESS);
   EXPECT_TRUE(QByteArray("TARVIK,RQ6102,4472318,V2.03\r").startsWith(half));
-  EXPECT_LT(s.visa.viWrite(s.vi, "*IDN?\r") == VI_SUCCESS ? s.visa.viRead(s.vi, nullptr, 50) : -1, 0);
+  EXPECT_LT(s.visa.viWrite(s.vi, "*IDN?\r") == VI_SUCCESS ? s.visa.viRead(s.vi, nullptr, 50) : -1,
+            0);
 }
 
 TEST(Visa, BlocksTravelWithCarriageReturnsInside) {

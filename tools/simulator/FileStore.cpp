@@ -42,7 +42,8 @@ QByteArray FileStore::catalogue(const QString& key) const {
   return QByteArray::number(used) + ',' + QByteArray::number(kCapacity - used) + names;
 }
 
-int FileStore::preload(const QString& dir, int family, const QString& root, const QString& flatKey) {
+int FileStore::preload(const QString& dir, int family, const QString& root,
+                       const QString& flatKey) {
   const QDir d(dir);
   int loaded = 0;
   const auto entries = d.entryInfoList({"*.BUS", "*.bus", "*.HTM", "*.htm", "*.Bus", "*.Htm"},

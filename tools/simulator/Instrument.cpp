@@ -9,7 +9,8 @@ namespace {
 
 QByteArray unquote(QByteArray text) {
   text = text.trimmed();
-  if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"')) return text.mid(1, text.size() - 2);
+  if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"'))
+    return text.mid(1, text.size() - 2);
   return text;
 }
 
@@ -102,9 +103,12 @@ void Instrument::replyBlock(const QByteArray& data) {
       send(out.left(out.size() / 2));
       if (closeLink) closeLink();
       return;
-    case BlockFault::Garbage: return send("XQ" + data + "\r\n");
-    case BlockFault::BadLength: return send("#31x2" + data + "\r\n");
-    case BlockFault::Huge: return send("#9987654321" + data + "\r\n");
+    case BlockFault::Garbage:
+      return send("XQ" + data + "\r\n");
+    case BlockFault::BadLength:
+      return send("#31x2" + data + "\r\n");
+    case BlockFault::Huge:
+      return send("#9987654321" + data + "\r\n");
   }
   send(out);
 }
@@ -129,8 +133,9 @@ void Instrument::receive(const QByteArray& bytes, qint32 lineBaud) {
   if (lineBaud != 0 && !s_.anySpeed && lineBaud != s_.baud) {
     // Wrong speed: the instrument sees framing noise and says nothing.
     input_.clear();
-    if (log) log("(" + QByteArray::number(bytes.size()) + " bytes at " + QByteArray::number(lineBaud) +
-                 " baud, not understood)");
+    if (log)
+      log("(" + QByteArray::number(bytes.size()) + " bytes at " + QByteArray::number(lineBaud) +
+          " baud, not understood)");
     return;
   }
   // A block whose bytes stopped coming long enough ago is over, whatever
@@ -232,7 +237,10 @@ void Instrument::execute(const QByteArray& raw) {
 
   interruptReply();
   if (header == "*IDN?") return reply(identification());
-  if (header == "*CLS") { errors_.clear(); return; }
+  if (header == "*CLS") {
+    errors_.clear();
+    return;
+  }
   if (header == "*OPC?") return reply("1");
   if (header == "*RST") return;
   if (header == "SYST:ERR?") {
@@ -255,32 +263,48 @@ void Instrument::execute(const QByteArray& raw) {
     return;
   }
   if (header == "TRIG:RUN:STAT?") return reply(QByteArray::number(s_.runState));
-  if (header == "TRIG:RUN:STAT") { s_.runState = arg.trimmed() == "0" ? 0 : 1; return; }
+  if (header == "TRIG:RUN:STAT") {
+    s_.runState = arg.trimmed() == "0" ? 0 : 1;
+    return;
+  }
   if (header == "ZC:CAL:CONFIG?") {
     if (s_.family != 1) return pushError("-113,Undefined header");
     // Eight characters and the carriage return: "0x" and six hexadecimal digits.
-    if (hexFormat_) return reply("0x" + QByteArray::number(s_.calibration & 0xFFFFFF, 16).toUpper().rightJustified(6, '0'));
+    if (hexFormat_)
+      return reply(
+          "0x" +
+          QByteArray::number(s_.calibration & 0xFFFFFF, 16).toUpper().rightJustified(6, '0'));
     return reply(QByteArray::number(s_.calibration));
   }
-  if (header == "TRAC:LIM") { traceLimits_ = arg; return; }
+  if (header == "TRAC:LIM") {
+    traceLimits_ = arg;
+    return;
+  }
   if (header == "DEV:MOD?") return reply(s_.mode);
   if (header == "DEV:MOD") {
     const QByteArray mode = arg.toUpper();
-    if (mode == "BUS" && s_.refuseBus) return pushError("-221,Settings conflict;bus analysis not licensed");
+    if (mode == "BUS" && s_.refuseBus)
+      return pushError("-221,Settings conflict;bus analysis not licensed");
     if (mode != "BUS" && mode != "SCOPE" && mode != "METER" && mode != "EYE")
       return pushError("-224,Illegal parameter value");
     s_.mode = mode;
     return;
   }
   if (header == "CALC:TRAN:FREQ?") return reply(QByteArray::number(s_.transform));
-  if (header == "CALC:TRAN:FREQ") { s_.transform = arg.trimmed() == "1" ? 1 : 0; return; }
+  if (header == "CALC:TRAN:FREQ") {
+    s_.transform = arg.trimmed() == "1" ? 1 : 0;
+    return;
+  }
 
   // File stores.
   if (header == "MMEM:MSIS") {
     const QByteArray name = unquote(arg).toUpper();
-    if (name.isEmpty() || name == "LOCAL") storage_ = "LOCAL";
-    else if (name == "SDCARD" && s_.family == 2) storage_ = "SDCARD";
-    else pushError("-224,Illegal parameter value");
+    if (name.isEmpty() || name == "LOCAL")
+      storage_ = "LOCAL";
+    else if (name == "SDCARD" && s_.family == 2)
+      storage_ = "SDCARD";
+    else
+      pushError("-224,Illegal parameter value");
     return;
   }
   if (header == "MMEM:CDIR") {
@@ -313,7 +337,8 @@ void Instrument::execute(const QByteArray& raw) {
     const QString key = currentFolder();
     if (!folderReachable(key)) return;
     if (s_.refuseDelete) return pushError("-258,Media protected");
-    if (!files_.folder(key).remove(QString::fromLatin1(unquote(arg)))) pushError("-256,File name not found");
+    if (!files_.folder(key).remove(QString::fromLatin1(unquote(arg))))
+      pushError("-256,File name not found");
     return;
   }
   if (header == "MMEM:DATA?" || header == "MEM:DATA?") {

@@ -16,20 +16,20 @@
 namespace sim {
 
 struct Settings {
-  int family = 2;               // 1: RQ4102, 2: RQ6102
-  bool identByCode = true;      // identification reply holds the model's code
-  QByteArray idn;               // replaces the identification reply when not empty
-  QByteArray mode = "BUS";      // current instrument mode
-  bool refuseBus = false;       // "DEV:MOD BUS" queues an error instead
+  int family = 2;                   // 1: RQ4102, 2: RQ6102
+  bool identByCode = true;          // identification reply holds the model's code
+  QByteArray idn;                   // replaces the identification reply when not empty
+  QByteArray mode = "BUS";          // current instrument mode
+  bool refuseBus = false;           // "DEV:MOD BUS" queues an error instead
   quint32 calibration = 0x800000u;  // 24-bit configuration word
   int runState = 1;
   int transform = 0;
-  qint32 baud = 115200;         // the instrument's serial speed
-  bool fixedSpeed = false;      // ignores speed changes
+  qint32 baud = 115200;               // the instrument's serial speed
+  bool fixedSpeed = false;            // ignores speed changes
   bool deafAfterSpeedChange = false;  // takes a speed change, then answers at no speed
-  bool anySpeed = false;        // a USB CDC port: the line speed does not matter
+  bool anySpeed = false;              // a USB CDC port: the line speed does not matter
   bool sdCard = true;
-  bool memoryFull = false;  // file blocks arrive but nothing new is stored
+  bool memoryFull = false;    // file blocks arrive but nothing new is stored
   bool refuseDelete = false;  // MMEM:DEL answers with an error, nothing is deleted
   // A file block whose bytes stop coming for this long is cut there: what
   // came is kept as the file (the store takes a block as it arrives), and

@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#include "core/frame/AppState.h"
 #include "core/bus/BusFile.h"
+#include "core/frame/AppState.h"
 
 namespace karvel {
 

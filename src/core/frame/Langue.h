@@ -257,12 +257,11 @@ inline constexpr Text5 kStandardOutputClosed{
     "die Standardausgabe wurde vor dem Ende der Daten geschlossen",
     "la salida estándar se cerró antes del final de los datos",
     "l'uscita standard è stata chiusa prima della fine dei dati"};
-inline constexpr Text5 kStandardOutputFailed{
-    "écriture sur la sortie standard impossible : %1",
-    "cannot write to the standard output: %1",
-    "Schreiben auf die Standardausgabe nicht möglich: %1",
-    "no se puede escribir en la salida estándar: %1",
-    "impossibile scrivere sull'uscita standard: %1"};
+inline constexpr Text5 kStandardOutputFailed{"écriture sur la sortie standard impossible : %1",
+                                             "cannot write to the standard output: %1",
+                                             "Schreiben auf die Standardausgabe nicht möglich: %1",
+                                             "no se puede escribir en la salida estándar: %1",
+                                             "impossibile scrivere sull'uscita standard: %1"};
 inline constexpr Text5 kWriteReadOnlyFileSystem{
     "Le système de fichiers qui contient %1 est en lecture seule",
     "The file system that holds %1 is read-only",

@@ -12,9 +12,7 @@ namespace karvel {
 using Text5 = std::array<const char*, 5>;
 
 // A language index that is safe to index a table with.
-inline int clampLanguage(int language) {
-  return (language >= 0 && language < 5) ? language : 1;
-}
+inline int clampLanguage(int language) { return (language >= 0 && language < 5) ? language : 1; }
 
 inline QString pick(const Text5& text, int language) {
   return QString::fromUtf8(text[static_cast<std::size_t>(clampLanguage(language))]);

@@ -89,7 +89,8 @@ void dropLeftovers(Visa& v, ViSession vi, int timeoutMs) {
 }
 
 bool namesSupportedModel(const QByteArray& reply) {
-  return (replyContains(reply, "RQ4") && replyContains(reply, "V5.")) || replyContains(reply, "RQ6");
+  return (replyContains(reply, "RQ4") && replyContains(reply, "V5.")) ||
+         replyContains(reply, "RQ6");
 }
 
 int hexDigit(char c) {
@@ -106,7 +107,8 @@ int leadingInteger(const QByteArray& reply) {
   qsizetype i = 0;
   while (i < reply.size() && (reply[i] == ' ' || reply[i] == '\r' || reply[i] == '\n')) ++i;
   if (i < reply.size() && (reply[i] == '-' || reply[i] == '+')) digits += reply[i++];
-  while (i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && digits.size() < 10) digits += reply[i++];
+  while (i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && digits.size() < 10)
+    digits += reply[i++];
   const int n = digits.toInt(&ok);
   return ok ? n : 0;
 }
@@ -385,9 +387,12 @@ int probeUsbPort(AppState& state, ViSession rm, const QString& resource, UsbPort
 
 QString currentAddress(const AppState& state) {
   switch (state.connectionType) {
-    case USB: return state.usbAddress;
-    case Ethernet: return state.ethernetAddress;
-    default: return state.serialAddress;
+    case USB:
+      return state.usbAddress;
+    case Ethernet:
+      return state.ethernetAddress;
+    default:
+      return state.serialAddress;
   }
 }
 
@@ -483,7 +488,8 @@ ViStatus Tarvik_close(AppState& state, ViSession session) {
   ViStatus status = VI_SUCCESS;
   if (state.visa) {
     ViAttrState rm = VI_NULL;
-    const bool hasManager = state.visa->viGetAttribute(session, VI_ATTR_RM_SESSION, &rm) >= VI_SUCCESS;
+    const bool hasManager =
+        state.visa->viGetAttribute(session, VI_ATTR_RM_SESSION, &rm) >= VI_SUCCESS;
     status = state.visa->viClose(session);
     if (hasManager) state.visa->viClose(static_cast<ViSession>(rm));
   }

@@ -7,32 +7,42 @@
 namespace karvel::text {
 
 inline constexpr Text5 kCommHelpRs232{
-    "Sur l'oscilloscope :\nvitesse la plus élevée,\nprotocole matériel (RTS/CTS),\n8 bits, sans parité, 1 bit de stop.",
-    "On oscilloscope :\nhighest speed,\nhardware protocole (RTS/CTS),\n8 bits, no parity, 1 stop bit.",
-    "Am Oszilloskop :\nhöchste Geschwindigkeit,\nHardware-Protokoll (RTS/CTS),\n8 Bits, keine Parität, 1 Stoppbit.",
-    "En el osciloscopio :\nvelocidad más alta,\nprotocolo hardware (RTS/CTS),\n8 bits, sin paridad, 1 bit de parada.",
-    "Sull'oscilloscopio :\nvelocità più alta,\nprotocollo hardware (RTS/CTS),\n8 bit, nessuna parità, 1 bit di stop."};
+    "Sur l'oscilloscope :\nvitesse la plus élevée,\nprotocole matériel (RTS/CTS),\n8 bits, sans "
+    "parité, 1 bit de stop.",
+    "On oscilloscope :\nhighest speed,\nhardware protocole (RTS/CTS),\n8 bits, no parity, 1 stop "
+    "bit.",
+    "Am Oszilloskop :\nhöchste Geschwindigkeit,\nHardware-Protokoll (RTS/CTS),\n8 Bits, keine "
+    "Parität, 1 Stoppbit.",
+    "En el osciloscopio :\nvelocidad más alta,\nprotocolo hardware (RTS/CTS),\n8 bits, sin "
+    "paridad, 1 bit de parada.",
+    "Sull'oscilloscopio :\nvelocità più alta,\nprotocollo hardware (RTS/CTS),\n8 bit, nessuna "
+    "parità, 1 bit di stop."};
 inline constexpr Text5 kCommHelpUsb{
-    "Le pilote USB doit être correctement installé.\n\nIl est disponible dans le sous-répertoire\n\"Driver USB\".",
+    "Le pilote USB doit être correctement installé.\n\nIl est disponible dans le "
+    "sous-répertoire\n\"Driver USB\".",
     "USB driver must be correctly installed.\n\nIt's available in sub-directory\n\"Driver USB\".",
-    "Der USB-Treiber muss korrekt installiert sein.\n\nEr befindet sich im Unterverzeichnis\n\"Driver USB\".",
-    "El driver USB debe estar correctamente instalado.\n\nEstá disponible en el subdirectorio\n\"Driver USB\".",
-    "Il driver USB deve essere installato correttamente.\n\nÈ disponibile nella sottocartella\n\"Driver USB\"."};
+    "Der USB-Treiber muss korrekt installiert sein.\n\nEr befindet sich im "
+    "Unterverzeichnis\n\"Driver USB\".",
+    "El driver USB debe estar correctamente instalado.\n\nEstá disponible en el "
+    "subdirectorio\n\"Driver USB\".",
+    "Il driver USB deve essere installato correttamente.\n\nÈ disponibile nella "
+    "sottocartella\n\"Driver USB\"."};
 inline constexpr Text5 kCommHelpEthernet{
     "Entrez l'adresse IP de l'oscilloscope.", "Enter oscilloscope IP address.",
-    "Geben Sie die IP-Adresse des Oszilloskops ein.", "Introduzca la dirección IP del osciloscopio.",
-    "Inserire l'indirizzo IP dell'oscilloscopio."};
-inline constexpr Text5 kCommPcAddress{"Adresse PC : ", "PC address : ", "PC-Adresse : ",
-                                      "Dirección PC : ", "Indirizzo PC : "};
-inline constexpr Text5 kCommNoAddress{"Pas d'adresse", "No address", "Keine Adresse", "Sin dirección",
-                                      "Nessun indirizzo"};
+    "Geben Sie die IP-Adresse des Oszilloskops ein.",
+    "Introduzca la dirección IP del osciloscopio.", "Inserire l'indirizzo IP dell'oscilloscopio."};
+inline constexpr Text5 kCommPcAddress{
+    "Adresse PC : ", "PC address : ", "PC-Adresse : ", "Dirección PC : ", "Indirizzo PC : "};
+inline constexpr Text5 kCommNoAddress{"Pas d'adresse", "No address", "Keine Adresse",
+                                      "Sin dirección", "Nessun indirizzo"};
 inline constexpr Text5 kCommConnect{"Connecter", "Connect", "Verbinden", "Conectar", "Connetti"};
 
 // Serial ports on a system that names them by device path.
-inline constexpr Text5 kCommPortsHeading{"Ports série de ce PC :", "Serial ports of this PC :",
-                                         "Serielle Schnittstellen dieses PCs :",
-                                         "Puertos serie de este PC :", "Porte seriali di questo PC :"};
-inline constexpr Text5 kCommNoPorts{"(aucun)", "(none found)", "(keine gefunden)", "(ninguno)", "(nessuna)"};
+inline constexpr Text5 kCommPortsHeading{
+    "Ports série de ce PC :", "Serial ports of this PC :", "Serielle Schnittstellen dieses PCs :",
+    "Puertos serie de este PC :", "Porte seriali di questo PC :"};
+inline constexpr Text5 kCommNoPorts{"(aucun)", "(none found)", "(keine gefunden)", "(ninguno)",
+                                    "(nessuna)"};
 inline constexpr Text5 kCommPortHint{
     "Tapez un numéro de COM ou un chemin de périphérique tel que /dev/ttyUSB0.",
     "Type a COM number or a device path such as /dev/ttyUSB0.",
@@ -56,17 +66,19 @@ inline constexpr Text5 kCommPortPermission{
     "%1 existe pero no tiene permiso para abrirlo: pertenece al grupo \"%2\". "
     "Añada su cuenta a ese grupo (sudo usermod -aG %2 %3) y vuelva a iniciar la sesión.",
     "%1 esiste ma non si ha il permesso di aprirlo: appartiene al gruppo \"%2\". "
-    "Aggiungere il proprio account a quel gruppo (sudo usermod -aG %2 %3), poi uscire e rientrare."};
+    "Aggiungere il proprio account a quel gruppo (sudo usermod -aG %2 %3), poi uscire e "
+    "rientrare."};
 // %1 device, %2 " (program)" or nothing.
 inline constexpr Text5 kCommPortBusy{
     "%1 est utilisé par un autre programme%2. Fermez ce programme, puis reconnectez-vous.",
     "%1 is in use by another program%2. Close that program, then connect again.",
-    "%1 wird von einem anderen Programm benutzt%2. Schließen Sie dieses Programm und verbinden Sie erneut.",
+    "%1 wird von einem anderen Programm benutzt%2. Schließen Sie dieses Programm und verbinden Sie "
+    "erneut.",
     "%1 está siendo usado por otro programa%2. Cierre ese programa y vuelva a conectar.",
     "%1 è usato da un altro programma%2. Chiudere quel programma, poi riconnettersi."};
 inline constexpr Text5 kCommPortMissing{
-    "%1 n'existe pas sur ce PC.", "%1 does not exist on this PC.", "%1 gibt es auf diesem PC nicht.",
-    "%1 no existe en este PC.", "%1 non esiste su questo PC."};
+    "%1 n'existe pas sur ce PC.", "%1 does not exist on this PC.",
+    "%1 gibt es auf diesem PC nicht.", "%1 no existe en este PC.", "%1 non esiste su questo PC."};
 // No group that the user should join may open the device: %1 device,
 // %2 its group, %3 its mode, %4 the udev rule line, %5 user.
 inline constexpr Text5 kCommPortPermissionRule{

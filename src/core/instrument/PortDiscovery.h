@@ -18,10 +18,10 @@ struct BridgeDevice {
   quint16 vendorId = 0;
   quint16 productId = 0;
   QString serialNumber;
-  QString product;     // the USB product text, when the system reports one
-  QString device;      // the serial port's device path or name
-  int portNumber = -1; // the COM port number where ports are numbered, else -1
-  QString resource;    // the resource name to open; empty when no port was found
+  QString product;      // the USB product text, when the system reports one
+  QString device;       // the serial port's device path or name
+  int portNumber = -1;  // the COM port number where ports are numbered, else -1
+  QString resource;     // the resource name to open; empty when no port was found
 };
 
 // Linux: walks `sysRoot` (normally "/sys"); ports are named below `devRoot`

@@ -37,9 +37,9 @@ inline constexpr const char* kUploadHeader = "MMEM:DATA \"%s\",#%i%i";  // name,
 inline constexpr const char* kCatalogueAfterUpload = "\rMMEM:CAT?\r";
 inline constexpr const char* kStartRun = "TRIG:RUN:STAT 1\r";
 inline constexpr const char* kSecondStoreCatalogue = "MEM:CAT?\r";
-inline constexpr const char* kChangeFolder = "MMEM:CDIR \"%s%s\"\r";  // root, folder
+inline constexpr const char* kChangeFolder = "MMEM:CDIR \"%s%s\"\r";   // root, folder
 inline constexpr const char* kSecondStoreData = "MEM:DATA? \"%s\"\r";  // name
-inline constexpr const char* kData = "MMEM:DATA? \"%s\"\r";  // name
+inline constexpr const char* kData = "MMEM:DATA? \"%s\"\r";            // name
 
 // Catalogue listing.
 inline constexpr const char* kListCatalogue = ":MMEM:CAT? %s\r";  // "LOCAL"

@@ -9,13 +9,13 @@
 #include "core/instrument/PortDiscovery.h"
 
 #ifdef Q_OS_UNIX
-#include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #endif
 
 namespace karvel {
@@ -155,8 +155,10 @@ QString portAdvice(const PortProblem& problem, const QString& device, int langua
                problem.user.isEmpty() ? QStringLiteral("$USER") : problem.user);
     case PortProblem::Kind::Busy:
       return pick(text::kCommPortBusy, language)
-          .arg(device, problem.holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(problem.holder));
-    case PortProblem::Kind::None: break;
+          .arg(device,
+               problem.holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(problem.holder));
+    case PortProblem::Kind::None:
+      break;
   }
   return {};
 }

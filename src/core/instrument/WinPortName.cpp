@@ -40,7 +40,8 @@ int parsePortName(const QByteArray& value) {
 int GetPortNumXP2000Vista(quint16 vendorId, quint16 productId, const QString& serialNumber) {
   int result = -1;
   HKEY system = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\", 0, KEY_READ, &system) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\", 0, KEY_READ, &system) !=
+      ERROR_SUCCESS)
     return -1;
   HKEY usb = nullptr;
   if (RegOpenKeyExA(system, "Enum\\USB\\", 0, KEY_READ, &usb) == ERROR_SUCCESS) {
@@ -51,8 +52,8 @@ int GetPortNumXP2000Vista(quint16 vendorId, quint16 productId, const QString& se
       char value[101] = {};
       DWORD size = 100;
       DWORD type = 0;
-      if (RegQueryValueExA(params, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-          ERROR_SUCCESS)
+      if (RegQueryValueExA(params, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                           &size) == ERROR_SUCCESS)
         result = parsePortName(QByteArray(value, static_cast<int>(qstrnlen(value, 100))));
       RegCloseKey(params);
       break;

@@ -36,11 +36,11 @@ struct ResultRow {
 };
 
 struct ResultTable {
-  QString sourcePath;   // the path exactly as given to the reader
-  QString title;        // window title, e.g. "File : can_01.HTM"
-  QString tableLabel;   // label of the results table
-  QString busHeading;   // the bus heading text
-  QString verdict;      // the overall verdict text
+  QString sourcePath;                     // the path exactly as given to the reader
+  QString title;                          // window title, e.g. "File : can_01.HTM"
+  QString tableLabel;                     // label of the results table
+  QString busHeading;                     // the bus heading text
+  QString verdict;                        // the overall verdict text
   Status verdictColour = Status::Yellow;  // Green, Red or Yellow
   std::vector<ResultRow> rows;
   // The date and time the result writes of itself; invalid when it writes none.

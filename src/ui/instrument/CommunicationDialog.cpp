@@ -52,7 +52,8 @@ bool defaultPing(AppState& state, const QString& address, int timeoutMs) {
 QStringList defaultSerialPorts() {
   QStringList out;
   for (const io::SerialPortEntry& p : io::Visa::systemSerialPorts())
-    out.append(p.description.isEmpty() ? p.device : p.device + QStringLiteral("  ") + p.description);
+    out.append(p.description.isEmpty() ? p.device
+                                       : p.device + QStringLiteral("  ") + p.description);
   return out;
 }
 
@@ -105,7 +106,8 @@ CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
   serialPorts = defaultSerialPorts;
   for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field})
     byte->setValidator(new QIntValidator(0, 255, byte));
-  for (QLineEdit* field : {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field})
+  for (QLineEdit* field :
+       {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field})
     field->installEventFilter(this);
   // The help (and what went wrong after Connect) can be reached and read by
   // keyboard; Tab still moves on, as the box is read-only.
@@ -117,8 +119,10 @@ CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
           .arg(selectorColour.name(), textColourOn(selectorColour).name()));
   connect(form_->typeSelector, qOverload<int>(&QComboBox::activated), this,
           [this] { Communication(Control::Selector, Commit); });
-  connect(form_->connectButton, &QPushButton::clicked, this, [this] { Communication(Control::Connect, Commit); });
-  connect(form_->quitButton, &QPushButton::clicked, this, [this] { Communication(Control::Quit, Commit); });
+  connect(form_->connectButton, &QPushButton::clicked, this,
+          [this] { Communication(Control::Connect, Commit); });
+  connect(form_->quitButton, &QPushButton::clicked, this,
+          [this] { Communication(Control::Quit, Commit); });
   connect(this, &QDialog::rejected, this, [this] {
     if (state_.commPanel == this) state_.commPanel = nullptr;
   });
@@ -164,19 +168,25 @@ void CommunicationDialog::showType(int type) {
   form_->addressLabel->setText(pick(text::kCommAddress, lang));
   form_->addressLabel->setVisible(true);
   form_->addressField->setVisible(true);
-  for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field}) byte->setVisible(false);
+  for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field})
+    byte->setVisible(false);
   form_->addressField->setValidator(nullptr);
   // Wide enough for a device path; as narrow as the other bytes for Ethernet.
-  form_->addressField->setMaximumWidth(type == Ethernet ? form_->byte2Field->maximumWidth() : QWIDGETSIZE_MAX);
+  form_->addressField->setMaximumWidth(type == Ethernet ? form_->byte2Field->maximumWidth()
+                                                        : QWIDGETSIZE_MAX);
 
   if (type == RS232) {
     QString info = pick(text::kCommHelpRs232, lang);
-    static const QRegularExpression number(QStringLiteral("^ASRL(\\d+)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression number(QStringLiteral("^ASRL(\\d+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
     const auto m = number.match(state_.serialAddress);
     const QString stored = serialDevice(state_.serialAddress);
-    if (m.hasMatch()) form_->addressField->setText(m.captured(1));
-    else if (stored.startsWith(u'/')) form_->addressField->setText(stored);
-    else form_->addressField->clear();
+    if (m.hasMatch())
+      form_->addressField->setText(m.captured(1));
+    else if (stored.startsWith(u'/'))
+      form_->addressField->setText(stored);
+    else
+      form_->addressField->clear();
     form_->addressLabel->setText(QStringLiteral("COM"));
 #ifndef Q_OS_WIN
     // Ports here have device paths rather than COM numbers: list them.
@@ -189,7 +199,8 @@ void CommunicationDialog::showType(int type) {
     // only after a Connect that needed it.
     const QString device = serialDevice(state_.serialAddress);
     const PortProblem problem = diagnoseSerialPort(device);
-    if (!device.isEmpty() && (problem.kind == PortProblem::Kind::Permission || problem.kind == PortProblem::Kind::Busy))
+    if (!device.isEmpty() &&
+        (problem.kind == PortProblem::Kind::Permission || problem.kind == PortProblem::Kind::Busy))
       info += QStringLiteral("\n\n") + portAdvice(problem, device, lang);
 #endif
     form_->infoBox->setText(info);
@@ -201,16 +212,20 @@ void CommunicationDialog::showType(int type) {
     QStringList addresses;
     if (!hostAddresses || hostAddresses(&addresses) < 0 || addresses.isEmpty())
       addresses = QStringList{pick(text::kCommNoAddress, lang)};
-    QString info = QStringLiteral("%1\n\n%2").arg(pick(text::kCommHelpEthernet, lang), pick(text::kCommPcAddress, lang));
+    QString info = QStringLiteral("%1\n\n%2")
+                       .arg(pick(text::kCommHelpEthernet, lang), pick(text::kCommPcAddress, lang));
     for (const QString& a : addresses) info += QStringLiteral(" %1\n").arg(a);
     form_->infoBox->setText(info);
     form_->addressField->setValidator(new QIntValidator(0, 255, form_->addressField));
-    static const QRegularExpression four(QStringLiteral("^TCPIP0::(\\d+)\\.(\\d+)\\.(\\d+)\\.(\\d+)"),
-                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression four(
+        QStringLiteral("^TCPIP0::(\\d+)\\.(\\d+)\\.(\\d+)\\.(\\d+)"),
+        QRegularExpression::CaseInsensitiveOption);
     const auto m = four.match(state_.ethernetAddress);
-    QLineEdit* fields[] = {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field};
+    QLineEdit* fields[] = {form_->addressField, form_->byte2Field, form_->byte3Field,
+                           form_->byte4Field};
     for (int i = 0; i < 4; ++i) {
-      fields[i]->setText(m.hasMatch() ? QString::number(std::min(m.captured(i + 1).toInt(), 255)) : QString());
+      fields[i]->setText(m.hasMatch() ? QString::number(std::min(m.captured(i + 1).toInt(), 255))
+                                      : QString());
       fields[i]->setVisible(true);
     }
   }
@@ -232,7 +247,8 @@ int CommunicationDialog::Communication(Control control, int event) {
     case Control::Connect: {
       const int type = form_->typeSelector->currentIndex();
       const QString address = addressFromFields(
-          type, addressFieldText(), {form_->byte2Field->text(), form_->byte3Field->text(), form_->byte4Field->text()});
+          type, addressFieldText(),
+          {form_->byte2Field->text(), form_->byte3Field->text(), form_->byte4Field->text()});
       if (address.isEmpty()) {
         // Not an address: said before anything goes on the network or a
         // session is closed, and nothing is changed.
@@ -298,13 +314,18 @@ int CommunicationDialog::Communication(Control control, int event) {
 }
 
 bool CommunicationDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Period) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Period) {
     // "." moves on to the next address byte, so 192.168.0.5 types straight in.
     QWidget* next = nullptr;
-    if (watched == form_->addressField && form_->byte2Field->isVisible()) next = form_->byte2Field;
-    else if (watched == form_->byte2Field) next = form_->byte3Field;
-    else if (watched == form_->byte3Field) next = form_->byte4Field;
-    else if (watched == form_->byte4Field) next = form_->connectButton;
+    if (watched == form_->addressField && form_->byte2Field->isVisible())
+      next = form_->byte2Field;
+    else if (watched == form_->byte2Field)
+      next = form_->byte3Field;
+    else if (watched == form_->byte3Field)
+      next = form_->byte4Field;
+    else if (watched == form_->byte4Field)
+      next = form_->connectButton;
     if (next) next->setFocus(Qt::TabFocusReason);
   }
   return QDialog::eventFilter(watched, event);
@@ -315,7 +336,9 @@ void showCommunicationDialog(AppState& state, QWidget* parent) {
   auto* dialog = new CommunicationDialog(state, parent);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->TraducCom();
-  const int type = (state.connectionType >= RS232 && state.connectionType <= Ethernet) ? state.connectionType : USB;
+  const int type = (state.connectionType >= RS232 && state.connectionType <= Ethernet)
+                       ? state.connectionType
+                       : USB;
   dialog->form().typeSelector->setCurrentIndex(type);
   dialog->Communication(CommunicationDialog::Control::Selector, CommunicationDialog::Commit);
   dialog->exec();

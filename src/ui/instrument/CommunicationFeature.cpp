@@ -6,8 +6,8 @@
 
 #include "core/instrument/Communication.h"
 #include "io/Visa.h"
-#include "ui/instrument/CommunicationDialog.h"
 #include "ui/frame/MainWindow.h"
+#include "ui/instrument/CommunicationDialog.h"
 
 namespace karvel::ui {
 
@@ -41,8 +41,10 @@ void attachCommunicationFeature(MainWindow& window) {
   c.communication = [w] { showCommunicationDialog(w->state(), w); };
   c.toggleSession = [w] {
     AppState& s = w->state();
-    if (s.sessionOpen) Tarvik_close(s, s.session);
-    else OpenDev(s);
+    if (s.sessionOpen)
+      Tarvik_close(s, s.session);
+    else
+      OpenDev(s);
   };
   c.sessionStatus = [w](bool opening) { return sessionStatusText(w->state(), opening); };
   c.closeSession = [w] {

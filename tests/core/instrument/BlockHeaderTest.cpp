@@ -13,7 +13,7 @@ TEST(BlockHeader, IndefiniteAndHugeLengthsAreRefusedAtOnce) {
   struct Case {
     const char* reply;  // what the instrument sends, a carriage return added
     bool accepted;
-    int consumed;  // bytes taken from the line: the header alone when refused
+    int consumed;           // bytes taken from the line: the header alone when refused
     const char* malformed;  // what the reader says was wrong
   };
   const Case cases[] = {

@@ -35,15 +35,22 @@ TEST(RegistryPortName, PortNameValues) {
   EXPECT_EQ(parsePortName("COM"), -1);
   EXPECT_EQ(parsePortName(""), -1);
   EXPECT_EQ(parsePortName("LPT"), -1);
-  EXPECT_EQ(parsePortName(QByteArray(150, '9')), parsePortName(QByteArray(150, '9')));  // bounded, no overflow
+  EXPECT_EQ(parsePortName(QByteArray(150, '9')),
+            parsePortName(QByteArray(150, '9')));  // bounded, no overflow
 }
 
 #ifndef Q_OS_WIN
 TEST(BridgeWalk, SysfsDevicesInTtyOrderWithTheirIds) {
   QTemporaryDir root;
   const QString sys = root.filePath("sys");
-  struct Dev { const char* tty; const char* usb; const char* vid; const char* serial; };
-  for (const Dev& d : {Dev{"ttyUSB10", "1-4", "0403", nullptr}, Dev{"ttyUSB2", "1-1", "10c4", "AB 12\n"}}) {
+  struct Dev {
+    const char* tty;
+    const char* usb;
+    const char* vid;
+    const char* serial;
+  };
+  for (const Dev& d :
+       {Dev{"ttyUSB10", "1-4", "0403", nullptr}, Dev{"ttyUSB2", "1-1", "10c4", "AB 12\n"}}) {
     const QString usb = sys + "/devices/pci0000:00/usb1/" + d.usb;
     const QString folder = usb + "/" + d.usb + ":1.0/" + d.tty;
     ASSERT_TRUE(QDir().mkpath(folder));

@@ -118,9 +118,9 @@ TEST(Compare, SteadyBandAndShrinkShareAreInclusiveAtTheirEdges) {
     Trend trend;
   };
   // Band 0..10 V: 5 % of it is 0.5 V.
-  const Edge edges[] = {{"10 V", "10.5 V", Trend::Steady}, {"3.9 V", "4.4 V", Trend::Steady},
-                        {"4.4 V", "3.9 V", Trend::Steady}, {"0.6 V", "1.1 V", Trend::Steady},
-                        {"7.8 V", "8.3 V", Trend::Steady}, {"3.9 V", "4.41 V", Trend::Rising},
+  const Edge edges[] = {{"10 V", "10.5 V", Trend::Steady},  {"3.9 V", "4.4 V", Trend::Steady},
+                        {"4.4 V", "3.9 V", Trend::Steady},  {"0.6 V", "1.1 V", Trend::Steady},
+                        {"7.8 V", "8.3 V", Trend::Steady},  {"3.9 V", "4.41 V", Trend::Rising},
                         {"4.4 V", "3.89 V", Trend::Falling}};
   for (const Edge& e : edges) {
     const auto c = compareRuns({run("a.HTM", day(1), {resultRow("L", "0 V", "10 V", e.first, "")}),
@@ -130,10 +130,10 @@ TEST(Compare, SteadyBandAndShrinkShareAreInclusiveAtTheirEdges) {
     EXPECT_EQ(c->measurements[0].trend, e.trend) << e.first << " -> " << e.last;
   }
   // Without a band: 5 % of the first value, here 0.5 of 10.
-  const auto scaled = compareRuns(
-      {run("a.HTM", day(1), {resultRow("S", "", "", "10.0 kbit/s", "")}),
-       run("b.HTM", day(2), {resultRow("S", "", "", "10.5 kbit/s", "")})},
-      {}, nullptr, English);
+  const auto scaled =
+      compareRuns({run("a.HTM", day(1), {resultRow("S", "", "", "10.0 kbit/s", "")}),
+                   run("b.HTM", day(2), {resultRow("S", "", "", "10.5 kbit/s", "")})},
+                  {}, nullptr, English);
   ASSERT_TRUE(scaled);
   EXPECT_EQ(scaled->measurements[0].trend, Trend::Steady);
 
@@ -145,8 +145,8 @@ TEST(Compare, SteadyBandAndShrinkShareAreInclusiveAtTheirEdges) {
   };
   // Margins in a 0..10 V band: 4 V -> 0.4, 7 V -> 0.3, a loss of 25 %;
   // 5 V -> 4 V and 2 V -> 1.6 V lose 20 %.
-  const Loss losses[] = {{"4 V", "7 V", 0.25, false}, {"4 V", "7.01 V", 0.25, true},
-                         {"5 V", "4 V", 0.2, false},  {"5 V", "3.99 V", 0.2, true},
+  const Loss losses[] = {{"4 V", "7 V", 0.25, false},  {"4 V", "7.01 V", 0.25, true},
+                         {"5 V", "4 V", 0.2, false},   {"5 V", "3.99 V", 0.2, true},
                          {"2 V", "1.6 V", 0.2, false}, {"4 V", "7 V", 0.2, true}};
   for (const Loss& l : losses) {
     CompareOptions options;

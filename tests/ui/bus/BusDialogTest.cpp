@@ -18,8 +18,8 @@
 #include "support/ScriptedInteraction.h"
 #include "ui/bus/BusFeature.h"
 #include "ui/bus/BusPanel.h"
-#include "ui/frame/MainWindow.h"
 #include "ui/bus/NewFileDialogs.h"
+#include "ui/frame/MainWindow.h"
 
 using namespace karvel;
 

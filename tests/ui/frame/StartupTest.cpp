@@ -163,7 +163,9 @@ TEST_F(StartupTest, ACommandLineFileNotOpenedIsNotRemembered) {
     s.clock = &clock;
     Application app(s);
     StartupOptions o = options({"karvel", dir.filePath("broken.BUS")});
-    o.attach = [&](MainWindow& w) { w.commands().openBus = [&](const QString&) { return answer; }; };
+    o.attach = [&](MainWindow& w) {
+      w.commands().openBus = [&](const QString&) { return answer; };
+    };
     EXPECT_TRUE(app.start(o));
     const QStringList recent = QSettings(dir.filePath("karvel-user.ini"), QSettings::IniFormat)
                                    .value("open/recentFiles")

@@ -12,7 +12,7 @@
 using namespace karvel::ui;
 
 TEST(ToolbarImages, EveryImageIsDrawnAtBothDensities) {
-  const char* names[] = {"open", "save", "import", "export", "print", "help",
+  const char* names[] = {"open", "save", "import", "export", "print",   "help",
                          "stop", "go",   "RS232",  "USB",    "Ethernet"};
   for (const char* name : names) {
     SCOPED_TRACE(name);

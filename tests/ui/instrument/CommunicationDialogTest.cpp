@@ -72,7 +72,9 @@ struct DialogHarness {
     dialog->Communication(CommunicationDialog::Control::Selector, CommunicationDialog::Commit);
     return *dialog;
   }
-  void connect() { dialog->Communication(CommunicationDialog::Control::Connect, CommunicationDialog::Commit); }
+  void connect() {
+    dialog->Communication(CommunicationDialog::Control::Connect, CommunicationDialog::Commit);
+  }
 };
 
 }  // namespace
@@ -111,7 +113,9 @@ TEST(CommunicationDialog, EthernetShowsPcAddressesAndTheFourBytes) {
   auto& d = h.open(Ethernet);
   EXPECT_EQ(infoText(d).toStdString(),
             "Enter oscilloscope IP address.\n\nPC address :  192.168.0.2\n");
-  for (QLineEdit* f : {d.findChild<QLineEdit*>("addressField"), d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field")})
+  for (QLineEdit* f :
+       {d.findChild<QLineEdit*>("addressField"), d.findChild<QLineEdit*>("byte2Field"),
+        d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field")})
     EXPECT_EQ(f->text(), "255");
   EXPECT_FALSE(d.findChild<QLineEdit*>("byte2Field")->isHidden());
 
@@ -212,8 +216,12 @@ TEST(CommunicationDialog, DotMovesTheFocusAlongTheAddressBytes) {
   auto& d = h.open(Ethernet);
   d.show();
   d.activateWindow();
-  QLineEdit* fields[] = {d.findChild<QLineEdit*>("addressField"), d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field")};
-  QWidget* expected[] = {d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field"), d.findChild<QPushButton*>("connectButton")};
+  QLineEdit* fields[] = {
+      d.findChild<QLineEdit*>("addressField"), d.findChild<QLineEdit*>("byte2Field"),
+      d.findChild<QLineEdit*>("byte3Field"), d.findChild<QLineEdit*>("byte4Field")};
+  QWidget* expected[] = {
+      d.findChild<QLineEdit*>("byte2Field"), d.findChild<QLineEdit*>("byte3Field"),
+      d.findChild<QLineEdit*>("byte4Field"), d.findChild<QPushButton*>("connectButton")};
   for (int i = 0; i < 4; ++i) {
     fields[i]->setFocus();
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, ".");
@@ -243,7 +251,8 @@ TEST(SerialPortHelp, NamesTheGroupAndTheRemedy) {
   p.kind = PortProblem::Kind::Busy;
   p.holder = "minicom";
   EXPECT_EQ(portAdvice(p, "/dev/ttyUSB0", English),
-            "/dev/ttyUSB0 is in use by another program (minicom). Close that program, then connect again.");
+            "/dev/ttyUSB0 is in use by another program (minicom). Close that program, then connect "
+            "again.");
   EXPECT_TRUE(portAdvice(PortProblem{}, "/dev/ttyUSB0", French).isEmpty());
   EXPECT_EQ(diagnoseSerialPort("/dev/karvel-no-such-port").kind, PortProblem::Kind::Missing);
 }
