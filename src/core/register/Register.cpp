@@ -206,6 +206,30 @@ struct Register::State {
 
   // Runs `body` in a write transaction; retried while another writer keeps
   // the lock, rolled back whole on any failure.
+  // Brings the schema to the current version in one transaction; another
+  // program may have made or migrated it meanwhile. False with the
+  // upgrade's own reason, else the transaction's.
+  bool migrate(QString* error) {
+    QString writeError;
+    const bool made = write(
+        [&](Tx& tx) {
+          bool foreignDb = false;
+          QString e;
+          const int now = db.tables().contains(QStringLiteral("register_info"))
+                              ? RegisterSchema::versionOf(db, &foreignDb, &e).value_or(0)
+                              : 0;
+          if (now >= RegisterSchema::kCurrentVersion) return Step::Ok;
+          if (!RegisterSchema::upgrade(db, now, &e, server)) {
+            tx.message = e;
+            return Step::Refused;
+          }
+          return Step::Ok;
+        },
+        &writeError);
+    if (!made) *error = writeError.isEmpty() ? db.lastError().databaseText() : writeError;
+    return made;
+  }
+
   bool write(const std::function<Step(Tx&)>& body, QString* error) {
     constexpr int kAttempts = 4;
     for (int attempt = 1;; ++attempt) {
@@ -370,26 +394,7 @@ bool Register::open(const QString& path, int language, QString* error) {
   if (version < RegisterSchema::kCurrentVersion) {
     if (version == 0 && !RegisterEngine::prepareNewFile(d_->db, &dbError)) return refuse(dbError);
     QString writeError;
-    const bool made = d_->write(
-        [&](State::Tx& tx) {
-          // Another program may have made or migrated it meanwhile.
-          bool foreignDb = false;
-          QString e;
-          const int now = d_->db.tables().contains(QStringLiteral("register_info"))
-                              ? RegisterSchema::versionOf(d_->db, &foreignDb, &e).value_or(0)
-                              : 0;
-          if (now >= RegisterSchema::kCurrentVersion) return State::Step::Ok;
-          if (!RegisterSchema::upgrade(d_->db, now, &e, d_->server)) {
-            tx.message = e;
-            return State::Step::Refused;
-          }
-          return State::Step::Ok;
-        },
-        &writeError);
-    if (!made) {
-      // The upgrade's own reason, else the transaction's.
-      return refuse(writeError.isEmpty() ? d_->db.lastError().databaseText() : writeError);
-    }
+    if (!d_->migrate(&writeError)) return refuse(writeError);
   }
   d_->versionAtOpen = version;
   d_->open = true;
@@ -469,23 +474,7 @@ bool Register::openServer(QString* error) {
   }
   if (version < RegisterSchema::kCurrentVersion) {
     QString writeError;
-    const bool made = d_->write(
-        [&](State::Tx& tx) {
-          // Another program may have made or migrated it meanwhile.
-          bool foreignDb = false;
-          QString e;
-          const int now = d_->db.tables().contains(QStringLiteral("register_info"))
-                              ? RegisterSchema::versionOf(d_->db, &foreignDb, &e).value_or(0)
-                              : 0;
-          if (now >= RegisterSchema::kCurrentVersion) return State::Step::Ok;
-          if (!RegisterSchema::upgrade(d_->db, now, &e, true)) {
-            tx.message = e;
-            return State::Step::Refused;
-          }
-          return State::Step::Ok;
-        },
-        &writeError);
-    if (!made) return refuse(writeError);
+    if (!d_->migrate(&writeError)) return refuse(writeError);
   }
   d_->mayFile = RegisterServerEngine::mayFile(d_->db);
   d_->versionAtOpen = version;

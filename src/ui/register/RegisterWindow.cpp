@@ -604,8 +604,7 @@ void RegisterWindow::keyPressEvent(QKeyEvent* event) {
   QMainWindow::keyPressEvent(event);
 }
 
-QString registerPathOf(const AppState& state) {
-  if (!state.registerPath.isEmpty()) return QDir::fromNativeSeparators(state.registerPath);
+QString localRegisterPathOf(const AppState& state) {
   Installation installation;
   installation.mode =
       state.installed ? Installation::Mode::Installed : Installation::Mode::Portable;
@@ -615,14 +614,9 @@ QString registerPathOf(const AppState& state) {
   return path;
 }
 
-QString localRegisterPathOf(const AppState& state) {
-  Installation installation;
-  installation.mode =
-      state.installed ? Installation::Mode::Installed : Installation::Mode::Portable;
-  installation.programDir = state.programDir;
-  const QString path = Register::defaultPath(installation);
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  return path;
+QString registerPathOf(const AppState& state) {
+  if (!state.registerPath.isEmpty()) return QDir::fromNativeSeparators(state.registerPath);
+  return localRegisterPathOf(state);
 }
 
 bool openWindowsRegister(AppState& state, Register& reg, RegisterOpening* opening) {
