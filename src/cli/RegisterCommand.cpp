@@ -60,9 +60,6 @@ void addRegisterOption(CommandLine& line) {
       QStringLiteral("PATH")));
 }
 
-// Opens the register of --register, else the settings' one. Only `add`
-// makes a missing one (and a default register's folder): a mistyped path
-// given to a command that reads is said, not made into an empty register.
 // The register the command opened, which its failures name.
 QString openedPath;
 
@@ -82,9 +79,14 @@ CliError registerOpenError(const QString& path, const QString& message) {
 // segment it does not hold, a damaged table): the register is not what
 // the command needs.
 int failedInRegister(const QString& message) {
+  if (isServerLocation(openedPath))
+    return fail(CliError(ErrorKind::FileInvalid, message, {}, openedPath.trimmed()));
   return fail(ErrorKind::FileInvalid, message, openedPath);
 }
 
+// Opens the register of --register, else the settings' one. Only `add`
+// makes a missing one (and a default register's folder): a mistyped path
+// given to a command that reads is said, not made into an empty register.
 bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false) {
   const RegisterSettings settings = settingsHere();
   QString path = line.value(QStringLiteral("register"));
