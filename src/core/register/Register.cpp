@@ -447,8 +447,10 @@ bool Register::openServer(QString* error) {
   RegisterServerEngine::configure(d_->db, *server);
   if (!d_->db.open()) {
     const QSqlError e = d_->db.lastError();
-    const QString cause = e.databaseText().trimmed().isEmpty() ? e.driverText().trimmed()
-                                                               : e.databaseText().trimmed();
+    // libpq's text runs over indented lines: one line reads better in a
+    // message box, a status line and on stderr.
+    const QString cause = e.databaseText().trimmed().isEmpty() ? e.driverText().simplified()
+                                                               : e.databaseText().simplified();
     if (RegisterServerEngine::isUnreachable(e)) {
       if (error)
         *error = pick(registertext::kServerUnreachable, language).arg(d_->serverName, cause);

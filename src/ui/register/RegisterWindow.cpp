@@ -120,11 +120,11 @@ QVariant RegisterEntryModel::headerData(int section, Qt::Orientation orientation
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
     return QAbstractTableModel::headerData(section, orientation, role);
   static constexpr const Text5* kHeadings[] = {
-      &registertext::kColumnDate,     &registertext::kColumnVerdict,
-      &registertext::kColumnBaseline, &registertext::kColumnTechnician,
-      &registertext::kColumnNote,     &registertext::kColumnSite,
-      &registertext::kColumnSegment,  &registertext::kColumnFile,
-      &registertext::kColumnShared};
+      &registertext::kColumnDate,       &registertext::kColumnVerdict,
+      &registertext::kColumnShared,     &registertext::kColumnBaseline,
+      &registertext::kColumnTechnician, &registertext::kColumnNote,
+      &registertext::kColumnSite,       &registertext::kColumnSegment,
+      &registertext::kColumnFile};
   if (section < 0 || section >= ColumnCount) return {};
   return pick(*kHeadings[section], language_);
 }
@@ -394,7 +394,14 @@ void RegisterWindow::search() {
     fail(error);
     entries.emplace();
   }
+  // Sharing says something only for a server's register or one that holds
+  // results waiting for a server; a technician's own file needs no column.
+  const bool sharing =
+      reg_->isServer() || std::any_of(entries->begin(), entries->end(), [](const RegisterEntry& e) {
+        return !e.pendingServer.isEmpty();
+      });
   model_->setEntries(std::move(*entries));
+  table_->setColumnHidden(RegisterEntryModel::Shared, !sharing);
   table_->resizeColumnsToContents();
   countLabel_->setText(pick(registertext::kCount, language_).arg(model_->rowCount()));
   updateActions();

@@ -35,16 +35,17 @@ class ResultWindow;
 class RegisterEntryModel : public QAbstractTableModel {
   Q_OBJECT
  public:
+  // Whether a result is shared yet stays in sight beside its verdict.
   enum Column {
     Date,
     Verdict,
+    Shared,
     Baseline,
     Technician,
     Note,
     Site,
     Segment,
     File,
-    Shared,
     ColumnCount
   };
   RegisterEntryModel(int language, QObject* parent = nullptr);
