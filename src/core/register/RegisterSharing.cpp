@@ -6,6 +6,7 @@
 #include <map>
 
 #include "core/register/Register.h"
+#include "core/register/RegisterLocation.h"
 #include "core/register/RegisterTexts.h"
 
 namespace karvel {
@@ -124,6 +125,16 @@ bool openSharedRegister(Register& reg, const QString& location, const QString& l
   }
   reg.setPendingServer(serverName);
   return true;
+}
+
+RegisterOpening shareAtStart(const QString& location, const QString& localPath, int language) {
+  RegisterOpening opening;
+  if (!isServerLocation(location) || !QFileInfo(localPath).isFile()) return opening;
+  Register reg;
+  QString error;
+  if (!openSharedRegister(reg, location.trimmed(), localPath, language, false, &opening, &error))
+    opening.shared.problems << error;
+  return opening;
 }
 
 }  // namespace karvel

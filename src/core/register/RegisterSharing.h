@@ -44,6 +44,13 @@ bool openSharedRegister(Register& reg, const QString& location, const QString& l
 // Stops at a lost connection; a result the server refuses stays waiting.
 ShareOutcome shareWaiting(Register& server, const QString& localPath, int language);
 
+// What a program sends when it starts: opens `location` in a register of
+// its own, on the calling thread (a worker: the connection may take seconds
+// while the server is away), sends what the local register at `localPath`
+// holds for it, and closes again. Nothing is made; an unreachable server
+// leaves the results waiting and is told by the next opening in sight.
+RegisterOpening shareAtStart(const QString& location, const QString& localPath, int language);
+
 // How many results of the local register wait for `server`'s name; nothing
 // read when there is no local register.
 int waitingCount(const QString& localPath, const QString& serverName, int language);

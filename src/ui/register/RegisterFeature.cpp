@@ -2,14 +2,21 @@
 #include "ui/register/RegisterFeature.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <memory>
 
 #include "core/frame/Interaction.h"
 #include "core/frame/Settings.h"
 #include "core/register/Register.h"
+#include "core/register/RegisterLocation.h"
+#include "core/register/RegisterSharing.h"
 #include "core/register/RegisterTexts.h"
 #include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
@@ -133,6 +140,29 @@ void offerFiling(AppState& state, ResultWindow& window, const PlaceChooser& choo
   if (answer == 0) fileResultInRegister(state, window, choose);
 }
 
+void shareWaitingAtStart(MainWindow& window) {
+  AppState& state = window.state();
+  if (!isServerLocation(state.registerPath)) return;
+  const QString location = state.registerPath;
+  const QString local = localRegisterPathOf(state);
+  const int language = state.language;
+  auto outcome = std::make_shared<RegisterOpening>();
+  QThread* worker = QThread::create([=] { *outcome = shareAtStart(location, local, language); });
+  // The program ends only once the worker is done (4 s at most while the
+  // server is away): its connections must close before Qt SQL goes.
+  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, worker,
+                   [worker] { worker->wait(); });
+  QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+  QObject::connect(worker, &QThread::finished, &window, [&window, outcome, language] {
+    if (outcome->shared.sent == 0) return;
+    window.statusBar()->showMessage(
+        pick(registertext::kSharedNow, language).arg(outcome->shared.sent).arg(outcome->serverName),
+        15000);
+    reloadRegisterWindows();
+  });
+  worker->start();
+}
+
 void attachRegisterFeature(MainWindow& window) {
   AppState& state = window.state();
   state.fileInRegister = [&state](QObject* resultWindow) {
@@ -159,6 +189,9 @@ void attachRegisterFeature(MainWindow& window) {
   label();
   QObject::connect(file, &QMenu::aboutToShow, open, label);
   QObject::connect(open, &QAction::triggered, &window, [&state] { openRegisterWindow(state); });
+
+  // Once the window runs (the settings read), what waited for the server.
+  QTimer::singleShot(0, &window, [&window] { shareWaitingAtStart(window); });
 }
 
 }  // namespace karvel::ui

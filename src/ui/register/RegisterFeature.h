@@ -18,6 +18,12 @@ class FileInRegisterDialog;
 
 void attachRegisterFeature(MainWindow& window);
 
+// When the register is a server's: sends the results that wait for it in
+// the local register, on a worker thread, and says in the status bar how
+// many went. Nothing is said when the server is still away (the register's
+// next opening in sight says it).
+void shareWaitingAtStart(MainWindow& window);
+
 // Runs the "File in register" dialog; true when the user chose File.
 using PlaceChooser = std::function<bool(FileInRegisterDialog& dialog)>;
 bool runPlaceDialog(FileInRegisterDialog& dialog);

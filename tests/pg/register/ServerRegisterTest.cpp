@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "../../core/register/RegisterFixtures.h"
 #include "core/frame/AppState.h"
@@ -320,6 +321,7 @@ TEST(ServerRegister, ResultsFiledWhileTheServerIsDownAreSharedOnceWhenItIsBack) 
   const QString f1 = writeResult(files, "OFF1.HTM", resultBytes("81.0", dateLine(20)));
   const QString f2 = writeResult(files, "OFF2.HTM", resultBytes("82.0", dateLine(21)));
   const QString f3 = writeResult(files, "OFF3.HTM", resultBytes("83.0", dateLine(22)));
+  const QString f4 = writeResult(files, "OFF4.HTM", resultBytes("85.0", dateLine(24)));
   Laptop laptop(uri("alice"));
   const QStringList place = {"--site", "Field", "--segment", "F1"};
   const QString serverName = parseServerLocation(uri("alice"), English, nullptr)->displayName();
@@ -382,6 +384,21 @@ TEST(ServerRegister, ResultsFiledWhileTheServerIsDownAreSharedOnceWhenItIsBack) 
   EXPECT_TRUE(back.err.contains("1 result(s) filed offline sent")) << back.err.toStdString();
   EXPECT_FALSE(back.err.contains("cannot be reached"));
 
+  // Once more, sent by the windows' start on a worker thread of its own.
+  ASSERT_TRUE(server->stop(&error));
+  add = laptop.run(QStringList{"register", "add", f4} + place);
+  EXPECT_EQ(add.code, 0) << add.err.toStdString();
+  EXPECT_EQ(shareAtStart(uri("alice"), laptop.localRegister(), English).shared.sent, 0);
+  ASSERT_TRUE(startServer());
+  RegisterOpening atStart;
+  QThread* worker = QThread::create(
+      [&] { atStart = shareAtStart(uri("alice"), laptop.localRegister(), English); });
+  worker->start();
+  ASSERT_TRUE(worker->wait(30000));
+  delete worker;
+  EXPECT_EQ(atStart.shared.sent, 1) << atStart.shared.problems.join('\n').toStdString();
+  EXPECT_EQ(atStart.serverName, serverName);
+
   // One copy of each on the server; none waits any more.
   Register reg;
   ASSERT_TRUE(reg.open(uri("alice"), English, &error));
@@ -392,7 +409,7 @@ TEST(ServerRegister, ResultsFiledWhileTheServerIsDownAreSharedOnceWhenItIsBack) 
   QStringList names;
   for (const RegisterEntry& e : *onServer) names << e.fileName;
   names.sort();
-  EXPECT_EQ(names, (QStringList{"OFF1.HTM", "OFF2.HTM", "OFF3.HTM"}));
+  EXPECT_EQ(names, (QStringList{"OFF1.HTM", "OFF2.HTM", "OFF3.HTM", "OFF4.HTM"}));
   for (const RegisterEntry& e : *onServer) {
     EXPECT_TRUE(e.pendingServer.isEmpty());
     if (e.fileName == "OFF1.HTM") {
