@@ -76,14 +76,14 @@ QString description() {
 volatile std::sig_atomic_t outputPipeClosed = 0;
 void onPipeClosed(int) { outputPipeClosed = 1; }
 
-// Qt's remark that a session has no runtime folder says nothing about the
-// report (the offscreen platform needs none) and would break the promise
-// that stderr holds only the command's own lines.
-QtMessageHandler qtHandler = nullptr;
-void withoutRuntimeFolderRemark(QtMsgType type, const QMessageLogContext& context,
-                                const QString& text) {
+// Qt's own remarks (a database driver's, a platform's) reach stderr as the
+// program's warnings, so that with --format json each line there stays one
+// JSON object. Its remark that a session has no runtime folder says nothing
+// to a user of this program (the report's offscreen platform needs none).
+void qtRemark(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtDebugMsg || type == QtInfoMsg) return;
   if (text.startsWith(u"QStandardPaths: XDG_RUNTIME_DIR")) return;
-  if (qtHandler) qtHandler(type, context, text);
+  warn(text);
 }
 
 // Whether "--format json" appears anywhere: a usage error found before the
@@ -122,10 +122,17 @@ int main(int argc, char** argv) {
 #endif
   // The report paints with fonts, which takes a QGuiApplication; without a
   // display it runs on the offscreen platform. The others need no GUI.
+  qInstallMessageHandler(qtRemark);
+  {
+    // Qt may remark while it starts, before the arguments are Qt's to give:
+    // in json already if asked.
+    QStringList early;
+    for (int i = 1; i < argc; ++i) early << QString::fromLocal8Bit(argv[i]);
+    setJsonFailures(jsonAsked(early));
+  }
   std::unique_ptr<QCoreApplication> application;
   if (isReportCommand(argc, argv)) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qtHandler = qInstallMessageHandler(withoutRuntimeFolderRemark);
     application = std::make_unique<QGuiApplication>(argc, argv);
   } else {
     application = std::make_unique<QCoreApplication>(argc, argv);

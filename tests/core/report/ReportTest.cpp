@@ -262,6 +262,20 @@ TEST_F(ReportFixture, LetterPagesDatesAndRefusals) {
   EXPECT_EQ(unwritable.code, 1);
   EXPECT_TRUE(unwritable.err.contains("could not be written")) << unwritable.err.toStdString();
   EXPECT_FALSE(QFile::exists(dir.filePath("x.pdf")));
+
+  // Qt's own remark (here on a runtime folder open to all) comes as one of
+  // the program's JSON lines, beside the failure's: stderr stays parseable.
+  QTemporaryDir runtime;
+  QFile::setPermissions(runtime.path(), QFileDevice::Permissions(0x7777));
+  const CliRun json = report(dir.filePath("missing/x.pdf"), {"--format", "json"},
+                             {"XDG_RUNTIME_DIR=" + runtime.path()});
+  EXPECT_EQ(json.code, 1);
+  const QStringList lines = json.err.trimmed().split(u'\n');
+  EXPECT_GE(lines.size(), 2) << json.err.toStdString();
+  for (const QString& line : lines)
+    EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
+  EXPECT_TRUE(json.err.contains("\"warning\"") && json.err.contains("runtime directory"))
+      << json.err.toStdString();
 }
 
 TEST_F(ReportFixture, ANoteLongerThanAPageGoesOnOverThePagesWhole) {
