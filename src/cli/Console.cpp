@@ -75,6 +75,12 @@ void note(const QString& text) { remark("note", text); }
 void warn(const QString& text) { remark("warning", text); }
 void tellInterrupted(const QString& text) { remark("interrupted", text); }
 
+QDateTime parseIsoDateTime(const QString& text) {
+  const QDateTime at = QDateTime::fromString(text, Qt::ISODate);
+  if (at.isValid()) return at;
+  return QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
+}
+
 std::optional<int> parseLanguage(const QString& text) {
   static const char* const codes[] = {"fr", "en", "de", "es", "it"};
   for (int i = 0; i < kLanguageCount; ++i)

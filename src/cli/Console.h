@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -61,6 +62,10 @@ enum class Format { Text, Csv, Json };
 
 // "fr", "en", "de", "es", "it" or 0 to 4; nothing for anything else.
 std::optional<int> parseLanguage(const QString& text);
+
+// A date typed as 2026-11-23 (that day's start) or 2026-11-23T14:00:00;
+// invalid for anything else.
+QDateTime parseIsoDateTime(const QString& text);
 
 // One command's command line: its options, its arguments and its help.
 class CommandLine {

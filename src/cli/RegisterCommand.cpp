@@ -60,6 +60,14 @@ void addRegisterOption(CommandLine& line) {
       QStringLiteral("PATH")));
 }
 
+// A server register that would not open: not reached (and no local
+// register to work on), else it answered and refused this account, its
+// database or its driver.
+CliError serverOpenError(const Register& reg, const QString& message) {
+  return CliError(reg.unreachableAtOpen() ? ErrorKind::LinkUnreachable : ErrorKind::Permission,
+                  message, {}, reg.displayName());
+}
+
 // The register the command opened, which its failures name.
 QString openedPath;
 
@@ -103,10 +111,7 @@ bool openRegister(const CommandLine& line, Register& reg, bool mayCreate = false
     QString error;
     if (!openSharedRegister(reg, path.trimmed(), settings.localPath, language, mayCreate, &opening,
                             &error)) {
-      // Not reached and no local register to work on, or the server
-      // answered and refused this account, its database or its driver.
-      report(CliError(reg.unreachableAtOpen() ? ErrorKind::LinkUnreachable : ErrorKind::Permission,
-                      error, {}, reg.displayName()));
+      report(serverOpenError(reg, error));
       return false;
     }
     if (opening.offline) note(opening.notice);
@@ -343,9 +348,7 @@ int listCommand(const QStringList& args) {
   filter.text = line.value(QStringLiteral("search"));
   if (line.isSet(QStringLiteral("since"))) {
     const QString since = line.value(QStringLiteral("since"));
-    filter.since = QDateTime::fromString(since, Qt::ISODate);
-    if (!filter.since.isValid())
-      filter.since = QDateTime(QDate::fromString(since, Qt::ISODate), QTime(0, 0));
+    filter.since = parseIsoDateTime(since);
     if (!filter.since.isValid())
       return line.usageError(
           QStringLiteral("--since takes a date as 2026-11-23 or 2026-11-23T14:00:00, not \"%1\"")
@@ -639,10 +642,7 @@ int syncCommand(const QStringList& args) {
         pick(registertext::kBadServerAddress, language).arg(QDir::toNativeSeparators(location)));
   Register reg;
   QString error;
-  if (!reg.open(location.trimmed(), language, &error))
-    return fail(
-        CliError(reg.unreachableAtOpen() ? ErrorKind::LinkUnreachable : ErrorKind::Permission,
-                 error, {}, reg.displayName()));
+  if (!reg.open(location.trimmed(), language, &error)) return fail(serverOpenError(reg, error));
   reg.setTechnician(settings.technician);
   const ShareOutcome outcome = shareWaiting(reg, settings.localPath, language);
   for (const QString& problem : outcome.problems) note(problem);

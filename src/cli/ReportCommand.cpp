@@ -22,8 +22,7 @@ namespace {
 std::optional<QDate> dateOption(const CommandLine& line, const QString& name, QString* bad) {
   if (!line.isSet(name)) return QDate();
   const QString text = line.value(name);
-  QDate date = QDate::fromString(text, Qt::ISODate);
-  if (!date.isValid()) date = QDateTime::fromString(text, Qt::ISODate).date();
+  const QDate date = parseIsoDateTime(text).date();
   if (!date.isValid()) {
     *bad = QStringLiteral("--%1 takes a date as 2026-11-23, not \"%2\"").arg(name, text);
     return std::nullopt;
