@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/bus/BusPanel.h"
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -13,9 +14,11 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QUndoCommand>
 #include <QUndoStack>
+#include <algorithm>
 
 #include "core/bus/BusTexts.h"
 #include "core/bus/XmlDocument.h"
@@ -36,8 +39,23 @@ T* widget(QObject* window, const char* name) {
   return window ? window->findChild<T*>(QString::fromLatin1(name)) : nullptr;
 }
 
+bool sameRaw(const XmlDocument::RawValue& a, const XmlDocument::RawValue& b) {
+  return a.valid == b.valid && a.edited == b.edited && a.replacement == b.replacement &&
+         a.treeValue == b.treeValue;
+}
+
+// Which typing an edit belongs to: the typing session, and the cell or
+// fields typed into. A session of -1 stands alone.
+struct Typing {
+  int session = -1;
+  int target = 0;
+};
+
 // One edit of the document, undone by giving its attributes back their exact
-// bytes, so that an edit undone and saved writes the file as it was.
+// bytes, so that an edit undone and saved writes the file as it was. The
+// keys typed into one field or cell, from the first until the user leaves
+// it, make one edit: each is in the document at once, and Undo takes back
+// the whole typing.
 class DocumentEdit : public QUndoCommand {
  public:
   struct Value {
@@ -45,9 +63,51 @@ class DocumentEdit : public QUndoCommand {
     XmlDocument::RawValue before;
     XmlDocument::RawValue after;
   };
-  DocumentEdit(AppState& app, std::vector<Value> values, std::function<void(bool undo)> show)
-      : app_(app), values_(std::move(values)), show_(std::move(show)) {}
-  void undo() override { apply(true); }
+  using Show = std::function<void(const QStringList& shown)>;
+  DocumentEdit(AppState& app, std::vector<Value> values, QStringList shownBefore,
+               QStringList shownAfter, Show show, Typing typing = {})
+      : app_(app),
+        values_(std::move(values)),
+        shownBefore_(std::move(shownBefore)),
+        shownAfter_(std::move(shownAfter)),
+        show_(std::move(show)),
+        typing_(typing) {}
+  int id() const override { return typing_.session >= 0 ? 1 : -1; }
+  bool mergeWith(const QUndoCommand* other) override {
+    const auto* next = dynamic_cast<const DocumentEdit*>(other);
+    if (!next || next->typing_.session != typing_.session || next->typing_.target != typing_.target)
+      return false;
+    for (const Value& v : next->values_) {
+      const auto same = std::find_if(values_.begin(), values_.end(), [&](const Value& mine) {
+        return mine.attribute == v.attribute;
+      });
+      if (same != values_.end())
+        same->after = v.after;
+      else
+        values_.push_back(v);
+    }
+    shownAfter_ = next->shownAfter_;
+    // Typed back to what it was: nothing is left to undo.
+    setObsolete(unchanged());
+    return true;
+  }
+  bool unchanged() const {
+    return shownBefore_ == shownAfter_ &&
+           std::all_of(values_.begin(), values_.end(),
+                       [](const Value& v) { return sameRaw(v.before, v.after); });
+  }
+  Typing typing() const { return typing_; }
+  bool isTyping(Typing typing) const {
+    return typing.session >= 0 && typing.session == typing_.session &&
+           typing.target == typing_.target;
+  }
+  // The typing is taken back for good (Escape in a cell's editor): undone,
+  // it leaves nothing to redo.
+  void dropWhenUndone() { dropWhenUndone_ = true; }
+  void undo() override {
+    apply(true);
+    if (dropWhenUndone_) setObsolete(true);
+  }
   void redo() override {
     // Pushed after the edit was made: the first redo is already done.
     if (done_) apply(false);
@@ -59,12 +119,44 @@ class DocumentEdit : public QUndoCommand {
     if (!app_.xmlDocument) return;
     for (const Value& v : values_)
       app_.xmlDocument->restoreRawValue(v.attribute, undo ? v.before : v.after);
-    show_(undo);
+    show_(undo ? shownBefore_ : shownAfter_);
   }
   AppState& app_;
   std::vector<Value> values_;
-  std::function<void(bool undo)> show_;
+  QStringList shownBefore_;
+  QStringList shownAfter_;
+  Show show_;
+  Typing typing_;
   bool done_ = false;
+  bool dropWhenUndone_ = false;
+};
+
+// The table's editor: what is typed into a cell goes into the document key
+// by key, as into the bus name and comment fields, so that whatever reads
+// the document (Save, a generator, the unsaved-edits question) finds it
+// while the editor is still open.
+class TypedCellDelegate : public QStyledItemDelegate {
+ public:
+  using Typed = std::function<void(int row, int column, const QString& text)>;
+  TypedCellDelegate(QObject* parent, Typed typed, std::function<void(QWidget* editor)> opened)
+      : QStyledItemDelegate(parent), typed_(std::move(typed)), opened_(std::move(opened)) {}
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (opened_) opened_(editor);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+      const QPersistentModelIndex at(index);
+      const Typed typed = typed_;
+      connect(line, &QLineEdit::textEdited, line, [typed, at](const QString& text) {
+        if (at.isValid()) typed(at.row(), at.column(), text);
+      });
+    }
+    return editor;
+  }
+
+ private:
+  Typed typed_;
+  std::function<void(QWidget* editor)> opened_;
 };
 
 // The main window's title: the program's alone, or after the name of the
@@ -73,11 +165,6 @@ QString mainWindowTitle(const QString& filePath) {
   const QString version = QString::fromUtf8(kVersionText);
   const QString name = QFileInfo(QDir::fromNativeSeparators(filePath)).fileName();
   return name.isEmpty() ? version : name + QStringLiteral("[*] - ") + version;
-}
-
-bool sameRaw(const XmlDocument::RawValue& a, const XmlDocument::RawValue& b) {
-  return a.valid == b.valid && a.edited == b.edited && a.replacement == b.replacement &&
-         a.treeValue == b.treeValue;
 }
 
 }  // namespace
@@ -104,10 +191,33 @@ BusPanel::BusPanel(AppState& app, QWidget* window) : QObject(window), app_(app),
     busTable_->installEventFilter(this);
     connect(busTable_, &QTableWidget::cellChanged, this,
             [this](int row, int column) { modifValXML(row, column); });
+    auto* delegate = new TypedCellDelegate(
+        busTable_,
+        [this](int row, int column, const QString& text) { typedIntoCell(row, column, text); },
+        [this](QWidget* editor) {
+          endTyping();
+          cellEditor_ = editor;
+        });
+    busTable_->setItemDelegate(delegate);
+    connect(delegate, &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+              cellEditor_ = nullptr;
+              // Escape gives the cell back its value from before the editor.
+              if (hint == QAbstractItemDelegate::RevertModelCache) dropTyping();
+              endTyping();
+            });
   }
-  if (busField_) connect(busField_, &QLineEdit::editingFinished, this, [this] { ModifTitle(); });
-  if (commentField_)
-    connect(commentField_, &QLineEdit::editingFinished, this, [this] { ModifTitle(); });
+  // Each key typed is an edit of the document at once (textEdited: the
+  // user's, never the panel's own setText); leaving the field or Return ends
+  // the typing that Undo takes back as one.
+  for (QLineEdit* field : {busField_, commentField_}) {
+    if (!field) continue;
+    connect(field, &QLineEdit::textEdited, this, [this] { ModifTitle(true); });
+    connect(field, &QLineEdit::editingFinished, this, [this] {
+      ModifTitle(false);
+      endTyping();
+    });
+  }
   if (speedNextButton_)
     connect(speedNextButton_, &QPushButton::clicked, this, [this] { CreationFichier(true); });
   if (voltageNextButton_)
@@ -254,8 +364,9 @@ void BusPanel::render() {
     main->setWindowTitle(mainWindowTitle(app_.xmlDocument ? v.filePath : QString()));
     main->setWindowModified(isModified());
   }
-  if (busField_) busField_->setText(v.title);
-  if (commentField_) commentField_->setText(v.comment);
+  // A field being typed into keeps its cursor: it already shows its text.
+  if (busField_ && busField_->text() != v.title) busField_->setText(v.title);
+  if (commentField_ && commentField_->text() != v.comment) commentField_->setText(v.comment);
   if (busPicture_) {
     QPixmap picture;
     if (!v.picturePath.isEmpty()) picture.load(v.picturePath);
@@ -271,6 +382,10 @@ void BusPanel::render() {
     describePicture();
   }
   if (busTable_) {
+    // An editor still open is closed first: what it holds is in the
+    // document already, and the rows it stands on are rebuilt.
+    if (cellEditor_)
+      emit busTable_->itemDelegate()->closeEditor(cellEditor_, QAbstractItemDelegate::NoHint);
     const QSignalBlocker blocker(busTable_);
     // The keyboard user stays on the cell after an edit, an undo or a save.
     const int currentRow = busTable_->currentRow();
@@ -328,10 +443,56 @@ void BusPanel::describePicture() {
                                               : pick(text::kNoBusPicture, app_.language));
 }
 
+namespace {
+
+// The typing an edit belongs to: one cell, or the bus name and comment
+// together (both are written at each edit).
+constexpr int kTitleTyping = -1;
+int cellTyping(int row, int column) { return row * 3 + column; }
+
+// Pushes `edit` unless it changes nothing; an edit that continues the
+// typing on top of the stack is pushed even so: it may take that back.
+void pushEdit(QUndoStack& stack, DocumentEdit* edit, Typing typing) {
+  const auto* top = stack.index() > 0
+                        ? dynamic_cast<const DocumentEdit*>(stack.command(stack.index() - 1))
+                        : nullptr;
+  if (edit->unchanged() && !(top && top->isTyping(typing))) {
+    delete edit;
+    return;
+  }
+  stack.push(edit);
+}
+
+}  // namespace
+
+void BusPanel::endTyping() { ++typingSession_; }
+
+void BusPanel::dropTyping() {
+  const auto* top = undo_->index() > 0
+                        ? dynamic_cast<const DocumentEdit*>(undo_->command(undo_->index() - 1))
+                        : nullptr;
+  if (!top || !top->isTyping({typingSession_, top->typing().target})) return;
+  const_cast<DocumentEdit*>(top)->dropWhenUndone();
+  undo_->undo();
+}
+
 void BusPanel::modifValXML(int row, int column) {
   if (rendering_ || !busTable_) return;
   QTableWidgetItem* item = busTable_->item(row, column);
   if (!item) return;
+  const QString shown = editCell(row, column, item->text(), false);
+  const QSignalBlocker blocker(busTable_);
+  item->setText(shown);
+}
+
+void BusPanel::typedIntoCell(int row, int column, const QString& text) {
+  // The editor keeps what is typed; the cell shows the value formatted once
+  // the editor closes.
+  if (rendering_ || !busTable_) return;
+  editCell(row, column, text, true);
+}
+
+QString BusPanel::editCell(int row, int column, const QString& text, bool typing) {
   const std::size_t r = static_cast<std::size_t>(row);
   const std::size_t cell = static_cast<std::size_t>(column < 2 ? column : 2);
   const bool inView = r < screen_.view.rows.size();
@@ -340,24 +501,26 @@ void BusPanel::modifValXML(int row, int column) {
   const XmlDocument::RawValue before =
       app_.xmlDocument ? app_.xmlDocument->rawValue(attribute) : XmlDocument::RawValue{};
 
-  const QString shown = karvel::modifValXML(app_, screen_, row + 1, column + 1, item->text());
-  {
-    const QSignalBlocker blocker(busTable_);
-    item->setText(shown);
+  const QString shown = karvel::modifValXML(app_, screen_, row + 1, column + 1, text);
+  if (app_.xmlDocument && inView) {
+    const Typing typed = typing ? Typing{typingSession_, cellTyping(row, column)} : Typing{};
+    pushEdit(*undo_,
+             new DocumentEdit(
+                 app_, {{attribute, before, app_.xmlDocument->rawValue(attribute)}}, {shownBefore},
+                 {shown},
+                 [this, r, cell](const QStringList& cells) {
+                   if (r < screen_.view.rows.size())
+                     screen_.view.rows[r].cells[cell] = cells.value(0);
+                   render();
+                 },
+                 typed),
+             typed);
   }
-  if (!app_.xmlDocument || !inView) return showModified();
-  const XmlDocument::RawValue after = app_.xmlDocument->rawValue(attribute);
-  if (sameRaw(before, after) && shownBefore == shown) return showModified();
-  undo_->push(new DocumentEdit(app_, {{attribute, before, after}},
-                               [this, r, cell, shownBefore, shown](bool undo) {
-                                 if (r < screen_.view.rows.size())
-                                   screen_.view.rows[r].cells[cell] = undo ? shownBefore : shown;
-                                 render();
-                               }));
   showModified();
+  return shown;
 }
 
-void BusPanel::ModifTitle() {
+void BusPanel::ModifTitle(bool typing) {
   if (rendering_ || !busField_ || !commentField_) return;
   const QString titleBefore = screen_.view.title;
   const QString commentBefore = screen_.view.comment;
@@ -366,25 +529,39 @@ void BusPanel::ModifTitle() {
   const XmlDocument::RawValue titleRaw = doc ? doc->rawValue(title) : XmlDocument::RawValue{};
   const XmlDocument::RawValue commentRaw = doc ? doc->rawValue(comment) : XmlDocument::RawValue{};
   QString error;
-  if (!karvel::ModifTitle(app_, screen_, busField_->text(), commentField_->text(), &error) &&
-      app_.ui)
-    app_.ui->message(pick(bustext::kErrorTitle, app_.language), error);
+  const bool stored =
+      karvel::ModifTitle(app_, screen_, busField_->text(), commentField_->text(), &error);
   if (!doc) return showModified();
-  const QString titleAfter = screen_.view.title;
-  const QString commentAfter = screen_.view.comment;
-  std::vector<DocumentEdit::Value> values = {{title, titleRaw, doc->rawValue(title)},
-                                             {comment, commentRaw, doc->rawValue(comment)}};
-  if (sameRaw(values[0].before, values[0].after) && sameRaw(values[1].before, values[1].after) &&
-      titleBefore == titleAfter && commentBefore == commentAfter)
-    return showModified();
-  undo_->push(
-      new DocumentEdit(app_, std::move(values),
-                       [this, titleBefore, commentBefore, titleAfter, commentAfter](bool undo) {
-                         screen_.view.title = undo ? titleBefore : titleAfter;
-                         screen_.view.comment = undo ? commentBefore : commentAfter;
-                         render();
-                       }));
+  if (!stored) {
+    // A field never shows a text that the document does not hold: the
+    // refused one goes back to what is stored, and the user is told why.
+    auto keepStored = [&](QLineEdit* field, pugi::xml_attribute attribute, QString& shown) {
+      if (!attribute || doc->value(attribute) == field->text()) return;
+      shown = doc->value(attribute);
+      const int fromEnd = static_cast<int>(field->text().size()) - field->cursorPosition();
+      const QSignalBlocker blocker(field);
+      field->setText(shown);
+      field->setCursorPosition(std::max(0, static_cast<int>(shown.size()) - fromEnd));
+    };
+    keepStored(busField_, title, screen_.view.title);
+    keepStored(commentField_, comment, screen_.view.comment);
+  }
+  const Typing typed = typing ? Typing{typingSession_, kTitleTyping} : Typing{};
+  pushEdit(
+      *undo_,
+      new DocumentEdit(
+          app_,
+          {{title, titleRaw, doc->rawValue(title)}, {comment, commentRaw, doc->rawValue(comment)}},
+          {titleBefore, commentBefore}, {screen_.view.title, screen_.view.comment},
+          [this](const QStringList& texts) {
+            screen_.view.title = texts.value(0);
+            screen_.view.comment = texts.value(1);
+            render();
+          },
+          typed),
+      typed);
   showModified();
+  if (!stored && app_.ui) app_.ui->message(pick(bustext::kErrorTitle, app_.language), error);
 }
 
 QDialog* BusPanel::CreationFichier(bool speed) {

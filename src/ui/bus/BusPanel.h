@@ -81,8 +81,19 @@ class BusPanel : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A cell's editor committed (its text in the cell): the value stored and
+  // the cell formatted.
   void modifValXML(int row, int column);
-  void ModifTitle();
+  // A key typed into a cell's editor: the value stored, the editor left alone.
+  void typedIntoCell(int row, int column, const QString& text);
+  QString editCell(int row, int column, const QString& text, bool typing);
+  // The bus name and comment fields into the document; `typing`: a key was
+  // typed, part of the edit that began with the first key in the field.
+  void ModifTitle(bool typing);
+  // The user left a field or a cell's editor: the next key begins a new edit.
+  void endTyping();
+  // Escape in a cell's editor: its typing is taken back.
+  void dropTyping();
   void showModified();
   void describePicture();
 
@@ -106,6 +117,8 @@ class BusPanel : public QObject {
   QAction* newVoltageItem_ = nullptr;
   QUndoStack* undo_ = nullptr;
   bool rendering_ = false;
+  int typingSession_ = 0;
+  QPointer<QWidget> cellEditor_;
   std::function<void(const QString& path)> fileWritten_;
 };
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One session by keyboard alone, with key events only: open a bus file, move
 // to a limit and edit it, undo, generate a file for a new speed through the
-// Edit menu's shortcut and its dialog, open a result, read its help, close
-// everything. The file dialogs and questions go through the Interaction.
+// Edit menu's shortcut and its dialog, open a result, read its help, type a
+// comment and quit from inside the field, saving what was typed. The file
+// dialogs and questions go through the Interaction.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -143,14 +144,31 @@ TEST(KeyboardWalkthrough, OpenEditUndoGenerateOpenAResultAndClose) {
     EXPECT_TRUE(ui.opened.size() > opened || ui.messages.size() > said);
   }
 
-  // Ctrl+W closes the result, Ctrl+Q the program (Yes to the question).
+  // Ctrl+W closes the result.
   press(Qt::Key_W, Qt::ControlModifier);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(!results || !results->isVisible());
   window->activateWindow();
   ASSERT_TRUE(becomesActive(window.get()));
-  ui.answers.enqueue(0);
+
+  // Tab to the comment, type at its end and, the cursor still there, Ctrl+Q:
+  // the typing is an unsaved edit, Save writes it, then Yes to the question.
+  for (int i = 0; i < 12 && QApplication::focusWidget() != f.commentField; ++i) press(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), f.commentField);
+  press(Qt::Key_End);
+  QTest::keyClicks(f.commentField, " checked");
+  EXPECT_TRUE(window->isWindowModified());
+  const qsizetype asked = ui.questions.size();
+  const QString typed = dir.filePath("CAN_250K_CHECKED.BUS");
+  ui.answers.enqueue(0);  // Save
+  ui.files.enqueue({FileChoice::Kind::New, typed});
+  ui.answers.enqueue(0);  // Yes
   press(Qt::Key_Q, Qt::ControlModifier);
+  ASSERT_EQ(ui.questions.size(), asked + 2);
+  EXPECT_EQ(ui.questions[asked].title, "Unsaved changes");
+  QFile saved(typed);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(saved.readAll().contains(" checked\"/>"));
   EXPECT_TRUE(window->quitRequested());
   EXPECT_TRUE(ui.messages.isEmpty() || !ui.lastMessage().contains("rror"))
       << ui.lastMessage().toStdString();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bus definition panel through the real main window: File > Open, a cell
 // edited in the table, a new title, File > Save, the saved file read back,
-// and File > Close.
+// and File > Close. Text typed counts from the first key: the tests type
+// without leaving the field (no editingFinished) or with the cell's editor
+// still open.
 #include <gtest/gtest.h>
 #include <QAbstractItemModel>
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "core/bus/BusFile.h"
 #include "core/bus/XmlDocument.h"
@@ -66,6 +69,30 @@ class MainWindowBus : public ::testing::Test {
     window->GestionMenu(item::Open);
   }
   UserMemory memory() const { return loadUserMemory(userMemoryPath(state.settingsPath)); }
+  // Keys typed at the end of the comment; the field keeps the cursor.
+  void typeIntoComment(const QString& keys) {
+    QLineEdit* field = window->form().commentField;
+    field->end(false);
+    QTest::keyClicks(field, keys);
+  }
+  // Opens the editor of table cell (row, column) and types `keys` over its
+  // text; the editor stays open.
+  QLineEdit* typeIntoCell(int row, int column, const QString& keys) {
+    QTableWidget* table = window->form().busTable;
+    table->setCurrentCell(row, column);
+    table->editItem(table->item(row, column));
+    QLineEdit* editor = nullptr;
+    // An editor closed before waits for its deletion, hidden.
+    for (QLineEdit* e : table->viewport()->findChildren<QLineEdit*>())
+      if (e->isVisible()) editor = e;
+    if (!editor) {
+      ADD_FAILURE() << "no editor opened on the cell";
+      return nullptr;
+    }
+    editor->selectAll();
+    QTest::keyClicks(editor, keys);
+    return editor;
+  }
   void editACell(const QString& value) {
     QAbstractItemModel* model = window->form().busTable->model();
     ASSERT_TRUE(model->setData(model->index(6, 1), value));
@@ -110,6 +137,9 @@ TEST_F(MainWindowBus, OpenEditSaveAndReadBack) {
   EXPECT_EQ(f.busTable->item(7, 0)->text(), "---");
   f.busField->setText("CAN HS edited");
   emit f.busField->editingFinished();
+  // Typed into the comment, the cursor still in it: an edit already.
+  typeIntoComment(" checked");
+  EXPECT_TRUE(window->isWindowModified());
 
   ui.files.enqueue({FileChoice::Kind::New, dir.filePath("edited.bus")});
   window->GestionMenu(item::Save);
@@ -120,11 +150,13 @@ TEST_F(MainWindowBus, OpenEditSaveAndReadBack) {
   QByteArray expected = original;
   expected.replace("<LimiteMax a=\"0.00000204\"/>", "<LimiteMax a=\"0.0000021\"/>");
   expected.replace("<TITLE a=\"CAN High Speed 500 kbit/s\"/>", "<TITLE a=\"CAN HS edited\"/>");
+  expected.replace("bit time 2 \xB5s\"/>", "bit time 2 \xB5s checked\"/>");
   EXPECT_EQ(read(saved), expected);  // "N/A" stored again as "N/A"
 
   // Read back through the window: the edits are in the file.
   open(saved);
   EXPECT_EQ(f.busField->text(), "CAN HS edited");
+  EXPECT_TRUE(f.commentField->text().endsWith(QString::fromUtf8("2 \xC2\xB5s checked")));
   EXPECT_EQ(f.busTable->item(6, 1)->text(), QString::fromUtf8("2.10 \xC2\xB5s"));
 
   window->GestionMenu(item::Close);
@@ -176,6 +208,8 @@ TEST_F(MainWindowBus, AMalformedFileLeavesTheWindowEmpty) {
 TEST_F(MainWindowBus, TheNextButtonsOpenTheGenerators) {
   open(sample("RQ4102/RS485.BUS", "RS485.BUS"));
   Ui::MainWindow& f = window->form();
+  // The generator starts from the document with what was just typed in it.
+  typeIntoComment(" checked");
   f.voltageNextButton->click();
   ASSERT_TRUE(state.voltagePanel);
   auto* dialog = qobject_cast<QWidget*>(state.voltagePanel.data());
@@ -190,6 +224,8 @@ TEST_F(MainWindowBus, TheNextButtonsOpenTheGenerators) {
   speed->findChild<QPushButton*>("generateButton")->click();
   EXPECT_EQ(f.fileField->text(), dir.filePath("RS485_9600.BUS"));
   EXPECT_EQ(f.frequencyField->text(), "9600.00 Hz");
+  EXPECT_TRUE(read(dir.filePath("RS485_9600.BUS")).contains(" checked\"/>"));
+  EXPECT_TRUE(f.commentField->text().endsWith(" checked"));
 }
 
 // Save writes "bus1.BUS" for a first-family file named "bus1.bus" in the
@@ -267,6 +303,49 @@ TEST_F(MainWindowBus, UnsavedEditsAreAskedForBeforeTheyAreDropped) {
   EXPECT_EQ(ui.questions.size(), 4);
   EXPECT_EQ(f.busTable->item(6, 1)->text(), QString::fromUtf8("2.04 \xC2\xB5s"));
   EXPECT_EQ(read(path), original);
+
+  // Typed and not left: the comment's cursor still in it, a cell's editor
+  // still open. The title and the status bar say so, Exit asks, and Save
+  // writes what was typed.
+  typeIntoComment(" checked");
+  EXPECT_EQ(marker->text(), "Modified");
+  ASSERT_TRUE(typeIntoCell(6, 1, "2.5 ms"));
+  EXPECT_TRUE(window->isWindowModified());
+  ui.answers.enqueue(0);  // Save
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("typed.BUS")});
+  ui.answers.enqueue(1);  // No to the quit question
+  EXPECT_FALSE(window->Sortir());
+  ASSERT_EQ(ui.questions.size(), 6);
+  EXPECT_EQ(ui.questions[4].title, "Unsaved changes");
+  const QByteArray typed = read(dir.filePath("typed.BUS"));
+  EXPECT_TRUE(typed.contains("<LimiteMax a=\"0.0025\"/>"));
+  EXPECT_TRUE(typed.contains(" checked\"/>"));
+  // The window shows the file written, the typed value formatted.
+  EXPECT_FALSE(window->isWindowModified());
+  EXPECT_EQ(f.busTable->item(6, 1)->text(), "2.50 ms");
+  EXPECT_TRUE(f.commentField->text().endsWith(" checked"));
+
+  // Escape in a cell's editor takes back what was typed there.
+  QLineEdit* editor = typeIntoCell(6, 1, "7");
+  ASSERT_TRUE(editor);
+  EXPECT_TRUE(window->isWindowModified());
+  QTest::keyClick(editor, Qt::Key_Escape);
+  EXPECT_FALSE(window->isWindowModified());
+  EXPECT_EQ(f.busTable->item(6, 1)->text(), "2.50 ms");
+  EXPECT_FALSE(shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z))->isEnabled());
+
+  // A character that the file's encoding (windows-1252) cannot hold is refused
+  // as it is typed: the user is told why, and the field shows only what the
+  // document holds.
+  const QString kept = f.commentField->text();
+  const qsizetype told = ui.messages.size();
+  f.commentField->end(false);
+  QTest::sendKeyEvent(QTest::Click, f.commentField, Qt::Key_unknown, QString::fromUtf8("\xCE\xA9"),
+                      Qt::NoModifier);
+  ASSERT_EQ(ui.messages.size(), told + 1);
+  EXPECT_TRUE(ui.lastMessage().contains("cannot store")) << ui.lastMessage().toStdString();
+  EXPECT_EQ(f.commentField->text(), kept);
+  EXPECT_FALSE(window->isWindowModified());
 }
 
 TEST_F(MainWindowBus, UndoGivesBackTheExactBytes) {

@@ -13,13 +13,16 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 
 #include "core/frame/Langue.h"
 #include "support/ScriptedInteraction.h"
+#include "ui/bus/BusFeature.h"
 #include "ui/frame/AboutDialog.h"
 #include "ui/frame/MainWindow.h"
 #include "ui_AboutDialog.h"
@@ -270,6 +273,33 @@ TEST_F(MainWindowTest, ConnectToggleRunsTheSessionCommand) {
 }
 
 TEST_F(MainWindowTest, QuitWritesTheSettingsWhateverTheAnswer) {
+  // Text typed into the bus panel's comment, the cursor still in the field:
+  // the settings are written, then the unsaved edit is asked for before the
+  // quit question, and Cancel goes on with the program.
+  attachBusFeature(*window);
+  window->show();
+  const QString bus = dir.filePath("CAN_HS.BUS");
+  ASSERT_TRUE(QFile::copy(KARVEL_SOURCE_DIR "/resources/samples/RQ4102/CAN_HS.BUS", bus));
+  ui.files.enqueue({FileChoice::Kind::Existing, bus});
+  window->GestionMenu(item::Open);
+  ASSERT_TRUE(state.xmlDocument);
+  QLineEdit* comment = window->form().commentField;
+  comment->end(false);
+  QTest::keyClicks(comment, " checked");
+  ui.answers.enqueue(2);  // Cancel
+  window->GestionMenu(item::Exit);
+  ASSERT_EQ(ui.questions.size(), 1);
+  EXPECT_EQ(ui.questions[0].title, "Unsaved changes");
+  EXPECT_FALSE(window->quitRequested());
+  EXPECT_TRUE(QFile::exists(state.settingsPath));
+  EXPECT_TRUE(comment->text().endsWith(" checked"));
+  ui.answers.enqueue(1);  // Discard, on Close
+  window->GestionMenu(item::Close);
+  ASSERT_EQ(ui.questions.size(), 2);
+  EXPECT_FALSE(state.xmlDocument);
+  ui.questions.clear();
+  QFile::remove(state.settingsPath);
+
   state.languageChosen = 1;
   window->GestionMenu(item::FirstLanguage + German);
   ui.answers.enqueue(1);  // No

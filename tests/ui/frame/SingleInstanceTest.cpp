@@ -10,10 +10,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <cstring>
 #include <future>
@@ -292,6 +294,20 @@ TEST_F(HandOverTest, TheRunningProgramOpensTheFileAsFileOpenDoes) {
   turnFor(100);
   EXPECT_TRUE(f.fileField->text().contains("LIN.BUS"));
   EXPECT_EQ(ui.questions.size(), 2);
+  EXPECT_TRUE(ui.messages.isEmpty()) << ui.lastMessage().toStdString();
+
+  // Text typed into the comment, the cursor still in it, is an unsaved edit
+  // too: the hand-over asks, and Save writes what was typed.
+  f.commentField->end(false);
+  QTest::keyClicks(f.commentField, " checked");
+  ui.answers.enqueue(0);  // Save
+  ui.files.enqueue({FileChoice::Kind::New, dir.filePath("LIN_checked.BUS")});
+  ASSERT_TRUE(laterStart({"karvel", dir.filePath("CAN_HS.BUS")}));
+  ASSERT_TRUE(turnUntil([&] { return f.fileField->text().contains("CAN_HS.BUS"); }));
+  EXPECT_EQ(ui.questions.size(), 3);
+  QFile saved(dir.filePath("LIN_checked.BUS"));
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(saved.readAll().contains(" checked\"/>"));
   EXPECT_TRUE(ui.messages.isEmpty()) << ui.lastMessage().toStdString();
 }
 
