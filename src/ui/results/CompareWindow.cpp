@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -83,7 +85,46 @@ double largestOf(const CompareMeasurement& m) {
   return largest;
 }
 
+// The room a date label takes along the axis: the text with the margins the
+// chart draws around it, turned by the labels' angle, and the space the axis
+// keeps on either side.
+qreal dateLabelSpan(const QFontMetricsF& metrics, const QString& label, qreal angle) {
+  constexpr qreal kTextMargin = 4;
+  constexpr qreal kLabelPadding = 5;
+  const qreal turn = qDegreesToRadians(angle);
+  const qreal width = metrics.horizontalAdvance(label) + 2 * kTextMargin;
+  const qreal height = metrics.height() + 2 * kTextMargin;
+  return std::fabs(width * std::cos(turn)) + std::fabs(height * std::sin(turn)) + 2 * kLabelPadding;
+}
+
 }  // namespace
+
+std::vector<int> runsLabelled(int runs, int step) {
+  std::vector<int> shown;
+  if (runs <= 0) return shown;
+  step = std::max(step, 1);
+  // Every step-th run from the first; the last closes the row, at least a
+  // step after the one before it.
+  for (int r = 0; r + step <= runs - 1; r += step) shown.push_back(r);
+  shown.push_back(runs - 1);
+  return shown;
+}
+
+int dateLabelStep(const QStringList& labels, const QFont& font, qreal angle, qreal axisWidth) {
+  const int runs = int(labels.size());
+  if (runs <= 2) return 1;
+  const QFontMetricsF metrics(font);
+  qreal widest = 0;
+  for (const QString& label : labels)
+    widest = std::max(widest, dateLabelSpan(metrics, label, angle));
+  for (int step = 1; step < runs - 1; ++step) {
+    // The axis gives each label an equal share of its width (one share more
+    // than there are labels); a label that needs more is cut to "...".
+    const qreal share = axisWidth / qreal(runsLabelled(runs, step).size() + 1);
+    if (share >= widest) return step;
+  }
+  return runs - 1;  // the first and the last date only
+}
 
 DisplayScale displayScale(const QString& unit, double largest) {
   struct Prefix {
@@ -170,6 +211,13 @@ CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* pa
   splitter->setStretchFactor(1, 1);
   setCentralWidget(splitter);
 
+  // The window fits the screen it opens on (sized first: the chart's date
+  // axis goes by its width until the chart is laid out).
+  QSize size(QFontMetrics(font()).averageCharWidth() * 160, QFontMetrics(font()).height() * 40);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  resize(size);
+
   buildMenu();
   fillTable();
   connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int, int oldRow, int) {
@@ -182,12 +230,6 @@ CompareWindow::CompareWindow(AppState& state, Comparison comparison, QWidget* pa
   } else {
     showMeasurement(-1);
   }
-
-  // The window fits the screen it opens on.
-  QSize size(QFontMetrics(font()).averageCharWidth() * 160, QFontMetrics(font()).height() * 40);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
-  resize(size);
 }
 
 void CompareWindow::buildMenu() {
@@ -407,18 +449,27 @@ void CompareWindow::showMeasurement(int row) {
 
   auto* xAxis = new QCategoryAxis;
   xAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-  xAxis->setRange(-0.5, runs - 0.5);
   xAxis->setStartValue(-0.5);
   // Each run by its date (the table's headings name the files); an axis
   // takes a label once only, so a date seen before takes the run's number.
-  QStringList labels;
+  dateLabels_.clear();
   for (int r = 0; r < runs; ++r) {
     QString label = dateText(comparison_.runs[std::size_t(r)]);
-    if (labels.contains(label)) label += QStringLiteral(" (%1)").arg(r + 1);
-    labels << label;
-    xAxis->append(label, r);
+    if (dateLabels_.contains(label)) label += QStringLiteral(" (%1)").arg(r + 1);
+    dateLabels_ << label;
   }
-  if (runs > 4) xAxis->setLabelsAngle(-30);
+  // The dates lie level: turned, they would take hardly less width and much
+  // more height.
+  dateAxis_ = xAxis;
+  datesThinnedFor_ = -1;
+  // Until the chart is laid out, the window's width stands for the axis's.
+  thinDateLabels(std::max(chartView_->width(), width()) * 0.8);
+  connect(
+      chart, &QChart::plotAreaChanged, this,
+      [this, chart] {
+        if (chartView_->chart() == chart) thinDateLabels(chart->plotArea().width());
+      },
+      Qt::QueuedConnection);
   auto* yAxis = new QValueAxis;
   yAxis->setTitleText(scale.unit);
   chart->addAxis(xAxis, Qt::AlignBottom);
@@ -502,6 +553,44 @@ void CompareWindow::showMeasurement(int row) {
   yAxis->setRange(low - pad, high + pad);
   yAxis->applyNiceNumbers();
   chartView_->setChart(chart);
+}
+
+void CompareWindow::thinDateLabels(qreal axisWidth) {
+  if (!dateAxis_ || dateLabels_.isEmpty() || axisWidth <= 0) return;
+  // Once for each width: the labels' new place changes the plot area again.
+  if (std::fabs(axisWidth - datesThinnedFor_) < 1) return;
+  datesThinnedFor_ = axisWidth;
+  const int runs = int(dateLabels_.size());
+  const std::vector<int> shown = runsLabelled(
+      runs,
+      dateLabelStep(dateLabels_, dateAxis_->labelsFont(), dateAxis_->labelsAngle(), axisWidth));
+  QStringList wanted;
+  for (int r : shown) wanted << dateLabels_[r];
+  makeRoomForEndDates(wanted.first(), wanted.last(), axisWidth / (2 * runs));
+  if (wanted == dateAxis_->categoriesLabels()) return;
+  for (const QString& label : dateAxis_->categoriesLabels()) dateAxis_->remove(label);
+  for (int r : shown) dateAxis_->append(dateLabels_[r], r);
+  dateAxis_->setRange(-0.5, runs - 0.5);
+}
+
+void CompareWindow::makeRoomForEndDates(const QString& first, const QString& last, qreal inset) {
+  // The first and the last date stand half a run inside the plot area; what
+  // of them reaches further needs the chart's margin on that side, or the
+  // view cuts it off.
+  QChart* chart = chartView_->chart();
+  const QRectF plot = chart->plotArea();
+  if (!dateAxis_ || plot.isEmpty()) return;
+  const QFontMetricsF metrics(dateAxis_->labelsFont());
+  const qreal angle = dateAxis_->labelsAngle();
+  auto beyond = [&](const QString& label) {
+    return dateLabelSpan(metrics, label, angle) / 2 - inset;
+  };
+  QMargins margins = chart->margins();
+  const qreal leftShort = beyond(first) - plot.left();
+  const qreal rightShort = beyond(last) - (chart->size().width() - plot.right());
+  if (leftShort > 0) margins.setLeft(margins.left() + int(std::ceil(leftShort)));
+  if (rightShort > 0) margins.setRight(margins.right() + int(std::ceil(rightShort)));
+  if (margins != chart->margins()) chart->setMargins(margins);
 }
 
 // The workbook of the runs with the comparison sheet first, saved where the

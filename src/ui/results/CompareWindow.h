@@ -7,6 +7,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <vector>
 
 #include "core/frame/AppState.h"
 #include "core/results/Compare.h"
@@ -16,7 +19,9 @@ class QAction;
 class QLabel;
 
 QT_BEGIN_NAMESPACE
+class QCategoryAxis;
 class QChartView;
+class QFont;
 QT_END_NAMESPACE
 
 namespace karvel::ui {
@@ -70,6 +75,13 @@ class CompareWindow : public QMainWindow {
   void updateRunActions();
   void runHeaderMenu(const QPoint& at);
   QString chartDescription(const CompareMeasurement& m, const DisplayScale& scale) const;
+  // Puts on the date axis the labels that fit `axisWidth` whole: every k-th
+  // run's, the first and the last (runsLabelled, dateLabelStep). Again at
+  // each width the chart takes.
+  void thinDateLabels(qreal axisWidth);
+  // Widens the chart's margins where the first or the last date label,
+  // `inset` pixels inside the plot area, would pass the chart's edge.
+  void makeRoomForEndDates(const QString& first, const QString& last, qreal inset);
 
   AppState& state_;
   const int language_;  // the window keeps the language it was opened in
@@ -80,6 +92,9 @@ class CompareWindow : public QMainWindow {
   QAction* moveLeft_ = nullptr;
   QAction* moveRight_ = nullptr;
   CompareOptions options_;
+  QPointer<QCategoryAxis> dateAxis_;  // the chart's run axis
+  QStringList dateLabels_;            // every run's label, in run order
+  qreal datesThinnedFor_ = -1;        // the axis width the labels fit
 };
 
 // The highlight of a margin that shrank.
@@ -93,6 +108,15 @@ struct DisplayScale {
   QString unit;
 };
 DisplayScale displayScale(const QString& unit, double largest);
+
+// The runs whose dates the chart's axis shows with `step`: every step-th
+// from the first, and the last, never closer than a step to the one before.
+std::vector<int> runsLabelled(int runs, int step);
+// The smallest step with which the dates of `labels` (every run's, in
+// `font`, turned by `angle` degrees) fit whole on an axis `axisWidth`
+// pixels wide: 1 when all fit, at most the step that leaves the first and
+// the last.
+int dateLabelStep(const QStringList& labels, const QFont& font, qreal angle, qreal axisWidth);
 
 // Opens a comparison window for the result files at `paths`. A refusal
 // (files of different buses, a file that cannot be read) is told through

@@ -14,6 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QJsonObject>
 #include <QLabel>
@@ -23,6 +26,8 @@
 #include <QScatterSeries>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QtMath>
+#include <algorithm>
 
 #include "core/frame/AppState.h"
 #include "support/ExportFixtures.h"
@@ -231,6 +236,94 @@ TEST_F(CompareWindowTest, RunsOfTheSameDateKeepTheirOwnPlaceOnTheAxis) {
   // Written alike: as many decimals for every run.
   EXPECT_EQ(text(w, 0, w->valueColumn(1)), "53.0");
   EXPECT_EQ(text(w, 0, 1), "");
+}
+
+namespace {
+
+// A date label as the chart draws it: its text and the middle of its place
+// in the view.
+struct DrawnLabel {
+  QString text;
+  qreal centre = 0;
+};
+
+// The date labels the chart shows now, left to right: the visible texts of
+// the scene below the plot area.
+QList<DrawnLabel> drawnDateLabels(QChartView* view) {
+  QList<DrawnLabel> labels;
+  QChart* chart = view->chart();
+  const qreal below = chart->mapToScene(chart->plotArea().bottomLeft()).y();
+  for (QGraphicsItem* item : view->scene()->items()) {
+    auto* label = dynamic_cast<QGraphicsTextItem*>(item);
+    if (!label || !label->isVisible() || label->toPlainText().isEmpty()) continue;
+    const QRectF place = label->sceneBoundingRect();
+    if (place.top() < below) continue;  // the values' axis, the chart's title
+    labels.append({label->toPlainText(), qreal(view->mapFromScene(place.center()).x())});
+  }
+  std::sort(labels.begin(), labels.end(),
+            [](const DrawnLabel& a, const DrawnLabel& b) { return a.centre < b.centre; });
+  return labels;
+}
+
+}  // namespace
+
+// A hundred results on one axis: the dates shown are whole and apart, the
+// first and the last among them, at any width of the window and in every
+// language; the axis shows what fits rather than a row of "...".
+TEST_F(CompareWindowTest, AHundredRunsShowWholeDatesThatDoNotOverlap) {
+  const char* bus = "LIN - 19200 bit/s";
+  QStringList paths;
+  QStringList dates;
+  for (int r = 0; r < 100; ++r) {
+    dates << QDate(2024, 1, 1).addDays(r * 5).toString(Qt::ISODate) + QStringLiteral(" 09:00");
+    paths << result(QStringLiteral("r%1.HTM").arg(r, 3, 10, QChar(u'0')), bus,
+                    dates.last().toLatin1().constData(),
+                    {{"Bit time", "51.0 µs", "53.2 µs", r % 7 ? "52.1 µs" : "52.6 µs", "green"}});
+  }
+  for (const int language : {French, English, German, Spanish, Italian}) {
+    state.language = language;
+    CompareWindow* w = open(paths);
+    ASSERT_NE(w, nullptr) << ui.lastMessage().toStdString();
+    for (const QSize size :
+         {QSize(1024, 600), QSize(1600, 900), QSize(700, 500), QSize(1024, 600)}) {
+      SCOPED_TRACE(QStringLiteral("language %1, %2x%3")
+                       .arg(language)
+                       .arg(size.width())
+                       .arg(size.height())
+                       .toStdString());
+      w->resize(size);
+      for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+      auto* axis =
+          qobject_cast<QCategoryAxis*>(w->chartView()->chart()->axes(Qt::Horizontal).value(0));
+      ASSERT_NE(axis, nullptr);
+      const QList<DrawnLabel> shown = drawnDateLabels(w->chartView());
+      ASSERT_GE(shown.size(), size.width() >= 1024 ? 4 : 2);
+      EXPECT_EQ(shown.first().text.toStdString(), dates.first().toStdString());
+      EXPECT_EQ(shown.last().text.toStdString(), dates.last().toStdString());
+      const QFontMetricsF metrics(axis->labelsFont());
+      const qreal angle = qDegreesToRadians(axis->labelsAngle());
+      // Along the axis a label takes its width and height turned by the angle.
+      auto span = [&](const QString& text) {
+        return std::fabs(metrics.horizontalAdvance(text) * std::cos(angle)) +
+               std::fabs(metrics.height() * std::sin(angle));
+      };
+      const int viewWidth = w->chartView()->viewport()->width();
+      for (qsizetype i = 0; i < shown.size(); ++i) {
+        EXPECT_TRUE(dates.contains(shown[i].text)) << "elided: " << shown[i].text.toStdString();
+        // Within the view, not cut by its edge.
+        EXPECT_GE(shown[i].centre - span(shown[i].text) / 2, 0) << shown[i].text.toStdString();
+        EXPECT_LE(shown[i].centre + span(shown[i].text) / 2, viewWidth)
+            << shown[i].text.toStdString();
+        if (i == 0) continue;
+        EXPECT_GE(shown[i].centre - shown[i - 1].centre,
+                  (span(shown[i].text) + span(shown[i - 1].text)) / 2)
+            << shown[i - 1].text.toStdString() << " overlaps " << shown[i].text.toStdString();
+      }
+      EXPECT_FALSE(axis->labelsTruncated());
+      if (HasFailure()) return;  // one width and language tells enough
+    }
+    w->close();
+  }
 }
 
 TEST_F(CompareWindowTest, ResultsOfDifferentBusesAreRefusedWithTheReason) {
