@@ -205,7 +205,7 @@ void CommunicationDialog::showType(int type) {
 #endif
     form_->infoBox->setText(info);
   } else if (type == USB) {
-    form_->infoBox->setText(pick(text::kCommHelpUsb, lang));
+    form_->infoBox->setText(usbHelp(lang, state_.sysfsRoot, state_.deviceRoot));
     form_->addressLabel->setVisible(false);
     form_->addressField->setVisible(false);
   } else {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,9 +16,12 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <utility>
 
 #include "core/frame/AppState.h"
+#include "core/frame/Langue.h"
 #include "core/instrument/Communication.h"
+#include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/SerialPortAccess.h"
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
@@ -229,6 +233,62 @@ TEST(CommunicationDialog, DotMovesTheFocusAlongTheAddressBytes) {
     EXPECT_EQ(d.focusWidget(), expected[i]) << i;
     EXPECT_FALSE(fields[i]->text().contains('.'));
   }
+}
+
+// Linux has the USB drivers: the help says what it needs instead (the port's
+// group, or what stops this account), never a driver folder that is not here.
+TEST(CommunicationDialog, UsbHelpOnLinuxSpeaksOfThePortNotOfADriver) {
+#ifdef Q_OS_WIN
+  GTEST_SKIP() << "Windows keeps its driver folder";
+#else
+  QTemporaryDir root;
+  const QString sys = root.filePath("sys");
+  const QString dev = root.filePath("dev");
+  ASSERT_TRUE(QDir().mkpath(dev));
+  for (int language = French; language <= Italian; ++language) {
+    SCOPED_TRACE(language);
+    DialogHarness h;
+    h.state.language = language;
+    h.state.sysfsRoot = sys;  // nothing connected
+    h.state.deviceRoot = dev;
+    auto& d = h.open(USB);
+    const QString none = infoText(d);
+    EXPECT_FALSE(none.contains("Driver USB")) << none.toStdString();
+    EXPECT_TRUE(none.startsWith(pick(text::kCommHelpUsbLinux, language))) << none.toStdString();
+    EXPECT_TRUE(none.contains(pick(text::kCommNoPorts, language)));
+    EXPECT_TRUE(none.contains("sudo usermod -aG dialout") ||
+                none.endsWith(pick(text::kCommUsbConnect, language)))
+        << none.toStdString();
+  }
+
+  // The instrument's own USB port plugged in: named, with what this account
+  // may do with it.
+  const QString usb = sys + "/devices/pci0/usb1/1-1";
+  const QString tty = usb + "/1-1:1.0/tty/ttyACM0";
+  ASSERT_TRUE(QDir().mkpath(tty + "/device"));
+  ASSERT_TRUE(QDir().mkpath(sys + "/class/tty"));
+  ASSERT_TRUE(QFile::link(tty, sys + "/class/tty/ttyACM0"));
+  for (const auto& [file, text] :
+       {std::pair{"idVendor", "0525\n"}, std::pair{"idProduct", "a4a7\n"},
+        std::pair{"product", "Gadget Serial\n"}}) {
+    QFile f(usb + "/" + file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  }
+  QFile node(dev + "/ttyACM0");
+  ASSERT_TRUE(node.open(QIODevice::WriteOnly));
+  node.close();
+  ASSERT_TRUE(node.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                  QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+  DialogHarness h;
+  h.state.sysfsRoot = sys;
+  h.state.deviceRoot = dev;
+  const QString shown = infoText(h.open(USB));
+  EXPECT_FALSE(shown.contains("Driver USB"));
+  EXPECT_TRUE(shown.contains(dev + "/ttyACM0  Gadget Serial\n" + dev +
+                             "/ttyACM0 can be opened by your account."))
+      << shown.toStdString();
+#endif
 }
 
 TEST(CommunicationDialog, QuitForgetsThePanel) {
