@@ -99,6 +99,22 @@ inline constexpr Text5 kCommBadIpByte{
     "Keine IP-Adresse: jedes Byte ist eine Zahl von 0 bis 255.",
     "Dirección IP incorrecta: cada byte es un número de 0 a 255.",
     "Indirizzo IP non valido: ogni byte è un numero da 0 a 255."};
+// The TCP port beside the IP address (23 unless the instrument, a simulator,
+// a port forward or a serial-to-Ethernet converter listens on another).
+inline constexpr Text5 kCommTcpPort{"Port", "Port", "Port", "Puerto", "Porta"};
+inline constexpr Text5 kCommTcpPortName{"Port TCP de l'oscilloscope", "Oscilloscope TCP port",
+                                        "TCP-Port des Oszilloskops", "Puerto TCP del osciloscopio",
+                                        "Porta TCP dell'oscilloscopio"};
+inline constexpr Text5 kCommTcpPortHint{
+    "Un nombre de 1 à 65535 ; 23 en général.", "A number from 1 to 65535; usually 23.",
+    "Eine Zahl von 1 bis 65535; meistens 23.", "Un número de 1 a 65535; normalmente 23.",
+    "Un numero da 1 a 65535; di solito 23."};
+inline constexpr Text5 kCommBadTcpPort{
+    "Port TCP incorrect : le port est un nombre de 1 à 65535.",
+    "Not a TCP port: the port is a number from 1 to 65535.",
+    "Kein TCP-Port: der Port ist eine Zahl von 1 bis 65535.",
+    "Puerto TCP incorrecto: el puerto es un número de 1 a 65535.",
+    "Porta TCP non valida: la porta è un numero da 1 a 65535."};
 // %1 device, %2 group, %3 user.
 inline constexpr Text5 kCommPortPermission{
     "%1 existe mais vous n'avez pas le droit de l'ouvrir : il appartient au groupe \"%2\". "
