@@ -207,7 +207,9 @@ QString usbHelp(int language, const QString& sysRoot, const QString& devRoot) {
   if (!ports.isEmpty()) return help + ports.join(u'\n');
   help += u' ' + pick(text::kCommNoPorts, language) + u'\n';
 #ifdef Q_OS_UNIX
-  if (!inGroup("dialout")) return help + pick(text::kCommUsbJoinDialout, language).arg(userName());
+  // The administrator opens any port.
+  if (::geteuid() != 0 && !inGroup("dialout"))
+    return help + pick(text::kCommUsbJoinDialout, language).arg(userName());
 #endif
   return help + pick(text::kCommUsbConnect, language);
 #endif
