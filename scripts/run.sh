@@ -25,9 +25,11 @@ cp -r build/karvel "$demo"
 rm -f "$demo/karvel.ini"
 samples=resources/samples
 
-# The communication dialog always connects to TCP port 23: use it when this
-# account may listen there, else any free port (then connect with the
-# toolbar's connect button, which uses the settings written below).
+# The simulator listens on TCP port 23, the instrument's, when this account
+# may listen there, else on any free port. The settings written below name
+# that port; the communication dialog shows it beside the IP address and
+# keeps it, so its Connect, the toolbar's connect button and Options >
+# Connect all reach the simulator.
 start_sim() {
   "$demo/karvel-sim" --tcp "$1" --family 2 --files "$samples" --files "$samples/RQ6102" \
     --sd-files "$samples/RQ6102" --log "$demo/simulator.log" >"$demo/simulator.out" 2>&1 </dev/null &

@@ -46,7 +46,24 @@ ViStatus SerialTransport::open(int) {
     cause_ = LinkCause::Other;
     return VI_ERROR_SYSTEM_ERROR;
   }
+  // A device that goes away (a USB cable pulled, the other end of a
+  // pseudo-terminal closed) is told as it happens, not only at the next read.
+  QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
+                   [this](QSerialPort::SerialPortError error) {
+                     if (!port_ || !deviceGone(error)) return;
+                     error_ = port_->errorString();
+                     reportClosed();
+                   });
   return VI_SUCCESS;
+}
+
+bool SerialTransport::deviceGone(QSerialPort::SerialPortError error) const {
+  if (error == QSerialPort::ResourceError) return true;
+  // A hung-up line may read as an end of file rather than as an error of
+  // the device: whether it is still there tells.
+  if (error == QSerialPort::ReadError || error == QSerialPort::WriteError)
+    return !QFile::exists(device_);
+  return false;
 }
 
 LinkCause SerialTransport::refusedCause() const {
@@ -61,6 +78,8 @@ LinkCause SerialTransport::refusedCause() const {
 
 void SerialTransport::close() {
   if (port_) {
+    // Our own close is no loss of the link.
+    QObject::disconnect(port_.get(), nullptr, nullptr, nullptr);
     port_->close();
     port_.reset();
   }

@@ -31,6 +31,8 @@ class SerialTransport : public Transport {
   // Why an opening was refused: no such device, refused to this account, or
   // held by another program.
   LinkCause refusedCause() const;
+  // Whether `error` means the device is gone for good.
+  bool deviceGone(QSerialPort::SerialPortError error) const;
 
   QString device_;
   QString description_;

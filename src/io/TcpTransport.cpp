@@ -42,11 +42,19 @@ ViStatus TcpTransport::open(int timeoutMs) {
     return VI_ERROR_RSRC_NFOUND;
   }
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  // The peer closing (or resetting) the connection is told as it happens,
+  // not only at the next read.
+  QObject::connect(socket_.get(), &QAbstractSocket::disconnected, socket_.get(), [this] {
+    error_ = socket_->errorString();
+    reportClosed();
+  });
   return VI_SUCCESS;
 }
 
 void TcpTransport::close() {
   if (socket_) {
+    // Our own close is no loss of the link.
+    QObject::disconnect(socket_.get(), nullptr, nullptr, nullptr);
     socket_->abort();
     socket_.reset();
   }

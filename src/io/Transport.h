@@ -37,6 +37,11 @@ class Transport {
   void setWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
   static constexpr int kWaitHookStepMs = 20;
 
+  // Runs, on the thread that opened the link, when the link reports by
+  // itself that it is gone (the peer closed the socket, the serial device
+  // went away), also while nobody reads or writes; never for close().
+  void setClosedHandler(std::function<void()> handler) { closedHandler_ = std::move(handler); }
+
   virtual bool isSerial() const = 0;
   virtual ViStatus setBaudRate(ViUInt32) { return VI_ERROR_NSUP_ATTR; }
   virtual ViStatus setFlowControl(ViAttrState) { return VI_ERROR_NSUP_ATTR; }
@@ -54,9 +59,13 @@ class Transport {
   void keepWaiting() {
     if (waitHook_) waitHook_();
   }
+  void reportClosed() {
+    if (closedHandler_) closedHandler_();
+  }
 
  private:
   std::function<void()> waitHook_;
+  std::function<void()> closedHandler_;
 };
 
 }  // namespace karvel::io

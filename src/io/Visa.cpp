@@ -2,7 +2,9 @@
 #include "io/Visa.h"
 
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QSerialPortInfo>
+#include <QTimer>
 #include <limits>
 
 #include "io/PortOrder.h"
@@ -40,9 +42,26 @@ struct Visa::Object {
   ViAttrState writeMode = VI_FLUSH_WHEN_FULL;
   ViUInt32 readBuf = 4096;
   ViUInt32 writeBuf = 4096;
+  // The link reported its own end (peer gone, device removed).
+  bool linkClosed = false;
 };
 
 namespace {
+
+// How soon a handler that could not act on a link's end is told again.
+constexpr int kLinkClosedRetryMs = 100;
+
+// Counts a call of the layer for as long as it runs.
+class InCall {
+ public:
+  explicit InCall(int& calls) : calls_(calls) { ++calls_; }
+  ~InCall() { --calls_; }
+  InCall(const InCall&) = delete;
+  InCall& operator=(const InCall&) = delete;
+
+ private:
+  int& calls_;
+};
 
 std::unique_ptr<Transport> systemTransport(const ResourceName& name, const QString& description) {
   if (name.kind == ResourceName::Kind::Serial)
@@ -52,11 +71,44 @@ std::unique_ptr<Transport> systemTransport(const ResourceName& name, const QStri
 
 }  // namespace
 
-Visa::Visa() : lister_(&Visa::systemSerialPorts), transportMaker_(&systemTransport) {}
+Visa::Visa()
+    : lister_(&Visa::systemSerialPorts),
+      transportMaker_(&systemTransport),
+      postbox_(std::make_unique<QObject>()) {}
 
 Visa::~Visa() {
   // Instruments first, so their links close before their managers go.
   objects_.clear();
+  postbox_.reset();
+}
+
+void Visa::noteLinkClosed(ViObject id) {
+  Object* s = find(id);
+  if (!s || s->linkClosed) return;
+  s->linkClosed = true;
+  if (linkClosed_) tellLinkClosed(id, 0);
+}
+
+void Visa::tellLinkClosed(ViObject id, int delayMs) {
+  // Through the event loop: the link may report its end from inside a read
+  // or a write, and the handler must not run there.
+  QTimer::singleShot(delayMs, postbox_.get(), [this, id] {
+    if (!linkClosed_ || !find(id)) return;  // closed by the program meanwhile
+    // A copy: the handler may replace itself.
+    const LinkClosedHandler handler = linkClosed_;
+    if (calls_ > 0 || !handler(id)) tellLinkClosed(id, kLinkClosedRetryMs);
+  });
+}
+
+LinkFailure Visa::linkLoss(ViSession vi) const {
+  const auto it = objects_.find(vi);
+  if (it == objects_.end() || !it->second->linkClosed) return {};
+  const Object& s = *it->second;
+  LinkFailure loss{LinkCause::Lost, s.name, {}, s.transport->lastError()};
+  if (const auto parsed = parseResourceName(s.name);
+      parsed && parsed->kind == ResourceName::Kind::Serial)
+    loss.device = parsed->device;
+  return loss;
 }
 
 void Visa::setPortLister(PortLister lister) {
@@ -172,6 +224,7 @@ ViStatus Visa::viFindNext(ViFindList list, QString* name) {
 
 ViStatus Visa::viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, ViUInt32,
                       ViSession* vi) {
+  const InCall inCall(calls_);
   if (vi) *vi = VI_NULL;
   lastOpenError_.clear();
   ViStatus status = VI_SUCCESS;
@@ -216,7 +269,9 @@ ViStatus Visa::viOpen(ViSession rm, const QString& name, ViUInt32 accessMode, Vi
     return done(status);
   }
   if (waitHook_) object->transport->setWaitHook([this] { runWaitHook(); });
+  Transport* link = object->transport.get();
   *vi = add(std::move(object));
+  link->setClosedHandler([this, id = *vi] { noteLinkClosed(id); });
   return done(VI_SUCCESS);
 }
 
@@ -419,6 +474,7 @@ ViStatus Visa::viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
 }
 
 ViStatus Visa::viFlush(ViSession vi, ViUInt16 mask) {
+  const InCall inCall(calls_);
   Object* s = find(vi);
   if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
   constexpr ViUInt16 known = VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD | VI_IO_OUT_BUF_DISCARD;
@@ -432,6 +488,7 @@ ViStatus Visa::viFlush(ViSession vi, ViUInt16 mask) {
 }
 
 ViStatus Visa::viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written) {
+  const InCall inCall(calls_);
   if (written) *written = 0;
   Object* s = find(vi);
   if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
@@ -504,6 +561,7 @@ ViStatus Visa::readUntil(Object& s, QByteArray* out, ViUInt32 count) {
 }
 
 ViStatus Visa::viRead(ViSession vi, QByteArray* out, ViUInt32 count) {
+  const InCall inCall(calls_);
   QByteArray scratch;
   if (!out) out = &scratch;
   out->clear();
@@ -516,6 +574,7 @@ ViStatus Visa::viRead(ViSession vi, QByteArray* out, ViUInt32 count) {
 }
 
 ViStatus Visa::viScanf(ViSession vi, const char* format, ViInt16* value) {
+  const InCall inCall(calls_);
   Object* s = find(vi);
   if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
   if (!format || QByteArray(format) != "%hd" || !value) return VI_ERROR_NSUP_FMT;

@@ -20,6 +20,8 @@
 #include "io/Transport.h"
 #include "io/VisaTypes.h"
 
+class QObject;
+
 namespace karvel::io {
 
 // A serial port the system has: its device (path or name) and the text the
@@ -69,6 +71,17 @@ class Visa {
   // during a long transfer. Empty (the default): every wait is one piece.
   void setWaitHook(std::function<void()> hook);
   const std::function<void()>& waitHook() const { return waitHook_; }
+  // Told when the link of an open instrument session ends by itself (the
+  // peer closed the socket, the serial device went away), once per session:
+  // on the thread that owns this layer, from its event loop, never inside
+  // one of the layer's calls nor for a session closed by viClose. A handler
+  // that cannot act now returns false and is told again a little later,
+  // for as long as the session stays open.
+  using LinkClosedHandler = std::function<bool(ViSession session)>;
+  void setLinkClosedHandler(LinkClosedHandler handler) { linkClosed_ = std::move(handler); }
+  // The end of `vi`'s link as a failure (cause Lost, with its address and
+  // the system's words); no cause while the link holds.
+  LinkFailure linkLoss(ViSession vi) const;
 
   ViStatus viOpenDefaultRM(ViSession* rm);
   ViStatus viFindRsrc(ViSession rm, const QString& expression, ViFindList* list, ViUInt32* count,
@@ -113,6 +126,8 @@ class Visa {
   void emitTrace(TraceEvent event) const;
   void noteTransfer(const Object& s, ViStatus status);
   void runWaitHook();
+  void noteLinkClosed(ViObject id);
+  void tellLinkClosed(ViObject id, int delayMs);
 
   std::map<ViObject, std::unique_ptr<Object>> objects_;
   ViObject nextId_ = 1;
@@ -124,6 +139,12 @@ class Visa {
   std::function<void(const TraceEvent&)> trace_;
   std::function<void()> waitHook_;
   QElapsedTimer sinceHook_;
+  LinkClosedHandler linkClosed_;
+  // Calls of the layer under way: a link's end is told only outside them.
+  int calls_ = 0;
+  // Where the news of a link's end waits for the event loop; going with
+  // the layer, it takes news not yet told with it.
+  std::unique_ptr<QObject> postbox_;
 };
 
 }  // namespace karvel::io

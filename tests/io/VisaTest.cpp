@@ -2,6 +2,7 @@
 // The I/O layer against the simulator over loopback TCP and a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
@@ -34,6 +35,16 @@ struct Session {
     return reply;
   }
 };
+
+// Turns the event loop until `done` or `ms` have passed.
+template <typename Done>
+bool turnUntil(Done done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
 
 }  // namespace
 
@@ -213,6 +224,87 @@ TEST(Visa, FailuresNameTheirCauseAndAddress) {
   sim.stop();
   s.ask("*IDN?\r");
   EXPECT_EQ(cause(), LinkCause::Lost);
+}
+
+// The link of a session that nobody reads from ends: the layer says so from
+// the event loop, once, never from inside its own calls, and never for a
+// session the program closed itself.
+TEST(Visa, ALinkThatEndsByItselfIsToldOnceFromTheEventLoop) {
+  QStringList links{"tcp"};
+#ifndef Q_OS_WIN
+  links << "pty";
+#endif
+  for (const QString& link : links) {
+    SCOPED_TRACE(link.toStdString());
+    Simulator sim(link == "tcp" ? QStringList{"--tcp", "0"} : QStringList{"--pty", "--unpaced"});
+    ASSERT_TRUE(sim.ready());
+    const QString address = link == "tcp" ? sim.tcpResource() : sim.ptyResource();
+    Session s;
+    ASSERT_EQ(s.open(address), VI_SUCCESS);
+    QList<ViSession> told;
+    bool insideCall = false;
+    bool acceptNow = false;
+    s.visa.setLinkClosedHandler([&](ViSession vi) {
+      told.append(vi);
+      EXPECT_FALSE(insideCall);
+      return acceptNow;
+    });
+    s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 2000);
+    s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR, 13);
+    if (link == "pty") s.visa.viSetAttribute(s.vi, VI_ATTR_ASRL_BAUD, 115200);
+    EXPECT_FALSE(s.ask("*IDN?\r").isEmpty());
+    EXPECT_FALSE(s.visa.linkLoss(s.vi).failed());
+
+    // The instrument goes away while a read waits, and the read's wait turns
+    // the event loop: the read fails, the news comes only after it.
+    ASSERT_TRUE(sim.control("fault silent"));
+    s.visa.setWaitHook([&] {
+      sim.stop();
+      QCoreApplication::processEvents();
+    });
+    insideCall = true;
+    ViStatus status = VI_SUCCESS;
+    s.ask("*IDN?\r", 50, &status);
+    insideCall = false;
+    s.visa.setWaitHook({});
+    EXPECT_LT(status, VI_SUCCESS);
+    EXPECT_TRUE(told.isEmpty());
+
+    // A handler that cannot act yet is told again, while the session stays.
+    ASSERT_TRUE(turnUntil([&] { return told.size() >= 2; }, 5000));
+    EXPECT_EQ(told[0], s.vi);
+    EXPECT_EQ(told[1], s.vi);
+    const LinkFailure loss = s.visa.linkLoss(s.vi);
+    EXPECT_EQ(loss.cause, LinkCause::Lost);
+    EXPECT_EQ(loss.address, address);
+    if (link == "pty") {
+      EXPECT_EQ(loss.device, sim.pty());
+    }
+    // Taken: told no more.
+    acceptNow = true;
+    turnUntil([] { return false; }, 300);
+    const qsizetype afterTaken = told.size();
+    turnUntil([] { return false; }, 300);
+    EXPECT_EQ(told.size(), afterTaken);
+    EXPECT_EQ(s.visa.viClose(s.vi), VI_SUCCESS);
+    EXPECT_FALSE(s.visa.linkLoss(s.vi).failed());
+  }
+
+  // The program's own close is no end of the link, even when the peer goes
+  // right after.
+  Simulator sim({"--tcp", "0"});
+  ASSERT_TRUE(sim.ready());
+  Session s;
+  ASSERT_EQ(s.open(sim.tcpResource()), VI_SUCCESS);
+  int told = 0;
+  s.visa.setLinkClosedHandler([&](ViSession) {
+    ++told;
+    return true;
+  });
+  EXPECT_EQ(s.visa.viClose(s.vi), VI_SUCCESS);
+  sim.stop();
+  turnUntil([] { return false; }, 300);
+  EXPECT_EQ(told, 0);
 }
 
 TEST(Visa, GarbageAndConnectionClosedMidReply) {

@@ -34,6 +34,13 @@ inline constexpr Text5 kRecentNone{"(aucun)", "(none)", "(keine)", "(ninguno)", 
 inline constexpr Text5 kItemCommunication{"__Communication ...", "__Communication ...",
                                           "__Kommunikation ...", "__Comunicación ...",
                                           "__Comunicazione ..."};
+// Options: the toolbar's connect toggle as a menu item, saying what it will
+// do; one mnemonic for both, shared with no other item of Options nor with
+// the menu bar's titles.
+inline constexpr Text5 kItemConnect{"Co__nnecter", "Co__nnect", "Verbi__nden", "Co__nectar",
+                                    "Co__nnetti"};
+inline constexpr Text5 kItemDisconnect{"Déco__nnecter", "Disco__nnect", "Tre__nnen",
+                                       "Desco__nectar", "Disco__nnetti"};
 inline constexpr Text5 kItemLanguage{"__Langue", "__Language", "__Sprache", "__Idioma", "__Lingua"};
 inline constexpr Text5 kItemContents{"__Sommaire", "__Contents", "__Inhalt", "__Contenido",
                                      "__Sommario"};

@@ -501,6 +501,24 @@ ViStatus Tarvik_close(AppState& state, ViSession session) {
   return status;
 }
 
+bool sessionLinkClosed(AppState& state, ViSession session) {
+  if (!state.sessionOpen || state.session != session || !state.visa) return true;
+  // Inside an operation or a transfer a message would come twice, the
+  // second time from the operation's own failure.
+  if (state.operationDepth > 0 || state.visa->waitHook()) return false;
+  state.linkFailure = state.visa->linkLoss(session);
+  if (!state.linkFailure.failed())
+    state.linkFailure = {LinkCause::Lost, currentAddress(state), {}, {}};
+  PopupErreur(state, -1);  // closes the session
+  return true;
+}
+
+void watchSessionLink(AppState& state) {
+  if (!state.visa) return;
+  state.visa->setLinkClosedHandler(
+      [&state](ViSession session) { return sessionLinkClosed(state, session); });
+}
+
 int OpenDev(AppState& state) {
   // Messages come once the operation is over: its dialog is gone, and the
   // communication dialog that message 20 leads to may open.

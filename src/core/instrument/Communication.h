@@ -59,6 +59,18 @@ int Tarvik_init(AppState& state, const QString& address, io::ViSession* session)
 // Closes `session` and its resource manager; returns the closing status.
 io::ViStatus Tarvik_close(AppState& state, io::ViSession session);
 
+// The link of `session` ended by itself (the peer closed the socket, the
+// serial device went away). When it is the open session, the session ends as
+// after any communication failure: closed (the toolbar and the status bar
+// follow), then message 20 naming the lost link. While an operation or a
+// transfer holds the link, it meets the end at its next read or write and
+// reports it itself: false then, to be asked again once it is over.
+bool sessionLinkClosed(AppState& state, io::ViSession session);
+
+// Has the I/O layer of `state` tell sessionLinkClosed when a link ends by
+// itself, so that the windows never show a session whose link is gone.
+void watchSessionLink(AppState& state);
+
 // "*CLS" and the data format. Always 0.
 int Tarvik_defaultInstrSetup(AppState& state, io::ViSession session);
 

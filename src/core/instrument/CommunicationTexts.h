@@ -27,6 +27,50 @@ inline constexpr Text5 kCommHelpUsb{
     "subdirectorio\n\"Driver USB\".",
     "Il driver USB deve essere installato correttamente.\n\nÈ disponibile nella "
     "sottocartella\n\"Driver USB\"."};
+// The USB help where the system has the USB drivers (Linux): no driver
+// folder, but the port's permissions.
+inline constexpr Text5 kCommHelpUsbLinux{
+    "Sous Linux, l'USB ne demande aucun pilote à installer : l'oscilloscope apparaît comme un "
+    "port série (/dev/ttyACM0, ou /dev/ttyUSB0 par un adaptateur USB-série) que votre compte "
+    "doit avoir le droit d'ouvrir.",
+    "On Linux, USB needs no driver to install: the oscilloscope appears as a serial port "
+    "(/dev/ttyACM0, or /dev/ttyUSB0 through a USB-to-serial adapter) that your account must be "
+    "allowed to open.",
+    "Unter Linux muss für USB kein Treiber installiert werden: das Oszilloskop erscheint als "
+    "serielle Schnittstelle (/dev/ttyACM0, oder /dev/ttyUSB0 über einen USB-Seriell-Adapter), "
+    "die Ihr Konto öffnen dürfen muss.",
+    "En Linux, el USB no necesita instalar ningún driver: el osciloscopio aparece como un puerto "
+    "serie (/dev/ttyACM0, o /dev/ttyUSB0 a través de un adaptador USB-serie) que su cuenta debe "
+    "poder abrir.",
+    "Su Linux l'USB non richiede l'installazione di driver: l'oscilloscopio appare come una "
+    "porta seriale (/dev/ttyACM0, oppure /dev/ttyUSB0 tramite un adattatore USB-seriale) che il "
+    "proprio account deve poter aprire."};
+inline constexpr Text5 kCommUsbPortsHeading{
+    "Ports USB d'oscilloscope sur ce PC :", "Oscilloscope USB ports on this PC :",
+    "USB-Ports eines Oszilloskops an diesem PC :", "Puertos USB de osciloscopio en este PC :",
+    "Porte USB di oscilloscopio su questo PC :"};
+// %1 device.
+inline constexpr Text5 kCommUsbPortReady{
+    "%1 peut être ouvert par votre compte.", "%1 can be opened by your account.",
+    "%1 kann von Ihrem Konto geöffnet werden.", "%1 puede ser abierto por su cuenta.",
+    "%1 può essere aperto dal proprio account."};
+// None connected, and the account is not in "dialout": %1 user.
+inline constexpr Text5 kCommUsbJoinDialout{
+    "Un tel port appartient en général au groupe \"dialout\", dont votre compte ne fait pas "
+    "partie : ajoutez-le (sudo usermod -aG dialout %1), puis fermez et rouvrez la session.",
+    "Such a port usually belongs to the group \"dialout\", which your account is not in: add it "
+    "(sudo usermod -aG dialout %1), then log out and in again.",
+    "Ein solcher Port gehört meist der Gruppe \"dialout\", in der Ihr Konto nicht ist: fügen "
+    "Sie es hinzu (sudo usermod -aG dialout %1) und melden Sie sich neu an.",
+    "Un puerto así suele pertenecer al grupo \"dialout\", en el que su cuenta no está: añádala "
+    "(sudo usermod -aG dialout %1) y vuelva a iniciar la sesión.",
+    "Una porta del genere appartiene di solito al gruppo \"dialout\", di cui il proprio account "
+    "non fa parte: aggiungerlo (sudo usermod -aG dialout %1), poi uscire e rientrare."};
+// None connected, and nothing to change on this account.
+inline constexpr Text5 kCommUsbConnect{
+    "Branchez l'oscilloscope et allumez-le.", "Connect the oscilloscope and switch it on.",
+    "Schließen Sie das Oszilloskop an und schalten Sie es ein.",
+    "Conecte el osciloscopio y enciéndalo.", "Collegare l'oscilloscopio e accenderlo."};
 inline constexpr Text5 kCommHelpEthernet{
     "Entrez l'adresse IP de l'oscilloscope.", "Enter oscilloscope IP address.",
     "Geben Sie die IP-Adresse des Oszilloskops ein.",
@@ -55,6 +99,22 @@ inline constexpr Text5 kCommBadIpByte{
     "Keine IP-Adresse: jedes Byte ist eine Zahl von 0 bis 255.",
     "Dirección IP incorrecta: cada byte es un número de 0 a 255.",
     "Indirizzo IP non valido: ogni byte è un numero da 0 a 255."};
+// The TCP port beside the IP address (23 unless the instrument, a simulator,
+// a port forward or a serial-to-Ethernet converter listens on another).
+inline constexpr Text5 kCommTcpPort{"Port", "Port", "Port", "Puerto", "Porta"};
+inline constexpr Text5 kCommTcpPortName{"Port TCP de l'oscilloscope", "Oscilloscope TCP port",
+                                        "TCP-Port des Oszilloskops", "Puerto TCP del osciloscopio",
+                                        "Porta TCP dell'oscilloscopio"};
+inline constexpr Text5 kCommTcpPortHint{
+    "Un nombre de 1 à 65535 ; 23 en général.", "A number from 1 to 65535; usually 23.",
+    "Eine Zahl von 1 bis 65535; meistens 23.", "Un número de 1 a 65535; normalmente 23.",
+    "Un numero da 1 a 65535; di solito 23."};
+inline constexpr Text5 kCommBadTcpPort{
+    "Port TCP incorrect : le port est un nombre de 1 à 65535.",
+    "Not a TCP port: the port is a number from 1 to 65535.",
+    "Kein TCP-Port: der Port ist eine Zahl von 1 bis 65535.",
+    "Puerto TCP incorrecto: el puerto es un número de 1 a 65535.",
+    "Porta TCP non valida: la porta è un numero da 1 a 65535."};
 // %1 device, %2 group, %3 user.
 inline constexpr Text5 kCommPortPermission{
     "%1 existe mais vous n'avez pas le droit de l'ouvrir : il appartient au groupe \"%2\". "

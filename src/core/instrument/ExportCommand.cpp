@@ -49,6 +49,9 @@ void exportBusFile(AppState& state, TransferProgress* progress, const QString& f
   const FileChoice choice = state.ui->chooseFile(request);
   if (choice.kind != FileChoice::Kind::Existing) return;
   state.exportPath = choice.path;
+  // The link may have ended while the file was chosen (the user was told):
+  // the instrument is asked for again rather than sent to through nothing.
+  if (!state.sessionOpen && OpenDev(state) < 0) return;
 
   state.ui->setBusy(true);
   if (!busFileSuitsModel(state.exportPath, state.instrumentModel)) {

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <vector>
 #endif
 
 namespace karvel {
@@ -23,6 +24,25 @@ namespace karvel {
 namespace {
 
 #ifdef Q_OS_UNIX
+// The account running the program, and whether it is in group `name`.
+QString userName() {
+  const passwd* pw = ::getpwuid(::geteuid());
+  return pw ? QString::fromLocal8Bit(pw->pw_name) : QStringLiteral("$USER");
+}
+
+bool inGroup(const char* name) {
+  const group* g = ::getgrnam(name);
+  if (!g) return false;
+  if (::getegid() == g->gr_gid) return true;
+  const int count = ::getgroups(0, nullptr);
+  if (count <= 0) return false;
+  std::vector<gid_t> groups(static_cast<std::size_t>(count));
+  const int got = ::getgroups(count, groups.data());
+  for (int i = 0; i < got; ++i)
+    if (groups[static_cast<std::size_t>(i)] == g->gr_gid) return true;
+  return false;
+}
+
 QString programName(qint64 pid) {
   QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
   if (!comm.open(QIODevice::ReadOnly)) return {};
@@ -161,6 +181,38 @@ QString portAdvice(const PortProblem& problem, const QString& device, int langua
       break;
   }
   return {};
+}
+
+QString usbHelp(int language, const QString& sysRoot, const QString& devRoot) {
+#ifdef Q_OS_WIN
+  Q_UNUSED(sysRoot);
+  Q_UNUSED(devRoot);
+  return pick(text::kCommHelpUsb, language);
+#else
+  // No driver to install here: the kernel has them. The port's permissions
+  // are what keep a user out.
+  QString help = pick(text::kCommHelpUsbLinux, language);
+  QStringList ports;
+  for (const SerialDevice& port : listSerialDevices(sysRoot, devRoot)) {
+    if (port.role == SerialDevice::Role::None) continue;
+    QString line = u' ' + port.device;
+    if (!port.product.isEmpty()) line += QStringLiteral("  ") + port.product;
+    const PortProblem problem = diagnoseSerialPort(port.device, sysRoot);
+    line += u'\n' + (problem.kind == PortProblem::Kind::None
+                         ? pick(text::kCommUsbPortReady, language).arg(port.device)
+                         : portAdvice(problem, port.device, language));
+    ports.append(line);
+  }
+  help += QStringLiteral("\n\n") + pick(text::kCommUsbPortsHeading, language) + u'\n';
+  if (!ports.isEmpty()) return help + ports.join(u'\n');
+  help += u' ' + pick(text::kCommNoPorts, language) + u'\n';
+#ifdef Q_OS_UNIX
+  // The administrator opens any port.
+  if (::geteuid() != 0 && !inGroup("dialout"))
+    return help + pick(text::kCommUsbJoinDialout, language).arg(userName());
+#endif
+  return help + pick(text::kCommUsbConnect, language);
+#endif
 }
 
 }  // namespace karvel

@@ -40,4 +40,13 @@ QString udevRuleFor(const QString& device, const QString& sysRoot);
 // The help text for `problem` in `language`; empty for Kind::None.
 QString portAdvice(const PortProblem& problem, const QString& device, int language);
 
+// The communication dialog's help for USB in `language`. Windows: the USB
+// driver to install. Elsewhere the system has the drivers, and what counts is
+// whether this account may open the port: the oscilloscope's USB ports found
+// below `sysRoot` (named below `devRoot`), each with what keeps it closed to
+// this account (the group to join, or the udev line), or, when none is
+// connected, the group such ports belong to.
+QString usbHelp(int language, const QString& sysRoot = QStringLiteral("/sys"),
+                const QString& devRoot = QStringLiteral("/dev"));
+
 }  // namespace karvel

@@ -84,6 +84,8 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   form_->actionNewSpeed->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
   form_->actionNewVoltage->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+  // Options > Connect / Disconnect: the toolbar's connect toggle by keyboard.
+  connect(form_->actionConnect, &QAction::triggered, this, [this] { InitCom(); });
   // File > Recent files, before Exit; it has no item number of the dispatcher.
   recentMenu_ = new QMenu(this);
   recentMenu_->setObjectName(QStringLiteral("menuRecent"));
@@ -124,6 +126,7 @@ void MainWindow::dimInstrumentCommands() {
   form_->actionImport->setEnabled(free);
   form_->actionExport->setEnabled(free);
   form_->actionCommunication->setEnabled(free);
+  form_->actionConnect->setEnabled(free);
   if (!toolbar_) return;
   const auto actions = toolbar_->actions();
   for (QAction* action : actions) {
@@ -504,6 +507,9 @@ void MainWindow::removeLastToolItem() {
 
 void MainWindow::AfficheCom(int open) {
   showSessionStatus(false);
+  form_->actionConnect->setText(
+      menuText(pick(open ? text::kItemDisconnect : text::kItemConnect, state_.language)));
+  form_->actionConnect->setEnabled(state_.operationDepth == 0);
   if (!toolbar_) return;
   // Back to the fixed items whatever the end holds now, so that repeated
   // calls with the same state never add a second toggle.

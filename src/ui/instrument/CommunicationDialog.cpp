@@ -39,13 +39,16 @@ int defaultHostAddresses(QStringList* out) {
 
 // The ping turns the event loop through the operation's watcher, and stops
 // waiting at a cancel.
-bool defaultPing(AppState& state, const QString& address, int timeoutMs) {
+bool defaultPing(AppState& state, const QString& address, int timeoutMs, int port) {
   int reachable = 0;
   const auto keepGoing = [&state] {
     if (state.operationDepth > 0 && state.operation) state.operation->keepAlive();
     return !operationCancelled(state);
   };
-  return io::InetPing(address, &reachable, timeoutMs, 23, nullptr, keepGoing) == 0 &&
+  // Where ICMP is not allowed, a TCP connection to the port that will be
+  // used stands for the echo.
+  return io::InetPing(address, &reachable, timeoutMs, static_cast<quint16>(port), nullptr,
+                      keepGoing) == 0 &&
          reachable == 1;
 }
 
@@ -90,6 +93,17 @@ QString addressFromFields(int type, const QString& address, const QStringList& b
   return text;
 }
 
+int portFromField(const QString& text) {
+  bool number = false;
+  const int port = text.trimmed().toInt(&number);
+  return number && port >= 1 && port <= 65535 ? port : 0;
+}
+
+int storedTcpPort(const QString& ethernetAddress) {
+  const auto parsed = io::parseResourceName(ethernetAddress);
+  return parsed && parsed->kind == io::ResourceName::Kind::Socket ? parsed->port : kDefaultTcpPort;
+}
+
 QString serialPortHelp(const AppState& state) {
   const QString device = serialDevice(state.serialAddress);
   if (device.isEmpty()) return {};
@@ -101,11 +115,15 @@ CommunicationDialog::CommunicationDialog(AppState& state, QWidget* parent)
   form_->setupUi(this);
   hostAddresses = defaultHostAddresses;
   ping = [this](const QString& address, int timeoutMs) {
-    return defaultPing(state_, address, timeoutMs);
+    const int port = portFromField(form_->portField->text());
+    return defaultPing(state_, address, timeoutMs, port ? port : kDefaultTcpPort);
   };
   serialPorts = defaultSerialPorts;
   for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field})
     byte->setValidator(new QIntValidator(0, 255, byte));
+  // Out-of-range ports still type in (a validator would swallow them
+  // silently); Connect names the fault.
+  form_->portField->setValidator(new QIntValidator(0, 99999, form_->portField));
   for (QLineEdit* field :
        {form_->addressField, form_->byte2Field, form_->byte3Field, form_->byte4Field})
     field->installEventFilter(this);
@@ -138,6 +156,7 @@ void CommunicationDialog::TraducCom() {
   setWindowTitle(pick(text::kCommTitle, lang));
   form_->quitButton->setText(pick(text::kQuitButton, lang));
   form_->addressLabel->setText(pick(text::kCommAddress, lang));
+  form_->portLabel->setText(pick(text::kCommTcpPort, lang));
   form_->typeLabel->setText(pick(text::kCommType, lang));
   form_->connectButton->setText(pick(text::kCommConnect, lang));
   nameFields();
@@ -161,6 +180,8 @@ void CommunicationDialog::nameFields() {
       fields[i]->setAccessibleDescription(pick(text::kCommIpByteHint, lang));
     }
   }
+  form_->portField->setAccessibleName(pick(text::kCommTcpPortName, lang));
+  form_->portField->setAccessibleDescription(pick(text::kCommTcpPortHint, lang));
 }
 
 void CommunicationDialog::showType(int type) {
@@ -170,6 +191,8 @@ void CommunicationDialog::showType(int type) {
   form_->addressField->setVisible(true);
   for (QLineEdit* byte : {form_->byte2Field, form_->byte3Field, form_->byte4Field})
     byte->setVisible(false);
+  form_->portLabel->setVisible(type == Ethernet);
+  form_->portField->setVisible(type == Ethernet);
   form_->addressField->setValidator(nullptr);
   // Wide enough for a device path; as narrow as the other bytes for Ethernet.
   form_->addressField->setMaximumWidth(type == Ethernet ? form_->byte2Field->maximumWidth()
@@ -205,7 +228,7 @@ void CommunicationDialog::showType(int type) {
 #endif
     form_->infoBox->setText(info);
   } else if (type == USB) {
-    form_->infoBox->setText(pick(text::kCommHelpUsb, lang));
+    form_->infoBox->setText(usbHelp(lang, state_.sysfsRoot, state_.deviceRoot));
     form_->addressLabel->setVisible(false);
     form_->addressField->setVisible(false);
   } else {
@@ -228,6 +251,8 @@ void CommunicationDialog::showType(int type) {
                                       : QString());
       fields[i]->setVisible(true);
     }
+    // The port the address names stays: 23 is only the default.
+    form_->portField->setText(QString::number(storedTcpPort(state_.ethernetAddress)));
   }
   nameFields();
 }
@@ -258,6 +283,13 @@ int CommunicationDialog::Communication(Control control, int event) {
         form_->addressField->setFocus();
         break;
       }
+      const int port = portFromField(form_->portField->text());
+      if (type == Ethernet && port == 0) {
+        form_->infoBox->appendText(QStringLiteral("\n") +
+                                   pick(text::kCommBadTcpPort, state_.language));
+        form_->portField->setFocus();
+        break;
+      }
       if (state_.sessionOpen) Tarvik_close(state_, state_.session);
       const int formerType = state_.connectionType;
       const QString formerSerial = state_.serialAddress;
@@ -276,7 +308,9 @@ int CommunicationDialog::Communication(Control control, int event) {
       } else if (type == USB) {
         state_.usbAddress = address;
       } else {
-        state_.ethernetAddress = address;
+        // Written whole before the ping, so that a host that does not answer
+        // now keeps its port in the settings for the next try.
+        state_.ethernetAddress = QStringLiteral("%1::%2::SOCKET").arg(address).arg(port);
         bool reachable = false;
         bool cancelled = false;
         {
@@ -295,7 +329,6 @@ int CommunicationDialog::Communication(Control control, int event) {
           PopupErreur(state_, 32);
           break;
         }
-        state_.ethernetAddress += QStringLiteral("::23::SOCKET");
       }
       QPointer<CommunicationDialog> self(this);
       if (OpenDev(state_) == 0) {
@@ -327,6 +360,12 @@ bool CommunicationDialog::eventFilter(QObject* watched, QEvent* event) {
     else if (watched == form_->byte4Field)
       next = form_->connectButton;
     if (next) next->setFocus(Qt::TabFocusReason);
+  }
+  // ":" goes on to the port, so 192.168.0.5:5025 types straight in too.
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Colon &&
+      form_->portField->isVisible() && watched != form_->portField) {
+    form_->portField->setFocus(Qt::TabFocusReason);
+    return true;
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -58,8 +58,16 @@ void showCommunicationDialog(AppState& state, QWidget* parent);
 
 // The address of `type` as the Connect button writes it, from the field
 // texts: "ASRL3", "USB", "TCPIP0::192.168.1.20" (the Ethernet ending
-// "::23::SOCKET" is added after the ping).
+// "::<port>::SOCKET" is added after the ping).
 QString addressFromFields(int type, const QString& address, const QStringList& bytes);
+
+// The TCP port a field holds, 1 to 65535; 0 when it holds none.
+int portFromField(const QString& text);
+
+// The TCP port of a stored Ethernet address; kDefaultTcpPort when it names
+// none.
+int storedTcpPort(const QString& ethernetAddress);
+inline constexpr int kDefaultTcpPort = 23;
 
 // Help added to the information box when the RS232 port cannot be used
 // (permission, another program, missing); empty otherwise.

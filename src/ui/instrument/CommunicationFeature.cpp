@@ -18,6 +18,8 @@ class InstrumentLink : public QObject {
  public:
   InstrumentLink(MainWindow& window) : QObject(&window), state_(window.state()) {
     state_.visa = &visa_;
+    // A link that ends by itself ends the session at once.
+    watchSessionLink(state_);
   }
   ~InstrumentLink() override {
     if (state_.sessionOpen) Tarvik_close(state_, state_.session);

@@ -13,6 +13,7 @@
 #include "core/frame/Messages.h"
 #include "core/frame/OperationProgress.h"
 #include "core/instrument/Catalogue.h"
+#include "core/instrument/Communication.h"
 #include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/FileTransfer.h"
 #include "core/instrument/TransferTexts.h"
@@ -151,6 +152,9 @@ int ImportDialog::Importer(Control control, int event) {
 
 void ImportDialog::listFiles() {
   Ui::ImportDialog& f = *form_;
+  // The link may have ended while the dialog was up (the user was told):
+  // the instrument is asked for again before its stores are.
+  if (!state_.sessionOpen && OpenDev(state_) < 0) return;
   setBusy(state_, true);
   state_.importSource = std::clamp(f.typeSelector->currentIndex(), 0, 1);
   f.fileNameField->clear();
@@ -199,6 +203,7 @@ void ImportDialog::listFiles() {
 
 void ImportDialog::fetch() {
   Ui::ImportDialog& f = *form_;
+  if (!state_.sessionOpen && OpenDev(state_) < 0) return;
   state_.importSource = std::clamp(f.typeSelector->currentIndex(), 0, 1);
   // With no item the store is that of the internal memory.
   const QListWidgetItem* item = f.fileList->currentItem();

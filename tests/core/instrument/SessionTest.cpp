@@ -4,6 +4,7 @@
 // changes and the waits, in the order they happen.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include "core/frame/AppState.h"
 #include "core/frame/Messages.h"
+#include "core/frame/OperationProgress.h"
 #include "core/instrument/Communication.h"
 #include "core/instrument/IdentModelScope.h"
 #include "io/Visa.h"
@@ -251,6 +253,64 @@ TEST(SessionCheck, FailingLinkCheckClosesTheSession) {
                                              ".\n"));
   EXPECT_TRUE(h.menu.isEmpty());  // a failed check does not open the dialog
   EXPECT_EQ(h.visa.openObjectCount(), 0);
+}
+
+// Turns the event loop until `done` or `ms` have passed.
+template <typename Done>
+bool turnUntil(Done done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+// Nobody talks to the instrument, and its link ends (the peer closes the
+// socket, the device goes away): the session ends at once as after a failed
+// check, with the cause, but never in the middle of an operation, which
+// meets the end itself, nor after the program closed the session.
+TEST(SessionCheck, ALinkThatEndsByItselfEndsTheSessionAtOnce) {
+  for (const char* link : {"tcp", "pty"}) {
+#ifdef Q_OS_WIN
+    if (QByteArray(link) == "pty") continue;
+#endif
+    SCOPED_TRACE(link);
+    const bool tcp = QByteArray(link) == "tcp";
+    Simulator sim(tcp ? QStringList{"--tcp", "0", "--family", "2"}
+                      : QStringList{"--pty", "--family", "2", "--unpaced"});
+    ASSERT_TRUE(sim.ready());
+    Harness h;
+    watchSessionLink(h.state);
+    const QString address = tcp ? sim.tcpResource() : sim.ptyResource();
+    ASSERT_EQ(h.openOver(tcp ? Ethernet : RS232, address), 0);
+    h.ui.messages.clear();
+    {
+      OperationScope operation(h.state, "listing");
+      sim.stop();
+      turnUntil([] { return false; }, 500);
+      EXPECT_EQ(h.state.sessionOpen, 1);
+      EXPECT_TRUE(h.ui.messages.isEmpty());
+    }
+    ASSERT_TRUE(turnUntil([&] { return h.state.sessionOpen == 0; }, 5000));
+    EXPECT_EQ(h.state.session, VI_NULL);
+    EXPECT_EQ(h.toolbar, (QList<int>{1, 0}));
+    ASSERT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(h.ui.messages[0].text,
+              messageText(20, English) + "\nConnection lost: " + address + ".\n");
+    EXPECT_TRUE(h.menu.isEmpty());
+    EXPECT_EQ(h.visa.openObjectCount(), 0);
+  }
+
+  Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  Harness h;
+  watchSessionLink(h.state);
+  ASSERT_EQ(h.openOver(Ethernet, sim.tcpResource()), 0);
+  Tarvik_close(h.state, h.state.session);
+  sim.stop();
+  turnUntil([] { return false; }, 300);
+  EXPECT_TRUE(h.ui.messages.isEmpty());
+  EXPECT_EQ(h.toolbar, (QList<int>{1, 0}));
 }
 
 TEST(SessionCheck, SwitchedOffInstrumentNeverHangs) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,9 +16,12 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <utility>
 
 #include "core/frame/AppState.h"
+#include "core/frame/Langue.h"
 #include "core/instrument/Communication.h"
+#include "core/instrument/CommunicationTexts.h"
 #include "core/instrument/SerialPortAccess.h"
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
@@ -132,10 +136,12 @@ TEST(CommunicationDialog, EthernetConnectPingsThenOpensPort23) {
   d.findChild<QLineEdit*>("byte2Field")->setText("168");
   d.findChild<QLineEdit*>("byte3Field")->setText("1");
   d.findChild<QLineEdit*>("byte4Field")->setText("20");
+  EXPECT_EQ(d.findChild<QLineEdit*>("portField")->text(), "23");
   h.pingAnswer = false;
   h.connect();
   EXPECT_EQ(h.pinged, QStringList{"192.168.1.20"});
-  EXPECT_EQ(h.state.ethernetAddress, "TCPIP0::192.168.1.20");  // written, not completed
+  // Written whole, port included, though nothing answered.
+  EXPECT_EQ(h.state.ethernetAddress, "TCPIP0::192.168.1.20::23::SOCKET");
   EXPECT_EQ(h.state.connectionType, Ethernet);
   ASSERT_EQ(h.ui.messages.size(), 1);
   EXPECT_EQ(h.ui.messages[0].text, "This IP address has not response.\n");
@@ -145,6 +151,68 @@ TEST(CommunicationDialog, EthernetConnectPingsThenOpensPort23) {
   h.connect();
   EXPECT_EQ(h.state.ethernetAddress, "TCPIP0::192.168.1.20::23::SOCKET");
   EXPECT_EQ(h.opened, QStringList{"TCPIP0::192.168.1.20::23::SOCKET"});
+}
+
+// A simulator, a port forward or a serial-to-Ethernet converter listens on
+// another port than 23: the dialog shows it, keeps it, and connects there.
+TEST(CommunicationDialog, EthernetKeepsThePortOfTheStoredAddress) {
+  test::Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  ASSERT_NE(sim.port(), 23);
+  DialogHarness h;
+  h.state.ethernetAddress = sim.tcpResource();
+  auto& d = h.open(Ethernet);
+  QLineEdit* port = d.findChild<QLineEdit*>("portField");
+  ASSERT_NE(port, nullptr);
+  EXPECT_FALSE(port->isHidden());
+  EXPECT_EQ(port->text(), QString::number(sim.port()));
+  EXPECT_EQ(d.findChild<QLineEdit*>("byte4Field")->text(), "1");
+  h.connect();
+  EXPECT_EQ(h.pinged, QStringList{"127.0.0.1"});
+  EXPECT_EQ(h.opened.value(0), sim.tcpResource());
+  EXPECT_EQ(h.state.sessionOpen, 1);
+  EXPECT_EQ(h.state.ethernetAddress, sim.tcpResource());
+  EXPECT_TRUE(h.ui.messages.isEmpty()) << h.ui.lastMessage().toStdString();
+  Tarvik_close(h.state, h.state.session);
+
+  // A port typed in goes into the address; one that is no port is refused
+  // with its reason, before any traffic, and changes nothing.
+  auto& again = h.open(Ethernet);
+  QLineEdit* typed = again.findChild<QLineEdit*>("portField");
+  EXPECT_EQ(typed->text(), QString::number(sim.port()));
+  for (const char* bad : {"0", "65536", "", "99999"}) {
+    SCOPED_TRACE(bad);
+    h.pinged.clear();
+    h.opened.clear();
+    typed->setText(bad);
+    h.connect();
+    EXPECT_TRUE(h.pinged.isEmpty());
+    EXPECT_TRUE(h.opened.isEmpty());
+    EXPECT_EQ(h.state.ethernetAddress, sim.tcpResource());
+    EXPECT_TRUE(infoText(again).endsWith("Not a TCP port: the port is a number from 1 to 65535."));
+  }
+  typed->setText("5025");
+  h.pingAnswer = false;
+  h.connect();
+  EXPECT_EQ(h.state.ethernetAddress, "TCPIP0::127.0.0.1::5025::SOCKET");
+  EXPECT_EQ(h.state.sessionOpen, 0);
+
+  // The port field is only for Ethernet, and ":" after an address byte
+  // moves to it, so that 127.0.0.1:5025 types straight in.
+  again.show();
+  again.activateWindow();
+  QLineEdit* byte4 = again.findChild<QLineEdit*>("byte4Field");
+  byte4->setFocus();
+  QKeyEvent colon(QEvent::KeyPress, Qt::Key_Colon, Qt::NoModifier, ":");
+  QApplication::sendEvent(byte4, &colon);
+  EXPECT_EQ(again.focusWidget(), typed);
+  EXPECT_EQ(byte4->text(), "1");
+  again.findChild<QComboBox*>("typeSelector")->setCurrentIndex(RS232);
+  again.Communication(CommunicationDialog::Control::Selector, CommunicationDialog::Commit);
+  EXPECT_TRUE(typed->isHidden());
+  EXPECT_TRUE(again.findChild<QLabel*>("portLabel")->isHidden());
+  EXPECT_EQ(ui::storedTcpPort("TCPIP0::10.0.0.5"), 23);
+  EXPECT_EQ(ui::storedTcpPort("TCPIP0::10.0.0.5::502::SOCKET"), 502);
 }
 
 TEST(CommunicationDialog, Rs232ConnectWritesAsrlAndListsThePorts) {
@@ -229,6 +297,62 @@ TEST(CommunicationDialog, DotMovesTheFocusAlongTheAddressBytes) {
     EXPECT_EQ(d.focusWidget(), expected[i]) << i;
     EXPECT_FALSE(fields[i]->text().contains('.'));
   }
+}
+
+// Linux has the USB drivers: the help says what it needs instead (the port's
+// group, or what stops this account), never a driver folder that is not here.
+TEST(CommunicationDialog, UsbHelpOnLinuxSpeaksOfThePortNotOfADriver) {
+#ifdef Q_OS_WIN
+  GTEST_SKIP() << "Windows keeps its driver folder";
+#else
+  QTemporaryDir root;
+  const QString sys = root.filePath("sys");
+  const QString dev = root.filePath("dev");
+  ASSERT_TRUE(QDir().mkpath(dev));
+  for (int language = French; language <= Italian; ++language) {
+    SCOPED_TRACE(language);
+    DialogHarness h;
+    h.state.language = language;
+    h.state.sysfsRoot = sys;  // nothing connected
+    h.state.deviceRoot = dev;
+    auto& d = h.open(USB);
+    const QString none = infoText(d);
+    EXPECT_FALSE(none.contains("Driver USB")) << none.toStdString();
+    EXPECT_TRUE(none.startsWith(pick(text::kCommHelpUsbLinux, language))) << none.toStdString();
+    EXPECT_TRUE(none.contains(pick(text::kCommNoPorts, language)));
+    EXPECT_TRUE(none.contains("sudo usermod -aG dialout") ||
+                none.endsWith(pick(text::kCommUsbConnect, language)))
+        << none.toStdString();
+  }
+
+  // The instrument's own USB port plugged in: named, with what this account
+  // may do with it.
+  const QString usb = sys + "/devices/pci0/usb1/1-1";
+  const QString tty = usb + "/1-1:1.0/tty/ttyACM0";
+  ASSERT_TRUE(QDir().mkpath(tty + "/device"));
+  ASSERT_TRUE(QDir().mkpath(sys + "/class/tty"));
+  ASSERT_TRUE(QFile::link(tty, sys + "/class/tty/ttyACM0"));
+  for (const auto& [file, text] :
+       {std::pair{"idVendor", "0525\n"}, std::pair{"idProduct", "a4a7\n"},
+        std::pair{"product", "Gadget Serial\n"}}) {
+    QFile f(usb + "/" + file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  }
+  QFile node(dev + "/ttyACM0");
+  ASSERT_TRUE(node.open(QIODevice::WriteOnly));
+  node.close();
+  ASSERT_TRUE(node.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                  QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+  DialogHarness h;
+  h.state.sysfsRoot = sys;
+  h.state.deviceRoot = dev;
+  const QString shown = infoText(h.open(USB));
+  EXPECT_FALSE(shown.contains("Driver USB"));
+  EXPECT_TRUE(shown.contains(dev + "/ttyACM0  Gadget Serial\n" + dev +
+                             "/ttyACM0 can be opened by your account."))
+      << shown.toStdString();
+#endif
 }
 
 TEST(CommunicationDialog, QuitForgetsThePanel) {

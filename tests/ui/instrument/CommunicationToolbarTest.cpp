@@ -9,19 +9,28 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
 #include "core/frame/AppState.h"
+#include "core/frame/Langue.h"
+#include "core/frame/Messages.h"
+#include "core/frame/OperationProgress.h"
+#include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
 #include "support/Simulator.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/instrument/CommunicationDialog.h"
 #include "ui/instrument/CommunicationFeature.h"
 #include "ui/instrument/FileStoreFeature.h"
+#include "ui_MainWindow.h"
 
 using namespace karvel;
 using namespace karvel::ui;
@@ -159,4 +168,173 @@ TEST(CommunicationToolbar, ExportOpeningTheSessionShowsItConnected) {
   EXPECT_EQ(window.findChild<QLabel*>("sessionStatus")->text(),
             "Connected: RQ4102 on " + sim.tcpResource());
   EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+namespace {
+
+// Turns the event loop until `done` or `ms` have passed.
+template <typename Done>
+bool turnUntil(Done done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+// The letter after '&' of a menu text, lower case; 0 when there is none.
+QChar mnemonic(const QString& text) {
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != u'&') continue;
+    if (text[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    return text[i + 1].toLower();
+  }
+  return QChar();
+}
+
+struct WindowHarness {
+  QTemporaryDir dir;
+  test::ScriptedInteraction ui;
+  test::RecordingClock clock;
+  AppState state;
+  std::unique_ptr<MainWindow> window;
+
+  WindowHarness(ConnectionType type, const QString& address) {
+    state.ui = &ui;
+    state.clock = &clock;
+    state.programDir = KARVEL_APPDIR;
+    state.settingsPath = dir.filePath("karvel.ini");
+    state.connectionType = type;
+    if (type == Ethernet) state.ethernetAddress = address;
+    if (type == RS232) state.serialAddress = address;
+    window = std::make_unique<MainWindow>(state);
+    attachCommunicationFeature(*window);
+    window->GestionMenu(item::FirstLanguage + English);
+  }
+  QAction* toggle() const { return window->toolbar()->actions()[8]; }
+  QString status() const { return window->findChild<QLabel*>("sessionStatus")->text(); }
+  QAction* connectItem() const { return window->form().actionConnect; }
+};
+
+}  // namespace
+
+// The instrument's link ends while nobody talks to it (the simulator killed:
+// its socket or its pseudo-terminal closes): the status bar and the toolbar
+// say so at once, and the user learns why, without any command being run.
+TEST(CommunicationToolbar, ALinkThatEndsIsShownAtOnce) {
+  for (const char* link : {"tcp", "pty"}) {
+    SCOPED_TRACE(link);
+    const bool tcp = QByteArray(link) == "tcp";
+    test::Simulator sim(tcp ? QStringList{"--tcp", "0", "--family", "2"}
+                            : QStringList{"--pty", "--family", "2", "--unpaced"});
+    ASSERT_TRUE(sim.ready());
+    const QString address = tcp ? sim.tcpResource() : sim.ptyResource();
+    WindowHarness h(tcp ? Ethernet : RS232, address);
+    h.toggle()->trigger();
+    ASSERT_EQ(h.state.sessionOpen, 1);
+    ASSERT_EQ(h.status(), "Connected: RQ6102 on " + address);
+
+    sim.stop();
+    ASSERT_TRUE(turnUntil([&] { return h.state.sessionOpen == 0; }, 5000));
+    EXPECT_EQ(h.status(), "Not connected");
+    EXPECT_EQ(h.toggle()->objectName(), "stopButton");
+    EXPECT_EQ(h.window->toolbar()->actions().size(), 9);  // no indicator left
+    EXPECT_EQ(h.connectItem()->text(), "Co&nnect");
+    ASSERT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(h.ui.messages[0].text,
+              messageText(20, English) + "\nConnection lost: " + address + ".\n");
+    EXPECT_EQ(h.state.visa->openObjectCount(), 0);
+  }
+
+  // Closed by the user, then the instrument goes: nothing to tell.
+  test::Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  WindowHarness h(Ethernet, sim.tcpResource());
+  h.toggle()->trigger();
+  ASSERT_EQ(h.state.sessionOpen, 1);
+  h.toggle()->trigger();
+  ASSERT_EQ(h.state.sessionOpen, 0);
+  sim.stop();
+  turnUntil([] { return false; }, 300);
+  EXPECT_TRUE(h.ui.messages.isEmpty());
+  EXPECT_EQ(h.status(), "Not connected");
+}
+
+// Options > Connect is the toolbar's toggle by keyboard: its shortcut and its
+// mnemonic open and close the session through the same code, its text says
+// what it will do, and it is dimmed exactly when the toggle is.
+TEST(CommunicationToolbar, OptionsConnectIsTheToggleByKeyboard) {
+  test::Simulator sim({"--tcp", "0", "--family", "2"});
+  ASSERT_TRUE(sim.ready());
+  WindowHarness h(Ethernet, sim.tcpResource());
+  QAction* item = h.connectItem();
+  EXPECT_TRUE(h.window->form().menuOptions->actions().contains(item));
+  EXPECT_EQ(item->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  EXPECT_EQ(item->text(), "Co&nnect");
+  EXPECT_TRUE(item->isEnabled());
+
+  // The shortcut, from the window as the user has it.
+  h.window->show();
+  QApplication::setActiveWindow(h.window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
+  QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : h.window.get();
+  QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(h.state.sessionOpen, 1);
+  EXPECT_EQ(h.status(), "Connected: RQ6102 on " + sim.tcpResource());
+  EXPECT_EQ(h.toggle()->objectName(), "goButton");
+  EXPECT_EQ(item->text(), "Disco&nnect");
+  EXPECT_TRUE(item->isEnabled());
+
+  // While an operation runs, both are dimmed (and the item does nothing).
+  {
+    OperationScope operation(h.state, "listing");
+    EXPECT_FALSE(h.toggle()->isEnabled());
+    EXPECT_FALSE(item->isEnabled());
+    item->trigger();
+    EXPECT_EQ(h.state.sessionOpen, 1);
+  }
+  EXPECT_EQ(item->isEnabled(), h.toggle()->isEnabled());
+  EXPECT_TRUE(item->isEnabled());
+
+  focus = QApplication::focusWidget() ? QApplication::focusWidget() : h.window.get();
+  QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(h.state.sessionOpen, 0);
+  EXPECT_EQ(h.status(), "Not connected");
+  EXPECT_EQ(h.toggle()->objectName(), "stopButton");
+  EXPECT_EQ(item->text(), "Co&nnect");
+  EXPECT_TRUE(h.ui.messages.isEmpty());
+
+  // A failed opening from the menu ends as the toggle's does.
+  sim.stop();
+  h.state.commPanel = h.window.get();  // stands for a dialog already shown
+  item->trigger();
+  EXPECT_EQ(h.state.sessionOpen, 0);
+  ASSERT_EQ(h.ui.messages.size(), 1);
+  EXPECT_TRUE(h.ui.messages[0].text.startsWith("Invalid communication"));
+  EXPECT_EQ(item->text(), "Co&nnect");
+
+  // Its mnemonic is its own in Options and among the menu bar's titles, in
+  // both its texts and in every language.
+  for (int language = French; language <= Italian; ++language) {
+    for (int open : {0, 1}) {
+      h.window->GestionMenu(item::FirstLanguage + language);
+      h.window->AfficheCom(open);
+      const QString text = item->text();
+      EXPECT_EQ(text, menuText(pick(open ? text::kItemDisconnect : text::kItemConnect, language)));
+      const QChar m = mnemonic(text);
+      ASSERT_FALSE(m.isNull()) << text.toStdString();
+      QList<QAction*> others = h.window->menuBar()->actions();
+      others += h.window->form().menuOptions->actions();
+      for (QAction* other : others) {
+        if (other == item || other->isSeparator()) continue;
+        EXPECT_NE(mnemonic(other->text()), m)
+            << "language " << language << ": " << text.toStdString() << " and "
+            << other->text().toStdString();
+      }
+    }
+  }
+  h.window->AfficheCom(0);
 }

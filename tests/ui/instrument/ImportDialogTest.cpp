@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "core/frame/Messages.h"
+#include "core/instrument/Communication.h"
 #include "io/Visa.h"
 #include "support/FileSizeLimit.h"
 #include "support/StoreSession.h"
@@ -93,6 +94,35 @@ TEST(ImportDialog, ListsTheTypeLastUsedAndRefusesThePattern) {
   std::unique_ptr<ImportDialog> again(prepareImportDialog(h.s.state, h.window.get()));
   EXPECT_EQ(again->form().typeSelector->currentIndex(), 1);
   EXPECT_EQ(again->form().fileNameField->text(), "*.HTM");
+}
+
+// The session ended while the dialog was up (its link went, and the user was
+// told): the next listing or fetch asks for the instrument again first,
+// rather than talking through a closed session.
+TEST(ImportDialog, ASessionEndedWhileTheDialogIsUpIsOpenedAgainFirst) {
+  ImportHarness h({"--files", kSamples + "/RQ6102", "--sd-files", kSamples});
+  ASSERT_TRUE(h.s.ready());
+  h.s.state.connectionType = Ethernet;
+  h.s.state.ethernetAddress = h.s.sim().tcpResource();
+  h.s.state.importSource = 0;
+  std::unique_ptr<ImportDialog> d(prepareImportDialog(h.s.state, h.window.get()));
+  Ui::ImportDialog& f = d->form();
+  Tarvik_close(h.s.state, h.s.state.session);
+  ASSERT_EQ(h.s.state.sessionOpen, 0);
+  f.typeSelector->setCurrentIndex(1);
+  d->Importer(ImportDialog::Control::TypeSelector, ImportDialog::Commit);
+  EXPECT_EQ(h.s.state.sessionOpen, 1);
+  EXPECT_EQ(labels(f.fileList).size(), 4);
+  EXPECT_TRUE(h.s.ui.messages.isEmpty()) << h.s.ui.lastMessage().toStdString();
+
+  Tarvik_close(h.s.state, h.s.state.session);
+  f.fileList->setCurrentRow(rowOf(f.fileList, "LIN_PASS.HTM"));
+  d->Importer(ImportDialog::Control::FetchButton, ImportDialog::Commit);
+  EXPECT_EQ(h.s.state.sessionOpen, 1);
+  EXPECT_TRUE(h.s.ui.messages.isEmpty()) << h.s.ui.lastMessage().toStdString();
+  const QList<ResultWindow*> fetched = resultWindows();
+  EXPECT_EQ(fetched.size(), 1);
+  qDeleteAll(fetched);
 }
 
 TEST(ImportDialog, ScrollSkipsOneDoubleClickThenAResultIsFetched) {

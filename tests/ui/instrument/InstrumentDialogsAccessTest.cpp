@@ -132,9 +132,12 @@ TEST(CommunicationDialogAccess, EveryTypeInEveryLanguageIsNamedAndTabbedInReadin
       EXPECT_EQ(d.form().typeSelector->accessibleName(), d.form().typeLabel->text());
       EXPECT_FALSE(d.form().infoBox->accessibleName().isEmpty());
       if (type == Ethernet) {
-        EXPECT_EQ(stopNames(&d),
-                  (QStringList{"typeSelector", "infoBox", "addressField", "byte2Field",
-                               "byte3Field", "byte4Field", "connectButton", "quitButton"}));
+        EXPECT_EQ(stopNames(&d), (QStringList{"typeSelector", "infoBox", "addressField",
+                                              "byte2Field", "byte3Field", "byte4Field", "portField",
+                                              "connectButton", "quitButton"}));
+        // The port is named as a port, not by its one-word label.
+        EXPECT_NE(d.form().portField->accessibleName(), d.form().portLabel->text());
+        EXPECT_FALSE(d.form().portField->accessibleDescription().isEmpty());
         // Four fields, four names, each naming its byte.
         QStringList names;
         for (QLineEdit* f :
