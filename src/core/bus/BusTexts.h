@@ -26,6 +26,23 @@ inline constexpr Text5 kUnsavedQuestion = {
     "Die Busdefinitionsdatei wurde geändert.\nÄnderungen speichern?",
     "El fichero de definición de bus tiene cambios sin guardar.\n¿Guardarlos?",
     "Il file di definizione del bus contiene modifiche non salvate.\nSalvarle?"};
+// File > Export of the file shown while it holds unsaved edits.
+inline constexpr Text5 kSendUnsavedQuestion = {
+    "%1 a des modifications non enregistrées.\nL'oscilloscope reçoit le fichier tel qu'il est "
+    "enregistré. Enregistrer les modifications avant l'envoi ?",
+    "%1 has changes that are not saved.\nThe oscilloscope receives the file as it is saved. "
+    "Save the changes before sending it?",
+    "%1 enthält ungespeicherte Änderungen.\nDas Oszilloskop erhält die Datei so, wie sie "
+    "gespeichert ist. Änderungen vor dem Senden speichern?",
+    "%1 tiene cambios sin guardar.\nEl osciloscopio recibe el fichero tal como está guardado. "
+    "¿Guardar los cambios antes de enviarlo?",
+    "%1 contiene modifiche non salvate.\nL'oscilloscopio riceve il file così come è salvato. "
+    "Salvare le modifiche prima di inviarlo?"};
+inline constexpr Text5 kSaveAndSend = {"Enregistrer et envoyer", "Save and send",
+                                       "Speichern und senden", "Guardar y enviar", "Salva e invia"};
+inline constexpr Text5 kSendAsSaved = {"Envoyer la version enregistrée", "Send the saved file",
+                                       "Gespeicherte Fassung senden", "Enviar el fichero guardado",
+                                       "Invia il file salvato"};
 inline constexpr Text5 kSaveButton = {"Enregistrer", "Save", "Speichern", "Guardar", "Salva"};
 inline constexpr Text5 kDiscardButton = {"Ne pas enregistrer", "Discard", "Verwerfen", "Descartar",
                                          "Non salvare"};

@@ -34,7 +34,8 @@ bool busFileSuitsModel(const QString& path, int model) {
   return tagged == (model == kModelRQ6102);
 }
 
-void exportBusFile(AppState& state, TransferProgress* progress, const QString& fileShown) {
+void exportBusFile(AppState& state, TransferProgress* progress, const QString& fileShown,
+                   const std::function<bool(QString& path)>& settle) {
   if (OpenDev(state) < 0 || !state.ui) return;
   FileRequest request;
   request.pattern = QStringLiteral("*.BUS");
@@ -48,7 +49,9 @@ void exportBusFile(AppState& state, TransferProgress* progress, const QString& f
   if (!fileShown.isEmpty() && shown.isAbsolute() && shown.isFile()) startBeside(request, fileShown);
   const FileChoice choice = state.ui->chooseFile(request);
   if (choice.kind != FileChoice::Kind::Existing) return;
-  state.exportPath = choice.path;
+  QString path = choice.path;
+  if (settle && !settle(path)) return;
+  state.exportPath = path;
   // The link may have ended while the file was chosen (the user was told):
   // the instrument is asked for again rather than sent to through nothing.
   if (!state.sessionOpen && OpenDev(state) < 0) return;

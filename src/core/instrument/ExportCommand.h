@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "core/instrument/FileStore.h"
 
@@ -20,8 +21,11 @@ bool busFileSuitsModel(const QString& path, int model);
 // it to the instrument when it suits the model, telling the user what failed,
 // or that it worked. `progress`, when given, watches the send and may cancel it.
 // `fileShown`, the bus file the main window shows, is what the dialog
-// proposes when it is a file on this PC.
+// proposes when it is a file on this PC. `settle`, when given, sees the file
+// chosen before it is read: it may save edits the window holds of it (and
+// give the path written), or return false to send nothing.
 void exportBusFile(AppState& state, TransferProgress* progress = nullptr,
-                   const QString& fileShown = QString());
+                   const QString& fileShown = QString(),
+                   const std::function<bool(QString& path)>& settle = {});
 
 }  // namespace karvel

@@ -310,6 +310,27 @@ bool BusPanel::confirmDiscard() {
   return answer == 1;
 }
 
+bool BusPanel::settleBeforeSending(QString& path) {
+  if (!isModified() || !app_.ui) return true;
+  const QString shown =
+      QFileInfo(QDir::fromNativeSeparators(screen_.view.filePath)).canonicalFilePath();
+  if (shown.isEmpty() || shown != QFileInfo(QDir::fromNativeSeparators(path)).canonicalFilePath())
+    return true;
+  const int l = app_.language;
+  const int answer =
+      app_.ui->ask(pick(bustext::kUnsavedTitle, l),
+                   pick(bustext::kSendUnsavedQuestion, l).arg(QFileInfo(shown).fileName()),
+                   {pick(bustext::kSaveAndSend, l), pick(bustext::kSendAsSaved, l),
+                    pick(bustext::kCancelButton, l)},
+                   0, 2);
+  if (answer == 0) {
+    if (!save()) return false;  // a cancelled or failed save sends nothing
+    path = QDir::fromNativeSeparators(screen_.view.filePath);
+    return true;
+  }
+  return answer == 1;
+}
+
 BusPanel* BusPanel::of(QWidget* window) {
   return window ? window->findChild<BusPanel*>(QString::fromLatin1(kPanelName),
                                                Qt::FindDirectChildrenOnly)

@@ -53,6 +53,11 @@ class BusPanel : public QObject {
   // Before the document shown is dropped: when it has unsaved edits, asks
   // Save / Discard / Cancel. True to go on (saved or discarded).
   bool confirmDiscard();
+  // File > Export chose `path`: when it is the file shown and the window
+  // holds unsaved edits of it, asks Save and send / Send the saved file /
+  // Cancel, since the instrument gets the file as it is on disk. Saved,
+  // `path` becomes the file written. False to send nothing.
+  bool settleBeforeSending(QString& path);
   // Whether the document differs from its file.
   bool isModified() const;
   // After the document shown was replaced (loaded, closed, generated): no

@@ -21,8 +21,9 @@ void attachFileStoreFeature(MainWindow& window) {
   c.exportFile = [w] {
     AppState& s = w->state();
     TransferProgressDialog progress(w, s.language);
-    const BusPanel* panel = BusPanel::of(w);
-    exportBusFile(s, &progress, panel && s.xmlDocument ? panel->screen().view.filePath : QString());
+    BusPanel* panel = BusPanel::of(w);
+    exportBusFile(s, &progress, panel && s.xmlDocument ? panel->screen().view.filePath : QString(),
+                  [panel](QString& path) { return !panel || panel->settleBeforeSending(path); });
   };
 }
 

@@ -10,14 +10,17 @@
 #include <QDirIterator>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "core/instrument/FileTransfer.h"
 #include "support/StoreSession.h"
+#include "ui/bus/BusFeature.h"
 #include "ui/frame/MainCommands.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/instrument/FileStoreFeature.h"
@@ -25,6 +28,7 @@
 #include "ui/instrument/TransferProgress.h"
 #include "ui/results/ResultWindow.h"
 #include "ui_ImportDialog.h"
+#include "ui_MainWindow.h"
 
 using namespace karvel;
 using namespace karvel::ui;
@@ -225,4 +229,38 @@ TEST(TransferProgressDialog, ASuccessfulExportSaysSo) {
   window.commands().exportFile();
   ASSERT_EQ(s.ui.messages.size(), 2);
   EXPECT_FALSE(s.ui.messages[1].text.contains("gesendet"));
+
+  // The file shown, with a comment typed and the cursor still in the field:
+  // the instrument would get the file without it, so the user is asked.
+  attachBusFeature(window);
+  window.GestionMenu(item::FirstLanguage + English);
+  const QString shown = s.scratch.filePath("LIN.bus");
+  ASSERT_TRUE(QFile::copy(KARVEL_SOURCE_DIR "/resources/samples/RQ6102/LIN.bus", shown));
+  QFile::setPermissions(shown, QFile::permissions(shown) | QFile::WriteOwner);
+  s.ui.files.enqueue({FileChoice::Kind::Existing, shown});
+  window.GestionMenu(item::Open);
+  ASSERT_TRUE(s.state.xmlDocument);
+  QLineEdit* comment = window.form().commentField;
+  comment->end(false);
+  QTest::keyClicks(comment, " typed on site");
+  const auto sendShown = [&](int answer) {
+    const qsizetype from = s.writes.size();
+    s.ui.files.enqueue({FileChoice::Kind::Existing, shown});
+    s.ui.answers.enqueue(answer);
+    window.commands().exportFile();
+    return s.writtenSince(from);
+  };
+  const qsizetype asked = s.ui.questions.size();
+  EXPECT_FALSE(sendShown(2).contains("MMEM:DATA"));  // Cancel sends nothing
+  ASSERT_EQ(s.ui.questions.size(), asked + 1);
+  EXPECT_TRUE(s.ui.questions.last().text.startsWith("LIN.bus has changes that are not saved"));
+  const QByteArray asSaved = sendShown(1);  // the file as it is on disk
+  EXPECT_TRUE(asSaved.contains("MMEM:DATA"));
+  EXPECT_FALSE(asSaved.contains("typed on site"));
+  EXPECT_TRUE(window.isWindowModified());
+  s.ui.files.enqueue({FileChoice::Kind::Existing, shown});  // Save's own dialog
+  s.ui.answers.enqueue(0);                                  // replacing the instrument's copy: Yes
+  EXPECT_TRUE(sendShown(0).contains("typed on site"));
+  EXPECT_FALSE(window.isWindowModified());
+  EXPECT_TRUE(karvel::test::readAll(shown).contains("typed on site"));
 }
