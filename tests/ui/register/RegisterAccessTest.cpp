@@ -5,8 +5,12 @@
 // mnemonics unique within their menus.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -24,6 +28,7 @@
 #include "ui/frame/MainWindow.h"
 #include "ui/register/FileInRegisterDialog.h"
 #include "ui/register/RegisterFeature.h"
+#include "ui/register/SiteDetailsDialog.h"
 #include "ui_MainWindow.h"
 
 using namespace karvel;
@@ -78,8 +83,37 @@ TEST_F(RegisterAccess, TheRegisterWindowIsNamedAndTabbedInReadingOrderInEveryLan
     EXPECT_EQ(joinProblems(auditFocusChain(w)), "");
     EXPECT_EQ(w->tree()->accessibleName(), pick(registertext::kTreeName, language));
     EXPECT_EQ(w->table()->accessibleName(), pick(registertext::kListName, language));
-    EXPECT_EQ(w->busBox()->accessibleName(),
+    // What a screen reader hears as each combo box's name: its label, not
+    // its value ("Any bus", "Any verdict").
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->busBox())->text(QAccessible::Name),
               ui::spokenLabel(pick(registertext::kSearchBus, language)));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->verdictBox())->text(QAccessible::Name),
+              ui::spokenLabel(pick(registertext::kSearchVerdict, language)));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->busBox())->text(QAccessible::Value),
+              pick(registertext::kAnyBus, language));
+    // The site's details, a dialog of their own, in the same language.
+    {
+      ui::SiteDetailsDialog d(language, "North", "A", {"ACME", "Gate 3", "Crane"}, w);
+      d.show();
+      EXPECT_EQ(joinProblems(auditAccessibility(&d)), "");
+      EXPECT_EQ(joinProblems(auditFocusChain(&d)), "");
+      EXPECT_EQ(stopNames(&d), (QStringList{"customerField", "siteNotesField", "segmentNotesField",
+                                            "saveButton", "cancelButton"}));
+      EXPECT_EQ(d.customerField()->accessibleName(),
+                ui::spokenLabel(menuText(pick(registertext::kSiteCustomer, language))));
+      EXPECT_TRUE(d.saveButton()->isDefault());
+      QStringList labelClashes;
+      QList<QChar> keys;
+      for (QLabel* l : d.findChildren<QLabel*>()) {
+        const qsizetype at = l->text().indexOf(u'&');
+        if (at < 0 || at + 1 >= l->text().size()) continue;
+        const QChar k = l->text()[at + 1].toLower();
+        if (keys.contains(k)) labelClashes << l->text();
+        keys << k;
+      }
+      EXPECT_EQ(keys.size(), 3);
+      EXPECT_TRUE(labelClashes.isEmpty()) << labelClashes.join(", ").toStdString();
+    }
     EXPECT_EQ(stopNames(w), (QStringList{"searchField", "busBox", "fromDate", "toDate",
                                          "verdictBox", "siteTree", "resultList"}));
     QStringList clashes;
@@ -88,6 +122,36 @@ TEST_F(RegisterAccess, TheRegisterWindowIsNamedAndTabbedInReadingOrderInEveryLan
     w->close();
     delete w;
   }
+}
+
+TEST_F(RegisterAccess, TabGoesFromFieldToFieldOnceEachDatesIncluded) {
+  fileSample();
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(showActive(w));
+  w->searchField()->setFocus();
+  QStringList forward{"searchField"};
+  for (int i = 0; i < 6; ++i) {
+    pressKey(Qt::Key_Tab);
+    forward << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "");
+  }
+  EXPECT_EQ(forward, (QStringList{"searchField", "busBox", "fromDate", "toDate", "verdictBox",
+                                  "siteTree", "resultList"}))
+      << "one Tab per field, the dates' sections left to the arrow keys";
+  w->verdictBox()->setFocus();
+  QStringList back;
+  for (int i = 0; i < 3; ++i) {
+    pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    back << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "");
+  }
+  EXPECT_EQ(back, (QStringList{"toDate", "fromDate", "busBox"}));
+  // Inside a date, the arrows still reach the day: Up in the last section
+  // gives the next day.
+  w->toDate()->setDate(QDate(2026, 11, 4));
+  w->toDate()->setFocus();
+  pressKey(Qt::Key_End);
+  pressKey(Qt::Key_Up);
+  EXPECT_EQ(w->toDate()->date(), QDate(2026, 11, 5));
 }
 
 TEST_F(RegisterAccess, TheWindowFitsASmallScreenAndTabLeavesTheList) {
