@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/register/RegisterWindow.h"
-#include "ui/register/SiteDetailsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,6 +38,7 @@
 #include "ui/frame/DateField.h"
 #include "ui/frame/LabelledFields.h"
 #include "ui/frame/ScreenFit.h"
+#include "ui/register/SiteDetailsDialog.h"
 #include "ui/results/CompareWindow.h"
 #include "ui/results/ResultWindow.h"
 #include "ui/results/TableFocus.h"

@@ -189,6 +189,26 @@ TEST_F(RegisterAccess, TheFilingDialogIsNamedTabbedAndHasOneDefaultButtonInEvery
     for (QPushButton* b : d.findChildren<QPushButton*>()) defaults += b->isDefault();
     EXPECT_EQ(defaults, 1);
     EXPECT_TRUE(d.fileButton()->isDefault());
+
+    // A result filed before: the notice is read first, Close is the one
+    // button and the default.
+    FileInRegisterDialog again(language, "R.HTM", "LIN - 19200 bit/s", segments,
+                               {"North", "A", {}});
+    RegisterEntry filed;
+    filed.id = 7;
+    filed.site = "North";
+    filed.segment = "A";
+    filed.date = QDateTime(QDate(2026, 11, 4), QTime(9, 0));
+    filed.dateSource = DateSource::Result;
+    again.showAlreadyFiled(filed);
+    again.show();
+    EXPECT_EQ(joinProblems(auditAccessibility(&again)), "");
+    EXPECT_EQ(joinProblems(auditFocusChain(&again)), "");
+    EXPECT_EQ(stopNames(&again),
+              (QStringList{"alreadyFiledNotice", "resultField", "cancelButton"}));
+    EXPECT_EQ(again.cancelButton()->text(), pick(registertext::kCloseButton, language));
+    EXPECT_TRUE(again.cancelButton()->isDefault());
+    EXPECT_TRUE(again.notice()->text().contains("2026-11-04 09:00"));
   }
 }
 
