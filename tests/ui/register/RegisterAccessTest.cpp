@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "RegisterUiFixture.h"
@@ -152,6 +153,42 @@ TEST_F(RegisterAccess, TabGoesFromFieldToFieldOnceEachDatesIncluded) {
   pressKey(Qt::Key_End);
   pressKey(Qt::Key_Up);
   EXPECT_EQ(w->toDate()->date(), QDate(2026, 11, 5));
+}
+
+TEST_F(RegisterAccess, SiteDetailsAreTypedAndSavedWithKeysAlone) {
+  fileSample();
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  w->selectSegment("North", "B");
+  QStringList visited;
+  ASSERT_TRUE(w->editSiteDetails([&](ui::SiteDetailsDialog& d) {
+    if (!showActive(&d)) return false;
+    QTest::keyClicks(QApplication::focusWidget(), "Rail & Co");
+    pressKey(Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClicks(QApplication::focusWidget(), "Gate 3");
+    pressKey(Qt::Key_Return);  // a new line in the notes, not Save
+    QTest::keyClicks(QApplication::focusWidget(), "Ask Mr Roy");
+    pressKey(Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClicks(QApplication::focusWidget(), "CAN stub");
+    pressKey(Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+    pressKey(Qt::Key_Return);  // Save, the default
+    return d.result() == QDialog::Accepted;
+  })) << ui.lastMessage().toStdString();
+  EXPECT_EQ(visited, (QStringList{"siteNotesField", "segmentNotesField", "saveButton"}));
+  Register reg;
+  QString error;
+  ASSERT_TRUE(reg.open(state.registerPath, English, &error));
+  const auto sites = reg.sites(&error);
+  ASSERT_TRUE(sites);
+  EXPECT_EQ(sites->front().customer, "Rail & Co");
+  EXPECT_EQ(sites->front().notes, "Gate 3\nAsk Mr Roy");
+  const auto segments = reg.segments("North", &error);
+  ASSERT_TRUE(segments);
+  EXPECT_EQ(segments->back().name, "B");
+  EXPECT_EQ(segments->back().notes, "CAN stub");
 }
 
 TEST_F(RegisterAccess, TheWindowFitsASmallScreenAndTabLeavesTheList) {
