@@ -51,7 +51,7 @@ FileInRegisterDialog::FileInRegisterDialog(int language, const QString& resultNa
   notice_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
   notice_->setFocusPolicy(Qt::StrongFocus);
   notice_->hide();
-  auto* what = what_ = new QLineEdit(this);
+  auto* what = new QLineEdit(this);
   what->setObjectName(QStringLiteral("resultField"));
   what->setReadOnly(true);
   // Read-only, but it says what is filed: Tab reaches it.
@@ -112,8 +112,9 @@ FileInRegisterDialog::FileInRegisterDialog(int language, const QString& resultNa
   });
   connect(segmentBox_, &QComboBox::editTextChanged, this, &FileInRegisterDialog::updateButton);
   updateButton();
-  // An editable combo box keeps Return for itself: in the site and the
-  // segment it files, as the default button does in the other fields.
+  // An editable combo box keeps Return for itself once its completion has
+  // completed a name: in the site and the segment Return files too, as the
+  // default button does in the other fields.
   for (QComboBox* box : {siteBox_, segmentBox_}) {
     connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this] {
       if (fileButton_->isVisible() && fileButton_->isEnabled()) fileButton_->click();

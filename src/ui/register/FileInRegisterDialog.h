@@ -57,7 +57,6 @@ class FileInRegisterDialog : public QDialog {
   std::vector<RegisterSegment> segments_;
   bool alreadyFiled_ = false;
   QLabel* notice_ = nullptr;
-  QLineEdit* what_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QComboBox* siteBox_ = nullptr;
   QComboBox* segmentBox_ = nullptr;

@@ -3,8 +3,10 @@
 // in a tree, the results of the selection by date with verdict, baseline
 // mark, technician and note, and a search by text, bus, date range and
 // verdict. Its Results menu opens a result, compares the selected results
-// or a segment since its baseline, makes a result its segment's baseline
-// and writes a site visit's maintenance report. The window keeps the language it was opened in.
+// or a segment since its baseline, makes a result its segment's baseline,
+// writes a site visit's maintenance report and shows and changes a site's
+// customer and notes. The list starts newest first and sorts on a heading
+// click. The window keeps the language it was opened in.
 #pragma once
 
 #include <QAbstractTableModel>
