@@ -7,6 +7,7 @@
 #include "core/frame/AppState.h"
 #include "core/frame/Clock.h"
 #include "core/frame/SafeWrite.h"
+#include "ui/frame/ComboBoxNames.h"
 #include "ui/frame/FocusStyle.h"
 #include "ui/frame/QtInteraction.h"
 #include "ui/frame/Startup.h"
@@ -70,6 +71,8 @@ int main(int argc, char** argv) {
   // One look on every desktop, close to the instrument's own screens.
   // Fusion, with a focus ring that shows on any palette.
   karvel::ui::useProgramStyle();
+  // Screen readers hear a combo box's label, not its value, as its name.
+  karvel::ui::nameComboBoxesByLabel();
   // The program ends only through the quit question of the main window.
   app.setQuitOnLastWindowClosed(false);
 

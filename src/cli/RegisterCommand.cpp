@@ -175,7 +175,9 @@ QJsonObject entryJson(const RegisterEntry& e) {
           {"instrument_model", e.instrument.model},
           {"instrument_serial", e.instrument.serial},
           {"instrument_firmware", e.instrument.firmware},
-          {"complete", e.problemMarker.isEmpty()}};
+          {"complete", e.problemMarker.isEmpty()},
+          {"origin", originName(originOf(e))},
+          {"source_file", QDir::toNativeSeparators(e.sourcePath)}};
 }
 
 const QStringList kEntryColumns = {"id",
@@ -196,7 +198,9 @@ const QStringList kEntryColumns = {"id",
                                    "instrument_model",
                                    "instrument_serial",
                                    "instrument_firmware",
-                                   "complete"};
+                                   "complete",
+                                   "origin",
+                                   "source_file"};
 
 QStringList entryFields(const RegisterEntry& e) {
   QStringList out;
@@ -275,6 +279,8 @@ int addCommand(const QStringList& args) {
   CsvTable csv({"file", "id", "already_filed", "site", "segment"});
   for (const QString& file : line.arguments()) {
     QString error;
+    // Kept as where the result came from, shown when it is opened again.
+    request.sourcePath = QFileInfo(file).absoluteFilePath();
     const std::optional<RegisterAddOutcome> added = reg.addFile(file, request, &error);
     if (!added) {
       const CliError unread = readError(file, error);
@@ -383,8 +389,10 @@ int listCommand(const QStringList& args) {
 int showCommand(const QStringList& args) {
   CommandLine line(QStringLiteral("register show"), QStringLiteral("ID"),
                    QStringLiteral("Prints one filed result: where and when it was filed, by "
-                                  "whom, from which instrument, and its measurements (numbers in "
-                                  "base units)."));
+                                  "whom, where it came from (origin: instrument, with its model "
+                                  "and serial number, or file, with the file it was filed from "
+                                  "as source_file; unknown for results filed before KARVEL kept "
+                                  "it), and its measurements (numbers in base units)."));
   line.addArgument(QStringLiteral("ID"), QStringLiteral("The result's number in the register."));
   addRegisterOption(line);
   line.addFormatOption();

@@ -6,8 +6,10 @@
 //   auditAccessibility(root)  one line per problem under root:
 //     - a visible object that takes focus or can be acted on (pressed,
 //       toggled, edited, checked) and has no accessible name;
-//     - a combo box or an item view without a name of its own (Qt on Linux
-//       would give a combo box's current value as its name);
+//     - a combo box or an item view without a name of its own, or a combo
+//       box whose interface does not give it (Qt on Linux gives a combo
+//       box's current value as its name unless ui::nameComboBoxesByLabel
+//       is installed, as the program and the UI tests do);
 //     - a column header without a text; an item whose only content is an
 //       icon or a colour (no text and no Qt::AccessibleTextRole);
 //     - two controls with the same role and name where a user meets them one
@@ -223,7 +225,9 @@ inline void walk(QAccessibleInterface* iface, QAccessibleInterface* scope, Scope
   // Qt reads a combo box's value as its name on Linux; a label's buddy or an
   // accessible name of its own gives it its label instead.
   if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-    if (combo->accessibleName().trimmed().isEmpty())
+    // What AT-SPI exports is the interface's name: the accessible name set
+    // on the widget says nothing unless the interface gives it.
+    if (combo->accessibleName().trimmed().isEmpty() || name != combo->accessibleName().trimmed())
       out.push_back(
           (QStringLiteral("combo box named by its value, not its label: ") + describeWidget(combo))
               .toStdString());

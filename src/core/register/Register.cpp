@@ -101,7 +101,7 @@ const QString kEntryColumns = QStringLiteral(
     "r.id, r.segment_id, s.name, g.name, r.file_name, r.sha256, r.size, r.bus, r.verdict, "
     "r.verdict_status, r.result_date, r.date_source, r.filed_at, r.technician, r.note, "
     "r.instrument_model, r.instrument_serial, r.instrument_firmware, r.problem_marker, "
-    "g.baseline_id, r.pending_server, g.baseline_changes "
+    "g.baseline_id, r.pending_server, g.baseline_changes, r.source_path "
     "FROM result r JOIN segment g ON g.id = r.segment_id "
     "JOIN site s ON s.id = g.site_id");
 
@@ -129,6 +129,7 @@ RegisterEntry entryFrom(const QSqlQuery& q) {
   e.baseline = !q.value(19).isNull() && q.value(19).toLongLong() == e.id;
   e.pendingServer = q.value(20).toString();
   e.baselineChanges = q.value(21).toLongLong();
+  e.sourcePath = q.value(22).toString();
   return e;
 }
 
@@ -143,6 +144,46 @@ InstrumentIdentity identityFromReply(const QByteArray& reply) {
   if (parts.size() > 2) id.serial = QString::fromLatin1(parts[2].trimmed());
   if (parts.size() > 3) id.firmware = QString::fromLatin1(parts[3].trimmed());
   return id;
+}
+
+ResultOrigin originOf(const RegisterEntry& entry) {
+  // A fetched result names its instrument; a file's path is kept only when
+  // it was filed from a file the user named.
+  if (!entry.instrument.model.isEmpty() || !entry.instrument.serial.isEmpty())
+    return ResultOrigin::Instrument;
+  if (!entry.sourcePath.isEmpty()) return ResultOrigin::File;
+  return ResultOrigin::Unknown;
+}
+
+QString originName(ResultOrigin origin) {
+  switch (origin) {
+    case ResultOrigin::Instrument:
+      return QStringLiteral("instrument");
+    case ResultOrigin::File:
+      return QStringLiteral("file");
+    case ResultOrigin::Unknown:
+      break;
+  }
+  return QStringLiteral("unknown");
+}
+
+QString originText(const RegisterEntry& entry, int language) {
+  switch (originOf(entry)) {
+    case ResultOrigin::Instrument: {
+      const QString model =
+          entry.instrument.model.isEmpty() ? QStringLiteral("?") : entry.instrument.model;
+      return entry.instrument.serial.isEmpty()
+                 ? pick(registertext::kOriginInstrumentModel, language).arg(model)
+                 : pick(registertext::kOriginInstrument, language)
+                       .arg(model, entry.instrument.serial);
+    }
+    case ResultOrigin::File:
+      return pick(registertext::kOriginFile, language)
+          .arg(QDir::toNativeSeparators(entry.sourcePath));
+    case ResultOrigin::Unknown:
+      break;
+  }
+  return pick(registertext::kOriginUnknown, language);
 }
 
 struct Register::State {
@@ -615,10 +656,10 @@ std::optional<RegisterAddOutcome> Register::add(const RegisterAddRequest& reques
             "INSERT INTO result (segment_id, file_name, sha256, size, bus, verdict, "
             "verdict_status, result_date, date_source, filed_at, technician, note, "
             "problem_marker, instrument_model, instrument_serial, instrument_firmware, "
-            "pending_server) "
+            "pending_server, source_path) "
             "VALUES (?, COALESCE(?, ''), ?, ?, COALESCE(?, ''), COALESCE(?, ''), ?, ?, ?, ?, "
             "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), "
-            "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, '')) RETURNING id"));
+            "COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, '')) RETURNING id"));
         for (const QVariant& v :
              {QVariant(segmentId), QVariant(fileName), QVariant(hash),
               QVariant(static_cast<qint64>(request.bytes.size())), QVariant(table.busHeading),
@@ -630,7 +671,7 @@ std::optional<RegisterAddOutcome> Register::add(const RegisterAddRequest& reques
               QVariant(request.technician.trimmed()), QVariant(request.note),
               QVariant(table.problemMarker), QVariant(request.instrument.model),
               QVariant(request.instrument.serial), QVariant(request.instrument.firmware),
-              QVariant(d_->pendingServer)})
+              QVariant(d_->pendingServer), QVariant(request.sourcePath.trimmed())})
           q.addBindValue(v);
         if (!d_->exec(q, tx)) return Step::Failed;
         if (!q.next()) return Step::Failed;
@@ -780,6 +821,21 @@ std::optional<RegisterEntry> Register::entry(qint64 id, QString* error) {
   return entryFrom(q);
 }
 
+std::optional<RegisterEntry> Register::entryOfBytes(const QByteArray& bytes, QString* error) {
+  const QString hash =
+      QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+  QSqlQuery q(d_->db);
+  q.prepare(QStringLiteral("SELECT ") + kEntryColumns + QStringLiteral(" WHERE r.sha256 = ?"));
+  q.addBindValue(hash);
+  if (!q.exec()) {
+    if (error) *error = d_->readFailure(q.lastError());
+    return std::nullopt;
+  }
+  if (error) error->clear();
+  if (!q.next()) return std::nullopt;
+  return entryFrom(q);
+}
+
 std::optional<std::vector<RegisterMeasurement>> Register::measurements(qint64 id, QString* error) {
   if (!entry(id, error)) return std::nullopt;
   QSqlQuery q(d_->db);
@@ -879,7 +935,7 @@ bool Register::setSiteDetails(const QString& site, const QString& customer, cons
         q.addBindValue(site);
         if (!d_->exec(q, tx)) return Step::Failed;
         if (q.numRowsAffected() == 0) {
-          tx.message = pick(registertext::kNoSuchSegment, d_->language).arg(site, QString());
+          tx.message = pick(registertext::kNoSuchSite, d_->language).arg(site);
           return Step::Refused;
         }
         return Step::Ok;

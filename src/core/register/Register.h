@@ -85,6 +85,9 @@ class Register {
   // The results that pass `filter`, by site, segment, date and number.
   std::optional<std::vector<RegisterEntry>> list(const RegisterFilter& filter, QString* error);
   std::optional<RegisterEntry> entry(qint64 id, QString* error);
+  // The result filed with these very bytes; empty when none is (`error`
+  // then tells a failed read from a result not filed).
+  std::optional<RegisterEntry> entryOfBytes(const QByteArray& bytes, QString* error);
   // The result of bus `bus` (blanks and case aside) filed last, whatever its
   // date: where the next result of that bus most likely goes. Empty (no
   // error) when none is filed.

@@ -90,6 +90,13 @@ QStringList RegisterSchema::migrationTo(int version) {
               "ALTER TABLE segment ADD COLUMN baseline_changed_at TEXT NOT NULL DEFAULT ''"),
           QStringLiteral("ALTER TABLE result ADD COLUMN pending_server TEXT NOT NULL DEFAULT ''"),
       };
+    case 4:
+      // Where a result came from, said truthfully when it is opened again:
+      // the file it was filed from (a fetched result names its instrument
+      // instead). Results filed before stay without one.
+      return {
+          QStringLiteral("ALTER TABLE result ADD COLUMN source_path TEXT NOT NULL DEFAULT ''"),
+      };
     default:
       return {};
   }

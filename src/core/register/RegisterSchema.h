@@ -16,7 +16,7 @@ namespace karvel {
 class RegisterSchema {
  public:
   // The version this program writes; it reads every one up to it.
-  static constexpr int kCurrentVersion = 3;
+  static constexpr int kCurrentVersion = 4;
   // What register_info holds under "application" in every register.
   static QString applicationMark();
 

@@ -61,6 +61,7 @@ ShareOutcome shareWaiting(Register& server, const QString& localPath, int langua
     request.note = e.note;
     request.instrument = e.instrument;
     request.filedAt = e.filed;
+    request.sourcePath = e.sourcePath;
     if (!server.add(request, &error)) {
       notSent(error);
       if (server.connectionLost()) {

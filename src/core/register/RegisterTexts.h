@@ -385,4 +385,77 @@ inline constexpr Text5 kOfflineStatus = {
     "Offline: %1 antwortet nicht, lokales Register", "Sin conexión: %1 no responde, registro local",
     "Offline: %1 non risponde, registro locale"};
 
+// Where a filed result came from. %1 the instrument's model, %2 its serial
+// number.
+inline constexpr Text5 kOriginInstrument = {
+    "lu dans l'instrument %1 n° %2", "fetched from the instrument %1 no. %2",
+    "aus dem Gerät %1 Nr. %2 geholt", "leído del instrumento %1 n.º %2",
+    "letto dallo strumento %1 n. %2"};
+// %1 the instrument's model (its serial number unknown).
+inline constexpr Text5 kOriginInstrumentModel = {
+    "lu dans l'instrument %1", "fetched from the instrument %1", "aus dem Gerät %1 geholt",
+    "leído del instrumento %1", "letto dallo strumento %1"};
+// %1 the file's path.
+inline constexpr Text5 kOriginFile = {"classé depuis le fichier %1", "filed from the file %1",
+                                      "aus der Datei %1 abgelegt", "archivado desde el fichero %1",
+                                      "archiviato dal file %1"};
+inline constexpr Text5 kOriginUnknown = {"provenance non enregistrée", "origin not recorded",
+                                         "Herkunft nicht erfasst", "procedencia no registrada",
+                                         "provenienza non registrata"};
+// A result opened from the register: %1 where it came from (one of the
+// kOrigin* texts), %2 its site, %3 its segment.
+inline constexpr Text5 kOpenedFromRegister = {"registre, %2 / %3 : %1", "register, %2 / %3: %1",
+                                              "Register, %2 / %3: %1", "registro, %2 / %3: %1",
+                                              "registro, %2 / %3: %1"};
+
+// "File in register" for a result filed before: %1 the file, %2 the result's
+// number, %3 the site, %4 the segment, %5 its date.
+inline constexpr Text5 kAlreadyFiledNotice = {
+    "%1 est déjà dans le registre : résultat %2, %3 / %4, daté du %5. Il n'est pas classé une "
+    "seconde fois.",
+    "%1 is already in the register: result %2, %3 / %4, dated %5. It is not filed a second "
+    "time.",
+    "%1 ist schon im Register: Ergebnis %2, %3 / %4, vom %5. Es wird nicht ein zweites Mal "
+    "abgelegt.",
+    "%1 ya está en el registro: resultado %2, %3 / %4, con fecha %5. No se archiva por segunda "
+    "vez.",
+    "%1 è già nel registro: risultato %2, %3 / %4, datato %5. Non viene archiviato una seconda "
+    "volta."};
+inline constexpr Text5 kCloseButton = {"Fermer", "Close", "Schließen", "Cerrar", "Chiudi"};
+
+// A site's customer and notes, and a segment's notes, in the register
+// window. "__" marks a mnemonic.
+inline constexpr Text5 kMenuSiteDetails = {"__Site : client et notes ...", "__Site details ...",
+                                           "Standort__angaben ...", "__Datos del emplazamiento ...",
+                                           "Dati del __sito ..."};
+// %1 the site.
+inline constexpr Text5 kSiteDialogTitle = {"Site %1", "Site %1", "Standort %1", "Emplazamiento %1",
+                                           "Sito %1"};
+inline constexpr Text5 kSiteCustomer = {
+    "__Client :", "__Customer:", "__Kunde:", "__Cliente:", "__Cliente:"};
+inline constexpr Text5 kSiteNotes = {
+    "__Notes du site :", "Site __notes:", "__Notizen zum Standort:", "__Notas del emplazamiento:",
+    "__Note del sito:"};
+// %1 the segment.
+inline constexpr Text5 kSegmentNotes = {
+    "Notes du se__gment %1 :", "Se__gment %1 notes:", "Notizen zum Se__gment %1:",
+    "Notas del se__gmento %1:", "Note del se__gmento %1:"};
+inline constexpr Text5 kSaveButton = {"Enregistrer", "Save", "Speichern", "Guardar", "Salva"};
+// %1 the site.
+inline constexpr Text5 kSiteDetailsSaved = {
+    "Client et notes du site %1 enregistrés.", "Customer and notes of the site %1 saved.",
+    "Kunde und Notizen des Standorts %1 gespeichert.",
+    "Cliente y notas del emplazamiento %1 guardados.", "Cliente e note del sito %1 salvati."};
+inline constexpr Text5 kChooseSite = {
+    "Choisissez d'abord un site dans l'arbre, ou un de ses résultats.",
+    "Choose a site in the tree, or one of its results, first.",
+    "Wählen Sie zuerst einen Standort im Baum oder eines seiner Ergebnisse.",
+    "Elija primero un emplazamiento en el árbol, o uno de sus resultados.",
+    "Scegliere prima un sito nell'albero, o uno dei suoi risultati."};
+// %1 the site.
+inline constexpr Text5 kNoSuchSite = {
+    "Le registre n'a pas de site %1", "The register has no site %1",
+    "Das Register hat keinen Standort %1", "El registro no tiene el emplazamiento %1",
+    "Il registro non ha il sito %1"};
+
 }  // namespace karvel::registertext

@@ -86,7 +86,22 @@ struct RegisterEntry {
   QString pendingServer;
   // Its segment's baseline change counter as this listing saw it.
   qint64 baselineChanges = 0;
+  // The file it was filed from, as the filing program named it; empty for a
+  // result fetched from an instrument and for results filed before the
+  // register kept it.
+  QString sourcePath;
 };
+
+// Where a filed result came from: an instrument (its identity known), a
+// file (its path known), or nothing recorded.
+enum class ResultOrigin { Instrument, File, Unknown };
+ResultOrigin originOf(const RegisterEntry& entry);
+// "instrument", "file", "unknown": the command line's word for it.
+QString originName(ResultOrigin origin);
+// Where it came from, in words: "fetched from the instrument RQ4102 no.
+// 4471052", "filed from the file /home/ana/R3.HTM", else that it was not
+// recorded.
+QString originText(const RegisterEntry& entry, int language);
 
 // What to file: the original bytes and what is known of where they came from.
 struct RegisterAddRequest {
@@ -100,6 +115,9 @@ struct RegisterAddRequest {
   QString note;
   InstrumentIdentity instrument;
   QDateTime filedAt;  // when it was first filed (a result shared later); empty: now
+  // The file it is filed from, whole (addFile does not set it: a fetched
+  // result's temporary file is no origin); empty when fetched.
+  QString sourcePath;
 };
 
 struct RegisterAddOutcome {

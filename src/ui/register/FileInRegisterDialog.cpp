@@ -11,6 +11,7 @@
 
 #include "core/frame/Texts.h"
 #include "core/register/RegisterTexts.h"
+#include "core/results/ResultReader.h"
 #include "ui/frame/LabelledFields.h"
 
 namespace karvel::ui {
@@ -33,11 +34,23 @@ FileInRegisterDialog::FileInRegisterDialog(int language, const QString& resultNa
                                            const QString& bus,
                                            std::vector<RegisterSegment> segments,
                                            const RegisterPlace& proposed, QWidget* parent)
-    : QDialog(parent), bus_(bus), segments_(std::move(segments)) {
+    : QDialog(parent),
+      language_(language),
+      resultName_(resultName),
+      bus_(bus),
+      segments_(std::move(segments)) {
   setObjectName(QStringLiteral("FileInRegisterDialog"));
   setWindowTitle(pick(registertext::kFileDialogTitle, language));
   auto* form = new QFormLayout;
 
+  // Said at once for a result filed before (showAlreadyFiled); hidden else.
+  notice_ = new QLabel(this);
+  notice_->setObjectName(QStringLiteral("alreadyFiledNotice"));
+  notice_->setTextFormat(Qt::PlainText);
+  notice_->setWordWrap(true);
+  notice_->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  notice_->setFocusPolicy(Qt::StrongFocus);
+  notice_->hide();
   auto* what = new QLineEdit(this);
   what->setObjectName(QStringLiteral("resultField"));
   what->setReadOnly(true);
@@ -69,6 +82,7 @@ FileInRegisterDialog::FileInRegisterDialog(int language, const QString& resultNa
   auto* cancel =
       buttons->addButton(pick(registertext::kCancelButton, language), QDialogButtonBox::RejectRole);
   cancel->setObjectName(QStringLiteral("cancelButton"));
+  cancelButton_ = cancel;
   fileButton_->setDefault(true);
   fileButton_->setAutoDefault(true);
   cancel->setAutoDefault(true);
@@ -76,6 +90,7 @@ FileInRegisterDialog::FileInRegisterDialog(int language, const QString& resultNa
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(notice_);
   layout->addLayout(form);
   layout->addWidget(buttons);
 
@@ -97,7 +112,16 @@ FileInRegisterDialog::FileInRegisterDialog(int language, const QString& resultNa
   });
   connect(segmentBox_, &QComboBox::editTextChanged, this, &FileInRegisterDialog::updateButton);
   updateButton();
+  // An editable combo box keeps Return for itself once its completion has
+  // completed a name: in the site and the segment Return files too, as the
+  // default button does in the other fields.
+  for (QComboBox* box : {siteBox_, segmentBox_}) {
+    connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+      if (fileButton_->isVisible() && fileButton_->isEnabled()) fileButton_->click();
+    });
+  }
 
+  setTabOrder(notice_, what);
   setTabOrder(what, siteBox_);
   setTabOrder(siteBox_, segmentBox_);
   setTabOrder(segmentBox_, noteField_);
@@ -129,6 +153,29 @@ void FileInRegisterDialog::fillSegments() {
 void FileInRegisterDialog::updateButton() {
   const RegisterPlace p = place();
   fileButton_->setEnabled(!p.site.isEmpty() && !p.segment.isEmpty());
+}
+
+void FileInRegisterDialog::showAlreadyFiled(const RegisterEntry& filed) {
+  alreadyFiled_ = true;
+  QString date = resultDateText(filed.date);
+  if (filed.dateSource != DateSource::Result)
+    date = pick(registertext::kFileTimeMark, language_).arg(date);
+  notice_->setText(pick(registertext::kAlreadyFiledNotice, language_)
+                       .arg(resultName_)
+                       .arg(filed.id)
+                       .arg(filed.site, filed.segment, date));
+  notice_->show();
+  // Where it is, to read, not to change.
+  siteBox_->setEditText(filed.site);
+  segmentBox_->setEditText(filed.segment);
+  noteField_->setText(filed.note);
+  for (QWidget* field : std::initializer_list<QWidget*>{siteBox_, segmentBox_, noteField_})
+    field->setEnabled(false);
+  fileButton_->setEnabled(false);
+  fileButton_->hide();
+  cancelButton_->setText(pick(registertext::kCloseButton, language_));
+  cancelButton_->setDefault(true);
+  notice_->setFocus();
 }
 
 RegisterPlace FileInRegisterDialog::place() const {

@@ -10,6 +10,7 @@
 #include "core/register/RegisterTypes.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -33,6 +34,14 @@ class FileInRegisterDialog : public QDialog {
   // What the user chose, names trimmed.
   RegisterPlace place() const;
 
+  // The result is in the register already as `filed`: the dialog says so
+  // at once, where and when, shows that place, and offers Close alone
+  // (nothing is filed a second time).
+  void showAlreadyFiled(const RegisterEntry& filed);
+  bool alreadyFiled() const { return alreadyFiled_; }
+  QLabel* notice() const { return notice_; }
+  QPushButton* cancelButton() const { return cancelButton_; }
+
   QComboBox* siteBox() const { return siteBox_; }
   QComboBox* segmentBox() const { return segmentBox_; }
   QLineEdit* noteField() const { return noteField_; }
@@ -42,8 +51,13 @@ class FileInRegisterDialog : public QDialog {
   void fillSegments();
   void updateButton();
 
+  int language_;
+  QString resultName_;
   QString bus_;
   std::vector<RegisterSegment> segments_;
+  bool alreadyFiled_ = false;
+  QLabel* notice_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
   QComboBox* siteBox_ = nullptr;
   QComboBox* segmentBox_ = nullptr;
   QLineEdit* noteField_ = nullptr;

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "core/frame/BoundedRead.h"
 #include "core/frame/Interaction.h"
 #include "core/frame/Settings.h"
 #include "core/register/Register.h"
@@ -73,6 +74,31 @@ std::optional<RegisterAddOutcome> fileResultInRegister(AppState& state, ResultWi
   std::vector<RegisterSegment> segments;
   if (auto all = reg.segments(QString(), &error)) segments = std::move(*all);
   FileInRegisterDialog dialog(language, name, bus, std::move(segments), proposed, &window);
+  // Filed before (the same bytes, under any name): said as the dialog
+  // opens, with where and when, rather than after a place was chosen.
+  std::optional<RegisterEntry> filedBefore;
+  {
+    QFile file(window.sourcePath());
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly) &&
+        readBounded(file, kResultFileMax, &bytes) == BoundedRead::Done)
+      filedBefore = reg.entryOfBytes(bytes, &error);
+  }
+  if (filedBefore) {
+    dialog.showAlreadyFiled(*filedBefore);
+    choose(dialog);
+    RegisterAddOutcome outcome{filedBefore->id, true, filedBefore->site, filedBefore->segment};
+    // Offline, the local copy waits for the server too (addFile writes
+    // nothing else for bytes it holds).
+    if (opening.offline) {
+      RegisterAddRequest again;
+      again.site = filedBefore->site;
+      again.segment = filedBefore->segment;
+      again.fileName = name;
+      if (!reg.addFile(window.sourcePath(), again, &error)) state.ui->message(title, error);
+    }
+    return outcome;
+  }
   if (!choose(dialog)) return std::nullopt;
   const RegisterPlace place = dialog.place();
   if (!ensureTechnician(state)) return std::nullopt;
@@ -84,6 +110,10 @@ std::optional<RegisterAddOutcome> fileResultInRegister(AppState& state, ResultWi
   request.fileName = name;
   request.technician = state.technician;
   request.instrument = identityFromReply(window.instrumentIdentification());
+  // The user's own file is where the result came from; a temporary file
+  // (fetched, or opened from the register) is not.
+  if (window.temporaryFile().isEmpty())
+    request.sourcePath = QFileInfo(window.sourcePath()).absoluteFilePath();
   std::optional<RegisterAddOutcome> outcome;
   {
     BusyCursor busy(*state.ui);

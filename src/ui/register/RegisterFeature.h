@@ -34,9 +34,10 @@ bool ensureTechnician(AppState& state);
 
 // Files the result of `window` in the windows' register: the place chosen
 // in the dialog (the last place of that bus proposed), the technician, then
-// the result's original bytes. Tells the user where it went, or where it
-// already was; nothing (and nothing written) when the user cancelled or the
-// register refused.
+// the result's original bytes. Tells the user where it went; a result
+// filed before is said to be there (where and when) as the dialog opens,
+// which then offers only Close and gives that result back. Nothing (and
+// nothing written) when the user cancelled or the register refused.
 std::optional<RegisterAddOutcome> fileResultInRegister(AppState& state, ResultWindow& window,
                                                        const PlaceChooser& choose = runPlaceDialog);
 

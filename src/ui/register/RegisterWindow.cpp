@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
@@ -34,8 +35,10 @@
 #include "core/report/ReportTexts.h"
 #include "core/results/ResultReader.h"
 #include "core/results/ResultTexts.h"
+#include "ui/frame/DateField.h"
 #include "ui/frame/LabelledFields.h"
 #include "ui/frame/ScreenFit.h"
+#include "ui/register/SiteDetailsDialog.h"
 #include "ui/results/CompareWindow.h"
 #include "ui/results/ResultWindow.h"
 #include "ui/results/TableFocus.h"
@@ -65,7 +68,92 @@ RegisterEntryModel::RegisterEntryModel(int language, QObject* parent)
 void RegisterEntryModel::setEntries(std::vector<RegisterEntry> entries) {
   beginResetModel();
   entries_ = std::move(entries);
+  sortEntries();
   endResetModel();
+}
+
+namespace {
+
+// Fail before warning before pass: the worst first when sorted downwards.
+int severity(Status s) {
+  switch (s) {
+    case Status::Red:
+      return 3;
+    case Status::Yellow:
+      return 2;
+    case Status::Green:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+void RegisterEntryModel::sortEntries() {
+  const int column = sortColumn_;
+  const bool down = sortOrder_ == Qt::DescendingOrder;
+  // <0, 0, >0 as a comes before, with, after b in ascending order.
+  auto compare = [column](const RegisterEntry& a, const RegisterEntry& b) -> int {
+    auto text = [](const QString& x, const QString& y) {
+      return QString::localeAwareCompare(x, y);
+    };
+    auto order = [](auto x, auto y) { return x < y ? -1 : y < x ? 1 : 0; };
+    switch (column) {
+      case Date:
+        return order(a.date, b.date);
+      case Verdict:
+        if (int c = order(severity(a.verdictStatus), severity(b.verdictStatus))) return c;
+        return text(a.verdict, b.verdict);
+      case Shared:
+        return order(!a.pendingServer.isEmpty(), !b.pendingServer.isEmpty());
+      case Baseline:
+        return order(a.baseline, b.baseline);
+      case Technician:
+        return text(a.technician, b.technician);
+      case Site:
+        return text(a.site, b.site);
+      case Segment:
+        if (int c = text(a.site, b.site)) return c;
+        return text(a.segment, b.segment);
+      case File:
+        return text(a.fileName, b.fileName);
+      case Note:
+        return text(a.note, b.note);
+      default:
+        return 0;
+    }
+  };
+  std::stable_sort(entries_.begin(), entries_.end(),
+                   [&](const RegisterEntry& a, const RegisterEntry& b) {
+                     if (const int c = compare(a, b)) return down ? c > 0 : c < 0;
+                     // Equal: the newest first, then the one filed last.
+                     if (a.date != b.date) return a.date > b.date;
+                     return a.id > b.id;
+                   });
+}
+
+void RegisterEntryModel::sort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= ColumnCount) return;
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  // The selection follows its results to their new rows.
+  const QModelIndexList before = persistentIndexList();
+  std::vector<qint64> ids;
+  ids.reserve(std::size_t(before.size()));
+  for (const QModelIndex& i : before)
+    ids.push_back(i.row() < int(entries_.size()) ? entries_[std::size_t(i.row())].id : -1);
+  sortColumn_ = column;
+  sortOrder_ = order;
+  sortEntries();
+  std::map<qint64, int> rowOf;
+  for (std::size_t r = 0; r < entries_.size(); ++r) rowOf[entries_[r].id] = int(r);
+  QModelIndexList after;
+  for (qsizetype k = 0; k < before.size(); ++k) {
+    const auto found = rowOf.find(ids[std::size_t(k)]);
+    after << (found == rowOf.end() ? QModelIndex() : index(found->second, before[k].column()));
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int RegisterEntryModel::rowCount(const QModelIndex& parent) const {
@@ -108,6 +196,8 @@ QVariant RegisterEntryModel::data(const QModelIndex& index, int role) const {
   }
   if (role == Qt::ToolTipRole && index.column() == Shared && !e.pendingServer.isEmpty())
     return e.pendingServer;
+  // A long note is cut short in its column: the whole of it on hovering.
+  if (role == Qt::ToolTipRole && index.column() == Note && !e.note.isEmpty()) return e.note;
   if (role == Qt::FontRole && e.baseline) {
     QFont bold;
     bold.setBold(true);
@@ -117,14 +207,17 @@ QVariant RegisterEntryModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RegisterEntryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  // The first click on a date or a verdict puts the newest or the worst first.
+  if (orientation == Qt::Horizontal && role == Qt::InitialSortOrderRole)
+    return int(section == Date || section == Verdict ? Qt::DescendingOrder : Qt::AscendingOrder);
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
     return QAbstractTableModel::headerData(section, orientation, role);
   static constexpr const Text5* kHeadings[] = {
       &registertext::kColumnDate,       &registertext::kColumnVerdict,
       &registertext::kColumnShared,     &registertext::kColumnBaseline,
-      &registertext::kColumnTechnician, &registertext::kColumnNote,
-      &registertext::kColumnSite,       &registertext::kColumnSegment,
-      &registertext::kColumnFile};
+      &registertext::kColumnTechnician, &registertext::kColumnSite,
+      &registertext::kColumnSegment,    &registertext::kColumnFile,
+      &registertext::kColumnNote};
   if (section < 0 || section >= ColumnCount) return {};
   return pick(*kHeadings[section], language_);
 }
@@ -162,7 +255,8 @@ void RegisterWindow::buildContents() {
   busBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   busBox_->setMinimumContentsLength(12);
   auto dateEdit = [&](const char* name) {
-    auto* edit = new QDateEdit(central);
+    // One Tab per date, not one per section.
+    auto* edit = new DateField(central);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setCalendarPopup(true);
     edit->setMinimumDate(kNoDate);
@@ -200,7 +294,13 @@ void RegisterWindow::buildContents() {
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setAccessibleName(pick(registertext::kListName, language_));
   table_->verticalHeader()->hide();
+  // The note, last, takes the room left and is cut short with "...".
   table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setTextElideMode(Qt::ElideRight);
+  table_->setWordWrap(false);
+  // A click on a heading sorts by it; newest first until then.
+  table_->setSortingEnabled(true);
+  table_->horizontalHeader()->setSortIndicator(model_->sortColumn(), model_->sortOrder());
   // Widths from the first rows only: a register of thousands opens at once.
   table_->horizontalHeader()->setResizeContentsPrecision(200);
   letTabLeave(*table_);
@@ -264,6 +364,8 @@ void RegisterWindow::buildMenu() {
   baselineAction_ = add(registertext::kMakeBaseline, "actionMakeBaseline", QKeySequence(),
                         [this] { makeBaseline(); });
   menu->addSeparator();
+  siteDetailsAction_ = add(registertext::kMenuSiteDetails, "actionSiteDetails", QKeySequence(),
+                           [this] { editSiteDetails(); });
   reportAction_ =
       add(reporttext::kMenuReport, "actionReport", QKeySequence(), [this] { makeReport(); });
   menu->addSeparator();
@@ -279,6 +381,7 @@ void RegisterWindow::updateActions() {
   compareAction_->setEnabled(selected >= 2);
   baselineAction_->setEnabled(selected == 1);
   sinceBaselineAction_->setEnabled(currentSegment().has_value());
+  siteDetailsAction_->setEnabled(!currentSite().isEmpty());
 }
 
 void RegisterWindow::fail(const QString& error) {
@@ -402,7 +505,8 @@ void RegisterWindow::search() {
       });
   model_->setEntries(std::move(*entries));
   table_->setColumnHidden(RegisterEntryModel::Shared, !sharing);
-  table_->resizeColumnsToContents();
+  // Every column to its contents but the note, which takes what is left.
+  for (int c = 0; c < RegisterEntryModel::Note; ++c) table_->resizeColumnToContents(c);
   countLabel_->setText(pick(registertext::kCount, language_).arg(model_->rowCount()));
   updateActions();
 }
@@ -427,7 +531,7 @@ std::vector<RegisterEntry> RegisterWindow::selectedEntries() const {
   return out;
 }
 
-bool RegisterWindow::makeReport(const ReportDialogRunner& run) {
+QString RegisterWindow::currentSite() const {
   QString site;
   if (const QTreeWidgetItem* item = tree_->currentItem())
     site = item->data(0, kSiteRole).toString();
@@ -435,7 +539,67 @@ bool RegisterWindow::makeReport(const ReportDialogRunner& run) {
     const std::vector<RegisterEntry> selected = selectedEntries();
     if (!selected.empty()) site = selected.front().site;
   }
-  return makeSiteReport(state_, *reg_, this, site, run);
+  return site;
+}
+
+bool RegisterWindow::makeReport(const ReportDialogRunner& run) {
+  return makeSiteReport(state_, *reg_, this, currentSite(), run);
+}
+
+bool RegisterWindow::editSiteDetails(const SiteDetailsRunner& run) {
+  const QString site = currentSite();
+  if (site.isEmpty()) {
+    fail(pick(registertext::kChooseSite, language_));
+    return false;
+  }
+  // The segment only when it is of that site (a selection across sites
+  // has none).
+  QString segment;
+  if (const auto chosen = currentSegment(); chosen && chosen->first == site)
+    segment = chosen->second;
+  QString error;
+  SiteDetails now;
+  bool found = false;
+  {
+    BusyCursor busy(*state_.ui);
+    if (const auto sites = reg_->sites(&error)) {
+      for (const RegisterSite& s : *sites) {
+        if (s.name != site) continue;
+        now.customer = s.customer;
+        now.siteNotes = s.notes;
+        found = true;
+      }
+    }
+    if (found && !segment.isEmpty()) {
+      if (const auto segments = reg_->segments(site, &error)) {
+        for (const RegisterSegment& g : *segments)
+          if (g.name == segment) now.segmentNotes = g.notes;
+      } else {
+        found = false;
+      }
+    }
+  }
+  if (!found) {
+    fail(error.isEmpty() ? pick(registertext::kNoSuchSite, language_).arg(site) : error);
+    return false;
+  }
+  SiteDetailsDialog dialog(language_, site, segment, now, this);
+  if (!(run ? run(dialog) : dialog.exec() == QDialog::Accepted)) return false;
+  const SiteDetails typed = dialog.details();
+  bool saved = false;
+  {
+    BusyCursor busy(*state_.ui);
+    // What the register refuses (a read-only role, a site gone meanwhile)
+    // is told; nothing is said saved that was not.
+    saved = reg_->setSiteDetails(site, typed.customer, typed.siteNotes, &error) &&
+            (segment.isEmpty() || reg_->setSegmentNotes(site, segment, typed.segmentNotes, &error));
+  }
+  if (!saved) {
+    fail(error);
+    return false;
+  }
+  statusBar()->showMessage(pick(registertext::kSiteDetailsSaved, language_).arg(site), 15000);
+  return true;
 }
 
 std::optional<std::pair<QString, QString>> RegisterWindow::currentSegment() const {
@@ -482,7 +646,13 @@ ResultWindow* RegisterWindow::openSelected() {
       continue;
     }
     file.close();
-    if (ResultWindow* w = ReadHTMLFile(state_, path, ResultFile::Temporary, e.fileName)) last = w;
+    if (ResultWindow* w = ReadHTMLFile(state_, path, ResultFile::Temporary, e.fileName)) {
+      // Where it was filed and where it came from, never "from the instrument"
+      // for a file.
+      w->setOrigin(pick(registertext::kOpenedFromRegister, language_)
+                       .arg(originText(e, language_), e.site, e.segment));
+      last = w;
+    }
   }
   return last;
 }

@@ -3,12 +3,15 @@
 // in a tree, the results of the selection by date with verdict, baseline
 // mark, technician and note, and a search by text, bus, date range and
 // verdict. Its Results menu opens a result, compares the selected results
-// or a segment since its baseline, makes a result its segment's baseline
-// and writes a site visit's maintenance report. The window keeps the language it was opened in.
+// or a segment since its baseline, makes a result its segment's baseline,
+// writes a site visit's maintenance report and shows and changes a site's
+// customer and notes. The list starts newest first and sorts on a heading
+// click. The window keeps the language it was opened in.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -30,26 +33,35 @@ namespace karvel::ui {
 
 class CompareWindow;
 class ResultWindow;
+class SiteDetailsDialog;
 
 // The results of the list, one row each.
 class RegisterEntryModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   // Whether a result is shared yet stays in sight beside its verdict.
+  // The note comes last: it stretches and is cut short, never pushing the
+  // place of a result out of sight.
   enum Column {
     Date,
     Verdict,
     Shared,
     Baseline,
     Technician,
-    Note,
     Site,
     Segment,
     File,
+    Note,
     ColumnCount
   };
   RegisterEntryModel(int language, QObject* parent = nullptr);
+  // Keeps the order the list is sorted in (newest first at the start).
   void setEntries(std::vector<RegisterEntry> entries);
+  // Dates by time, verdicts by severity (fail, warning, pass), the rest as
+  // text in the user's alphabet; equal ones newest first.
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+  int sortColumn() const { return sortColumn_; }
+  Qt::SortOrder sortOrder() const { return sortOrder_; }
   const std::vector<RegisterEntry>& entries() const { return entries_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -58,8 +70,12 @@ class RegisterEntryModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
+  void sortEntries();
+
   int language_;
   std::vector<RegisterEntry> entries_;
+  int sortColumn_ = Date;
+  Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
 };
 
 class RegisterWindow : public QMainWindow {
@@ -101,6 +117,11 @@ class RegisterWindow : public QMainWindow {
   bool makeBaseline();
   // Register > Report ...: the maintenance report of the selected site.
   bool makeReport(const ReportDialogRunner& run = {});
+  // Results > Site details ...: the selected site's customer and notes, and
+  // the selected segment's notes, shown and changed in a dialog that `run`
+  // answers (exec() by default). True when they were saved.
+  using SiteDetailsRunner = std::function<bool(SiteDetailsDialog&)>;
+  bool editSiteDetails(const SiteDetailsRunner& run = {});
 
  protected:
   // Ctrl+Tab and Ctrl+Shift+Tab move on from any control, as Tab does.
@@ -111,6 +132,8 @@ class RegisterWindow : public QMainWindow {
   void buildContents();
   void updateActions();
   void fail(const QString& error);
+  // The site of the tree's selection, else of the first selected result.
+  QString currentSite() const;
   // The segment of the tree's selection, else of the selected results when
   // they share one.
   std::optional<std::pair<QString, QString>> currentSegment() const;
@@ -135,6 +158,7 @@ class RegisterWindow : public QMainWindow {
   QAction* sinceBaselineAction_ = nullptr;
   QAction* baselineAction_ = nullptr;
   QAction* reportAction_ = nullptr;
+  QAction* siteDetailsAction_ = nullptr;
 };
 
 // The register file the windows use: the settings' one, else the default

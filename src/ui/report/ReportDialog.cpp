@@ -19,6 +19,7 @@
 #include "core/register/RegisterTexts.h"
 #include "core/report/ReportPdf.h"
 #include "core/report/ReportTexts.h"
+#include "ui/frame/DateField.h"
 #include "ui/frame/LabelledFields.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/frame/QtInteraction.h"
@@ -32,7 +33,8 @@ const std::array<const char*, 5> kLanguageNames = {"Français", "English", "Deut
                                                    "Italiano"};
 
 QDateEdit* dateEdit(QWidget* parent, const char* name) {
-  auto* edit = new QDateEdit(parent);
+  // One Tab per date, not one per section.
+  auto* edit = new DateField(parent);
   edit->setObjectName(QString::fromLatin1(name));
   edit->setCalendarPopup(true);
   edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));

@@ -102,14 +102,21 @@ void ResultWindow::setInstrumentName(const QString& name) {
   showName();
 }
 
+void ResultWindow::setOrigin(const QString& origin) {
+  origin_ = origin.trimmed();
+  showName();
+}
+
 // The title, the file field and the date line: what the result is and when
 // it was made, never the name of a temporary file.
 void ResultWindow::showName() {
-  setWindowTitle(resultWindowTitle(shownName(), language_));
-  form_->sourcePath->setText(
-      instrumentName_.isEmpty()
-          ? table_.sourcePath
-          : pick(resulttext::kFromInstrument, language_).arg(instrumentName_));
+  const QString title = resultWindowTitle(shownName(), language_);
+  setWindowTitle(origin_.isEmpty() ? title : QStringLiteral("%1 (%2)").arg(title, origin_));
+  const QString name = instrumentName_.isEmpty() ? table_.sourcePath : instrumentName_;
+  form_->sourcePath->setText(!origin_.isEmpty() ? QStringLiteral("%1 (%2)").arg(name, origin_)
+                             : instrumentName_.isEmpty()
+                                 ? table_.sourcePath
+                                 : pick(resulttext::kFromInstrument, language_).arg(name));
   form_->sourcePath->setCursorPosition(0);
   QString date;
   if (table_.date.isValid()) {

@@ -42,6 +42,11 @@ class ResultWindow : public QMainWindow {
   void setInstrumentIdentification(const QByteArray& reply) { instrumentIdentification_ = reply; }
   // What the window calls its file: the instrument's name, else the path.
   QString shownName() const;
+  // Where a result that is not the user's own file came from, said in the
+  // title and the file field in place of "from the instrument" (a result
+  // opened from the register: where it was filed from). Empty by default.
+  QString origin() const { return origin_; }
+  void setOrigin(const QString& origin);
   // A file the program made for this window alone (a fetched result): it is
   // deleted when the window closes. Empty for a file the user opened.
   QString temporaryFile() const { return temporaryFile_; }
@@ -74,6 +79,7 @@ class ResultWindow : public QMainWindow {
   ResultTable table_;
   QString temporaryFile_;
   QString instrumentName_;
+  QString origin_;
   QByteArray instrumentIdentification_;
   std::unique_ptr<Ui::ResultWindow> form_;
   ResultTableModel* model_ = nullptr;

@@ -80,6 +80,18 @@ TEST_F(RegisterCli, FileListShowBaselineExportBackupAndCheck) {
   ASSERT_EQ(shown["measurements"].toArray().size(), 2);
   EXPECT_EQ(shown["measurements"].toArray()[0].toObject()["unit"].toString(), "s");
   EXPECT_DOUBLE_EQ(shown["measurements"].toArray()[0].toObject()["value"].toDouble(), 52.1e-6);
+  // Where it came from: the file it was filed from, never an instrument.
+  EXPECT_EQ(shown["origin"].toString(), "file");
+  EXPECT_EQ(shown["source_file"].toString(), QFileInfo(dated1).absoluteFilePath());
+  EXPECT_EQ(shown["instrument_model"].toString(), "");
+  const CliRun shownText = cli({"register", "show", "1"});
+  EXPECT_TRUE(shownText.out.contains("origin\tfile\n")) << shownText.out.toStdString();
+  EXPECT_TRUE(
+      shownText.out.contains("source_file\t" + QFileInfo(dated1).absoluteFilePath() + "\n"));
+  const QJsonArray shownCsv = csvOf(cli({"register", "show", "1", "--format", "csv"}));
+  ASSERT_EQ(shownCsv.size(), 2);
+  EXPECT_EQ(shownCsv[0].toObject()["origin"].toString(), "file");
+  EXPECT_EQ(shownCsv[0].toObject()["source_file"].toString(), QFileInfo(dated1).absoluteFilePath());
 
   // Given back byte for byte, under the names they were filed with.
   QTemporaryDir out;

@@ -73,7 +73,16 @@ TEST(Register, FilingKeepsTheBytesTheMeasurementsAndOneResultPerFile) {
   EXPECT_EQ(entry->instrument.model, "RQ4102");
   EXPECT_EQ(entry->instrument.serial, "4471052");
   EXPECT_EQ(entry->instrument.firmware, "V5.12");
+  EXPECT_EQ(originOf(*entry), ResultOrigin::Instrument);
+  EXPECT_EQ(originText(*entry, English), "fetched from the instrument RQ4102 no. 4471052");
   EXPECT_EQ(entry->technician, "Ana Ruiz");
+  // Found again by its bytes, whatever it was called; other bytes are not.
+  const auto byBytes = reg.entryOfBytes(bytes, &error);
+  ASSERT_TRUE(byBytes) << error.toStdString();
+  EXPECT_EQ(byBytes->id, first->id);
+  EXPECT_EQ(byBytes->site, "Plant A");
+  EXPECT_FALSE(reg.entryOfBytes(resultBytes("50.0", dateLine(1)), &error));
+  EXPECT_TRUE(error.isEmpty()) << "not filed is no failure";
   EXPECT_EQ(entry->sha256.size(), 64);
 
   const auto rows = reg.measurements(first->id, &error);
@@ -99,10 +108,17 @@ TEST(Register, FilingKeepsTheBytesTheMeasurementsAndOneResultPerFile) {
   EXPECT_EQ(all->size(), 1u);
   EXPECT_EQ(reg.sites(&error)->size(), 1u) << "a duplicate makes no site";
 
-  // Undated: the file's time stands in, and says so.
-  const auto undated = reg.add(request("Plant A", "Line 1", resultBytes("52.3"), "U.HTM"), &error);
+  // Undated: the file's time stands in, and says so. Filed from a file:
+  // that file is where it came from.
+  auto fromFile = request("Plant A", "Line 1", resultBytes("52.3"), "U.HTM");
+  fromFile.sourcePath = "/home/ana/results/U.HTM";
+  const auto undated = reg.add(fromFile, &error);
   ASSERT_TRUE(undated) << error.toStdString();
   const auto u = reg.entry(undated->id, &error);
+  EXPECT_EQ(u->sourcePath, "/home/ana/results/U.HTM");
+  EXPECT_EQ(originOf(*u), ResultOrigin::File);
+  EXPECT_EQ(originText(*u, English), "filed from the file /home/ana/results/U.HTM");
+  EXPECT_EQ(originText(*u, French), "classé depuis le fichier /home/ana/results/U.HTM");
   EXPECT_EQ(u->dateSource, DateSource::FileTime);
   EXPECT_EQ(u->date, QDateTime(QDate(2026, 1, 5), QTime(8, 30)));
 }
@@ -285,6 +301,8 @@ TEST(RegisterSchema, ARegisterOfTheFirstVersionIsMigratedAndKeepsItsResults) {
   EXPECT_EQ(old->fileName, "OLD.HTM");
   EXPECT_TRUE(old->baseline);
   EXPECT_TRUE(old->instrument.isEmpty()) << "filed before instruments were recorded";
+  EXPECT_TRUE(old->sourcePath.isEmpty());
+  EXPECT_EQ(originText(*old, English), "origin not recorded") << "not said to be a file";
   EXPECT_EQ(reg.originalBytes(1, &error), "ABC");
   auto r = request("Old plant", "Line 1", resultBytes("52.0", dateLine(2)), "NEW.HTM");
   r.instrument.serial = "SN1";

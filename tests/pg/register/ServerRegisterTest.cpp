@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -283,6 +284,10 @@ TEST(ServerRegister, AReadOnlyRoleListsAndComparesButIsToldItCannotFile) {
   // A write the privileges forbid, named as such.
   EXPECT_FALSE(reg.setBaseline(listed->front().id, &error));
   EXPECT_TRUE(error.contains("guest")) << error.toStdString();
+  // A site's customer too (the register window tells this, never "saved").
+  error.clear();
+  EXPECT_FALSE(reg.setSiteDetails("North", "ACME", "notes", &error));
+  EXPECT_EQ(error, reg.cannotFileReason());
 }
 
 TEST(ServerRegister, ABaselineChangedFromAnOlderViewIsRefusedNamingWhoAndWhen) {
@@ -414,6 +419,9 @@ TEST(ServerRegister, ResultsFiledWhileTheServerIsDownAreSharedOnceWhenItIsBack) 
     EXPECT_TRUE(e.pendingServer.isEmpty());
     if (e.fileName == "OFF1.HTM") {
       EXPECT_EQ(e.technician, "Carol");
+      // Where it came from goes with it to the server.
+      EXPECT_EQ(e.sourcePath, QFileInfo(f1).absoluteFilePath());
+      EXPECT_EQ(originOf(e), ResultOrigin::File);
     }
   }
   EXPECT_EQ(waitingCount(laptop.localRegister(), serverName, English), 0);

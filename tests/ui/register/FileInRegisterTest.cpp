@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -139,15 +141,29 @@ TEST_F(FileInRegister, AResultFiledTwiceIsToldWhereAndWhenItIsAlready) {
   // The same bytes under another name, opened by the user.
   ResultWindow* w = openResult("COPY.HTM", resultBytes("52.4", dateLine(4)));
   ASSERT_NE(w, nullptr);
-  const auto outcome = ui::fileResultInRegister(state, *w, choose("South", "B"));
+  // Said as the dialog opens, with where and when; no place to choose and
+  // no File to press.
+  QString notice, site;
+  bool fileOffered = true, closeIsDefault = false;
+  const auto outcome = ui::fileResultInRegister(state, *w, [&](FileInRegisterDialog& d) {
+    notice = d.notice()->isVisibleTo(&d) ? d.notice()->text() : QString();
+    site = d.siteBox()->currentText();
+    fileOffered = d.fileButton()->isVisibleTo(&d) || d.siteBox()->isEnabled();
+    closeIsDefault = d.cancelButton()->isDefault();
+    return choose("South", "B")(d);
+  });
+  EXPECT_EQ(notice, pick(registertext::kAlreadyFiledNotice, English)
+                        .arg("COPY.HTM")
+                        .arg(id)
+                        .arg("North", "A", "2026-11-04 09:00"));
+  EXPECT_EQ(site, "North");
+  EXPECT_FALSE(fileOffered);
+  EXPECT_TRUE(closeIsDefault);
   ASSERT_TRUE(outcome);
   EXPECT_TRUE(outcome->alreadyFiled);
   EXPECT_EQ(outcome->id, id);
-  const QString said = ui.lastMessage();
-  EXPECT_TRUE(said.startsWith(
-      pick(registertext::kAlreadyFiled, English).arg("COPY.HTM").arg(id).arg("North", "A")))
-      << said.toStdString();
-  EXPECT_TRUE(said.contains("2026-11-04 09:00")) << said.toStdString();
+  EXPECT_EQ(outcome->site, "North");
+  EXPECT_TRUE(ui.messages.isEmpty()) << "said once, in the dialog";
   EXPECT_EQ(filed().size(), 1u);
 }
 
@@ -197,6 +213,27 @@ TEST_F(FileInRegister, TheDialogsDefaultButtonFilesAndEscapeCancels) {
   ASSERT_TRUE(ui::fileResultInRegister(state, *w)) << ui.lastMessage().toStdString();
   ASSERT_EQ(filed().size(), 1u);
   EXPECT_EQ(filed()[0].segment, "Crane 2");
+  EXPECT_EQ(filed()[0].sourcePath, QFileInfo(w->sourcePath()).absoluteFilePath())
+      << "the user's own file is where it came from";
+
+  // Return typed in the segment, an editable combo box whose completion
+  // takes the key for itself once it completed a name: it files there.
+  ResultWindow* w2 = openResult("KEYS2.HTM", resultBytes("52.8", dateLine(8)));
+  ASSERT_NE(w2, nullptr);
+  QTimer::singleShot(0, [] {
+    auto* d = qobject_cast<FileInRegisterDialog*>(QApplication::activeModalWidget());
+    if (!d) return;
+    d->siteBox()->setEditText("Quay");
+    d->segmentBox()->setEditText("");
+    QTest::keyClicks(d->segmentBox(), "Cra");
+    QTest::keyClick(d->segmentBox(), Qt::Key_Return);
+    // Still open when Return did nothing: closed, so that the test fails
+    // rather than waits.
+    if (d->isVisible()) d->reject();
+  });
+  ASSERT_TRUE(ui::fileResultInRegister(state, *w2)) << ui.lastMessage().toStdString();
+  ASSERT_EQ(filed().size(), 2u);
+  EXPECT_EQ(filed()[1].segment, "Crane 2") << "the name as completed";
 }
 
 TEST_F(FileInRegister, TheImportOfferFilesOnlyWhenAcceptedWithTheInstrument) {

@@ -5,13 +5,18 @@
 // mnemonics unique within their menus.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "RegisterUiFixture.h"
@@ -24,6 +29,7 @@
 #include "ui/frame/MainWindow.h"
 #include "ui/register/FileInRegisterDialog.h"
 #include "ui/register/RegisterFeature.h"
+#include "ui/register/SiteDetailsDialog.h"
 #include "ui_MainWindow.h"
 
 using namespace karvel;
@@ -78,8 +84,37 @@ TEST_F(RegisterAccess, TheRegisterWindowIsNamedAndTabbedInReadingOrderInEveryLan
     EXPECT_EQ(joinProblems(auditFocusChain(w)), "");
     EXPECT_EQ(w->tree()->accessibleName(), pick(registertext::kTreeName, language));
     EXPECT_EQ(w->table()->accessibleName(), pick(registertext::kListName, language));
-    EXPECT_EQ(w->busBox()->accessibleName(),
+    // What a screen reader hears as each combo box's name: its label, not
+    // its value ("Any bus", "Any verdict").
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->busBox())->text(QAccessible::Name),
               ui::spokenLabel(pick(registertext::kSearchBus, language)));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->verdictBox())->text(QAccessible::Name),
+              ui::spokenLabel(pick(registertext::kSearchVerdict, language)));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->busBox())->text(QAccessible::Value),
+              pick(registertext::kAnyBus, language));
+    // The site's details, a dialog of their own, in the same language.
+    {
+      ui::SiteDetailsDialog d(language, "North", "A", {"ACME", "Gate 3", "Crane"}, w);
+      d.show();
+      EXPECT_EQ(joinProblems(auditAccessibility(&d)), "");
+      EXPECT_EQ(joinProblems(auditFocusChain(&d)), "");
+      EXPECT_EQ(stopNames(&d), (QStringList{"customerField", "siteNotesField", "segmentNotesField",
+                                            "saveButton", "cancelButton"}));
+      EXPECT_EQ(d.customerField()->accessibleName(),
+                ui::spokenLabel(menuText(pick(registertext::kSiteCustomer, language))));
+      EXPECT_TRUE(d.saveButton()->isDefault());
+      QStringList labelClashes;
+      QList<QChar> keys;
+      for (QLabel* l : d.findChildren<QLabel*>()) {
+        const qsizetype at = l->text().indexOf(u'&');
+        if (at < 0 || at + 1 >= l->text().size()) continue;
+        const QChar k = l->text()[at + 1].toLower();
+        if (keys.contains(k)) labelClashes << l->text();
+        keys << k;
+      }
+      EXPECT_EQ(keys.size(), 3);
+      EXPECT_TRUE(labelClashes.isEmpty()) << labelClashes.join(", ").toStdString();
+    }
     EXPECT_EQ(stopNames(w), (QStringList{"searchField", "busBox", "fromDate", "toDate",
                                          "verdictBox", "siteTree", "resultList"}));
     QStringList clashes;
@@ -88,6 +123,72 @@ TEST_F(RegisterAccess, TheRegisterWindowIsNamedAndTabbedInReadingOrderInEveryLan
     w->close();
     delete w;
   }
+}
+
+TEST_F(RegisterAccess, TabGoesFromFieldToFieldOnceEachDatesIncluded) {
+  fileSample();
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(showActive(w));
+  w->searchField()->setFocus();
+  QStringList forward{"searchField"};
+  for (int i = 0; i < 6; ++i) {
+    pressKey(Qt::Key_Tab);
+    forward << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "");
+  }
+  EXPECT_EQ(forward, (QStringList{"searchField", "busBox", "fromDate", "toDate", "verdictBox",
+                                  "siteTree", "resultList"}))
+      << "one Tab per field, the dates' sections left to the arrow keys";
+  w->verdictBox()->setFocus();
+  QStringList back;
+  for (int i = 0; i < 3; ++i) {
+    pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    back << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "");
+  }
+  EXPECT_EQ(back, (QStringList{"toDate", "fromDate", "busBox"}));
+  // Inside a date, the arrows still reach the day: Up in the last section
+  // gives the next day.
+  w->toDate()->setDate(QDate(2026, 11, 4));
+  w->toDate()->setFocus();
+  pressKey(Qt::Key_End);
+  pressKey(Qt::Key_Up);
+  EXPECT_EQ(w->toDate()->date(), QDate(2026, 11, 5));
+}
+
+TEST_F(RegisterAccess, SiteDetailsAreTypedAndSavedWithKeysAlone) {
+  fileSample();
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  w->selectSegment("North", "B");
+  QStringList visited;
+  ASSERT_TRUE(w->editSiteDetails([&](ui::SiteDetailsDialog& d) {
+    if (!showActive(&d)) return false;
+    QTest::keyClicks(QApplication::focusWidget(), "Rail & Co");
+    pressKey(Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClicks(QApplication::focusWidget(), "Gate 3");
+    pressKey(Qt::Key_Return);  // a new line in the notes, not Save
+    QTest::keyClicks(QApplication::focusWidget(), "Ask Mr Roy");
+    pressKey(Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClicks(QApplication::focusWidget(), "CAN stub");
+    pressKey(Qt::Key_Tab);
+    visited << QApplication::focusWidget()->objectName();
+    pressKey(Qt::Key_Return);  // Save, the default
+    return d.result() == QDialog::Accepted;
+  })) << ui.lastMessage().toStdString();
+  EXPECT_EQ(visited, (QStringList{"siteNotesField", "segmentNotesField", "saveButton"}));
+  Register reg;
+  QString error;
+  ASSERT_TRUE(reg.open(state.registerPath, English, &error));
+  const auto sites = reg.sites(&error);
+  ASSERT_TRUE(sites);
+  EXPECT_EQ(sites->front().customer, "Rail & Co");
+  EXPECT_EQ(sites->front().notes, "Gate 3\nAsk Mr Roy");
+  const auto segments = reg.segments("North", &error);
+  ASSERT_TRUE(segments);
+  EXPECT_EQ(segments->back().name, "B");
+  EXPECT_EQ(segments->back().notes, "CAN stub");
 }
 
 TEST_F(RegisterAccess, TheWindowFitsASmallScreenAndTabLeavesTheList) {
@@ -125,6 +226,26 @@ TEST_F(RegisterAccess, TheFilingDialogIsNamedTabbedAndHasOneDefaultButtonInEvery
     for (QPushButton* b : d.findChildren<QPushButton*>()) defaults += b->isDefault();
     EXPECT_EQ(defaults, 1);
     EXPECT_TRUE(d.fileButton()->isDefault());
+
+    // A result filed before: the notice is read first, Close is the one
+    // button and the default.
+    FileInRegisterDialog again(language, "R.HTM", "LIN - 19200 bit/s", segments,
+                               {"North", "A", {}});
+    RegisterEntry filed;
+    filed.id = 7;
+    filed.site = "North";
+    filed.segment = "A";
+    filed.date = QDateTime(QDate(2026, 11, 4), QTime(9, 0));
+    filed.dateSource = DateSource::Result;
+    again.showAlreadyFiled(filed);
+    again.show();
+    EXPECT_EQ(joinProblems(auditAccessibility(&again)), "");
+    EXPECT_EQ(joinProblems(auditFocusChain(&again)), "");
+    EXPECT_EQ(stopNames(&again),
+              (QStringList{"alreadyFiledNotice", "resultField", "cancelButton"}));
+    EXPECT_EQ(again.cancelButton()->text(), pick(registertext::kCloseButton, language));
+    EXPECT_TRUE(again.cancelButton()->isDefault());
+    EXPECT_TRUE(again.notice()->text().contains("2026-11-04 09:00"));
   }
 }
 

@@ -46,8 +46,8 @@ TEST_F(RegisterSharing, AnUnreachableServerIsToldOnceAndTheLocalRegisterShowsWha
   EXPECT_TRUE(ui.lastMessage().contains("ana@")) << "names the server";
   EXPECT_TRUE(w->statusLine()->isVisible());
   EXPECT_TRUE(w->statusLine()->text().startsWith("Offline:"));
-  EXPECT_EQ(column(*w, RegisterEntryModel::Shared), (QStringList{"", "not yet shared"}));
-  EXPECT_EQ(w->model()->index(1, RegisterEntryModel::Shared).data(Qt::AccessibleTextRole),
+  EXPECT_EQ(column(*w, RegisterEntryModel::Shared), (QStringList{"not yet shared", ""}));
+  EXPECT_EQ(w->model()->index(0, RegisterEntryModel::Shared).data(Qt::AccessibleTextRole),
             "not yet shared");
   EXPECT_EQ(w->model()->headerData(RegisterEntryModel::Shared, Qt::Horizontal, Qt::DisplayRole),
             "Sharing");
@@ -75,13 +75,13 @@ TEST_F(RegisterSharing, ABaselineChangedElsewhereSinceTheListWasReadIsNotOverwri
     other.setTechnician("Ben Okafor");
     ASSERT_TRUE(other.setBaseline(first, &error)) << error.toStdString();
   }
-  w->selectRows({1});
+  w->selectRows({0});  // day 3, the newest
   EXPECT_FALSE(w->makeBaseline());
   EXPECT_TRUE(ui.lastMessage().contains("changed by Ben Okafor")) << ui.lastMessage().toStdString();
-  EXPECT_EQ(column(*w, RegisterEntryModel::Baseline), (QStringList{"Baseline", ""}))
+  EXPECT_EQ(column(*w, RegisterEntryModel::Baseline), (QStringList{"", "Baseline"}))
       << "the list shows the change that stands";
-  w->selectRows({1});
+  w->selectRows({0});
   ui.answers.enqueue(0);  // Replace, now knowing the baseline
   EXPECT_TRUE(w->makeBaseline());
-  EXPECT_EQ(column(*w, RegisterEntryModel::Baseline), (QStringList{"", "Baseline"}));
+  EXPECT_EQ(column(*w, RegisterEntryModel::Baseline), (QStringList{"Baseline", ""}));
 }

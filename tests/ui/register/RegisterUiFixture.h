@@ -56,6 +56,7 @@ class RegisterUi : public ::testing::Test {
     r.fileName = QStringLiteral("R%1.HTM").arg(day);
     r.technician = QStringLiteral("Ana Ruiz");
     r.note = note;
+    r.sourcePath = QStringLiteral("/data/visits/") + r.fileName;
     const auto outcome = reg.add(r, &error);
     EXPECT_TRUE(outcome) << error.toStdString();
     return outcome ? outcome->id : 0;

@@ -9,13 +9,22 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStatusBar>
 #include <QTableView>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "RegisterUiFixture.h"
 #include "core/register/RegisterTexts.h"
 #include "core/results/ResultTexts.h"
+#include "support/DialogKeys.h"
+#include "ui/register/SiteDetailsDialog.h"
 
 using namespace karvel;
 using namespace karvel::test;
@@ -45,15 +54,17 @@ TEST_F(RegisterWindowTest, TheTreeHoldsSitesAndSegmentsAndASegmentListsItsResult
   EXPECT_EQ(childTexts(all), (QStringList{"North", "South"}));
   EXPECT_EQ(childTexts(all->child(0)),
             (QStringList{"A (LIN - 19200 bit/s)", "B (CAN - 500 kbit/s)"}));
-  EXPECT_EQ(w->model()->rowCount(), 5) << "every site's results at first";
+  EXPECT_EQ(column(*w, RegisterEntryModel::File),
+            (QStringList{"R5.HTM", "R4.HTM", "R3.HTM", "R2.HTM", "R1.HTM"}))
+      << "every site's results at first, the newest first across sites";
 
   ASSERT_TRUE(w->selectSegment("North", "A"));
-  EXPECT_EQ(column(*w, RegisterEntryModel::File), (QStringList{"R1.HTM", "R3.HTM", "R5.HTM"}))
-      << "by date, not in the order they were filed";
+  EXPECT_EQ(column(*w, RegisterEntryModel::File), (QStringList{"R5.HTM", "R3.HTM", "R1.HTM"}))
+      << "by date, newest first, not in the order they were filed";
   EXPECT_EQ(column(*w, RegisterEntryModel::Verdict).at(0), "Bus within limits");
   EXPECT_EQ(column(*w, RegisterEntryModel::Technician).at(0), "Ana Ruiz");
-  EXPECT_EQ(column(*w, RegisterEntryModel::Note).at(2), "after repair");
-  EXPECT_EQ(column(*w, RegisterEntryModel::Date).at(0), "2026-11-01 09:00");
+  EXPECT_EQ(column(*w, RegisterEntryModel::Note).at(0), "after repair");
+  EXPECT_EQ(column(*w, RegisterEntryModel::Date).at(2), "2026-11-01 09:00");
   // The verdict's colour is said in words to a screen reader.
   EXPECT_TRUE(w->model()
                   ->index(1, RegisterEntryModel::Verdict)
@@ -81,6 +92,13 @@ TEST_F(RegisterWindowTest, AResultOpensFromItsStoredBytesAndItsFileGoesWithItsWi
   ASSERT_NE(r, nullptr) << ui.lastMessage().toStdString();
   EXPECT_EQ(r->instrumentName(), "R3.HTM");
   EXPECT_EQ(r->table().verdictColour, Status::Red);
+  // Where it was filed from, truthfully: a file, not the instrument.
+  const QString from = "register, North / A: filed from the file /data/visits/R3.HTM";
+  EXPECT_TRUE(r->windowTitle().endsWith("(" + from + ")")) << r->windowTitle().toStdString();
+  auto* field = r->findChild<QLineEdit*>("sourcePath");
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->text(), "R3.HTM (" + from + ")");
+  EXPECT_FALSE(field->text().contains("instrument"));
   const QString temporary = r->temporaryFile();
   EXPECT_EQ(fileBytes(temporary), resultBytes("52.3", dateLine(3), "LIN - 19200 bit/s", "red"));
   r->close();
@@ -91,7 +109,39 @@ TEST_F(RegisterWindowTest, AResultOpensFromItsStoredBytesAndItsFileGoesWithItsWi
   w->table()->setCurrentIndex(w->model()->index(0, 0));
   emit w->table()->activated(w->model()->index(0, 0));
   ASSERT_EQ(windowsOf<ui::ResultWindow>().size(), 1);
-  EXPECT_EQ(windowsOf<ui::ResultWindow>().front()->instrumentName(), "R1.HTM");
+  EXPECT_EQ(windowsOf<ui::ResultWindow>().front()->instrumentName(), "R5.HTM");
+  windowsOf<ui::ResultWindow>().front()->close();
+
+  // A fetched one names its instrument; one filed before the register kept
+  // where results came from says it does not know.
+  {
+    Register reg;
+    QString error;
+    ASSERT_TRUE(reg.open(state.registerPath, English, &error));
+    RegisterAddRequest fetched;
+    fetched.site = "North";
+    fetched.segment = "A";
+    fetched.fileName = "RES7.HTM";
+    fetched.bytes = resultBytes("52.7", dateLine(7));
+    fetched.instrument = identityFromReply("TARVIK,RQ6102,8800123,V2.01");
+    ASSERT_TRUE(reg.add(fetched, &error)) << error.toStdString();
+    RegisterAddRequest unknown = fetched;
+    unknown.fileName = "OLD.HTM";
+    unknown.bytes = resultBytes("52.8", dateLine(8));
+    unknown.instrument = {};
+    ASSERT_TRUE(reg.add(unknown, &error)) << error.toStdString();
+  }
+  w->reload();
+  w->selectSegment("North", "A");
+  w->selectRows({0, 1});
+  ASSERT_NE(w->openSelected(), nullptr) << ui.lastMessage().toStdString();
+  QStringList titles;
+  for (ui::ResultWindow* opened : windowsOf<ui::ResultWindow>()) titles << opened->windowTitle();
+  titles.sort();
+  EXPECT_EQ(titles,
+            (QStringList{"File : old.HTM (register, North / A: origin not recorded)",
+                         "File : res7.HTM (register, North / A: fetched from the instrument RQ6102 "
+                         "no. 8800123)"}));
 }
 
 TEST_F(RegisterWindowTest, TheSelectionAndASegmentSinceItsBaselineAreCompared) {
@@ -111,7 +161,7 @@ TEST_F(RegisterWindowTest, TheSelectionAndASegmentSinceItsBaselineAreCompared) {
   EXPECT_EQ(w->compareSelected(), nullptr);
   EXPECT_FALSE(ui.lastMessage().isEmpty());
   w->selectSegment("North");
-  w->selectRows({0, 3});  // A's R1 (LIN) and B's R2 (CAN)
+  w->selectRows({0, 2});  // A's R5 (LIN) and B's R2 (CAN)
   const int before = ui.messages.size();
   EXPECT_EQ(w->compareSelected(), nullptr);
   EXPECT_EQ(ui.messages.size(), before + 1);
@@ -186,7 +236,7 @@ TEST_F(RegisterWindowTest, TheSearchFiltersByTextBusDateRangeAndVerdict) {
   w->fromDate()->setDate(QDate(2026, 11, 2));
   w->toDate()->setDate(QDate(2026, 11, 4));
   w->search();
-  EXPECT_EQ(column(*w, RegisterEntryModel::File), (QStringList{"R3.HTM", "R2.HTM", "R4.HTM"}))
+  EXPECT_EQ(column(*w, RegisterEntryModel::File), (QStringList{"R4.HTM", "R3.HTM", "R2.HTM"}))
       << "the day of the end date counts";
   w->fromDate()->setDate(w->fromDate()->minimumDate());
   w->toDate()->setDate(w->toDate()->minimumDate());
@@ -213,4 +263,127 @@ TEST_F(RegisterWindowTest, ARegisterThatCannotBeOpenedIsToldAndNoWindowOpens) {
   EXPECT_TRUE(ui.lastMessage().contains("register.sqlite")) << ui.lastMessage().toStdString();
   EXPECT_TRUE(ui.lastMessage().contains(pick(registertext::kForeignReason, English)));
   EXPECT_TRUE(windowsOf<RegisterWindow>().isEmpty());
+}
+
+TEST_F(RegisterWindowTest, AHeadingClickSortsByDateVerdictOrTextAndTheSelectionFollows) {
+  fileSample();
+  file("South", "A", 6, "yellow");
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(test::showActive(w));
+  QHeaderView* header = w->table()->horizontalHeader();
+  auto click = [&](int column) {
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
+  };
+  w->selectRows({3});  // R3, red
+  ASSERT_EQ(w->selectedEntries().front().fileName, "R3.HTM");
+
+  click(RegisterEntryModel::Verdict);
+  EXPECT_EQ(column(*w, RegisterEntryModel::File),
+            (QStringList{"R3.HTM", "R6.HTM", "R5.HTM", "R4.HTM", "R2.HTM", "R1.HTM"}))
+      << "fail, warning, pass: the worst first, by severity and not by the verdict's words; "
+         "the newest first among equals";
+  ASSERT_EQ(w->selectedEntries().size(), 1u);
+  EXPECT_EQ(w->selectedEntries().front().fileName, "R3.HTM") << "the selection follows its result";
+  click(RegisterEntryModel::Verdict);
+  EXPECT_EQ(column(*w, RegisterEntryModel::File),
+            (QStringList{"R5.HTM", "R4.HTM", "R2.HTM", "R1.HTM", "R6.HTM", "R3.HTM"}));
+
+  // Text in the user's alphabet; a new result keeps the order chosen.
+  click(RegisterEntryModel::Site);
+  EXPECT_EQ(column(*w, RegisterEntryModel::Site).first(), "North");
+  file("North", "A", 10);
+  w->reload();
+  EXPECT_EQ(w->model()->sortColumn(), RegisterEntryModel::Site);
+  EXPECT_EQ(column(*w, RegisterEntryModel::File).first(), "R10.HTM") << "newest first in North";
+  // Dates by time, the newest first at the first click.
+  click(RegisterEntryModel::Date);
+  EXPECT_EQ(w->model()->sortOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(column(*w, RegisterEntryModel::File),
+            (QStringList{"R10.HTM", "R6.HTM", "R5.HTM", "R4.HTM", "R3.HTM", "R2.HTM", "R1.HTM"}));
+  click(RegisterEntryModel::Date);
+  EXPECT_EQ(column(*w, RegisterEntryModel::File).first(), "R1.HTM");
+}
+
+TEST_F(RegisterWindowTest, ALongNoteStaysLastAndCutShortSoThePlaceStaysInSight) {
+  fileSample();
+  file("North", "A", 7, "yellow", "LIN - 19200 bit/s", QString(400, u'w'));
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(test::showActive(w));
+  w->verdictBox()->setCurrentIndex(w->verdictBox()->findText(statusText(Status::Yellow, English)));
+  ASSERT_EQ(w->model()->rowCount(), 1);
+  QHeaderView* header = w->table()->horizontalHeader();
+  EXPECT_EQ(header->logicalIndex(header->count() - 1), RegisterEntryModel::Note);
+  const int room = w->table()->viewport()->width();
+  for (int c : {RegisterEntryModel::Site, RegisterEntryModel::Segment})
+    EXPECT_LE(header->sectionViewportPosition(c) + header->sectionSize(c), room) << c;
+  EXPECT_EQ(w->model()->index(0, RegisterEntryModel::Note).data(Qt::ToolTipRole).toString(),
+            QString(400, u'w'))
+      << "the whole note on hovering";
+}
+
+TEST_F(RegisterWindowTest, ASitesCustomerAndNotesAndASegmentsNotesAreSetAndARefusalIsTold) {
+  fileSample();
+  RegisterWindow* w = ui::openRegisterWindow(state);
+  ASSERT_NE(w, nullptr);
+  auto* action = w->findChild<QAction*>("actionSiteDetails");
+  ASSERT_NE(action, nullptr);
+  w->selectSegment("");
+  EXPECT_FALSE(action->isEnabled()) << "every site: none chosen";
+  w->selectSegment("North", "A");
+  EXPECT_TRUE(action->isEnabled());
+
+  QString shownCustomer;
+  bool segmentShown = false;
+  auto answer = [&](const QString& customer, const QString& notes, const QString& segmentNotes) {
+    return [&, customer, notes, segmentNotes](ui::SiteDetailsDialog& d) {
+      shownCustomer = d.customerField()->text();
+      segmentShown = d.segmentNotesField() != nullptr;
+      d.customerField()->setText(customer);
+      d.siteNotesField()->setPlainText(notes);
+      if (d.segmentNotesField()) d.segmentNotesField()->setPlainText(segmentNotes);
+      return true;
+    };
+  };
+  ASSERT_TRUE(
+      w->editSiteDetails(answer(" ACME Rail ", "Gate 3, ask for Mr Roy", "Under the crane")))
+      << ui.lastMessage().toStdString();
+  EXPECT_TRUE(segmentShown);
+  EXPECT_EQ(w->statusBar()->currentMessage(),
+            pick(registertext::kSiteDetailsSaved, English).arg("North"));
+  {
+    Register reg;
+    QString error;
+    ASSERT_TRUE(reg.open(state.registerPath, English, &error));
+    const auto sites = reg.sites(&error);
+    ASSERT_TRUE(sites);
+    EXPECT_EQ(sites->front().name, "North");
+    EXPECT_EQ(sites->front().customer, "ACME Rail");
+    EXPECT_EQ(sites->front().notes, "Gate 3, ask for Mr Roy");
+    const auto segments = reg.segments("North", &error);
+    ASSERT_TRUE(segments);
+    for (const RegisterSegment& g : *segments)
+      EXPECT_EQ(g.notes, g.name == "A" ? "Under the crane" : "") << g.name.toStdString();
+  }
+  // Shown again as saved.
+  ASSERT_TRUE(w->editSiteDetails(answer("ACME Rail", "Gate 3", "Under the crane")));
+  EXPECT_EQ(shownCustomer, "ACME Rail");
+
+  // The site renamed by another program meanwhile: refused, said, not saved.
+  w->selectSegment("South");
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "rename");
+    db.setDatabaseName(state.registerPath);
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(db);
+    EXPECT_TRUE(q.exec("UPDATE site SET name = 'Elsewhere' WHERE name = 'South'"));
+    db.close();
+  }
+  QSqlDatabase::removeDatabase("rename");
+  w->statusBar()->clearMessage();
+  EXPECT_FALSE(w->editSiteDetails(answer("Nobody", "", "")));
+  EXPECT_EQ(ui.lastMessage(), pick(registertext::kNoSuchSite, English).arg("South"));
+  EXPECT_TRUE(w->statusBar()->currentMessage().isEmpty()) << "nothing said saved";
 }
