@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -109,7 +110,7 @@ QString wrapped(const QString& text, const QFont& font, double width, QPaintDevi
     layout.beginLayout();
     bool any = false;
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-      line.setLineWidth(std::max(width - 0.5, 1.0));  // a hair of room for the drawn width
+      line.setLineWidth(std::max(width, 1.0));
       QString shown = piece.mid(line.textStart(), line.textLength());
       while (!shown.isEmpty() && shown.back().isSpace()) shown.chop(1);
       lines << shown;
@@ -606,7 +607,7 @@ void paintChart(Canvas& canvas, const QRectF& area, const Comparison& c, std::si
   }
   // The scale's column is as wide as its widest text, up to a third of the chart.
   double markWidth = 20;
-  for (const Mark& mark : marks) markWidth = std::max(markWidth, widthOf(sm, mark.text));
+  for (const Mark& mark : marks) markWidth = std::max(markWidth, widthOf(sm, mark.text) + 1);
   markWidth = std::min(markWidth, area.width() / 3);
   for (Mark& mark : marks) mark.text = wrapped(mark.text, small, markWidth, device);
 
@@ -635,17 +636,18 @@ void paintChart(Canvas& canvas, const QRectF& area, const Comparison& c, std::si
     if (oneDate) return plotLeft + plotWidth * (double(r) + 0.5) / double(c.runs.size());
     return xAtTime(c.runs[r].date);
   };
-  // The date labels: the first and the last always, those between where
-  // they have room. When the first and the last would touch, the last
-  // goes on a second line.
+  // The date labels, on two lines where one has no room: the first and
+  // the last always, those between where either line has room for them.
+  // A day already said by its neighbour is not said again.
   struct DateLabel {
     QRectF box;
     QString text;
+    int line = 0;
   };
   const double dateHeight = sm.height();
-  auto dateBox = [&](std::size_t r, double top, const QString& text) {
+  auto dateBox = [&](std::size_t r, const QString& text) {
     const double w = widthOf(sm, text) + 1;
-    QRectF box(xAt(r) - w / 2, top, w, dateHeight);
+    QRectF box(xAt(r) - w / 2, 0, w, dateHeight);
     if (box.left() < area.left()) box.moveLeft(area.left());
     if (box.right() > area.right()) box.moveRight(area.right());
     return box;
@@ -655,25 +657,31 @@ void paintChart(Canvas& canvas, const QRectF& area, const Comparison& c, std::si
   };
   const QString firstText = c.runs.front().date.date().toString(Qt::ISODate);
   const QString lastText = c.runs[latest].date.date().toString(Qt::ISODate);
-  std::vector<DateLabel> dates = {{dateBox(0, 0, firstText), firstText}};
-  DateLabel last{dateBox(latest, 0, lastText), lastText};
-  int dateRows = 1;
-  if (latest > 0 && !apart(dates.front().box, last.box)) {
-    if (lastText == firstText) {
-      last.text.clear();  // one day: said once
-    } else {
-      last.box.translate(0, dateHeight);
-      dateRows = 2;
-    }
-  }
+  std::vector<DateLabel> dates = {{dateBox(0, firstText), firstText, 0}};
+  DateLabel last{dateBox(latest, lastText), lastText, 0};
+  if (latest == 0 || lastText == firstText)
+    last.text.clear();  // one day: said once
+  else if (!apart(dates.front().box, last.box))
+    last.line = 1;
+  std::array<std::optional<QRectF>, 2> lineEnd = {dates.front().box, std::nullopt};
+  QString said = firstText;
   for (std::size_t r = 1; r < latest; ++r) {
     const QString text = c.runs[r].date.date().toString(Qt::ISODate);
-    const QRectF box = dateBox(r, 0, text);
-    if (text == dates.back().text) continue;
-    if (apart(dates.back().box, box) && (dateRows == 2 || apart(box, last.box)))
-      dates.push_back({box, text});
+    if (text == said || text == lastText) continue;
+    const QRectF box = dateBox(r, text);
+    for (int line = 0; line < 2; ++line) {
+      if (lineEnd[std::size_t(line)] && !apart(*lineEnd[std::size_t(line)], box)) continue;
+      if (!last.text.isEmpty() && last.line == line && !apart(box, last.box)) continue;
+      dates.push_back({box, text, line});
+      lineEnd[std::size_t(line)] = box;
+      said = text;
+      break;
+    }
   }
-  if (latest > 0 && !last.text.isEmpty()) dates.push_back(last);
+  if (!last.text.isEmpty()) dates.push_back(last);
+  const int dateRows =
+      std::any_of(dates.begin(), dates.end(), [](const DateLabel& d) { return d.line == 1; }) ? 2
+                                                                                              : 1;
   const double bottomRoom = dateRows * dateHeight + 2 + (reach ? reachHeight + 2 : 0);
   const QRectF plot(plotLeft, area.top() + 18, plotWidth, area.height() - 18 - bottomRoom - 2);
 
@@ -760,8 +768,8 @@ void paintChart(Canvas& canvas, const QRectF& area, const Comparison& c, std::si
   for (std::size_t i = 0; i < marks.size(); ++i)
     canvas.text(markBoxes[i], int(Qt::AlignRight | Qt::AlignVCenter), marks[i].text);
   for (const DateLabel& label : dates)
-    canvas.text(label.box.translated(0, plot.bottom() + 2), int(Qt::AlignHCenter | Qt::AlignTop),
-                label.text);
+    canvas.text(label.box.translated(0, plot.bottom() + 2 + label.line * dateHeight),
+                int(Qt::AlignHCenter | Qt::AlignTop), label.text);
   if (reach) {
     p.setFont(reachFont);
     p.setPen(kText);

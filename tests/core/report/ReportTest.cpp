@@ -270,6 +270,14 @@ Painted paintReport(const Report& report, Paper paper = Paper::A4) {
                              .arg(t.box.height())
                              .arg(t.box.left())
                              .arg(t.box.top());
+    // Nor is a text broken into lines that would fit its box on one.
+    const QString oneLine = QString(t.text).replace(u'\n', u' ');
+    if (t.text.contains(u'\n') &&
+        QFontMetricsF(t.font, t.device).boundingRect(QRectF(0, 0, 1e6, 1e6), 0, oneLine).width() <=
+            t.box.width())
+      painted.misfits << QStringLiteral("page %1: \"%2\" broken though it fits on one line")
+                             .arg(t.page)
+                             .arg(oneLine);
   };
   watch.bar = [&](const ReportWatch::Bar& b) { painted.bars.push_back(b); };
   watch.trend = [&](const ReportWatch::Trend& t) { painted.trends.push_back(t); };
@@ -527,6 +535,15 @@ TEST_P(ReportLanguage, EveryTextFitsItsBoxWholeAndTouchesNoOther) {
                  QStringLiteral("Abschlusswiderstandsüberprüfungsprotokoll ") + QString(40, u'x')})
                 .code,
             0);
+  // Results a few days apart: their dates crowd below the chart.
+  for (const int day : {12, 14, 17, 19, 21})
+    ASSERT_EQ(cli({"register", "add",
+                   writeResult(dir, QStringLiteral("F%1.HTM").arg(day),
+                               linResult(day, "green", rows, bus)),
+                   "--site", "Mill", "--segment",
+                   QStringLiteral("Abfüllanlagensteuerungsnetzwerkverbindung Nordhalle")})
+                  .code,
+              0);
   {
     Register r;
     QString error;
@@ -568,6 +585,13 @@ TEST_P(ReportLanguage, EveryTextFitsItsBoxWholeAndTouchesNoOther) {
           });
       EXPECT_TRUE(below) << date;
     }
+    // The crowded ones: the first and the last, and most of those between
+    // on two lines.
+    EXPECT_TRUE(painted.find("2026-11-10"));
+    int crowded = 0;
+    for (const char* date : {"2026-11-12", "2026-11-14", "2026-11-19", "2026-11-21"})
+      crowded += painted.find(date) ? 1 : 0;
+    EXPECT_GE(crowded, 3);
   }
 }
 
