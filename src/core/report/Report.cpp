@@ -14,6 +14,15 @@
 
 namespace karvel {
 
+// The first row of that name: the one the comparison took.
+QString resultCellText(const Comparison& c, std::size_t run, const QString& name,
+                       std::size_t column) {
+  if (run >= c.runs.size() || column >= 5) return {};
+  for (const ResultRow& row : c.runs[run].table.rows)
+    if (row.cells[0] == name) return row.cells[column].simplified();
+  return {};
+}
+
 namespace {
 
 // A logo is a small picture; anything larger is not one worth embedding.
@@ -53,6 +62,8 @@ std::vector<ReportChange> changes(const Comparison& c, std::size_t then, std::si
     ch.unit = m.unit;
     ch.then = m.values[then];
     ch.now = m.values[now];
+    ch.thenText = resultCellText(c, then, m.name, 3);
+    ch.nowText = resultCellText(c, now, m.name, 3);
     ch.marginThen = m.margins[then];
     ch.marginNow = m.margins[now];
     ch.statusThen = m.statuses[then];
@@ -148,7 +159,10 @@ bool gatherSegment(Register& reg, const Report& report, const CompareOptions& op
   }
   if (s.runs.size() >= 2) {
     QString ignored;  // one bus per segment: the register refuses others
-    s.history = compareRuns(s.runs, options, &ignored, report.language, RunOrder::ByDate);
+    // The rows stay: the report writes the values as the results do.
+    CompareOptions keep = options;
+    keep.keepRows = true;
+    s.history = compareRuns(s.runs, keep, &ignored, report.language, RunOrder::ByDate);
   }
   if (!s.current) return true;
   const std::size_t now = *s.current;

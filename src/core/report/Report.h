@@ -34,6 +34,9 @@ struct ReportChange {
   QString name;
   QString unit;
   std::optional<double> then, now;
+  // The values as each result writes them and its results window shows
+  // them ("2.00 µs", "---"); empty where the result has no such row.
+  QString thenText, nowText;
   std::optional<double> marginThen, marginNow;
   Status statusThen = Status::None, statusNow = Status::None;
   bool worse = false, better = false, shrank = false, added = false, missing = false;
@@ -70,6 +73,11 @@ struct Report {
   QString logoProblem;  // why a logo that was asked for is missing
   int language = 1;
 };
+
+// Cell `column` of measurement `name` in run `run` of `c` as its result
+// writes it (and its results window shows it); empty without such a row.
+QString resultCellText(const Comparison& c, std::size_t run, const QString& name,
+                       std::size_t column);
 
 // The last day on which results of `site` are dated; invalid (and `error`
 // set) when the site is unknown or has no result.

@@ -6,8 +6,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -86,48 +88,84 @@ QFont reportFont(double points, bool bold = false) {
   return font;
 }
 
-// A number in base units with the prefix that suits it ("8.02 µs").
-QString valueText(std::optional<double> value, const QString& unit) {
-  if (!value) return QStringLiteral("—");
-  double v = *value;
-  QString prefix;
-  if (isBaseUnit(unit) && v != 0 && std::isfinite(v)) {
-    static const std::pair<double, const char16_t*> prefixes[] = {
-        {1e9, u"G"},  {1e6, u"M"},  {1e3, u"k"},  {1, u""},
-        {1e-3, u"m"}, {1e-6, u"µ"}, {1e-9, u"n"}, {1e-12, u"p"}};
-    for (const auto& [factor, name] : prefixes) {
-      if (std::fabs(v) >= factor * 0.9995 || factor == 1e-12) {
-        v /= factor;
-        prefix = QString::fromUtf16(name);
-        break;
-      }
-    }
-  }
-  // A rate per second reads better per the time unit that gives it a
-  // size people know ("2.9 V/µs" rather than 2900000 V/s).
-  QString shownUnit = unit;
-  if (unit.endsWith(QLatin1String("/s")) && isBaseUnit(unit.left(unit.size() - 2)) && v != 0 &&
-      std::isfinite(v) && std::fabs(v) >= 1000) {
-    static const std::pair<double, const char16_t*> per[] = {
-        {1e-3, u"ms"}, {1e-6, u"µs"}, {1e-9, u"ns"}};
-    for (const auto& [factor, name] : per) {
-      if (std::fabs(v * factor) < 1000 || factor == 1e-9) {
-        v *= factor;
-        shownUnit = unit.left(unit.size() - 1) + QString::fromUtf16(name);
-        break;
-      }
-    }
-  }
-  QString number = QString::number(v, 'g', 4);
-  if (number.contains(u'e')) number = QString::number(v, 'e', 3);
-  const QString u = prefix + shownUnit;
-  return u.isEmpty() ? number : number + u' ' + u;
-}
-
+// A margin as the tolerance bar's words say it ("49 %", "0.4 %", "-13 %").
 QString marginText(std::optional<double> margin) {
   if (!margin) return QStringLiteral("—");
-  return QString::number(std::round(*margin * 100), 'f', 0) + QStringLiteral(" %");
+  return percentText(*margin) + QStringLiteral(" %");
 }
+
+// A value as its result writes it (the text its results window shows).
+QString shownText(const QString& text) { return text.isEmpty() ? QStringLiteral("—") : text; }
+
+// `text` broken into lines no wider than `width` in `font`: at the blanks
+// where it can, inside a word too long for a line where it must. The lines
+// are joined by '\n', which QPainter::drawText keeps.
+QString wrapped(const QString& text, const QFont& font, double width, QPaintDevice* device) {
+  QStringList lines;
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  for (const QString& piece : text.split(u'\n')) {
+    QTextLayout layout(piece, font, device);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    bool any = false;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(std::max(width, 1.0));
+      QString shown = piece.mid(line.textStart(), line.textLength());
+      while (!shown.isEmpty() && shown.back().isSpace()) shown.chop(1);
+      lines << shown;
+      any = true;
+    }
+    layout.endLayout();
+    if (!any) lines << QString();
+  }
+  return lines.join(u'\n');
+}
+
+// The width `text` takes when drawn, as QPainter::drawText lays it out (a
+// hair more, at times, than the sum of its advances).
+double widthOf(const QFontMetricsF& metrics, const QString& text) {
+  return metrics.boundingRect(QRectF(0, 0, 1e6, 1e6), 0, text).width();
+}
+
+// The widest word of `text` in `metrics`: a column narrower than it breaks
+// the word.
+double widestWord(const QString& text, const QFontMetricsF& metrics) {
+  double widest = 0;
+  for (const QString& word :
+       text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+    widest = std::max(widest, widthOf(metrics, word));
+  return widest;
+}
+
+// `text` shortened with "…" to at most `width` as `metrics` measure it
+// as drawn (elidedText's own measure may differ by a hair).
+QString elided(const QString& text, const QFontMetricsF& metrics, double width) {
+  QString shown = text;
+  for (double room = width; widthOf(metrics, shown) > width && room > 0; room -= 1)
+    shown = metrics.elidedText(text, Qt::ElideRight, room);
+  return shown;
+}
+
+// A painter and what watches it, on one page: every text goes through
+// `text`, which tells the watch the box the text must fit.
+class Canvas {
+ public:
+  Canvas(QPainter& painter, const ReportWatch& watch, int page)
+      : p(painter), watch_(watch), page_(page) {}
+  QPainter& p;
+  // `text` in the painter's font, inside `box` (no wrapping: break it first).
+  void text(const QRectF& box, int flags, const QString& text) const {
+    if (watch_.text) watch_.text({page_, text, p.font(), box, flags, p.device()});
+    p.drawText(box, flags, text);
+  }
+  int page() const { return page_; }
+  const ReportWatch& watch() const { return watch_; }
+
+ private:
+  const ReportWatch& watch_;
+  int page_;
+};
 
 struct Cell {
   Cell() = default;
@@ -136,8 +174,9 @@ struct Cell {
   QColor fill;  // invalid: none
   bool bold = false;
   QColor colour = kText;
-  int span = 1;                                         // columns it covers
-  std::function<void(QPainter&, const QRectF&)> paint;  // drawn instead of the text
+  int span = 1;                                       // columns it covers
+  std::function<void(Canvas&, const QRectF&)> paint;  // drawn instead of the text
+  double paintWidth = 0;                              // the least width `paint` needs
 };
 
 struct Column {
@@ -148,10 +187,68 @@ struct Column {
   Qt::Alignment align;
 };
 
+// A cell's text keeps this much room on its left and right, and above and below.
+constexpr double kCellPadX = 3;
+constexpr double kCellPadY = 2;
+
+// The columns' widths: each its share of `width`, widened where a word of
+// its heading would not fit, the room taken from the columns that have some
+// to spare (more than the longest word of their cells, up to their share).
+// A word wider than its column's share is broken inside.
+std::vector<double> columnWidths(const std::vector<Column>& columns,
+                                 const std::vector<std::vector<Cell>>& rows, double width,
+                                 const QFontMetricsF& head, const QFontMetricsF& plain,
+                                 const QFontMetricsF& strong) {
+  const std::size_t n = columns.size();
+  std::vector<double> need(n, 0), widths(n, 0);
+  for (const std::vector<Cell>& cells : rows) {
+    std::size_t c = 0;
+    for (const Cell& cell : cells) {
+      if (c >= n) break;
+      if (cell.span <= 1) {
+        const double w =
+            cell.paint ? cell.paintWidth : widestWord(cell.text, cell.bold ? strong : plain);
+        need[c] = std::max(need[c], w);
+      }
+      c += std::size_t(std::max(cell.span, 1));
+    }
+  }
+  double needed = 0;
+  for (std::size_t c = 0; c < n; ++c) {
+    need[c] =
+        std::max(widestWord(columns[c].title, head), std::min(need[c], columns[c].share * width)) +
+        2 * kCellPadX + 0.5;
+    needed += need[c];
+  }
+  if (needed >= width) {
+    // Not even the words fit: each column in proportion to its need.
+    for (std::size_t c = 0; c < n; ++c) widths[c] = need[c] * width / needed;
+    return widths;
+  }
+  double deficit = 0, slack = 0;
+  for (std::size_t c = 0; c < n; ++c) {
+    widths[c] = columns[c].share * width;
+    if (widths[c] < need[c])
+      deficit += need[c] - widths[c];
+    else
+      slack += widths[c] - need[c];
+  }
+  if (deficit > 0 && slack > 0) {
+    for (std::size_t c = 0; c < n; ++c) {
+      if (widths[c] < need[c])
+        widths[c] = need[c];
+      else
+        widths[c] -= deficit * (widths[c] - need[c]) / slack;
+    }
+  }
+  return widths;
+}
+
 class Pages {
  public:
-  Pages(const Report& report, QPdfWriter& writer, QPainter* painter, int pageCount)
-      : r_(report), writer_(writer), p_(painter), pageCount_(pageCount) {
+  Pages(const Report& report, QPdfWriter& writer, QPainter* painter, int pageCount,
+        const ReportWatch& watch)
+      : r_(report), writer_(writer), p_(painter), pageCount_(pageCount), watch_(watch) {
     const QSizeF size = writer.pageLayout().fullRectPoints().size();
     width_ = size.width();
     height_ = size.height();
@@ -161,6 +258,7 @@ class Pages {
   int pages() const { return page_; }
   double contentWidth() const { return width_ - 2 * kMargin; }
   QString t(const Text5& text) const { return pick(text, r_.language); }
+  QPaintDevice* device() const { return &writer_; }
 
   void newPage() { startPage(true); }
   // Room for `height` more points on this page, else a new page.
@@ -204,6 +302,12 @@ class Pages {
           height = 0;
         }
         if (p_) {
+          if (watch_.text) {
+            QString shown = piece.mid(line.textStart(), line.textLength());
+            while (!shown.isEmpty() && shown.back().isSpace()) shown.chop(1);
+            watch_.text({page_, shown, font, QRectF(kMargin + x, y_, width, h),
+                         int(Qt::AlignLeft | Qt::AlignTop), &writer_});
+          }
           p_->setPen(colour);
           line.draw(p_, QPointF(kMargin + x - line.position().x(), y_ - line.position().y()));
         }
@@ -226,83 +330,96 @@ class Pages {
     y_ += 5;
   }
 
-  // A table, its heading row repeated on each page it runs over.
-  void table(const std::vector<Column>& columns, std::size_t rows,
+  // A table, its heading row repeated on each page it runs over. Columns
+  // widen for their longest words; a text wraps in its cell, and its row
+  // grows: nothing is cut.
+  void table(const std::vector<Column>& columns, std::size_t rowCount,
              const std::function<std::vector<Cell>(std::size_t)>& cellsOf) {
     const QFont headFont = reportFont(7.5, true);
-    const QFontMetricsF hm(headFont, &writer_);
+    const QFont font = reportFont(8), bold = reportFont(8, true);
+    const QFontMetricsF hm(headFont, &writer_), plain(font, &writer_), strong(bold, &writer_);
+    std::vector<std::vector<Cell>> rows;
+    rows.reserve(rowCount);
+    for (std::size_t i = 0; i < rowCount; ++i) rows.push_back(cellsOf(i));
+    const std::vector<double> widths =
+        columnWidths(columns, rows, contentWidth(), hm, plain, strong);
+    // The text of a cell `w` wide, broken into its lines, and their height.
+    auto lay = [&](const QString& text, const QFont& f, const QFontMetricsF& fm, double w) {
+      const QString lines = wrapped(text, f, w - 2 * kCellPadX, &writer_);
+      const double h = fm.boundingRect(QRectF(0, 0, w - 2 * kCellPadX, 1e6), 0, lines).height();
+      return std::pair<QString, double>(lines, h);
+    };
+    std::vector<QString> titles;
     double headHeight = kRow;
-    for (const Column& c : columns)
-      headHeight =
-          std::max(headHeight, hm.boundingRect(QRectF(0, 0, c.share * contentWidth() - 6, 1e6),
-                                               Qt::TextWordWrap, c.title)
-                                       .height() +
-                                   4);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      const auto [lines, h] = lay(columns[c].title, headFont, hm, widths[c]);
+      titles.push_back(lines);
+      headHeight = std::max(headHeight, h + 2 * kCellPadY);
+    }
     auto head = [&] {
       if (p_) {
+        Canvas canvas(*p_, watch_, page_);
         double x = kMargin;
         p_->fillRect(QRectF(kMargin, y_, contentWidth(), headHeight), kHeadFill);
         p_->setFont(headFont);
         p_->setPen(kText);
-        for (const Column& c : columns) {
-          const double w = c.share * contentWidth();
-          p_->drawText(QRectF(x + 3, y_ + 2, w - 6, headHeight - 4),
-                       Qt::TextWordWrap | Qt::AlignVCenter | c.align, c.title);
-          x += w;
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+          canvas.text(QRectF(x, y_, widths[c], headHeight)
+                          .adjusted(kCellPadX, kCellPadY, -kCellPadX, -kCellPadY),
+                      int(Qt::AlignVCenter | columns[c].align), titles[c]);
+          x += widths[c];
         }
       }
       y_ += headHeight;
     };
     ensure(headHeight + kRow);
     head();
-    const QFont font = reportFont(8), bold = reportFont(8, true);
-    const QFontMetricsF plain(font, &writer_), strong(bold, &writer_);
-    // Each cell's place: the columns it covers.
-    auto placeCells = [&](const std::vector<Cell>& cells) {
-      std::vector<std::pair<double, double>> places;  // left, width
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const std::vector<Cell>& cells = rows[i];
+      // Each cell's place (the columns it covers) and its text in lines.
+      struct Placed {
+        double left, width;
+        std::size_t column;
+        QString lines;
+      };
+      std::vector<Placed> places;
+      double rowHeight = kRow;
       double x = kMargin;
       for (std::size_t c = 0, k = 0; c < columns.size() && k < cells.size(); ++k) {
+        const std::size_t first = c;
         double w = 0;
         for (int n = 0; n < std::max(cells[k].span, 1) && c < columns.size(); ++n, ++c)
-          w += columns[c].share * contentWidth();
-        places.emplace_back(x, w);
+          w += widths[c];
+        Placed place{x, w, first, {}};
+        if (!cells[k].paint && !cells[k].text.isEmpty()) {
+          const bool b = cells[k].bold;
+          const auto [lines, h] = lay(cells[k].text, b ? bold : font, b ? strong : plain, w);
+          place.lines = lines;
+          rowHeight = std::max(rowHeight, h + 2 * kCellPadY);
+        }
+        places.push_back(place);
         x += w;
-      }
-      return places;
-    };
-    for (std::size_t i = 0; i < rows; ++i) {
-      const std::vector<Cell> cells = cellsOf(i);
-      const std::vector<std::pair<double, double>> places = placeCells(cells);
-      // A long name or a list of flags wraps: the row grows, nothing is cut.
-      double rowHeight = kRow;
-      for (std::size_t k = 0; k < places.size(); ++k) {
-        if (cells[k].paint || cells[k].text.isEmpty()) continue;
-        const QFontMetricsF& fm = cells[k].bold ? strong : plain;
-        rowHeight = std::max(rowHeight, fm.boundingRect(QRectF(0, 0, places[k].second - 6, 1e6),
-                                                        Qt::TextWordWrap, cells[k].text)
-                                                .height() +
-                                            4);
       }
       if (y_ + rowHeight > height_ - kBottom) {
         newPage();
         head();
       }
       if (p_) {
+        Canvas canvas(*p_, watch_, page_);
         if (i % 2 == 1) p_->fillRect(QRectF(kMargin, y_, contentWidth(), rowHeight), kStripe);
-        std::size_t column = 0;
         for (std::size_t k = 0; k < places.size(); ++k) {
           const Cell& cell = cells[k];
-          const QRectF rect(places[k].first, y_, places[k].second, rowHeight);
+          const QRectF rect(places[k].left, y_, places[k].width, rowHeight);
           if (cell.fill.isValid()) p_->fillRect(rect.adjusted(1, 1, -1, -1), cell.fill);
           if (cell.paint) {
-            cell.paint(*p_, QRectF(rect.left(), rect.center().y() - kRow / 2, rect.width(), kRow));
-          } else {
+            cell.paint(canvas,
+                       QRectF(rect.left(), rect.center().y() - kRow / 2, rect.width(), kRow));
+          } else if (!places[k].lines.isEmpty()) {
             p_->setFont(cell.bold ? bold : font);
             p_->setPen(cell.colour);
-            p_->drawText(rect.adjusted(3, 2, -3, -2),
-                         Qt::AlignVCenter | Qt::TextWordWrap | columns[column].align, cell.text);
+            canvas.text(rect.adjusted(kCellPadX, kCellPadY, -kCellPadX, -kCellPadY),
+                        int(Qt::AlignVCenter | columns[places[k].column].align), places[k].lines);
           }
-          column += std::size_t(std::max(cell.span, 1));
         }
         p_->setPen(QPen(kRule, 0.3));
         p_->drawLine(QPointF(kMargin, y_ + rowHeight), QPointF(width_ - kMargin, y_ + rowHeight));
@@ -315,20 +432,26 @@ class Pages {
   void bullet(const QString& text, const QFont& font) {
     const QFontMetricsF fm(font, &writer_);
     // The bullet goes with its text: room for all its lines first.
-    ensure(
-        fm.boundingRect(QRectF(0, 0, contentWidth() - 12, 1e6), Qt::TextWordWrap, text).height());
+    ensure(fm.boundingRect(QRectF(0, 0, contentWidth() - 12, 1e6), 0,
+                           wrapped(text, font, contentWidth() - 12, &writer_))
+               .height());
     if (p_) {
+      Canvas canvas(*p_, watch_, page_);
       p_->setFont(font);
       p_->setPen(kText);
-      p_->drawText(QPointF(kMargin + 2, y_ + fm.ascent()), QStringLiteral("•"));
+      canvas.text(QRectF(kMargin + 2, y_, 10, fm.height()), int(Qt::AlignLeft | Qt::AlignTop),
+                  QStringLiteral("•"));
     }
     paragraph(text, font, kText, 12);
   }
 
   // A block of fixed height drawn by `paint` into the content width.
-  void block(double height, const std::function<void(QPainter&, const QRectF&)>& paint) {
+  void block(double height, const std::function<void(Canvas&, const QRectF&)>& paint) {
     ensure(height);
-    if (p_) paint(*p_, QRectF(kMargin, y_, contentWidth(), height));
+    if (p_) {
+      Canvas canvas(*p_, watch_, page_);
+      paint(canvas, QRectF(kMargin, y_, contentWidth(), height));
+    }
     y_ += height;
   }
 
@@ -340,6 +463,7 @@ class Pages {
     ++page_;
     y_ = kTop;
     if (!p_) return;
+    Canvas canvas(*p_, watch_, page_);
     // The header: the report, the site and the visit; the footer: the page.
     const QFont font = reportFont(7.5);
     p_->setFont(font);
@@ -350,16 +474,16 @@ class Pages {
     const QRectF header(kMargin, 24, width_ - 2 * kMargin, 14);
     // The visit's dates always show; a long site name gives way to them.
     const QFontMetricsF fm(font, &writer_);
-    const double room = header.width() - fm.horizontalAdvance(visitText()) - 12;
-    p_->drawText(header, Qt::AlignLeft | Qt::AlignVCenter,
-                 fm.elidedText(left, Qt::ElideRight, std::max(room, 40.0)));
-    p_->drawText(header, Qt::AlignRight | Qt::AlignVCenter, visitText());
+    const double room = std::max(header.width() - widthOf(fm, visitText()) - 12, 40.0);
+    canvas.text(QRectF(header.left(), header.top(), room, header.height()),
+                int(Qt::AlignLeft | Qt::AlignVCenter), elided(left, fm, room));
+    canvas.text(header, int(Qt::AlignRight | Qt::AlignVCenter), visitText());
     p_->setPen(QPen(kRule, 0.6));
     p_->drawLine(QPointF(kMargin, 40), QPointF(width_ - kMargin, 40));
     p_->setPen(kGrey);
-    p_->drawText(QRectF(kMargin, height_ - 32, width_ - 2 * kMargin, 14),
-                 Qt::AlignRight | Qt::AlignVCenter,
-                 t(reporttext::kPage).arg(page_).arg(std::max(pageCount_, page_)));
+    canvas.text(QRectF(kMargin, height_ - 32, width_ - 2 * kMargin, 14),
+                int(Qt::AlignRight | Qt::AlignVCenter),
+                t(reporttext::kPage).arg(page_).arg(std::max(pageCount_, page_)));
   }
 
  public:
@@ -373,6 +497,7 @@ class Pages {
   QPdfWriter& writer_;
   QPainter* p_;
   int pageCount_;
+  const ReportWatch& watch_;
   int page_ = 0;
   double y_ = 0;
   double width_ = 0, height_ = 0;
@@ -389,45 +514,41 @@ Cell statusCell(Status status, int language, const QString& text = {}) {
   return c;
 }
 
-// The tolerance bar of a row: the band, its warning zones at both ends and
-// the value's marker in its status colour; a value outside is held at the
-// end it passed, with an arrow.
-void paintBar(QPainter& p, const QRectF& cell, const ResultRow& row, int language) {
-  const Quantity min = siQuantity(row.cells[1]), max = siQuantity(row.cells[2]),
-                 value = siQuantity(row.cells[3]);
-  const bool drawable = min.number && max.number && value.number && *max.number > *min.number &&
-                        std::isfinite(*min.number) && std::isfinite(*max.number) &&
-                        std::isfinite(*value.number);
-  if (!drawable) {
-    p.setFont(reportFont(7));
-    p.setPen(kGrey);
-    p.drawText(cell.adjusted(6, 0, -3, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               pick(reporttext::kNoNumber, language));
+// The tolerance bar of a row, laid out as the results window lays it out:
+// the band, its warning zones as the row's status implies them, the value's
+// marker in its status colour, held at the end it passed with an arrow.
+void paintBar(Canvas& canvas, const QRectF& cell, const ResultRow& row, int language) {
+  QPainter& p = canvas.p;
+  const std::optional<ToleranceValues> values = toleranceValues(row);
+  if (!values) {
+    // A value that is no number says so; limits that are none show as such
+    // in their own cells, and the bar is left out as on screen.
+    if (!siQuantity(row.cells[3]).number) {
+      p.setFont(reportFont(7));
+      p.setPen(kGrey);
+      canvas.text(cell.adjusted(6, 0, -3, 0), int(Qt::AlignVCenter | Qt::AlignLeft),
+                  pick(reporttext::kNoNumber, language));
+    }
     return;
   }
-  const QRectF band(cell.left() + 10, cell.center().y() - 2.5, cell.width() - 20, 5);
-  p.fillRect(band, kBandFill);
-  const double zone = 0.1 * band.width();
-  p.fillRect(QRectF(band.left(), band.top(), zone, band.height()), kZoneFill);
-  p.fillRect(QRectF(band.right() - zone, band.top(), zone, band.height()), kZoneFill);
+  const ToleranceBarLayout bar =
+      layoutToleranceBar(cell, QFontMetricsF(reportFont(8), p.device()).height(), *values);
+  if (canvas.watch().bar) canvas.watch().bar({canvas.page(), row, bar});
+  if (bar.band.width() <= 0) return;
+  p.fillRect(bar.band, kBandFill);
+  if (bar.lowZone.width() > 0) p.fillRect(bar.lowZone, kZoneFill);
+  if (bar.highZone.width() > 0) p.fillRect(bar.highZone, kZoneFill);
   p.setPen(QPen(kGrey, 0.4));
   p.setBrush(Qt::NoBrush);
-  p.drawRect(band);
-  const double t = (*value.number - *min.number) / (*max.number - *min.number);
-  const double x = band.left() + std::clamp(t, 0.0, 1.0) * band.width();
+  p.drawRect(bar.band);
   QColor colour = statusColour(row.status);
   if (!colour.isValid()) colour = kText;
-  const QRectF marker(x - 2, cell.center().y() - 5, 4, 10);
-  p.fillRect(marker, colour);
+  p.fillRect(bar.marker, colour);
   p.setPen(QPen(Qt::black, 0.5));
-  p.drawRect(marker);
-  if (t < 0 || t > 1) {
-    const double dir = t < 0 ? -1 : 1;
-    const double tip = (t < 0 ? band.left() : band.right()) + dir * 8;
+  p.drawRect(bar.marker);
+  if (!bar.arrow.isEmpty()) {
     QPainterPath arrow;
-    arrow.moveTo(tip, cell.center().y());
-    arrow.lineTo(tip - dir * 5, cell.center().y() - 3.5);
-    arrow.lineTo(tip - dir * 5, cell.center().y() + 3.5);
+    arrow.addPolygon(bar.arrow);
     arrow.closeSubpath();
     p.fillPath(arrow, colour);
   }
@@ -435,9 +556,12 @@ void paintBar(QPainter& p, const QRectF& cell, const ResultRow& row, int languag
 
 // A measurement over the segment's results: its values by date on its band
 // (the minimum and maximum of each result), the points in their status
-// colours, the straight line through them when it says when a limit comes.
-void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_t index,
+// colours, and the line the limit date comes from: LimitReach's fit over
+// the results up to the visit, drawn over the dates it rests on.
+void paintChart(Canvas& canvas, const QRectF& area, const Comparison& c, std::size_t index,
                 const std::optional<LimitReach>& reach, int language) {
+  QPainter& p = canvas.p;
+  QPaintDevice* device = p.device();
   const CompareMeasurement& m = c.measurements[index];
   const QFont titleFont = reportFont(8, true);
   p.setFont(titleFont);
@@ -445,16 +569,122 @@ void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_
   // A long name is shortened, the number of results kept.
   const QString count = QString::number(c.runs.size());
   const QString whole = pick(reporttext::kChartTitle, language).arg(m.name, count);
-  const QFontMetricsF fm(titleFont, p.device());
+  const QFontMetricsF fm(titleFont, device);
   QString title = whole;
-  if (fm.horizontalAdvance(whole) > area.width()) {
-    const double room = area.width() - fm.horizontalAdvance(whole) + fm.horizontalAdvance(m.name);
+  if (widthOf(fm, whole) > area.width()) {
+    const double room = area.width() - widthOf(fm, whole) + widthOf(fm, m.name);
     title = pick(reporttext::kChartTitle, language)
-                .arg(fm.elidedText(m.name, Qt::ElideRight, std::max(room, 20.0)), count);
+                .arg(elided(m.name, fm, std::max(room, 20.0)), count);
+    title = elided(title, fm, area.width());
   }
-  p.drawText(QRectF(area.left(), area.top(), area.width(), 12), Qt::AlignLeft | Qt::AlignVCenter,
-             title);
-  const QRectF plot(area.left() + 62, area.top() + 18, area.width() - 74, area.height() - 40);
+  canvas.text(QRectF(area.left(), area.top(), area.width(), 12),
+              int(Qt::AlignLeft | Qt::AlignVCenter), title);
+
+  const QFont small = reportFont(6.5);
+  const QFontMetricsF sm(small, device);
+  const std::size_t latest = c.runs.size() - 1;
+  // The scale: the band's ends of the latest result, else the lowest and
+  // the highest value; each written as its result writes it.
+  struct Mark {
+    double value;
+    QString text;
+  };
+  std::vector<Mark> marks;
+  if (m.minimum[latest] && std::isfinite(*m.minimum[latest]))
+    marks.push_back({*m.minimum[latest], shownText(resultCellText(c, latest, m.name, 1))});
+  if (m.maximum[latest] && std::isfinite(*m.maximum[latest]))
+    marks.push_back({*m.maximum[latest], shownText(resultCellText(c, latest, m.name, 2))});
+  if (marks.empty()) {
+    std::optional<std::size_t> low, high;
+    for (std::size_t r = 0; r < c.runs.size(); ++r) {
+      if (!m.values[r] || !std::isfinite(*m.values[r])) continue;
+      if (!low || *m.values[r] < *m.values[*low]) low = r;
+      if (!high || *m.values[r] > *m.values[*high]) high = r;
+    }
+    for (const std::optional<std::size_t>& r : {low, high})
+      if (r && (marks.empty() || *m.values[*r] != marks.front().value))
+        marks.push_back({*m.values[*r], shownText(resultCellText(c, *r, m.name, 3))});
+  }
+  // The scale's column is as wide as its widest text, up to a third of the chart.
+  double markWidth = 20;
+  for (const Mark& mark : marks) markWidth = std::max(markWidth, widthOf(sm, mark.text) + 1);
+  markWidth = std::min(markWidth, area.width() / 3);
+  for (Mark& mark : marks) mark.text = wrapped(mark.text, small, markWidth, device);
+
+  // Below the plot: the dates, then the limit date, wrapped if need be.
+  const QFont reachFont = reportFont(7, true);
+  QString reachText;
+  double reachHeight = 0;
+  if (reach) {
+    reachText = wrapped(pick(reporttext::kLimitReach, language) + QStringLiteral(": ") +
+                            limitReachText(*reach, language) + QStringLiteral(" ¹"),
+                        reachFont, area.width(), device);
+    reachHeight = QFontMetricsF(reachFont, device)
+                      .boundingRect(QRectF(0, 0, area.width(), 1e6), 0, reachText)
+                      .height();
+  }
+  const qint64 t0 = c.runs.front().date.toMSecsSinceEpoch();
+  const qint64 t1 = c.runs.back().date.toMSecsSinceEpoch();
+  const double span = double(std::max<qint64>(t1 - t0, 1));
+  const bool oneDate = t1 == t0;
+  const double plotLeft = area.left() + markWidth + 6;
+  const double plotWidth = area.right() - 12 - plotLeft;
+  auto xAtTime = [&](const QDateTime& date) {
+    return plotLeft + 8 + (plotWidth - 16) * double(date.toMSecsSinceEpoch() - t0) / span;
+  };
+  auto xAt = [&](std::size_t r) {
+    if (oneDate) return plotLeft + plotWidth * (double(r) + 0.5) / double(c.runs.size());
+    return xAtTime(c.runs[r].date);
+  };
+  // The date labels, on two lines where one has no room: the first and
+  // the last always, those between where either line has room for them.
+  // A day already said by its neighbour is not said again.
+  struct DateLabel {
+    QRectF box;
+    QString text;
+    int line = 0;
+  };
+  const double dateHeight = sm.height();
+  auto dateBox = [&](std::size_t r, const QString& text) {
+    const double w = widthOf(sm, text) + 1;
+    QRectF box(xAt(r) - w / 2, 0, w, dateHeight);
+    if (box.left() < area.left()) box.moveLeft(area.left());
+    if (box.right() > area.right()) box.moveRight(area.right());
+    return box;
+  };
+  auto apart = [](const QRectF& a, const QRectF& b) {
+    return a.right() + 4 <= b.left() || b.right() + 4 <= a.left();
+  };
+  const QString firstText = c.runs.front().date.date().toString(Qt::ISODate);
+  const QString lastText = c.runs[latest].date.date().toString(Qt::ISODate);
+  std::vector<DateLabel> dates = {{dateBox(0, firstText), firstText, 0}};
+  DateLabel last{dateBox(latest, lastText), lastText, 0};
+  if (latest == 0 || lastText == firstText)
+    last.text.clear();  // one day: said once
+  else if (!apart(dates.front().box, last.box))
+    last.line = 1;
+  std::array<std::optional<QRectF>, 2> lineEnd = {dates.front().box, std::nullopt};
+  QString said = firstText;
+  for (std::size_t r = 1; r < latest; ++r) {
+    const QString text = c.runs[r].date.date().toString(Qt::ISODate);
+    if (text == said || text == lastText) continue;
+    const QRectF box = dateBox(r, text);
+    for (int line = 0; line < 2; ++line) {
+      if (lineEnd[std::size_t(line)] && !apart(*lineEnd[std::size_t(line)], box)) continue;
+      if (!last.text.isEmpty() && last.line == line && !apart(box, last.box)) continue;
+      dates.push_back({box, text, line});
+      lineEnd[std::size_t(line)] = box;
+      said = text;
+      break;
+    }
+  }
+  if (!last.text.isEmpty()) dates.push_back(last);
+  const int dateRows =
+      std::any_of(dates.begin(), dates.end(), [](const DateLabel& d) { return d.line == 1; }) ? 2
+                                                                                              : 1;
+  const double bottomRoom = dateRows * dateHeight + 2 + (reach ? reachHeight + 2 : 0);
+  const QRectF plot(plotLeft, area.top() + 18, plotWidth, area.height() - 18 - bottomRoom - 2);
+
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (std::size_t r = 0; r < c.runs.size(); ++r)
     for (const auto* series : {&m.values, &m.minimum, &m.maximum})
@@ -474,15 +704,6 @@ void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_
   const double pad = (hi - lo) * 0.08;
   lo -= pad;
   hi += pad;
-  const qint64 t0 = c.runs.front().date.toMSecsSinceEpoch();
-  const qint64 t1 = c.runs.back().date.toMSecsSinceEpoch();
-  const double span = double(std::max<qint64>(t1 - t0, 1));
-  const bool oneDate = t1 == t0;
-  auto xAt = [&](std::size_t r) {
-    if (oneDate) return plot.left() + plot.width() * (double(r) + 0.5) / double(c.runs.size());
-    return plot.left() + 8 +
-           (plot.width() - 16) * double(c.runs[r].date.toMSecsSinceEpoch() - t0) / span;
-  };
   auto yAt = [&](double v) { return plot.bottom() - (v - lo) / (hi - lo) * plot.height(); };
   // The band of each result, as a step between neighbours.
   for (std::size_t r = 0; r < c.runs.size(); ++r) {
@@ -496,33 +717,22 @@ void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_
       if (limit && std::isfinite(*limit))
         p.drawLine(QPointF(left, yAt(*limit)), QPointF(right, yAt(*limit)));
   }
-  if (reach && !oneDate) {
-    // The fitted line across the results' dates.
-    const double intercept0 = [&] {
-      double sx = 0, sy = 0;
-      int n = 0;
-      for (std::size_t r = 0; r < c.runs.size(); ++r)
-        if (m.values[r]) {
-          sx += double(c.runs[r].date.toMSecsSinceEpoch() - t0) / 86400000.0;
-          sy += *m.values[r];
-          ++n;
-        }
-      return n ? sy / n - reach->slopePerDay * sx / n : 0.0;
-    }();
-    const double days = span / 86400000.0;
-    p.setPen(QPen(kGrey, 0.8, Qt::DotLine));
-    p.drawLine(QPointF(plot.left() + 8, yAt(intercept0)),
-               QPointF(plot.right() - 8, yAt(intercept0 + reach->slopePerDay * days)));
-  }
   p.save();
   p.setClipRect(plot);
+  if (reach && !oneDate) {
+    const double from = reach->valueAt(reach->from), to = reach->valueAt(reach->to);
+    if (canvas.watch().trend)
+      canvas.watch().trend({canvas.page(), m.name, *reach, reach->from, reach->to, from, to});
+    p.setPen(QPen(kGrey, 0.8, Qt::DotLine));
+    p.drawLine(QPointF(xAtTime(reach->from), yAt(from)), QPointF(xAtTime(reach->to), yAt(to)));
+  }
   p.setPen(QPen(kText, 0.9));
-  std::optional<QPointF> last;
+  std::optional<QPointF> previous;
   for (std::size_t r = 0; r < c.runs.size(); ++r) {
     if (!m.values[r]) continue;
     const QPointF at(xAt(r), yAt(*m.values[r]));
-    if (last) p.drawLine(*last, at);
-    last = at;
+    if (previous) p.drawLine(*previous, at);
+    previous = at;
   }
   for (std::size_t r = 0; r < c.runs.size(); ++r) {
     if (!m.values[r]) continue;
@@ -534,39 +744,38 @@ void paintChart(QPainter& p, const QRectF& area, const Comparison& c, std::size_
   }
   p.restore();
   p.setBrush(Qt::NoBrush);
-  // The scale: the band's ends of the latest result, else the plot's.
-  p.setFont(reportFont(6.5));
+  p.setFont(small);
   p.setPen(kGrey);
-  auto label = [&](double v) {
-    p.drawText(QRectF(area.left(), yAt(v) - 6, 58, 12), Qt::AlignRight | Qt::AlignVCenter,
-               valueText(v, m.unit));
-  };
-  const std::size_t latest = c.runs.size() - 1;
-  if (m.minimum[latest]) label(*m.minimum[latest]);
-  if (m.maximum[latest]) label(*m.maximum[latest]);
-  if (!m.minimum[latest] && !m.maximum[latest]) {
-    label(lo + pad);
-    label(hi - pad);
+  // The scale's texts beside their heights, moved apart where they would touch.
+  std::sort(marks.begin(), marks.end(),
+            [](const Mark& a, const Mark& b) { return a.value > b.value; });
+  std::vector<QRectF> markBoxes;
+  for (const Mark& mark : marks) {
+    const double h = sm.boundingRect(QRectF(0, 0, markWidth, 1e6), 0, mark.text).height();
+    QRectF box(area.left(), yAt(mark.value) - h / 2, markWidth, h);
+    if (!markBoxes.empty() && box.top() < markBoxes.back().bottom())
+      box.moveTop(markBoxes.back().bottom());
+    markBoxes.push_back(box);
   }
-  // The dates below: the first, the last, and between them those with room.
-  constexpr double kLabelRoom = 50;
-  double lastLabel = -1e9;
-  for (std::size_t r = 0; r < c.runs.size(); ++r) {
-    const double x = xAt(r);
-    if (r != 0 && r != latest && (x - lastLabel < kLabelRoom || xAt(latest) - x < kLabelRoom))
-      continue;
-    lastLabel = x;
-    QRectF box(x - 25, plot.bottom() + 2, 50, 10);
-    if (box.right() > area.right()) box.moveRight(area.right());
-    p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, c.runs[r].date.date().toString(Qt::ISODate));
+  // Pushed below the plot, the lowest moves the others up instead.
+  if (!markBoxes.empty() && markBoxes.back().bottom() > plot.bottom()) {
+    double bottom = plot.bottom();
+    for (auto box = markBoxes.rbegin(); box != markBoxes.rend(); ++box) {
+      if (box->bottom() > bottom) box->moveBottom(bottom);
+      bottom = box->top();
+    }
   }
+  for (std::size_t i = 0; i < marks.size(); ++i)
+    canvas.text(markBoxes[i], int(Qt::AlignRight | Qt::AlignVCenter), marks[i].text);
+  for (const DateLabel& label : dates)
+    canvas.text(label.box.translated(0, plot.bottom() + 2 + label.line * dateHeight),
+                int(Qt::AlignHCenter | Qt::AlignTop), label.text);
   if (reach) {
-    p.setFont(reportFont(7, true));
+    p.setFont(reachFont);
     p.setPen(kText);
-    p.drawText(QRectF(area.left(), plot.bottom() + 12, area.width(), 12),
-               Qt::AlignRight | Qt::AlignVCenter,
-               pick(reporttext::kLimitReach, language) + QStringLiteral(": ") +
-                   limitReachText(*reach, language) + QStringLiteral(" ¹"));
+    canvas.text(QRectF(area.left(), plot.bottom() + 2 + dateRows * dateHeight + 2, area.width(),
+                       reachHeight),
+                int(Qt::AlignRight | Qt::AlignTop), reachText);
   }
 }
 
@@ -589,25 +798,37 @@ class ReportPainter {
     const double logoHeight = 56;
     if (!r_.logo.isNull() || !r_.companyName.isEmpty()) {
       const QImage logo = r_.logo;
-      const QString company = r_.companyName;
-      pg_.block(logoHeight, [&](QPainter& p, const QRectF& area) {
-        double x = area.left();
+      QSizeF logoSize;
+      if (!logo.isNull()) {
+        logoSize = logo.size();
+        logoSize.scale(160, logoHeight, Qt::KeepAspectRatio);
+      }
+      // The company's name beside the logo, on as many lines as it needs.
+      const QFont companyFont = reportFont(14, true);
+      const double nameLeft = logo.isNull() ? 0 : logoSize.width() + 14;
+      const double nameWidth = pg_.contentWidth() - nameLeft;
+      const QString company = wrapped(r_.companyName, companyFont, nameWidth, pg_.device());
+      const double nameHeight = r_.companyName.isEmpty()
+                                    ? 0
+                                    : QFontMetricsF(companyFont, pg_.device())
+                                          .boundingRect(QRectF(0, 0, nameWidth, 1e6), 0, company)
+                                          .height();
+      pg_.block(std::max(logoHeight, nameHeight), [&](Canvas& canvas, const QRectF& area) {
+        QPainter& p = canvas.p;
         if (!logo.isNull()) {
-          QSizeF size = logo.size();
-          size.scale(160, logoHeight, Qt::KeepAspectRatio);
           // Flattened on white: PDF/A-1b allows no transparency.
           QImage flat(logo.size(), QImage::Format_RGB32);
           flat.fill(Qt::white);
           QPainter onWhite(&flat);
           onWhite.drawImage(0, 0, logo);
           onWhite.end();
-          p.drawImage(QRectF(QPointF(x, area.top()), size), flat);
-          x += size.width() + 14;
+          p.drawImage(QRectF(area.topLeft(), logoSize), flat);
         }
-        p.setFont(reportFont(14, true));
+        if (company.isEmpty()) return;
+        p.setFont(companyFont);
         p.setPen(kText);
-        p.drawText(QRectF(x, area.top(), area.right() - x, logoHeight),
-                   Qt::AlignLeft | Qt::AlignVCenter, company);
+        canvas.text(QRectF(area.left() + nameLeft, area.top(), nameWidth, area.height()),
+                    int(Qt::AlignLeft | Qt::AlignVCenter), company);
       });
       pg_.space(kGap * 2);
     }
@@ -717,19 +938,34 @@ class ReportPainter {
     const Status verdict = table.verdictColour;
     const QString verdictWords = statusText(verdict, r_.language);
     const QString sentence = table.verdict.simplified();
-    pg_.block(20, [&](QPainter& p, const QRectF& area) {
-      p.setFont(reportFont(10, true));
+    // The word and the chip as wide as their texts; the sentence wraps.
+    const QFont labelFont = reportFont(10, true), sentenceFont = reportFont(9);
+    const QFontMetricsF lm(labelFont, pg_.device());
+    const double labelWidth = widthOf(lm, t(reporttext::kVerdict)) + 2;
+    const double chipWidth = std::max(90.0, widthOf(lm, verdictWords) + 16);
+    const double sentenceLeft = labelWidth + 10 + chipWidth + 10;
+    const double sentenceWidth = std::max(pg_.contentWidth() - sentenceLeft, 40.0);
+    const QString sentenceLines = wrapped(sentence, sentenceFont, sentenceWidth, pg_.device());
+    const double sentenceHeight =
+        sentence.isEmpty() ? 0
+                           : QFontMetricsF(sentenceFont, pg_.device())
+                                 .boundingRect(QRectF(0, 0, sentenceWidth, 1e6), 0, sentenceLines)
+                                 .height();
+    pg_.block(std::max(20.0, sentenceHeight), [&](Canvas& canvas, const QRectF& area) {
+      QPainter& p = canvas.p;
+      p.setFont(labelFont);
       p.setPen(kText);
-      p.drawText(QRectF(area.left(), area.top(), 70, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                 t(reporttext::kVerdict));
-      const QRectF chip(area.left() + 72, area.top() + 1, 90, 18);
+      canvas.text(QRectF(area.left(), area.top(), labelWidth, 20),
+                  int(Qt::AlignLeft | Qt::AlignVCenter), t(reporttext::kVerdict));
+      const QRectF chip(area.left() + labelWidth + 10, area.top() + 1, chipWidth, 18);
       p.fillRect(chip, statusColour(verdict));
       p.setPen(verdict == Status::Red ? QColor(Qt::white) : kText);
-      p.drawText(chip, Qt::AlignCenter, verdictWords);
+      canvas.text(chip, int(Qt::AlignCenter), verdictWords);
+      if (sentence.isEmpty()) return;
       p.setPen(kText);
-      p.setFont(reportFont(9));
-      p.drawText(QRectF(chip.right() + 10, area.top(), area.right() - chip.right() - 10, 20),
-                 Qt::AlignLeft | Qt::AlignVCenter, sentence);
+      p.setFont(sentenceFont);
+      canvas.text(QRectF(area.left() + sentenceLeft, area.top(), sentenceWidth, area.height()),
+                  int(Qt::AlignLeft | Qt::AlignVCenter), sentenceLines);
     });
     pg_.space(kGap);
     resultTable(table);
@@ -756,8 +992,9 @@ class ReportPainter {
       cells.push_back(statusCell(row.status, r_.language));
       Cell bar;
       const int language = r_.language;
-      bar.paint = [&row, language](QPainter& p, const QRectF& rect) {
-        paintBar(p, rect, row, language);
+      bar.paintWidth = 60;
+      bar.paint = [&row, language](Canvas& canvas, const QRectF& rect) {
+        paintBar(canvas, rect, row, language);
       };
       cells.push_back(bar);
       return cells;
@@ -805,9 +1042,12 @@ class ReportPainter {
       Cell name{ch.name};
       name.bold = ch.flagged();
       cells.push_back(name);
-      Cell then{valueText(ch.then, ch.unit)}, nowCell{valueText(ch.now, ch.unit)};
+      Cell then{shownText(ch.thenText)}, nowCell{shownText(ch.nowText)};
       then.fill = statusColour(ch.then ? ch.statusThen : Status::None);
       nowCell.fill = statusColour(ch.now ? ch.statusNow : Status::None);
+      // White reads on the red, as in the status cells.
+      for (Cell* value : {&then, &nowCell})
+        if (value->fill == statusColour(Status::Red)) value->colour = Qt::white;
       cells.push_back(then);
       cells.push_back(nowCell);
       cells.push_back({marginText(ch.marginThen)});
@@ -840,11 +1080,12 @@ class ReportPainter {
     pg_.space(4);
     // Two charts side by side.
     for (std::size_t k = 0; k < s.flagged.size(); k += 2) {
-      pg_.block(kChartHeight, [&](QPainter& p, const QRectF& area) {
+      pg_.block(kChartHeight, [&](Canvas& canvas, const QRectF& area) {
         const double w = (area.width() - 16) / 2;
         for (std::size_t j = 0; j < 2 && k + j < s.flagged.size(); ++j) {
           const std::size_t index = s.flagged[k + j];
-          paintChart(p, QRectF(area.left() + double(j) * (w + 16), area.top(), w, area.height()),
+          paintChart(canvas,
+                     QRectF(area.left() + double(j) * (w + 16), area.top(), w, area.height()),
                      *s.history, index, s.reaches[index], r_.language);
         }
       });
@@ -904,12 +1145,13 @@ class ReportPainter {
     pg_.space(6);
     const QString name = t(reporttext::kSignatureName), date = t(reporttext::kDate);
     const QString signatureWord = t(reporttext::kSignatureLine);
-    pg_.block(80, [&](QPainter& p, const QRectF& area) {
+    pg_.block(80, [&](Canvas& canvas, const QRectF& area) {
+      QPainter& p = canvas.p;
       p.setFont(reportFont(9));
       p.setPen(kText);
       const double w = area.width() / 2 - 10;
-      p.drawText(QRectF(area.left(), area.top(), w, 14), Qt::AlignLeft, name);
-      p.drawText(QRectF(area.left() + w + 20, area.top(), w, 14), Qt::AlignLeft, date);
+      canvas.text(QRectF(area.left(), area.top(), w, 14), int(Qt::AlignLeft), name);
+      canvas.text(QRectF(area.left() + w + 20, area.top(), w, 14), int(Qt::AlignLeft), date);
       p.setPen(QPen(kText, 0.6));
       p.drawLine(QPointF(area.left(), area.top() + 30), QPointF(area.left() + w, area.top() + 30));
       p.drawLine(QPointF(area.left() + w + 20, area.top() + 30),
@@ -918,7 +1160,8 @@ class ReportPainter {
                  QPointF(area.left() + w, area.bottom() - 14));
       p.setFont(reportFont(7));
       p.setPen(kGrey);
-      p.drawText(QRectF(area.left(), area.bottom() - 12, w, 10), Qt::AlignLeft, signatureWord);
+      canvas.text(QRectF(area.left(), area.bottom() - 12, w, 10), int(Qt::AlignLeft),
+                  signatureWord);
     });
   }
 
@@ -939,7 +1182,8 @@ void setUpWriter(QPdfWriter& writer, const Report& report, Paper paper) {
 
 }  // namespace
 
-std::optional<QByteArray> reportPdf(const Report& report, Paper paper, QString* error) {
+std::optional<QByteArray> reportPdf(const Report& report, Paper paper, QString* error,
+                                    const ReportWatch& watch) {
   // First the pages are counted (nothing drawn), then drawn with "page n of m".
   int pageCount = 0;
   {
@@ -947,7 +1191,7 @@ std::optional<QByteArray> reportPdf(const Report& report, Paper paper, QString* 
     nowhere.open(QIODevice::WriteOnly);
     QPdfWriter writer(&nowhere);
     setUpWriter(writer, report, paper);
-    Pages pages(report, writer, nullptr, 0);
+    Pages pages(report, writer, nullptr, 0, watch);
     ReportPainter(report, pages).paint();
     pageCount = pages.pages();
   }
@@ -963,7 +1207,7 @@ std::optional<QByteArray> reportPdf(const Report& report, Paper paper, QString* 
       return std::nullopt;
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    Pages pages(report, writer, &painter, pageCount);
+    Pages pages(report, writer, &painter, pageCount, watch);
     ReportPainter(report, pages).paint();
     if (!painter.end()) {
       if (error) *error = pick(reporttext::kPainterFailed, report.language);

@@ -27,12 +27,13 @@ std::optional<LimitReach> limitReach(const CompareMeasurement& m,
   // Days are counted from the first dated value, so that the sums stay small.
   std::optional<QDateTime> origin;
   std::vector<double> xs, ys;
-  QDateTime lastDate;
+  QDateTime firstDate, lastDate;
   for (std::size_t i = 0; i < n; ++i) {
     if (!m.values[i] || !std::isfinite(*m.values[i]) || !dates[i].isValid()) continue;
     if (!origin) origin = dates[i];
     xs.push_back(double(origin->msecsTo(dates[i])) / kMsPerDay);
     ys.push_back(*m.values[i]);
+    if (!firstDate.isValid() || dates[i] < firstDate) firstDate = dates[i];
     if (!lastDate.isValid() || dates[i] > lastDate) lastDate = dates[i];
   }
   const int points = int(xs.size());
@@ -73,10 +74,17 @@ std::optional<LimitReach> limitReach(const CompareMeasurement& m,
   reach.towardsMaximum = up;
   reach.limit = *limit;
   reach.slopePerDay = slope;
+  reach.from = firstDate;
+  reach.to = lastDate;
+  reach.valueAtFrom = intercept + slope * double(origin->msecsTo(firstDate)) / kMsPerDay;
   reach.rSquared = rSquared;
   reach.points = points;
   reach.alreadyReached = reach.date <= lastDate;
   return reach;
+}
+
+double LimitReach::valueAt(const QDateTime& when) const {
+  return valueAtFrom + slopePerDay * double(from.msecsTo(when)) / kMsPerDay;
 }
 
 std::optional<LimitReach> limitReach(const Comparison& comparison, std::size_t index) {

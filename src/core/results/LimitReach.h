@@ -28,11 +28,18 @@ struct LimitReach {
   bool towardsMaximum = true;
   double limit = 0;        // the limit reached (the latest result's), base units
   double slopePerDay = 0;  // base units per day
-  double rSquared = 0;     // the share of the variation the line explains
-  int points = 0;          // the values the line rests on
+  // The fitted line itself, for a chart to draw the line the date comes
+  // from: its value on `from`, and the first and last dates it rests on.
+  QDateTime from, to;
+  double valueAtFrom = 0;
+  double rSquared = 0;  // the share of the variation the line explains
+  int points = 0;       // the values the line rests on
   // The line crossed the limit on or before the latest result's date: the
   // value is at or past it already, or the line says it should be.
   bool alreadyReached = false;
+
+  // The line's value on `when` (base units).
+  double valueAt(const QDateTime& when) const;
 };
 
 // The line through the values of `m` over `dates` (one per run, as

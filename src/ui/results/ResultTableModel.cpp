@@ -4,8 +4,8 @@
 #include <QColor>
 
 #include "core/results/ResultTexts.h"
+#include "core/results/ToleranceBar.h"
 #include "ui/frame/Colours.h"
-#include "ui/results/ToleranceBar.h"
 
 namespace karvel::ui {
 

@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <cmath>
 
+#include "core/results/ToleranceBar.h"
 #include "ui/results/ResultTableModel.h"
-#include "ui/results/ToleranceBar.h"
 
 namespace karvel::ui {
 

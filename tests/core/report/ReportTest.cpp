@@ -2,22 +2,28 @@
 // The maintenance report from end to end: a register filed through
 // karvel-cli, the PDF written by "register report", and the PDF read back
 // with poppler's tools (its text, its fonts, its pages rendered), as a
-// customer's reader would see it. Also what buildReport gathers, and the
-// limit date in "register compare --format json".
+// customer's reader would see it. Also what buildReport gathers, the limit
+// date in "register compare --format json", and the report painted here
+// with what its painting tells (every text in its box, in five languages;
+// the summary's cells; the bars; the charts' fitted lines).
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "core/frame/AppState.h"
 #include "core/register/Register.h"
 #include "core/register/RegisterFixtures.h"
 #include "core/report/Report.h"
+#include "core/report/ReportPdf.h"
 #include "core/report/ReportTexts.h"
 #include "support/CliRun.h"
 
@@ -139,6 +145,161 @@ int pixelsOf(const QByteArray& ppm, QRgb colour) {
   for (; at + 2 < ppm.size(); at += 3)
     if (qRgb(uchar(ppm[at]), uchar(ppm[at + 1]), uchar(ppm[at + 2])) == colour) ++count;
   return count;
+}
+
+// A LIN result of November `day` with the given rows, each "name|min|max|
+// value|class" (the units written in), the bus verdict's class and sentence.
+QByteArray linResult(int day, const char* verdict, const QStringList& rows,
+                     const QByteArray& bus = "LIN - 19200 bit/s", const QByteArray& sentence = {}) {
+  QByteArray body;
+  for (const QString& row : rows) {
+    const QStringList c = row.split(u'|');
+    body += "<TR class=\"row\"><TD>" + c[0].toLatin1() + "</TD><TD>" + c[1].toLatin1() +
+            "</TD><TD>" + c[2].toLatin1() + "</TD><TD class=\"" + c[4].toLatin1() + "\">" +
+            c[3].toLatin1() + "</TD><TD>0 %</TD></TR>\r\n";
+  }
+  return "<HTML><BODY><H1>BUS DIAGNOSTIC RESULT</H1>\r\n<H2>" + bus + "</H2>\r\n<H4 class=\"" +
+         verdict + "\">" + (sentence.isEmpty() ? "Bus verdict " + QByteArray(verdict) : sentence) +
+         "</H4>\r\n" +
+         QStringLiteral("<P>Date : 2026/11/%1 09:00:00</P>\r\n")
+             .arg(day, 2, 10, QChar(u'0'))
+             .toLatin1() +
+         "<TABLE border=\"1\">\r\n<TBODY>\r\n" + body +
+         "</TBODY>\r\n</TABLE>\r\n</BODY></HTML>\r\n";
+}
+
+// Painting needs fonts, hence a QGuiApplication (offscreen). When a test
+// before this one made a plain QCoreApplication, this test runs again in a
+// process of its own: false here, the child's outcome checked.
+bool paintingHere() {
+  if (!QCoreApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "karvel-tests";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    return true;
+  }
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  QProcess child;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  child.setProcessEnvironment(environment);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(
+      QCoreApplication::applicationFilePath(),
+      {QStringLiteral("--gtest_filter=%1.%2")
+           .arg(QString::fromUtf8(test->test_suite_name()), QString::fromUtf8(test->name()))});
+  const bool ended = child.waitForFinished(300000);
+  const QByteArray out = child.readAll();
+  EXPECT_TRUE(ended && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)
+      << out.toStdString();
+  EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+  return false;
+}
+
+// What painting a report told: each text with the rectangle its font's
+// metrics give it inside its box, those that did not fit, the bars and the
+// fitted lines.
+struct Painted {
+  struct Text {
+    int page;
+    QString text;
+    QRectF box, ink;
+  };
+  std::vector<Text> texts;
+  QStringList misfits;
+  std::vector<ReportWatch::Bar> bars;
+  std::vector<ReportWatch::Trend> trends;
+  QSizeF pageSize;
+
+  // The texts of a page that no other text of it touches: pairs that do.
+  QStringList overlaps() const {
+    QStringList out;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+      for (std::size_t j = i + 1; j < texts.size(); ++j) {
+        const Text &a = texts[i], &b = texts[j];
+        if (a.page != b.page || a.text.isEmpty() || b.text.isEmpty()) continue;
+        if (a.ink.adjusted(0.05, 0.05, -0.05, -0.05).intersects(b.ink))
+          out << QStringLiteral("page %1: \"%2\" and \"%3\"").arg(a.page).arg(a.text, b.text);
+      }
+    return out;
+  }
+  // The text painted on `page` whose box holds the point (x, y).
+  const Text* at(int page, double x, double y) const {
+    for (const Text& t : texts)
+      if (t.page == page && t.box.left() <= x && x <= t.box.right() && t.box.top() <= y &&
+          y <= t.box.bottom())
+        return &t;
+    return nullptr;
+  }
+  // The first text that reads `words` (its lines' breaks aside) on any page.
+  const Text* find(const QString& words, int page = 0) const {
+    QString wanted = words;
+    wanted.remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const Text& t : texts) {
+      QString seen = t.text;
+      seen.remove(QRegularExpression(QStringLiteral("\\s")));
+      if (seen == wanted && (page == 0 || t.page == page)) return &t;
+    }
+    return nullptr;
+  }
+};
+
+Painted paintReport(const Report& report, Paper paper = Paper::A4) {
+  Painted painted;
+  ReportWatch watch;
+  watch.text = [&](const ReportWatch::Text& t) {
+    // Measured as drawText lays it out, with the painter's device's metrics.
+    const QRectF ink = QFontMetricsF(t.font, t.device).boundingRect(t.box, t.flags, t.text);
+    painted.texts.push_back({t.page, t.text, t.box, ink});
+    const QSizeF page(t.device->widthMM() / 25.4 * 72, t.device->heightMM() / 25.4 * 72);
+    painted.pageSize = page;
+    if (!t.box.adjusted(-0.01, -0.01, 0.01, 0.01).contains(ink) ||
+        !QRectF(QPointF(0, 0), page).contains(t.box))
+      painted.misfits << QStringLiteral(
+                             "page %1: \"%2\" needs %3 x %4 at (%5, %6), box %7 x %8 at (%9, %10)")
+                             .arg(t.page)
+                             .arg(t.text)
+                             .arg(ink.width())
+                             .arg(ink.height())
+                             .arg(ink.left())
+                             .arg(ink.top())
+                             .arg(t.box.width())
+                             .arg(t.box.height())
+                             .arg(t.box.left())
+                             .arg(t.box.top());
+    // Nor is a text broken into lines that would fit its box on one.
+    const QString oneLine = QString(t.text).replace(u'\n', u' ');
+    if (t.text.contains(u'\n') &&
+        QFontMetricsF(t.font, t.device).boundingRect(QRectF(0, 0, 1e6, 1e6), 0, oneLine).width() <=
+            t.box.width())
+      painted.misfits << QStringLiteral("page %1: \"%2\" broken though it fits on one line")
+                             .arg(t.page)
+                             .arg(oneLine);
+  };
+  watch.bar = [&](const ReportWatch::Bar& b) { painted.bars.push_back(b); };
+  watch.trend = [&](const ReportWatch::Trend& t) { painted.trends.push_back(t); };
+  QString error;
+  EXPECT_TRUE(reportPdf(report, paper, &error, watch)) << error.toStdString();
+  return painted;
+}
+
+std::optional<Report> reportOf(const QString& path, int language, const QDate& day = {}) {
+  Register r;
+  QString error;
+  if (!r.open(path, language, &error)) {
+    ADD_FAILURE() << error.toStdString();
+    return std::nullopt;
+  }
+  ReportRequest request;
+  request.site = QStringLiteral("Mill");
+  request.language = language;
+  request.from = request.to = day;
+  std::optional<Report> report = buildReport(r, request, &error);
+  EXPECT_TRUE(report) << error.toStdString();
+  return report;
 }
 
 }  // namespace
@@ -347,4 +508,231 @@ TEST_F(ReportFixture, BuildReportGathersTheVisitAndGoesOnWithoutAnUnreadableLogo
   request.site = QStringLiteral("Nowhere");
   EXPECT_FALSE(buildReport(r, request, &error));
   EXPECT_EQ(error, "The register has no site Nowhere");
+}
+
+TEST_P(ReportLanguage, EveryTextFitsItsBoxWholeAndTouchesNoOther) {
+  if (!paintingHere()) return;
+  const int language = GetParam();
+  // Names longer than their columns, words no column is wide enough for,
+  // and a bus whose name runs over two lines.
+  const QStringList rows = {
+      QStringLiteral("Dominanter Pegel des Busses gegen Masse gemessen|0 V|2.0 V|1.20 V|green"),
+      QStringLiteral(
+          "Flankensteilheitsmessungsergebnisfortsetzung|1.0 V/µs|3.0 V/µs|2.7 V/µs|yellow")};
+  const QByteArray bus = "FLEXRAY-ELECTRICAL-PHYSICAL-LAYER CHANNEL A BACKBONE - 10000 kbit/s";
+  ASSERT_EQ(cli({"register", "add", writeResult(dir, "F1.HTM", linResult(10, "green", rows, bus)),
+                 "--site", "Mill", "--segment",
+                 QStringLiteral("Abfüllanlagensteuerungsnetzwerkverbindung Nordhalle")})
+                .code,
+            0);
+  const QByteArray sentence =
+      "Diagnostic : WARNING (1 measurement near its limit; see the table below for the "
+      "measurements, their tolerances and the distance to them)";
+  ASSERT_EQ(cli({"register", "add",
+                 writeResult(dir, "F2.HTM", linResult(24, "yellow", rows, bus, sentence)), "--site",
+                 "Mill", "--segment",
+                 QStringLiteral("Abfüllanlagensteuerungsnetzwerkverbindung Nordhalle"), "--note",
+                 QStringLiteral("Abschlusswiderstandsüberprüfungsprotokoll ") + QString(40, u'x')})
+                .code,
+            0);
+  // Results a few days apart: their dates crowd below the chart.
+  for (const int day : {12, 14, 17, 19, 21})
+    ASSERT_EQ(cli({"register", "add",
+                   writeResult(dir, QStringLiteral("F%1.HTM").arg(day),
+                               linResult(day, "green", rows, bus)),
+                   "--site", "Mill", "--segment",
+                   QStringLiteral("Abfüllanlagensteuerungsnetzwerkverbindung Nordhalle")})
+                  .code,
+              0);
+  {
+    Register r;
+    QString error;
+    ASSERT_TRUE(r.open(reg, language, &error)) << error.toStdString();
+    ASSERT_TRUE(r.setSiteDetails(
+        "Mill", "Nahrungsmittelverarbeitungsgesellschaft Acme Foods mbH & Co. KG, Werk Süd",
+        "Schaltschrank im Untergeschoss", &error))
+        << error.toStdString();
+  }
+  std::optional<Report> report = reportOf(reg, language);
+  ASSERT_TRUE(report);
+  report->companyName = QStringLiteral("Instandhaltungsdienstleistungsgesellschaft Rhein-Main");
+  report->technician = QStringLiteral("Maximiliane Schwarzenberger-Hohenlohe");
+  for (const Paper paper : {Paper::A4, Paper::Letter}) {
+    const Painted painted = paintReport(*report, paper);
+    EXPECT_GT(painted.texts.size(), 150u);
+    EXPECT_TRUE(painted.misfits.isEmpty()) << painted.misfits.join(u'\n').toStdString();
+    EXPECT_TRUE(painted.overlaps().isEmpty()) << painted.overlaps().join(u'\n').toStdString();
+    // The summary's headings read whole: wrapped between words, never cut
+    // nor broken inside one (their columns make room).
+    for (const Text5* heading : {&reporttext::kSegment, &reporttext::kBus, &reporttext::kVerdictNow,
+                                 &reporttext::kVerdictBaseline, &reporttext::kFailedRows,
+                                 &reporttext::kWarningRows, &reporttext::kShrunkMargins}) {
+      const Painted::Text* shown = painted.find(pick(*heading, language));
+      ASSERT_TRUE(shown) << pick(*heading, language).toStdString();
+      EXPECT_EQ(QString(shown->text).replace(u'\n', u' ').toStdString(),
+                pick(*heading, language).toStdString());
+    }
+    EXPECT_TRUE(painted.find(QString::fromLatin1(bus)));
+    // Each date of the Press line's weekly results stands below its chart.
+    const Painted::Text* chart =
+        painted.find(pick(reporttext::kChartTitle, language).arg("Bit time", "4"));
+    ASSERT_TRUE(chart);
+    for (const char* date : {"2026-11-03", "2026-11-10", "2026-11-17", "2026-11-24"}) {
+      const bool below =
+          std::any_of(painted.texts.begin(), painted.texts.end(), [&](const Painted::Text& t) {
+            return t.page == chart->page && t.text == date && t.box.top() > chart->box.bottom() &&
+                   t.box.left() >= chart->box.left() - 1 && t.box.right() <= chart->box.right() + 1;
+          });
+      EXPECT_TRUE(below) << date;
+    }
+    // The crowded ones: the first and the last, and most of those between
+    // on two lines.
+    EXPECT_TRUE(painted.find("2026-11-10"));
+    int crowded = 0;
+    for (const char* date : {"2026-11-12", "2026-11-14", "2026-11-19", "2026-11-21"})
+      crowded += painted.find(date) ? 1 : 0;
+    EXPECT_GE(crowded, 3);
+  }
+}
+
+// The texts painted from the heading of segment `name` on, up to the next
+// segment's heading or the signature.
+std::vector<Painted::Text> sectionOf(const Painted& painted, const QString& heading,
+                                     const QString& end) {
+  std::vector<Painted::Text> out;
+  bool in = false;
+  for (const Painted::Text& t : painted.texts) {
+    if (t.text == heading)
+      in = true;
+    else if (in && (t.text.startsWith(QStringLiteral("Segment ")) || t.text == end))
+      break;
+    if (in) out.push_back(t);
+  }
+  return out;
+}
+
+TEST_F(ReportFixture, TheSummaryAndActionsCompareWithTheBaselineAndTheCoverNamesTheCustomer) {
+  if (!paintingHere()) return;
+  // Dryer: its baseline failed; the bit time is nearer the middle of its
+  // band than at the baseline, though further from it than at the previous
+  // visit. Oven: the other way round, and failing now after a baseline
+  // that passed. Both: a slew rate in warning 15 % from its maximum and a
+  // dominant level passing 8 % from its own.
+  auto file = [&](const char* segment, const char* name, int day, const char* verdict,
+                  const char* bit) {
+    const QStringList rows = {QStringLiteral("Bit time|51.0 µs|53.2 µs|%1 µs|green").arg(bit),
+                              QStringLiteral("Slew rate|1.0 V/µs|3.0 V/µs|2.70 V/µs|yellow"),
+                              QStringLiteral("Dominant level|0 V|2.00 V|1.84 V|green")};
+    const CliRun run =
+        cli({"register", "add", writeResult(dir, name, linResult(day, verdict, rows)), "--site",
+             "Mill", "--segment", segment});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    return run.out.section(u'\t', 0, 0);
+  };
+  const QString dryerBaseline = file("Dryer", "D1.HTM", 1, "red", "51.30");
+  file("Dryer", "D2.HTM", 10, "green", "52.10");
+  file("Dryer", "D3.HTM", 24, "green", "52.50");
+  const QString ovenBaseline = file("Oven", "O1.HTM", 1, "green", "52.10");
+  file("Oven", "O2.HTM", 10, "green", "51.30");
+  file("Oven", "O3.HTM", 24, "red", "51.60");
+  ASSERT_EQ(cli({"register", "baseline", dryerBaseline}).code, 0);
+  ASSERT_EQ(cli({"register", "baseline", ovenBaseline}).code, 0);
+  // The customer given since the site was made.
+  {
+    Register r;
+    QString error;
+    ASSERT_TRUE(r.open(reg, English, &error)) << error.toStdString();
+    ASSERT_TRUE(r.setSiteDetails("Mill", "Acme Foods Ltd, plant 2", "", &error))
+        << error.toStdString();
+  }
+  const std::optional<Report> report = reportOf(reg, English);
+  ASSERT_TRUE(report);
+  const Painted painted = paintReport(*report);
+  EXPECT_TRUE(painted.misfits.isEmpty()) << painted.misfits.join(u'\n').toStdString();
+
+  const Painted::Text* customer = painted.find("Customer", 1);
+  ASSERT_TRUE(customer);
+  const Painted::Text* named = painted.at(1, 200, customer->box.center().y());
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named->text.toStdString(), "Acme Foods Ltd, plant 2");
+
+  // The summary row of a segment, read in the column of `heading`.
+  const Painted::Text* baselineColumn = painted.find("Verdict at baseline");
+  const Painted::Text* nowColumn = painted.find("Verdict now");
+  const Painted::Text* shrunkColumn = painted.find("Margins shrunk");
+  ASSERT_TRUE(baselineColumn && nowColumn && shrunkColumn);
+  auto summary = [&](const char* segment, const Painted::Text* column) -> std::string {
+    const Painted::Text* name = painted.find(segment, column->page);
+    if (!name) return "(no row)";
+    const Painted::Text* cell =
+        painted.at(column->page, column->box.center().x(), name->box.center().y());
+    return cell ? cell->text.toStdString() : "(nothing)";
+  };
+  EXPECT_EQ(summary("Dryer", nowColumn), "Pass");
+  EXPECT_EQ(summary("Dryer", baselineColumn), "Fail");
+  EXPECT_EQ(summary("Oven", nowColumn), "Fail");
+  EXPECT_EQ(summary("Oven", baselineColumn), "Pass");
+  EXPECT_EQ(summary("Dryer", shrunkColumn), "0") << "the margin grew since the baseline";
+  EXPECT_EQ(summary("Oven", shrunkColumn), "1") << "the margin shrank since the baseline";
+  const QString shrinking = pick(reporttext::kActionShrank, English);
+  for (const char* segment : {"Dryer", "Oven"}) {
+    const std::vector<Painted::Text> section =
+        sectionOf(painted, QStringLiteral("Segment %1: LIN - 19200 bit/s").arg(segment),
+                  "Customer's signature");
+    ASSERT_FALSE(section.empty()) << segment;
+    const bool said = std::any_of(section.begin(), section.end(),
+                                  [&](const Painted::Text& t) { return t.text == shrinking; });
+    EXPECT_EQ(said, QString(segment) == "Oven") << segment;
+    // Every time is written as its result writes it, in the tables and on
+    // the charts' scales alike.
+    const QStringList written = {"51.0 µs",  "53.2 µs",  "51.30 µs",
+                                 "52.10 µs", "52.50 µs", "51.60 µs"};
+    for (const Painted::Text& t : section) {
+      if (t.text.endsWith(QStringLiteral(" µs"))) {
+        EXPECT_TRUE(written.contains(t.text)) << t.text.toStdString();
+      }
+    }
+  }
+  EXPECT_TRUE(painted.find("52.10 µs")) << "the Dryer's previous bit time";
+
+  // The bars' warning zones say what the row's status says, as on screen:
+  // a value in warning lies in a zone, a passing value outside both.
+  int warned = 0, passed = 0;
+  for (const ReportWatch::Bar& bar : painted.bars) {
+    const double x = bar.layout.markerX;
+    const bool inZone = (x >= bar.layout.lowZone.left() && x <= bar.layout.lowZone.right()) ||
+                        (x >= bar.layout.highZone.left() && x <= bar.layout.highZone.right());
+    if (bar.layout.clamp != Clamp::None) continue;
+    if (bar.row.status == Status::Yellow) {
+      EXPECT_TRUE(inZone) << bar.row.cells[0].toStdString();
+      ++warned;
+    } else if (bar.row.status == Status::Green) {
+      EXPECT_FALSE(inZone) << bar.row.cells[0].toStdString();
+      ++passed;
+    }
+  }
+  EXPECT_GE(warned, 3);
+  EXPECT_GE(passed, 5);
+}
+
+TEST_F(ReportFixture, TheChartDrawsTheLineItsLimitDateComesFrom) {
+  if (!paintingHere()) return;
+  // A result after the visit, well below the line: the visit's date rests
+  // on the four results up to it, and so does the line drawn.
+  ASSERT_EQ(cli({"register", "add", writeResult(dir, "P5.HTM", visitResult(11, 28, "52.0")),
+                 "--site", "Mill", "--segment", "Press line"})
+                .code,
+            0);
+  const std::optional<Report> report = reportOf(reg, English, QDate(2026, 11, 24));
+  ASSERT_TRUE(report);
+  const Painted painted = paintReport(*report);
+  const auto line =
+      std::find_if(painted.trends.begin(), painted.trends.end(),
+                   [](const ReportWatch::Trend& t) { return t.measurement == "Bit time"; });
+  ASSERT_NE(line, painted.trends.end());
+  EXPECT_EQ(line->from, QDateTime(QDate(2026, 11, 3), QTime(9, 0)));
+  EXPECT_EQ(line->to, QDateTime(QDate(2026, 11, 24), QTime(9, 0)));
+  EXPECT_NEAR(line->valueFrom, 51.6e-6, 1e-12);
+  EXPECT_NEAR(line->valueTo, 52.8e-6, 1e-12);
+  EXPECT_TRUE(painted.find("Limit reached: maximum around 2026-12-01 ¹"));
 }

@@ -35,6 +35,11 @@ TEST(LimitReach, TheLineMeetsTheLimitItHeadsFor) {
   EXPECT_NEAR(up->rSquared, 1.0, 1e-12);
   EXPECT_EQ(up->points, 4);
   EXPECT_FALSE(up->alreadyReached);
+  // The line itself, over the dates it rests on, for a chart to draw.
+  EXPECT_EQ(up->from, day(0));
+  EXPECT_EQ(up->to, day(21));
+  EXPECT_NEAR(up->valueAt(up->from), 51.6, 1e-9);
+  EXPECT_NEAR(up->valueAt(day(28)), 53.2, 1e-9);
 
   // Falling towards the minimum, the dates unevenly spaced and out of order
   // of the values' size: the fit goes by the dates.
@@ -81,4 +86,17 @@ TEST(LimitReach, NoDateWhenTheLineSaysNothing) {
   EXPECT_FALSE(limitReach(measured({51.6, 52.0, 52.4}), {day(0), QDateTime(), day(14)}));
   // Creeping so slowly that the limit is centuries away.
   EXPECT_FALSE(limitReach(measured({52.0, 52.00001, 52.00002}), three));
+}
+
+TEST(LimitReach, NoDateUnlessTheLineExplainsFourFifthsOfTheVariation) {
+  const std::vector<QDateTime> five = {day(0), day(7), day(14), day(21), day(28)};
+  // R² 0.641 and 0.799: the line explains too little, though R itself
+  // (0.80 and 0.89) is above 0.8.
+  EXPECT_FALSE(limitReach(measured({51.6, 52.4, 52.0, 52.5, 52.6}), five));
+  EXPECT_FALSE(limitReach(measured({51.6, 51.9, 52.2, 52.0, 52.6}), five));
+  // R² 0.802: enough for a date.
+  const auto enough = limitReach(measured({51.6, 51.9, 51.7, 52.2, 52.6}), five);
+  ASSERT_TRUE(enough);
+  EXPECT_NEAR(enough->rSquared, 0.8015, 1e-4);
+  EXPECT_TRUE(enough->towardsMaximum);
 }

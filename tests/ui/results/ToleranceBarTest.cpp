@@ -12,11 +12,11 @@
 #include <QTemporaryDir>
 
 #include "core/frame/AppState.h"
+#include "core/results/ToleranceBar.h"
 #include "support/ExportFixtures.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/results/ResultTableModel.h"
 #include "ui/results/ResultWindow.h"
-#include "ui/results/ToleranceBar.h"
 #include "ui/results/ToleranceBarDelegate.h"
 
 using namespace karvel;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/results/ToleranceBar.h"
+#include "core/results/ToleranceBar.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include "core/results/Quantity.h"
 #include "core/results/ResultTexts.h"
 
-namespace karvel::ui {
+namespace karvel {
 
 std::optional<ToleranceValues> toleranceValues(const ResultRow& row) {
   const Quantity min = siQuantity(row.cells[1]);
@@ -34,15 +34,13 @@ double placeInBand(const ToleranceValues& v) {
   return (v.value - v.minimum) / (v.maximum - v.minimum);
 }
 
-// A share of the band in percent: whole numbers, but one decimal below 1 %
-// so that a value just past a limit never reads "0 % above".
+}  // namespace
+
 QString percentText(double share) {
   const double percent = share * 100;
-  if (percent > 0 && percent < 0.95) return QString::number(percent, 'f', 1);
+  if (percent != 0 && std::fabs(percent) < 0.95) return QString::number(percent, 'f', 1);
   return QString::number(std::round(percent), 'f', 0);
 }
-
-}  // namespace
 
 QString toleranceBarText(const ResultRow& row, int language) {
   const std::optional<ToleranceValues> values = toleranceValues(row);
@@ -127,4 +125,4 @@ ToleranceBarLayout layoutToleranceBar(const QRectF& cell, double lineHeight,
   return bar;
 }
 
-}  // namespace karvel::ui
+}  // namespace karvel

@@ -2,7 +2,8 @@
 // The tolerance bar of a results row: where the band from the minimum to the
 // maximum tolerance, its two warning zones and the marker of the measured
 // value go inside a table cell. Geometry only, so that it is checked as
-// rectangles; ToleranceBarDelegate paints it.
+// rectangles, and one for every painter: the results window's
+// ToleranceBarDelegate and the maintenance report's PDF both draw it.
 #pragma once
 
 #include <QPolygonF>
@@ -12,7 +13,7 @@
 
 #include "core/results/ResultTable.h"
 
-namespace karvel::ui {
+namespace karvel {
 
 // The numbers a bar needs, in base units (minimum below maximum).
 struct ToleranceValues {
@@ -42,6 +43,11 @@ double warningZoneShare(const ToleranceValues& values);
 // which limit the value lies. A row without a bar says why.
 QString toleranceBarText(const ResultRow& row, int language);
 
+// A share of the band in percent, as the bar's words and the report say
+// it: whole numbers, but one decimal below 1 % so that a value just past a
+// limit never reads "0 % above" ("49", "0.4", "-13").
+QString percentText(double share);
+
 // Which end a value beyond the band is held at.
 enum class Clamp { None, Below, Above };
 
@@ -61,4 +67,4 @@ struct ToleranceBarLayout {
 ToleranceBarLayout layoutToleranceBar(const QRectF& cell, double lineHeight,
                                       const ToleranceValues& values);
 
-}  // namespace karvel::ui
+}  // namespace karvel
