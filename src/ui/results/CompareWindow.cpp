@@ -435,7 +435,7 @@ void CompareWindow::showMeasurement(int row) {
   chart->legend()->hide();
   chart->setBackgroundRoundness(0);
   if (row < 0 || row >= int(comparison_.measurements.size())) {
-    chartView_->setChart(chart);  // the view owns it and drops the one before
+    replaceChart(chart);
     chartView_->setAccessibleName(pick(comparetext::kChartEmpty, language_));
     chartView_->setAccessibleDescription(QString());
     return;
@@ -552,7 +552,14 @@ void CompareWindow::showMeasurement(int row) {
   const double pad = high > low ? (high - low) * 0.1 : std::max(std::fabs(high) * 0.1, 1.0);
   yAxis->setRange(low - pad, high + pad);
   yAxis->applyNiceNumbers();
+  replaceChart(chart);
+}
+
+void CompareWindow::replaceChart(QChart* chart) {
+  // The view owns the chart it shows but only lets go of the one before.
+  QChart* before = chartView_->chart();
   chartView_->setChart(chart);
+  if (before != chart) delete before;
 }
 
 void CompareWindow::thinDateLabels(qreal axisWidth) {

@@ -20,6 +20,7 @@ class QLabel;
 
 QT_BEGIN_NAMESPACE
 class QCategoryAxis;
+class QChart;
 class QChartView;
 class QFont;
 QT_END_NAMESPACE
@@ -79,6 +80,8 @@ class CompareWindow : public QMainWindow {
   // run's, the first and the last (runsLabelled, dateLabelStep). Again at
   // each width the chart takes.
   void thinDateLabels(qreal axisWidth);
+  // Shows `chart` in the view and deletes the one it showed.
+  void replaceChart(QChart* chart);
   // Widens the chart's margins where the first or the last date label,
   // `inset` pixels inside the plot area, would pass the chart's edge.
   void makeRoomForEndDates(const QString& first, const QString& last, qreal inset);

@@ -177,7 +177,13 @@ bool paintingHere() {
     static int argc = 1;
     static char name[] = "karvel-tests";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
+    // Ended with the tests, before the program's own end takes the font
+    // caches it holds from under it.
+    struct EndApplication : ::testing::Environment {
+      void TearDown() override { delete QCoreApplication::instance(); }
+    };
+    new QGuiApplication(argc, argv);
+    ::testing::AddGlobalTestEnvironment(new EndApplication);
     return true;
   }
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
