@@ -6,7 +6,8 @@
 #   ./scripts/fuzz.sh                    every target, 30 s each
 #   ./scripts/fuzz.sh 3600 bus_loader    one target for an hour
 #
-# Targets: bus_loader result_reader catalogue block_reader settings_reader.
+# Targets: bus_loader result_reader result_export catalogue block_reader
+# settings_reader.
 # Inputs that reach new code collect in build-fuzz/corpus/<target>/ and are
 # used again by the next run. Exits non-zero when a target crashes (or breaks
 # one of its checks, or hangs); the input that did it is left in
@@ -20,7 +21,7 @@ seconds=${1:-30}
 case $seconds in
   '' | *[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2; exit 2 ;;
 esac
-targets=${*:-bus_loader result_reader catalogue block_reader settings_reader}
+targets=${*:-bus_loader result_reader result_export catalogue block_reader settings_reader}
 tree=build-fuzz
 
 # Line tables only: crash reports keep file and line, the build stays short.

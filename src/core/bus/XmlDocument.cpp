@@ -105,24 +105,76 @@ bool validUtf8(const QByteArray& bytes) {
   return !decoder.hasError();
 }
 
-// The value of encoding="..." in the XML declaration, lower case; empty when
-// there is no declaration or no encoding in it.
-QByteArray declaredEncoding(const QByteArray& bytes, qsizetype start) {
-  if (!bytes.mid(start, 5).startsWith("<?xml")) return {};
-  const qsizetype end = bytes.indexOf("?>", start);
-  if (end < 0) return {};
-  const QByteArray decl = bytes.mid(start, end - start);
+// Where the XML declaration at `start` ends ("?>"), and where the value of
+// its encoding="..." stands; -1 for what is not there.
+struct Declaration {
+  qsizetype end = -1;
+  qsizetype encodingAt = -1;  // first "encoding" in the declaration
+  qsizetype valueStart = -1;
+  qsizetype valueLength = -1;
+};
+
+Declaration findDeclaration(const QByteArray& bytes, qsizetype start) {
+  Declaration found;
+  if (!bytes.mid(start, 5).startsWith("<?xml")) return found;
+  found.end = bytes.indexOf("?>", start);
+  if (found.end < 0) return found;
+  const QByteArray decl = bytes.mid(start, found.end - start);
   const qsizetype at = decl.indexOf("encoding");
-  if (at < 0) return {};
+  if (at < 0) return found;
+  found.encodingAt = start + at;
   qsizetype i = at + 8;
   while (i < decl.size() && (decl[i] == ' ' || decl[i] == '\t' || decl[i] == '\r' ||
                              decl[i] == '\n' || decl[i] == '='))
     ++i;
-  if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return {};
+  if (i >= decl.size() || (decl[i] != '"' && decl[i] != '\'')) return found;
   const char quote = decl[i];
   const qsizetype close = decl.indexOf(quote, i + 1);
-  if (close < 0) return {};
-  return decl.mid(i + 1, close - i - 1).trimmed().toLower();
+  if (close < 0) return found;
+  found.valueStart = start + i + 1;
+  found.valueLength = close - i - 1;
+  return found;
+}
+
+// The value of encoding="..." in the XML declaration, lower case; empty when
+// there is no declaration or no encoding in it.
+QByteArray declaredEncoding(const QByteArray& bytes, qsizetype start) {
+  const Declaration decl = findDeclaration(bytes, start);
+  if (decl.valueStart < 0) return {};
+  return bytes.mid(decl.valueStart, decl.valueLength).trimmed().toLower();
+}
+
+bool hasHighByte(const QByteArray& bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+// `bytes` with a declaration that names Windows-1252: the value of the
+// encoding there replaced, or an encoding added after the version, or a
+// whole declaration put first when there is none.
+QByteArray declareWindows1252(const QByteArray& bytes) {
+  static const QByteArray name("windows-1252");
+  QByteArray out = bytes;
+  const qsizetype start = out.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+  const Declaration decl = findDeclaration(out, start);
+  if (decl.valueStart >= 0) return out.replace(decl.valueStart, decl.valueLength, name);
+  if (decl.end >= 0) {
+    // After the version when it comes before any stray "encoding", so that
+    // the one added is the first the declaration holds.
+    qsizetype at = start + 5;
+    const qsizetype version = out.indexOf("version", start);
+    const qsizetype limit = decl.encodingAt >= 0 ? decl.encodingAt : decl.end;
+    if (version >= 0 && version < limit) {
+      qsizetype open = version + 7;
+      while (open < limit && out[open] != '"' && out[open] != '\'') ++open;
+      const qsizetype close = open < limit ? out.indexOf(out[open], open + 1) : -1;
+      if (close >= 0 && close < limit) at = close + 1;
+    }
+    return out.insert(at, " encoding=\"" + name + '"');
+  }
+  const QByteArray lineEnd = out.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
+  return out.insert(start, "<?xml version=\"1.0\" encoding=\"" + name + "\"?>" + lineEnd);
 }
 
 // Line and column (from 1) of a byte offset, for error texts.
@@ -335,6 +387,7 @@ XmlDocument::Loaded XmlDocument::loadBytes(const QByteArray& bytes, int language
       if (declared.isEmpty() || declared == "utf-8" || declared == "utf8") {
         // Files from the instrument are Windows-1252 whatever they declare.
         doc->codec_ = validUtf8(bytes) ? Codec::Utf8 : Codec::Windows1252;
+        doc->guessedWindows1252_ = doc->codec_ == Codec::Windows1252;
       } else {
         doc->codec_ = Codec::Windows1252;
       }
@@ -421,6 +474,10 @@ QByteArray XmlDocument::bytes() const {
       from = offset + edit.length;
     }
     out.append(original_.constData() + from, static_cast<qsizetype>(parseSize_ - from));
+    // A file read as Windows-1252 only because it is not valid UTF-8 would be
+    // read as UTF-8 once edits had taken away what made it invalid, and its
+    // other texts would change: it says what it is instead.
+    if (guessedWindows1252_ && hasHighByte(out) && validUtf8(out)) out = declareWindows1252(out);
   }
   if (outer_ == Outer::Bytes) return out;
   QStringEncoder::Encoding wide = QStringEncoder::Utf16LE;

@@ -3,6 +3,8 @@
 // a file, written back byte for byte. Saving does not re-serialise the tree:
 // it copies the bytes read and replaces only the attribute values that were
 // set, so comments, quotes, entities, blanks and line ends stay as they were.
+// One exception: a file read as Windows-1252 because it is not valid UTF-8,
+// which edits made valid UTF-8, gets a declaration naming Windows-1252.
 #pragma once
 
 #include <QByteArray>
@@ -119,6 +121,7 @@ class XmlDocument {
   QByteArray outerPrefix_;  // byte-order mark of a UTF-16/32 file
   Outer outer_ = Outer::Bytes;
   Codec codec_ = Codec::Utf8;
+  bool guessedWindows1252_ = false;  // by bytes that are not UTF-8, not by a declaration
   pugi::xml_document document_;
   pugi::xml_node root_;
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Bus files at the edges of what the loader and the document layer accept:
-// limits before any measurement, the ends of the Windows-1252 high half, and
-// line breaks in the title and comment.
+// limits before any measurement, the ends of the Windows-1252 high half, line
+// breaks in the title and comment, and edits that would change how a file reads.
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
@@ -88,6 +88,50 @@ TEST_F(BusFileEdge, LineBreaksInTitleAndCommentSurviveSaveAndReload) {
     ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, written), 0);
     EXPECT_EQ(screen.view.title, title);
     EXPECT_EQ(screen.view.comment, comment);
+  }
+  EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(BusFileEdge, AnEditThatLeavesAWindows1252FileValidUtf8KeepsItsTextsOnReload) {
+  // The comment holds the only byte that is not UTF-8, so the file reads as
+  // Windows-1252 and the measurement's name as "Ã©"; typed over in plain
+  // letters, the comment would leave a file that reads as UTF-8, "é".
+  const QByteArray body =
+      "<R><V/><BUS><TITLE a=\"t\"/><COMMENT a=\"\xE9t\xE9\"/></BUS><SETUP/>"
+      "<MESURE0><D><NameMesure a=\"\xC3\xA9\" unit=\"V\"/><X/><LimiteMax a=\"2\"/>"
+      "<LimiteMin a=\"1\"/><Warning a=\"10\"/></D></MESURE0></R>\r\n";
+  const QByteArray declared = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>";
+  const struct {
+    QByteArray head;
+    QByteArray written;
+  } cases[] = {
+      {"", declared + "\r\n"},
+      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n", declared + "\r\n"},
+      {"<?xml version='1.0' standalone=\"yes\"?>\n",
+       "<?xml version='1.0' encoding=\"windows-1252\" standalone=\"yes\"?>\n"},
+      {"\xEF\xBB\xBF", "\xEF\xBB\xBF" + declared + "\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.head.toStdString());
+    const QString path = write("typed.BUS", c.head + body);
+    ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, path), 0);
+    ASSERT_EQ(screen.view.rows.size(), 1u);
+    EXPECT_EQ(screen.view.rows[0].label, QString::fromUtf8("\xC3\x83\xC2\xA9"));
+    // Key by key, as the panel stores them.
+    const QString typed = QStringLiteral("ete");
+    for (qsizetype keys = 0; keys <= typed.size(); ++keys)
+      ASSERT_TRUE(ModifTitle(app, screen, screen.view.title, typed.left(keys)));
+    modifValXML(app, screen, 1, 2, QStringLiteral("3"));
+    QString written;
+    ASSERT_EQ(SaveBusDocument(app, dir.filePath("typed-saved.BUS"), &written, nullptr), 0);
+    EXPECT_TRUE(read(written).startsWith(c.written));
+
+    ASSERT_EQ(ConvertAndRenderXMLFileInTree(app, screen, written), 0);
+    ASSERT_EQ(screen.view.rows.size(), 1u);
+    EXPECT_EQ(screen.view.rows[0].label, QString::fromUtf8("\xC3\x83\xC2\xA9"));
+    EXPECT_EQ(screen.view.comment, typed);
+    EXPECT_EQ(screen.view.rows[0].cells[1], QStringLiteral("3.00 V"));
+    EXPECT_EQ(app.xmlDocument->encodingName(), QStringLiteral("windows-1252"));
   }
   EXPECT_TRUE(ui.messages.isEmpty());
 }
