@@ -536,6 +536,9 @@ int OpenDev(AppState& state) {
       }
       cancelled = stopped(state);
     }
+    // Given up at the user's cancel: the link did not fail; the session
+    // stays, and its next command drops what the reply still brings.
+    if (cancelled && status == VI_ERROR_ABORT) return -1;
     if (status != VI_SUCCESS) {
       state.linkFailure = state.visa ? state.visa->lastFailure() : LinkFailure{};
       PopupErreur(state, -1);  // closes the session
