@@ -88,6 +88,20 @@ void dropLeftovers(Visa& v, ViSession vi, int timeoutMs) {
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, static_cast<ViAttrState>(timeoutMs));
 }
 
+// The identification's reply read up to its carriage return within the
+// read's time-out, however many packets it comes in: on a socket a read
+// otherwise ends with the first bytes that arrive.
+ViStatus readWholeReply(Visa& v, ViSession vi, QByteArray* reply) {
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+  v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
+  const ViStatus read = v.viRead(vi, reply, kIdentifyReadMax);
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_FALSE);
+  v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_FALSE);
+  // A reply longer than the count: its rest is no reply to the next command.
+  if (read == VI_SUCCESS_MAX_CNT) v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD);
+  return read;
+}
+
 bool namesSupportedModel(const QByteArray& reply) {
   return (replyContains(reply, "RQ4") && replyContains(reply, "V5.")) ||
          replyContains(reply, "RQ6");
@@ -296,15 +310,19 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
     QByteArray reply;
     dropLeftovers(v, vi, kAddressProbeTimeoutMs);
     v.viWrite(vi, scpi::kIdentify);
-    // A peer that takes the connection but names no supported model is no
-    // instrument: going on would only wait out the set-up's and the
-    // catalogue's long time-outs, and then send it commands of no family.
-    status = -1;
-    const ViStatus read = v.viRead(vi, &reply, kIdentifyReadMax);
-    if (read == VI_SUCCESS && namesSupportedModel(reply))
+    const ViStatus read = readWholeReply(v, vi, &reply);
+    if (read == VI_SUCCESS && namesSupportedModel(reply)) {
       status = IdentModelScope(state, reply, vi);
-    else if (read >= VI_SUCCESS || !reply.isEmpty())
-      *answered = true;
+    } else if (!reply.isEmpty()) {
+      // Something answered that names no supported model: the session
+      // opens with the model unknown, and says what answered.
+      state.instrumentModel = kModelNone;
+      state.identificationReply = reply.left(kUnidentifiedReplyKept);
+      status = 0;
+    } else {
+      // Nothing came within the time-out: nobody to hold a session with.
+      status = -1;
+    }
     if (stopped(state)) status = -1;
   }
   return status;
@@ -402,13 +420,37 @@ QString sessionStatusText(const AppState& state, bool opening) {
   const QString address = state.connectionType == USB && !state.sessionOpen ? QStringLiteral("USB")
                                                                             : currentAddress(state);
   if (state.sessionOpen) {
-    const QString model = state.instrumentModel == kModelRQ4102   ? QStringLiteral("RQ4102")
-                          : state.instrumentModel == kModelRQ6102 ? QStringLiteral("RQ6102")
-                                                                  : pick(text::kUnknownModel, l);
+    const QString model =
+        state.instrumentModel == kModelRQ4102 ? QStringLiteral("RQ4102")
+        : state.instrumentModel == kModelRQ6102
+            ? QStringLiteral("RQ6102")
+            : pick(text::kUnidentifiedInstrument, l).arg(escapedReply(state.identificationReply));
     return pick(text::kSessionOpen, l).arg(model, address);
   }
   if (opening) return pick(text::kSessionOpening, l).arg(address);
   return pick(text::kSessionClosed, l);
+}
+
+QString escapedReply(const QByteArray& reply) {
+  QByteArray text = reply;
+  while (text.endsWith('\r') || text.endsWith('\n')) text.chop(1);
+  QString out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\r')
+      out += QLatin1String("\\r");
+    else if (c == '\n')
+      out += QLatin1String("\\n");
+    else if (c == '\t')
+      out += QLatin1String("\\t");
+    else if (c == '\\')
+      out += QLatin1String("\\\\");
+    else if (byte < 0x20 || byte >= 0x7F)
+      out += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    else
+      out += QLatin1Char(c);
+  }
+  return out;
 }
 
 int traceLengthFromCalibration(const QByteArray& reply) {
