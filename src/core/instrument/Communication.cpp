@@ -70,18 +70,23 @@ void serialSetup(Visa& v, ViSession vi) {
 void dropLeftovers(Visa& v, ViSession vi, int timeoutMs) {
   v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD | VI_IO_OUT_BUF_DISCARD);
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kLeftoverQuietMs);
+  // False only when bytes still come once `limitMs` is over: a line that
+  // fell quiet just then is left alone.
   const auto drain = [&](int limitMs) {
     QElapsedTimer spent;
     spent.start();
     for (;;) {
+      const bool late = spent.elapsed() >= limitMs;
       QByteArray junk;
       v.viRead(vi, &junk, kLeftoverReadMax);
       if (junk.isEmpty()) return true;
-      if (spent.elapsed() >= limitMs) return false;
+      if (late) return false;
     }
   };
   if (!drain(kLeftoverTalkMs)) {
-    v.viWrite(vi, scpi::kClear);
+    // With its leading carriage return, as the other clears: whatever the
+    // instrument half-received before is ended first, not prefixed to it.
+    v.viWrite(vi, scpi::kClearAfterBaud);
     drain(kLeftoverTalkMs);
     v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD);
   }

@@ -255,6 +255,41 @@ TEST(SessionOpening, OverTcpAnIdentificationInTwoPacketsIsReadWhole) {
   Tarvik_close(h.state, h.state.session);
 }
 
+#ifndef Q_OS_WIN
+TEST(SessionOpening, ALineStillTalkingIsToldToStopWithTheLeadingReturn) {
+  QTemporaryDir files;
+  {
+    QFile file(QDir(files.path()).filePath("BIG.HTM"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(test::patternBytes(100 * 1024));  // some nine seconds of paced line
+  }
+  Simulator sim({"--pty", "--family", "2", "--files", files.path()});
+  ASSERT_TRUE(sim.ready());
+  {
+    // A program stopped half-way through a fetch: the block goes on coming.
+    Harness first;
+    ASSERT_EQ(first.openOver(RS232, sim.ptyResource()), 0);
+    first.visa.viWrite(first.state.session, "MMEM:CDIR \"/bus\"\rMMEM:DATA? \"BIG.HTM\"\r");
+    QByteArray head;
+    ASSERT_EQ(first.visa.viRead(first.state.session, &head, 8), VI_SUCCESS_MAX_CNT);
+    ASSERT_TRUE(head.startsWith('#')) << head.constData();
+    Tarvik_close(first.state, first.state.session);
+  }
+  Harness h;
+  ASSERT_EQ(h.openOver(RS232, sim.ptyResource()), 0);
+  ASSERT_GE(h.log.size(), 3);
+  // The clear as the instrument's other clears go, before the first query.
+  EXPECT_EQ(seq(h.log.mid(0, 3)), seq({"baud 115200", "W:\\r*CLS\\r", "W:\\r*IDN?\\r"}));
+
+  // A quiet line is left alone: the query comes first.
+  Tarvik_close(h.state, h.state.session);
+  Harness quiet;
+  ASSERT_EQ(quiet.openOver(RS232, sim.ptyResource()), 0);
+  ASSERT_GE(quiet.log.size(), 2);
+  EXPECT_EQ(seq(quiet.log.mid(0, 2)), seq({"baud 115200", "W:\\r*IDN?\\r"}));
+}
+#endif
+
 TEST(SessionOpening, UnreachableAddressGivesMessage20AndTheDialog) {
   Harness h;
   h.visa.setConnectTimeout(300);
