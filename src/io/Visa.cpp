@@ -53,6 +53,11 @@ namespace {
 // How soon a handler that could not act on a link's end is told again.
 constexpr int kLinkClosedRetryMs = 100;
 
+// The rest of a reply given up at a cancel is taken for over once the line
+// has been quiet this long, or once this much time has gone.
+constexpr int kAbandonedReplyQuietMs = 30;
+constexpr int kAbandonedReplyDrainMs = 400;
+
 // A wait hook with the cancel it was set with, so that one saved and put
 // back as a plain function keeps its cancel.
 struct HookWithCancel {
@@ -510,10 +515,15 @@ ViStatus Visa::viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written)
   if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
   if (s->replyAbandoned) {
     // What came of a reply given up at a cancel would be taken for the
-    // reply to this command.
+    // reply to this command: dropped, and what still comes of it until the
+    // line has been quiet a moment (within a bound, for a line that talks on).
     s->replyAbandoned = false;
     s->pending.clear();
     s->transport->discardInput();
+    QDeadlineTimer bound(kAbandonedReplyDrainMs);
+    QByteArray late;
+    while (!bound.hasExpired() && s->transport->receive(late, kAbandonedReplyQuietMs) == VI_SUCCESS)
+      late.clear();
   }
   const int timeout = s->timeoutMs >= VI_TMO_INFINITE ? -1 : static_cast<int>(s->timeoutMs);
   ViUInt32 sent = 0;
