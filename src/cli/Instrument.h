@@ -24,8 +24,9 @@ class CollectingInteraction : public ConsoleInteraction {
 };
 
 // Ctrl+C as the session's operations and transfers hear a Cancel: asked
-// between two I/O calls, in the protocol's pauses and between the slices of
-// a block, so that the same clearing up runs as in the windows.
+// between two I/O calls, in the protocol's pauses, inside the wait of a read
+// (outside a transfer's own reads) and between the slices of a block, so
+// that the same clearing up runs as in the windows.
 class InterruptWatch : public OperationProgress, public TransferProgress {
  public:
   void begin(const QString&) override {}

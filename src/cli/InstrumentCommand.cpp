@@ -65,7 +65,9 @@ int identify(const QStringList& args) {
       QStringLiteral("instrument identify"), QString(),
       QStringLiteral("Opens a session as the program does and prints the model "
                      "(RQ4102 or RQ6102) and the instrument's identification. Exits with 1 when "
-                     "no supported instrument answered."));
+                     "no supported instrument answered: over the network, a peer whose reply "
+                     "names no supported model is printed as \"unidentified instrument\" with "
+                     "its reply, escaped."));
   addAddressOption(line);
   line.addFormatOption();
   if (const std::optional<int> end = line.parse(args, 0, 0)) return *end;
@@ -73,32 +75,38 @@ int identify(const QStringList& args) {
   if (!open(instrument, line)) return instrument.openFailed();
   AppState& state = instrument.state();
   if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
-  // The opening does not keep the reply; ask once more for it.
-  QByteArray reply;
-  instrument.visa().viWrite(state.session, "\r*IDN?\r");
-  instrument.visa().viRead(state.session, &reply, kIdentifyReadMax);
-  if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
-  while (!reply.isEmpty() && (reply.endsWith('\r') || reply.endsWith('\n'))) reply.chop(1);
-  const QString identification = QString::fromLatin1(reply);
+  // A peer that named no supported model opened all the same (over the
+  // network): what it answered is what there is to show.
+  const bool identified = state.instrumentModel != kModelNone;
+  QByteArray reply = state.identificationReply;
+  if (identified) {
+    // Asked once more: the reply as the instrument gives it now.
+    reply.clear();
+    instrument.visa().viWrite(state.session, "\r*IDN?\r");
+    instrument.visa().viRead(state.session, &reply, kIdentifyReadMax);
+    if (instrument.interrupted()) return instrument.stopped(kNothingMoved);
+  }
+  // Escaped: a control character in a reply must not act on the terminal.
+  const QString identification = escapedReply(reply);
+  const QString model =
+      identified ? modelName(state.instrumentModel) : QStringLiteral("unidentified instrument");
   const QString resource = currentAddress(state);
   switch (line.format()) {
     case Format::Text:
-      std::printf("model %s\n", qUtf8Printable(modelName(state.instrumentModel)));
+      std::printf("model %s\n", qUtf8Printable(model));
       std::printf("identification %s\n", identification.toUtf8().constData());
       break;
     case Format::Csv: {
       CsvTable table({"resource", "model", "identification"});
-      table.add({resource, modelName(state.instrumentModel), identification});
+      table.add({resource, model, identification});
       table.print();
       break;
     }
     case Format::Json:
-      printJson({{"resource", resource},
-                 {"model", modelName(state.instrumentModel)},
-                 {"identification", identification}});
+      printJson({{"resource", resource}, {"model", model}, {"identification", identification}});
       break;
   }
-  return kExitOk;
+  return identified ? kExitOk : kExitFailure;
 }
 
 int list(const QStringList& args) {

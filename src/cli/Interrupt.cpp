@@ -57,8 +57,9 @@ InterruptHandling::InterruptHandling() {
   struct sigaction action {};
   action.sa_handler = onSignal;
   sigemptyset(&action.sa_mask);
-  // Interrupted system calls go on: the transfer hears the flag between
-  // slices, as it hears the windows' Cancel.
+  // Interrupted system calls go on: a read of the instrument waits in
+  // slices of some tens of milliseconds and hears the flag between them, as
+  // it hears the windows' Cancel.
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, &previousInt);
   sigaction(SIGTERM, &action, &previousTerm);

@@ -44,12 +44,29 @@ struct Visa::Object {
   ViUInt32 writeBuf = 4096;
   // The link reported its own end (peer gone, device removed).
   bool linkClosed = false;
+  // A read was given up at a cancel: the rest of its reply is not wanted.
+  bool replyAbandoned = false;
 };
 
 namespace {
 
 // How soon a handler that could not act on a link's end is told again.
 constexpr int kLinkClosedRetryMs = 100;
+
+// The rest of a reply given up at a cancel is taken for over once the line
+// has been quiet this long, or once this much time has gone.
+constexpr int kAbandonedReplyQuietMs = 30;
+constexpr int kAbandonedReplyDrainMs = 400;
+
+// A wait hook with the cancel it was set with, so that one saved and put
+// back as a plain function keeps its cancel.
+struct HookWithCancel {
+  std::function<void()> keepAlive;
+  std::function<bool()> cancelled;
+  void operator()() const {
+    if (keepAlive) keepAlive();
+  }
+};
 
 // Counts a call of the layer for as long as it runs.
 class InCall {
@@ -138,7 +155,10 @@ ViObject Visa::add(std::unique_ptr<Object> object) {
   return id;
 }
 
-void Visa::setWaitHook(std::function<void()> hook) {
+void Visa::setWaitHook(std::function<void()> hook, std::function<bool()> cancelled) {
+  if (cancelled) hook = HookWithCancel{std::move(hook), std::move(cancelled)};
+  const HookWithCancel* withCancel = hook.target<HookWithCancel>();
+  cancelled_ = withCancel ? withCancel->cancelled : std::function<bool()>();
   waitHook_ = std::move(hook);
   sinceHook_.invalidate();
   for (auto& [id, object] : objects_)
@@ -161,7 +181,8 @@ void Visa::emitTrace(TraceEvent event) const {
 }
 
 void Visa::noteTransfer(const Object& s, ViStatus status) {
-  if (status >= VI_SUCCESS) {
+  // A cancel is no failure of the link.
+  if (status >= VI_SUCCESS || status == VI_ERROR_ABORT) {
     lastFailure_ = {};
     return;
   }
@@ -492,6 +513,18 @@ ViStatus Visa::viWrite(ViSession vi, const QByteArray& bytes, ViUInt32* written)
   if (written) *written = 0;
   Object* s = find(vi);
   if (!s || s->type != Object::Type::Instrument) return VI_ERROR_INV_OBJECT;
+  if (s->replyAbandoned) {
+    // What came of a reply given up at a cancel would be taken for the
+    // reply to this command: dropped, and what still comes of it until the
+    // line has been quiet a moment (within a bound, for a line that talks on).
+    s->replyAbandoned = false;
+    s->pending.clear();
+    s->transport->discardInput();
+    QDeadlineTimer bound(kAbandonedReplyDrainMs);
+    QByteArray late;
+    while (!bound.hasExpired() && s->transport->receive(late, kAbandonedReplyQuietMs) == VI_SUCCESS)
+      late.clear();
+  }
   const int timeout = s->timeoutMs >= VI_TMO_INFINITE ? -1 : static_cast<int>(s->timeoutMs);
   ViUInt32 sent = 0;
   const ViStatus status =
@@ -539,7 +572,11 @@ ViStatus Visa::readUntil(Object& s, QByteArray* out, ViUInt32 count) {
     }
     const qint64 left = deadline.isForever() ? 24LL * 3600 * 1000 : deadline.remainingTime();
     ViStatus status = VI_ERROR_TMO;
-    if (left > 0) {
+    if (cancelled_ && cancelled_()) {
+      // Asked before every piece of the wait: a cancel ends it within one.
+      status = VI_ERROR_ABORT;
+      s.replyAbandoned = true;
+    } else if (left > 0) {
       // With a wait hook the wait goes in short pieces, the hook between them.
       const qint64 piece = waitHook_ ? std::min<qint64>(left, Transport::kWaitHookStepMs) : left;
       status = s.transport->receive(s.pending, static_cast<int>(piece));
@@ -611,6 +648,8 @@ QString Visa::statusText(ViStatus status) {
       return QStringLiteral("The specified termination character was read.");
     case VI_ERROR_TMO:
       return QStringLiteral("Timeout expired before operation completed.");
+    case VI_ERROR_ABORT:
+      return QStringLiteral("User abort occurred during transfer.");
     case VI_ERROR_RSRC_NFOUND:
       return QStringLiteral(
           "Insufficient location information or resource not present in the system.");

@@ -69,8 +69,16 @@ class Visa {
   // Runs every few tens of milliseconds while a read or write of any session
   // waits for its link, so that a program with windows keeps them painted
   // during a long transfer. Empty (the default): every wait is one piece.
-  void setWaitHook(std::function<void()> hook);
+  // `cancelled`, when given, is asked between those pieces of a read: once it
+  // says yes, every read that would wait ends at once with VI_ERROR_ABORT
+  // (handing over what had arrived), whatever its time-out, and the next
+  // write on that session first drops what the abandoned reply still brings.
+  // waitHook() hands both back as one function, so that code which saves the
+  // hook and puts it back later puts the cancel back with it; a hook set
+  // without one (a transfer's) reads as before until it is put back.
+  void setWaitHook(std::function<void()> hook, std::function<bool()> cancelled = {});
   const std::function<void()>& waitHook() const { return waitHook_; }
+  bool readsCancellable() const { return bool(cancelled_); }
   // Told when the link of an open instrument session ends by itself (the
   // peer closed the socket, the serial device went away), once per session:
   // on the thread that owns this layer, from its event loop, never inside
@@ -138,6 +146,7 @@ class Visa {
   LinkFailure lastFailure_;
   std::function<void(const TraceEvent&)> trace_;
   std::function<void()> waitHook_;
+  std::function<bool()> cancelled_;
   QElapsedTimer sinceHook_;
   LinkClosedHandler linkClosed_;
   // Calls of the layer under way: a link's end is told only outside them.

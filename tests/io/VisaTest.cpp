@@ -11,6 +11,7 @@
 #include "io/Ping.h"
 #include "io/ResourceName.h"
 #include "io/Visa.h"
+#include "support/ScriptedTransport.h"
 #include "support/Simulator.h"
 
 using namespace karvel::io;
@@ -181,6 +182,64 @@ TEST(Visa, TimeOutsAndDeadLinksNeverHang) {
   EXPECT_LT(none.open("ASRL/dev/karvel-no-such-port::INSTR"), VI_SUCCESS);
   EXPECT_FALSE(none.visa.lastOpenError().isEmpty());
   EXPECT_EQ(none.open("not a resource"), VI_ERROR_INV_RSRC_NAME);
+}
+
+// A cancel comes while a read waits out a long time-out (a catalogue's 60 s):
+// the wait ends within one piece, as a cancel and not as a time-out, on a
+// socket and on a serial line alike; a hook set without a cancel (a
+// transfer's) waits as before and gives the cancel back with the hook.
+TEST(Visa, ACancelEndsAWaitingReadAtOnceAndItsReplyIsDroppedAtTheNextCommand) {
+  for (const char* resource : {"TCPIP0::192.0.2.7::23::SOCKET", "ASRL/dev/ttyKARVEL0::INSTR"}) {
+    SCOPED_TRACE(resource);
+    auto script = std::make_shared<karvel::test::Script>();
+    Session s;
+    karvel::test::playScript(s.visa, script);
+    ASSERT_EQ(s.open(resource), VI_SUCCESS);
+    s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 60000);
+    s.visa.viSetAttribute(s.vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+    s.visa.viSetAttribute(s.vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
+    bool cancel = false;
+    int keepAlives = 0;
+    s.visa.setWaitHook([&keepAlives] { ++keepAlives; }, [&cancel] { return cancel; });
+    EXPECT_TRUE(s.visa.readsCancellable());
+    // The start of a reply, then silence; the user cancels at the fifth piece.
+    script->replies = {"12345,"};
+    script->quiet = [&cancel](int receive) {
+      if (receive == 5) cancel = true;
+      return false;
+    };
+    QByteArray reply;
+    EXPECT_EQ(s.visa.viRead(s.vi, &reply, 3000), VI_ERROR_ABORT);
+    EXPECT_EQ(script->receives, 5);
+    EXPECT_EQ(reply, "12345,");                   // what came is handed over, as with a failure
+    EXPECT_FALSE(s.visa.lastFailure().failed());  // the link did not fail
+    EXPECT_GT(keepAlives, 0);
+    // Reads that would wait end at once while the cancel holds.
+    EXPECT_EQ(s.visa.viRead(s.vi, &reply, 3000), VI_ERROR_ABORT);
+    EXPECT_EQ(script->receives, 5);
+
+    // Saved and put back as a plain function, the hook keeps its cancel; a
+    // transfer's own hook in between reads without it.
+    const std::function<void()> saved = s.visa.waitHook();
+    s.visa.setWaitHook([] {});
+    EXPECT_FALSE(s.visa.readsCancellable());
+    s.visa.viSetAttribute(s.vi, VI_ATTR_TMO_VALUE, 100);
+    EXPECT_EQ(s.visa.viRead(s.vi, &reply, 3000), VI_ERROR_TMO);
+    EXPECT_GT(script->receives, 5);
+    s.visa.setWaitHook(saved);
+    EXPECT_TRUE(s.visa.readsCancellable());
+    s.visa.setWaitHook({});
+    EXPECT_FALSE(s.visa.readsCancellable());
+
+    // The next command first drops what the reply given up still brought;
+    // later ones do not.
+    const int discards = script->discards;
+    s.visa.viWrite(s.vi, "*IDN?\r");
+    EXPECT_EQ(script->discards, discards + 1);
+    s.visa.viWrite(s.vi, "*IDN?\r");
+    EXPECT_EQ(script->discards, discards + 1);
+    EXPECT_EQ(Visa::statusText(VI_ERROR_ABORT), "User abort occurred during transfer.");
+  }
 }
 
 TEST(Visa, FailuresNameTheirCauseAndAddress) {

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <functional>
 #include <memory>
 
 #include "io/Transport.h"
@@ -19,6 +20,11 @@ struct Script {
   bool lostAtEnd = false;     // once used up: the link is lost, not merely silent
   QByteArray written;         // every byte the layer sent
   int receives = 0;
+  int discards = 0;  // times the layer dropped what had arrived
+  // Asked at each receive (counted from 1) before it answers: true makes that
+  // one find nothing, as a wait that timed out, and keeps the script's next
+  // reply for later. Tests fall silent or cancel at a chosen receive here.
+  std::function<bool(int receive)> quiet;
 };
 
 class ScriptedTransport : public io::Transport {
@@ -37,12 +43,13 @@ class ScriptedTransport : public io::Transport {
   // Never waits: a script that is used up answers at once, as a time-out would.
   io::ViStatus receive(QByteArray& into, int) override {
     ++script_->receives;
+    if (script_->quiet && script_->quiet(script_->receives)) return io::VI_ERROR_TMO;
     if (script_->replies.isEmpty())
       return script_->lostAtEnd ? io::VI_ERROR_CONN_LOST : io::VI_ERROR_TMO;
     into += script_->replies.takeFirst();
     return io::VI_SUCCESS;
   }
-  void discardInput() override {}
+  void discardInput() override { ++script_->discards; }
   bool isSerial() const override { return serial_; }
   io::ViStatus setBaudRate(io::ViUInt32) override {
     return serial_ ? io::VI_SUCCESS : io::VI_ERROR_NSUP_ATTR;

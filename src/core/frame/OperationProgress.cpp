@@ -21,7 +21,9 @@ OperationScope::OperationScope(AppState& state, const QString& activity)
   state_.operation->begin(activity);
   if (state_.visa) {
     previousHook_ = state_.visa->waitHook();
-    state_.visa->setWaitHook([p = state_.operation] { p->keepAlive(); });
+    // A read under way hears the cancel too, and gives up its wait.
+    state_.visa->setWaitHook([p = state_.operation] { p->keepAlive(); },
+                             [&state = state_] { return operationCancelled(state); });
   }
 }
 

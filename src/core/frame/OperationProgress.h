@@ -3,8 +3,9 @@
 // store, a ping) runs on the interface's thread like a transfer does: while
 // it lives, every wait of the I/O layer and of the protocol turns the event
 // loop through its watcher, which says what the operation does and carries
-// Cancel. A cancel is heard between I/O calls and in the protocol's pauses;
-// the operation then ends as a failure would.
+// Cancel. A cancel is heard between I/O calls, in the protocol's pauses and
+// inside a read's wait (which ends with VI_ERROR_ABORT); the operation then
+// ends as a failure would.
 #pragma once
 
 #include <QString>

@@ -70,22 +70,41 @@ void serialSetup(Visa& v, ViSession vi) {
 void dropLeftovers(Visa& v, ViSession vi, int timeoutMs) {
   v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD | VI_IO_OUT_BUF_DISCARD);
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kLeftoverQuietMs);
+  // False only when bytes still come once `limitMs` is over: a line that
+  // fell quiet just then is left alone.
   const auto drain = [&](int limitMs) {
     QElapsedTimer spent;
     spent.start();
     for (;;) {
+      const bool late = spent.elapsed() >= limitMs;
       QByteArray junk;
       v.viRead(vi, &junk, kLeftoverReadMax);
       if (junk.isEmpty()) return true;
-      if (spent.elapsed() >= limitMs) return false;
+      if (late) return false;
     }
   };
   if (!drain(kLeftoverTalkMs)) {
-    v.viWrite(vi, scpi::kClear);
+    // With its leading carriage return, as the other clears: whatever the
+    // instrument half-received before is ended first, not prefixed to it.
+    v.viWrite(vi, scpi::kClearAfterBaud);
     drain(kLeftoverTalkMs);
     v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD);
   }
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, static_cast<ViAttrState>(timeoutMs));
+}
+
+// The identification's reply read up to its carriage return within the
+// read's time-out, however many packets it comes in: on a socket a read
+// otherwise ends with the first bytes that arrive.
+ViStatus readWholeReply(Visa& v, ViSession vi, QByteArray* reply) {
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_TRUE);
+  v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_TRUE);
+  const ViStatus read = v.viRead(vi, reply, kIdentifyReadMax);
+  v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_FALSE);
+  v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_FALSE);
+  // A reply longer than the count: its rest is no reply to the next command.
+  if (read == VI_SUCCESS_MAX_CNT) v.viFlush(vi, VI_READ_BUF_DISCARD | VI_IO_IN_BUF_DISCARD);
+  return read;
 }
 
 bool namesSupportedModel(const QByteArray& reply) {
@@ -296,15 +315,19 @@ int openAddress(AppState& state, Visa& v, ViSession rm, const QString& address, 
     QByteArray reply;
     dropLeftovers(v, vi, kAddressProbeTimeoutMs);
     v.viWrite(vi, scpi::kIdentify);
-    // A peer that takes the connection but names no supported model is no
-    // instrument: going on would only wait out the set-up's and the
-    // catalogue's long time-outs, and then send it commands of no family.
-    status = -1;
-    const ViStatus read = v.viRead(vi, &reply, kIdentifyReadMax);
-    if (read == VI_SUCCESS && namesSupportedModel(reply))
+    const ViStatus read = readWholeReply(v, vi, &reply);
+    if (read == VI_SUCCESS && namesSupportedModel(reply)) {
       status = IdentModelScope(state, reply, vi);
-    else if (read >= VI_SUCCESS || !reply.isEmpty())
-      *answered = true;
+    } else if (!reply.isEmpty()) {
+      // Something answered that names no supported model: the session
+      // opens with the model unknown, and says what answered.
+      state.instrumentModel = kModelNone;
+      state.identificationReply = reply.left(kUnidentifiedReplyKept);
+      status = 0;
+    } else {
+      // Nothing came within the time-out: nobody to hold a session with.
+      status = -1;
+    }
     if (stopped(state)) status = -1;
   }
   return status;
@@ -402,13 +425,37 @@ QString sessionStatusText(const AppState& state, bool opening) {
   const QString address = state.connectionType == USB && !state.sessionOpen ? QStringLiteral("USB")
                                                                             : currentAddress(state);
   if (state.sessionOpen) {
-    const QString model = state.instrumentModel == kModelRQ4102   ? QStringLiteral("RQ4102")
-                          : state.instrumentModel == kModelRQ6102 ? QStringLiteral("RQ6102")
-                                                                  : pick(text::kUnknownModel, l);
+    const QString model =
+        state.instrumentModel == kModelRQ4102 ? QStringLiteral("RQ4102")
+        : state.instrumentModel == kModelRQ6102
+            ? QStringLiteral("RQ6102")
+            : pick(text::kUnidentifiedInstrument, l).arg(escapedReply(state.identificationReply));
     return pick(text::kSessionOpen, l).arg(model, address);
   }
   if (opening) return pick(text::kSessionOpening, l).arg(address);
   return pick(text::kSessionClosed, l);
+}
+
+QString escapedReply(const QByteArray& reply) {
+  QByteArray text = reply;
+  while (text.endsWith('\r') || text.endsWith('\n')) text.chop(1);
+  QString out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\r')
+      out += QLatin1String("\\r");
+    else if (c == '\n')
+      out += QLatin1String("\\n");
+    else if (c == '\t')
+      out += QLatin1String("\\t");
+    else if (c == '\\')
+      out += QLatin1String("\\\\");
+    else if (byte < 0x20 || byte >= 0x7F)
+      out += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    else
+      out += QLatin1Char(c);
+  }
+  return out;
 }
 
 int traceLengthFromCalibration(const QByteArray& reply) {
@@ -536,6 +583,9 @@ int OpenDev(AppState& state) {
       }
       cancelled = stopped(state);
     }
+    // Given up at the user's cancel: the link did not fail; the session
+    // stays, and its next command drops what the reply still brings.
+    if (cancelled && status == VI_ERROR_ABORT) return -1;
     if (status != VI_SUCCESS) {
       state.linkFailure = state.visa ? state.visa->lastFailure() : LinkFailure{};
       PopupErreur(state, -1);  // closes the session

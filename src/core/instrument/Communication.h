@@ -30,6 +30,8 @@ inline constexpr int kTermChar = 13;
 inline constexpr int kLeftoverQuietMs = 30;
 inline constexpr int kLeftoverTalkMs = 400;
 inline constexpr int kLeftoverReadMax = 65536;
+// What is kept of the reply of a peer that named no supported model.
+inline constexpr int kUnidentifiedReplyKept = 200;
 // The CDC serial port of the instrument names itself so.
 inline constexpr const char* kCdcInterfaceName = "Gadget Serial";
 // The search expression of the CDC port walk.
@@ -80,6 +82,11 @@ QString currentAddress(const AppState& state);
 // The text of the main window's session field: not connected, connecting
 // (while `opening`), or connected with the model and the address in use.
 QString sessionStatusText(const AppState& state, bool opening);
+
+// A reply of the instrument as text fit to show: the closing line end
+// dropped, control characters, bytes past ASCII and backslashes escaped
+// ("\r", "\x1b", "\\").
+QString escapedReply(const QByteArray& reply);
 
 // The trace length from the calibration configuration reply: 50000 when bit
 // 0x80 of the two hexadecimal digits at characters 3 and 4 is set, else 2500.

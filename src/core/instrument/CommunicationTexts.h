@@ -270,8 +270,12 @@ inline constexpr Text5 kSessionOpening{"Connexion à %1 ...", "Connecting to %1 
 inline constexpr Text5 kSessionOpen{"Connecté : %1 sur %2", "Connected: %1 on %2",
                                     "Verbunden: %1 an %2", "Conectado: %1 en %2",
                                     "Connesso: %1 su %2"};
-inline constexpr Text5 kUnknownModel{"oscilloscope", "oscilloscope", "Oszilloskop", "osciloscopio",
-                                     "oscilloscopio"};
+// In place of the model when what answered over the network named none of
+// the supported ones; %1 is its reply, escaped.
+inline constexpr Text5 kUnidentifiedInstrument{
+    "instrument non identifié (réponse : « %1 »)", "unidentified instrument (reply: \"%1\")",
+    "nicht erkanntes Gerät (Antwort: „%1“)", "instrumento no identificado (respuesta: «%1»)",
+    "strumento non identificato (risposta: «%1»)"};
 
 // What an instrument operation of the windows is doing, shown while it runs.
 inline constexpr Text5 kActivitySerialSearch{"Recherche de l'oscilloscope sur %1 à %2 bauds ...",

@@ -122,14 +122,30 @@ TEST(CliInstrument, PermissionDeniedGivesTheGroupAdvice) {
 }
 #endif
 
-TEST(CliInstrument, APeerThatNeverAnswersIsNoInstrument) {
-  Simulator sim({"--tcp", "0", "--fault", "silent"});
-  ASSERT_TRUE(sim.ready());
-  const CliRun r = cli({"instrument", "identify", "--address", sim.tcpResource()});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.out.isEmpty());
-  EXPECT_TRUE(r.err.contains("No answer within the time-out: " + sim.tcpResource() + "."))
-      << r.err.toStdString();
+TEST(CliInstrument, APeerThatNeverAnswersIsNoInstrumentOneThatNamesNoModelIsUnidentified) {
+  {
+    Simulator sim({"--tcp", "0", "--fault", "silent"});
+    ASSERT_TRUE(sim.ready());
+    const CliRun r = cli({"instrument", "identify", "--address", sim.tcpResource()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("No answer within the time-out: " + sim.tcpResource() + "."))
+        << r.err.toStdString();
+  }
+  {
+    // The session opens on what answered; the command says what that was,
+    // its escape sequence written out, and that it is no supported model.
+    Simulator sim({"--tcp", "0", "--idn", "ACME,\x1b[2JDMM-7,0,V1.0"});
+    ASSERT_TRUE(sim.ready());
+    const CliRun r = cli({"instrument", "identify", "--address", sim.tcpResource()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.toStdString(),
+              "model unidentified instrument\nidentification ACME,\\x1b[2JDMM-7,0,V1.0\n");
+    const QJsonObject doc = karvel::test::jsonOf(karvel::test::runCli(
+        {"instrument", "identify", "--address", sim.tcpResource(), "--format", "json"}));
+    EXPECT_EQ(doc["model"].toString(), "unidentified instrument");
+    EXPECT_EQ(doc["identification"].toString(), "ACME,\\x1b[2JDMM-7,0,V1.0");
+  }
 }
 
 TEST(CliInstrument, EveryCommandStopsAtAFailedIdentification) {

@@ -154,6 +154,33 @@ TEST(CliInterrupt, CtrlCStopsASendAndNothingStaysUnderItsName) {
   EXPECT_FALSE(next.out.contains("BIG.bus")) << next.out.toStdString();
 }
 
+TEST(CliInterrupt, CtrlCEndsTheWaitForASilentCatalogueAtOnce) {
+  // The instrument falls silent once the session is set up (the pause after
+  // its frequency transform is switched off leaves the time to make it so):
+  // the catalogue's read would wait out its 60 s.
+  QTemporaryDir logDir;
+  const QString log = QDir(logDir.path()).filePath("commands.log");
+  Simulator sim({"--tcp", "0", "--family", "2", "--transform", "1", "--log", log});
+  ASSERT_TRUE(sim.ready());
+  const auto logShows = [&log](const QByteArray& text) {
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+      if (readAll(log).contains(text)) return true;
+      QThread::msleep(20);
+    }
+    return false;
+  };
+  RunningCli cli({"instrument", "list", "bus", "--address", sim.tcpResource()});
+  ASSERT_TRUE(logShows("CALC:TRAN:FREQ 0"));
+  ASSERT_TRUE(sim.control("fault silent"));
+  ASSERT_TRUE(logShows("MMEM:CAT?"));
+  cli.signal(SIGINT);
+  // Ended by the signal, long before the time-out.
+  ASSERT_EQ(cli.finish(20000), 130) << cli.err().toStdString();
+  EXPECT_EQ(cli.err(), "karvel-cli: interrupted: no file was fetched or sent\n");
+  EXPECT_TRUE(cli.out().isEmpty());
+}
+
 TEST(CliInterrupt, ASecondCtrlCEndsAtOnce) {
   PacedLine line;
   ASSERT_TRUE(line.ready());

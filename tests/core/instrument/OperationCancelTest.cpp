@@ -16,6 +16,7 @@
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedOperation.h"
+#include "support/ScriptedTransport.h"
 #include "support/Simulator.h"
 #include "support/StoreSession.h"
 
@@ -193,6 +194,98 @@ TEST(OperationCancel, UncancelledOpeningWritesTheSameBytesWithOrWithoutWatcher) 
   EXPECT_EQ(watched.operation.ends, 1);
 }
 
+// An instrument that falls silent once `silentAfter` is written: the read
+// of its reply waits, and the user cancels after three pieces of that wait.
+// The read gives the wait up at once, however long its time-out.
+struct SilentFrom {
+  std::shared_ptr<test::Script> script = std::make_shared<test::Script>();
+  int waited = 0;        // pieces of wait after the command went out
+  int afterCancel = -1;  // receives once the cancel was asked
+  SilentFrom(Harness& h, const QByteArray& silentAfter, const QList<QByteArray>& replies) {
+    script->replies = replies;
+    script->quiet = [this, &h, silentAfter](int) {
+      // The drain before the first command finds the line quiet.
+      if (script->written.isEmpty()) return true;
+      if (!script->written.endsWith(silentAfter)) return false;
+      if (afterCancel >= 0) ++afterCancel;
+      if (++waited == 3) {
+        h.operation.cancelled = true;
+        afterCancel = 0;
+      }
+      return true;
+    };
+    test::playScript(h.visa, script);
+  }
+};
+
+TEST(OperationCancel, ACancelEndsTheReadUnderWayAtEveryStageOfTheOpening) {
+  const QByteArray byCode = "TARVIK,RQ6102,4472318,V2.03\r";
+  const QByteArray byPrefix = "TARVIK,RQ6100,0,V2.03\r";
+  struct Stage {
+    const char* name;
+    QByteArray silentAfter;
+    QList<QByteArray> replies;
+  };
+  const QList<Stage> stages = {
+      {"identification", "*IDN?\r", {}},
+      {"error queue", "SYST:ERR?\r", {byPrefix}},
+      {"set-up", "DEV:MOD?\r", {byCode}},
+  };
+  for (const Stage& stage : stages) {
+    SCOPED_TRACE(stage.name);
+    Harness h;
+    SilentFrom silent(h, stage.silentAfter, stage.replies);
+    EXPECT_EQ(h.openOver(Ethernet, "TCPIP0::192.0.2.7::23::SOCKET"), -1);
+    // Stopped in its wait: not one more piece of it, nor any other read.
+    EXPECT_EQ(silent.waited, 3);
+    EXPECT_EQ(silent.afterCancel, 0);
+    EXPECT_TRUE(silent.script->written.endsWith(stage.silentAfter));
+    h.expectQuietStop();
+    EXPECT_FALSE(h.state.linkFailure.failed());
+  }
+}
+
+TEST(OperationCancel, ACancelledLinkCheckKeepsTheSessionAndDropsTheLateReply) {
+  Harness h;
+  auto script = std::make_shared<test::Script>();
+  script->replies = {"TARVIK,RQ6102,4472318,V2.03\r", "BUS\r", "0\r"};
+  script->quiet = [s = script.get()](int) { return s->written.isEmpty(); };
+  test::playScript(h.visa, script);
+  ASSERT_EQ(h.openOver(Ethernet, "TCPIP0::192.0.2.7::23::SOCKET"), 0);
+  int waited = 0;
+  script->quiet = [&](int) {
+    if (++waited == 3) h.operation.cancelled = true;
+    return true;
+  };
+  h.log.clear();
+  const int discards = script->discards;
+  EXPECT_EQ(OpenDev(h.state), -1);
+  EXPECT_EQ(waited, 3);
+  EXPECT_EQ(seq(h.log), seq({"W:\\r*IDN?\\r"}));
+  // No failure of the link: no message, the session stays.
+  EXPECT_TRUE(h.ui.messages.isEmpty());
+  EXPECT_EQ(h.state.sessionOpen, 1);
+  EXPECT_TRUE(h.state.lastOperationCancelled);
+  // The reply given up comes late: the next command drops it first, and
+  // reads its own reply alone.
+  EXPECT_EQ(script->discards, discards);
+  int receives = 0;
+  script->quiet = [&](int) { return ++receives == 2; };
+  script->replies = {"TARVIK,RQ6102,4472318,V2.03\r", "TARVIK,RQ6102,4472318,V2.04\r"};
+  QByteArray checked;
+  h.visa.setTrace([&](const TraceEvent& e) {
+    if (e.kind == TraceEvent::Kind::Read) checked = e.data;
+  });
+  EXPECT_EQ(OpenDev(h.state), 0);
+  EXPECT_EQ(checked, "TARVIK,RQ6102,4472318,V2.04\r");
+  EXPECT_EQ(script->discards, discards + 1);
+  script->quiet = {};
+  EXPECT_EQ(OpenDev(h.state), -1);  // the script is used up: a real failure now
+  EXPECT_EQ(script->discards, discards + 1);
+  ASSERT_EQ(h.ui.messages.size(), 1);
+  EXPECT_EQ(h.state.sessionOpen, 0);
+}
+
 TEST(OperationScopes, NestedStepsShareOneWatcherAndGiveTheHookBack) {
   test::ensureCoreApp();
   AppState state;
@@ -237,8 +330,10 @@ TEST(CatalogueCancel, SdCardIsLeftOutAndTheInstrumentStaysOnItsMemory) {
   QList<CatalogueEntry> list;
   {
     OperationScope scope(s.state, "list");
-    EXPECT_EQ(RetourneCatalogue(s.state, kKindBus, list), 0);
+    // The listing under way gave its wait up: a cancel, no failure of the link.
+    EXPECT_EQ(RetourneCatalogue(s.state, kKindBus, list), VI_ERROR_ABORT);
     EXPECT_TRUE(operationCancelled(s.state));
+    EXPECT_FALSE(s.visa.lastFailure().failed());
   }
   const QByteArray written = s.writtenSince(from);
   EXPECT_TRUE(written.contains("LOCAL")) << written.constData();

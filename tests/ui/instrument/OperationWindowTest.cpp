@@ -21,9 +21,11 @@
 
 #include "core/frame/AppState.h"
 #include "core/frame/OperationProgress.h"
+#include "core/instrument/Communication.h"
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
 #include "support/ScriptedOperation.h"
+#include "support/ScriptedTransport.h"
 #include "support/Simulator.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/frame/OperationDialog.h"
@@ -209,6 +211,53 @@ TEST(OperationDialog, SaysWhatRunsAndCancelsByButtonEscapeAndClose) {
   EXPECT_TRUE(progress.cancelRequested());
   EXPECT_NE(progress.dialog(), nullptr);
   progress.end();
+  OperationDialog::setShowDelay(400);
+}
+
+TEST(OperationDialog, CancelEndsTheWaitOfAnInstrumentThatFellSilent) {
+  // Identified, then silent at the set-up's mode query (a 2 s time-out):
+  // the dialog's Cancel, pressed while the read waits, ends that wait.
+  OperationDialog::setShowDelay(0);
+  AppState state;
+  io::Visa visa;
+  test::ScriptedInteraction ui;
+  test::RecordingClock clock;
+  QWidget parent;
+  int language = English;
+  OperationDialog progress(&parent, &language);
+  state.visa = &visa;
+  state.ui = &ui;
+  state.clock = &clock;
+  state.operation = &progress;
+  state.language = English;
+  state.connectionType = Ethernet;
+  state.ethernetAddress = "TCPIP0::192.0.2.7::23::SOCKET";
+  auto script = std::make_shared<test::Script>();
+  script->replies = {"TARVIK,RQ6102,4472318,V2.03\r"};
+  int waited = 0;
+  int afterCancel = -1;
+  script->quiet = [&](int) {
+    if (script->written.isEmpty()) return true;  // the line is quiet before the first command
+    if (!script->written.endsWith("DEV:MOD?\r")) return false;
+    if (afterCancel >= 0) ++afterCancel;
+    if (++waited == 3) {
+      QDialog* dialog = progress.dialog();
+      EXPECT_NE(dialog, nullptr);
+      if (dialog) dialog->findChild<QPushButton*>("operationCancel")->click();
+      afterCancel = 0;
+    }
+    return true;
+  };
+  test::playScript(visa, script);
+  EXPECT_EQ(OpenDev(state), -1);
+  EXPECT_EQ(waited, 3);
+  EXPECT_EQ(afterCancel, 0);  // not one more piece of the wait
+  EXPECT_TRUE(state.lastOperationCancelled);
+  EXPECT_TRUE(ui.messages.isEmpty());
+  EXPECT_EQ(state.sessionOpen, 0);
+  EXPECT_EQ(visa.openObjectCount(), 0);
+  EXPECT_EQ(progress.dialog(), nullptr);
+  script->quiet = {};
   OperationDialog::setShowDelay(400);
 }
 
