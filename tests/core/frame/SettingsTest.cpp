@@ -94,6 +94,23 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValueAndBlanksInTheWorkingFolder) {
   window.current = {40, 50, 600, 700, 0};
   ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, window.current));
   EXPECT_EQ(readAll(state.settingsPath), kValid);
+
+  // A folder longer than the 299 characters kept, cut at a character of two
+  // UTF-16 units or at a carriage return, reads back as it was written.
+  for (const QString& cut : {QString::fromUtf8("\xF0\x9F\x98\x80"), QString("\r")}) {
+    SCOPED_TRACE(cut.toStdString());
+    writeFile(state.settingsPath,
+              QString(kValid).replace("My Files", QString(295, u'a') + cut + "tail"));
+    AppState first;
+    WindowGeometry g;
+    ASSERT_TRUE(readSettingsFile(state.settingsPath, first, g));
+    EXPECT_LE(first.workingDir.size(), 299);
+    EXPECT_TRUE(first.workingDir.startsWith("C:\\" + QString(295, u'a')));
+    ASSERT_TRUE(SauvegardeIni(state.settingsPath, first, g));
+    AppState again;
+    ASSERT_TRUE(readSettingsFile(state.settingsPath, again, g));
+    EXPECT_EQ(again.workingDir, first.workingDir);
+  }
 }
 
 TEST_F(SettingsTest, RunTimeStateIsResetAtStart) {
