@@ -126,6 +126,10 @@ bool Instrument::folderReachable(const QString& key) {
     pushError("-200,Execution error;SD card not present");
     return false;
   }
+  if (key.startsWith(QString(kSdRoot).chopped(1)) && s_.sdCardUnreadable) {
+    pushError("-200,Execution error;SD card unreadable");
+    return false;
+  }
   return true;
 }
 
@@ -326,7 +330,8 @@ void Instrument::execute(const QByteArray& raw) {
   if (header == "MMEM:CAT?") {
     QString key = currentFolder();
     if (s_.family == 2 && unquote(arg).toUpper() == "LOCAL") key = dir_;
-    if (!folderReachable(key)) return reply("0,0");
+    if (!folderReachable(key))
+      return reply(s_.sdCard && s_.sdCardUnreadable ? files_.catalogue(key) : "0,0");
     return reply(files_.catalogue(key));
   }
   if (header == "MEM:CAT?") {

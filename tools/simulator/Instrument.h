@@ -29,6 +29,9 @@ struct Settings {
   bool deafAfterSpeedChange = false;  // takes a speed change, then answers at no speed
   bool anySpeed = false;              // a USB CDC port: the line speed does not matter
   bool sdCard = true;
+  // A card that cannot be read: every use of it fails with -200, and its
+  // catalogue still answers the names it last listed.
+  bool sdCardUnreadable = false;
   bool memoryFull = false;    // file blocks arrive but nothing new is stored
   bool refuseDelete = false;  // MMEM:DEL answers with an error, nothing is deleted
   // A file block whose bytes stop coming for this long is cut there: what

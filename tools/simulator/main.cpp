@@ -105,6 +105,9 @@ int main(int argc, char** argv) {
        "Also hold files whose names carry terminal escape sequences, a line feed, a carriage "
        "return and a double quote, in the internal memory."},
       {"no-sdcard", "No SD card inserted."},
+      {"sdcard-unreadable",
+       "An SD card that cannot be read: each use fails with error -200, and its catalogue "
+       "still answers the names of --sd-files."},
       {"memory-full", "The stores are full: file blocks are taken, nothing new is stored."},
       {"refuse-delete", "Refuse to delete files (MMEM:DEL answers with an error)."},
       {"block-timeout",
@@ -136,6 +139,7 @@ int main(int argc, char** argv) {
   s.runState = p.value("run") == "0" ? 0 : 1;
   s.transform = p.value("transform") == "1" ? 1 : 0;
   s.sdCard = !p.isSet("no-sdcard");
+  s.sdCardUnreadable = p.isSet("sdcard-unreadable");
   s.memoryFull = p.isSet("memory-full");
   s.refuseDelete = p.isSet("refuse-delete");
   s.blockTimeoutMs = p.value("block-timeout").toInt(&ok);

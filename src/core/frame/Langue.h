@@ -298,15 +298,20 @@ inline constexpr Text5 kSettingsUnreadable{
 // The file, the lines that could not be read ("3, 8-12"), the settings kept.
 inline constexpr Text5 kSettingsDamaged{
     "Le fichier de réglages\n%1\nest endommagé : ligne(s) %2 illisible(s).\n"
-    "Conservé : %3.\nLe reste reprend les valeurs par défaut.",
+    "Conservé : %3.",
     "The settings file\n%1\nis damaged: line(s) %2 could not be read.\n"
-    "Kept: %3.\nEverything else is back to its default.",
+    "Kept: %3.",
     "Die Einstellungsdatei\n%1\nist beschädigt: Zeile(n) %2 nicht lesbar.\n"
-    "Übernommen: %3.\nAlles andere hat wieder den Standardwert.",
+    "Übernommen: %3.",
     "El fichero de ajustes\n%1\nestá dañado: no se ha podido leer la(s) línea(s) %2.\n"
-    "Conservado: %3.\nEl resto vuelve a su valor por defecto.",
+    "Conservado: %3.",
     "Il file delle impostazioni\n%1\nè danneggiato: riga/e %2 illeggibile/i.\n"
-    "Mantenuto: %3.\nIl resto torna al valore predefinito."};
+    "Mantenuto: %3."};
+// Follows kSettingsDamaged: the settings that went back to their defaults.
+inline constexpr Text5 kSettingsDefaulted{
+    "Valeur par défaut reprise : %1.", "Back to the default: %1.",
+    "Wieder auf dem Standardwert: %1.", "Vuelto al valor por defecto: %1.",
+    "Tornato al valore predefinito: %1."};
 // Follows either text when the program writes the file again at once.
 inline constexpr Text5 kSettingsWrittenAnew{
     "Le fichier est réécrit avec ces réglages.", "The file is written anew with these settings.",

@@ -41,11 +41,33 @@ bool readInt(const QStringList& tokens, qsizetype& at, int& value) {
   return true;
 }
 
+// At most kTextMax characters, never half of a character that takes two
+// UTF-16 units: a lone half would be written as a replacement character.
+QString clipped(const QString& text) {
+  if (text.size() <= kTextMax) return text;
+  qsizetype n = kTextMax;
+  if (text[n - 1].isHighSurrogate()) --n;
+  return text.left(n);
+}
+
 bool readWord(const QStringList& tokens, qsizetype& at, QString& value) {
   if (at >= tokens.size()) return false;
-  value = tokens[at].left(kTextMax);
+  value = clipped(tokens[at]);
   ++at;
   return true;
+}
+
+// The forms of the three addresses, by which a value is known to be in its
+// own place: a serial port "ASRL...", the USB port "USB..." or the serial
+// port it was found as, a socket "TCPIP...".
+bool isSerialAddress(const QString& word) {
+  return word.size() > 4 && word.startsWith(QLatin1String("ASRL"), Qt::CaseInsensitive);
+}
+bool isUsbAddress(const QString& word) {
+  return word.startsWith(QLatin1String("USB"), Qt::CaseInsensitive) || isSerialAddress(word);
+}
+bool isEthernetAddress(const QString& word) {
+  return word.size() > 5 && word.startsWith(QLatin1String("TCPIP"), Qt::CaseInsensitive);
 }
 
 const QString kTechnicianKey = QStringLiteral("technician=");
@@ -56,6 +78,20 @@ const QString kLogoKey = QStringLiteral("logo=");
 QString withoutLineEnd(QString line) {
   while (line.endsWith(u'\r') || line.endsWith(u'\n')) line.chop(1);
   return line;
+}
+
+// The working folder as line 2 holds it. Clipped before its line end goes,
+// so that it never ends with a carriage return that the next read would take
+// for part of the line end.
+QString workingFolderOf(const QString& line) {
+  return withoutLineEnd(clipped(withoutLineEnd(line)));
+}
+
+// A named line's value, clipped where it says so; no blank at either end,
+// which the next read would drop.
+QString namedValue(const QString& line, const QString& key, bool clip) {
+  const QString value = line.mid(key.size()).trimmed();
+  return clip ? clipped(value).trimmed() : value;
 }
 
 // What the file would hold from `state` alone.
@@ -169,7 +205,7 @@ bool parseSettings(const QByteArray& bytes, const QString& path, AppState& state
   // Line 2: the working folder, blanks and all.
   const qsizetype end2 = content.indexOf(u'\n', end1 + 1);
   const QString line2 = end2 < 0 ? content.mid(end1 + 1) : content.mid(end1 + 1, end2 - end1 - 1);
-  state.workingDir = withoutLineEnd(line2).left(kTextMax);
+  state.workingDir = workingFolderOf(line2);
   if (end2 < 0) return false;
 
   // The named lines come out first (their values may hold blanks); a file
@@ -182,13 +218,13 @@ bool parseSettings(const QByteArray& bytes, const QString& path, AppState& state
   for (const QString& raw : content.mid(end2 + 1).split(u'\n')) {
     const QString line = withoutLineEnd(raw);
     if (line.startsWith(kTechnicianKey))
-      state.technician = line.mid(kTechnicianKey.size()).trimmed().left(kTextMax);
+      state.technician = namedValue(line, kTechnicianKey, true);
     else if (line.startsWith(kRegisterKey))
-      state.registerPath = line.mid(kRegisterKey.size()).trimmed();
+      state.registerPath = namedValue(line, kRegisterKey, false);
     else if (line.startsWith(kCompanyKey))
-      state.companyName = line.mid(kCompanyKey.size()).trimmed().left(kTextMax);
+      state.companyName = namedValue(line, kCompanyKey, true);
     else if (line.startsWith(kLogoKey))
-      state.companyLogo = line.mid(kLogoKey.size()).trimmed();
+      state.companyLogo = namedValue(line, kLogoKey, false);
     else
       unnamed << line;
   }
@@ -205,9 +241,13 @@ bool parseSettings(const QByteArray& bytes, const QString& path, AppState& state
   if (!readInt(tokens, at, connection)) return false;
   if (connection < RS232 || connection > Ethernet) return false;
   state.connectionType = connection;
-  if (!readWord(tokens, at, state.serialAddress)) return false;
-  if (!readWord(tokens, at, state.usbAddress)) return false;
-  if (!readWord(tokens, at, state.ethernetAddress)) return false;
+  // An address without its form is another value moved into its place (a
+  // line missing above it, or a blank inside an address): not whole.
+  if (!readWord(tokens, at, state.serialAddress) || !isSerialAddress(state.serialAddress))
+    return false;
+  if (!readWord(tokens, at, state.usbAddress) || !isUsbAddress(state.usbAddress)) return false;
+  if (!readWord(tokens, at, state.ethernetAddress) || !isEthernetAddress(state.ethernetAddress))
+    return false;
   WindowGeometry g;
   if (!readInt(tokens, at, g.top) || !readInt(tokens, at, g.left) ||
       !readInt(tokens, at, g.height) || !readInt(tokens, at, g.width) ||
@@ -226,7 +266,10 @@ bool isNumber(const QString& word, int* value) {
 }
 
 // A value of a damaged file is believed only when its own line holds it
-// alone: a missing line or a blank in an address shifts every word after it.
+// alone, in the form of its field: a missing line moves every later value up
+// into the field before its own, a blank in an address splits it. The two
+// numbers of lines 3 and 4 look like any other number, so they are believed
+// only while the lines around them show nothing moved.
 void salvageSettings(const QString& content, AppState& state, WindowGeometry& geometry,
                      SettingsLoad& load) {
   QStringList lines = content.split(u'\n');
@@ -248,11 +291,23 @@ void salvageSettings(const QString& content, AppState& state, WindowGeometry& ge
     return w[0];
   };
   auto keep = [&](bool ok, int lineNumber, const Text5& name) {
-    if (ok)
+    if (ok) {
       load.kept.append(&name);
-    else
+    } else {
       load.badLines.append(lineNumber);
+      load.defaulted.append(&name);
+    }
   };
+  auto numberOn = [&](int n) {
+    int unused = 0;
+    const auto w = single(n);
+    return w && isNumber(*w, &unused);
+  };
+  auto addressOn = [&](int n) {
+    const auto w = single(n);
+    return w && (isUsbAddress(*w) || isEthernetAddress(*w));
+  };
+
   int number = 0;
   if (const auto l = line(1); l && !words(*l).isEmpty() && isNumber(words(*l)[0], &number)) {
     state.languageChosen = number;
@@ -260,29 +315,44 @@ void salvageSettings(const QString& content, AppState& state, WindowGeometry& ge
   } else {
     keep(false, 1, text::kSettingLanguageChosen);
   }
-  if (const auto l = line(2); l && readable(*l)) {
-    state.workingDir = l->left(kTextMax);
-    keep(true, 2, text::kSettingWorkingDir);
-  } else {
-    keep(false, 2, text::kSettingWorkingDir);
-  }
+  // A folder names at least one separator; a bare number there is line 3
+  // moved up.
+  const auto l2 = line(2);
+  const QString folder = l2 ? workingFolderOf(*l2) : QString();
+  const bool folderKept =
+      l2 && readable(folder) && (folder.contains(u'/') || folder.contains(u'\\'));
+  if (folderKept) state.workingDir = folder;
+  keep(folderKept, 2, text::kSettingWorkingDir);
+
+  // Line 1 or 2 missing brings a number onto line 2; line 3 or 4 missing
+  // brings the RS232 address onto line 4.
+  const bool numbersInPlace = !numberOn(2) && !addressOn(4);
   const auto w3 = single(3);
-  const bool language = w3 && isNumber(*w3, &number) && number >= 0 && number < kLanguageCount;
+  const bool language =
+      numbersInPlace && w3 && isNumber(*w3, &number) && number >= 0 && number < kLanguageCount;
   if (language) state.language = number;
   keep(language, 3, text::kSettingLanguage);
   const auto w4 = single(4);
-  const bool connection = w4 && isNumber(*w4, &number) && number >= RS232 && number <= Ethernet;
+  const bool connection =
+      numbersInPlace && w4 && isNumber(*w4, &number) && number >= RS232 && number <= Ethernet;
   if (connection) state.connectionType = number;
   keep(connection, 4, text::kSettingConnection);
-  const std::array<std::pair<QString*, const Text5*>, 3> addresses{
-      {{&state.serialAddress, &text::kSettingSerialAddress},
-       {&state.usbAddress, &text::kSettingUsbAddress},
-       {&state.ethernetAddress, &text::kSettingEthernetAddress}}};
-  for (int i = 0; i < 3; ++i) {
-    const auto w = single(5 + i);
-    if (w) *addresses[i].first = w->left(kTextMax);
-    keep(bool(w), 5 + i, *addresses[i].second);
-  }
+
+  // The RS232 address and a USB address found as a serial port look alike:
+  // the Ethernet address on line 6 says that line 5 holds the USB one.
+  const auto w5 = single(5);
+  const auto w6 = single(6);
+  const bool serial = w5 && isSerialAddress(*w5) && !(w6 && isEthernetAddress(*w6));
+  if (serial) state.serialAddress = clipped(*w5);
+  keep(serial, 5, text::kSettingSerialAddress);
+  const bool usb = w6 && isUsbAddress(*w6);
+  if (usb) state.usbAddress = clipped(*w6);
+  keep(usb, 6, text::kSettingUsbAddress);
+  const auto w7 = single(7);
+  const bool ethernet = w7 && isEthernetAddress(*w7);
+  if (ethernet) state.ethernetAddress = clipped(*w7);
+  keep(ethernet, 7, text::kSettingEthernetAddress);
+
   // The window's place only whole: one number of another window would put
   // it anywhere.
   std::array<int, 5> place{};
@@ -298,6 +368,8 @@ void salvageSettings(const QString& content, AppState& state, WindowGeometry& ge
     geometry = WindowGeometry{place[0], place[1], place[2], place[3], place[4]};
     load.geometryKept = true;
     load.kept.append(&text::kSettingWindow);
+  } else {
+    load.defaulted.append(&text::kSettingWindow);
   }
 }
 
@@ -357,12 +429,15 @@ QString settingsLoadMessage(const SettingsLoad& load, const QString& path, int l
     return pick(text::kSettingsUnreadable, language)
         .arg(file, load.tooLarge ? pick(text::kSettingsTooLarge, language) : load.reason);
   if (load.outcome != SettingsLoad::Outcome::Damaged) return {};
-  QStringList kept;
-  for (const Text5* name : load.kept) kept.append(pick(*name, language));
+  auto named = [&](const QList<const Text5*>& settings) {
+    QStringList names;
+    for (const Text5* name : settings) names.append(pick(*name, language));
+    return names.isEmpty() ? pick(text::kSettingsKeptNothing, language)
+                           : names.join(QStringLiteral(", "));
+  };
   return pick(text::kSettingsDamaged, language)
-      .arg(file, lineRanges(load.badLines),
-           kept.isEmpty() ? pick(text::kSettingsKeptNothing, language)
-                          : kept.join(QStringLiteral(", ")));
+             .arg(file, lineRanges(load.badLines), named(load.kept)) +
+         u'\n' + pick(text::kSettingsDefaulted, language).arg(named(load.defaulted));
 }
 
 bool SauvegardeIni(const QString& path, AppState& state, const WindowGeometry& window,

@@ -68,7 +68,8 @@ void ValeurParDefaut(AppState& state);
 
 // Reads the file at `path` into `state` and `geometry`. False when the file
 // cannot be opened or does not hold every value, or holds a language or a
-// connection type that names no entry; `state` may then be partly filled.
+// connection type that names no entry, or an address without the form of its
+// field; `state` may then be partly filled.
 // A file read whole becomes the one later writes merge over.
 bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geometry);
 
@@ -76,21 +77,23 @@ bool readSettingsFile(const QString& path, AppState& state, WindowGeometry& geom
 struct SettingsLoad {
   enum class Outcome { Whole, Missing, Unreadable, Damaged };
   Outcome outcome = Outcome::Missing;
-  QString reason;            // Unreadable: the system's reason
-  bool tooLarge = false;     // Unreadable: far larger than a settings file
-  QList<int> badLines;       // Damaged: the lines (1 to 12) that could not be read
-  QList<const Text5*> kept;  // Damaged: the settings kept, by name
+  QString reason;                 // Unreadable: the system's reason
+  bool tooLarge = false;          // Unreadable: far larger than a settings file
+  QList<int> badLines;            // Damaged: the lines (1 to 12) that could not be read
+  QList<const Text5*> kept;       // Damaged: the settings kept, by name
+  QList<const Text5*> defaulted;  // Damaged: the settings back to their defaults
   bool geometryKept = false;
 };
 
 // Reads `path` for a start. Whole: as readSettingsFile. Damaged: `state`
-// holds the defaults and every value whose own line holds it readably (the
+// holds the defaults and every value whose own line holds it readably and in
+// the form of its field, with no sign of a line missing around it (the
 // window's place only when all five numbers are there; `geometry` zero
 // otherwise). Missing or Unreadable: nothing read.
 SettingsLoad loadSettings(const QString& path, AppState& state, WindowGeometry& geometry);
 
 // What to tell of an Unreadable or Damaged file (which file, why, what was
-// kept); empty for the other outcomes.
+// kept and what went back to its default); empty for the other outcomes.
 QString settingsLoadMessage(const SettingsLoad& load, const QString& path, int language);
 
 // Writes the twelve lines into `path`, in the code page and with the line

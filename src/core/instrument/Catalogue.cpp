@@ -31,10 +31,19 @@ void catalogueReads(Visa& v, ViSession vi) {
 
 ViStatus readCatalogueReply(Visa& v, ViSession vi, QByteArray* out) {
   ViStatus status = v.viRead(vi, out, kTransferBufferSize);
-  while (status == VI_SUCCESS_MAX_CNT && out->size() < kMaxBlockLength) {
+  for (;;) {
+    // Read on past the maximum count, and past a piece that a socket handed
+    // over before its carriage return came (a send reads its catalogues
+    // without the termination character).
+    const bool full = status == VI_SUCCESS_MAX_CNT;
+    const bool piece =
+        status == VI_SUCCESS && !out->isEmpty() && !out->endsWith('\r') && !out->endsWith('\n');
+    if ((!full && !piece) || out->size() >= kMaxBlockLength) break;
     QByteArray more;
-    status = v.viRead(vi, &more, kTransferBufferSize);
+    const ViStatus next = v.viRead(vi, &more, kTransferBufferSize);
     out->append(more);
+    if (piece && next < VI_SUCCESS) break;  // what came is all there is
+    status = next;
   }
   if (status != VI_SUCCESS) return status;
   // A carriage return inside a file's name ends the read early; the rest of

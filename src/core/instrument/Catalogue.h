@@ -20,7 +20,8 @@ struct AppState;
 
 // One catalogue reply with the read settings in effect, read on past the
 // maximum count when it is longer, and on past a carriage return that the
-// rest of the reply follows at once (one inside a file's name).
+// rest of the reply follows at once (one inside a file's name). The listing,
+// the fetch and the send all read their catalogues with it.
 io::ViStatus readCatalogueReply(io::Visa& v, io::ViSession vi, QByteArray* out);
 
 // Appends to `list` the files of `kind` of every store of the instrument.

@@ -134,22 +134,6 @@ bool containsNoCase(const QByteArray& text, const QByteArray& part) {
   return text.toLower().contains(part.toLower());
 }
 
-// A reply read with `maxCount`; a reply longer than that, or one that came in
-// pieces, is read on to its carriage return so that no part of it is left to
-// be taken for the next reply.
-ViStatus readReply(Visa& v, ViSession vi, QByteArray* out, ViUInt32 maxCount) {
-  ViStatus status = v.viRead(vi, out, maxCount);
-  while ((status == VI_SUCCESS_MAX_CNT || status == VI_SUCCESS) && !out->isEmpty() &&
-         !out->endsWith('\r') && !out->endsWith('\n') && out->size() < kMaxBlockLength) {
-    QByteArray more;
-    const ViStatus next = v.viRead(vi, &more, maxCount);
-    out->append(more);
-    if (next < VI_SUCCESS) break;  // what came is all there is
-    status = next;
-  }
-  return status;
-}
-
 // Reads exactly `count` bytes, in as many reads as it takes.
 ViStatus readExactly(Visa& v, ViSession vi, QByteArray* out, ViUInt32 count) {
   out->clear();
@@ -243,7 +227,7 @@ bool removeAbandonedUpload(Visa& v, ViSession vi, const QByteArray& wireName,
   v.viWrite(vi, QByteArray(scpi::kCatalogueAfterUpload));
   scope.wait(kTransferWaitMs);
   QByteArray catalogue;
-  readReply(v, vi, &catalogue, kTransferBufferSize);
+  readCatalogueReply(v, vi, &catalogue);
   return looksLikeCatalogue(catalogue) && !catalogueHasName(catalogue, wireName);
 }
 
@@ -284,7 +268,7 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
   v.viWrite(vi, QByteArray(scpi::kCatalogue));
   scope.wait(kTransferWaitMs);
   QByteArray catalogue;
-  readReply(v, vi, &catalogue, kTransferBufferSize);
+  readCatalogueReply(v, vi, &catalogue);
   if (catalogueHasName(catalogue, wireName)) {
     const int answer = state.ui
                            ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
@@ -347,7 +331,7 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
     v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout + held * 1000 / perSecond);
   }
   QByteArray confirmation;
-  readReply(v, vi, &confirmation, kTransferBufferSize);
+  readCatalogueReply(v, vi, &confirmation);
   if (perSecond > 0) v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, timeout);
   const bool listed = !confirmation.isEmpty() && catalogueHasName(confirmation, wireName);
   if (!listed) PopupErreur(state, kMessageMemoryFull);

@@ -94,6 +94,23 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValueAndBlanksInTheWorkingFolder) {
   window.current = {40, 50, 600, 700, 0};
   ASSERT_TRUE(SauvegardeIni(state.settingsPath, state, window.current));
   EXPECT_EQ(readAll(state.settingsPath), kValid);
+
+  // A folder longer than the 299 characters kept, cut at a character of two
+  // UTF-16 units or at a carriage return, reads back as it was written.
+  for (const QString& cut : {QString::fromUtf8("\xF0\x9F\x98\x80"), QString("\r")}) {
+    SCOPED_TRACE(cut.toStdString());
+    writeFile(state.settingsPath,
+              QString(kValid).replace("My Files", QString(295, u'a') + cut + "tail"));
+    AppState first;
+    WindowGeometry g;
+    ASSERT_TRUE(readSettingsFile(state.settingsPath, first, g));
+    EXPECT_LE(first.workingDir.size(), 299);
+    EXPECT_TRUE(first.workingDir.startsWith("C:\\" + QString(295, u'a')));
+    ASSERT_TRUE(SauvegardeIni(state.settingsPath, first, g));
+    AppState again;
+    ASSERT_TRUE(readSettingsFile(state.settingsPath, again, g));
+    EXPECT_EQ(again.workingDir, first.workingDir);
+  }
 }
 
 TEST_F(SettingsTest, RunTimeStateIsResetAtStart) {
@@ -119,8 +136,11 @@ TEST_F(SettingsTest, AddressesAreSingleWords) {
 }
 
 // A file that is there but not whole was once "not found" and lost every
-// value: now each value its own line holds is kept, the rest defaulted, and
-// the message says which lines failed and what was kept.
+// value: now each value its own line holds, in the form of its field, is
+// kept, the rest defaulted, and the message says which lines failed, what
+// was kept and what went back to its default. A line missing in the middle
+// moves every later value up into another field's place: none of them is
+// taken there (nor saved).
 TEST_F(SettingsTest, DamagedFilesKeepWhatTheirLinesHoldAndSaySo) {
   struct Case {
     const char* content;
@@ -128,23 +148,56 @@ TEST_F(SettingsTest, DamagedFilesKeepWhatTheirLinesHoldAndSaySo) {
     int language;
     int connection;
     const char* serial;
+    const char* usb;
+    const char* ethernet;
     const char* workingDir;  // null: the default
     WindowGeometry placed;
   };
+  const char* kDefaultEthernet = "TCPIP0::255.255.255.255::23::SOCKET";
   const Case cases[] = {
       {"1 1\nC:\\k\\\n2\n0\nASRL3\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n0\n0\n10\n10\n",
        "beschädigt: Zeile(n) 12 nicht lesbar.\nÜbernommen: Sprache gewählt, Arbeitsverzeichnis, "
-       "Sprache, Kommunikationsart, RS232-Adresse, USB-Adresse, Ethernet-Adresse.\n",
-       German, RS232, "ASRL3", "C:\\k\\", WindowGeometry{}},
-      {"1 1\nC:\\k\\\n5\n0\nASRL3\nUSB\nE\n1\n2\n30\n40\n0\n",
+       "Sprache, Kommunikationsart, RS232-Adresse, USB-Adresse, Ethernet-Adresse.\n"
+       "Wieder auf dem Standardwert: Fensterposition.\n",
+       German, RS232, "ASRL3", "USB", "TCPIP0::1.2.3.4::23::SOCKET", "C:\\k\\", WindowGeometry{}},
+      {"1 1\nC:\\k\\\n5\n0\nASRL3\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n1\n2\n30\n40\n0\n",
        "is damaged: line(s) 3 could not be read.\nKept: language chosen, working folder, type of "
-       "communication, RS232 address, USB address, Ethernet address, window position.\n",
-       English, RS232, "ASRL3", "C:\\k\\", WindowGeometry{1, 2, 30, 40, 0}},
+       "communication, RS232 address, USB address, Ethernet address, window position.\n"
+       "Back to the default: language.\n",
+       English, RS232, "ASRL3", "USB", "TCPIP0::1.2.3.4::23::SOCKET", "C:\\k\\",
+       WindowGeometry{1, 2, 30, 40, 0}},
+      // A blank splits the RS232 address; "E" and "ten" have no form of theirs.
       {"1 1\nC:\\k\\\n2\n3\nASRL1 extra\nUSB\nE\n0\nten\n10\n10\n0\n",
-       "beschädigt: Zeile(n) 4-5, 9 nicht lesbar.", German, USB, "ASRL1", "C:\\k\\",
-       WindowGeometry{}},
+       "beschädigt: Zeile(n) 4-5, 7, 9 nicht lesbar.", German, USB, "ASRL1", "USB",
+       kDefaultEthernet, "C:\\k\\", WindowGeometry{}},
+      // Line 5 (the RS232 address) missing: the USB address, the Ethernet
+      // address and the window's top each sit one line up.
+      {"1 1\nC:\\k\\\n2\n0\nUSB0::1::INSTR\nTCPIP0::10.0.0.5::23::SOCKET\n30\n30\n550\n490\n0\n",
+       "beschädigt: Zeile(n) 5-7, 12 nicht lesbar.\nÜbernommen: Sprache gewählt, "
+       "Arbeitsverzeichnis, Sprache, Kommunikationsart.\nWieder auf dem Standardwert: "
+       "RS232-Adresse, USB-Adresse, Ethernet-Adresse, Fensterposition.\n",
+       German, RS232, "ASRL1", "USB", kDefaultEthernet, "C:\\k\\", WindowGeometry{}},
+      // The same with a USB address found as a serial port, which looks like
+      // an RS232 one.
+      {"1 "
+       "1\nC:\\k\\\n1\n1\nASRL/dev/ttyACM0::INSTR\nTCPIP0::10.0.0.5::23::SOCKET\n30\n30\n550\n490\n"
+       "0\n",
+       "line(s) 5-7, 12 could not be read.", English, USB, "ASRL1", "USB", kDefaultEthernet,
+       "C:\\k\\", WindowGeometry{}},
+      // Line 2 (the working folder) missing: the language's number on line 2,
+      // the connection's on line 3, the RS232 address on line 4.
+      {"1 1\n2\n0\nASRL3\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n30\n30\n550\n490\n0\n",
+       "is damaged: line(s) 2-7, 12 could not be read.\nKept: language chosen.\nBack to the "
+       "default: working folder, language, type of communication, RS232 address, USB address, "
+       "Ethernet address, window position.\n",
+       English, USB, "ASRL1", "USB", kDefaultEthernet, nullptr, WindowGeometry{}},
+      // Line 4 (the connection) missing: the language before it is not
+      // told from a moved number, and is not taken either.
+      {"1 1\nC:\\k\\\n2\nASRL3\nUSB\nTCPIP0::1.2.3.4::23::SOCKET\n30\n30\n550\n490\n0\n",
+       "line(s) 3-7, 12 could not be read.", English, USB, "ASRL1", "USB", kDefaultEthernet,
+       "C:\\k\\", WindowGeometry{}},
       {"", "is damaged: line(s) 1-12 could not be read.\nKept: nothing.\n", English, USB, "ASRL1",
-       nullptr, WindowGeometry{}},
+       "USB", kDefaultEthernet, nullptr, WindowGeometry{}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
@@ -165,6 +218,8 @@ TEST_F(SettingsTest, DamagedFilesKeepWhatTheirLinesHoldAndSaySo) {
     EXPECT_EQ(fresh.language, c.language);
     EXPECT_EQ(fresh.connectionType, c.connection);
     EXPECT_EQ(fresh.serialAddress, c.serial);
+    EXPECT_EQ(fresh.usbAddress, c.usb);
+    EXPECT_EQ(fresh.ethernetAddress, c.ethernet);
     EXPECT_EQ(fresh.workingDir, c.workingDir ? QString(c.workingDir) : defaultWorkingDir());
     ASSERT_EQ(w.placed.size(), 1);
     EXPECT_EQ(w.placed[0], c.placed);
@@ -174,6 +229,8 @@ TEST_F(SettingsTest, DamagedFilesKeepWhatTheirLinesHoldAndSaySo) {
     WindowGeometry g;
     EXPECT_TRUE(readSettingsFile(fresh.settingsPath, reread, g));
     EXPECT_EQ(reread.serialAddress, c.serial);
+    EXPECT_EQ(reread.usbAddress, c.usb);
+    EXPECT_EQ(reread.ethernetAddress, c.ethernet);
     EXPECT_EQ(reread.connectionType, c.connection);
     if (c.placed != WindowGeometry{}) {
       EXPECT_EQ(g, c.placed);

@@ -284,33 +284,59 @@ TEST(HostileNames, ShownVisiblyAndRefusedForWhatNoCommandCarries) {
   EXPECT_TRUE(fetchNameRefusal("A\nB.HTM", French).startsWith("son nom contient"));
 }
 
+// Over a serial line a carriage return inside a name ends a read: the rest of
+// the catalogue must be read too, by the listing and by a send's own
+// catalogue reads (does the name exist, did it arrive), or it is taken for
+// the replies that follow.
 TEST_P(FileStoreFamilies, HostileNamesAreListedWholeRefusedAndLeaveTheSessionInStep) {
-  StoreSession s(GetParam(), {"--hostile-names"});
-  ASSERT_TRUE(s.ready());
-  s.ask(GetParam() == 1 ? "MMEM:MSIS LOCAL\r*OPC?\r" : "MMEM:CDIR \"/bus\"\r*OPC?\r");
-  s.store("PLAIN.HTM", "<html>plain</html>");
-  const QStringList hostile = {QString::fromLatin1("\x1b]0;owned\x07TITLE.HTM"),
-                               QString::fromLatin1("\x1b[2J\x1b[HCLEAR.HTM"), "LINE\nFEED.HTM",
-                               "CARRIAGE\rRETURN.HTM", "QUOTE\"D.HTM"};
-  const auto list = listing(s, kKindResult);
-  QStringList listed;
-  for (const auto& e : list) listed << e.name;
-  EXPECT_EQ(listed, hostile + QStringList{"PLAIN.HTM"});
-  for (const QString& name : hostile) {
+  for (const bool serial : {false, true}) {
+    SCOPED_TRACE(serial ? "serial line" : "socket");
+    StoreSession s(GetParam(), {"--hostile-names", "--unpaced"}, serial);
+    ASSERT_TRUE(s.ready());
+    s.ask(GetParam() == 1 ? "MMEM:MSIS LOCAL\r*OPC?\r" : "MMEM:CDIR \"/bus\"\r*OPC?\r");
+    s.store("PLAIN.HTM", "<html>plain</html>");
+    const QStringList hostile = {QString::fromLatin1("\x1b]0;owned\x07TITLE.HTM"),
+                                 QString::fromLatin1("\x1b[2J\x1b[HCLEAR.HTM"), "LINE\nFEED.HTM",
+                                 "CARRIAGE\rRETURN.HTM", "QUOTE\"D.HTM"};
+    const auto list = listing(s, kKindResult);
+    QStringList listed;
+    for (const auto& e : list) listed << e.name;
+    EXPECT_EQ(listed, hostile + QStringList{"PLAIN.HTM"});
+    for (const QString& name : hostile) {
+      const qsizetype before = s.writes.size();
+      QString reason;
+      EXPECT_EQ(downloadFile(s.state, s.vi(), name, 0, kKindResult, s.state.programDir + "/x.htm",
+                             nullptr, &reason),
+                kDownloadNameRefused);
+      EXPECT_FALSE(reason.isEmpty());
+      EXPECT_EQ(s.writes.size(), before);  // nothing sent
+    }
+    // Every reply came in its turn: the plain file arrives whole.
+    ASSERT_GE(downloadFile(s.state, s.vi(), "PLAIN.HTM", 0, kKindResult,
+                           s.state.programDir + "/plain.htm"),
+              0);
+    EXPECT_EQ(readAll(s.state.programDir + "/plain.htm"), "<html>plain</html>");
+    EXPECT_EQ(s.ask("*OPC?\r"), "1\r");
+
+    // Sent beside "CARRIAGE\rRETURN.BUS", the store's catalogue lists ZULU
+    // after it: a send confirms it, and a second send asks before it replaces it.
+    const QString path = s.pcFile("ZULU.BUS", "first");
+    ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+    EXPECT_TRUE(s.ui.messages.isEmpty()) << s.ui.lastMessage().toStdString();
+    EXPECT_TRUE(s.ui.questions.isEmpty());
+    s.pcFile("ZULU.BUS", "second");
+    s.ui.answers.enqueue(1);  // No
     const qsizetype before = s.writes.size();
-    QString reason;
-    EXPECT_EQ(downloadFile(s.state, s.vi(), name, 0, kKindResult, s.state.programDir + "/x.htm",
-                           nullptr, &reason),
-              kDownloadNameRefused);
-    EXPECT_FALSE(reason.isEmpty());
-    EXPECT_EQ(s.writes.size(), before);  // nothing sent
+    ASSERT_EQ(Tarvik_fileTransfer(s.state, s.vi(), path, 1, 0, 0, 0), 0);
+    EXPECT_EQ(s.ui.questions.size(), 1);
+    EXPECT_TRUE(s.writtenSince(before).endsWith("MMEM:CAT?\r"));  // nothing after the query
+    EXPECT_TRUE(s.ui.messages.isEmpty()) << s.ui.lastMessage().toStdString();
+    EXPECT_EQ(s.ask("*OPC?\r"), "1\r");
+    ASSERT_GE(Tarvik_fileTransfer(s.state, s.vi(), GetParam() == 1 ? "ZULU.BUS" : "ZULU.bus", 0, 0,
+                                  kKindBus, 0),
+              0);
+    EXPECT_EQ(readAll(s.state.programDir + "/______z_.tmp"), "first");
   }
-  // Every reply came in its turn: the plain file arrives whole.
-  ASSERT_GE(
-      downloadFile(s.state, s.vi(), "PLAIN.HTM", 0, kKindResult, s.state.programDir + "/plain.htm"),
-      0);
-  EXPECT_EQ(readAll(s.state.programDir + "/plain.htm"), "<html>plain</html>");
-  EXPECT_EQ(s.ask("*OPC?\r"), "1\r");
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, FileStoreFamilies, ::testing::Values(1, 2),
@@ -343,6 +369,22 @@ TEST(FileStore, SecondFamilyListsTheSdCardOnlyWhenPresent) {
         ":MMEM:MSIS SDCARD\r:MMEM:CDIR \"/bus\"\r:*CLS\r:MMEM:CAT?\r"
         ":SYST:ERR?\r:MMEM:MSIS LOCAL\r";
     EXPECT_EQ(s.writtenSince(s.writes.size() - 9), expected);
+  }
+  {
+    // A card that cannot be read still answers its catalogue, names and
+    // all; only the error query's -200 tells that none of them can be
+    // fetched: they are not listed.
+    StoreSession s(2,
+                   {"--files", samples + "/RQ6102", "--sd-files", samples, "--sdcard-unreadable"});
+    ASSERT_TRUE(s.ready());
+    EXPECT_TRUE(listing(s, kKindResult).isEmpty());
+    const auto bus = listing(s, kKindBus);
+    EXPECT_EQ(bus.size(), 5);
+    for (const auto& e : bus) EXPECT_EQ(e.store, 0) << e.name.toStdString();
+    EXPECT_TRUE(s.writes.last() == ":MMEM:MSIS LOCAL\r");
+    const QByteArray card = s.ask(":MMEM:MSIS SDCARD\r:MMEM:CDIR \"/bus\"\r:*CLS\r:MMEM:CAT?\r");
+    EXPECT_TRUE(card.contains(",LIN_PASS.HTM,")) << card.toStdString();
+    EXPECT_TRUE(s.ask(":SYST:ERR?\r").startsWith("-200,"));
   }
 }
 
