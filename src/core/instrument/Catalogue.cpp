@@ -92,8 +92,9 @@ int RetourneCatalogue(AppState& state, int kind, QList<CatalogueEntry>& list) {
   Visa& v = *state.visa;
   const ViSession vi = state.session;
   ViStatus status = VI_SUCCESS;
-  // A cancel is heard between two stores; a store's listing under way ends
-  // first, so that the instrument is left on its internal memory.
+  // A cancel ends the listing under way at once (its read gives up) and is
+  // heard between two stores, so that the instrument is left on its
+  // internal memory.
   operationSay(state, pick(text::kActivityMemoryCatalogue, state.language));
   if (state.instrumentModel == kModelRQ4102) {
     v.viWrite(vi, QByteArray(scpi::kListCatalogue).replace("%s", "LOCAL"));

@@ -49,7 +49,7 @@ class TransferScope {
     if (ownsHook_) {
       // An instrument operation around the transfer gets its hook back after.
       previousHook_ = state_.visa->waitHook();
-      state_.visa->setWaitHook([p = progress_] { p->keepAlive(); });
+      hearCancelInReads(true);
     }
   }
   ~TransferScope() {
@@ -74,6 +74,16 @@ class TransferScope {
   }
   void cancelling() {
     if (progress_) progress_->cancelling();
+  }
+  // Whether a cancel ends the read under way at once; the clean-up after a
+  // cancel and the check that a sent file arrived read to their end.
+  void hearCancelInReads(bool on) {
+    if (!ownsHook_) return;
+    if (on)
+      state_.visa->setWaitHook([p = progress_] { p->keepAlive(); },
+                               [p = progress_] { return p->cancelRequested(); });
+    else
+      state_.visa->setWaitHook([p = progress_] { p->keepAlive(); });
   }
   void wait(int ms) {
     if (!state_.clock) return;
@@ -269,6 +279,7 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
   scope.wait(kTransferWaitMs);
   QByteArray catalogue;
   readCatalogueReply(v, vi, &catalogue);
+  if (scope.cancelled()) return SendOutcome::Cancelled;  // nothing changed yet
   if (catalogueHasName(catalogue, wireName)) {
     const int answer = state.ui
                            ? state.ui->ask(pick(resulttext::kSaveQuestionTitle, state.language),
@@ -309,6 +320,7 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
   }
   if (!writeBlock(v, vi, block, dataStart, data.size(), scope)) {
     scope.cancelling();
+    scope.hearCancelInReads(false);
     const bool removed = removeAbandonedUpload(v, vi, wireName, scope);
     if (running != 0) v.viWrite(vi, QByteArray(scpi::kStartRun));
     setBusy(state, false);
@@ -318,6 +330,8 @@ SendOutcome upload(AppState& state, ViSession vi, const QString& path, TransferS
     return SendOutcome::Cancelled;
   }
   scope.wait(kTransferWaitMs);
+  // The block went out whole: what follows only checks that it arrived.
+  scope.hearCancelInReads(false);
 
   v.viWrite(vi, QByteArray(scpi::kCatalogueAfterUpload));
   scope.wait(kTransferWaitMs);
@@ -525,8 +539,17 @@ ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* 
     return status;
   };
 
+  // Cancelled in a read: the instrument is told and the rest dropped, as
+  // between two slices.
+  const auto cancel = [&](qint64 remaining) {
+    scope.cancelling();
+    scope.hearCancelInReads(false);
+    abandonBlock(v, vi, remaining);
+    buffer->clear();
+    return finish(kTransferCancelled);
+  };
   QByteArray head;
-  readExactly(v, vi, &head, 2);
+  if (readExactly(v, vi, &head, 2) == VI_ERROR_ABORT) return cancel(kMaxBlockLength);
   if (!head.isEmpty() && head[0] != '#') {
     refuse(text::kBlockNoHash, visibleName(QString::fromLatin1(head)));
     return finish(-1);
@@ -539,7 +562,8 @@ ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* 
     return finish(-1);
   }
   QByteArray lengthText;
-  readExactly(v, vi, &lengthText, static_cast<ViUInt32>(digits));
+  if (readExactly(v, vi, &lengthText, static_cast<ViUInt32>(digits)) == VI_ERROR_ABORT)
+    return cancel(kMaxBlockLength);
   qint64 length = 0;
   for (char c : lengthText) {
     if (c < '0' || c > '9') {
@@ -573,17 +597,13 @@ ViStatus readBlock(AppState& state, ViSession vi, QByteArray* buffer, ViUInt32* 
                       static_cast<ViUInt32>(std::min<qint64>(slice, wanted - buffer->size())));
     buffer->append(part);
     scope.advance(std::min<qint64>(buffer->size(), length), length);
+    if (status == VI_ERROR_ABORT) return cancel(wanted - buffer->size());
     if (status < VI_SUCCESS) break;
     if (part.isEmpty()) {
       status = VI_ERROR_TMO;
       break;
     }
-    if (buffer->size() < wanted && scope.cancelled()) {
-      scope.cancelling();
-      abandonBlock(v, vi, wanted - buffer->size());
-      buffer->clear();
-      return finish(kTransferCancelled);
-    }
+    if (buffer->size() < wanted && scope.cancelled()) return cancel(wanted - buffer->size());
   }
   *count = static_cast<ViUInt32>(buffer->size());
   return finish(status);
@@ -629,6 +649,7 @@ int downloadFile(AppState& state, ViSession vi, const QString& name, ViUInt16 st
   v.viSetAttribute(vi, VI_ATTR_TMO_VALUE, kNormalTimeoutMs);
   v.viSetAttribute(vi, VI_ATTR_SUPPRESS_END_EN, VI_FALSE);
   v.viSetAttribute(vi, VI_ATTR_TERMCHAR_EN, VI_FALSE);
+  if (scope.cancelled()) return kTransferCancelled;  // nothing asked for yet
   if (!containsNoCase(catalogue, wireName)) return -1;
 
   const ViInt16 running = runState(v, vi);

@@ -12,6 +12,7 @@
 #include "core/frame/OperationProgress.h"
 #include "core/instrument/Catalogue.h"
 #include "core/instrument/Communication.h"
+#include "core/instrument/FileTransfer.h"
 #include "io/Ping.h"
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
@@ -242,6 +243,79 @@ TEST(OperationCancel, ACancelEndsTheReadUnderWayAtEveryStageOfTheOpening) {
     EXPECT_TRUE(silent.script->written.endsWith(stage.silentAfter));
     h.expectQuietStop();
     EXPECT_FALSE(h.state.linkFailure.failed());
+  }
+}
+
+// A transfer's own reads hear the user too: a fetch whose catalogue never
+// comes, or whose block stops half-way, ends at the cancel and not at the
+// catalogue's 60 s or the block's 8 s time-out; the block's rest is given up
+// as between two slices (*CLS, then the instrument's run state back).
+TEST(OperationCancel, ACancelEndsAFetchWaitingForItsCatalogueOrItsBlock) {
+  struct Watch : TransferProgress {
+    bool cancel = false;
+    int cancellings = 0;
+    void begin(const QString&, qint64, Direction) override {}
+    void advance(qint64, qint64) override {}
+    void keepAlive() override {}
+    bool cancelRequested() override { return cancel; }
+    void cancelling() override { ++cancellings; }
+    void end() override {}
+  };
+  const QByteArray data = "MMEM:DATA? \"RES01.HTM\"\r";
+  using Answer = std::pair<QByteArray, QByteArray>;  // a command, its reply
+  struct Stage {
+    const char* name;
+    QByteArray silentAfter;
+    QList<Answer> answers;
+  };
+  const QList<Stage> stages = {
+      {"catalogue", "MMEM:CAT?\r", {}},
+      {"block",
+       data,
+       {{"MMEM:CAT?\r", "1000,2000,\"RES01.HTM,,100\"\r"},
+        {"TRIG:RUN:STAT?\r", "1\r"},
+        {data, "#3100" + QByteArray(40, 'x')}}},
+  };
+  for (const Stage& stage : stages) {
+    SCOPED_TRACE(stage.name);
+    Harness h;
+    auto script = std::make_shared<test::Script>();
+    script->replies = {"TARVIK,RQ6102,4472318,V2.03\r", "BUS\r", "0\r"};
+    script->quiet = [s = script.get()](int) { return s->written.isEmpty(); };
+    test::playScript(h.visa, script);
+    ASSERT_EQ(h.openOver(Ethernet, "TCPIP0::192.0.2.7::23::SOCKET"), 0);
+    // Each reply once its command went out; then the line falls silent.
+    QList<Answer> answers = stage.answers;
+    Watch watch;
+    int waited = 0;
+    int afterCancel = 0;
+    script->quiet = [&](int) {
+      if (!answers.isEmpty() && script->written.endsWith(answers.first().first)) {
+        script->replies = {answers.takeFirst().second};
+        return false;
+      }
+      if (watch.cancel)
+        ++afterCancel;
+      else if (answers.isEmpty() && script->written.endsWith(stage.silentAfter) && ++waited == 3)
+        watch.cancel = true;
+      return true;
+    };
+    EXPECT_EQ(
+        Tarvik_fileTransfer(h.state, h.state.session, "RES01.HTM", 0, 0, kKindResult, 0, &watch),
+        kTransferCancelled);
+    EXPECT_EQ(waited, 3);
+    // What follows the cancel only drops the late reply and the block's rest,
+    // a few quiet reads; a read that went on waiting would take thousands.
+    EXPECT_LE(afterCancel, 50);
+    const QByteArray after = script->written.mid(script->written.lastIndexOf(stage.silentAfter));
+    if (stage.silentAfter == data) {
+      EXPECT_EQ(watch.cancellings, 1);
+      EXPECT_EQ(after, data + "*CLS\rTRIG:RUN:STAT 1\r");
+    } else {
+      EXPECT_EQ(after, stage.silentAfter);  // nothing asked after the catalogue
+    }
+    EXPECT_EQ(h.state.sessionOpen, 1);
+    EXPECT_TRUE(h.ui.messages.isEmpty());
   }
 }
 
