@@ -13,6 +13,7 @@
 #include "io/Visa.h"
 #include "support/ScriptedTransport.h"
 #include "support/Simulator.h"
+#include "support/TurnUntil.h"
 
 using namespace karvel::io;
 using karvel::test::Simulator;
@@ -37,15 +38,7 @@ struct Session {
   }
 };
 
-// Turns the event loop until `done` or `ms` have passed.
-template <typename Done>
-bool turnUntil(Done done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
+using karvel::test::turnUntil;
 
 }  // namespace
 

@@ -21,6 +21,7 @@
 #include "support/ScriptedTransport.h"
 #include "support/Simulator.h"
 #include "support/StoreSession.h"
+#include "support/TurnUntil.h"
 
 using namespace karvel;
 using namespace karvel::io;
@@ -329,15 +330,7 @@ TEST(SessionCheck, FailingLinkCheckClosesTheSession) {
   EXPECT_EQ(h.visa.openObjectCount(), 0);
 }
 
-// Turns the event loop until `done` or `ms` have passed.
-template <typename Done>
-bool turnUntil(Done done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
+using karvel::test::turnUntil;
 
 // Nobody talks to the instrument, and its link ends (the peer closes the
 // socket, the device goes away): the session ends at once as after a failed

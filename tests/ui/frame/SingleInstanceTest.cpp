@@ -21,6 +21,7 @@
 #include <future>
 
 #include "support/ScriptedInteraction.h"
+#include "support/TurnUntil.h"
 #include "ui/bus/BusFeature.h"
 #include "ui/frame/SingleInstance.h"
 #include "ui/frame/Startup.h"
@@ -47,16 +48,7 @@ auto elsewhere(F f) {
   return result.get();
 }
 
-// Turns the event loop until `done` holds or `ms` have passed.
-template <class P>
-bool turnUntil(P done, int ms = 5000) {
-  QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(2);
-  }
-  return done();
-}
+using karvel::test::turnUntil;
 
 void turnFor(int ms) {
   turnUntil([] { return false; }, ms);

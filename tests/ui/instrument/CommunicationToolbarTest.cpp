@@ -26,6 +26,7 @@
 #include "io/Visa.h"
 #include "support/ScriptedInteraction.h"
 #include "support/Simulator.h"
+#include "support/TurnUntil.h"
 #include "ui/frame/MainWindow.h"
 #include "ui/instrument/CommunicationDialog.h"
 #include "ui/instrument/CommunicationFeature.h"
@@ -172,15 +173,7 @@ TEST(CommunicationToolbar, ExportOpeningTheSessionShowsItConnected) {
 
 namespace {
 
-// Turns the event loop until `done` or `ms` have passed.
-template <typename Done>
-bool turnUntil(Done done, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
+using karvel::test::turnUntil;
 
 // The letter after '&' of a menu text, lower case; 0 when there is none.
 QChar mnemonic(const QString& text) {
