@@ -383,4 +383,17 @@ inline std::string joinProblems(const std::vector<std::string>& problems) {
   return s;
 }
 
+// The letter after '&' of a menu text, lower case; 0 when there is none.
+inline QChar mnemonic(const QString& text) {
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != u'&') continue;
+    if (text[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    return text[i + 1].toLower();
+  }
+  return QChar();
+}
+
 }  // namespace karvel::test

@@ -89,18 +89,7 @@ class MainWindowAccess : public ::testing::Test {
   std::unique_ptr<MainWindow> window;
 };
 
-// The letter after '&' of a menu text, lower case; 0 when there is none.
-QChar mnemonic(const QString& text) {
-  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return text[i + 1].toLower();
-  }
-  return QChar();
-}
+using karvel::test::mnemonic;
 
 }  // namespace
 

@@ -24,6 +24,7 @@
 #include "core/frame/Messages.h"
 #include "core/frame/OperationProgress.h"
 #include "io/Visa.h"
+#include "support/AccessibilityAudit.h"
 #include "support/ScriptedInteraction.h"
 #include "support/Simulator.h"
 #include "support/TurnUntil.h"
@@ -175,18 +176,7 @@ namespace {
 
 using karvel::test::turnUntil;
 
-// The letter after '&' of a menu text, lower case; 0 when there is none.
-QChar mnemonic(const QString& text) {
-  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return text[i + 1].toLower();
-  }
-  return QChar();
-}
+using karvel::test::mnemonic;
 
 struct WindowHarness {
   QTemporaryDir dir;
